@@ -1,0 +1,7 @@
+#include "platform/WaveOut.h"
+
+QEvent::Type WaveDoneEvent::eventType()
+{
+    static const auto type = static_cast<QEvent::Type>(QEvent::registerEventType());
+    return type;
+}
