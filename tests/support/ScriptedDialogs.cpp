@@ -1,0 +1,29 @@
+#include "support/ScriptedDialogs.h"
+
+DialogResult ScriptedDialogs::MessageBox(const MessageBoxRequest& request)
+{
+    boxesShown.append(request);
+    if (boxAnswers.isEmpty())
+        return request.defaultButton;
+    return boxAnswers.takeFirst();
+}
+
+QString ScriptedDialogs::OpenFileName(const FileDialogRequest& request)
+{
+    fileDialogsShown.append(request);
+    return fileAnswers.isEmpty() ? QString() : fileAnswers.takeFirst();
+}
+
+QString ScriptedDialogs::SaveFileName(const FileDialogRequest& request)
+{
+    fileDialogsShown.append(request);
+    return fileAnswers.isEmpty() ? QString() : fileAnswers.takeFirst();
+}
+
+QStringList ScriptedDialogs::captions() const
+{
+    QStringList result;
+    for (const MessageBoxRequest& box : boxesShown)
+        result << box.caption;
+    return result;
+}

@@ -1,0 +1,25 @@
+#pragma once
+// Answers message boxes and file dialogs from a script and records what was
+// asked, so tests drive the game without a person.
+
+#include "platform/Dialogs.h"
+
+#include <QList>
+#include <QStringList>
+
+class ScriptedDialogs final : public Dialogs {
+public:
+    DialogResult MessageBox(const MessageBoxRequest& request) override;
+    QString OpenFileName(const FileDialogRequest& request) override;
+    QString SaveFileName(const FileDialogRequest& request) override;
+
+    // Answers used in order; when they run out a box gets its default button
+    // and a file dialog is cancelled.
+    QList<DialogResult> boxAnswers;
+    QStringList fileAnswers;
+
+    QList<MessageBoxRequest> boxesShown;
+    QList<FileDialogRequest> fileDialogsShown;
+
+    QStringList captions() const;
+};
