@@ -77,13 +77,13 @@ QString SettingsFilePath(const QString& programDir) {
     QString configHome = qEnvironmentVariable("XDG_CONFIG_HOME");
     if (configHome.isEmpty() || QDir::isRelativePath(configHome))
         configHome = QDir::homePath() + QStringLiteral("/.config");
-    return QDir(configHome).filePath(QStringLiteral("Heulmeister Pro/") +
-                                     QLatin1String(SettingsFileName));
+    return QDir(configHome)
+        .filePath(QStringLiteral("Heulmeister Pro/") + QLatin1String(SettingsFileName));
 }
 
 void ReadSettings(const QString& path, FormState& state) {
     ProfileFile profile;
-    profile.Load(path);  // an unreadable file reads as empty: all defaults
+    profile.Load(path); // an unreadable file reads as empty: all defaults
 
     state.LowCutBand = ReadInteger(profile, FilterSection, "LowCut", SettingDefaults::LowCut);
     state.HighCutBand = ReadInteger(profile, FilterSection, "Highcut", SettingDefaults::HighCut);
@@ -94,8 +94,7 @@ void ReadSettings(const QString& path, FormState& state) {
         ReadInteger(profile, GameSection, "Selektmode", SettingDefaults::ScoringMode);
     state.FeedbackTimeSetting =
         ReadInteger(profile, GameSection, "SoundStop", SettingDefaults::FeedbackTime);
-    state.ResultsFileName =
-        profile.ReadString(DataSection, u"Dateiname").value_or(QString());
+    state.ResultsFileName = profile.ReadString(DataSection, u"Dateiname").value_or(QString());
     state.RandomStartSeconds =
         ReadInteger(profile, GameSection, "Zufallszeit", SettingDefaults::RandomStart);
     state.AutoRestartSeconds =

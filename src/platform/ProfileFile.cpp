@@ -24,7 +24,9 @@ QStringView Trimmed(QStringView text) {
     return text.mid(begin, end - begin);
 }
 
-bool IsQuote(QChar c) { return c == u'"' || c == u'\''; }
+bool IsQuote(QChar c) {
+    return c == u'"' || c == u'\'';
+}
 
 QStringView WithoutQuotes(QStringView value) {
     if (value.size() >= 2 && IsQuote(value.front()) && value.back() == value.front())
@@ -73,7 +75,7 @@ std::optional<QString> SectionNameOf(const QString& line) {
 
 struct KeyLine {
     QStringView name;
-    qsizetype valueStart = 0;  // index in the line just after the blanks that follow "="
+    qsizetype valueStart = 0; // index in the line just after the blanks that follow "="
 };
 
 std::optional<KeyLine> KeyLineOf(const QString& line) {
@@ -96,7 +98,9 @@ QString ValueOf(const QString& line, const KeyLine& key) {
     return WithoutQuotes(Trimmed(QStringView(line).mid(key.valueStart))).toString();
 }
 
-bool SameName(QStringView a, QStringView b) { return a.compare(b, Qt::CaseInsensitive) == 0; }
+bool SameName(QStringView a, QStringView b) {
+    return a.compare(b, Qt::CaseInsensitive) == 0;
+}
 
 // Quotes keep values that reading would otherwise change: outer blanks, or a
 // value that itself looks quoted.
@@ -200,9 +204,9 @@ void ProfileFile::EnsureLastLineEnded() {
 bool ProfileFile::WriteString(const QString& section, const QString& key, const QString& value) {
     const QString sectionName = Trimmed(section).toString();
     const QString keyName = Trimmed(key).toString();
-    if (sectionName.isEmpty() || keyName.isEmpty() || HasLineBreak(section) ||
-        HasLineBreak(key) || HasLineBreak(value) || sectionName.contains(u']') ||
-        keyName.contains(u'=') || keyName.startsWith(u';') || keyName.startsWith(u'['))
+    if (sectionName.isEmpty() || keyName.isEmpty() || HasLineBreak(section) || HasLineBreak(key) ||
+        HasLineBreak(value) || sectionName.contains(u']') || keyName.contains(u'=') ||
+        keyName.startsWith(u';') || keyName.startsWith(u'['))
         return false;
     const QString stored = StoredValue(value);
 
@@ -220,7 +224,7 @@ bool ProfileFile::WriteString(const QString& section, const QString& key, const 
         QString& line = lines_[*index].text;
         const KeyLine keyLine = *KeyLineOf(line);
         if (ValueOf(line, keyLine) == value)
-            return true;  // an unchanged value leaves its line byte for byte
+            return true; // an unchanged value leaves its line byte for byte
         qsizetype prefixEnd = keyLine.valueStart;
         if (Trimmed(QStringView(line).mid(prefixEnd)).isEmpty())
             prefixEnd = line.indexOf(u'=') + 1;

@@ -13,7 +13,7 @@
 #include <vector>
 
 class ProfileFile {
-public:
+  public:
     // A missing file loads as an empty profile. False (with the reason) only
     // when the file exists but cannot be read; the profile is then empty.
     bool Load(const QString& path, QString* errorText = nullptr);
@@ -36,10 +36,10 @@ public:
     // Replaces the file atomically: a failed save leaves the old file whole.
     bool Save(const QString& path, QString* errorText = nullptr) const;
 
-private:
+  private:
     struct Line {
         QString text;
-        QString ending;  // "\n", "\r\n" or empty for a last line without one
+        QString ending; // "\n", "\r\n" or empty for a last line without one
     };
 
     std::optional<std::size_t> FindSection(QStringView section) const;
