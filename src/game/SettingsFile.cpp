@@ -1,0 +1,133 @@
+#include "game/SettingsFile.h"
+
+#include "platform/ProfileFile.h"
+
+#include <QDir>
+#include <QFileInfo>
+
+#include <cstdint>
+#include <limits>
+#include <optional>
+
+namespace {
+
+const QString FilterSection = QStringLiteral("Filter");
+const QString AudioSection = QStringLiteral("Audio");
+const QString GameSection = QStringLiteral("Spiel");
+const QString DataSection = QStringLiteral("Daten");
+
+// Plain decimal only: "12abc", "1.5", "0x10" or a value beyond 32 bits is not
+// a setting but a damaged line.
+std::optional<std::int32_t> ParseDecimal(QStringView text) {
+    text = text.trimmed();
+    bool negative = false;
+    if (!text.isEmpty() && (text.front() == u'+' || text.front() == u'-')) {
+        negative = text.front() == u'-';
+        text = text.mid(1);
+    }
+    if (text.isEmpty())
+        return std::nullopt;
+    std::int64_t magnitude = 0;
+    for (QChar c : text) {
+        if (c < u'0' || c > u'9')
+            return std::nullopt;
+        magnitude = magnitude * 10 + (c.unicode() - u'0');
+        if (magnitude > std::int64_t{std::numeric_limits<std::int32_t>::max()} + 1)
+            return std::nullopt;
+    }
+    const std::int64_t value = negative ? -magnitude : magnitude;
+    if (value > std::numeric_limits<std::int32_t>::max())
+        return std::nullopt;
+    return static_cast<std::int32_t>(value);
+}
+
+std::int32_t ReadInteger(const ProfileFile& profile, const QString& section, const char* key,
+                         std::int32_t defaultValue) {
+    const auto text = profile.ReadString(section, QString::fromLatin1(key));
+    const auto value = text ? ParseDecimal(*text) : std::nullopt;
+    return value.value_or(defaultValue);
+}
+
+// The game indexes the band table with the cut bands and the bands next to
+// them, so a range from a hand-edited file must stay inside it.
+void GuardCutRange(FormState& state) {
+    if (state.LowCutBand < 0 || state.LowCutBand > 25)
+        state.LowCutBand = SettingDefaults::LowCut;
+    if (state.HighCutBand < 1 || state.HighCutBand > 26)
+        state.HighCutBand = SettingDefaults::HighCut;
+    if (state.LowCutBand >= state.HighCutBand) {
+        state.LowCutBand = SettingDefaults::LowCut;
+        state.HighCutBand = SettingDefaults::HighCut;
+    }
+}
+
+void WriteInteger(ProfileFile& profile, const QString& section, const char* key,
+                  std::int32_t value) {
+    profile.WriteString(section, QLatin1String(key), QString::number(value));
+}
+
+} // namespace
+
+QString SettingsFilePath(const QString& programDir) {
+    const QFileInfo programFolder(programDir);
+    if (programFolder.isDir() && programFolder.isWritable())
+        return QDir(programDir).filePath(QLatin1String(SettingsFileName));
+
+    // A relative or empty XDG_CONFIG_HOME is to be ignored.
+    QString configHome = qEnvironmentVariable("XDG_CONFIG_HOME");
+    if (configHome.isEmpty() || QDir::isRelativePath(configHome))
+        configHome = QDir::homePath() + QStringLiteral("/.config");
+    return QDir(configHome)
+        .filePath(QStringLiteral("Heulmeister Pro/") + QLatin1String(SettingsFileName));
+}
+
+void ReadSettings(const QString& path, FormState& state) {
+    ProfileFile profile;
+    profile.Load(path); // an unreadable file reads as empty: all defaults
+
+    state.LowCutBand = ReadInteger(profile, FilterSection, "LowCut", SettingDefaults::LowCut);
+    state.HighCutBand = ReadInteger(profile, FilterSection, "Highcut", SettingDefaults::HighCut);
+    state.MasterVolume = ReadInteger(profile, AudioSection, "Volumen", SettingDefaults::Volume);
+    state.SoundCardId =
+        ReadInteger(profile, AudioSection, "Soundkarte", SettingDefaults::SoundCard);
+    state.ScoringMode =
+        ReadInteger(profile, GameSection, "Selektmode", SettingDefaults::ScoringMode);
+    state.FeedbackTimeSetting =
+        ReadInteger(profile, GameSection, "SoundStop", SettingDefaults::FeedbackTime);
+    state.ResultsFileName = profile.ReadString(DataSection, u"Dateiname").value_or(QString());
+    state.RandomStartSeconds =
+        ReadInteger(profile, GameSection, "Zufallszeit", SettingDefaults::RandomStart);
+    state.AutoRestartSeconds =
+        ReadInteger(profile, GameSection, "StartZeit", SettingDefaults::AutoRestart);
+
+    GuardCutRange(state);
+}
+
+bool WriteSettings(const QString& path, const FormState& state, QString* errorText) {
+    const QString folder = QFileInfo(path).absolutePath();
+    if (!QDir().mkpath(folder)) {
+        if (errorText)
+            *errorText = QStringLiteral("Der Ordner %1 kann nicht angelegt werden.").arg(folder);
+        return false;
+    }
+
+    // Never replace a file whose other lines could not be read.
+    ProfileFile profile;
+    if (!profile.Load(path, errorText))
+        return false;
+
+    WriteInteger(profile, FilterSection, "LowCut", state.LowCutBand);
+    WriteInteger(profile, FilterSection, "Highcut", state.HighCutBand);
+    WriteInteger(profile, GameSection, "Selektmode", state.ScoringMode);
+    WriteInteger(profile, GameSection, "SoundStop", state.FeedbackTimeSetting);
+    WriteInteger(profile, GameSection, "Zufallszeit", state.RandomStartSeconds);
+    WriteInteger(profile, GameSection, "StartZeit", state.AutoRestartSeconds);
+    WriteInteger(profile, AudioSection, "Volumen", state.MasterVolume);
+    WriteInteger(profile, AudioSection, "Soundkarte", state.SoundCardId);
+    // A path with a line break cannot be stored in a line; forget it rather
+    // than remember a different file.
+    if (!profile.WriteString(DataSection, QStringLiteral("Dateiname"), state.ResultsFileName))
+        profile.WriteString(DataSection, QStringLiteral("Dateiname"), QString());
+
+    return profile.Save(path, errorText);
+}

@@ -1,0 +1,268 @@
+#include "platform/ProfileFile.h"
+
+#include <QFile>
+#include <QFileInfo>
+#include <QSaveFile>
+#include <QStringDecoder>
+
+namespace {
+
+const QByteArray ByteOrderMark("\xEF\xBB\xBF");
+
+// Windows trims only the C locale's blanks, not every Unicode space.
+bool IsBlank(QChar c) {
+    return c == u' ' || c == u'\t' || c == u'\r' || c == u'\n' || c == u'\v' || c == u'\f';
+}
+
+QStringView Trimmed(QStringView text) {
+    qsizetype begin = 0;
+    qsizetype end = text.size();
+    while (begin < end && IsBlank(text[begin]))
+        ++begin;
+    while (end > begin && IsBlank(text[end - 1]))
+        --end;
+    return text.mid(begin, end - begin);
+}
+
+bool IsQuote(QChar c) {
+    return c == u'"' || c == u'\'';
+}
+
+QStringView WithoutQuotes(QStringView value) {
+    if (value.size() >= 2 && IsQuote(value.front()) && value.back() == value.front())
+        return value.mid(1, value.size() - 2);
+    return value;
+}
+
+bool HasLineBreak(QStringView text) {
+    return text.contains(u'\n') || text.contains(u'\r');
+}
+
+// 0x80..0x9F of Windows-1252; the rest of the code page is Latin-1. The five
+// unassigned bytes map to the C1 controls, as Windows converts them.
+constexpr char16_t Cp1252High[32] = {
+    0x20AC, 0x0081, 0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021, 0x02C6, 0x2030, 0x0160,
+    0x2039, 0x0152, 0x008D, 0x017D, 0x008F, 0x0090, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022,
+    0x2013, 0x2014, 0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0x009D, 0x017E, 0x0178,
+};
+
+QString DecodeWindows1252(const QByteArray& bytes) {
+    QString text;
+    text.reserve(bytes.size());
+    for (char byte : bytes) {
+        const auto code = static_cast<unsigned char>(byte);
+        text.append(code >= 0x80 && code < 0xA0 ? QChar(Cp1252High[code - 0x80]) : QChar(code));
+    }
+    return text;
+}
+
+QString DecodeFileText(const QByteArray& bytes) {
+    QStringDecoder utf8(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
+    QString text = utf8(bytes);
+    if (utf8.hasError())
+        return DecodeWindows1252(bytes);
+    return text;
+}
+
+std::optional<QString> SectionNameOf(const QString& line) {
+    const QStringView text = Trimmed(line);
+    if (!text.startsWith(u'['))
+        return std::nullopt;
+    const qsizetype close = text.indexOf(u']');
+    const QStringView name = close < 0 ? text.mid(1) : text.mid(1, close - 1);
+    return Trimmed(name).toString();
+}
+
+struct KeyLine {
+    QStringView name;
+    qsizetype valueStart = 0; // index in the line just after the blanks that follow "="
+};
+
+std::optional<KeyLine> KeyLineOf(const QString& line) {
+    const QStringView text = Trimmed(line);
+    if (text.isEmpty() || text.startsWith(u';') || text.startsWith(u'['))
+        return std::nullopt;
+    const qsizetype equals = line.indexOf(u'=');
+    if (equals < 0)
+        return std::nullopt;
+    const QStringView name = Trimmed(QStringView(line).left(equals));
+    if (name.isEmpty())
+        return std::nullopt;
+    qsizetype valueStart = equals + 1;
+    while (valueStart < line.size() && IsBlank(line[valueStart]))
+        ++valueStart;
+    return KeyLine{name, valueStart};
+}
+
+QString ValueOf(const QString& line, const KeyLine& key) {
+    return WithoutQuotes(Trimmed(QStringView(line).mid(key.valueStart))).toString();
+}
+
+bool SameName(QStringView a, QStringView b) {
+    return a.compare(b, Qt::CaseInsensitive) == 0;
+}
+
+// Quotes keep values that reading would otherwise change: outer blanks, or a
+// value that itself looks quoted.
+QString StoredValue(const QString& value) {
+    if (Trimmed(value).size() != value.size() || WithoutQuotes(value).size() != value.size())
+        return u'"' + value + u'"';
+    return value;
+}
+
+} // namespace
+
+bool ProfileFile::Load(const QString& path, QString* errorText) {
+    LoadBytes({});
+    if (!QFileInfo::exists(path))
+        return true;
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly)) {
+        if (errorText)
+            *errorText = file.errorString();
+        return false;
+    }
+    const QByteArray bytes = file.readAll();
+    if (file.error() != QFile::NoError) {
+        if (errorText)
+            *errorText = file.errorString();
+        return false;
+    }
+    LoadBytes(bytes);
+    return true;
+}
+
+void ProfileFile::LoadBytes(const QByteArray& bytes) {
+    lines_.clear();
+    newLineEnding_ = QStringLiteral("\n");
+    hasByteOrderMark_ = bytes.startsWith(ByteOrderMark);
+    const QString text =
+        DecodeFileText(hasByteOrderMark_ ? bytes.mid(ByteOrderMark.size()) : bytes);
+
+    qsizetype start = 0;
+    while (start < text.size()) {
+        const qsizetype newLine = text.indexOf(u'\n', start);
+        if (newLine < 0) {
+            lines_.push_back({text.mid(start), QString()});
+            break;
+        }
+        const bool crlf = newLine > start && text[newLine - 1] == u'\r';
+        const qsizetype textEnd = crlf ? newLine - 1 : newLine;
+        lines_.push_back({text.mid(start, textEnd - start),
+                          crlf ? QStringLiteral("\r\n") : QStringLiteral("\n")});
+        start = newLine + 1;
+    }
+    // New lines follow the file's first line end.
+    if (!lines_.empty() && !lines_.front().ending.isEmpty())
+        newLineEnding_ = lines_.front().ending;
+}
+
+std::optional<std::size_t> ProfileFile::FindSection(QStringView section) const {
+    const QStringView wanted = Trimmed(section);
+    for (std::size_t i = 0; i < lines_.size(); ++i) {
+        const auto name = SectionNameOf(lines_[i].text);
+        if (name && SameName(*name, wanted))
+            return i;
+    }
+    return std::nullopt;
+}
+
+std::size_t ProfileFile::SectionEnd(std::size_t headerIndex) const {
+    std::size_t i = headerIndex + 1;
+    while (i < lines_.size() && !SectionNameOf(lines_[i].text))
+        ++i;
+    return i;
+}
+
+std::optional<std::size_t> ProfileFile::FindKey(std::size_t headerIndex, QStringView key) const {
+    const QStringView wanted = Trimmed(key);
+    const std::size_t end = SectionEnd(headerIndex);
+    for (std::size_t i = headerIndex + 1; i < end; ++i) {
+        const auto keyLine = KeyLineOf(lines_[i].text);
+        if (keyLine && SameName(keyLine->name, wanted))
+            return i;
+    }
+    return std::nullopt;
+}
+
+std::optional<QString> ProfileFile::ReadString(QStringView section, QStringView key) const {
+    const auto header = FindSection(section);
+    if (!header)
+        return std::nullopt;
+    const auto index = FindKey(*header, key);
+    if (!index)
+        return std::nullopt;
+    const QString& line = lines_[*index].text;
+    return ValueOf(line, *KeyLineOf(line));
+}
+
+void ProfileFile::EnsureLastLineEnded() {
+    if (!lines_.empty() && lines_.back().ending.isEmpty())
+        lines_.back().ending = newLineEnding_;
+}
+
+bool ProfileFile::WriteString(const QString& section, const QString& key, const QString& value) {
+    const QString sectionName = Trimmed(section).toString();
+    const QString keyName = Trimmed(key).toString();
+    if (sectionName.isEmpty() || keyName.isEmpty() || HasLineBreak(section) || HasLineBreak(key) ||
+        HasLineBreak(value) || sectionName.contains(u']') || keyName.contains(u'=') ||
+        keyName.startsWith(u';') || keyName.startsWith(u'['))
+        return false;
+    const QString stored = StoredValue(value);
+
+    const auto header = FindSection(sectionName);
+    if (!header) {
+        EnsureLastLineEnded();
+        if (!lines_.empty() && !Trimmed(lines_.back().text).isEmpty())
+            lines_.push_back({QString(), newLineEnding_});
+        lines_.push_back({u'[' + sectionName + u']', newLineEnding_});
+        lines_.push_back({keyName + u'=' + stored, newLineEnding_});
+        return true;
+    }
+
+    if (const auto index = FindKey(*header, keyName)) {
+        QString& line = lines_[*index].text;
+        const KeyLine keyLine = *KeyLineOf(line);
+        if (ValueOf(line, keyLine) == value)
+            return true; // an unchanged value leaves its line byte for byte
+        qsizetype prefixEnd = keyLine.valueStart;
+        if (Trimmed(QStringView(line).mid(prefixEnd)).isEmpty())
+            prefixEnd = line.indexOf(u'=') + 1;
+        line = line.left(prefixEnd) + stored;
+        return true;
+    }
+
+    // After the section's last entry, so blank lines and a comment that
+    // introduce the next section stay in front of it.
+    std::size_t insertAt = *header + 1;
+    for (std::size_t i = insertAt; i < SectionEnd(*header); ++i) {
+        const QStringView text = Trimmed(lines_[i].text);
+        if (!text.isEmpty() && !text.startsWith(u';'))
+            insertAt = i + 1;
+    }
+    if (insertAt == lines_.size())
+        EnsureLastLineEnded();
+    lines_.insert(lines_.begin() + static_cast<std::ptrdiff_t>(insertAt),
+                  Line{keyName + u'=' + stored, newLineEnding_});
+    return true;
+}
+
+QByteArray ProfileFile::ToBytes() const {
+    QString text;
+    for (const Line& line : lines_)
+        text += line.text + line.ending;
+    QByteArray bytes = hasByteOrderMark_ ? ByteOrderMark : QByteArray();
+    bytes += text.toUtf8();
+    return bytes;
+}
+
+bool ProfileFile::Save(const QString& path, QString* errorText) const {
+    QSaveFile file(path);
+    const QByteArray bytes = ToBytes();
+    if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size() || !file.commit()) {
+        if (errorText)
+            *errorText = file.errorString();
+        return false;
+    }
+    return true;
+}

@@ -1,0 +1,53 @@
+#pragma once
+// An INI file read and written the way the Windows private-profile functions
+// do it, so a file shared with the Windows version or edited by hand keeps its
+// shape: names match case-insensitively, a write changes only the line of its
+// key, and comments, blank lines, unknown keys and line ends stay as they are.
+// QSettings would escape backslashes and reorder keys. Thread: any, one
+// instance per thread.
+
+#include <QString>
+#include <QStringView>
+
+#include <optional>
+#include <vector>
+
+class ProfileFile {
+  public:
+    // A missing file loads as an empty profile. False (with the reason) only
+    // when the file exists but cannot be read; the profile is then empty.
+    bool Load(const QString& path, QString* errorText = nullptr);
+    // Takes the file's bytes: UTF-8, or Windows-1252 when they are not valid
+    // UTF-8 (files written by the Windows version).
+    void LoadBytes(const QByteArray& bytes);
+
+    // The value of the first matching key in the first matching section,
+    // trimmed, with one pair of enclosing quotes removed; nullopt if absent.
+    std::optional<QString> ReadString(QStringView section, QStringView key) const;
+
+    // Sets the key in place, or appends it at the end of its section, or
+    // appends the section at the end of the file. False, and nothing changed,
+    // for names or values that a line cannot hold (line breaks, "=" in a key,
+    // "]" in a section name, empty names).
+    bool WriteString(const QString& section, const QString& key, const QString& value);
+
+    // The whole file as UTF-8 with its own line ends.
+    QByteArray ToBytes() const;
+    // Replaces the file atomically: a failed save leaves the old file whole.
+    bool Save(const QString& path, QString* errorText = nullptr) const;
+
+  private:
+    struct Line {
+        QString text;
+        QString ending; // "\n", "\r\n" or empty for a last line without one
+    };
+
+    std::optional<std::size_t> FindSection(QStringView section) const;
+    std::size_t SectionEnd(std::size_t headerIndex) const;
+    std::optional<std::size_t> FindKey(std::size_t headerIndex, QStringView key) const;
+    void EnsureLastLineEnded();
+
+    std::vector<Line> lines_;
+    QString newLineEnding_ = QStringLiteral("\n");
+    bool hasByteOrderMark_ = false;
+};

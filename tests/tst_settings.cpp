@@ -1,0 +1,752 @@
+// The settings file: INI semantics of the profile functions, and the nine
+// settings read and written through them.
+
+#include "game/SettingsFile.h"
+#include "platform/ProfileFile.h"
+
+#include <QDir>
+#include <QFile>
+#include <QStringDecoder>
+#include <QTemporaryDir>
+#include <QTest>
+
+namespace {
+
+QByteArray ReadBytes(const QString& path) {
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+void WriteBytes(const QString& path, const QByteArray& bytes) {
+    QFile file(path);
+    QVERIFY(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
+    QCOMPARE(file.write(bytes), bytes.size());
+}
+
+// Root (or a capability) ignores permission bits; such a run cannot check
+// what a read-only folder or file does.
+bool PermissionsDenyWriting(const QString& folder) {
+    QFile probe(folder + QStringLiteral("/probe"));
+    if (!probe.open(QIODevice::WriteOnly))
+        return true;
+    probe.remove();
+    return false;
+}
+
+class EnvironmentOverride {
+  public:
+    explicit EnvironmentOverride(const char* name) : name_(name), old_(qgetenv(name)) {
+        had_ = qEnvironmentVariableIsSet(name);
+    }
+    ~EnvironmentOverride() {
+        if (had_)
+            qputenv(name_, old_);
+        else
+            qunsetenv(name_);
+    }
+    void Set(const QByteArray& value) { qputenv(name_, value); }
+    void Unset() { qunsetenv(name_); }
+
+  private:
+    const char* name_;
+    QByteArray old_;
+    bool had_ = false;
+};
+
+FormState SampleState() {
+    FormState state;
+    state.LowCutBand = 3;
+    state.HighCutBand = 24;
+    state.MasterVolume = -5;
+    state.SoundCardId = 2;
+    state.ScoringMode = 0;
+    state.FeedbackTimeSetting = 4;
+    state.RandomStartSeconds = 6;
+    state.AutoRestartSeconds = 5;
+    state.ResultsFileName = QStringLiteral("/home/spieler/Ergebnisse.HMD");
+    return state;
+}
+
+// A state whose every settings field differs from the defaults and the sample.
+FormState ScrambledState() {
+    FormState state;
+    state.LowCutBand = 99;
+    state.HighCutBand = 99;
+    state.MasterVolume = 99;
+    state.SoundCardId = 99;
+    state.ScoringMode = 99;
+    state.FeedbackTimeSetting = 99;
+    state.RandomStartSeconds = 99;
+    state.AutoRestartSeconds = 99;
+    state.ResultsFileName = QStringLiteral("stale");
+    return state;
+}
+
+} // namespace
+
+class SettingsTest : public QObject {
+    Q_OBJECT
+
+  private slots:
+    void init() {
+        QVERIFY(dir_.isValid());
+        path_ = dir_.filePath(QStringLiteral("Heulmeister Pro.inf"));
+        QFile::remove(path_);
+    }
+
+    // ProfileFile
+
+    void readValue_data();
+    void readValue();
+    void writeValue_data();
+    void writeValue();
+    void valueRoundTrip_data();
+    void valueRoundTrip();
+    void rejectsWhatALineCannotHold_data();
+    void rejectsWhatALineCannotHold();
+    void missingFileLoadsEmpty();
+    void saveFailureIsReported();
+
+    // SettingsFile
+
+    void firstWriteOfFreshFile();
+    void roundTrip();
+    void missingFileGivesDefaults();
+    void integerText_data();
+    void integerText();
+    void eachKeyHasItsSectionAndDefault_data();
+    void eachKeyHasItsSectionAndDefault();
+    void cutRangeGuard_data();
+    void cutRangeGuard();
+    void caseInsensitiveNamesUpdatedInPlace();
+    void foreignLinesSurviveWrite();
+    void crlfFileStaysCrlf();
+    void windows1252FileName();
+    void backslashesKeptVerbatim();
+    void lineBreakInFileNameIsNotWritten();
+    void settingsPathNextToProgram();
+    void settingsPathFallsBackToConfigHome_data();
+    void settingsPathFallsBackToConfigHome();
+    void unreadableFileIsNotReplaced();
+
+  private:
+    QTemporaryDir dir_;
+    QString path_;
+};
+
+void SettingsTest::readValue_data() {
+    QTest::addColumn<QByteArray>("content");
+    QTest::addColumn<QString>("section");
+    QTest::addColumn<QString>("key");
+    QTest::addColumn<bool>("found");
+    QTest::addColumn<QString>("value");
+
+    QTest::newRow("plain") << QByteArray("[Filter]\nLowCut=5\n") << "Filter"
+                           << "LowCut" << true << "5";
+    QTest::newRow("section case") << QByteArray("[fILTER]\nLowCut=5\n") << "Filter"
+                                  << "LowCut" << true << "5";
+    QTest::newRow("key case") << QByteArray("[Filter]\nLOWCUT=5\n") << "filter"
+                              << "lowCut" << true << "5";
+    QTest::newRow("umlaut case") << QByteArray("[\xc3\x9c"
+                                               "bung]\n\xc3\xa4=1\n")
+                                 << "übung"
+                                 << "Ä" << true << "1";
+    QTest::newRow("blanks around names and value")
+        << QByteArray("  [ Filter ]  \n\t LowCut \t=  5 \t\n") << "Filter"
+        << "LowCut" << true << "5";
+    QTest::newRow("first section wins")
+        << QByteArray("[Filter]\nLowCut=1\n[Filter]\nLowCut=2\n") << "Filter"
+        << "LowCut" << true << "1";
+    QTest::newRow("first key wins") << QByteArray("[Filter]\nLowCut=1\nlowcut=2\n") << "Filter"
+                                    << "LowCut" << true << "1";
+    QTest::newRow("key of another section")
+        << QByteArray("[Audio]\nLowCut=1\n[Filter]\nHighcut=2\n") << "Filter"
+        << "LowCut" << false << "";
+    QTest::newRow("comment") << QByteArray("[Filter]\n;LowCut=1\n") << "Filter"
+                             << "LowCut" << false << "";
+    QTest::newRow("key before any section") << QByteArray("LowCut=1\n[Filter]\n") << "Filter"
+                                            << "LowCut" << false << "";
+    QTest::newRow("line without equals") << QByteArray("[Filter]\nLowCut\n") << "Filter"
+                                         << "LowCut" << false << "";
+    QTest::newRow("missing section") << QByteArray("[Audio]\nVolumen=1\n") << "Filter"
+                                     << "LowCut" << false << "";
+    QTest::newRow("equals in value") << QByteArray("[Daten]\nDateiname=a=b\n") << "Daten"
+                                     << "Dateiname" << true << "a=b";
+    QTest::newRow("double quotes") << QByteArray("[Daten]\nDateiname=\" x \"\n") << "Daten"
+                                   << "Dateiname" << true << " x ";
+    QTest::newRow("single quotes") << QByteArray("[Daten]\nDateiname='x'\n") << "Daten"
+                                   << "Dateiname" << true << "x";
+    QTest::newRow("unmatched quote") << QByteArray("[Daten]\nDateiname=\"x'\n") << "Daten"
+                                     << "Dateiname" << true << "\"x'";
+    QTest::newRow("empty value") << QByteArray("[Daten]\nDateiname=\n") << "Daten"
+                                 << "Dateiname" << true << "";
+    QTest::newRow("no final line end") << QByteArray("[Filter]\nLowCut=7") << "Filter"
+                                       << "LowCut" << true << "7";
+    QTest::newRow("crlf") << QByteArray("[Filter]\r\nLowCut=7\r\n") << "Filter"
+                          << "LowCut" << true << "7";
+    QTest::newRow("text after header") << QByteArray("[Filter] ; Baender\nLowCut=7\n") << "Filter"
+                                       << "LowCut" << true << "7";
+    QTest::newRow("byte order mark") << QByteArray("\xEF\xBB\xBF[Filter]\nLowCut=3\n") << "Filter"
+                                     << "LowCut" << true << "3";
+    QTest::newRow("utf-8") << QByteArray("[Daten]\nDateiname=C:\\M\xc3\xbcll\\\xe2\x82\xac.HMD\n")
+                           << "Daten"
+                           << "Dateiname" << true << "C:\\Müll\\€.HMD";
+    QTest::newRow("windows-1252") << QByteArray("[Daten]\nDateiname=C:\\M\xfcll\\\x80.HMD\n")
+                                  << "Daten"
+                                  << "Dateiname" << true << "C:\\Müll\\€.HMD";
+}
+
+void SettingsTest::readValue() {
+    QFETCH(QByteArray, content);
+    QFETCH(QString, section);
+    QFETCH(QString, key);
+    QFETCH(bool, found);
+    QFETCH(QString, value);
+
+    ProfileFile profile;
+    profile.LoadBytes(content);
+    const auto result = profile.ReadString(section, key);
+    QCOMPARE(result.has_value(), found);
+    if (found)
+        QCOMPARE(*result, value);
+}
+
+void SettingsTest::writeValue_data() {
+    QTest::addColumn<QByteArray>("before");
+    QTest::addColumn<QString>("section");
+    QTest::addColumn<QString>("key");
+    QTest::addColumn<QString>("value");
+    QTest::addColumn<QByteArray>("after");
+
+    QTest::newRow("keeps spacing") << QByteArray("[Filter]\nLowCut = 5\n") << "Filter"
+                                   << "LowCut"
+                                   << "7" << QByteArray("[Filter]\nLowCut = 7\n");
+    QTest::newRow("keeps spelling") << QByteArray("[filter]\nlowcut=5\n") << "Filter"
+                                    << "LowCut"
+                                    << "7" << QByteArray("[filter]\nlowcut=7\n");
+    QTest::newRow("unchanged value leaves line")
+        << QByteArray("[Filter]\nLowCut =  7  \n") << "Filter"
+        << "LowCut"
+        << "7" << QByteArray("[Filter]\nLowCut =  7  \n");
+    QTest::newRow("empty old value") << QByteArray("[Daten]\nDateiname=   \n") << "Daten"
+                                     << "Dateiname"
+                                     << "x" << QByteArray("[Daten]\nDateiname=x\n");
+    QTest::newRow("first of duplicates") << QByteArray("[Filter]\nLowCut=1\nLowCut=2\n") << "Filter"
+                                         << "LowCut"
+                                         << "9" << QByteArray("[Filter]\nLowCut=9\nLowCut=2\n");
+    QTest::newRow("new key after last entry")
+        << QByteArray("[Filter]\nLowCut=5\n\n; Audio\n[Audio]\nVolumen=1\n") << "Filter"
+        << "Highcut"
+        << "22" << QByteArray("[Filter]\nLowCut=5\nHighcut=22\n\n; Audio\n[Audio]\nVolumen=1\n");
+    QTest::newRow("new key in empty section")
+        << QByteArray("[Filter]\n[Audio]\n") << "Filter"
+        << "Highcut"
+        << "22" << QByteArray("[Filter]\nHighcut=22\n[Audio]\n");
+    QTest::newRow("new key at unterminated end")
+        << QByteArray("[Filter]\nLowCut=5") << "Filter"
+        << "Highcut"
+        << "22" << QByteArray("[Filter]\nLowCut=5\nHighcut=22\n");
+    QTest::newRow("new section") << QByteArray("[Filter]\nLowCut=5\n") << "Audio"
+                                 << "Volumen"
+                                 << "-3"
+                                 << QByteArray("[Filter]\nLowCut=5\n\n[Audio]\nVolumen=-3\n");
+    QTest::newRow("new section after blank line")
+        << QByteArray("[Filter]\n\n") << "Audio"
+        << "Volumen"
+        << "-3" << QByteArray("[Filter]\n\n[Audio]\nVolumen=-3\n");
+    QTest::newRow("empty file") << QByteArray() << "Audio"
+                                << "Volumen"
+                                << "-3" << QByteArray("[Audio]\nVolumen=-3\n");
+    QTest::newRow("crlf new section")
+        << QByteArray("[Filter]\r\nLowCut=5\r\n") << "Audio"
+        << "Volumen"
+        << "-3" << QByteArray("[Filter]\r\nLowCut=5\r\n\r\n[Audio]\r\nVolumen=-3\r\n");
+    QTest::newRow("crlf new key") << QByteArray("[Filter]\r\nLowCut=5") << "Filter"
+                                  << "Highcut"
+                                  << "22" << QByteArray("[Filter]\r\nLowCut=5\r\nHighcut=22\r\n");
+    QTest::newRow("byte order mark kept")
+        << QByteArray("\xEF\xBB\xBF[Filter]\nLowCut=5\n") << "Filter"
+        << "LowCut"
+        << "6" << QByteArray("\xEF\xBB\xBF[Filter]\nLowCut=6\n");
+    QTest::newRow("windows-1252 saved as utf-8")
+        << QByteArray("[Daten]\nA=M\xfcll\n") << "Daten"
+        << "B"
+        << "\xc3\xa4" << QByteArray("[Daten]\nA=M\xc3\xbcll\nB=\xc3\xa4\n");
+}
+
+void SettingsTest::writeValue() {
+    QFETCH(QByteArray, before);
+    QFETCH(QString, section);
+    QFETCH(QString, key);
+    QFETCH(QString, value);
+    QFETCH(QByteArray, after);
+
+    ProfileFile profile;
+    profile.LoadBytes(before);
+    QVERIFY(profile.WriteString(section, key, value));
+    QCOMPARE(profile.ToBytes(), after);
+}
+
+void SettingsTest::valueRoundTrip_data() {
+    QTest::addColumn<QString>("value");
+    QTest::newRow("windows path") << "C:\\Programme\\Heulmeister Pro\\a.HMD";
+    QTest::newRow("unc path") << "\\\\server\\freigabe\\a.HMD";
+    QTest::newRow("leading blank") << " a.HMD";
+    QTest::newRow("trailing blank") << "a.HMD ";
+    QTest::newRow("tab") << "\ta";
+    QTest::newRow("looks quoted") << "\"a\"";
+    QTest::newRow("looks single quoted") << "'a'";
+    QTest::newRow("lone quote") << "\"";
+    QTest::newRow("semicolon and equals") << ";a=b";
+    QTest::newRow("umlauts") << "/home/jürgen/Übungen/größe.HMD";
+    QTest::newRow("empty") << "";
+}
+
+void SettingsTest::valueRoundTrip() {
+    QFETCH(QString, value);
+    ProfileFile profile;
+    QVERIFY(profile.WriteString(QStringLiteral("Daten"), QStringLiteral("Dateiname"), value));
+    QVERIFY(profile.Save(path_));
+
+    ProfileFile reloaded;
+    QVERIFY(reloaded.Load(path_));
+    QCOMPARE(reloaded.ReadString(u"Daten", u"Dateiname"), std::optional<QString>(value));
+}
+
+void SettingsTest::rejectsWhatALineCannotHold_data() {
+    QTest::addColumn<QString>("section");
+    QTest::addColumn<QString>("key");
+    QTest::addColumn<QString>("value");
+    QTest::newRow("line feed in value") << "Daten"
+                                        << "Dateiname"
+                                        << "a\n[Filter]";
+    QTest::newRow("carriage return in value") << "Daten"
+                                              << "Dateiname"
+                                              << "a\rb";
+    QTest::newRow("line break in key") << "Daten"
+                                       << "Datei\nname"
+                                       << "a";
+    QTest::newRow("equals in key") << "Daten"
+                                   << "LowCut=1"
+                                   << "a";
+    QTest::newRow("comment key") << "Daten"
+                                 << ";x"
+                                 << "a";
+    QTest::newRow("empty key") << "Daten"
+                               << " "
+                               << "a";
+    QTest::newRow("bracket in section") << "Da]ten"
+                                        << "Dateiname"
+                                        << "a";
+    QTest::newRow("empty section") << ""
+                                   << "Dateiname"
+                                   << "a";
+}
+
+void SettingsTest::rejectsWhatALineCannotHold() {
+    QFETCH(QString, section);
+    QFETCH(QString, key);
+    QFETCH(QString, value);
+    const QByteArray before("[Daten]\nDateiname=alt\n");
+    ProfileFile profile;
+    profile.LoadBytes(before);
+    QVERIFY(!profile.WriteString(section, key, value));
+    QCOMPARE(profile.ToBytes(), before);
+}
+
+void SettingsTest::missingFileLoadsEmpty() {
+    ProfileFile profile;
+    profile.LoadBytes("[Filter]\nLowCut=1\n");
+    QString error;
+    QVERIFY(profile.Load(dir_.filePath(QStringLiteral("fehlt.inf")), &error));
+    QVERIFY(profile.ToBytes().isEmpty());
+    QVERIFY(!profile.ReadString(u"Filter", u"LowCut"));
+}
+
+void SettingsTest::saveFailureIsReported() {
+    ProfileFile profile;
+    QVERIFY(profile.WriteString(QStringLiteral("Filter"), QStringLiteral("LowCut"),
+                                QStringLiteral("1")));
+    QString error;
+    QVERIFY(!profile.Save(dir_.filePath(QStringLiteral("kein/ordner/x.inf")), &error));
+    QVERIFY(!error.isEmpty());
+}
+
+void SettingsTest::firstWriteOfFreshFile() {
+    QString error;
+    QVERIFY2(WriteSettings(path_, SampleState(), &error), qPrintable(error));
+    const QByteArray expected = "[Filter]\n"
+                                "LowCut=3\n"
+                                "Highcut=24\n"
+                                "\n"
+                                "[Spiel]\n"
+                                "Selektmode=0\n"
+                                "SoundStop=4\n"
+                                "Zufallszeit=6\n"
+                                "StartZeit=5\n"
+                                "\n"
+                                "[Audio]\n"
+                                "Volumen=-5\n"
+                                "Soundkarte=2\n"
+                                "\n"
+                                "[Daten]\n"
+                                "Dateiname=/home/spieler/Ergebnisse.HMD\n";
+    QCOMPARE(ReadBytes(path_), expected);
+}
+
+void SettingsTest::roundTrip() {
+    const FormState written = SampleState();
+    QVERIFY(WriteSettings(path_, written));
+    const QByteArray firstBytes = ReadBytes(path_);
+
+    FormState read = ScrambledState();
+    ReadSettings(path_, read);
+    QCOMPARE(read.LowCutBand, written.LowCutBand);
+    QCOMPARE(read.HighCutBand, written.HighCutBand);
+    QCOMPARE(read.MasterVolume, written.MasterVolume);
+    QCOMPARE(read.SoundCardId, written.SoundCardId);
+    QCOMPARE(read.ScoringMode, written.ScoringMode);
+    QCOMPARE(read.FeedbackTimeSetting, written.FeedbackTimeSetting);
+    QCOMPARE(read.RandomStartSeconds, written.RandomStartSeconds);
+    QCOMPARE(read.AutoRestartSeconds, written.AutoRestartSeconds);
+    QCOMPARE(read.ResultsFileName, written.ResultsFileName);
+
+    // Writing what was read changes nothing.
+    QVERIFY(WriteSettings(path_, read));
+    QCOMPARE(ReadBytes(path_), firstBytes);
+}
+
+void SettingsTest::missingFileGivesDefaults() {
+    FormState state = ScrambledState();
+    ReadSettings(path_, state);
+    QCOMPARE(state.LowCutBand, 11);
+    QCOMPARE(state.HighCutBand, 22);
+    QCOMPARE(state.MasterVolume, -10);
+    QCOMPARE(state.SoundCardId, 0);
+    QCOMPARE(state.ScoringMode, 1);
+    QCOMPARE(state.FeedbackTimeSetting, 0);
+    QCOMPARE(state.RandomStartSeconds, 0);
+    QCOMPARE(state.AutoRestartSeconds, 0);
+    QVERIFY(state.ResultsFileName.isEmpty());
+}
+
+void SettingsTest::integerText_data() {
+    QTest::addColumn<QByteArray>("text");
+    QTest::addColumn<int>("expected"); // the default 0 where the text is no integer
+
+    QTest::newRow("plain") << QByteArray("7") << 7;
+    QTest::newRow("blanks") << QByteArray("  -7 \t") << -7;
+    QTest::newRow("plus") << QByteArray("+3") << 3;
+    QTest::newRow("leading zeros") << QByteArray("007") << 7;
+    QTest::newRow("largest") << QByteArray("2147483647") << 2147483647;
+    QTest::newRow("smallest") << QByteArray("-2147483648") << (-2147483647 - 1);
+    QTest::newRow("too large") << QByteArray("2147483648") << 0;
+    QTest::newRow("too small") << QByteArray("-2147483649") << 0;
+    QTest::newRow("far too large") << QByteArray("99999999999999999999999") << 0;
+    QTest::newRow("trailing letters") << QByteArray("12abc") << 0;
+    QTest::newRow("empty") << QByteArray("") << 0;
+    QTest::newRow("decimal point") << QByteArray("1.5") << 0;
+    QTest::newRow("hex") << QByteArray("0x10") << 0;
+    QTest::newRow("sign alone") << QByteArray("-") << 0;
+    QTest::newRow("blank after sign") << QByteArray("- 5") << 0;
+    QTest::newRow("two signs") << QByteArray("--5") << 0;
+    QTest::newRow("arabic-indic digit") << QByteArray("\xd9\xa3") << 0;
+}
+
+void SettingsTest::integerText() {
+    QFETCH(QByteArray, text);
+    QFETCH(int, expected);
+    WriteBytes(path_, "[Spiel]\nZufallszeit=" + text + "\n");
+    FormState state = ScrambledState();
+    ReadSettings(path_, state);
+    QCOMPARE(state.RandomStartSeconds, expected);
+}
+
+// Each key once with a value and once with garbage, alone in its section, so
+// a key read from the wrong section or into the wrong field shows.
+void SettingsTest::eachKeyHasItsSectionAndDefault_data() {
+    QTest::addColumn<QByteArray>("section");
+    QTest::addColumn<QByteArray>("key");
+    QTest::addColumn<QByteArray>("text");
+    QTest::addColumn<int>("field"); // index into the fields listed in the test
+    QTest::addColumn<int>("expected");
+
+    const struct {
+        const char* section;
+        const char* key;
+        int value;
+        int defaultValue;
+    } keys[] = {
+        {"Filter", "LowCut", 5, 11},     {"Filter", "Highcut", 20, 22},
+        {"Audio", "Volumen", 4, -10},    {"Audio", "Soundkarte", 3, 0},
+        {"Spiel", "Selektmode", 0, 1},   {"Spiel", "SoundStop", 6, 0},
+        {"Spiel", "Zufallszeit", 20, 0}, {"Spiel", "StartZeit", 5, 0},
+    };
+    int field = 0;
+    for (const auto& k : keys) {
+        QTest::addRow("%s value", k.key) << QByteArray(k.section) << QByteArray(k.key)
+                                         << QByteArray::number(k.value) << field << k.value;
+        QTest::addRow("%s garbage", k.key) << QByteArray(k.section) << QByteArray(k.key)
+                                           << QByteArray("x") << field << k.defaultValue;
+        ++field;
+    }
+}
+
+void SettingsTest::eachKeyHasItsSectionAndDefault() {
+    QFETCH(QByteArray, section);
+    QFETCH(QByteArray, key);
+    QFETCH(QByteArray, text);
+    QFETCH(int, field);
+    QFETCH(int, expected);
+
+    WriteBytes(path_, "[" + section + "]\n" + key + "=" + text + "\n");
+    FormState state = ScrambledState();
+    ReadSettings(path_, state);
+    const int fields[] = {state.LowCutBand,         state.HighCutBand,
+                          state.MasterVolume,       state.SoundCardId,
+                          state.ScoringMode,        state.FeedbackTimeSetting,
+                          state.RandomStartSeconds, state.AutoRestartSeconds};
+    QCOMPARE(fields[field], expected);
+}
+
+void SettingsTest::cutRangeGuard_data() {
+    QTest::addColumn<QByteArray>("lowText");
+    QTest::addColumn<QByteArray>("highText");
+    QTest::addColumn<int>("low");
+    QTest::addColumn<int>("high");
+
+    // What the menus produce stays.
+    QTest::newRow("menu widest") << QByteArray("1") << QByteArray("26") << 1 << 26;
+    QTest::newRow("menu narrow") << QByteArray("12") << QByteArray("22") << 12 << 22;
+    // Hand-edited values inside the table stay too.
+    QTest::newRow("low 0") << QByteArray("0") << QByteArray("13") << 0 << 13;
+    QTest::newRow("low 13") << QByteArray("13") << QByteArray("14") << 13 << 14;
+    QTest::newRow("top pair") << QByteArray("25") << QByteArray("26") << 25 << 26;
+    // Out of the table: the one side falls back.
+    QTest::newRow("low negative") << QByteArray("-1") << QByteArray("20") << 11 << 20;
+    QTest::newRow("low 26") << QByteArray("26") << QByteArray("26") << 11 << 26;
+    QTest::newRow("high 27") << QByteArray("5") << QByteArray("27") << 5 << 22;
+    QTest::newRow("high huge") << QByteArray("5") << QByteArray("2147483647") << 5 << 22;
+    QTest::newRow("high 0") << QByteArray("5") << QByteArray("0") << 5 << 22;
+    // An empty or inverted range: both fall back.
+    QTest::newRow("equal") << QByteArray("12") << QByteArray("12") << 11 << 22;
+    QTest::newRow("inverted") << QByteArray("20") << QByteArray("5") << 11 << 22;
+    QTest::newRow("high 27 below low") << QByteArray("23") << QByteArray("27") << 11 << 22;
+    QTest::newRow("low default above high") << QByteArray("x") << QByteArray("8") << 11 << 22;
+    QTest::newRow("garbage low") << QByteArray("x") << QByteArray("26") << 11 << 26;
+}
+
+void SettingsTest::cutRangeGuard() {
+    QFETCH(QByteArray, lowText);
+    QFETCH(QByteArray, highText);
+    QFETCH(int, low);
+    QFETCH(int, high);
+    WriteBytes(path_, "[Filter]\nLowCut=" + lowText + "\nHighcut=" + highText + "\n");
+    FormState state = ScrambledState();
+    ReadSettings(path_, state);
+    QCOMPARE(state.LowCutBand, low);
+    QCOMPARE(state.HighCutBand, high);
+}
+
+void SettingsTest::caseInsensitiveNamesUpdatedInPlace() {
+    WriteBytes(path_, "[filter]\nlowcut=3\nHIGHCUT=20\n[AUDIO]\nvolumen=2\n");
+    FormState state;
+    ReadSettings(path_, state);
+    QCOMPARE(state.LowCutBand, 3);
+    QCOMPARE(state.HighCutBand, 20);
+    QCOMPARE(state.MasterVolume, 2);
+
+    state.LowCutBand = 4;
+    state.MasterVolume = -1;
+    QVERIFY(WriteSettings(path_, state));
+    const QByteArray expected = "[filter]\nlowcut=4\nHIGHCUT=20\n"
+                                "[AUDIO]\nvolumen=-1\nSoundkarte=0\n"
+                                "\n[Spiel]\nSelektmode=1\nSoundStop=0\nZufallszeit=0\nStartZeit=0\n"
+                                "\n[Daten]\nDateiname=\n";
+    QCOMPARE(ReadBytes(path_), expected);
+}
+
+void SettingsTest::foreignLinesSurviveWrite() {
+    WriteBytes(path_, "; Heulmeister Pro Einstellungen\n"
+                      "\n"
+                      "[Fenster]\n"
+                      "Links=10\n"
+                      "\n"
+                      "[Filter]\n"
+                      "; Bandgrenzen\n"
+                      "Highcut = 24\n"
+                      "Notiz=LowCut=3\n"
+                      "LowCut=2\n"
+                      "\n"
+                      "; Klang\n"
+                      "[Audio]\n"
+                      "Soundkarte=1\n"
+                      "Treiber=alsa\n"
+                      "Volumen=-10\n"
+                      "[Spiel]\n"
+                      "Zufallszeit=7\n");
+    FormState state = SampleState();
+    ReadSettings(path_, state);
+    QCOMPARE(state.LowCutBand, 2);
+    QCOMPARE(state.RandomStartSeconds, 7);
+
+    state.LowCutBand = 5;
+    state.HighCutBand = 24;
+    state.SoundCardId = 0;
+    state.ScoringMode = 0;
+    QVERIFY(WriteSettings(path_, state));
+    QCOMPARE(ReadBytes(path_), QByteArray("; Heulmeister Pro Einstellungen\n"
+                                          "\n"
+                                          "[Fenster]\n"
+                                          "Links=10\n"
+                                          "\n"
+                                          "[Filter]\n"
+                                          "; Bandgrenzen\n"
+                                          "Highcut = 24\n"
+                                          "Notiz=LowCut=3\n"
+                                          "LowCut=5\n"
+                                          "\n"
+                                          "; Klang\n"
+                                          "[Audio]\n"
+                                          "Soundkarte=0\n"
+                                          "Treiber=alsa\n"
+                                          "Volumen=-10\n"
+                                          "[Spiel]\n"
+                                          "Zufallszeit=7\n"
+                                          "Selektmode=0\n"
+                                          "SoundStop=0\n"
+                                          "StartZeit=0\n"
+                                          "\n"
+                                          "[Daten]\n"
+                                          "Dateiname=\n"));
+}
+
+void SettingsTest::crlfFileStaysCrlf() {
+    WriteBytes(path_,
+               "[Filter]\r\nLowCut=3\r\nHighcut=20\r\n\r\n[Daten]\r\nDateiname=C:\\a.HMD\r\n");
+    FormState state;
+    ReadSettings(path_, state);
+    QCOMPARE(state.ResultsFileName, QStringLiteral("C:\\a.HMD"));
+    state.HighCutBand = 21;
+    QVERIFY(WriteSettings(path_, state));
+    QCOMPARE(
+        ReadBytes(path_),
+        QByteArray("[Filter]\r\nLowCut=3\r\nHighcut=21\r\n\r\n"
+                   "[Daten]\r\nDateiname=C:\\a.HMD\r\n"
+                   "\r\n[Spiel]\r\nSelektmode=1\r\nSoundStop=0\r\nZufallszeit=0\r\nStartZeit=0\r\n"
+                   "\r\n[Audio]\r\nVolumen=-10\r\nSoundkarte=0\r\n"));
+}
+
+void SettingsTest::windows1252FileName() {
+    WriteBytes(path_, "[Daten]\r\nDateiname=C:\\Eigene Dateien\\M\xfcller\\\xdc"
+                      "bung \x80.HMD\r\n");
+    FormState state;
+    ReadSettings(path_, state);
+    const QString expected = QStringLiteral("C:\\Eigene Dateien\\Müller\\Übung €.HMD");
+    QCOMPARE(state.ResultsFileName, expected);
+
+    QVERIFY(WriteSettings(path_, state));
+    const QByteArray bytes = ReadBytes(path_);
+    QStringDecoder utf8(QStringDecoder::Utf8);
+    const QString text = utf8(bytes);
+    QVERIFY(!utf8.hasError());
+    QVERIFY(text.contains(QStringLiteral("Dateiname=") + expected + QStringLiteral("\r\n")));
+}
+
+void SettingsTest::backslashesKeptVerbatim() {
+    FormState state;
+    state.ResultsFileName = QStringLiteral("\\\\server\\Heulmeister Pro\\neu\\test.HMD");
+    QVERIFY(WriteSettings(path_, state));
+    QVERIFY(ReadBytes(path_).contains("\nDateiname=\\\\server\\Heulmeister Pro\\neu\\test.HMD\n"));
+
+    FormState read;
+    ReadSettings(path_, read);
+    QCOMPARE(read.ResultsFileName, state.ResultsFileName);
+}
+
+void SettingsTest::lineBreakInFileNameIsNotWritten() {
+    FormState state;
+    state.LowCutBand = 4;
+    state.ResultsFileName = QStringLiteral("/tmp/a\n[Filter]\nLowCut=0\n.HMD");
+    QVERIFY(WriteSettings(path_, state));
+
+    FormState read = ScrambledState();
+    ReadSettings(path_, read);
+    QCOMPARE(read.LowCutBand, 4);
+    QVERIFY(read.ResultsFileName.isEmpty());
+}
+
+void SettingsTest::settingsPathNextToProgram() {
+    QCOMPARE(SettingsFilePath(dir_.path()), dir_.path() + QStringLiteral("/Heulmeister Pro.inf"));
+}
+
+void SettingsTest::settingsPathFallsBackToConfigHome_data() {
+    QTest::addColumn<bool>("setConfigHome");
+    QTest::addColumn<QString>("configHome"); // relative to the temporary folder when absolute
+    QTest::addColumn<QString>("expectedFolder");
+
+    QTest::newRow("config home") << true << "/xdg"
+                                 << "/xdg/Heulmeister Pro";
+    QTest::newRow("unset") << false << ""
+                           << "/home/.config/Heulmeister Pro";
+    QTest::newRow("empty") << true << ""
+                           << "/home/.config/Heulmeister Pro";
+    QTest::newRow("relative") << true << "xdg"
+                              << "/home/.config/Heulmeister Pro";
+}
+
+void SettingsTest::settingsPathFallsBackToConfigHome() {
+    QFETCH(bool, setConfigHome);
+    QFETCH(QString, configHome);
+    QFETCH(QString, expectedFolder);
+
+    const QString programDir = dir_.filePath(QStringLiteral("programm"));
+    QVERIFY(QDir().mkpath(programDir));
+    QVERIFY(QFile::setPermissions(programDir, QFile::ReadOwner | QFile::ExeOwner));
+    const bool denied = PermissionsDenyWriting(programDir);
+    if (!denied) {
+        QFile::setPermissions(programDir, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+        QSKIP("Running with rights that ignore a read-only folder");
+    }
+
+    EnvironmentOverride xdg("XDG_CONFIG_HOME");
+    EnvironmentOverride home("HOME");
+    home.Set(dir_.filePath(QStringLiteral("home")).toLocal8Bit());
+    if (!setConfigHome)
+        xdg.Unset();
+    else if (configHome.startsWith(u'/'))
+        xdg.Set((dir_.path() + configHome).toLocal8Bit());
+    else
+        xdg.Set(configHome.toLocal8Bit());
+
+    const QString path = SettingsFilePath(programDir);
+    QFile::setPermissions(programDir, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+    QCOMPARE(path, dir_.path() + expectedFolder + QStringLiteral("/Heulmeister Pro.inf"));
+
+    // The folder is created on the first write.
+    QVERIFY(WriteSettings(path, SampleState()));
+    FormState read;
+    ReadSettings(path, read);
+    QCOMPARE(read.ResultsFileName, SampleState().ResultsFileName);
+    QVERIFY(QDir(dir_.path() + expectedFolder).removeRecursively());
+}
+
+void SettingsTest::unreadableFileIsNotReplaced() {
+    const QByteArray content("[Fenster]\nLinks=10\n");
+    WriteBytes(path_, content);
+    QVERIFY(QFile::setPermissions(path_, QFile::WriteOwner));
+    QFile probe(path_);
+    if (probe.open(QIODevice::ReadOnly)) {
+        QFile::setPermissions(path_, QFile::ReadOwner | QFile::WriteOwner);
+        QSKIP("Running with rights that ignore an unreadable file");
+    }
+
+    QString error;
+    QVERIFY(!WriteSettings(path_, SampleState(), &error));
+    QVERIFY(!error.isEmpty());
+    QVERIFY(QFile::setPermissions(path_, QFile::ReadOwner | QFile::WriteOwner));
+    QCOMPARE(ReadBytes(path_), content);
+}
+
+QTEST_GUILESS_MAIN(SettingsTest)
+#include "tst_settings.moc"
