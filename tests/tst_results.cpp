@@ -329,7 +329,7 @@ private slots:
         clock_.nowMs = 0xFFFFF000u;
         PlayFind(16, 1, 0x1100);  // the clock wraps during the turn
         QCOMPARE(state_.LastFindTime, 0x1100u);
-        QCOMPARE(state_.BandTable[16].FindTime, 0x1100);
+        QCOMPARE(std::int32_t(state_.BandTable[16].FindTime), 0x1100);
         QCOMPARE(state_.GameTime, 0x1100u);
     }
 
@@ -357,7 +357,7 @@ private slots:
         counters_->ClearCurrentResults();
         for (const BandSlot& slot : state_.BandTable) {
             QCOMPARE(CountsOf(slot), Counts{});
-            QCOMPARE(slot.Level, 0);
+            QCOMPARE(std::int32_t(slot.Level), 0);
         }
         QCOMPARE(state_.BandTable[3].Locked, std::uint8_t(1));  // locks are not the results'
         QCOMPARE(state_.TurnAttempts, 0);
@@ -470,8 +470,8 @@ private slots:
         for (int i = 0; i < BandCount; ++i) {
             const BandSlot& s = state_.StoredBandTable[i];
             QCOMPARE(BandLabel(s), QStringLiteral("B%1").arg(i));
-            QCOMPARE(s.Frequency, 100.25 * (i + 1));
-            QCOMPARE(s.Level, i - 12);
+            QCOMPARE(double(s.Frequency), 100.25 * (i + 1));
+            QCOMPARE(std::int32_t(s.Level), i - 12);
             QCOMPARE(CountsOf(s), GoldenCounts(i));
             QCOMPARE(s.Locked, std::uint8_t(i % 2));
         }
