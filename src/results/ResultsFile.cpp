@@ -1,0 +1,163 @@
+#include "results/ResultsFile.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QSaveFile>
+#include <cerrno>
+#include <cstring>
+
+namespace {
+
+enum class Access { Reading, Writing };
+
+// The texts the player knows from the program's Windows days.
+QString ErrorText(int errorNumber, Access access)
+{
+    switch (errorNumber) {
+    case ENOENT:
+        // When writing, the file is created, so only its folder can be missing.
+        return access == Access::Reading ? QStringLiteral("File not found.")
+                                         : QStringLiteral("Invalid filename.");
+    case ENOTDIR:
+    case ENAMETOOLONG:
+    case EINVAL:
+        return QStringLiteral("Invalid filename.");
+    case EMFILE:
+    case ENFILE:
+        return QStringLiteral("Too many open files.");
+    case EACCES:
+    case EPERM:
+    case EISDIR:
+    case EROFS:
+    case ETXTBSY:
+        return QStringLiteral("File access denied.");
+    case ENOSPC:
+    case EDQUOT:
+        return QStringLiteral("Disk full.");
+    default:
+        return QStringLiteral("I/O error %1.").arg(errorNumber);
+    }
+}
+
+ResultsFileOutcome Failure(const QString& text)
+{
+    return {ResultsFileStatus::Failed, text};
+}
+
+} // namespace
+
+ResultsFile::ResultsFile(FormState& state) : state_(state) {}
+
+ResultsFileOutcome ResultsFile::LoadResults(const QString& fileName)
+{
+    const QFileInfo info(fileName);
+    if (fileName.isEmpty() || !info.exists())
+        return {ResultsFileStatus::NotFound, QStringLiteral("File not found.")};
+    if (info.isDir())
+        return Failure(ErrorText(EISDIR, Access::Reading));
+
+    // Read-only: loading must not need write access to the file.
+    QFile file(fileName);
+    errno = 0;
+    if (!file.open(QIODevice::ReadOnly))
+        return Failure(ErrorText(errno != 0 ? errno : EACCES, Access::Reading));
+    errno = 0;
+    const QByteArray bytes = file.read(ResultsFileSize);
+    if (file.error() != QFileDevice::NoError)
+        return Failure(ErrorText(errno != 0 ? errno : EIO, Access::Reading));
+    if (bytes.size() < ResultsFileSize)
+        return Failure(QStringLiteral("Read beyond end of file."));
+
+    // The record is the in-memory BandSlot byte for byte.
+    BandArray records;
+    std::memcpy(records.data(), bytes.constData(), ResultsFileSize);
+
+    if (HoldsSavedGame(records) && info.canonicalFilePath() == savedGameFile_) {
+        for (int i = 0; i < BandCount; ++i)
+            savedGame_[i].SubtractFrom(records[i]);
+    } else {
+        savedGame_ = {};
+        savedGameFile_.clear();
+    }
+    state_.StoredBandTable = records;
+    state_.ResultsFileName = fileName;
+    return {};
+}
+
+ResultsFileOutcome ResultsFile::SaveResults(const QString& fileName)
+{
+    if (fileName.isEmpty())
+        return Failure(ErrorText(EINVAL, Access::Writing));
+    const QFileInfo info(fileName);
+    if (info.isDir())
+        return Failure(ErrorText(EISDIR, Access::Writing));
+    if (!QFileInfo(info.absolutePath()).isDir())
+        return Failure(ErrorText(ENOENT, Access::Writing));
+
+    // Written to a temporary file beside it and renamed over the old one, so
+    // a failure at any point leaves the previous file whole.
+    QSaveFile file(fileName);
+    errno = 0;
+    if (!file.open(QIODevice::WriteOnly)) {
+        const int openError = errno;
+        if (info.exists() && !info.isWritable())
+            return Failure(ErrorText(EACCES, Access::Writing));
+        return Failure(ErrorText(openError != 0 ? openError : EACCES, Access::Writing));
+    }
+    const QByteArray image = ResultsImage();
+    errno = 0;
+    if (file.write(image) != image.size()) {
+        const int writeError = errno != 0 ? errno : EIO;
+        file.cancelWriting();
+        return Failure(ErrorText(writeError, Access::Writing));
+    }
+    errno = 0;
+    if (!file.commit())
+        return Failure(ErrorText(errno != 0 ? errno : EIO, Access::Writing));
+
+    for (int i = 0; i < BandCount; ++i)
+        savedGame_[i] = BandCounters::Of(state_.BandTable[i]);
+    savedGameFile_ = QFileInfo(fileName).canonicalFilePath();
+    state_.ResultsFileName = fileName;
+    return {};
+}
+
+void ResultsFile::KeepSavedGame()
+{
+    for (int i = 0; i < BandCount; ++i) {
+        if (savedGame_[i].IsZero())
+            continue;
+        BandSlot& stored = state_.StoredBandTable[i];
+        // The file holds the stored part it was saved with plus the saved game.
+        SavedPart(stored).StoreIn(stored);
+        savedGame_[i].AddTo(stored);
+    }
+    savedGame_ = {};
+    savedGameFile_.clear();
+}
+
+QByteArray ResultsFile::ResultsImage() const
+{
+    QByteArray image(ResultsFileSize, '\0');
+    for (int i = 0; i < BandCount; ++i) {
+        BandSlot record = state_.BandTable[i];
+        SavedPart(state_.StoredBandTable[i]).AddTo(record);
+        std::memcpy(image.data() + i * ResultsRecordSize, &record, ResultsRecordSize);
+    }
+    return image;
+}
+
+bool ResultsFile::HoldsSavedGame(const BandArray& records) const
+{
+    if (savedGameFile_.isEmpty())
+        return false;
+    for (int i = 0; i < BandCount; ++i) {
+        const BandCounters inFile = SavedPart(records[i]);
+        const BandCounters& saved = savedGame_[i];
+        if (inFile.Finds < saved.Finds || inFile.Attempts < saved.Attempts ||
+            inFile.FindTime < saved.FindTime)
+            return false;
+    }
+    return true;
+}

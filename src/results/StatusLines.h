@@ -1,0 +1,25 @@
+#pragma once
+// The texts of the three status lines, from the mode and the counters. The
+// 70 ms timer only assigns them. Thread: any (pure).
+
+#include "game/FormState.h"
+
+#include <QLocale>
+#include <QString>
+#include <cstdint>
+
+struct StatusLine {
+    bool write = false;  // false: leave the label as it is
+    QString text;
+};
+
+struct StatusLines {
+    StatusLine Label1;
+    StatusLine Label2;
+    StatusLine Label3;
+};
+
+// The line under "Neues Spiel" while no game runs.
+inline constexpr char IdleNotice[] = "Klicke START, um eine Runde zu beginnen.";
+
+StatusLines ComposeStatusLines(const FormState& state, std::uint32_t nowMs, const QLocale& locale);
