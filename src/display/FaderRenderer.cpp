@@ -197,7 +197,9 @@ void FaderRenderer::DrawFrequencyText(GdiCanvas& canvas, const FormState& state)
 {
     if (!ShowsFrequency(state.GameMode))
         return;
-    const int pointSize = Nearest(paintBox_.height() / 7.3);
+    // Points from the height as the window system counts it: on a dense screen
+    // the device height would make the figures twice as large as the bank.
+    const int pointSize = Nearest(paintBox_.height() / devicePixelRatio_ / 7.3);
     if (pointSize <= 0)
         return;
     canvas.SetBrushClear();
@@ -334,6 +336,7 @@ void FaderRenderer::BuildLayer(const FormState& state)
 
 const QImage& FaderRenderer::FaderPaint(const FormState& state)
 {
+    lastPaintUsedLayer_ = false;
     if (CoverShown || !hasFaderImage_ || !IsFaderMode(state.GameMode) || paintBox_.isEmpty())
         return PaintStraightforward(state);
     if (!LayerMatches(state))
@@ -342,6 +345,7 @@ const QImage& FaderRenderer::FaderPaint(const FormState& state)
         return PaintStraightforward(state);
 
     PrepareBackBuffer();
+    lastPaintUsedLayer_ = true;
     std::memcpy(backBuffer_.bits(), layer_.constBits(), layer_.sizeInBytes());
     QPainter painter(&backBuffer_);
     GdiCanvas canvas(painter);

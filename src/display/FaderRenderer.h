@@ -42,6 +42,9 @@ public:
     // the reference that FaderPaint must match pixel for pixel.
     const QImage& PaintStraightforward(const FormState& state);
 
+    // Whether the last FaderPaint started from the prepared layer (tests, benchmark).
+    bool LastPaintUsedLayer() const { return lastPaintUsedLayer_; }
+
     void SetChartColumnPainter(ChartColumnPainter painter) { chartColumn_ = std::move(painter); }
 
     // Start-up cover: while set, a repaint shows CoverPicture (black) only.
@@ -93,5 +96,6 @@ private:
     QImage layer_;
     bool layerValid_ = false;
     bool layerUsable_ = false;
+    bool lastPaintUsedLayer_ = false;
     std::array<std::array<std::uint8_t, sizeof(BandSlot::Label)>, BandCount> layerLabels_{};
 };
