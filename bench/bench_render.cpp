@@ -18,21 +18,18 @@ namespace {
 
 using Clock = std::chrono::steady_clock;
 
-double Microseconds(const std::function<void()>& work)
-{
+double Microseconds(const std::function<void()>& work) {
     const auto start = Clock::now();
     work();
     return std::chrono::duration<double, std::micro>(Clock::now() - start).count();
 }
 
-double Median(std::vector<double> samples)
-{
+double Median(std::vector<double> samples) {
     std::nth_element(samples.begin(), samples.begin() + samples.size() / 2, samples.end());
     return samples[samples.size() / 2];
 }
 
-FormState BenchState(GameModeValue mode)
-{
+FormState BenchState(GameModeValue mode) {
     FormState state;
     for (int band = 0; band < BandCount; ++band) {
         SetBandLabel(state.BandTable[band], QString::fromLatin1(BandDefinitions[band].label));
@@ -47,8 +44,7 @@ FormState BenchState(GameModeValue mode)
 
 } // namespace
 
-int main(int argc, char** argv)
-{
+int main(int argc, char** argv) {
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
     QGuiApplication app(argc, argv);
@@ -59,8 +55,8 @@ int main(int argc, char** argv)
         int runs;
     };
     const Case cases[] = {{{1280, 900}, 400}, {{1920, 1080}, 300}, {{3840, 2160}, 120}};
-    std::printf("%-10s %-10s %12s %12s %12s %10s %10s\n", "size", "mode", "layer us",
-                "plain us", "memcpy us", "layer/cp", "plain/cp");
+    std::printf("%-10s %-10s %12s %12s %12s %10s %10s\n", "size", "mode", "layer us", "plain us",
+                "memcpy us", "layer/cp", "plain/cp");
     for (const Case& c : cases) {
         FaderRenderer renderer;
         renderer.FormResize(c.size, 96);
@@ -68,7 +64,7 @@ int main(int argc, char** argv)
         std::vector<unsigned char> source(frameBytes, 1), target(frameBytes);
         for (GameModeValue mode : {ModeSearching, ModeTurnOver}) {
             FormState state = BenchState(mode);
-            renderer.FaderPaint(state);  // builds the layer
+            renderer.FaderPaint(state); // builds the layer
             // The three are measured in turns, so a busy machine slows all alike.
             std::vector<double> copyUs, layerUs, plainUs;
             for (int run = 0; run < c.runs; ++run) {
@@ -76,8 +72,8 @@ int main(int argc, char** argv)
                 state.SelectedFader = run % 29;
                 state.BandTable[run % BandCount].Level = run % 25 - 12;
                 source[run % frameBytes] = static_cast<unsigned char>(run);
-                copyUs.push_back(Microseconds(
-                    [&] { std::memcpy(target.data(), source.data(), frameBytes); }));
+                copyUs.push_back(
+                    Microseconds([&] { std::memcpy(target.data(), source.data(), frameBytes); }));
                 layerUs.push_back(Microseconds([&] { renderer.FaderPaint(state); }));
                 plainUs.push_back(Microseconds([&] { renderer.PaintStraightforward(state); }));
             }
@@ -85,10 +81,9 @@ int main(int argc, char** argv)
             const double layer = Median(layerUs);
             const double plain = Median(plainUs);
             renderer.FaderPaint(state);
-            std::printf("%4dx%-5d %-10s %12.0f %12.0f %12.0f %10.2f %10.2f%s\n",
-                        c.size.width(), c.size.height(),
-                        mode == ModeSearching ? "searching" : "turnover", layer, plain, copy,
-                        layer / copy, plain / copy,
+            std::printf("%4dx%-5d %-10s %12.0f %12.0f %12.0f %10.2f %10.2f%s\n", c.size.width(),
+                        c.size.height(), mode == ModeSearching ? "searching" : "turnover", layer,
+                        plain, copy, layer / copy, plain / copy,
                         renderer.LastPaintUsedLayer() ? "" : "  (layer unused)");
             if (savePath && c.size == QSize(1280, 900) && mode == ModeTurnOver) {
                 state.SelectedFader = 16;

@@ -21,8 +21,7 @@ const QRgb Yellow = qRgb(255, 255, 0);
 const QRgb Grey = qRgb(128, 128, 128);
 
 // A form as start-up leaves it: labels set, bands 11..22 open, levels 0.
-FormState StartState()
-{
+FormState StartState() {
     FormState state;
     for (int band = 0; band < BandCount; ++band) {
         SetBandLabel(state.BandTable[band], QString::fromLatin1(BandDefinitions[band].label));
@@ -33,8 +32,7 @@ FormState StartState()
     return state;
 }
 
-int CountColour(const QImage& image, QRect area, QRgb colour)
-{
+int CountColour(const QImage& image, QRect area, QRgb colour) {
     int count = 0;
     area = area.intersected(image.rect());
     for (int y = area.top(); y <= area.bottom(); ++y)
@@ -45,8 +43,7 @@ int CountColour(const QImage& image, QRect area, QRgb colour)
 }
 
 // The smallest rectangle holding every pixel of a colour in an area.
-QRect ColourBounds(const QImage& image, QRect area, QRgb colour)
-{
+QRect ColourBounds(const QImage& image, QRect area, QRgb colour) {
     QRect bounds;
     area = area.intersected(image.rect());
     for (int y = area.top(); y <= area.bottom(); ++y)
@@ -56,8 +53,7 @@ QRect ColourBounds(const QImage& image, QRect area, QRgb colour)
     return bounds;
 }
 
-QRgb Pixel(const QImage& image, int x, int y)
-{
+QRgb Pixel(const QImage& image, int x, int y) {
     return image.pixel(x, y);
 }
 
@@ -66,7 +62,7 @@ QRgb Pixel(const QImage& image, int x, int y)
 class TestDisplay : public QObject {
     Q_OBJECT
 
-private slots:
+  private slots:
     void formatFrequency_data();
     void formatFrequency();
     void formatFrequencyUsesDefaultLocale();
@@ -101,8 +97,7 @@ private slots:
     void layerFollowsLabelChanges();
 };
 
-void TestDisplay::formatFrequency_data()
-{
+void TestDisplay::formatFrequency_data() {
     QTest::addColumn<QLocale>("locale");
     QTest::addColumn<double>("frequencyHz");
     QTest::addColumn<QString>("expected");
@@ -134,16 +129,14 @@ void TestDisplay::formatFrequency_data()
     QTest::newRow("de 12500") << german << 12500.0 << "12,5kHz";
 }
 
-void TestDisplay::formatFrequency()
-{
+void TestDisplay::formatFrequency() {
     QFETCH(QLocale, locale);
     QFETCH(double, frequencyHz);
     QFETCH(QString, expected);
     QCOMPARE(FormatFrequency(frequencyHz, locale), expected);
 }
 
-void TestDisplay::formatFrequencyUsesDefaultLocale()
-{
+void TestDisplay::formatFrequencyUsesDefaultLocale() {
     const QLocale before;
     QLocale::setDefault(QLocale(QLocale::German, QLocale::Germany));
     const QString german = FormatFrequency(31.5);
@@ -154,8 +147,7 @@ void TestDisplay::formatFrequencyUsesDefaultLocale()
     QCOMPARE(english, QStringLiteral("31.5Hz"));
 }
 
-void TestDisplay::nearest_data()
-{
+void TestDisplay::nearest_data() {
     QTest::addColumn<double>("value");
     QTest::addColumn<int>("expected");
     QTest::newRow("21.5 to even above") << 21.5 << 22;
@@ -174,21 +166,18 @@ void TestDisplay::nearest_data()
     QTest::newRow("-3.4") << -3.4 << -3;
 }
 
-void TestDisplay::nearest()
-{
+void TestDisplay::nearest() {
     QFETCH(double, value);
     QFETCH(int, expected);
     QCOMPARE(Nearest(value), expected);
 }
 
-void TestDisplay::arialHasArialMetrics()
-{
+void TestDisplay::arialHasArialMetrics() {
     // Any other substitute measures the labels differently and shifts the sizes.
     QCOMPARE(QFontInfo(ArialFont(15)).family(), QStringLiteral("Liberation Sans"));
 }
 
-void TestDisplay::geometryOf1280x900()
-{
+void TestDisplay::geometryOf1280x900() {
     FaderRenderer renderer;
     renderer.FormResize(QSize(1280, 900), 96);
     QCOMPARE(renderer.ColumnWidth(), 40);
@@ -203,8 +192,7 @@ void TestDisplay::geometryOf1280x900()
     QCOMPARE(renderer.Geometry().KnobLineY(0), 390);
 }
 
-void TestDisplay::trackPictureOf1280x900()
-{
+void TestDisplay::trackPictureOf1280x900() {
     FaderRenderer renderer;
     renderer.FormResize(QSize(1280, 900), 96);
     const QImage& track = renderer.FaderImage();
@@ -221,7 +209,7 @@ void TestDisplay::trackPictureOf1280x900()
         QCOMPARE(Pixel(track, 14, y), Black);
         QCOMPARE(Pixel(track, 25, y), Black);
     }
-    QCOMPARE(CountColour(track, QRect(4, 13, 32, 11), White), 4 * 11);  // only the slot's sides
+    QCOMPARE(CountColour(track, QRect(4, 13, 32, 11), White), 4 * 11); // only the slot's sides
 
     // The 0 mark: red, three rows around y 300.
     for (int y = 299; y <= 301; ++y) {
@@ -250,8 +238,7 @@ void TestDisplay::trackPictureOf1280x900()
     QCOMPARE(Pixel(track, 20, 599), White);
 }
 
-void TestDisplay::bankOf1280x900()
-{
+void TestDisplay::bankOf1280x900() {
     FaderRenderer renderer;
     renderer.FormResize(QSize(1280, 900), 96);
     const FormState state = StartState();
@@ -263,8 +250,8 @@ void TestDisplay::bankOf1280x900()
     // volume fader's at 1200.
     for (int left : {40, 1120, 1200}) {
         for (int y = 0; y < 600; y += 7) {
-            const bool knobRows = (y + 90 >= 378 && y + 90 < 402) ||
-                                  (left == 1200 && y + 90 >= 618 && y + 90 < 642);
+            const bool knobRows =
+                (y + 90 >= 378 && y + 90 < 402) || (left == 1200 && y + 90 >= 618 && y + 90 < 642);
             if (knobRows)
                 continue;
             for (int x = 0; x < 40; ++x)
@@ -272,7 +259,7 @@ void TestDisplay::bankOf1280x900()
         }
     }
     QCOMPARE(Pixel(image, 44, 89), Black);
-    QCOMPARE(Pixel(image, 44, 102), White);  // first scale mark
+    QCOMPARE(Pixel(image, 44, 102), White); // first scale mark
 
     // Band 0 (locked) at level 0: knob 44..75 x 378..401, outline white, red inside.
     QCOMPARE(Pixel(image, 44, 385), White);
@@ -323,25 +310,22 @@ void TestDisplay::bankOf1280x900()
     QVERIFY(qAbs(vol.center().x() - 1220) <= 2);
     QCOMPARE(CountColour(image, labelRow, Yellow), 0);
     QCOMPARE(CountColour(image, QRect(0, 0, 1280, 702), White) > 0, true);
-    QCOMPARE(CountColour(image, QRect(0, 702 - 1, 1280, 1), White), 0);  // nothing between
-    QCOMPARE(CountColour(image, QRect(0, 702 + labelHeight, 1280, 900 - 702 - labelHeight),
-                         Black),
+    QCOMPARE(CountColour(image, QRect(0, 702 - 1, 1280, 1), White), 0); // nothing between
+    QCOMPARE(CountColour(image, QRect(0, 702 + labelHeight, 1280, 900 - 702 - labelHeight), Black),
              1280 * (900 - 702 - labelHeight));
 }
 
-void TestDisplay::knobLevels_data()
-{
+void TestDisplay::knobLevels_data() {
     QTest::addColumn<int>("level");
     QTest::addColumn<int>("top");
-    QTest::addColumn<int>("bottom");  // exclusive
+    QTest::addColumn<int>("bottom"); // exclusive
     QTest::newRow("+12") << 12 << 90 << 114;
     QTest::newRow("0") << 0 << 378 << 402;
     QTest::newRow("-12") << -12 << 666 << 690;
     QTest::newRow("+1") << 1 << 354 << 378;
 }
 
-void TestDisplay::knobLevels()
-{
+void TestDisplay::knobLevels() {
     QFETCH(int, level);
     QFETCH(int, top);
     QFETCH(int, bottom);
@@ -352,7 +336,7 @@ void TestDisplay::knobLevels()
     state.BandTable[5].Locked = 0;
     state.SelectedFader = 5;
     const QImage& image = renderer.FaderPaint(state);
-    const int centre = 260;  // band 5 in column 6
+    const int centre = 260; // band 5 in column 6
     QCOMPARE(Nearest(renderer.ColumnCentre(5)), centre);
     const QRect knob = ColourBounds(image, QRect(centre - 20, 90, 40, 600), Yellow);
     QCOMPARE(knob.left(), centre - 15);
@@ -361,11 +345,10 @@ void TestDisplay::knobLevels()
     QCOMPARE(knob.bottom(), bottom - 2);
     QCOMPARE(Pixel(image, centre, top), White);
     QCOMPARE(Pixel(image, centre, bottom - 1), White);
-    QCOMPARE(Pixel(image, centre, (top + bottom) / 2), White);  // the knob line
+    QCOMPARE(Pixel(image, centre, (top + bottom) / 2), White); // the knob line
 }
 
-void TestDisplay::knobColours_data()
-{
+void TestDisplay::knobColours_data() {
     QTest::addColumn<int>("mode");
     QTest::addColumn<bool>("locked");
     QTest::addColumn<bool>("selected");
@@ -373,11 +356,10 @@ void TestDisplay::knobColours_data()
     QTest::addColumn<QRgb>("knob");
     QTest::addColumn<QRgb>("label");
     QTest::newRow("open") << int(ModeSearching) << false << false << false << Grey << White;
-    QTest::newRow("open selected") << int(ModeSearching) << false << true << false << Yellow
-                                   << Yellow;
+    QTest::newRow("open selected")
+        << int(ModeSearching) << false << true << false << Yellow << Yellow;
     QTest::newRow("locked") << int(ModeIdle) << true << false << false << Red << White;
-    QTest::newRow("locked selected") << int(ModeTurnOver) << true << true << false << Red
-                                     << Yellow;
+    QTest::newRow("locked selected") << int(ModeTurnOver) << true << true << false << Red << Yellow;
     QTest::newRow("ringing locked, generator playing")
         << int(ModeGeneratorPlaying) << true << false << true << Aqua << White;
     QTest::newRow("ringing locked selected, generator playing")
@@ -392,8 +374,7 @@ void TestDisplay::knobColours_data()
         << int(ModeGeneratorPlaying) << true << false << false << Red << White;
 }
 
-void TestDisplay::knobColours()
-{
+void TestDisplay::knobColours() {
     QFETCH(int, mode);
     QFETCH(bool, locked);
     QFETCH(bool, selected);
@@ -409,7 +390,10 @@ void TestDisplay::knobColours()
     state.SelectedFader = selected ? band : 3;
     state.RingingBand = ringing ? band : 12;
     state.ToneFrequency = 1250;
-    for (const QImage* image : {&renderer.FaderPaint(state), &renderer.PaintStraightforward(state)}) {
+    // Both paths paint into the same buffer: keep a copy of each.
+    const QImage layered = renderer.FaderPaint(state);
+    const QImage plain = renderer.PaintStraightforward(state);
+    for (const QImage* image : {&layered, &plain}) {
         const int centre = Nearest(renderer.ColumnCentre(band));
         QCOMPARE(Pixel(*image, centre - 12, 382), knob);
         const int labelHeight = QFontMetrics(ArialFont(renderer.LabelFontSize()), image).height();
@@ -419,8 +403,7 @@ void TestDisplay::knobColours()
     }
 }
 
-void TestDisplay::volumeFaderColours_data()
-{
+void TestDisplay::volumeFaderColours_data() {
     QTest::addColumn<int>("selectedFader");
     QTest::addColumn<QRgb>("colour");
     QTest::newRow("selected") << VolumeFader << Yellow;
@@ -428,8 +411,7 @@ void TestDisplay::volumeFaderColours_data()
     QTest::newRow("none selected") << NoFader << Grey;
 }
 
-void TestDisplay::volumeFaderColours()
-{
+void TestDisplay::volumeFaderColours() {
     QFETCH(int, selectedFader);
     QFETCH(QRgb, colour);
     FaderRenderer renderer;
@@ -447,8 +429,7 @@ void TestDisplay::volumeFaderColours()
     QCOMPARE(CountColour(image, volLabel, colour == Yellow ? White : Yellow), 0);
 }
 
-void TestDisplay::frequencyText_data()
-{
+void TestDisplay::frequencyText_data() {
     QTest::addColumn<int>("mode");
     QTest::addColumn<bool>("shown");
     QTest::newRow("idle") << int(ModeIdle) << false;
@@ -459,15 +440,14 @@ void TestDisplay::frequencyText_data()
     QTest::newRow("chart") << int(ModeTotalTimes) << false;
 }
 
-void TestDisplay::frequencyText()
-{
+void TestDisplay::frequencyText() {
     QFETCH(int, mode);
     QFETCH(bool, shown);
     FaderRenderer renderer;
     renderer.FormResize(QSize(1280, 900), 96);
     FormState state = StartState();
     state.GameMode = static_cast<GameModeValue>(mode);
-    state.ToneFrequency = 1250;  // no descenders in "1.25kHz"
+    state.ToneFrequency = 1250; // no descenders in "1.25kHz"
     const QImage& image = renderer.FaderPaint(state);
     // Below the tracks nothing else is grey.
     const QRect below(0, 690, 1280, 210);
@@ -481,7 +461,8 @@ void TestDisplay::frequencyText()
     QCOMPARE(metrics.height() > 150, true);
     const QString expected = FormatFrequency(1250);
     const int width = metrics.horizontalAdvance(expected);
-    QVERIFY2(text.height() > 110 && text.height() < 130, qPrintable(QString::number(text.height())));
+    QVERIFY2(text.height() > 110 && text.height() < 130,
+             qPrintable(QString::number(text.height())));
     QCOMPARE(text.bottom() < 900, true);
     QVERIFY(text.bottom() >= 900 - metrics.descent() - 2);
     // Centred: the ink lies within the advance that starts at (cw - width) / 2.
@@ -495,16 +476,14 @@ void TestDisplay::frequencyText()
              1280);
 }
 
-void TestDisplay::chartModesDrawNoFaders_data()
-{
+void TestDisplay::chartModesDrawNoFaders_data() {
     QTest::addColumn<int>("mode");
     for (GameModeValue mode : {ModeCurrentAttempts, ModeCurrentTimes, ModeTotalAttempts,
                                ModeTotalTimes, ModeProgressAttempts, ModeProgressTimes})
         QTest::newRow(qPrintable(QString::number(mode))) << int(mode);
 }
 
-void TestDisplay::chartModesDrawNoFaders()
-{
+void TestDisplay::chartModesDrawNoFaders() {
     QFETCH(int, mode);
     FaderRenderer renderer;
     renderer.FormResize(QSize(1280, 900), 96);
@@ -518,13 +497,12 @@ void TestDisplay::chartModesDrawNoFaders()
     for (QRgb colour : {Red, Grey, Yellow, Aqua})
         QCOMPARE(CountColour(image, all, colour), 0);
     // White band labels, but no "VOL".
-    QVERIFY(CountColour(image, QRect(Nearest(renderer.ColumnCentre(15)) - 20, 702, 40, 30),
-                        White) > 0);
+    QVERIFY(CountColour(image, QRect(Nearest(renderer.ColumnCentre(15)) - 20, 702, 40, 30), White) >
+            0);
     QCOMPARE(CountColour(image, QRect(1200, 0, 80, 900), Black), 80 * 900);
 }
 
-void TestDisplay::chartColumnPainterCalledPerBand()
-{
+void TestDisplay::chartColumnPainterCalledPerBand() {
     FaderRenderer renderer;
     renderer.FormResize(QSize(1280, 900), 96);
     QList<int> bands;
@@ -561,17 +539,15 @@ void TestDisplay::chartColumnPainterCalledPerBand()
     QVERIFY(bands.isEmpty());
 }
 
-void TestDisplay::columnWidthHalfToEven()
-{
+void TestDisplay::columnWidthHalfToEven() {
     FaderRenderer renderer;
     renderer.FormResize(QSize(688, 500), 96);
     QCOMPARE(renderer.ColumnWidth(), 22);
-    renderer.FormResize(QSize(656, 500), 96);  // 20.5
+    renderer.FormResize(QSize(656, 500), 96); // 20.5
     QCOMPARE(renderer.ColumnWidth(), 20);
 }
 
-void TestDisplay::labelFontSizeSearch_data()
-{
+void TestDisplay::labelFontSizeSearch_data() {
     QTest::addColumn<int>("width");
     QTest::addColumn<qreal>("dpi");
     QTest::newRow("1280") << 1280 << qreal(96);
@@ -580,8 +556,7 @@ void TestDisplay::labelFontSizeSearch_data()
     QTest::newRow("3840") << 3840 << qreal(96);
 }
 
-void TestDisplay::labelFontSizeSearch()
-{
+void TestDisplay::labelFontSizeSearch() {
     QFETCH(int, width);
     QFETCH(qreal, dpi);
     FaderRenderer renderer;
@@ -599,8 +574,7 @@ void TestDisplay::labelFontSizeSearch()
         QCOMPARE(size, 15);
 }
 
-void TestDisplay::labelFontSizeMonotoneInWidth()
-{
+void TestDisplay::labelFontSizeMonotoneInWidth() {
     FaderRenderer renderer;
     int previous = 0;
     for (int width = 40; width <= 3000; width += 53) {
@@ -613,8 +587,7 @@ void TestDisplay::labelFontSizeMonotoneInWidth()
     QCOMPARE(renderer.LabelFontSize(), 1);
 }
 
-void TestDisplay::pointSizesFollowResolution()
-{
+void TestDisplay::pointSizesFollowResolution() {
     // The same window on a screen of twice the density: twice the device pixels.
     FaderRenderer single;
     single.FormResize(QSize(1280, 900), 96);
@@ -641,8 +614,7 @@ void TestDisplay::pointSizesFollowResolution()
     QVERIFY(text120.height() > smallText.height() * 1.15);
 }
 
-void TestDisplay::coverIsBlack_data()
-{
+void TestDisplay::coverIsBlack_data() {
     QTest::addColumn<int>("mode");
     QTest::addColumn<bool>("resized");
     for (GameModeValue mode : {ModeIdle, ModeTurnOver, ModeGeneratorPlaying, ModeProgressTimes})
@@ -650,8 +622,7 @@ void TestDisplay::coverIsBlack_data()
     QTest::newRow("before the first resize") << int(ModeIdle) << false;
 }
 
-void TestDisplay::coverIsBlack()
-{
+void TestDisplay::coverIsBlack() {
     QFETCH(int, mode);
     QFETCH(bool, resized);
     FaderRenderer renderer;
@@ -674,8 +645,7 @@ void TestDisplay::coverIsBlack()
     QCOMPARE(CountColour(uncovered, uncovered.rect(), Black) < 640 * 480, true);
 }
 
-void TestDisplay::whiteWithoutTrackPicture()
-{
+void TestDisplay::whiteWithoutTrackPicture() {
     FaderRenderer renderer;
     renderer.SetPaintBox(QSize(300, 200), 96);
     QVERIFY(!renderer.HasFaderImage());
@@ -687,8 +657,7 @@ void TestDisplay::whiteWithoutTrackPicture()
     QCOMPARE(CountColour(image, image.rect(), White), 300 * 200);
 }
 
-void TestDisplay::layerMatchesStraightforward_data()
-{
+void TestDisplay::layerMatchesStraightforward_data() {
     QTest::addColumn<QSize>("size");
     QTest::addColumn<qreal>("dpr");
     QTest::addColumn<bool>("layerExpected");
@@ -705,16 +674,15 @@ void TestDisplay::layerMatchesStraightforward_data()
     QTest::newRow("3x2") << QSize(3, 2) << qreal(1) << false;
 }
 
-void TestDisplay::layerMatchesStraightforward()
-{
+void TestDisplay::layerMatchesStraightforward() {
     QFETCH(QSize, size);
     QFETCH(qreal, dpr);
     QFETCH(bool, layerExpected);
     FaderRenderer renderer;
     renderer.FormResize(size, 96, dpr);
     QRandomGenerator random(4711);
-    const GameModeValue modes[] = {ModeIdle,        ModeGeneratorPlaying, ModeGeneratorSilent,
-                                   ModeTurnOver,    ModeSearching,        ModeCurrentAttempts,
+    const GameModeValue modes[] = {ModeIdle,         ModeGeneratorPlaying, ModeGeneratorSilent,
+                                   ModeTurnOver,     ModeSearching,        ModeCurrentAttempts,
                                    ModeProgressTimes};
     bool layerSeen = false;
     for (int round = 0; round < 60; ++round) {
@@ -729,7 +697,7 @@ void TestDisplay::layerMatchesStraightforward()
             slot.Locked = random.bounded(2);
         }
         if (round % 10 == 9) {
-            state.LowCutBand = 29;  // a settings file out of range: 28 is no volume fader
+            state.LowCutBand = 29; // a settings file out of range: 28 is no volume fader
             state.SelectedFader = VolumeFader;
         }
         const QImage fast = renderer.FaderPaint(state);
@@ -741,8 +709,7 @@ void TestDisplay::layerMatchesStraightforward()
     QCOMPARE(layerSeen, layerExpected);
 }
 
-void TestDisplay::layerFollowsLabelChanges()
-{
+void TestDisplay::layerFollowsLabelChanges() {
     FaderRenderer renderer;
     renderer.FormResize(QSize(1280, 900), 96);
     FormState state = StartState();

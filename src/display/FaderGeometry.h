@@ -5,11 +5,11 @@
 #include <QSize>
 
 struct FaderGeometry {
-    int ColumnWidth = 0;    // W: width of the fader track picture
-    int TrackHeight = 0;    // H: height of the fader track picture
-    double StepPitch = 0;   // H / 25, height of one level step, not rounded
-    int TrackTop = 0;       // y of the top of every track
-    int LabelTop = 0;       // y of the top of the label row
+    int ColumnWidth = 0;  // W: width of the fader track picture
+    int TrackHeight = 0;  // H: height of the fader track picture
+    double StepPitch = 0; // H / 25, height of one level step, not rounded
+    int TrackTop = 0;     // y of the top of every track
+    int LabelTop = 0;     // y of the top of the label row
 
     // The paint box is 32 columns; band fader i stands in column i + 1.
     double ColumnCentre(int band) const { return (band + 1.5) * ColumnWidth; }

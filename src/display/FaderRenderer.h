@@ -17,7 +17,7 @@
 class GdiCanvas;
 
 class FaderRenderer {
-public:
+  public:
     // Draws band `band`'s column of a chart; called in the chart modes after
     // the background and before that band's label. It must not change the font.
     using ChartColumnPainter =
@@ -64,7 +64,7 @@ public:
     int LabelTop() const { return geometry_.LabelTop; }
     double ColumnCentre(int band) const { return geometry_.ColumnCentre(band); }
 
-private:
+  private:
     void BuildFaderImage();
     int SearchLabelFontSize() const;
     QImage NewPicture(QSize size) const;
@@ -81,7 +81,7 @@ private:
     void BuildLayer(const FormState& state);
 
     QSize paintBox_;
-    int dotsPerMetre_ = 3780;  // 96 dpi
+    int dotsPerMetre_ = 3780; // 96 dpi
     qreal devicePixelRatio_ = 1.0;
     int labelFontSize_ = 0;
     bool hasFaderImage_ = false;

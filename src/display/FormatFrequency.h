@@ -13,4 +13,4 @@ QString FormatNumber(double value, int significantDigits, int decimals, const QL
 // A short text such as 31.5Hz, 1,005Hz or 1.25kHz. Hz up to just below 1010,
 // so 1000..1009 keep four digits.
 QString FormatFrequency(double frequencyHz, const QLocale& locale);
-QString FormatFrequency(double frequencyHz);  // the default locale
+QString FormatFrequency(double frequencyHz); // the default locale

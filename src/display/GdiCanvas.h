@@ -33,7 +33,7 @@
 #include <optional>
 
 class GdiCanvas {
-public:
+  public:
     // The painter must be active on a raster image.
     explicit GdiCanvas(QPainter& painter);
 
@@ -63,7 +63,7 @@ public:
     // The pixels that TextOut(x, y, text) may touch: the cell and the glyphs.
     QRect TextExtent(int x, int y, const QString& text) const;
 
-private:
+  private:
     void FillSpan(int x1, int x2, int y1, int y2, QColor colour);
 
     QPainter& painter_;

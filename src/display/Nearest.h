@@ -7,12 +7,11 @@
 #include <climits>
 #include <cmath>
 
-inline int Nearest(double x)
-{
+inline int Nearest(double x) {
     if (std::isnan(x))
         return 0;
     const double below = std::floor(x);
-    const double fraction = x - below;  // exact for doubles
+    const double fraction = x - below; // exact for doubles
     double rounded = below;
     if (fraction > 0.5 || (fraction == 0.5 && std::fmod(below, 2.0) != 0.0))
         rounded = below + 1.0;
