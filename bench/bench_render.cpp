@@ -1,0 +1,98 @@
+// Cost of one full repaint of the fader bank against one plain copy of a
+// frame of the same size. Run: ./build/bench/bench_render [--save picture.png]
+
+#include "display/FaderRenderer.h"
+#include "game/FaderModel.h"
+
+#include <QGuiApplication>
+#include <QImage>
+
+#include <algorithm>
+#include <chrono>
+#include <cstdio>
+#include <cstring>
+#include <functional>
+#include <vector>
+
+namespace {
+
+using Clock = std::chrono::steady_clock;
+
+double Microseconds(const std::function<void()>& work) {
+    const auto start = Clock::now();
+    work();
+    return std::chrono::duration<double, std::micro>(Clock::now() - start).count();
+}
+
+double Median(std::vector<double> samples) {
+    std::nth_element(samples.begin(), samples.begin() + samples.size() / 2, samples.end());
+    return samples[samples.size() / 2];
+}
+
+FormState BenchState(GameModeValue mode) {
+    FormState state;
+    for (int band = 0; band < BandCount; ++band) {
+        SetBandLabel(state.BandTable[band], QString::fromLatin1(BandDefinitions[band].label));
+        state.BandTable[band].Locked = (band < state.LowCutBand || band > state.HighCutBand);
+        state.BandTable[band].Level = (band * 7) % 25 - 12;
+    }
+    state.GameMode = mode;
+    state.RingingBand = 15;
+    state.ToneFrequency = 1012.5;
+    return state;
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    QGuiApplication app(argc, argv);
+    const char* savePath = (argc == 3 && std::strcmp(argv[1], "--save") == 0) ? argv[2] : nullptr;
+
+    struct Case {
+        QSize size;
+        int runs;
+    };
+    const Case cases[] = {{{1280, 900}, 400}, {{1920, 1080}, 300}, {{3840, 2160}, 120}};
+    std::printf("%-10s %-10s %12s %12s %12s %10s %10s\n", "size", "mode", "layer us", "plain us",
+                "memcpy us", "layer/cp", "plain/cp");
+    for (const Case& c : cases) {
+        FaderRenderer renderer;
+        renderer.FormResize(c.size, 96);
+        const size_t frameBytes = size_t(c.size.width()) * c.size.height() * 4;
+        std::vector<unsigned char> source(frameBytes, 1), target(frameBytes);
+        for (GameModeValue mode : {ModeSearching, ModeTurnOver}) {
+            FormState state = BenchState(mode);
+            renderer.FaderPaint(state); // builds the layer
+            // The three are measured in turns, so a busy machine slows all alike.
+            std::vector<double> copyUs, layerUs, plainUs;
+            for (int run = 0; run < c.runs; ++run) {
+                // Each frame moves the selection and a level, as keyboard input does.
+                state.SelectedFader = run % 29;
+                state.BandTable[run % BandCount].Level = run % 25 - 12;
+                source[run % frameBytes] = static_cast<unsigned char>(run);
+                copyUs.push_back(
+                    Microseconds([&] { std::memcpy(target.data(), source.data(), frameBytes); }));
+                layerUs.push_back(Microseconds([&] { renderer.FaderPaint(state); }));
+                plainUs.push_back(Microseconds([&] { renderer.PaintStraightforward(state); }));
+            }
+            const double copy = Median(copyUs);
+            const double layer = Median(layerUs);
+            const double plain = Median(plainUs);
+            renderer.FaderPaint(state);
+            std::printf("%4dx%-5d %-10s %12.0f %12.0f %12.0f %10.2f %10.2f%s\n", c.size.width(),
+                        c.size.height(), mode == ModeSearching ? "searching" : "turnover", layer,
+                        plain, copy, layer / copy, plain / copy,
+                        renderer.LastPaintUsedLayer() ? "" : "  (layer unused)");
+            if (savePath && c.size == QSize(1280, 900) && mode == ModeTurnOver) {
+                state.SelectedFader = 16;
+                renderer.FaderPaint(state).save(QString::fromLocal8Bit(savePath));
+            }
+        }
+        // Keeps the copies from being optimised away.
+        if (target[frameBytes / 2] == 255)
+            std::printf(" ");
+    }
+    return 0;
+}
