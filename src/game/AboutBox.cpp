@@ -122,6 +122,7 @@ AboutBox::AboutBox(QWidget* parent, UrlOpener openUrl) : QDialog(parent)
     setFont(arial);
 
     auto* panel = new BevelPanel(this);
+    panel->setObjectName(QStringLiteral("InnerPanel"));
     panel->setGeometry(8, 8, 289, 161);
 
     auto* icon = new QLabel(panel);
@@ -130,10 +131,7 @@ AboutBox::AboutBox(QWidget* parent, UrlOpener openUrl) : QDialog(parent)
     icon->setScaledContents(true);
     icon->setPixmap(ProgramIcon().pixmap(256, 256));
 
-    QFont bold = arial;
-    bold.setBold(true);
-    bold.setPixelSize(13);
-    AddLabel(panel, QStringLiteral("Heulmeister PRO"), QRect(88, 16, 190, 18))->setFont(bold);
+    AddLabel(panel, QStringLiteral("Heulmeister PRO"), QRect(88, 16, 190, 16));
     AddLabel(panel, QStringLiteral("Version 1.1"), QRect(88, 40, 190, 16));
     AddLabel(panel, QStringLiteral("© 2026 Heulmeister-Projekt"), QRect(8, 80, 273, 16));
     QLabel* comments = AddLabel(panel, QString(), QRect(8, 100, 273, 30));
@@ -157,8 +155,12 @@ int ShowAboutBox(QWidget* parent, UrlOpener openUrl)
 {
     AboutBox box(parent, std::move(openUrl));
     if (QScreen* screen = parent ? parent->screen() : QGuiApplication::primaryScreen()) {
-        const QRect area = screen->availableGeometry();
-        box.move(area.center() - box.rect().center());
+        // The whole window, frame included, goes to the middle; the frame is
+        // known once the native window exists.
+        box.winId();
+        QRect frame = box.frameGeometry();
+        frame.moveCenter(screen->availableGeometry().center());
+        box.move(frame.topLeft());
     }
     return box.exec();
 }
