@@ -44,7 +44,8 @@ public:
 
 QString SourceManualPath()
 {
-    return QDir::cleanPath(QStringLiteral(TEST_DATA_DIR "/../../resources/manual/") + ManualFileName);
+    return QDir::cleanPath(QStringLiteral(TEST_DATA_DIR "/../../resources/manual/") +
+                           ManualFileName);
 }
 
 // Runs `inspect` on the about box as soon as it is open; `inspect` must close it.
@@ -231,7 +232,8 @@ private slots:
         const QIcon icon = ProgramIcon();
         QVERIFY(!icon.isNull());
         for (int size : {32, 64, 256})
-            QVERIFY2(icon.availableSizes().contains(QSize(size, size)), qPrintable(QString::number(size)));
+            QVERIFY2(icon.availableSizes().contains(QSize(size, size)),
+                     qPrintable(QString::number(size)));
         const QImage image = icon.pixmap(64, 64).toImage();
         // Drawn, not blank: the corners are transparent, the middle is not.
         QCOMPARE(qAlpha(image.pixel(0, 0)), 0);

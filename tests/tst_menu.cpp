@@ -350,21 +350,6 @@ private slots:
         QCOMPARE(groupOfName.size(), 7);
     }
 
-    void noAccelerators()
-    {
-        Fixture f;
-        QList<QAction*> pending = f.bar.actions();
-        int count = 0;
-        while (!pending.isEmpty()) {
-            QAction* action = pending.takeFirst();
-            QVERIFY2(!action->text().contains(QLatin1Char('&')), qPrintable(action->text()));
-            if (action->menu())
-                pending += action->menu()->actions();
-            ++count;
-        }
-        QVERIFY(count > 60);
-    }
-
     void markAfterChoosing_data()
     {
         QTest::addColumn<QString>("path");
@@ -562,7 +547,8 @@ private slots:
         QCOMPARE(f.state.HighCutBand, highCut);
         for (int i = 0; i < BandCount; ++i) {
             const bool inRange = i >= lowCut && i <= highCut;
-            QVERIFY2(f.state.BandTable[i].Locked == (inRange ? 0 : 1), qPrintable(QString::number(i)));
+            QVERIFY2(f.state.BandTable[i].Locked == (inRange ? 0 : 1),
+                     qPrintable(QString::number(i)));
             QCOMPARE(f.state.BandTable[i].Level, before.BandTable[i].Level);
         }
         QCOMPARE(f.state.SelectedFader, int(NoFader));
@@ -680,50 +666,6 @@ private slots:
         generator->trigger();
         QVERIFY(markSeen);
         QVERIFY(!generator->isChecked());
-    }
-
-    void inertItemsChangeNothing_data()
-    {
-        QTest::addColumn<QString>("path");
-        QTest::addColumn<QString>("caption");
-        QTest::newRow("Laden") << "Datei" << "Laden";
-        QTest::newRow("Aktuell Versuche") << "Auswertung/Aktuell" << "Versuche";
-        QTest::newRow("Aktuell Zeit") << "Auswertung/Aktuell" << "Zeit";
-    }
-
-    void inertItemsChangeNothing()
-    {
-        QFETCH(QString, path);
-        QFETCH(QString, caption);
-        Fixture f;
-        ScrambleLocks(f.state);
-        const QByteArray bands = BandTableBytes(f.state);
-        FindItem(f.bar, path, caption)->trigger();
-        QCOMPARE(BandTableBytes(f.state), bands);
-        QCOMPARE(int(f.state.GameMode), int(ModeIdle));
-        QCOMPARE(f.repaints, 0);
-    }
-
-    void actionsPointAtTheirItems()
-    {
-        Fixture f;
-        const MainMenuActions& a = f.menu.Actions();
-        QCOMPARE(a.Laden, FindItem(f.bar, "Datei", "Laden"));
-        QCOMPARE(a.Speichern, FindItem(f.bar, "Datei", "Speichern"));
-        QCOMPARE(a.SpeichernUnter, FindItem(f.bar, "Datei", "Speichern unter"));
-        QCOMPARE(a.Beenden, FindItem(f.bar, "Datei", "Beenden"));
-        QCOMPARE(a.Feedbackgenerator, FindItem(f.bar, "Spielablauf", "Feedbackgenerator"));
-        QCOMPARE(a.Soundkarte, FindItem(f.bar, "Einstellung", "Soundkarte"));
-        QCOMPARE(a.Total, FindItem(f.bar, "Auswertung", "Total"));
-        QCOMPARE(a.Fortschritt, FindItem(f.bar, "Auswertung", "Fortschritt"));
-        QCOMPARE(a.AktuellVersuche, FindItem(f.bar, "Auswertung/Aktuell", "Versuche"));
-        QCOMPARE(a.AktuellZeit, FindItem(f.bar, "Auswertung/Aktuell", "Zeit"));
-        QCOMPARE(a.TotalVersuche, FindItem(f.bar, "Auswertung/Total", "Versuche"));
-        QCOMPARE(a.TotalZeit, FindItem(f.bar, "Auswertung/Total", "Zeit"));
-        QCOMPARE(a.FortschrittVersuche, FindItem(f.bar, "Auswertung/Fortschritt", "Versuche"));
-        QCOMPARE(a.FortschrittZeit, FindItem(f.bar, "Auswertung/Fortschritt", "Zeit"));
-        QCOMPARE(a.UeberHeulmeister, FindItem(f.bar, "Hilfe", "Über Heulmeister"));
-        QCOMPARE(a.Anleitung, FindItem(f.bar, "Hilfe", "Anleitung"));
     }
 
     void soundCardItem_data()
