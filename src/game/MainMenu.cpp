@@ -1,0 +1,273 @@
+#include "game/MainMenu.h"
+
+#include "game/FaderModel.h"
+#include "game/FormState.h"
+
+#include <QAction>
+#include <QActionGroup>
+#include <QMenu>
+#include <QMenuBar>
+
+MainMenu::MainMenu(QMenuBar* bar, FormState& state, FaderModel& faders, QObject* parent)
+    : QObject(parent), state_(state), faders_(faders)
+{
+    BuildDatei(bar);
+    BuildSpielablauf(bar);
+    BuildEinstellung(bar);
+    BuildAuswertung(bar);
+    BuildHilfe(bar);
+}
+
+void MainMenu::ApplyStartupChecks()
+{
+    MarkValue(randomStartGroup_, state_.RandomStartSeconds);
+    MarkValue(autoRestartGroup_, state_.AutoRestartSeconds);
+}
+
+void MainMenu::SetSoundCardCount(int deviceCount)
+{
+    actions_.Soundkarte->setEnabled(deviceCount > 1);
+}
+
+void MainMenu::SetStoredResultsAvailable(bool available)
+{
+    actions_.Total->setEnabled(available);
+    actions_.Fortschritt->setEnabled(available);
+}
+
+QMenu* MainMenu::AddMenu(QMenuBar* bar, const char* title)
+{
+    // Owned by the bar, so the menus go with the window.
+    auto* menu = new QMenu(QString::fromUtf8(title), bar);
+    bar->addMenu(menu);
+    return menu;
+}
+
+QMenu* MainMenu::AddSubmenu(QMenu* parent, const char* title)
+{
+    auto* menu = new QMenu(QString::fromUtf8(title), parent);
+    parent->addMenu(menu);
+    return menu;
+}
+
+QAction* MainMenu::AddItem(QMenu* menu, const char* caption)
+{
+    return menu->addAction(QString::fromUtf8(caption));
+}
+
+QActionGroup* MainMenu::AddValueItems(QMenu* menu, std::initializer_list<ValueItem> items,
+                                      void (MainMenu::*onChosen)(int))
+{
+    auto* group = new QActionGroup(menu);
+    group->setExclusionPolicy(QActionGroup::ExclusionPolicy::Exclusive);
+    for (const ValueItem& item : items) {
+        if (item.caption == nullptr) {
+            menu->addSeparator();
+            continue;
+        }
+        QAction* action = AddItem(menu, item.caption);
+        action->setCheckable(true);
+        action->setData(item.tag);
+        group->addAction(action);
+        const int tag = item.tag;
+        connect(action, &QAction::triggered, this, [this, group, onChosen, tag] {
+            KeepMark(group);
+            (this->*onChosen)(tag);
+        });
+    }
+    return group;
+}
+
+void MainMenu::MarkValue(QActionGroup* group, int value)
+{
+    for (QAction* action : group->actions()) {
+        if (action->data().toInt() == value) {
+            action->setChecked(true);  // the group clears the others
+            marks_[group] = action;
+            return;
+        }
+    }
+}
+
+void MainMenu::KeepMark(QActionGroup* group)
+{
+    if (QAction* mark = marks_.value(group)) {
+        mark->setChecked(true);
+    } else if (QAction* clicked = group->checkedAction()) {
+        clicked->setChecked(false);
+    }
+}
+
+void MainMenu::MarkOnOpen(QMenu* menu, QActionGroup* group, const std::int32_t& value)
+{
+    connect(menu, &QMenu::aboutToShow, this, [this, group, &value] { MarkValue(group, value); });
+}
+
+void MainMenu::BuildDatei(QMenuBar* bar)
+{
+    QMenu* datei = AddMenu(bar, "Datei");
+    actions_.Laden = AddItem(datei, "Laden");
+    actions_.Speichern = AddItem(datei, "Speichern");
+    actions_.Speichern->setEnabled(false);
+    actions_.SpeichernUnter = AddItem(datei, "Speichern unter");
+    actions_.SpeichernUnter->setEnabled(false);
+    datei->addSeparator();
+    actions_.Beenden = AddItem(datei, "Beenden");
+    connect(actions_.Beenden, &QAction::triggered, this, &MainMenu::quitRequested);
+}
+
+void MainMenu::BuildSpielablauf(QMenuBar* bar)
+{
+    QMenu* spielablauf = AddMenu(bar, "Spielablauf");
+
+    QMenu* feedbackZeit = AddSubmenu(spielablauf, "Feedback Zeit");
+    feedbackTimeGroup_ = AddValueItems(feedbackZeit,
+                                       {{"0.5 Sekunden", 1},
+                                        {"1 Sekunden", 2},
+                                        {"2 Sekunden", 3},
+                                        {"3 Sekunden", 4},
+                                        {"4 Sekunden", 5},
+                                        {"5 Sekunden", 6},
+                                        {nullptr, 0},
+                                        {"Kontinuierlich", 0}},
+                                       &MainMenu::ChooseFeedbackTime);
+    MarkOnOpen(feedbackZeit, feedbackTimeGroup_, state_.FeedbackTimeSetting);
+    spielablauf->addSeparator();
+
+    QMenu* zufallsstart = AddSubmenu(spielablauf, "Zufallsstart");
+    randomStartGroup_ = AddValueItems(
+        zufallsstart,
+        {{"Aus", 0}, {"2 sek", 2}, {"4 sek", 4}, {"6 sek ", 6}, {"10 sek", 10}, {"20 sek", 20}},
+        &MainMenu::ChooseRandomStart);
+    MarkValue(randomStartGroup_, 0);
+    MarkOnOpen(zufallsstart, randomStartGroup_, state_.RandomStartSeconds);
+    spielablauf->addSeparator();
+
+    QMenu* neustart = AddSubmenu(spielablauf, "Automatischer Neustart");
+    autoRestartGroup_ = AddValueItems(neustart,
+                                      {{"Aus", 0},
+                                       {"Nach 1 Sekunde", 1},
+                                       {"Nach 2 Sekunden", 2},
+                                       {"Nach 3 Sekunden", 3},
+                                       {"Nach 5 Sekunden", 5}},
+                                      &MainMenu::ChooseAutoRestart);
+    MarkValue(autoRestartGroup_, 0);
+    MarkOnOpen(neustart, autoRestartGroup_, state_.AutoRestartSeconds);
+    spielablauf->addSeparator();
+
+    // A radio item of its own; optional so that it can also show "off".
+    actions_.Feedbackgenerator = AddItem(spielablauf, "Feedbackgenerator");
+    actions_.Feedbackgenerator->setCheckable(true);
+    auto* generatorGroup = new QActionGroup(spielablauf);
+    generatorGroup->setExclusionPolicy(QActionGroup::ExclusionPolicy::ExclusiveOptional);
+    generatorGroup->addAction(actions_.Feedbackgenerator);
+    connect(actions_.Feedbackgenerator, &QAction::triggered, this, [this](bool checked) {
+        // The generator decides whether it goes on or off, from the mark as it was.
+        actions_.Feedbackgenerator->setChecked(!checked);
+        emit feedbackGeneratorTriggered();
+    });
+}
+
+void MainMenu::BuildEinstellung(QMenuBar* bar)
+{
+    QMenu* einstellung = AddMenu(bar, "Einstellung");
+
+    QMenu* lowcut = AddSubmenu(einstellung, "Lowcut");
+    QActionGroup* lowcutGroup = AddValueItems(lowcut,
+                                              {{"31.5 Hz", 1},
+                                               {"40 Hz", 2},
+                                               {"50 Hz", 3},
+                                               {"62.5 Hz", 4},
+                                               {"80 Hz", 5},
+                                               {"100 Hz", 6},
+                                               {"125 Hz", 7},
+                                               {"160 Hz", 8},
+                                               {"200 Hz", 9},
+                                               {"250 Hz", 10},
+                                               {"315 Hz", 11},
+                                               {"400 Hz", 12}},
+                                              &MainMenu::ChooseLowCut);
+    MarkOnOpen(lowcut, lowcutGroup, state_.LowCutBand);
+
+    QMenu* highcut = AddSubmenu(einstellung, "Highcut");
+    QActionGroup* highcutGroup = AddValueItems(
+        highcut,
+        {{"6.25 kHz", 22}, {"8 kHz", 23}, {"10 kHz", 24}, {"12.5 kHz", 25}, {"16 kHz", 26}},
+        &MainMenu::ChooseHighCut);
+    MarkOnOpen(highcut, highcutGroup, state_.HighCutBand);
+    einstellung->addSeparator();
+
+    QMenu* reglerwertung = AddSubmenu(einstellung, "Reglerwertung");
+    QActionGroup* scoringGroup = AddValueItems(
+        reglerwertung, {{"Anwahl", 0}, {"Anwahl und Absenkung", 1}}, &MainMenu::ChooseScoringMode);
+    MarkOnOpen(reglerwertung, scoringGroup, state_.ScoringMode);
+    einstellung->addSeparator();
+
+    // Enabled by the start-up once it knows how many devices there are.
+    actions_.Soundkarte = AddItem(einstellung, "Soundkarte");
+    actions_.Soundkarte->setEnabled(false);
+}
+
+void MainMenu::BuildAuswertung(QMenuBar* bar)
+{
+    QMenu* auswertung = AddMenu(bar, "Auswertung");
+
+    QMenu* aktuell = AddSubmenu(auswertung, "Aktuell");
+    actions_.AktuellVersuche = AddItem(aktuell, "Versuche");
+    actions_.AktuellZeit = AddItem(aktuell, "Zeit");
+
+    QMenu* total = AddSubmenu(auswertung, "Total");
+    actions_.Total = total->menuAction();
+    actions_.TotalVersuche = AddItem(total, "Versuche");
+    actions_.TotalZeit = AddItem(total, "Zeit");
+
+    QMenu* fortschritt = AddSubmenu(auswertung, "Fortschritt");
+    actions_.Fortschritt = fortschritt->menuAction();
+    actions_.FortschrittVersuche = AddItem(fortschritt, "Versuche");
+    actions_.FortschrittZeit = AddItem(fortschritt, "Zeit");
+
+    SetStoredResultsAvailable(false);
+}
+
+void MainMenu::BuildHilfe(QMenuBar* bar)
+{
+    QMenu* hilfe = AddMenu(bar, "Hilfe");
+    actions_.UeberHeulmeister = AddItem(hilfe, "Über Heulmeister");
+    connect(actions_.UeberHeulmeister, &QAction::triggered, this, &MainMenu::aboutRequested);
+    hilfe->addSeparator();
+    actions_.Anleitung = AddItem(hilfe, "Anleitung");
+    connect(actions_.Anleitung, &QAction::triggered, this, &MainMenu::helpRequested);
+}
+
+void MainMenu::ChooseFeedbackTime(int value)
+{
+    state_.FeedbackTimeSetting = value;
+    emit feedbackTimeChosen();
+}
+
+void MainMenu::ChooseRandomStart(int seconds)
+{
+    state_.RandomStartSeconds = seconds;
+}
+
+void MainMenu::ChooseAutoRestart(int seconds)
+{
+    state_.AutoRestartSeconds = seconds;
+    if (seconds == 0)
+        emit autoRestartStopped();
+}
+
+void MainMenu::ChooseLowCut(int band)
+{
+    faders_.ChangeCutRange(CutEdge::Low, band);
+}
+
+void MainMenu::ChooseHighCut(int band)
+{
+    faders_.ChangeCutRange(CutEdge::High, band);
+}
+
+void MainMenu::ChooseScoringMode(int mode)
+{
+    state_.ScoringMode = mode;
+}
