@@ -2,7 +2,7 @@
 
 DialogResult ScriptedDialogs::MessageBox(const MessageBoxRequest& request)
 {
-    boxesShown.append(request);
+    boxes.append(request);
     if (boxAnswers.isEmpty())
         return request.defaultButton;
     return boxAnswers.takeFirst();
@@ -10,20 +10,20 @@ DialogResult ScriptedDialogs::MessageBox(const MessageBoxRequest& request)
 
 QString ScriptedDialogs::OpenFileName(const FileDialogRequest& request)
 {
-    fileDialogsShown.append(request);
+    fileDialogs.append(request);
     return fileAnswers.isEmpty() ? QString() : fileAnswers.takeFirst();
 }
 
 QString ScriptedDialogs::SaveFileName(const FileDialogRequest& request)
 {
-    fileDialogsShown.append(request);
+    fileDialogs.append(request);
     return fileAnswers.isEmpty() ? QString() : fileAnswers.takeFirst();
 }
 
 QStringList ScriptedDialogs::captions() const
 {
     QStringList result;
-    for (const MessageBoxRequest& box : boxesShown)
+    for (const MessageBoxRequest& box : boxes)
         result << box.caption;
     return result;
 }

@@ -18,8 +18,8 @@ public:
     QList<DialogResult> boxAnswers;
     QStringList fileAnswers;
 
-    QList<MessageBoxRequest> boxesShown;
-    QList<FileDialogRequest> fileDialogsShown;
+    QList<MessageBoxRequest> boxes;
+    QList<FileDialogRequest> fileDialogs;
 
     QStringList captions() const;
 };

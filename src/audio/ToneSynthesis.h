@@ -1,0 +1,36 @@
+#pragma once
+// The feedback tone: which band rings in a turn, the exact frequency inside
+// it, and the sine samples. Plain computation, no device. Thread: GUI only.
+
+#include "game/FormState.h"
+
+#include <cstdint>
+
+class RandomGenerator;
+
+constexpr std::int32_t SampleRate = 48000;
+constexpr std::int32_t BlockSamples = 24000;
+constexpr std::uint32_t BlockBytes = BlockSamples * sizeof(std::int16_t);
+constexpr double ToneAmplitude = 16384.0;
+// 2 pi to the precision of an 80-bit extended number; the phase arithmetic is
+// done at that precision so the tone matches the original sample for sample.
+constexpr long double TwoPi = 6.283185307179586477L;
+
+// Geometric means with the neighbouring bands; g must be 1..BandCount-2.
+double BandLowerEdge(const BandArray& bands, int g);
+double BandUpperEdge(const BandArray& bands, int g);
+
+// Draws RingingBand (band first) and ToneFrequency (division point 5..95 of
+// 100 second) from `random`.
+void PickTurnFrequency(FormState& state, RandomGenerator& random);
+
+class ToneSynthesis {
+public:
+    // Restarts the phase at 0 for a tone of `frequencyHz`.
+    void StartTone(double frequencyHz);
+    // Writes the next BlockSamples samples of the running tone; allocates nothing.
+    void FillToneBlock(std::int16_t* block);
+
+    double TonePhase = 0.0; // radians at the next sample
+    double PhaseStep = 0.0; // radians per sample
+};

@@ -1,0 +1,507 @@
+#include "platform/PortAudioWaveOut.h"
+
+#include <QCoreApplication>
+#include <QPointer>
+#include <QSocketNotifier>
+#include <alsa/asoundlib.h>
+#include <array>
+#include <atomic>
+#include <condition_variable>
+#include <jack/jack.h>
+#include <mutex>
+#include <portaudio.h>
+#include <sys/eventfd.h>
+#include <thread>
+#include <unistd.h>
+
+namespace {
+
+constexpr std::size_t QueueCapacity = 16;
+constexpr int ProductNameLength = 31;
+
+void SilentAlsaError(const char*, int, const char*, int, const char*, ...) {}
+void SilentJackMessage(const char*) {}
+
+// Device numbers: the system's default output first, so device 0 plays where
+// the desktop plays, then every other device that can output.
+std::vector<int> ListOutputDevices()
+{
+    std::vector<int> devices;
+    const PaDeviceIndex defaultOutput = Pa_GetDefaultOutputDevice();
+    const auto canOutput = [](PaDeviceIndex index) {
+        const PaDeviceInfo* info = Pa_GetDeviceInfo(index);
+        return info != nullptr && info->maxOutputChannels > 0;
+    };
+    if (defaultOutput != paNoDevice && canOutput(defaultOutput))
+        devices.push_back(defaultOutput);
+    const PaDeviceIndex count = Pa_GetDeviceCount();
+    for (PaDeviceIndex index = 0; index < count; ++index) {
+        if (index != defaultOutput && canOutput(index))
+            devices.push_back(index);
+    }
+    return devices;
+}
+
+WaveResult FromPortAudio(PaError error)
+{
+    return static_cast<WaveResult>(error);
+}
+
+} // namespace
+
+// One open device: the block queue shared with its writer thread.
+class PortAudioStream {
+public:
+    PortAudioStream(PaStream* stream, int deviceNumber, int channels, std::uint32_t sampleRate,
+                    std::uint32_t volume, QObject* notifyTarget, int eventFd)
+        : deviceNumber(deviceNumber), stream_(stream), channels_(channels),
+          chunkFrames_(std::max<std::uint32_t>(sampleRate / 100, 1)), sampleRate_(sampleRate),
+          chunk_(chunkFrames_ * channels), target_(notifyTarget), eventFd_(eventFd),
+          notifier_(eventFd, QSocketNotifier::Read)
+    {
+        volume_.store(volume);
+        QObject::connect(&notifier_, &QSocketNotifier::activated, &notifier_,
+                         [this] { AnnounceConsumed(); });
+        writer_ = std::thread([this] { Run(); });
+    }
+
+    ~PortAudioStream()
+    {
+        {
+            std::lock_guard lock(mutex_);
+            quit_ = true;
+        }
+        wake_.notify_one();
+        writer_.join();
+        notifier_.setEnabled(false);
+        Pa_CloseStream(stream_);
+        ::close(eventFd_);
+    }
+
+    // GUI thread.
+    WaveResult Write(WaveHeader& header)
+    {
+        if ((header.flags & WaveHeaderPrepared) == 0)
+            return WaveUnprepared;
+        if ((header.flags & WaveHeaderInQueue) != 0)
+            return WaveStillPlaying;
+        if (header.data == nullptr && header.bufferLength > 0)
+            return WaveInvalidParameter;
+        {
+            std::lock_guard lock(mutex_);
+            if (count_ == QueueCapacity)
+                return WaveNoMemory;
+            queue_[(head_ + count_) % QueueCapacity] =
+                Entry{&header, reinterpret_cast<const std::int16_t*>(header.data),
+                      header.bufferLength / 2, 0};
+            ++count_;
+        }
+        header.flags = (header.flags & ~WaveHeaderDone) | WaveHeaderInQueue;
+        wake_.notify_one();
+        return WaveNoError;
+    }
+
+    // GUI thread.
+    void SetPaused(bool paused)
+    {
+        {
+            std::lock_guard lock(mutex_);
+            paused_ = paused;
+        }
+        wake_.notify_one();
+    }
+
+    // GUI thread. Hands every queued block back in queue order and drops what
+    // PortAudio still buffers. Returns a failure the stream met while playing.
+    WaveResult Reset()
+    {
+        std::array<WaveHeader*, QueueCapacity> returned{};
+        std::size_t count = 0;
+        {
+            std::lock_guard lock(mutex_);
+            for (; count < count_; ++count)
+                returned[count] = queue_[(head_ + count) % QueueCapacity].header;
+            head_ = count_ = consumed_ = 0;
+            dropRequested_ = started_;
+        }
+        wake_.notify_one();
+        for (std::size_t i = 0; i < count; ++i)
+            HandBack(returned[i]);
+        return FromPortAudio(playError_.exchange(paNoError));
+    }
+
+    // GUI thread: announce the blocks the writer has finished with.
+    void AnnounceConsumed()
+    {
+        std::uint64_t ignored = 0;
+        [[maybe_unused]] const auto bytes = ::read(eventFd_, &ignored, sizeof ignored);
+        std::array<WaveHeader*, QueueCapacity> finished{};
+        std::size_t count = 0;
+        {
+            std::lock_guard lock(mutex_);
+            while (consumed_ > 0) {
+                finished[count++] = queue_[head_].header;
+                head_ = (head_ + 1) % QueueCapacity;
+                --count_;
+                --consumed_;
+            }
+        }
+        for (std::size_t i = 0; i < count; ++i)
+            HandBack(finished[i]);
+    }
+
+    // GUI thread.
+    bool HasQueuedBlocks()
+    {
+        std::lock_guard lock(mutex_);
+        return count_ > 0;
+    }
+
+    void SetVolume(std::uint32_t volume) { volume_.store(volume, std::memory_order_relaxed); }
+
+    std::optional<std::chrono::steady_clock::time_point> FirstWriteTime() const
+    {
+        const auto ticks = firstWriteTicks_.load();
+        if (ticks < 0)
+            return std::nullopt;
+        return std::chrono::steady_clock::time_point(std::chrono::steady_clock::duration(ticks));
+    }
+
+    const int deviceNumber;
+
+private:
+    struct Entry {
+        WaveHeader* header;
+        const std::int16_t* samples;
+        std::uint32_t frames;
+        std::uint32_t position;
+    };
+
+    void HandBack(WaveHeader* header)
+    {
+        header->flags = (header->flags & ~WaveHeaderInQueue) | WaveHeaderDone;
+        if (target_)
+            QCoreApplication::postEvent(target_, new WaveDoneEvent(header));
+    }
+
+    // Writer thread, under mutex_: the next chunk with the gain applied.
+    std::uint32_t CopyChunk(bool& finishedBlock)
+    {
+        const std::uint32_t volume = volume_.load(std::memory_order_relaxed);
+        const std::int32_t left = static_cast<std::int32_t>(volume & 0xFFFF);
+        const std::int32_t right = static_cast<std::int32_t>(volume >> 16);
+        std::uint32_t copied = 0;
+        while (copied < chunkFrames_ && consumed_ < count_) {
+            Entry& entry = queue_[(head_ + consumed_) % QueueCapacity];
+            const std::uint32_t frames =
+                std::min(chunkFrames_ - copied, entry.frames - entry.position);
+            const std::int16_t* source = entry.samples + entry.position;
+            std::int16_t* target = chunk_.data() + copied * channels_;
+            for (std::uint32_t i = 0; i < frames; ++i) {
+                const std::int32_t sample = source[i];
+                target[i * channels_] = static_cast<std::int16_t>(sample * left / 65535);
+                if (channels_ == 2)
+                    target[i * 2 + 1] = static_cast<std::int16_t>(sample * right / 65535);
+            }
+            copied += frames;
+            entry.position += frames;
+            if (entry.position == entry.frames) {
+                ++consumed_;
+                finishedBlock = true;
+            }
+        }
+        return copied;
+    }
+
+    // Writer thread.
+    void Run()
+    {
+        for (;;) {
+            enum class Action { Quit, Stop, Play } action;
+            std::uint32_t frames = 0;
+            bool finishedBlock = false;
+            bool mustStart = false;
+            {
+                std::unique_lock lock(mutex_);
+                wake_.wait(lock, [this] {
+                    return quit_ || (started_ && (dropRequested_ || paused_)) ||
+                           (!paused_ && consumed_ < count_);
+                });
+                if (quit_) {
+                    action = Action::Quit;
+                } else if (started_ && (dropRequested_ || paused_)) {
+                    action = Action::Stop;
+                } else {
+                    action = Action::Play;
+                    frames = CopyChunk(finishedBlock);
+                    mustStart = !started_;
+                }
+            }
+            if (action == Action::Quit) {
+                if (started_)
+                    Pa_AbortStream(stream_);
+                return;
+            }
+            if (action == Action::Stop) {
+                // Abort, not stop: pause and reset silence at once instead of
+                // draining what PortAudio still holds.
+                Pa_AbortStream(stream_);
+                std::lock_guard lock(mutex_);
+                started_ = false;
+                dropRequested_ = false;
+                continue;
+            }
+            Play(frames, mustStart);
+            if (finishedBlock) {
+                const std::uint64_t one = 1;
+                [[maybe_unused]] const auto bytes = ::write(eventFd_, &one, sizeof one);
+            }
+        }
+    }
+
+    // Writer thread, without the lock.
+    void Play(std::uint32_t frames, bool mustStart)
+    {
+        PaError error = paNoError;
+        if (mustStart) {
+            error = Pa_StartStream(stream_);
+            std::lock_guard lock(mutex_);
+            started_ = (error == paNoError);
+        }
+        if (firstWriteTicks_.load(std::memory_order_relaxed) < 0)
+            firstWriteTicks_.store(std::chrono::steady_clock::now().time_since_epoch().count());
+        if (error == paNoError)
+            error = Pa_WriteStream(stream_, chunk_.data(), frames);
+        if (error == paOutputUnderflowed)
+            error = paNoError; // a late refill; the samples still went out
+        if (error != paNoError) {
+            PaError expected = paNoError;
+            playError_.compare_exchange_strong(expected, error);
+            // The chunk is lost; take the time it would have played so a
+            // broken device does not spin the block cycle.
+            std::this_thread::sleep_for(std::chrono::microseconds(1000000ULL * frames / sampleRate_));
+        }
+    }
+
+    PaStream* const stream_;
+    const int channels_;
+    const std::uint32_t chunkFrames_;
+    const std::uint32_t sampleRate_;
+    std::vector<std::int16_t> chunk_; // writer thread only
+    QPointer<QObject> target_;
+    const int eventFd_;
+    QSocketNotifier notifier_;
+    std::thread writer_;
+
+    std::mutex mutex_;
+    std::condition_variable wake_;
+    std::array<Entry, QueueCapacity> queue_{};
+    std::size_t head_ = 0;
+    std::size_t count_ = 0;
+    std::size_t consumed_ = 0; // blocks at the head the writer has finished with
+    bool paused_ = false;
+    bool dropRequested_ = false;
+    bool started_ = false;
+    bool quit_ = false;
+
+    std::atomic<std::uint32_t> volume_{0xFFFFFFFF};
+    std::atomic<PaError> playError_{paNoError};
+    std::atomic<std::int64_t> firstWriteTicks_{-1};
+};
+
+PortAudioWaveOut::PortAudioWaveOut()
+{
+    // Without a sound card ALSA and JACK print dozens of lines while
+    // PortAudio probes them; the game reports its own failures.
+    snd_lib_error_set_handler(SilentAlsaError);
+    jack_set_error_function(SilentJackMessage);
+    jack_set_info_function(SilentJackMessage);
+    initError_ = Pa_Initialize();
+    if (initError_ == paNoError)
+        devices_ = ListOutputDevices();
+    volumes_.assign(std::max<std::size_t>(devices_.size(), 1), 0xFFFFFFFF);
+}
+
+PortAudioWaveOut::~PortAudioWaveOut()
+{
+    streams_.clear();
+    if (initError_ == paNoError)
+        Pa_Terminate();
+}
+
+PortAudioStream* PortAudioWaveOut::Find(WaveHandle handle)
+{
+    const auto found = streams_.find(handle);
+    return found == streams_.end() ? nullptr : found->second.get();
+}
+
+std::uint32_t PortAudioWaveOut::DeviceCount()
+{
+    return static_cast<std::uint32_t>(devices_.size());
+}
+
+WaveResult PortAudioWaveOut::ProductName(std::uint32_t device, QString& name)
+{
+    if (device >= devices_.size())
+        return devices_.empty() ? WaveNoDriver : WaveBadDeviceId;
+    name = QString::fromUtf8(Pa_GetDeviceInfo(devices_[device])->name).left(ProductNameLength);
+    return WaveNoError;
+}
+
+WaveResult PortAudioWaveOut::Open(WaveHandle& handle, std::int32_t device,
+                                  const WaveFormat& format, QObject* notifyTarget)
+{
+    if (initError_ != paNoError)
+        return FromPortAudio(initError_);
+    if (devices_.empty())
+        return WaveNoDriver;
+    if (device < 0 || static_cast<std::size_t>(device) >= devices_.size())
+        return WaveBadDeviceId;
+    if (format.formatTag != WaveFormatPcm || format.channels != 1 || format.bitsPerSample != 16 ||
+        format.blockAlign != 2 || format.samplesPerSec == 0)
+        return WaveBadFormat;
+
+    const PaDeviceInfo* info = Pa_GetDeviceInfo(devices_[device]);
+    PaStreamParameters output{};
+    output.device = devices_[device];
+    // Stereo where possible, so each channel gets its own gain.
+    output.channelCount = std::min(info->maxOutputChannels, 2);
+    output.sampleFormat = paInt16;
+    output.suggestedLatency = info->defaultHighOutputLatency;
+    PaStream* stream = nullptr;
+    const PaError error = Pa_OpenStream(&stream, nullptr, &output, format.samplesPerSec,
+                                        paFramesPerBufferUnspecified, paClipOff, nullptr, nullptr);
+    if (error != paNoError)
+        return FromPortAudio(error);
+    const int eventFd = ::eventfd(0, EFD_NONBLOCK | EFD_CLOEXEC);
+    if (eventFd < 0) {
+        Pa_CloseStream(stream);
+        return WaveNoMemory;
+    }
+    const WaveHandle newHandle = nextHandle_++;
+    streams_.emplace(newHandle, std::make_unique<PortAudioStream>(
+                                    stream, device, output.channelCount, format.samplesPerSec,
+                                    volumes_[device], notifyTarget, eventFd));
+    handle = newHandle;
+    return WaveNoError;
+}
+
+WaveResult PortAudioWaveOut::Prepare(WaveHandle handle, WaveHeader& header)
+{
+    if (Find(handle) == nullptr)
+        return WaveInvalidHandle;
+    header.flags |= WaveHeaderPrepared;
+    return WaveNoError;
+}
+
+WaveResult PortAudioWaveOut::Unprepare(WaveHandle handle, WaveHeader& header)
+{
+    if (Find(handle) == nullptr)
+        return WaveInvalidHandle;
+    if ((header.flags & WaveHeaderInQueue) != 0)
+        return WaveStillPlaying;
+    header.flags &= ~WaveHeaderPrepared;
+    return WaveNoError;
+}
+
+WaveResult PortAudioWaveOut::Write(WaveHandle handle, WaveHeader& header)
+{
+    PortAudioStream* stream = Find(handle);
+    return stream == nullptr ? WaveInvalidHandle : stream->Write(header);
+}
+
+WaveResult PortAudioWaveOut::Pause(WaveHandle handle)
+{
+    PortAudioStream* stream = Find(handle);
+    if (stream == nullptr)
+        return WaveInvalidHandle;
+    stream->SetPaused(true);
+    return WaveNoError;
+}
+
+WaveResult PortAudioWaveOut::Restart(WaveHandle handle)
+{
+    PortAudioStream* stream = Find(handle);
+    if (stream == nullptr)
+        return WaveInvalidHandle;
+    stream->SetPaused(false);
+    return WaveNoError;
+}
+
+WaveResult PortAudioWaveOut::Reset(WaveHandle handle)
+{
+    PortAudioStream* stream = Find(handle);
+    return stream == nullptr ? WaveInvalidHandle : stream->Reset();
+}
+
+WaveResult PortAudioWaveOut::Close(WaveHandle handle)
+{
+    PortAudioStream* stream = Find(handle);
+    if (stream == nullptr)
+        return WaveInvalidHandle;
+    stream->AnnounceConsumed();
+    if (stream->HasQueuedBlocks())
+        return WaveStillPlaying;
+    streams_.erase(handle);
+    return WaveNoError;
+}
+
+WaveResult PortAudioWaveOut::SetVolume(WaveHandle handle, std::uint32_t volume)
+{
+    int deviceNumber = 0;
+    if (handle == 0) {
+        if (initError_ != paNoError)
+            return FromPortAudio(initError_);
+        if (devices_.empty())
+            return WaveNoDriver;
+    } else {
+        PortAudioStream* stream = Find(handle);
+        if (stream == nullptr)
+            return WaveInvalidHandle;
+        deviceNumber = stream->deviceNumber;
+    }
+    volumes_[deviceNumber] = volume;
+    for (auto& [ignored, stream] : streams_) {
+        if (stream->deviceNumber == deviceNumber)
+            stream->SetVolume(volume);
+    }
+    return WaveNoError;
+}
+
+QString PortAudioWaveOut::ErrorText(WaveResult code)
+{
+    const auto libraryCode = static_cast<std::int32_t>(code);
+    if (libraryCode < 0)
+        return QString::fromUtf8(Pa_GetErrorText(libraryCode)).left(127);
+    switch (code) {
+    case WaveNoError:
+        return QStringLiteral("The command completed successfully.");
+    case WaveUnspecifiedError:
+        return QStringLiteral("Unspecified error.");
+    case WaveBadDeviceId:
+        return QStringLiteral("The device number is out of range.");
+    case WaveInvalidHandle:
+        return QStringLiteral("The device handle is invalid (the device is not open).");
+    case WaveNoDriver:
+        return QStringLiteral("No sound output device is present.");
+    case WaveNoMemory:
+        return QStringLiteral("Unable to allocate memory, or too many blocks queued.");
+    case WaveInvalidParameter:
+        return QStringLiteral("An invalid parameter was passed to the device.");
+    case WaveBadFormat:
+        return QStringLiteral("The device does not support this wave format.");
+    case WaveStillPlaying:
+        return QStringLiteral("There are still blocks in the queue.");
+    case WaveUnprepared:
+        return QStringLiteral("The block was not prepared.");
+    default:
+        return QStringLiteral("Unknown wave output error %1.").arg(code);
+    }
+}
+
+std::optional<std::chrono::steady_clock::time_point>
+PortAudioWaveOut::FirstWriteTime(WaveHandle handle)
+{
+    PortAudioStream* stream = Find(handle);
+    return stream == nullptr ? std::nullopt : stream->FirstWriteTime();
+}

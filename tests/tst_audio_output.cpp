@@ -1,0 +1,383 @@
+// Tone output over a scripted wave device: the order of the device calls,
+// the failure boxes, the refill cycle and the volume.
+
+#include "audio/ToneOutput.h"
+#include "game/FormState.h"
+#include "support/FakeWaveOut.h"
+#include "support/ScriptedDialogs.h"
+
+#include <QCoreApplication>
+#include <QtTest>
+#include <cmath>
+
+class TestAudioOutput : public QObject {
+    Q_OBJECT
+
+private:
+    struct Rig {
+        FormState state;
+        FakeWaveOut wave;
+        ScriptedDialogs dialogs;
+        ToneOutput tone{state, wave, dialogs};
+        Rig() { state.SoundIdle = 1; }
+    };
+
+    // The device calls since `from`, with the two headers named 1 and 2.
+    static QStringList Sequence(const Rig& rig, int from = 0)
+    {
+        QStringList result;
+        for (int i = from; i < rig.wave.calls.size(); ++i) {
+            const FakeWaveOut::Call& call = rig.wave.calls[i];
+            QString text = call.operation;
+            if (call.header == &rig.tone.WaveHeader1())
+                text += QStringLiteral(" 1");
+            else if (call.header == &rig.tone.WaveHeader2())
+                text += QStringLiteral(" 2");
+            else if (call.header != nullptr)
+                text += QStringLiteral(" ?");
+            result << text;
+        }
+        return result;
+    }
+
+    static QStringList Captions(const ScriptedDialogs& dialogs)
+    {
+        QStringList captions;
+        for (const MessageBoxRequest& box : dialogs.boxes)
+            captions << box.caption;
+        return captions;
+    }
+
+    static void StartTone(Rig& rig, double frequencyHz = 1000.0)
+    {
+        rig.tone.PrepareTone(frequencyHz);
+        rig.tone.StartToneOutput();
+    }
+
+private slots:
+    void startQueuesBothBlocksWhilePaused()
+    {
+        Rig rig;
+        StartTone(rig);
+        QCOMPARE(Sequence(rig), QStringList({"Open", "Prepare 1", "Prepare 2", "Pause", "Write 1",
+                                             "Write 2", "Restart"}));
+        QCOMPARE(rig.state.SoundIdle, 0);
+        QVERIFY(rig.dialogs.boxes.isEmpty());
+        // Everything after the open goes to the handle the open returned.
+        const WaveHandle handle = rig.tone.CurrentWaveHandle();
+        QVERIFY(handle != 0);
+        for (int i = 1; i < rig.wave.calls.size(); ++i)
+            QCOMPARE(rig.wave.calls[i].handle, handle);
+        QCOMPARE(rig.wave.calls[0].value, 0u);
+        QCOMPARE(rig.tone.WaveHeader1().bufferLength, 48000u);
+        QCOMPARE(rig.tone.WaveHeader2().bufferLength, 48000u);
+        QVERIFY(rig.tone.WaveHeader1().data != rig.tone.WaveHeader2().data);
+        QVERIFY(!rig.wave.paused());
+        QCOMPARE(rig.wave.queuedBlocks(), 2);
+    }
+
+    void openUsesTheFixedFormatAndTheChosenCard()
+    {
+        Rig rig;
+        rig.state.SoundCardId = 2;
+        rig.tone.OpenWaveDevice();
+        const WaveFormat& format = rig.wave.lastFormat;
+        QCOMPARE(format.formatTag, 1);
+        QCOMPARE(format.channels, 1);
+        QCOMPARE(format.samplesPerSec, 48000u);
+        QCOMPARE(format.avgBytesPerSec, 96000u);
+        QCOMPARE(format.blockAlign, 2);
+        QCOMPARE(format.bitsPerSample, 16);
+        QCOMPARE(rig.wave.calls.first().value, 2u);
+    }
+
+    void stopResetsUnpreparesAndCloses_data()
+    {
+        QTest::addColumn<int>("modeBefore");
+        QTest::addColumn<int>("modeAfter");
+        QTest::newRow("generator tone") << int(ModeGeneratorPlaying) << int(ModeGeneratorSilent);
+        QTest::newRow("turn") << int(ModeSearching) << int(ModeSearching);
+        QTest::newRow("replay after a find") << int(ModeTurnOver) << int(ModeTurnOver);
+    }
+
+    void stopResetsUnpreparesAndCloses()
+    {
+        QFETCH(int, modeBefore);
+        QFETCH(int, modeAfter);
+        Rig rig;
+        rig.state.GameMode = static_cast<GameModeValue>(modeBefore);
+        rig.state.FeedbackTimeSetting = 2;
+        StartTone(rig);
+        const int from = rig.wave.calls.size();
+        rig.tone.StopTone();
+        QCOMPARE(Sequence(rig, from),
+                 QStringList({"Reset", "Unprepare 1", "Unprepare 2", "Close"}));
+        QCOMPARE(rig.state.SoundIdle, 1);
+        QCOMPARE(int(rig.state.GameMode), modeAfter);
+        QCOMPARE(rig.tone.WaveHeader1().flags, 0u);
+        QCOMPARE(rig.tone.WaveHeader2().flags, 0u);
+        QCOMPARE(rig.wave.queuedBlocks(), 0);
+        QVERIFY(!rig.tone.SoundStop().isActive());
+    }
+
+    void stopWhenIdleDoesNothing()
+    {
+        Rig rig;
+        rig.state.GameMode = ModeGeneratorPlaying;
+        rig.tone.StopTone();
+        QVERIFY(rig.wave.calls.isEmpty());
+        QVERIFY(rig.dialogs.boxes.isEmpty());
+        QCOMPARE(rig.state.GameMode, ModeGeneratorPlaying);
+    }
+
+    void finishedBlockIsRefilledAndRequeued()
+    {
+        Rig rig;
+        StartTone(rig);
+        int from = rig.wave.calls.size();
+        QVERIFY(rig.wave.FinishNextBlock());
+        QCoreApplication::processEvents();
+        QCOMPARE(Sequence(rig, from), QStringList({"Unprepare 1", "Prepare 1", "Write 1"}));
+        from = rig.wave.calls.size();
+        QVERIFY(rig.wave.FinishNextBlock());
+        QCoreApplication::processEvents();
+        QCOMPARE(Sequence(rig, from), QStringList({"Unprepare 2", "Prepare 2", "Write 2"}));
+        QCOMPARE(rig.wave.queuedBlocks(), 2);
+        QVERIFY(rig.dialogs.boxes.isEmpty());
+    }
+
+    void lateBufferDoneIsNotRequeued()
+    {
+        Rig rig;
+        StartTone(rig);
+        // One block finished but its event is still waiting when the stop begins.
+        QVERIFY(rig.wave.FinishNextBlock());
+        rig.tone.StopTone();
+        // And one arrives after the stop altogether.
+        const int from = rig.wave.calls.size();
+        QCoreApplication::postEvent(&rig.tone,
+                                    new WaveDoneEvent(const_cast<WaveHeader*>(&rig.tone.WaveHeader1())));
+        QCoreApplication::processEvents();
+        QCOMPARE(Sequence(rig, from), QStringList({"Unprepare 1"}));
+        QCOMPARE(rig.tone.WaveHeader1().flags, 0u);
+        for (const FakeWaveOut::Call& call : rig.wave.calls.mid(7))
+            QVERIFY(call.operation != QStringLiteral("Write"));
+        QCOMPARE(rig.wave.queuedBlocks(), 0);
+    }
+
+    void headersStillMarkedAreUnpreparedFirst()
+    {
+        Rig rig;
+        // A reset that fails hands nothing back: both headers stay marked.
+        rig.wave.SetResult("Reset", WaveInvalidHandle);
+        StartTone(rig);
+        rig.tone.StopTone();
+        rig.wave.SetResult("Reset", WaveNoError);
+        rig.wave.SetResult("Unprepare", WaveStillPlaying);
+        rig.dialogs.boxes.clear();
+        const int from = rig.wave.calls.size();
+        StartTone(rig);
+        QCOMPARE(Sequence(rig, from),
+                 QStringList({"Open", "Unprepare 1", "Prepare 1", "Unprepare 2", "Prepare 2",
+                              "Pause", "Write 1", "Write 2", "Restart"}));
+        QCOMPARE(Captions(rig.dialogs), QStringList({"Unprepare 1", "Unprepare 2"}));
+    }
+
+    void failuresShowOneBoxEach_data()
+    {
+        QTest::addColumn<QStringList>("failing");
+        QTest::addColumn<QStringList>("captions");
+        QTest::newRow("none") << QStringList() << QStringList();
+        QTest::newRow("open") << QStringList({"Open"}) << QStringList({"Open"});
+        QTest::newRow("open, then every call on the dead handle")
+            << QStringList({"Open", "Prepare", "Pause", "Write", "Restart", "Reset", "Close"})
+            << QStringList({"Open", "Prepare 1", "Prepare 2", "Pause", "Write 1", "Write 2",
+                            "Restart", "Reset", "Close"});
+        QTest::newRow("pause and restart") << QStringList({"Pause", "Restart"})
+                                           << QStringList({"Pause", "Restart"});
+        QTest::newRow("writes") << QStringList({"Write"}) << QStringList({"Write 1", "Write 2"});
+        QTest::newRow("close") << QStringList({"Close"}) << QStringList({"Close"});
+    }
+
+    void failuresShowOneBoxEach()
+    {
+        QFETCH(QStringList, failing);
+        QFETCH(QStringList, captions);
+        Rig rig;
+        for (const QString& operation : failing)
+            rig.wave.SetResult(operation, WaveInvalidHandle);
+        rig.state.GameMode = ModeSearching;
+        StartTone(rig);
+        // The start goes on as if everything had worked.
+        QCOMPARE(rig.state.SoundIdle, 0);
+        rig.tone.StopTone();
+        QCOMPARE(Captions(rig.dialogs), captions);
+        for (const MessageBoxRequest& box : rig.dialogs.boxes) {
+            QCOMPARE(box.text, QStringLiteral("Fehlertext 5"));
+            QCOMPARE(box.icon, DialogIcon::Error);
+            QCOMPARE(box.buttons, DialogButtons::Ok);
+        }
+        // No step was skipped.
+        QCOMPARE(Sequence(rig).mid(0, 7), QStringList({"Open", "Prepare 1", "Prepare 2", "Pause",
+                                                       "Write 1", "Write 2", "Restart"}));
+        QVERIFY(Sequence(rig).contains("Reset"));
+        QVERIFY(Sequence(rig).contains("Close"));
+    }
+
+    void failedOpenGoesOnWithTheOldHandle()
+    {
+        Rig rig;
+        StartTone(rig);
+        rig.tone.StopTone();
+        const WaveHandle oldHandle = rig.tone.CurrentWaveHandle();
+        rig.wave.SetResult("Open", WaveBadDeviceId);
+        const int from = rig.wave.calls.size();
+        StartTone(rig);
+        QCOMPARE(Captions(rig.dialogs), QStringList({"Open"}));
+        QCOMPARE(rig.dialogs.boxes.first().text, QStringLiteral("Fehlertext 2"));
+        for (int i = from + 1; i < rig.wave.calls.size(); ++i)
+            QCOMPARE(rig.wave.calls[i].handle, oldHandle);
+    }
+
+    void applyVolume_data()
+    {
+        QTest::addColumn<int>("masterVolume");
+        QTest::addColumn<int>("soundIdle");
+        QTest::addColumn<int>("clamped");
+        QTest::addColumn<int>("sent"); // -1: nothing sent
+        QTest::newRow("-12") << -12 << 0 << -12 << 0;
+        QTest::newRow("-11") << -11 << 0 << -11 << 2731;
+        QTest::newRow("-10") << -10 << 0 << -10 << 5461;
+        QTest::newRow("-6 tie to even") << -6 << 0 << -6 << 16384;
+        QTest::newRow("-1") << -1 << 0 << -1 << 30036;
+        QTest::newRow("0") << 0 << 0 << 0 << 32767;
+        QTest::newRow("5") << 5 << 0 << 5 << 46420;
+        QTest::newRow("6 tie to even") << 6 << 0 << 6 << 49150;
+        QTest::newRow("12") << 12 << 0 << 12 << 65534;
+        QTest::newRow("13 becomes -11") << 13 << 0 << -11 << 2731;
+        QTest::newRow("-13 becomes -11") << -13 << 0 << -11 << 2731;
+        QTest::newRow("idle sends nothing") << 4 << 1 << 4 << -1;
+        QTest::newRow("idle 13 still clamped") << 13 << 1 << -11 << -1;
+        QTest::newRow("idle -13 still clamped") << -13 << 1 << -11 << -1;
+    }
+
+    void applyVolume()
+    {
+        QFETCH(int, masterVolume);
+        QFETCH(int, soundIdle);
+        QFETCH(int, clamped);
+        QFETCH(int, sent);
+        Rig rig;
+        rig.state.SoundIdle = static_cast<std::uint8_t>(soundIdle);
+        rig.state.MasterVolume = masterVolume;
+        rig.tone.ApplyVolume();
+        QCOMPARE(rig.state.MasterVolume, clamped);
+        if (sent < 0) {
+            QVERIFY(rig.wave.calls.isEmpty());
+            return;
+        }
+        QCOMPARE(rig.wave.calls.size(), 1);
+        const FakeWaveOut::Call& call = rig.wave.calls.first();
+        QCOMPARE(call.operation, QStringLiteral("SetVolume"));
+        // Before anything is open the handle is 0, which means device 0.
+        QCOMPARE(call.handle, WaveHandle(0));
+        QCOMPARE(call.value & 0xFFFF, std::uint32_t(sent));
+        QCOMPARE(call.value >> 16, std::uint32_t(sent));
+    }
+
+    void volumeWhilePlayingGoesToTheOpenDevice()
+    {
+        Rig rig;
+        StartTone(rig);
+        rig.wave.SetResult("SetVolume", WaveNoDriver);
+        rig.state.MasterVolume = 0;
+        rig.tone.ApplyVolume();
+        QCOMPARE(rig.wave.calls.last().handle, rig.tone.CurrentWaveHandle());
+        QCOMPARE(Captions(rig.dialogs), QStringList({"Set Vol"}));
+    }
+
+    void soundStopArming_data()
+    {
+        QTest::addColumn<int>("feedbackTime");
+        QTest::addColumn<int>("mode");
+        QTest::addColumn<bool>("armed");
+        QTest::addColumn<int>("intervalMs");
+        QTest::newRow("0.5 s") << 1 << int(ModeSearching) << true << 500;
+        QTest::newRow("2 s") << 3 << int(ModeSearching) << true << 2000;
+        QTest::newRow("5 s") << 6 << int(ModeSearching) << true << 5000;
+        QTest::newRow("continuous") << 0 << int(ModeSearching) << false << 1000;
+        QTest::newRow("generator") << 3 << int(ModeGeneratorPlaying) << false << 2000;
+        QTest::newRow("replay") << 3 << int(ModeTurnOver) << false << 2000;
+        QTest::newRow("out of range") << 7 << int(ModeSearching) << true << 1000;
+        QTest::newRow("negative") << -1 << int(ModeSearching) << false << 1000;
+    }
+
+    void soundStopArming()
+    {
+        QFETCH(int, feedbackTime);
+        QFETCH(int, mode);
+        QFETCH(bool, armed);
+        QFETCH(int, intervalMs);
+        Rig rig;
+        QVERIFY(!rig.tone.SoundStop().isActive());
+        rig.state.FeedbackTimeSetting = feedbackTime;
+        rig.state.GameMode = static_cast<GameModeValue>(mode);
+        StartTone(rig);
+        QCOMPARE(rig.tone.SoundStop().isActive(), armed);
+        QCOMPARE(rig.tone.SoundStop().interval(), intervalMs);
+    }
+
+    void refillsJoinIntoOneUnbrokenSine()
+    {
+        Rig rig;
+        const double frequencyHz = 1106.8536;
+        StartTone(rig, frequencyHz);
+        const int blocks = 20;
+        for (int i = 0; i < blocks; ++i) {
+            QVERIFY(rig.wave.FinishNextBlock());
+            QCoreApplication::processEvents();
+        }
+        const std::vector<std::int16_t>& played = rig.wave.played();
+        QCOMPARE(played.size(), std::size_t(blocks * BlockSamples));
+        // The same tone rendered in one go: the phase must run on across
+        // every block boundary, whichever header came back.
+        ToneSynthesis reference;
+        reference.StartTone(frequencyHz);
+        std::vector<std::int16_t> block(BlockSamples);
+        for (int b = 0; b < blocks; ++b) {
+            reference.FillToneBlock(block.data());
+            for (int i = 0; i < BlockSamples; ++i) {
+                const std::size_t n = std::size_t(b) * BlockSamples + i;
+                if (played[n] != block[i])
+                    QFAIL(qPrintable(QStringLiteral("sample %1: %2, expected %3")
+                                         .arg(n).arg(played[n]).arg(block[i])));
+                // And against the closed formula, within rounding.
+                const long double phase = 2 * 3.14159265358979323846L * frequencyHz * n / 48000;
+                const double ideal = 16384.0 * static_cast<double>(std::sin(phase));
+                if (std::abs(played[n] - ideal) > 1.0)
+                    QFAIL(qPrintable(QStringLiteral("sample %1 is %2, the sine gives %3")
+                                         .arg(n).arg(played[n]).arg(ideal)));
+            }
+        }
+    }
+
+    void shutdownStopsBeforeReleasing()
+    {
+        Rig rig;
+        rig.state.GameMode = ModeSearching;
+        StartTone(rig);
+        const int from = rig.wave.calls.size();
+        rig.tone.Shutdown();
+        QCOMPARE(Sequence(rig, from).first(), QStringLiteral("Reset"));
+        QVERIFY(Sequence(rig, from).contains("Close"));
+        QCOMPARE(rig.wave.queuedBlocks(), 0);
+        QCOMPARE(rig.state.SoundIdle, 1);
+        QVERIFY(rig.tone.WaveHeader1().data == nullptr);
+        const int afterShutdown = rig.wave.calls.size();
+        rig.tone.Shutdown();
+        QCOMPARE(rig.wave.calls.size(), afterShutdown);
+    }
+};
+
+QTEST_GUILESS_MAIN(TestAudioOutput)
+#include "tst_audio_output.moc"

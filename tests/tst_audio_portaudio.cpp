@@ -1,0 +1,265 @@
+// The real PortAudio device on a test-owned ALSA PCM that writes what it is
+// given to a file (tests/data/alsa/asound.conf). That sink has no clock, so
+// nothing here is timed; the checks are on the samples and the event order.
+
+#include "audio/ToneOutput.h"
+#include "game/FormState.h"
+#include "platform/PortAudioWaveOut.h"
+#include "support/ScriptedDialogs.h"
+
+#include <QCoreApplication>
+#include <QDeadlineTimer>
+#include <QFile>
+#include <QTemporaryDir>
+#include <QtTest>
+#include <cmath>
+#include <memory>
+
+namespace {
+
+const QString CaptureDeviceName = QStringLiteral("hmcapture");
+constexpr int HangGuardMs = 60000; // only against a hang; the sink is instant
+
+// Collects the blocks a device hands back, in arrival order.
+class DoneCollector : public QObject {
+public:
+    QList<WaveHeader*> done;
+
+protected:
+    bool event(QEvent* event) override
+    {
+        if (event->type() != WaveDoneEvent::eventType())
+            return QObject::event(event);
+        done.append(static_cast<WaveDoneEvent*>(event)->header());
+        return true;
+    }
+};
+
+const WaveFormat ToneFormat{WaveFormatPcm, 1, 48000, 96000, 2, 16};
+
+} // namespace
+
+class TestAudioPortAudio : public QObject {
+    Q_OBJECT
+
+private:
+    QTemporaryDir dir_;
+    QString capturePath_;
+    std::unique_ptr<PortAudioWaveOut> wave_;
+    int captureDevice_ = -1;
+
+    // Interleaved stereo frames as the sink wrote them.
+    QList<std::int16_t> Captured() const
+    {
+        QFile file(capturePath_);
+        if (!file.open(QIODevice::ReadOnly))
+            return {};
+        const QByteArray bytes = file.readAll();
+        QList<std::int16_t> samples(bytes.size() / 2);
+        std::memcpy(samples.data(), bytes.constData(), samples.size() * 2);
+        return samples;
+    }
+
+    template <typename Done> bool Pump(Done done)
+    {
+        QDeadlineTimer guard(HangGuardMs);
+        while (!done()) {
+            if (guard.hasExpired())
+                return false;
+            QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
+        }
+        return true;
+    }
+
+private slots:
+    void initTestCase()
+    {
+        QVERIFY(dir_.isValid());
+        capturePath_ = dir_.filePath(QStringLiteral("capture.raw"));
+        // Before Pa_Initialize, which reads the ALSA configuration once.
+        qputenv("ALSA_CONFIG_PATH", TEST_DATA_DIR "/alsa/asound.conf");
+        qputenv("HEULMEISTER_CAPTURE", QFile::encodeName(capturePath_));
+        wave_ = std::make_unique<PortAudioWaveOut>();
+        QStringList names;
+        for (std::uint32_t d = 0; d < wave_->DeviceCount(); ++d) {
+            QString name;
+            QCOMPARE(wave_->ProductName(d, name), WaveNoError);
+            QVERIFY2(name.size() <= 31, qPrintable(name));
+            names << name;
+            if (name == CaptureDeviceName && captureDevice_ < 0)
+                captureDevice_ = static_cast<int>(d);
+        }
+        // Not a skip: without the capture PCM nothing below tests anything.
+        QVERIFY2(captureDevice_ >= 0, qPrintable(QStringLiteral("no \"%1\" among: %2")
+                                                     .arg(CaptureDeviceName, names.join(", "))));
+    }
+
+    void wholeToneCycleReachesTheSinkSampleForSample()
+    {
+        FormState state;
+        state.SoundCardId = captureDevice_;
+        state.SoundIdle = 1;
+        ScriptedDialogs dialogs;
+        ToneOutput tone(state, *wave_, dialogs);
+        // Not a whole number of periods per block, so a phase that did not
+        // run on across a refill would show.
+        const double frequencyHz = 1106.8536;
+        tone.PrepareTone(frequencyHz);
+        tone.StartToneOutput();
+        // Eight blocks: both first blocks and at least six refills.
+        const qsizetype wantedFrames = 8 * BlockSamples;
+        QVERIFY(Pump([&] { return QFile(capturePath_).size() >= wantedFrames * 4; }));
+        tone.StopTone();
+        QCOMPARE(state.SoundIdle, 1);
+        QVERIFY(dialogs.boxes.isEmpty());
+
+        const QList<std::int16_t> captured = Captured();
+        qsizetype start = 0;
+        while (start < captured.size() && captured[start] == 0)
+            ++start;
+        // The tone's own first sample is 0 too.
+        start = start / 2 - 1;
+        QVERIFY(start >= 0);
+        const qsizetype frames = captured.size() / 2 - start;
+        QVERIFY(frames >= wantedFrames);
+        for (qsizetype n = 0; n < frames; ++n) {
+            const std::int16_t left = captured[(start + n) * 2];
+            const std::int16_t right = captured[(start + n) * 2 + 1];
+            const long double cycles = frequencyHz * n / 48000.0L;
+            const double ideal = 16384.0 * std::sin(2 * M_PI * double(cycles - std::floor(cycles)));
+            if (left != right || std::abs(left - ideal) > 1.0)
+                QFAIL(qPrintable(QStringLiteral("frame %1: %2/%3, the sine gives %4")
+                                     .arg(n).arg(left).arg(right).arg(ideal)));
+        }
+    }
+
+    void volumeIsAGainPerChannelKeptAcrossOpenings()
+    {
+        DoneCollector target;
+        WaveHandle handle = 0;
+        QCOMPARE(wave_->Open(handle, captureDevice_, ToneFormat, &target), WaveNoError);
+        // Left full, right at half.
+        QCOMPARE(wave_->SetVolume(handle, 0xFFFFu | (32768u << 16)), WaveNoError);
+        QCOMPARE(wave_->Close(handle), WaveNoError);
+
+        std::vector<std::int16_t> samples(4800);
+        for (std::size_t i = 0; i < samples.size(); ++i)
+            samples[i] = static_cast<std::int16_t>((i % 2 ? 1 : -1) * std::int32_t(i * 13 % 32768));
+        WaveHeader header{reinterpret_cast<char*>(samples.data()),
+                          std::uint32_t(samples.size() * 2), 0};
+        QCOMPARE(wave_->Open(handle, captureDevice_, ToneFormat, &target), WaveNoError);
+        QCOMPARE(wave_->Prepare(handle, header), WaveNoError);
+        QCOMPARE(wave_->Write(handle, header), WaveNoError);
+        QVERIFY(Pump([&] { return !target.done.isEmpty(); }));
+        QCOMPARE(wave_->Reset(handle), WaveNoError);
+        QCOMPARE(wave_->Unprepare(handle, header), WaveNoError);
+        QCOMPARE(wave_->Close(handle), WaveNoError);
+
+        const QList<std::int16_t> captured = Captured();
+        qsizetype start = 0;
+        while (start < captured.size() && captured[start] == 0)
+            ++start;
+        start = start / 2 - 1; // the first sample is 0
+        QVERIFY(start >= 0);
+        QVERIFY(captured.size() / 2 - start >= qsizetype(samples.size()));
+        for (std::size_t i = 0; i < samples.size(); ++i) {
+            const int left = captured[(start + qsizetype(i)) * 2];
+            const int right = captured[(start + qsizetype(i)) * 2 + 1];
+            QCOMPARE(left, int(samples[i]));
+            QVERIFY2(std::abs(right - samples[i] * 32768.0 / 65535.0) < 1.0,
+                     qPrintable(QStringLiteral("%1: %2 of %3").arg(i).arg(right).arg(samples[i])));
+        }
+        QCOMPARE(wave_->SetVolume(handle == 0 ? 1 : handle, 0xFFFFFFFFu), WaveInvalidHandle);
+        // Back to full for the other tests, through a fresh opening.
+        QCOMPARE(wave_->Open(handle, captureDevice_, ToneFormat, &target), WaveNoError);
+        QCOMPARE(wave_->SetVolume(handle, 0xFFFFFFFFu), WaveNoError);
+        QCOMPARE(wave_->Close(handle), WaveNoError);
+    }
+
+    void pauseKeepsTheQueueAndResetHandsEveryBlockBack()
+    {
+        DoneCollector target;
+        WaveHandle handle = 0;
+        QCOMPARE(wave_->Open(handle, captureDevice_, ToneFormat, &target), WaveNoError);
+        std::vector<std::int16_t> data(3 * 4800, 1000);
+        WaveHeader headers[3];
+        for (int i = 0; i < 3; ++i) {
+            headers[i] = WaveHeader{reinterpret_cast<char*>(data.data() + i * 4800), 9600, 0};
+            QCOMPARE(wave_->Write(handle, headers[i]), WaveUnprepared);
+            QCOMPARE(wave_->Prepare(handle, headers[i]), WaveNoError);
+        }
+        QCOMPARE(wave_->Pause(handle), WaveNoError);
+        for (WaveHeader& header : headers)
+            QCOMPARE(wave_->Write(handle, header), WaveNoError);
+        QCOMPARE(wave_->Write(handle, headers[0]), WaveStillPlaying);
+        QCOMPARE(wave_->Unprepare(handle, headers[0]), WaveStillPlaying);
+        QCOMPARE(wave_->Close(handle), WaveStillPlaying);
+        QCoreApplication::processEvents();
+        QVERIFY(target.done.isEmpty());
+
+        QCOMPARE(wave_->Reset(handle), WaveNoError);
+        QCoreApplication::processEvents();
+        QCOMPARE(target.done, QList<WaveHeader*>({&headers[0], &headers[1], &headers[2]}));
+        for (const WaveHeader& header : headers)
+            QCOMPARE(header.flags, WaveHeaderPrepared | WaveHeaderDone);
+        QCOMPARE(wave_->Close(handle), WaveNoError);
+        // A closed handle stays dead, also for a later opening.
+        QCOMPARE(wave_->Pause(handle), WaveInvalidHandle);
+        WaveHandle next = 0;
+        QCOMPARE(wave_->Open(next, captureDevice_, ToneFormat, &target), WaveNoError);
+        QVERIFY(next != handle);
+        QCOMPARE(wave_->Write(handle, headers[0]), WaveInvalidHandle);
+        QCOMPARE(wave_->Close(next), WaveNoError);
+    }
+
+    void blocksComeBackInWriteOrder()
+    {
+        DoneCollector target;
+        WaveHandle handle = 0;
+        QCOMPARE(wave_->Open(handle, captureDevice_, ToneFormat, &target), WaveNoError);
+        std::vector<std::int16_t> data(4 * 2400, 500);
+        WaveHeader headers[4];
+        QCOMPARE(wave_->Pause(handle), WaveNoError);
+        for (int i = 0; i < 4; ++i) {
+            headers[i] = WaveHeader{reinterpret_cast<char*>(data.data() + i * 2400), 4800, 0};
+            QCOMPARE(wave_->Prepare(handle, headers[i]), WaveNoError);
+            QCOMPARE(wave_->Write(handle, headers[i]), WaveNoError);
+        }
+        QCOMPARE(wave_->Restart(handle), WaveNoError);
+        QVERIFY(Pump([&] { return target.done.size() == 4; }));
+        QCOMPARE(target.done,
+                 QList<WaveHeader*>({&headers[0], &headers[1], &headers[2], &headers[3]}));
+        QCOMPARE(wave_->Close(handle), WaveNoError);
+    }
+
+    void failuresHaveCodesAndTexts()
+    {
+        DoneCollector target;
+        WaveHandle handle = 12345;
+        QCOMPARE(wave_->Open(handle, -1, ToneFormat, &target), WaveBadDeviceId);
+        QCOMPARE(wave_->Open(handle, std::int32_t(wave_->DeviceCount()), ToneFormat, &target),
+                 WaveBadDeviceId);
+        WaveFormat stereo = ToneFormat;
+        stereo.channels = 2;
+        QCOMPARE(wave_->Open(handle, captureDevice_, stereo, &target), WaveBadFormat);
+        QCOMPARE(handle, WaveHandle(12345)); // untouched on failure
+        QString name;
+        QCOMPARE(wave_->ProductName(wave_->DeviceCount(), name), WaveBadDeviceId);
+        for (WaveResult code : {WaveBadDeviceId, WaveInvalidHandle, WaveNoDriver, WaveBadFormat,
+                                WaveStillPlaying, WaveUnprepared, WaveResult(77)}) {
+            const QString text = wave_->ErrorText(code);
+            QVERIFY(!text.isEmpty() && text.size() <= 127);
+        }
+        QVERIFY(wave_->ErrorText(WaveBadDeviceId) != wave_->ErrorText(WaveInvalidHandle));
+        // The library's own codes come with the library's own texts.
+        QCOMPARE(wave_->ErrorText(WaveResult(std::int32_t(-9996))),
+                 QStringLiteral("Invalid device"));
+        QCOMPARE(wave_->ErrorText(WaveResult(std::int32_t(-9999))),
+                 QStringLiteral("Unanticipated host error"));
+    }
+
+    void cleanupTestCase() { wave_.reset(); }
+};
+
+QTEST_GUILESS_MAIN(TestAudioPortAudio)
+#include "tst_audio_portaudio.moc"
