@@ -11,10 +11,9 @@ FaderView::FaderView(QWidget* parent) : QWidget(parent)
     setFocusPolicy(Qt::NoFocus);
 }
 
-void FaderView::SetPicture(const QImage& picture)
+void FaderView::SetPicture(const QImage* picture)
 {
     picture_ = picture;
-    picture_.setDevicePixelRatio(devicePixelRatioF());
     update();
 }
 
@@ -27,10 +26,10 @@ QSize FaderView::DeviceSize() const
 void FaderView::paintEvent(QPaintEvent*)
 {
     QPainter painter(this);
-    if (picture_.isNull())
+    if (picture_ == nullptr || picture_->isNull())
         painter.fillRect(rect(), Qt::black);
     else
-        painter.drawImage(QPoint(0, 0), picture_);
+        painter.drawImage(QPoint(0, 0), *picture_);
 }
 
 void FaderView::resizeEvent(QResizeEvent*)

@@ -10,8 +10,10 @@ class FaderView final : public QWidget {
 public:
     explicit FaderView(QWidget* parent = nullptr);
 
-    void SetPicture(const QImage& picture);
-    const QImage& Picture() const { return picture_; }
+    // Shows `picture`, which the renderer keeps alive and repaints in place;
+    // holding it by pointer avoids a copy of every frame.
+    void SetPicture(const QImage* picture);
+    const QImage* Picture() const { return picture_; }
     // Client size in device pixels, the unit of all fader geometry.
     QSize DeviceSize() const;
 
@@ -28,5 +30,5 @@ protected:
 
 private:
     QPoint ToDevice(QPointF logical) const;
-    QImage picture_;
+    const QImage* picture_ = nullptr;
 };

@@ -1,0 +1,210 @@
+#include "game/MainForm.h"
+
+#include "game/AboutBox.h"
+#include "game/FaderView.h"
+#include "game/HelpWindow.h"
+#include "game/MainMenu.h"
+#include "game/SettingsFile.h"
+#include "game/StatusPanel.h"
+#include "platform/Dialogs.h"
+#include "platform/Random.h"
+
+#include <QApplication>
+#include <QLabel>
+#include <QMenuBar>
+#include <QPushButton>
+#include <QScreen>
+#include <QVBoxLayout>
+
+namespace {
+
+const QString WarningCaption = QStringLiteral("Vorsicht!!!");
+const QString WarningText = QStringLiteral(
+    "Achtung! Das Programm erzeugt Signale, die Lautsprecher oder\n"
+    "das Gehör bei unsachgemässer Verwendung schädigen können.\n"
+    "Beginnen sie immer mit minimaler Lautstärke.\n"
+    "Es wird keine Haftung für Schäden übernommen.");
+
+constexpr int HelpTopic = 10;
+
+} // namespace
+
+MainForm::MainForm(const MainFormServices& services)
+    : services_(services), faders_(state_, [this] { FaderPaint(); }),
+      tone_(state_, services.waveOut, services.dialogs)
+{
+    setWindowFlag(Qt::FramelessWindowHint);
+    setWindowIcon(ProgramIcon());
+    BuildWidgets();
+    menu_ = new MainMenu(menuBar(), state_, faders_, this);
+    ConnectMenu();
+    Timer1.setInterval(70);
+    Timer1.start();
+}
+
+MainForm::~MainForm()
+{
+    if (started_)
+        ShutDown();
+}
+
+void MainForm::BuildWidgets()
+{
+    auto* central = new QWidget(this);
+    central->setAutoFillBackground(true);
+    central->setStyleSheet(QStringLiteral("background: black;"));
+    auto* layout = new QVBoxLayout(central);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->setSpacing(0);
+
+    fader_ = new FaderView(central);
+    panel1_ = new StatusPanel(central);
+    panel2_ = new QLabel(central);
+    panel2_->setFixedHeight(31);
+    QFont panel2Font(QStringLiteral("Arial"));
+    panel2Font.setPixelSize(13);
+    panel2Font.setItalic(true);
+    panel2_->setFont(panel2Font);
+    panel2_->setStyleSheet(QStringLiteral("color: white; background: black;"));
+
+    layout->addWidget(fader_, 1);
+    layout->addWidget(panel1_);
+    layout->addWidget(panel2_);
+    setCentralWidget(central);
+
+    connect(fader_, &FaderView::resized, this, &MainForm::FormResize);
+}
+
+void MainForm::ConnectMenu()
+{
+    connect(menu_, &MainMenu::quitRequested, this, &QWidget::close);
+    connect(menu_, &MainMenu::feedbackTimeChosen, &tone_, &ToneOutput::ApplyFeedbackTime);
+    connect(menu_, &MainMenu::aboutRequested, this, [this] { ShowAboutBox(this); });
+    connect(menu_, &MainMenu::helpRequested, this, [this] {
+        ShowHelpTopic(services_.dialogs, services_.programDir, HelpTopic, this);
+    });
+}
+
+bool MainForm::StartUp()
+{
+    services_.random.SeedFromClock();
+
+    MessageBoxRequest warning;
+    warning.caption = WarningCaption;
+    warning.text = WarningText;
+    warning.icon = DialogIcon::Error;
+    warning.buttons = DialogButtons::OkCancel;
+    warning.defaultButton = DialogResult::Ok;
+    warning.alwaysOnTop = true;
+    if (services_.dialogs.MessageBox(warning) != DialogResult::Ok)
+        return false;
+
+    settingsPath_ = SettingsFilePath(services_.programDir);
+    ReadSettings(settingsPath_, state_);
+    menu_->ApplyStartupChecks();
+
+    CheckSoundDevices();
+    tone_.ApplyVolume();  // SoundIdle is still 0: sets device 0 before anything is open
+
+    faders_.InitBandTable(services_.random);
+    state_.StoredBandTable = state_.BandTable;
+    faders_.LockAllFaders();
+    state_.SoundIdle = 1;
+
+    state_.SelectedFader = NoFader;
+    state_.RingingBand = NoFader;
+    faders_.OpenCutRange();
+    panel1_->pNeu->hide();
+
+    started_ = true;
+    return true;
+}
+
+void MainForm::CheckSoundDevices()
+{
+    const std::uint32_t deviceCount = services_.waveOut.DeviceCount();
+    if (deviceCount == 0) {
+        MessageBoxRequest noDevice;
+        noDevice.caption = QStringLiteral("Keine Soundkarte gefunden");
+        noDevice.text = QStringLiteral("Dieses Programm benötigt eine Soundkarte.");
+        noDevice.icon = DialogIcon::Error;
+        services_.dialogs.MessageBox(noDevice);
+    }
+    menu_->SetSoundCardCount(static_cast<int>(deviceCount));
+}
+
+void MainForm::FaderPaint()
+{
+    fader_->SetPicture(&renderer_.FaderPaint(state_));
+    panel2_->clear();
+}
+
+void MainForm::FormResize()
+{
+    const qreal ratio = fader_->devicePixelRatioF();
+    if (!isVisible()) {
+        renderer_.SetPaintBox(fader_->DeviceSize(), fader_->logicalDpiY(), ratio);
+        return;
+    }
+    renderer_.FormResize(fader_->DeviceSize(), fader_->logicalDpiY(), ratio);
+    FaderPaint();
+}
+
+void MainForm::changeEvent(QEvent* event)
+{
+    QMainWindow::changeEvent(event);
+    if (event->type() == QEvent::ActivationChange && isActiveWindow() && started_
+        && !inActiveWindowSequence_)
+        RunActiveWindowSequence();
+}
+
+void MainForm::RunActiveWindowSequence()
+{
+    inActiveWindowSequence_ = true;
+    // Without a window manager showMaximized() leaves a small window; the
+    // screen's geometry works with and without one.
+    if (QScreen* current = screen())
+        setGeometry(current->geometry());
+
+    menuBar()->hide();
+    panel1_->hide();
+    renderer_.CoverShown = true;
+    FaderPaint();
+
+    SetApplicationTitle(QStringLiteral("Schrillsucher"));
+    tone_.ApplyVolume();
+
+    menuBar()->show();
+    panel1_->show();
+    renderer_.CoverShown = false;
+    FormResize();
+
+    setCursor(Qt::ArrowCursor);
+    QCoreApplication::processEvents();
+    inActiveWindowSequence_ = false;
+}
+
+void MainForm::SetApplicationTitle(const QString& title)
+{
+    QGuiApplication::setApplicationDisplayName(title);
+    setWindowTitle(title);
+}
+
+void MainForm::ShutDown()
+{
+    started_ = false;
+    hide();
+    QCoreApplication::processEvents();
+
+    QString errorText;
+    if (!WriteSettings(settingsPath_, state_, &errorText)) {
+        MessageBoxRequest failure;
+        failure.caption = QStringLiteral("Einstellungen");
+        failure.text =
+            QStringLiteral("Die Einstellungen konnten nicht gespeichert werden:\n%1").arg(errorText);
+        failure.icon = DialogIcon::Error;
+        services_.dialogs.MessageBox(failure);
+    }
+    QCoreApplication::processEvents();
+    tone_.Shutdown();  // stops a running tone before its blocks are released
+}

@@ -1,0 +1,84 @@
+#pragma once
+// The main window: owns the game state and the subsystems, lays out the
+// widgets and turns Qt events into the game's handlers. No game rule lives
+// here. Thread: GUI only.
+
+#include "audio/ToneOutput.h"
+#include "display/FaderRenderer.h"
+#include "game/FaderModel.h"
+#include "game/FormState.h"
+
+#include <QMainWindow>
+#include <QStringList>
+#include <QTimer>
+
+class Dialogs;
+class FaderView;
+class MainMenu;
+class MillisecondClock;
+class QLabel;
+class RandomGenerator;
+class StatusPanel;
+class WaveOut;
+
+// What the main form is handed from outside; tests pass fakes.
+struct MainFormServices {
+    Dialogs& dialogs;
+    MillisecondClock& clock;
+    RandomGenerator& random;
+    WaveOut& waveOut;
+    QString programDir;     // where the settings file and the manual live
+    QStringList arguments;  // command line without the program and Qt's options
+};
+
+class MainForm final : public QMainWindow {
+    Q_OBJECT
+public:
+    explicit MainForm(const MainFormServices& services);
+    ~MainForm() override;
+
+    // The start-up sequence. False when the player declined the warning:
+    // then nothing was read and nothing will be written.
+    bool StartUp();
+
+    // The full repaint of the paint box from the current state.
+    void FaderPaint();
+    // Recomputes what depends on the paint box's size, then repaints.
+    void FormResize();
+
+    FormState& State() { return state_; }
+    const FaderRenderer& Renderer() const { return renderer_; }
+    ToneOutput& Tone() { return tone_; }
+    MainMenu* Menu() const { return menu_; }
+    FaderView* Fader() const { return fader_; }
+    StatusPanel* Panel1() const { return panel1_; }
+    QLabel* Panel2() const { return panel2_; }
+    QString SettingsPath() const { return settingsPath_; }
+
+protected:
+    void changeEvent(QEvent* event) override;
+
+private:
+    void BuildWidgets();
+    void ConnectMenu();
+    void CheckSoundDevices();
+    void RunActiveWindowSequence();
+    void ShutDown();
+    void SetApplicationTitle(const QString& title);
+
+    MainFormServices services_;
+    FormState state_;
+    FaderModel faders_;
+    FaderRenderer renderer_;
+    ToneOutput tone_;
+
+    FaderView* fader_ = nullptr;
+    StatusPanel* panel1_ = nullptr;
+    QLabel* panel2_ = nullptr;
+    MainMenu* menu_ = nullptr;
+    QTimer Timer1;
+
+    QString settingsPath_;
+    bool started_ = false;
+    bool inActiveWindowSequence_ = false;
+};

@@ -1,0 +1,284 @@
+// Start-up, the main window and shutdown, driven through the real main form.
+
+#include "display/FaderRenderer.h"
+#include "game/FaderView.h"
+#include "game/MainForm.h"
+#include "game/MainMenu.h"
+#include "game/StatusPanel.h"
+#include "support/FakeWaveOut.h"
+#include "support/ScriptedDialogs.h"
+#include "platform/Clock.h"
+#include "platform/Random.h"
+
+#include <QAccessible>
+#include <QFile>
+#include <QLabel>
+#include <QMenuBar>
+#include <QPushButton>
+#include <QScreen>
+#include <QTemporaryDir>
+#include <QtTest>
+#include <cstring>
+#include <memory>
+
+namespace {
+
+class FixedClock final : public MillisecondClock {
+public:
+    std::uint32_t timeGetTime() const override { return 1000; }
+};
+
+QString ReadText(const QString& path)
+{
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        return {};
+    return QString::fromUtf8(file.readAll());
+}
+
+void WriteText(const QString& path, const QByteArray& text)
+{
+    QFile file(path);
+    QVERIFY(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
+    file.write(text);
+}
+
+// Keys of a settings file in the order they appear.
+QStringList KeysInOrder(const QString& text)
+{
+    QStringList keys;
+    for (const QString& line : text.split(QLatin1Char('\n'))) {
+        const int equals = line.indexOf(QLatin1Char('='));
+        if (equals > 0)
+            keys << line.left(equals).trimmed();
+    }
+    return keys;
+}
+
+} // namespace
+
+class MainFormTest : public QObject {
+    Q_OBJECT
+
+private:
+    QTemporaryDir programDir_;
+    ScriptedDialogs dialogs_;
+    FixedClock clock_;
+    StdRandomGenerator random_;
+    FakeWaveOut waveOut_;
+
+    std::unique_ptr<MainForm> MakeForm(const QStringList& arguments = {})
+    {
+        return std::make_unique<MainForm>(MainFormServices{
+            dialogs_, clock_, random_, waveOut_, programDir_.path(), arguments});
+    }
+    QString SettingsPath() const { return programDir_.filePath("Heulmeister Pro.inf"); }
+
+private slots:
+    void init()
+    {
+        QFile::remove(SettingsPath());
+        dialogs_ = ScriptedDialogs();
+    }
+
+    void cancelAtTheWarningReadsAndWritesNothing()
+    {
+        const QByteArray handEdited = "[Filter]\nLowCut=5\n; mine\n";
+        WriteText(SettingsPath(), handEdited);
+        dialogs_.boxAnswers = {DialogResult::Cancel};
+        {
+            auto form = MakeForm();
+            QVERIFY(!form->StartUp());
+            QCOMPARE(form->State().LowCutBand, 11);  // not read
+            QVERIFY(!form->isVisible());
+        }
+        QCOMPARE(ReadText(SettingsPath()).toUtf8(), handEdited);
+
+        QFile::remove(SettingsPath());
+        dialogs_.boxAnswers = {DialogResult::Cancel};
+        MakeForm()->StartUp();
+        QVERIFY(!QFile::exists(SettingsPath()));
+    }
+
+    void warningIsTheSafetyNotice()
+    {
+        dialogs_.boxAnswers = {DialogResult::Cancel};
+        MakeForm()->StartUp();
+        QCOMPARE(dialogs_.boxes.size(), 1);
+        const MessageBoxRequest& box = dialogs_.boxes.first();
+        QCOMPARE(box.caption, QStringLiteral("Vorsicht!!!"));
+        QCOMPARE(box.text.split('\n'),
+                 QStringList({"Achtung! Das Programm erzeugt Signale, die Lautsprecher oder",
+                              "das Gehör bei unsachgemässer Verwendung schädigen können.",
+                              "Beginnen sie immer mit minimaler Lautstärke.",
+                              "Es wird keine Haftung für Schäden übernommen."}));
+        QCOMPARE(box.icon, DialogIcon::Error);
+        QCOMPARE(box.buttons, DialogButtons::OkCancel);
+        QVERIFY(box.alwaysOnTop);
+    }
+
+    void firstStartUsesDefaultsAndShutdownWritesNineKeysInOrder()
+    {
+        {
+            auto form = MakeForm();
+            QVERIFY(form->StartUp());
+            const FormState& state = form->State();
+            QCOMPARE(state.LowCutBand, 11);
+            QCOMPARE(state.HighCutBand, 22);
+            QCOMPARE(state.MasterVolume, -10);
+            QCOMPARE(state.SoundCardId, 0);
+            QCOMPARE(state.ScoringMode, 1);
+            QCOMPARE(state.FeedbackTimeSetting, 0);
+            QCOMPARE(state.RandomStartSeconds, 0);
+            QCOMPARE(state.AutoRestartSeconds, 0);
+            QCOMPARE(state.GameMode, ModeIdle);
+            QVERIFY(state.ResultsFileName.isEmpty());
+        }
+        QCOMPARE(KeysInOrder(ReadText(SettingsPath())),
+                 QStringList({"LowCut", "Highcut", "Selektmode", "SoundStop", "Zufallszeit",
+                              "StartZeit", "Volumen", "Soundkarte", "Dateiname"}));
+    }
+
+    void changedSettingsSurviveARestart()
+    {
+        {
+            auto form = MakeForm();
+            QVERIFY(form->StartUp());
+            form->State().LowCutBand = 4;
+            form->State().MasterVolume = 3;
+            form->State().ResultsFileName = QStringLiteral("C:\\Daten\\Übung.HMD");
+        }
+        auto form = MakeForm();
+        QVERIFY(form->StartUp());
+        QCOMPARE(form->State().LowCutBand, 4);
+        QCOMPARE(form->State().MasterVolume, 3);
+        QCOMPARE(form->State().ResultsFileName, QStringLiteral("C:\\Daten\\Übung.HMD"));
+    }
+
+    void startUpPreparesTheBandTables()
+    {
+        WriteText(SettingsPath(), "[Filter]\nLowCut=3\nHighcut=24\n");
+        auto form = MakeForm();
+        QVERIFY(form->StartUp());
+        const FormState& state = form->State();
+        for (int i = 0; i < BandCount; ++i) {
+            const BandSlot& stored = state.StoredBandTable[i];
+            const BandSlot& current = state.BandTable[i];
+            // The stored copy was taken before anything was locked.
+            QCOMPARE(stored.Locked, std::uint8_t(0));
+            QCOMPARE(std::memcmp(stored.Label, current.Label, sizeof stored.Label), 0);
+            QCOMPARE(stored.Frequency, current.Frequency);
+            QCOMPARE(stored.Finds + stored.Attempts + stored.FindTime + stored.Level, 0);
+            QCOMPARE(current.Locked, std::uint8_t(i >= 3 && i <= 24 ? 0 : 1));
+        }
+        QCOMPARE(BandLabel(state.BandTable[15]), QStringLiteral("1k"));
+        QCOMPARE(state.SelectedFader, NoFader);
+        QCOMPARE(state.RingingBand, NoFader);
+        QCOMPARE(state.SoundIdle, std::uint8_t(1));
+        QVERIFY(form->Panel1()->pNeu->isHidden());
+    }
+
+    void activeWindowFillsTheScreenAndRetitles()
+    {
+        auto form = MakeForm();
+        QVERIFY(form->StartUp());
+        form->show();
+        form->activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(form.get()));
+        QTRY_COMPARE(form->geometry(), form->screen()->geometry());
+        QCOMPARE(QGuiApplication::applicationDisplayName(), QStringLiteral("Schrillsucher"));
+        QVERIFY(form->windowFlags() & Qt::FramelessWindowHint);
+        QVERIFY(!form->Renderer().CoverShown);
+        QVERIFY(form->menuBar()->isVisible());
+        QVERIFY(form->Panel1()->isVisible());
+
+        // The picture is the fader bank at the paint box's size, not the cover.
+        QTRY_COMPARE(form->Fader()->Picture()->size(), form->Fader()->DeviceSize());
+        QCOMPARE(form->Panel2()->text(), QString());
+    }
+
+    void windowLayout()
+    {
+        auto form = MakeForm();
+        QVERIFY(form->StartUp());
+        form->show();
+        QVERIFY(QTest::qWaitForWindowExposed(form.get()));
+        StatusPanel* panel = form->Panel1();
+        QCOMPARE(panel->height(), 102);
+        QCOMPARE(form->Panel2()->height(), 31);
+        QCOMPARE(form->Panel2()->font().italic(), true);
+        QCOMPARE(panel->Label1->geometry().topLeft(), QPoint(14, 10));
+        QCOMPARE(panel->Label2->geometry().topLeft(), QPoint(14, 39));
+        QCOMPARE(panel->Label3->geometry().topLeft(), QPoint(14, 68));
+        QCOMPARE(panel->Label1->font().pixelSize(), 13);
+        QCOMPARE(panel->pStart->geometry(), QRect(panel->width() - 166, 0, 166, 102));
+        QCOMPARE(panel->pNeu->geometry(), QRect(panel->width() - 332, 0, 166, 102));
+        QCOMPARE(panel->pStart->font().pixelSize(), 16);
+        // Panel2 sits at the very bottom, the status panel right above it.
+        const QWidget* central = form->centralWidget();
+        QCOMPARE(form->Panel2()->geometry().bottom(), central->height() - 1);
+        QCOMPARE(panel->geometry().bottom() + 1, form->Panel2()->geometry().top());
+        QCOMPARE(form->Fader()->geometry().bottom() + 1, panel->geometry().top());
+        QCOMPARE(form->Fader()->cursor().shape(), Qt::PointingHandCursor);
+    }
+
+    void soundDevicesAtStartUp_data()
+    {
+        QTest::addColumn<int>("deviceCount");
+        QTest::addColumn<bool>("warned");
+        QTest::addColumn<bool>("soundCardMenuEnabled");
+        QTest::newRow("none") << 0 << true << false;
+        QTest::newRow("one") << 1 << false << false;
+        QTest::newRow("three") << 3 << false << true;
+    }
+
+    void soundDevicesAtStartUp()
+    {
+        QFETCH(int, deviceCount);
+        QFETCH(bool, warned);
+        QFETCH(bool, soundCardMenuEnabled);
+        waveOut_.productNames.clear();
+        for (int i = 0; i < deviceCount; ++i)
+            waveOut_.productNames << QStringLiteral("Karte %1").arg(i);
+        waveOut_.calls.clear();
+        dialogs_.boxAnswers = {DialogResult::Ok};
+        auto form = MakeForm();
+        QVERIFY(form->StartUp());
+        QCOMPARE(dialogs_.captions().contains("Keine Soundkarte gefunden"), warned);
+        if (warned) {
+            const MessageBoxRequest& box = dialogs_.boxes.at(1);
+            QCOMPARE(box.text, QStringLiteral("Dieses Programm benötigt eine Soundkarte."));
+            QCOMPARE(box.icon, DialogIcon::Error);
+            QCOMPARE(box.buttons, DialogButtons::Ok);
+        }
+        QCOMPARE(form->Menu()->Actions().Soundkarte->isEnabled(), soundCardMenuEnabled);
+
+        // The default volume -10 goes to device 0 (handle 0) before anything is open.
+        QVERIFY(!waveOut_.calls.isEmpty());
+        const FakeWaveOut::Call& first = waveOut_.calls.first();
+        QCOMPARE(first.operation, QStringLiteral("SetVolume"));
+        QCOMPARE(first.handle, WaveHandle(0));
+        QCOMPARE(first.value, std::uint32_t(5461) | (std::uint32_t(5461) << 16));
+    }
+
+    void buttonsAndStatusLinesReachScreenReaders()
+    {
+        auto form = MakeForm();
+        QVERIFY(form->StartUp());
+        form->show();
+        QVERIFY(QTest::qWaitForWindowExposed(form.get()));
+        QAccessibleInterface* start = QAccessible::queryAccessibleInterface(form->Panel1()->pStart);
+        QVERIFY(start);
+        QCOMPARE(start->role(), QAccessible::Button);
+        QCOMPARE(start->text(QAccessible::Name), QStringLiteral("START"));
+        QAccessibleInterface* neu = QAccessible::queryAccessibleInterface(form->Panel1()->pNeu);
+        QCOMPARE(neu->text(QAccessible::Name), QStringLiteral("NEUES SPIEL"));
+
+        form->Panel1()->Label1->setText(QStringLiteral("Aktuell: 2 Zeit:4,3s."));
+        QAccessibleInterface* line = QAccessible::queryAccessibleInterface(form->Panel1()->Label1);
+        QCOMPARE(line->text(QAccessible::Name), QStringLiteral("Aktuell: 2 Zeit:4,3s."));
+    }
+};
+
+QTEST_MAIN(MainFormTest)
+#include "tst_mainform.moc"
