@@ -19,6 +19,6 @@ int main(int argc, char* argv[])
                    app.arguments().mid(1)});
     if (!form.StartUp())
         return 0;
-    form.show();
+    form.ShowFullScreen();
     return app.exec();
 }

@@ -150,6 +150,22 @@ void MainForm::FormResize()
     FaderPaint();
 }
 
+void MainForm::ShowFullScreen()
+{
+    CoverScreen();
+    show();
+    raise();
+    activateWindow();
+}
+
+void MainForm::CoverScreen()
+{
+    // Without a window manager showMaximized() leaves a small window; the
+    // screen's geometry works with and without one.
+    if (QScreen* current = screen())
+        setGeometry(current->geometry());
+}
+
 void MainForm::changeEvent(QEvent* event)
 {
     QMainWindow::changeEvent(event);
@@ -161,10 +177,7 @@ void MainForm::changeEvent(QEvent* event)
 void MainForm::RunActiveWindowSequence()
 {
     inActiveWindowSequence_ = true;
-    // Without a window manager showMaximized() leaves a small window; the
-    // screen's geometry works with and without one.
-    if (QScreen* current = screen())
-        setGeometry(current->geometry());
+    CoverScreen();
 
     menuBar()->hide();
     panel1_->hide();

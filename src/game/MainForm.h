@@ -40,6 +40,8 @@ public:
     // The start-up sequence. False when the player declined the warning:
     // then nothing was read and nothing will be written.
     bool StartUp();
+    // Shows the window over the whole screen and makes it the active one.
+    void ShowFullScreen();
 
     // The full repaint of the paint box from the current state.
     void FaderPaint();
@@ -63,6 +65,7 @@ private:
     void ConnectMenu();
     void CheckSoundDevices();
     void RunActiveWindowSequence();
+    void CoverScreen();
     void ShutDown();
     void SetApplicationTitle(const QString& title);
 
