@@ -1,7 +1,9 @@
 #include "game/MainForm.h"
 
 #include "game/AboutBox.h"
+#include "game/FaderInput.h"
 #include "game/FaderView.h"
+#include "game/GameFlow.h"
 #include "game/HelpWindow.h"
 #include "game/MainMenu.h"
 #include "game/SettingsFile.h"
@@ -9,7 +11,9 @@
 #include "platform/Dialogs.h"
 #include "platform/Random.h"
 
+#include <QAction>
 #include <QApplication>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QMenuBar>
 #include <QPushButton>
@@ -31,15 +35,28 @@ constexpr int HelpTopic = 10;
 
 MainForm::MainForm(const MainFormServices& services)
     : services_(services), faders_(state_, [this] { FaderPaint(); }),
-      tone_(state_, services.waveOut, services.dialogs)
+      tone_(state_, services.waveOut, services.dialogs), resultsFile_(state_)
 {
     setWindowFlag(Qt::FramelessWindowHint);
     setWindowIcon(ProgramIcon());
     BuildWidgets();
     menu_ = new MainMenu(menuBar(), state_, faders_, this);
+
+    auto repaint = [this] { FaderPaint(); };
+    counters_ = std::make_unique<ResultsCounters>(
+        state_, services_.clock, resultsFile_,
+        [this](bool enabled) { menu_->Actions().SpeichernUnter->setEnabled(enabled); });
+    game_ = std::make_unique<GameFlow>(state_, faders_, tone_, *counters_, services_.dialogs,
+                                       services_.random, services_.clock, repaint);
+    input_ = std::make_unique<FaderInput>(
+        state_, faders_, *game_, tone_, [this]() -> const FaderGeometry& { return renderer_.Geometry(); },
+        [this] { return renderer_.PaintBoxSize(); }, repaint);
+
     ConnectMenu();
-    Timer1.setInterval(70);
-    Timer1.start();
+    ConnectGame();
+    // The bank's keys work whatever has the focus, as long as this window is active.
+    setFocusPolicy(Qt::StrongFocus);
+    qApp->installEventFilter(this);
 }
 
 MainForm::~MainForm()
@@ -77,12 +94,73 @@ void MainForm::BuildWidgets()
 
 void MainForm::ConnectMenu()
 {
+    const MainMenuActions& actions = menu_->Actions();
     connect(menu_, &MainMenu::quitRequested, this, &QWidget::close);
+    connect(menu_, &MainMenu::autoRestartStopped, this, [this] { game_->StopAutoRestart(); });
+    connect(menu_, &MainMenu::feedbackGeneratorTriggered, this,
+            [this] { game_->aFeedbackGeneratorExecute(); });
+    const std::pair<QAction*, GameModeValue> charts[] = {
+        {actions.AktuellVersuche, ModeCurrentAttempts},
+        {actions.AktuellZeit, ModeCurrentTimes},
+        {actions.TotalVersuche, ModeTotalAttempts},
+        {actions.TotalZeit, ModeTotalTimes},
+        {actions.FortschrittVersuche, ModeProgressAttempts},
+        {actions.FortschrittZeit, ModeProgressTimes},
+    };
+    for (const auto& [action, mode] : charts)
+        connect(action, &QAction::triggered, this, [this, mode = mode] { game_->ShowChart(mode); });
     connect(menu_, &MainMenu::feedbackTimeChosen, &tone_, &ToneOutput::ApplyFeedbackTime);
     connect(menu_, &MainMenu::aboutRequested, this, [this] { ShowAboutBox(this); });
     connect(menu_, &MainMenu::helpRequested, this, [this] {
         ShowHelpTopic(services_.dialogs, services_.programDir, HelpTopic, this);
     });
+}
+
+void MainForm::ConnectGame()
+{
+    connect(game_.get(), &GameFlow::statusLinesChanged, this, &MainForm::ShowStatusLines);
+    connect(game_.get(), &GameFlow::newGameButtonShown, panel1_->pNeu, &QWidget::show);
+    connect(game_.get(), &GameFlow::panelsEnabled, this, [this] {
+        panel1_->pStart->setEnabled(true);
+        panel1_->pNeu->setEnabled(true);
+    });
+    connect(game_.get(), &GameFlow::feedbackGeneratorChecked, menu_->Actions().Feedbackgenerator,
+            &QAction::setChecked);
+    connect(panel1_->pStart, &QPushButton::clicked, this, [this] { game_->pNeuClick(); });
+    connect(panel1_->pNeu, &QPushButton::clicked, this, [this] { game_->Neustart(); });
+    connect(fader_, &FaderView::mousePressed, this, [this](Qt::MouseButtons buttons, QPoint at) {
+        input_->FaderMouseDown(buttons, at.x(), at.y());
+    });
+    connect(fader_, &FaderView::mouseMoved, this, [this](Qt::MouseButtons buttons, QPoint at) {
+        input_->FaderMouseMove(buttons, at.x(), at.y());
+    });
+}
+
+void MainForm::ShowStatusLines(const StatusLines& lines)
+{
+    const std::pair<const StatusLine&, QLabel*> targets[] = {
+        {lines.Label1, panel1_->Label1},
+        {lines.Label2, panel1_->Label2},
+        {lines.Label3, panel1_->Label3},
+    };
+    for (const auto& [line, label] : targets)
+        if (line.write && label->text() != line.text)
+            label->setText(line.text);
+}
+
+bool MainForm::eventFilter(QObject* watched, QEvent* event)
+{
+    if (event->type() != QEvent::KeyPress || !started_ || !isActiveWindow())
+        return false;
+    // A key event travels up from the focus widget; take it once, where it starts.
+    QWidget* receiver = QApplication::focusWidget() ? QApplication::focusWidget() : this;
+    if (watched != receiver || receiver->window() != this)
+        return false;
+    auto* key = static_cast<QKeyEvent*>(event);
+    input_->FormKeyDown(key->key());
+    if (!key->text().isEmpty())
+        input_->FormKeyPress(key->text().at(0));
+    return false;  // no key is consumed
 }
 
 bool MainForm::StartUp()

@@ -7,13 +7,20 @@
 #include "display/FaderRenderer.h"
 #include "game/FaderModel.h"
 #include "game/FormState.h"
+#include "results/ResultsCounters.h"
+#include "results/ResultsFile.h"
+#include "results/StatusLines.h"
+
+#include <memory>
 
 #include <QMainWindow>
 #include <QStringList>
 #include <QTimer>
 
 class Dialogs;
+class FaderInput;
 class FaderView;
+class GameFlow;
 class MainMenu;
 class MillisecondClock;
 class QLabel;
@@ -51,6 +58,8 @@ public:
     FormState& State() { return state_; }
     const FaderRenderer& Renderer() const { return renderer_; }
     ToneOutput& Tone() { return tone_; }
+    GameFlow& Game() { return *game_; }
+    FaderInput& Input() { return *input_; }
     MainMenu* Menu() const { return menu_; }
     FaderView* Fader() const { return fader_; }
     StatusPanel* Panel1() const { return panel1_; }
@@ -59,10 +68,13 @@ public:
 
 protected:
     void changeEvent(QEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
     void BuildWidgets();
     void ConnectMenu();
+    void ConnectGame();
+    void ShowStatusLines(const StatusLines& lines);
     void CheckSoundDevices();
     void RunActiveWindowSequence();
     void CoverScreen();
@@ -74,12 +86,15 @@ private:
     FaderModel faders_;
     FaderRenderer renderer_;
     ToneOutput tone_;
+    ResultsFile resultsFile_;
+    std::unique_ptr<ResultsCounters> counters_;
+    std::unique_ptr<GameFlow> game_;
+    std::unique_ptr<FaderInput> input_;
 
     FaderView* fader_ = nullptr;
     StatusPanel* panel1_ = nullptr;
     QLabel* panel2_ = nullptr;
     MainMenu* menu_ = nullptr;
-    QTimer Timer1;
 
     QString settingsPath_;
     bool started_ = false;

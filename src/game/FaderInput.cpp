@@ -1,0 +1,191 @@
+#include "game/FaderInput.h"
+
+#include "audio/ToneOutput.h"
+#include "display/FaderGeometry.h"
+#include "display/Nearest.h"
+#include "game/FaderModel.h"
+#include "game/FormState.h"
+#include "game/GameFlow.h"
+
+#include <algorithm>
+
+FaderInput::FaderInput(FormState& state, FaderModel& faders, GameFlow& game, ToneOutput& tone,
+                       std::function<const FaderGeometry&()> geometry,
+                       std::function<QSize()> paintBox, std::function<void()> repaint)
+    : state_(state), faders_(faders), game_(game), tone_(tone), geometry_(std::move(geometry)),
+      paintBox_(std::move(paintBox)), repaint_(std::move(repaint))
+{
+}
+
+int FaderInput::HitTest(int x) const
+{
+    const int columnWidth = geometry_().ColumnWidth;
+    if (columnWidth <= 0 || x < 0)  // a paint box too narrow for any column
+        return NoFader;
+    const int fader = x / columnWidth - 1;
+    if (fader < 0)
+        return NoFader;
+    if (fader == BandCount)
+        return BandCount - 1;
+    return std::min(fader, VolumeFader);
+}
+
+int FaderInput::DragLevel(int y) const
+{
+    const int trackHeight = geometry_().TrackHeight;
+    if (trackHeight <= 0)
+        return 0;
+    const double trackTop = paintBox_().height() / 10.0;
+    const int level = Nearest(12.0 - 25.0 * (y - trackTop) / trackHeight);
+    return std::clamp(level, MinLevel, MaxLevel);
+}
+
+void FaderInput::FaderMouseDown(Qt::MouseButtons buttons, int x, int)
+{
+    if (buttons & Qt::LeftButton) {
+        const int fader = HitTest(x);
+        if (fader != state_.SelectedFader) {
+            const int previous = state_.SelectedFader;
+            if (state_.GameMode == ModeTurnOver && FaderKind(state_, fader) == FaderInPlay
+                && FaderKind(state_, previous) == FaderInPlay) {
+                // Leaving a replayed band ends its tone.
+                state_.BandTable[previous].Level = 0;
+                tone_.StopTone();
+                state_.BandTable[previous].Locked = 0;
+            }
+            state_.SelectedFader = fader;
+            game_.EvaluateFader();
+            repaint_();
+        }
+    }
+    if ((buttons & Qt::RightButton) && state_.GameMode == ModeTurnOver)
+        game_.pNeuClick();
+}
+
+void FaderInput::FaderMouseMove(Qt::MouseButtons buttons, int, int y)
+{
+    if (!(buttons & Qt::LeftButton))
+        return;
+    const int level = DragLevel(y);
+    const int s = state_.SelectedFader;
+    const FaderKindValue kind = FaderKind(state_, s);
+    if (kind == FaderInPlay) {
+        const GameModeValue mode = state_.GameMode;
+        const bool movable = mode == ModeGeneratorPlaying || mode == ModeGeneratorSilent
+                             || mode == ModeSearching
+                             || (mode == ModeTurnOver && s == state_.RingingBand);
+        if (movable && level != state_.BandTable[s].Level) {
+            state_.BandTable[s].Level = level;
+            game_.EvaluateFader();
+            repaint_();
+        }
+    }
+    if (kind == FaderVolume && level != state_.MasterVolume)
+        ChangeVolume(level);
+}
+
+void FaderInput::ChangeVolume(int newVolume)
+{
+    state_.MasterVolume = newVolume;
+    tone_.ApplyVolume();
+    repaint_();
+}
+
+void FaderInput::ResetGeneratorFaderBeforeLeaving()
+{
+    const int s = state_.SelectedFader;
+    if (state_.GameMode != ModeGeneratorPlaying || FaderKind(state_, s) != FaderInPlay)
+        return;
+    state_.BandTable[s].Level = 0;
+    state_.BandTable[s].Locked = 0;
+    tone_.StopTone();
+}
+
+bool FaderInput::FormKeyDown(int qtKey)
+{
+    const int s = state_.SelectedFader;
+    const FaderKindValue kind = FaderKind(state_, s);
+    BandSlot* slot = kind == FaderInPlay ? &state_.BandTable[s] : nullptr;
+
+    switch (qtKey) {
+    case Qt::Key_Right: {
+        ResetGeneratorFaderBeforeLeaving();
+        const int next = state_.SelectedFader + 1;
+        switch (FaderKind(state_, next)) {
+        case FaderBelowCut: state_.SelectedFader = state_.HighCutBand; break;
+        case FaderAboveCut: state_.SelectedFader = VolumeFader; break;
+        case FaderVolume: state_.SelectedFader = state_.LowCutBand; break;
+        case FaderInPlay: state_.SelectedFader = next; break;
+        }
+        repaint_();
+        return true;
+    }
+    case Qt::Key_Left: {
+        ResetGeneratorFaderBeforeLeaving();
+        const int next = state_.SelectedFader - 1;
+        switch (FaderKind(state_, next)) {
+        case FaderBelowCut: state_.SelectedFader = state_.HighCutBand; break;
+        case FaderAboveCut: state_.SelectedFader = state_.LowCutBand; break;
+        default: state_.SelectedFader = next; break;
+        }
+        repaint_();
+        return true;
+    }
+    case Qt::Key_Up:
+        if (slot && slot->Level < MaxLevel) {
+            ++slot->Level;
+            repaint_();
+        } else if (kind == FaderVolume && state_.MasterVolume < MaxLevel) {
+            ChangeVolume(state_.MasterVolume + 1);
+        }
+        // Evaluated even at the top: under "Anwahl" this is how a key finds.
+        game_.EvaluateFader();
+        return true;
+    case Qt::Key_Down:
+        if (slot && slot->Level > MinLevel) {
+            --slot->Level;
+            game_.EvaluateFader();
+            repaint_();
+        } else if (kind == FaderVolume && state_.MasterVolume > MinLevel) {
+            ChangeVolume(state_.MasterVolume - 1);
+        }
+        return true;
+    case Qt::Key_Space:
+        if (slot && slot->Level != 0) {
+            slot->Level = 0;
+            repaint_();
+        }
+        return true;
+    case Qt::Key_PageUp:
+        if (slot && slot->Level < MaxLevel) {
+            slot->Level = MaxLevel;
+            game_.EvaluateFader();
+            repaint_();
+        }
+        return true;
+    case Qt::Key_PageDown:
+        if (slot && slot->Level > MinLevel) {
+            slot->Level = MinLevel;
+            game_.EvaluateFader();
+            repaint_();
+        }
+        return true;
+    case Qt::Key_Return:
+    case Qt::Key_Enter:
+        faders_.ResetLevels();
+        repaint_();
+        if (state_.GameMode == ModeTurnOver)
+            game_.pNeuClick();
+        return true;
+    default:
+        return false;
+    }
+}
+
+void FaderInput::FormKeyPress(QChar character)
+{
+    if (character.toUpper() == QLatin1Char('V')) {
+        state_.SelectedFader = VolumeFader;
+        repaint_();
+    }
+}

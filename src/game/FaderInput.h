@@ -1,0 +1,48 @@
+#pragma once
+// Mouse and keyboard on the fader bank: selecting faders, setting levels,
+// the volume fader, and the keys that go on to the next turn. Keeps no state
+// of its own. Positions are in the paint box's device pixels, the unit the
+// renderer draws in. Thread: GUI only.
+
+#include <QSize>
+#include <Qt>
+#include <functional>
+
+struct FaderGeometry;
+struct FormState;
+class FaderModel;
+class GameFlow;
+class ToneOutput;
+
+class FaderInput {
+public:
+    // `geometry` and `paintBox` give the drawn picture's geometry at the
+    // time of the event.
+    FaderInput(FormState& state, FaderModel& faders, GameFlow& game, ToneOutput& tone,
+               std::function<const FaderGeometry&()> geometry,
+               std::function<QSize()> paintBox, std::function<void()> repaint);
+
+    // The fader under x: -1 for the empty first column, 27 for the gap before
+    // the volume fader, 28 for the last two columns.
+    int HitTest(int x) const;
+    // The level a drag to y sets, clamped to -12..+12.
+    int DragLevel(int y) const;
+
+    void FaderMouseDown(Qt::MouseButtons buttons, int x, int y);
+    void FaderMouseMove(Qt::MouseButtons buttons, int x, int y);
+    // Returns whether the key is one of the bank's; the key is never consumed.
+    bool FormKeyDown(int qtKey);
+    void FormKeyPress(QChar character);
+
+private:
+    void ResetGeneratorFaderBeforeLeaving();
+    void ChangeVolume(int newVolume);
+
+    FormState& state_;
+    FaderModel& faders_;
+    GameFlow& game_;
+    ToneOutput& tone_;
+    std::function<const FaderGeometry&()> geometry_;
+    std::function<QSize()> paintBox_;
+    std::function<void()> repaint_;
+};

@@ -1,0 +1,222 @@
+#include "game/GameFlow.h"
+
+#include "audio/ToneOutput.h"
+#include "audio/ToneSynthesis.h"
+#include "game/FaderModel.h"
+#include "platform/Clock.h"
+#include "platform/Dialogs.h"
+#include "platform/Random.h"
+#include "results/ResultsCounters.h"
+
+#include <QCoreApplication>
+
+namespace {
+
+// A fader counts as pulled down at -6 or lower and as raised at +6 or higher.
+constexpr int PulledDownLevel = -6;
+constexpr int RaisedLevel = 6;
+
+} // namespace
+
+GameFlow::GameFlow(FormState& state, FaderModel& faders, ToneOutput& tone,
+                   ResultsCounters& counters, Dialogs& dialogs, RandomGenerator& random,
+                   MillisecondClock& clock, std::function<void()> repaint, QObject* parent)
+    : QObject(parent), state_(state), faders_(faders), tone_(tone), counters_(counters),
+      dialogs_(dialogs), random_(random), clock_(clock), repaint_(std::move(repaint))
+{
+    Timer1.setInterval(70);
+    startTimer.setSingleShot(true);
+    reStart.setSingleShot(true);
+    connect(&Timer1, &QTimer::timeout, this, &GameFlow::Timer1Timer);
+    connect(&startTimer, &QTimer::timeout, this, &GameFlow::startTimerTimer);
+    connect(&reStart, &QTimer::timeout, this, &GameFlow::reStartTimer);
+    Timer1.start();
+}
+
+void GameFlow::pNeuClick()
+{
+    if (state_.SoundIdle == 0) {
+        // Giving up the turn; also ends a generator tone or a replay.
+        tone_.StopTone();
+        state_.GameMode = ModeTurnOver;
+        repaint_();
+        reStart.stop();
+        startTimer.stop();
+        return;
+    }
+    if (state_.RandomStartSeconds <= 0) {
+        aStartItExecute();
+        return;
+    }
+    state_.TurnClockRunning = 0;
+    PrepareTurn();
+    const int delayMs = random_.Below(state_.RandomStartSeconds * 1000);
+    // A drawn delay of 0 ms starts at once; a zero-interval one-shot timer
+    // would otherwise leave the turn prepared and silent.
+    if (delayMs == 0) {
+        aStartItExecute();
+        return;
+    }
+    startTimer.setInterval(delayMs);
+    startTimer.start();
+}
+
+void GameFlow::startTimerTimer()
+{
+    startTimer.stop();
+    aStartItExecute();
+}
+
+void GameFlow::reStartTimer()
+{
+    reStart.stop();
+    aStartItExecute();
+}
+
+void GameFlow::PrepareTurn()
+{
+    emit newGameButtonShown();
+    state_.GameMode = ModeSearching;
+    faders_.ResetLevels();
+    state_.SelectedFader = NoFader;
+    repaint_();
+}
+
+void GameFlow::aStartItExecute()
+{
+    if (state_.GameMode == ModeGeneratorPlaying)
+        tone_.StopTone();
+    if (state_.SoundIdle == 1) {
+        PrepareTurn();
+        PickTurnFrequency(state_, random_);
+        tone_.PrepareTone(state_.ToneFrequency);
+        tone_.StartToneOutput();
+        faders_.OpenCutRange();
+        counters_.StartTurnClock();
+        return;
+    }
+    // A replay still rings when the automatic next turn fires.
+    tone_.StopTone();
+    state_.GameMode = ModeIdle;
+    reStart.stop();
+    startTimer.stop();
+}
+
+void GameFlow::EvaluateFader()
+{
+    const int s = state_.SelectedFader;
+    if (FaderKind(state_, s) != FaderInPlay)
+        return;
+    BandSlot& slot = state_.BandTable[s];
+    const bool pulledDown = slot.Level <= PulledDownLevel;
+    // Scoring modes other than 0 only come from an edited settings file; they
+    // are read as "Anwahl und Absenkung", so a turn can always be won.
+    const bool counts = state_.ScoringMode == 0 || pulledDown;
+
+    if (state_.GameMode == ModeSearching && slot.Locked == 0) {
+        if (!counts)
+            return;
+        if (s == state_.RingingBand)
+            RunFindSequence();
+        else
+            counters_.CountWrongAttempt(s);
+        return;
+    }
+
+    const bool generator =
+        state_.GameMode == ModeGeneratorPlaying || state_.GameMode == ModeGeneratorSilent;
+    const bool replay = state_.GameMode == ModeTurnOver && s == state_.RingingBand;
+    if (!generator && !replay)
+        return;
+    if (slot.Level >= RaisedLevel && slot.Locked == 0) {
+        slot.Locked = 1;
+        StartGeneratorTone();
+    }
+    if (pulledDown && slot.Locked == 1) {
+        slot.Locked = 0;
+        tone_.StopTone();
+    }
+    repaint_();
+}
+
+void GameFlow::RunFindSequence()
+{
+    Timer1.stop();
+    state_.GameMode = ModeTurnOver;
+    faders_.LockAllFaders();
+    tone_.StopTone();
+    counters_.RecordFind();
+    if (state_.AutoRestartSeconds > 0) {
+        reStart.setInterval(state_.AutoRestartSeconds * 1000);
+        reStart.start();
+    }
+    QCoreApplication::processEvents();
+    Timer1.start();
+    Timer1Timer();  // the find's figures at once, not 70 ms later
+}
+
+void GameFlow::StartGeneratorTone()
+{
+    tone_.StopTone();
+    state_.RingingBand = state_.SelectedFader;
+    if (state_.GameMode == ModeGeneratorSilent) {
+        state_.ToneFrequency = state_.BandTable[state_.RingingBand].Frequency;
+        state_.GameMode = ModeGeneratorPlaying;
+    }
+    tone_.PrepareTone(state_.ToneFrequency);
+    tone_.StartToneOutput();
+}
+
+void GameFlow::Neustart()
+{
+    MessageBoxRequest question;
+    question.caption = QStringLiteral("Neues Spiel starten?");
+    question.text = QStringLiteral("Alle Ergebnisse gehen verloren. Trotzdem neues Spiel beginnen?");
+    question.icon = DialogIcon::Question;
+    question.buttons = DialogButtons::YesNo;
+    // A stray Enter must not throw the game's results away.
+    question.defaultButton = DialogResult::No;
+    if (dialogs_.MessageBox(question) == DialogResult::Yes)
+        ResetGame();
+}
+
+void GameFlow::ResetGame()
+{
+    state_.GameMode = ModeIdle;
+    counters_.ClearCurrentResults();
+    state_.SelectedFader = NoFader;
+    repaint_();
+    tone_.SoundStop().stop();
+}
+
+void GameFlow::aFeedbackGeneratorExecute()
+{
+    if (generatorOn_) {
+        generatorOn_ = false;
+        emit feedbackGeneratorChecked(false);
+        if (state_.GameMode == ModeGeneratorPlaying)
+            tone_.StopTone();
+        emit panelsEnabled();
+        ResetGame();
+    } else {
+        generatorOn_ = true;
+        emit feedbackGeneratorChecked(true);
+        if (state_.SoundIdle == 0)
+            tone_.StopTone();
+        state_.GameMode = ModeGeneratorSilent;
+        emit panelsEnabled();
+    }
+    faders_.ResetLevels();
+    faders_.OpenCutRange();  // repaints
+}
+
+void GameFlow::ShowChart(GameModeValue chartMode)
+{
+    state_.GameMode = chartMode;
+    repaint_();
+}
+
+void GameFlow::Timer1Timer()
+{
+    emit statusLinesChanged(ComposeStatusLines(state_, clock_.timeGetTime(), locale_));
+}

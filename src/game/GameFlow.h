@@ -1,0 +1,77 @@
+#pragma once
+// The game's state machine: START, the turn, the evaluation of the selected
+// fader, the find, NEUES SPIEL, the random start delay, the automatic next
+// turn, the feedback generator switch, the charts and the status lines.
+// Thread: GUI only.
+
+#include "game/FormState.h"
+#include "results/StatusLines.h"
+
+#include <QLocale>
+#include <QObject>
+#include <QTimer>
+#include <functional>
+
+class Dialogs;
+class FaderModel;
+class MillisecondClock;
+class RandomGenerator;
+class ResultsCounters;
+class ToneOutput;
+
+class GameFlow final : public QObject {
+    Q_OBJECT
+public:
+    GameFlow(FormState& state, FaderModel& faders, ToneOutput& tone, ResultsCounters& counters,
+             Dialogs& dialogs, RandomGenerator& random, MillisecondClock& clock,
+             std::function<void()> repaint, QObject* parent = nullptr);
+
+    // START: gives up a ringing turn, or starts one (after a random delay).
+    void pNeuClick();
+    void aStartItExecute();
+    void PrepareTurn();
+    // Judges SelectedFader after a selection or a level change.
+    void EvaluateFader();
+    // NEUES SPIEL: asks, then resets the game.
+    void Neustart();
+    void ResetGame();
+    // The feedback generator menu item; the mark is the generator's own state.
+    void aFeedbackGeneratorExecute();
+    bool FeedbackGeneratorOn() const { return generatorOn_; }
+    // The "Auswertung" commands: only the picture changes.
+    void ShowChart(GameModeValue chartMode);
+    // "Automatischer Neustart" > "Aus".
+    void StopAutoRestart() { reStart.stop(); }
+
+    void startTimerTimer();
+    void reStartTimer();
+    void Timer1Timer();
+
+    // Locale of the figures; the user's by default.
+    void SetLocale(const QLocale& locale) { locale_ = locale; }
+
+    QTimer Timer1;      // status lines, every 70 ms
+    QTimer startTimer;  // random start delay, one shot
+    QTimer reStart;     // automatic next turn, one shot
+
+signals:
+    void statusLinesChanged(const StatusLines& lines);
+    void newGameButtonShown();
+    void panelsEnabled();
+    void feedbackGeneratorChecked(bool checked);
+
+private:
+    void RunFindSequence();
+    void StartGeneratorTone();
+
+    FormState& state_;
+    FaderModel& faders_;
+    ToneOutput& tone_;
+    ResultsCounters& counters_;
+    Dialogs& dialogs_;
+    RandomGenerator& random_;
+    MillisecondClock& clock_;
+    std::function<void()> repaint_;
+    QLocale locale_;
+    bool generatorOn_ = false;
+};
