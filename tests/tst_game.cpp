@@ -1,0 +1,470 @@
+// Whole games through the real main window: START, mouse clicks and drags,
+// keys, finds, NEUES SPIEL, the automatic and the random start, with a
+// scripted wave device, a fake clock and a scripted random generator.
+
+#include "display/FaderRenderer.h"
+#include "game/FaderInput.h"
+#include "game/FaderView.h"
+#include "game/GameFlow.h"
+#include "game/MainForm.h"
+#include "game/MainMenu.h"
+#include "game/StatusPanel.h"
+#include "support/FakeClockAndRandom.h"
+#include "support/FakeWaveOut.h"
+#include "support/ScriptedDialogs.h"
+
+#include <QAction>
+#include <QFile>
+#include <QLabel>
+#include <QMouseEvent>
+#include <QPushButton>
+#include <QTemporaryDir>
+#include <QtTest>
+#include <memory>
+
+namespace {
+
+// With the default cut 11..22 the ringing band is 12 + the first draw.
+constexpr int DrawFor1k = 3;     // band 15, "1k"
+constexpr int DrawFor800 = 2;    // band 14
+
+} // namespace
+
+class GameTest : public QObject {
+    Q_OBJECT
+
+private:
+    QTemporaryDir programDir_;
+    ScriptedDialogs dialogs_;
+    FakeClock clock_;
+    ScriptedRandom random_;
+    FakeWaveOut waveOut_;
+    std::unique_ptr<MainForm> form_;
+
+    FormState& State() { return form_->State(); }
+    GameFlow& Game() { return form_->Game(); }
+    StatusPanel* Panel() { return form_->Panel1(); }
+
+    void Start(const QByteArray& settings)
+    {
+        QFile file(programDir_.filePath("Heulmeister Pro.inf"));
+        QVERIFY(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
+        file.write(settings);
+        file.close();
+        form_ = std::make_unique<MainForm>(MainFormServices{
+            dialogs_, clock_, random_, waveOut_, programDir_.path(), {}});
+        QVERIFY(form_->StartUp());
+        form_->ShowFullScreen();
+        QVERIFY(QTest::qWaitForWindowActive(form_.get()));
+        QTRY_VERIFY(form_->Renderer().HasFaderImage());
+    }
+
+    QPoint FaderPoint(int fader, int level = 0)
+    {
+        const FaderGeometry& g = form_->Renderer().Geometry();
+        const int column = fader == VolumeFader ? 30 : fader + 1;
+        return QPoint(int((column + 0.5) * g.ColumnWidth),
+                      g.TrackTop + int((12.5 - level) * g.StepPitch));
+    }
+
+    void ClickFader(int fader, Qt::MouseButton button = Qt::LeftButton)
+    {
+        QTest::mouseClick(form_->Fader(), button, {}, FaderPoint(fader));
+    }
+
+    // A drag with the left button held, to the height of `level`.
+    void DragTo(int level)
+    {
+        const QPoint at = FaderPoint(0, level);
+        QMouseEvent move(QEvent::MouseMove, at, form_->Fader()->mapToGlobal(at), Qt::NoButton,
+                         Qt::LeftButton, Qt::NoModifier);
+        QApplication::sendEvent(form_->Fader(), &move);
+    }
+
+    void ClickStart() { QTest::mouseClick(Panel()->pStart, Qt::LeftButton); }
+
+    void StartTurnRinging(int draw)
+    {
+        random_.values = {draw, 45};
+        ClickStart();
+        QCOMPARE(State().GameMode, ModeSearching);
+        QCOMPARE(State().SoundIdle, std::uint8_t(0));
+    }
+
+    int Calls(const QString& operation) const
+    {
+        int count = 0;
+        for (const FakeWaveOut::Call& call : waveOut_.calls)
+            count += call.operation == operation;
+        return count;
+    }
+
+    QStringList Labels()
+    {
+        Game().Timer1Timer();
+        return {Panel()->Label1->text(), Panel()->Label2->text(), Panel()->Label3->text()};
+    }
+
+private slots:
+    void initTestCase()
+    {
+        QLocale::setDefault(QLocale(QLocale::German, QLocale::Germany));
+        waveOut_.productNames = {QStringLiteral("Testkarte")};
+    }
+
+    void init()
+    {
+        dialogs_ = ScriptedDialogs();
+        random_ = ScriptedRandom();
+        waveOut_.calls.clear();
+    }
+
+    void cleanup() { form_.reset(); }
+
+    void anwahlFindsBySelection()
+    {
+        Start("[Spiel]\nSelektmode=0\n");
+        QVERIFY(Panel()->pNeu->isHidden());
+        StartTurnRinging(DrawFor1k);
+        QVERIFY(Panel()->pNeu->isVisible());
+        QCOMPARE(State().RingingBand, 15);
+        QVERIFY(State().ToneFrequency > 894.4 && State().ToneFrequency < 1118.1);
+        QCOMPARE(Calls("Restart"), 1);
+
+        ClickFader(14);  // wrong
+        QCOMPARE(State().TurnAttempts, 1);
+        QCOMPARE(State().BandTable[14].Locked, std::uint8_t(1));
+        ClickFader(13);  // wrong
+        ClickFader(14);  // tried already: counts no more
+        ClickFader(3);   // below the cut: not in play
+        QCOMPARE(State().TurnAttempts, 2);
+        QCOMPARE(Labels().at(0).left(11), QStringLiteral("Aktuell: 2 "));
+
+        clock_.Advance(4321);
+        ClickFader(15);
+        QCOMPARE(State().GameMode, ModeTurnOver);
+        QCOMPARE(State().TurnAttempts, 3);
+        QCOMPARE(State().SoundIdle, std::uint8_t(1));
+        QCOMPARE(Calls("Reset"), 1);
+        QCOMPARE(Calls("Close"), 1);
+        QCOMPARE(State().BandTable[15].Finds, 1);
+        QCOMPARE(State().BandTable[15].Attempts, 3);
+        QCOMPARE(State().BandTable[15].FindTime, 4321);
+        for (const BandSlot& slot : State().BandTable)
+            QCOMPARE(slot.Locked, std::uint8_t(1));
+        QVERIFY(form_->Menu()->Actions().SpeichernUnter->isEnabled());
+        QCOMPARE(Labels(), QStringList({"Aktuell: 3 Zeit:4,3s.", "  Total: 3 OK:1 Zeit:4,3s.",
+                                        "Schnitt: 3,0 Zeit:4,3s."}));
+    }
+
+    void absenkungNeedsTheFaderPulledDown()
+    {
+        Start("[Spiel]\nSelektmode=1\n");
+        StartTurnRinging(DrawFor1k);
+        ClickFader(14);
+        QCOMPARE(State().TurnAttempts, 0);  // selecting alone counts nothing
+        DragTo(-6);
+        QCOMPARE(State().BandTable[14].Level, -6);
+        QCOMPARE(State().TurnAttempts, 1);
+        QCOMPARE(State().BandTable[14].Locked, std::uint8_t(1));
+        DragTo(-9);
+        QCOMPARE(State().TurnAttempts, 1);  // once per turn
+
+        ClickFader(15);
+        DragTo(-5);
+        QCOMPARE(State().GameMode, ModeSearching);
+        DragTo(-6);
+        QCOMPARE(State().GameMode, ModeTurnOver);
+        QCOMPARE(State().GameAttempts, 2);
+        QCOMPARE(State().GameFinds, 1);
+    }
+
+    void statusLinesAfterThreeFinds()
+    {
+        Start("[Spiel]\nSelektmode=0\n");
+        const struct {
+            int wrong;
+            std::uint32_t ms;
+        } turns[] = {{0, 4000}, {3, 4024}, {1, 4321}};
+        for (const auto& turn : turns) {
+            StartTurnRinging(DrawFor1k);
+            for (int i = 0; i < turn.wrong; ++i)
+                ClickFader(16 + i);
+            clock_.Advance(turn.ms);
+            ClickFader(15);
+            QCOMPARE(State().GameMode, ModeTurnOver);
+        }
+        QCOMPARE(Labels(), QStringList({"Aktuell: 2 Zeit:4,3s.", "  Total: 7 OK:3 Zeit:12,3s.",
+                                        "Schnitt: 2,3 Zeit:4,1s."}));
+    }
+
+    void startWhileRingingGivesUpTheTurn()
+    {
+        Start("[Spiel]\nSelektmode=0\n");
+        StartTurnRinging(DrawFor800);
+        ClickFader(15);
+        QCOMPARE(State().TurnAttempts, 1);
+        ClickStart();
+        QCOMPARE(State().GameMode, ModeTurnOver);
+        QCOMPARE(State().SoundIdle, std::uint8_t(1));
+        QCOMPARE(State().GameAttempts, 0);
+        QCOMPARE(State().GameFinds, 0);
+        QCOMPARE(State().BandTable[14].Finds, 0);
+        // The next turn opens every band in play again.
+        StartTurnRinging(DrawFor800);
+        QCOMPARE(State().BandTable[15].Locked, std::uint8_t(0));
+        QCOMPARE(State().TurnAttempts, 0);
+    }
+
+    void neuesSpielAsksFirst()
+    {
+        Start("[Spiel]\nSelektmode=0\n");
+        StartTurnRinging(DrawFor1k);
+        ClickFader(15);
+        QCOMPARE(State().GameFinds, 1);
+
+        dialogs_.boxAnswers = {DialogResult::No};
+        QTest::mouseClick(Panel()->pNeu, Qt::LeftButton);
+        const MessageBoxRequest& question = dialogs_.boxes.last();
+        QCOMPARE(question.caption, QStringLiteral("Neues Spiel starten?"));
+        QCOMPARE(question.text,
+                 QStringLiteral("Alle Ergebnisse gehen verloren. Trotzdem neues Spiel beginnen?"));
+        QCOMPARE(question.buttons, DialogButtons::YesNo);
+        QCOMPARE(question.icon, DialogIcon::Question);
+        QCOMPARE(State().GameFinds, 1);
+        QCOMPARE(State().GameMode, ModeTurnOver);
+
+        dialogs_.boxAnswers = {DialogResult::Yes};
+        QTest::mouseClick(Panel()->pNeu, Qt::LeftButton);
+        QCOMPARE(State().GameMode, ModeIdle);
+        QCOMPARE(State().GameFinds, 0);
+        QCOMPARE(State().BandTable[15].Finds, 0);
+        QVERIFY(!form_->Menu()->Actions().SpeichernUnter->isEnabled());
+        QCOMPARE(Labels().at(0), QStringLiteral("Neues Spiel"));
+    }
+
+    void automaticNextTurn()
+    {
+        Start("[Spiel]\nSelektmode=0\nStartZeit=3\n");
+        StartTurnRinging(DrawFor1k);
+        ClickFader(15);
+        QVERIFY(Game().reStart.isActive());
+        QCOMPARE(Game().reStart.interval(), 3000);
+        random_.values = {DrawFor800, 10};
+        Game().reStartTimer();
+        QCOMPARE(State().GameMode, ModeSearching);
+        QCOMPARE(State().RingingBand, 14);
+        QVERIFY(!Game().reStart.isActive());
+        QVERIFY(!Game().startTimer.isActive());
+
+        // "Aus" during the wait cancels the pending turn.
+        ClickFader(14);
+        QVERIFY(Game().reStart.isActive());
+        Game().StopAutoRestart();
+        QVERIFY(!Game().reStart.isActive());
+    }
+
+    void randomStartDelay()
+    {
+        Start("[Spiel]\nSelektmode=0\nZufallszeit=4\n");
+        random_.values = {2500};
+        ClickStart();
+        QCOMPARE(random_.bounds.first(), 4000);
+        QCOMPARE(State().GameMode, ModeSearching);
+        QCOMPARE(State().SoundIdle, std::uint8_t(1));  // silent while the delay runs
+        QVERIFY(Game().startTimer.isActive());
+        QCOMPARE(Game().startTimer.interval(), 2500);
+        QCOMPARE(Labels(), QStringList({"", "", ""}));
+
+        random_.values = {DrawFor1k, 0};
+        Game().startTimerTimer();
+        QCOMPARE(State().SoundIdle, std::uint8_t(0));
+        QCOMPARE(State().RingingBand, 15);
+        QCOMPARE(State().TurnClockRunning, std::uint8_t(1));
+    }
+
+    void zeroDelayStartsAtOnce()
+    {
+        Start("[Spiel]\nZufallszeit=2\n");
+        random_.values = {0, DrawFor1k, 0};
+        ClickStart();
+        QCOMPARE(State().SoundIdle, std::uint8_t(0));
+        QVERIFY(!Game().startTimer.isActive());
+    }
+
+    void rightClickAndEnterStartTheNextTurnOnlyAfterOne()
+    {
+        Start("[Spiel]\nSelektmode=0\n");
+        StartTurnRinging(DrawFor1k);
+        ClickFader(15, Qt::RightButton);
+        QCOMPARE(State().GameMode, ModeSearching);  // no effect during a turn
+        ClickFader(15);
+        QCOMPARE(State().GameMode, ModeTurnOver);
+
+        random_.values = {DrawFor800, 0};
+        QTest::mouseClick(form_->Fader(), Qt::RightButton, {}, FaderPoint(-1));
+        QCOMPARE(State().GameMode, ModeSearching);
+        QCOMPARE(State().RingingBand, 14);
+
+        // Enter during a turn only levels the faders.
+        ClickFader(20);
+        QTest::keyClick(form_.get(), Qt::Key_Up);
+        QCOMPARE(State().BandTable[20].Level, 1);
+        QTest::keyClick(form_.get(), Qt::Key_Return);
+        QCOMPARE(State().BandTable[20].Level, 0);
+        QCOMPARE(State().GameMode, ModeSearching);
+        ClickFader(14);
+        QCOMPARE(State().GameMode, ModeTurnOver);
+        random_.values = {DrawFor1k, 0};
+        QTest::keyClick(form_.get(), Qt::Key_Return);
+        QCOMPARE(State().GameMode, ModeSearching);
+    }
+
+    void keyboardWalk_data()
+    {
+        QTest::addColumn<int>("from");
+        QTest::addColumn<int>("key");
+        QTest::addColumn<int>("to");
+        QTest::newRow("none, right") << -1 << int(Qt::Key_Right) << 22;
+        QTest::newRow("none, left") << -1 << int(Qt::Key_Left) << 22;
+        QTest::newRow("11, right") << 11 << int(Qt::Key_Right) << 12;
+        QTest::newRow("11, left") << 11 << int(Qt::Key_Left) << 22;
+        QTest::newRow("15, right") << 15 << int(Qt::Key_Right) << 16;
+        QTest::newRow("15, left") << 15 << int(Qt::Key_Left) << 14;
+        QTest::newRow("22, right") << 22 << int(Qt::Key_Right) << 28;
+        QTest::newRow("22, left") << 22 << int(Qt::Key_Left) << 21;
+        QTest::newRow("volume, right") << 28 << int(Qt::Key_Right) << 28;
+        QTest::newRow("volume, left") << 28 << int(Qt::Key_Left) << 11;
+    }
+
+    void keyboardWalk()
+    {
+        QFETCH(int, from);
+        QFETCH(int, key);
+        QFETCH(int, to);
+        Start("");
+        State().SelectedFader = from;
+        // Wherever the focus is, the bank gets the key.
+        Panel()->Label1->setFocusPolicy(Qt::StrongFocus);
+        Panel()->Label1->setFocus();
+        QTest::keyClick(Panel()->Label1, Qt::Key(key));
+        QCOMPARE(State().SelectedFader, to);
+    }
+
+    void keysOnTheSelectedFader()
+    {
+        Start("[Spiel]\nSelektmode=0\n");
+        StartTurnRinging(DrawFor1k);
+        QTest::keyClick(form_.get(), Qt::Key_V);
+        QCOMPARE(State().SelectedFader, VolumeFader);
+        QTest::keyClick(form_.get(), Qt::Key_Up);
+        QCOMPARE(State().MasterVolume, -9);
+        QTest::keyClick(form_.get(), Qt::Key_PageUp);  // nothing on the volume fader
+        QCOMPARE(State().MasterVolume, -9);
+        QCOMPARE(State().TurnAttempts, 0);
+
+        // Left from the volume fader selects the lowest band in play; moving
+        // the selection by key evaluates nothing.
+        QTest::keyClick(form_.get(), Qt::Key_Left);
+        QCOMPARE(State().SelectedFader, 11);
+        QCOMPARE(State().TurnAttempts, 0);
+        QTest::keyClick(form_.get(), Qt::Key_PageUp);
+        QCOMPARE(State().BandTable[11].Level, 12);
+        QCOMPARE(State().TurnAttempts, 1);  // the lowest band in play can be tried
+        QTest::keyClick(form_.get(), Qt::Key_Space);
+        QCOMPARE(State().BandTable[11].Level, 0);
+
+        // Up at +12 changes nothing but still evaluates: under "Anwahl" it finds.
+        QTest::keyClick(form_.get(), Qt::Key_Right);
+        QTest::keyClick(form_.get(), Qt::Key_Right);
+        QTest::keyClick(form_.get(), Qt::Key_Right);
+        QTest::keyClick(form_.get(), Qt::Key_Right);
+        QCOMPARE(State().SelectedFader, 15);
+        State().BandTable[15].Level = 12;
+        QTest::keyClick(form_.get(), Qt::Key_Up);
+        QCOMPARE(State().GameMode, ModeTurnOver);
+        QCOMPARE(State().TurnAttempts, 2);
+    }
+
+    void clickHitTest_data()
+    {
+        QTest::addColumn<int>("column");
+        QTest::addColumn<int>("fader");
+        QTest::newRow("first column deselects") << 0 << -1;
+        QTest::newRow("column 1 is band 0") << 1 << 0;
+        QTest::newRow("column 28 is band 27") << 28 << 27;
+        QTest::newRow("gap selects band 27") << 29 << 27;
+        QTest::newRow("column 30 is volume") << 30 << 28;
+        QTest::newRow("column 31 is volume") << 31 << 28;
+    }
+
+    void clickHitTest()
+    {
+        QFETCH(int, column);
+        QFETCH(int, fader);
+        Start("");
+        State().SelectedFader = 5;
+        const int columnWidth = form_->Renderer().ColumnWidth();
+        QTest::mouseClick(form_->Fader(), Qt::LeftButton, {},
+                          QPoint(column * columnWidth + columnWidth / 2, 50));
+        QCOMPARE(State().SelectedFader, fader);
+    }
+
+    void dragLevelFollowsTheTrack()
+    {
+        Start("");
+        const FaderGeometry& g = form_->Renderer().Geometry();
+        FaderInput& input = form_->Input();
+        QCOMPARE(input.DragLevel(g.TrackTop - 50), 12);
+        QCOMPARE(input.DragLevel(g.TrackTop + g.TrackHeight + 50), -12);
+        // The pointer at the height of a level step's mark sets that level.
+        const double trackTop = form_->Renderer().PaintBoxSize().height() / 10.0;
+        for (int level = -12; level <= 12; ++level) {
+            const int y = int(std::lround(trackTop + (12 - level) * g.TrackHeight / 25.0));
+            QCOMPARE(input.DragLevel(y), level);
+        }
+    }
+
+    void noColumnInATinyPaintBox()
+    {
+        Start("");
+        FaderModel faders(State(), [] {});
+        FaderInput input(State(), faders, Game(), form_->Tone(),
+                         [] () -> const FaderGeometry& {
+                             static FaderGeometry narrow;
+                             return narrow;
+                         },
+                         [] { return QSize(10, 10); }, [] {});
+        QCOMPARE(input.HitTest(5), NoFader);
+        QCOMPARE(input.DragLevel(5), 0);
+    }
+
+    void turnOverReplayLeavesWithTheMouse()
+    {
+        Start("[Spiel]\nSelektmode=0\n");
+        StartTurnRinging(DrawFor1k);
+        ClickFader(15);
+        QCOMPARE(State().GameMode, ModeTurnOver);
+        // Dragging after a turn moves only the ringing band.
+        ClickFader(14);
+        DragTo(8);
+        QCOMPARE(State().BandTable[14].Level, 0);
+        ClickFader(15);
+        QCOMPARE(State().BandTable[14].Locked, std::uint8_t(0));  // left: reset and opened
+        DragTo(8);
+        QCOMPARE(State().BandTable[15].Level, 8);
+        QCOMPARE(State().SoundIdle, std::uint8_t(1));  // still marked from the find: no replay
+        DragTo(-8);
+        QCOMPARE(State().BandTable[15].Locked, std::uint8_t(0));
+        const double foundFrequency = State().ToneFrequency;
+        DragTo(7);
+        QCOMPARE(State().SoundIdle, std::uint8_t(0));  // the turn's own tone again
+        QCOMPARE(State().ToneFrequency, foundFrequency);
+        QCOMPARE(State().GameMode, ModeTurnOver);
+        DragTo(-6);
+        QCOMPARE(State().SoundIdle, std::uint8_t(1));
+    }
+};
+
+QTEST_MAIN(GameTest)
+#include "tst_game.moc"
