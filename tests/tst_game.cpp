@@ -179,6 +179,16 @@ private slots:
         QCOMPARE(State().GameFinds, 1);
     }
 
+    void unknownScoringModeScoresLikeAbsenkung()
+    {
+        Start("[Spiel]\nSelektmode=2\n");
+        StartTurnRinging(DrawFor1k);
+        ClickFader(15);
+        QCOMPARE(State().GameMode, ModeSearching);
+        DragTo(-6);
+        QCOMPARE(State().GameMode, ModeTurnOver);  // the turn can still be won
+    }
+
     void statusLinesAfterThreeFinds()
     {
         Start("[Spiel]\nSelektmode=0\n");

@@ -13,7 +13,7 @@ constexpr std::int32_t BlockSamples = 24000;
 constexpr std::uint32_t BlockBytes = BlockSamples * sizeof(std::int16_t);
 constexpr double ToneAmplitude = 16384.0;
 // 2 pi to the precision of an 80-bit extended number; the phase arithmetic is
-// done at that precision so the tone matches the original sample for sample.
+// done at that precision so every build renders the same samples.
 constexpr long double TwoPi = 6.283185307179586477L;
 
 // Geometric means with the neighbouring bands; g must be 1..BandCount-2.
