@@ -6,120 +6,46 @@
 #include "game/FaderInput.h"
 #include "game/FaderView.h"
 #include "game/GameFlow.h"
-#include "game/MainForm.h"
 #include "game/MainMenu.h"
 #include "game/StatusPanel.h"
-#include "support/FakeClockAndRandom.h"
-#include "support/FakeWaveOut.h"
-#include "support/ScriptedDialogs.h"
+#include "support/GameHarness.h"
 
 #include <QAction>
-#include <QFile>
 #include <QLabel>
-#include <QMouseEvent>
 #include <QPushButton>
-#include <QTemporaryDir>
 #include <QtTest>
-#include <memory>
-
-namespace {
-
-// With the default cut 11..22 the ringing band is 12 + the first draw.
-constexpr int DrawFor1k = 3;     // band 15, "1k"
-constexpr int DrawFor800 = 2;    // band 14
-
-} // namespace
+#include <cmath>
 
 class GameTest : public QObject {
     Q_OBJECT
 
 private:
-    QTemporaryDir programDir_;
-    ScriptedDialogs dialogs_;
-    FakeClock clock_;
-    ScriptedRandom random_;
-    FakeWaveOut waveOut_;
-    std::unique_ptr<MainForm> form_;
+    std::unique_ptr<GameHarness> rig_;
 
-    FormState& State() { return form_->State(); }
-    GameFlow& Game() { return form_->Game(); }
-    StatusPanel* Panel() { return form_->Panel1(); }
-
-    void Start(const QByteArray& settings)
-    {
-        QFile file(programDir_.filePath("Heulmeister Pro.inf"));
-        QVERIFY(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
-        file.write(settings);
-        file.close();
-        form_ = std::make_unique<MainForm>(MainFormServices{
-            dialogs_, clock_, random_, waveOut_, programDir_.path(), {}});
-        QVERIFY(form_->StartUp());
-        form_->ShowFullScreen();
-        QVERIFY(QTest::qWaitForWindowActive(form_.get()));
-        QTRY_VERIFY(form_->Renderer().HasFaderImage());
-    }
-
-    QPoint FaderPoint(int fader, int level = 0)
-    {
-        const FaderGeometry& g = form_->Renderer().Geometry();
-        const int column = fader == VolumeFader ? 30 : fader + 1;
-        return QPoint(int((column + 0.5) * g.ColumnWidth),
-                      g.TrackTop + int((12.5 - level) * g.StepPitch));
-    }
-
+    FormState& State() { return rig_->State(); }
+    GameFlow& Game() { return rig_->Game(); }
+    StatusPanel* Panel() { return rig_->Panel(); }
+    void Start(const QByteArray& settings) { QVERIFY(rig_->Start(settings)); }
+    QPoint FaderPoint(int fader, int level = 0) { return rig_->FaderPoint(fader, level); }
     void ClickFader(int fader, Qt::MouseButton button = Qt::LeftButton)
     {
-        QTest::mouseClick(form_->Fader(), button, {}, FaderPoint(fader));
+        rig_->ClickFader(fader, button);
     }
-
-    // A drag with the left button held, to the height of `level`.
-    void DragTo(int level)
-    {
-        const QPoint at = FaderPoint(0, level);
-        QMouseEvent move(QEvent::MouseMove, at, form_->Fader()->mapToGlobal(at), Qt::NoButton,
-                         Qt::LeftButton, Qt::NoModifier);
-        QApplication::sendEvent(form_->Fader(), &move);
-    }
-
-    void ClickStart() { QTest::mouseClick(Panel()->pStart, Qt::LeftButton); }
-
+    void DragTo(int level) { rig_->DragTo(level); }
+    void ClickStart() { rig_->ClickStart(); }
     void StartTurnRinging(int draw)
     {
-        random_.values = {draw, 45};
-        ClickStart();
+        rig_->StartTurnRinging(draw);
         QCOMPARE(State().GameMode, ModeSearching);
         QCOMPARE(State().SoundIdle, std::uint8_t(0));
     }
-
-    int Calls(const QString& operation) const
-    {
-        int count = 0;
-        for (const FakeWaveOut::Call& call : waveOut_.calls)
-            count += call.operation == operation;
-        return count;
-    }
-
-    QStringList Labels()
-    {
-        Game().Timer1Timer();
-        return {Panel()->Label1->text(), Panel()->Label2->text(), Panel()->Label3->text()};
-    }
+    int Calls(const QString& operation) const { return rig_->Calls(operation); }
+    QStringList Labels() { return rig_->Labels(); }
 
 private slots:
-    void initTestCase()
-    {
-        QLocale::setDefault(QLocale(QLocale::German, QLocale::Germany));
-        waveOut_.productNames = {QStringLiteral("Testkarte")};
-    }
-
-    void init()
-    {
-        dialogs_ = ScriptedDialogs();
-        random_ = ScriptedRandom();
-        waveOut_.calls.clear();
-    }
-
-    void cleanup() { form_.reset(); }
+    void initTestCase() { QLocale::setDefault(QLocale(QLocale::German, QLocale::Germany)); }
+    void init() { rig_ = std::make_unique<GameHarness>(); }
+    void cleanup() { rig_.reset(); }
 
     void anwahlFindsBySelection()
     {
@@ -140,7 +66,7 @@ private slots:
         QCOMPARE(State().TurnAttempts, 2);
         QCOMPARE(Labels().at(0).left(11), QStringLiteral("Aktuell: 2 "));
 
-        clock_.Advance(4321);
+        rig_->clock.Advance(4321);
         ClickFader(15);
         QCOMPARE(State().GameMode, ModeTurnOver);
         QCOMPARE(State().TurnAttempts, 3);
@@ -152,7 +78,7 @@ private slots:
         QCOMPARE(State().BandTable[15].FindTime, 4321);
         for (const BandSlot& slot : State().BandTable)
             QCOMPARE(slot.Locked, std::uint8_t(1));
-        QVERIFY(form_->Menu()->Actions().SpeichernUnter->isEnabled());
+        QVERIFY(rig_->form->Menu()->Actions().SpeichernUnter->isEnabled());
         QCOMPARE(Labels(), QStringList({"Aktuell: 3 Zeit:4,3s.", "  Total: 3 OK:1 Zeit:4,3s.",
                                         "Schnitt: 3,0 Zeit:4,3s."}));
     }
@@ -200,7 +126,7 @@ private slots:
             StartTurnRinging(DrawFor1k);
             for (int i = 0; i < turn.wrong; ++i)
                 ClickFader(16 + i);
-            clock_.Advance(turn.ms);
+            rig_->clock.Advance(turn.ms);
             ClickFader(15);
             QCOMPARE(State().GameMode, ModeTurnOver);
         }
@@ -233,9 +159,9 @@ private slots:
         ClickFader(15);
         QCOMPARE(State().GameFinds, 1);
 
-        dialogs_.boxAnswers = {DialogResult::No};
+        rig_->dialogs.boxAnswers = {DialogResult::No};
         QTest::mouseClick(Panel()->pNeu, Qt::LeftButton);
-        const MessageBoxRequest& question = dialogs_.boxes.last();
+        const MessageBoxRequest& question = rig_->dialogs.boxes.last();
         QCOMPARE(question.caption, QStringLiteral("Neues Spiel starten?"));
         QCOMPARE(question.text,
                  QStringLiteral("Alle Ergebnisse gehen verloren. Trotzdem neues Spiel beginnen?"));
@@ -244,12 +170,12 @@ private slots:
         QCOMPARE(State().GameFinds, 1);
         QCOMPARE(State().GameMode, ModeTurnOver);
 
-        dialogs_.boxAnswers = {DialogResult::Yes};
+        rig_->dialogs.boxAnswers = {DialogResult::Yes};
         QTest::mouseClick(Panel()->pNeu, Qt::LeftButton);
         QCOMPARE(State().GameMode, ModeIdle);
         QCOMPARE(State().GameFinds, 0);
         QCOMPARE(State().BandTable[15].Finds, 0);
-        QVERIFY(!form_->Menu()->Actions().SpeichernUnter->isEnabled());
+        QVERIFY(!rig_->form->Menu()->Actions().SpeichernUnter->isEnabled());
         QCOMPARE(Labels().at(0), QStringLiteral("Neues Spiel"));
     }
 
@@ -260,7 +186,7 @@ private slots:
         ClickFader(15);
         QVERIFY(Game().reStart.isActive());
         QCOMPARE(Game().reStart.interval(), 3000);
-        random_.values = {DrawFor800, 10};
+        rig_->random.values = {DrawFor800, 10};
         Game().reStartTimer();
         QCOMPARE(State().GameMode, ModeSearching);
         QCOMPARE(State().RingingBand, 14);
@@ -277,16 +203,16 @@ private slots:
     void randomStartDelay()
     {
         Start("[Spiel]\nSelektmode=0\nZufallszeit=4\n");
-        random_.values = {2500};
+        rig_->random.values = {2500};
         ClickStart();
-        QCOMPARE(random_.bounds.first(), 4000);
+        QCOMPARE(rig_->random.bounds.first(), 4000);
         QCOMPARE(State().GameMode, ModeSearching);
         QCOMPARE(State().SoundIdle, std::uint8_t(1));  // silent while the delay runs
         QVERIFY(Game().startTimer.isActive());
         QCOMPARE(Game().startTimer.interval(), 2500);
         QCOMPARE(Labels(), QStringList({"", "", ""}));
 
-        random_.values = {DrawFor1k, 0};
+        rig_->random.values = {DrawFor1k, 0};
         Game().startTimerTimer();
         QCOMPARE(State().SoundIdle, std::uint8_t(0));
         QCOMPARE(State().RingingBand, 15);
@@ -296,7 +222,7 @@ private slots:
     void zeroDelayStartsAtOnce()
     {
         Start("[Spiel]\nZufallszeit=2\n");
-        random_.values = {0, DrawFor1k, 0};
+        rig_->random.values = {0, DrawFor1k, 0};
         ClickStart();
         QCOMPARE(State().SoundIdle, std::uint8_t(0));
         QVERIFY(!Game().startTimer.isActive());
@@ -311,22 +237,22 @@ private slots:
         ClickFader(15);
         QCOMPARE(State().GameMode, ModeTurnOver);
 
-        random_.values = {DrawFor800, 0};
-        QTest::mouseClick(form_->Fader(), Qt::RightButton, {}, FaderPoint(-1));
+        rig_->random.values = {DrawFor800, 0};
+        QTest::mouseClick(rig_->form->Fader(), Qt::RightButton, {}, FaderPoint(-1));
         QCOMPARE(State().GameMode, ModeSearching);
         QCOMPARE(State().RingingBand, 14);
 
         // Enter during a turn only levels the faders.
         ClickFader(20);
-        QTest::keyClick(form_.get(), Qt::Key_Up);
+        QTest::keyClick(rig_->form.get(), Qt::Key_Up);
         QCOMPARE(State().BandTable[20].Level, 1);
-        QTest::keyClick(form_.get(), Qt::Key_Return);
+        QTest::keyClick(rig_->form.get(), Qt::Key_Return);
         QCOMPARE(State().BandTable[20].Level, 0);
         QCOMPARE(State().GameMode, ModeSearching);
         ClickFader(14);
         QCOMPARE(State().GameMode, ModeTurnOver);
-        random_.values = {DrawFor1k, 0};
-        QTest::keyClick(form_.get(), Qt::Key_Return);
+        rig_->random.values = {DrawFor1k, 0};
+        QTest::keyClick(rig_->form.get(), Qt::Key_Return);
         QCOMPARE(State().GameMode, ModeSearching);
     }
 
@@ -365,33 +291,33 @@ private slots:
     {
         Start("[Spiel]\nSelektmode=0\n");
         StartTurnRinging(DrawFor1k);
-        QTest::keyClick(form_.get(), Qt::Key_V);
+        QTest::keyClick(rig_->form.get(), Qt::Key_V);
         QCOMPARE(State().SelectedFader, VolumeFader);
-        QTest::keyClick(form_.get(), Qt::Key_Up);
+        QTest::keyClick(rig_->form.get(), Qt::Key_Up);
         QCOMPARE(State().MasterVolume, -9);
-        QTest::keyClick(form_.get(), Qt::Key_PageUp);  // nothing on the volume fader
+        QTest::keyClick(rig_->form.get(), Qt::Key_PageUp);  // nothing on the volume fader
         QCOMPARE(State().MasterVolume, -9);
         QCOMPARE(State().TurnAttempts, 0);
 
         // Left from the volume fader selects the lowest band in play; moving
         // the selection by key evaluates nothing.
-        QTest::keyClick(form_.get(), Qt::Key_Left);
+        QTest::keyClick(rig_->form.get(), Qt::Key_Left);
         QCOMPARE(State().SelectedFader, 11);
         QCOMPARE(State().TurnAttempts, 0);
-        QTest::keyClick(form_.get(), Qt::Key_PageUp);
+        QTest::keyClick(rig_->form.get(), Qt::Key_PageUp);
         QCOMPARE(State().BandTable[11].Level, 12);
         QCOMPARE(State().TurnAttempts, 1);  // the lowest band in play can be tried
-        QTest::keyClick(form_.get(), Qt::Key_Space);
+        QTest::keyClick(rig_->form.get(), Qt::Key_Space);
         QCOMPARE(State().BandTable[11].Level, 0);
 
         // Up at +12 changes nothing but still evaluates: under "Anwahl" it finds.
-        QTest::keyClick(form_.get(), Qt::Key_Right);
-        QTest::keyClick(form_.get(), Qt::Key_Right);
-        QTest::keyClick(form_.get(), Qt::Key_Right);
-        QTest::keyClick(form_.get(), Qt::Key_Right);
+        QTest::keyClick(rig_->form.get(), Qt::Key_Right);
+        QTest::keyClick(rig_->form.get(), Qt::Key_Right);
+        QTest::keyClick(rig_->form.get(), Qt::Key_Right);
+        QTest::keyClick(rig_->form.get(), Qt::Key_Right);
         QCOMPARE(State().SelectedFader, 15);
         State().BandTable[15].Level = 12;
-        QTest::keyClick(form_.get(), Qt::Key_Up);
+        QTest::keyClick(rig_->form.get(), Qt::Key_Up);
         QCOMPARE(State().GameMode, ModeTurnOver);
         QCOMPARE(State().TurnAttempts, 2);
     }
@@ -414,8 +340,8 @@ private slots:
         QFETCH(int, fader);
         Start("");
         State().SelectedFader = 5;
-        const int columnWidth = form_->Renderer().ColumnWidth();
-        QTest::mouseClick(form_->Fader(), Qt::LeftButton, {},
+        const int columnWidth = rig_->form->Renderer().ColumnWidth();
+        QTest::mouseClick(rig_->form->Fader(), Qt::LeftButton, {},
                           QPoint(column * columnWidth + columnWidth / 2, 50));
         QCOMPARE(State().SelectedFader, fader);
     }
@@ -423,12 +349,12 @@ private slots:
     void dragLevelFollowsTheTrack()
     {
         Start("");
-        const FaderGeometry& g = form_->Renderer().Geometry();
-        FaderInput& input = form_->Input();
+        const FaderGeometry& g = rig_->form->Renderer().Geometry();
+        FaderInput& input = rig_->form->Input();
         QCOMPARE(input.DragLevel(g.TrackTop - 50), 12);
         QCOMPARE(input.DragLevel(g.TrackTop + g.TrackHeight + 50), -12);
         // The pointer at the height of a level step's mark sets that level.
-        const double trackTop = form_->Renderer().PaintBoxSize().height() / 10.0;
+        const double trackTop = rig_->form->Renderer().PaintBoxSize().height() / 10.0;
         for (int level = -12; level <= 12; ++level) {
             const int y = int(std::lround(trackTop + (12 - level) * g.TrackHeight / 25.0));
             QCOMPARE(input.DragLevel(y), level);
@@ -439,7 +365,7 @@ private slots:
     {
         Start("");
         FaderModel faders(State(), [] {});
-        FaderInput input(State(), faders, Game(), form_->Tone(),
+        FaderInput input(State(), faders, Game(), rig_->form->Tone(),
                          [] () -> const FaderGeometry& {
                              static FaderGeometry narrow;
                              return narrow;

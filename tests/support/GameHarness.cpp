@@ -1,0 +1,88 @@
+#include "support/GameHarness.h"
+
+#include "display/FaderRenderer.h"
+#include "game/FaderView.h"
+#include "game/GameFlow.h"
+#include "game/StatusPanel.h"
+
+#include <QApplication>
+#include <QFile>
+#include <QLabel>
+#include <QMouseEvent>
+#include <QPushButton>
+#include <QtTest>
+
+GameHarness::GameHarness()
+{
+    waveOut.productNames = {QStringLiteral("Testkarte")};
+}
+
+GameHarness::~GameHarness() = default;
+
+bool GameHarness::Start(const QByteArray& settings)
+{
+    QFile file(programDir.filePath(QStringLiteral("Heulmeister Pro.inf")));
+    if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate))
+        return false;
+    file.write(settings);
+    file.close();
+    form = std::make_unique<MainForm>(
+        MainFormServices{dialogs, clock, random, waveOut, programDir.path(), {}});
+    if (!form->StartUp())
+        return false;
+    form->ShowFullScreen();
+    if (!QTest::qWaitForWindowActive(form.get()))
+        return false;
+    return QTest::qWaitFor([this] { return form->Renderer().HasFaderImage(); });
+}
+
+QPoint GameHarness::FaderPoint(int fader, int level) const
+{
+    const FaderGeometry& g = form->Renderer().Geometry();
+    const int column = fader == VolumeFader ? 30 : fader + 1;
+    return QPoint(int((column + 0.5) * g.ColumnWidth),
+                  g.TrackTop + int((12.5 - level) * g.StepPitch));
+}
+
+void GameHarness::ClickFader(int fader, Qt::MouseButton button)
+{
+    QTest::mouseClick(form->Fader(), button, {}, FaderPoint(fader));
+}
+
+void GameHarness::DragTo(int level)
+{
+    const QPoint at = FaderPoint(0, level);
+    QMouseEvent move(QEvent::MouseMove, at, form->Fader()->mapToGlobal(at), Qt::NoButton,
+                     Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(form->Fader(), &move);
+}
+
+void GameHarness::ClickStart()
+{
+    QTest::mouseClick(Panel()->pStart, Qt::LeftButton);
+}
+
+void GameHarness::Key(Qt::Key key)
+{
+    QTest::keyClick(form.get(), key);
+}
+
+void GameHarness::StartTurnRinging(int draw)
+{
+    random.values = {draw, 45};
+    ClickStart();
+}
+
+int GameHarness::Calls(const QString& operation) const
+{
+    int count = 0;
+    for (const FakeWaveOut::Call& call : waveOut.calls)
+        count += call.operation == operation;
+    return count;
+}
+
+QStringList GameHarness::Labels()
+{
+    Game().Timer1Timer();
+    return {Panel()->Label1->text(), Panel()->Label2->text(), Panel()->Label3->text()};
+}

@@ -1,0 +1,56 @@
+#pragma once
+// The real main window with a scripted wave device, a fake clock and a
+// scripted random generator, plus the player's hands: clicks, drags, START.
+
+#include "game/MainForm.h"
+#include "support/FakeClockAndRandom.h"
+#include "support/FakeWaveOut.h"
+#include "support/ScriptedDialogs.h"
+
+#include <QPoint>
+#include <QStringList>
+#include <QTemporaryDir>
+#include <memory>
+
+class GameFlow;
+class StatusPanel;
+
+// With the default cut 11..22 the ringing band is 12 + the first draw.
+constexpr int DrawFor1k = 3;   // band 15, "1k"
+constexpr int DrawFor800 = 2;  // band 14
+
+class GameHarness {
+public:
+    GameHarness();
+    ~GameHarness();
+
+    // Writes `settings` as the settings file, starts the game and shows it.
+    // False when the window did not come up.
+    bool Start(const QByteArray& settings);
+    void Stop() { form.reset(); }
+
+    FormState& State() { return form->State(); }
+    GameFlow& Game() { return form->Game(); }
+    StatusPanel* Panel() { return form->Panel1(); }
+
+    // Centre of a fader's column at the height of `level` in the paint box.
+    QPoint FaderPoint(int fader, int level = 0) const;
+    void ClickFader(int fader, Qt::MouseButton button = Qt::LeftButton);
+    // A drag with the left button held, to the height of `level`.
+    void DragTo(int level);
+    void ClickStart();
+    void Key(Qt::Key key);
+    // START with the band draw scripted; the tone runs afterwards.
+    void StartTurnRinging(int draw);
+    // How often the wave device saw `operation`.
+    int Calls(const QString& operation) const;
+    // The status lines as the 70 ms timer writes them now.
+    QStringList Labels();
+
+    QTemporaryDir programDir;
+    ScriptedDialogs dialogs;
+    FakeClock clock;
+    ScriptedRandom random;
+    FakeWaveOut waveOut;
+    std::unique_ptr<MainForm> form;
+};
