@@ -36,7 +36,7 @@ QString ReadText(const QString& path)
 
 class TestCommandLine : public QObject {
     Q_OBJECT
-private slots:
+  private slots:
     void parse_data();
     void parse();
     void errorNamesTheOption_data();
@@ -86,10 +86,9 @@ void TestCommandLine::parse_data()
     QTest::newRow("-- ends options") << QStringList{"--", "--help"} << R::Run << "--help";
     QTest::newRow("dash name after --") << QStringList{"--", "-x.HMD"} << R::Run << "-x.HMD";
     QTest::newRow("-- alone") << QStringList{"--"} << R::Run << none;
-    QTest::newRow("second -- is a name")
-        << QStringList{"--", "--", "a.HMD"} << R::Run << "--";
-    QTest::newRow("options before --") << QStringList{"-v", "--", "a.HMD"} << R::PrintVersion
-                                       << none;
+    QTest::newRow("second -- is a name") << QStringList{"--", "--", "a.HMD"} << R::Run << "--";
+    QTest::newRow("options before --")
+        << QStringList{"-v", "--", "a.HMD"} << R::PrintVersion << none;
     QTest::newRow("file before --, extra after")
         << QStringList{"a.HMD", "--", "--help"} << R::Run << "a.HMD";
     QTest::newRow("lone dash is a name") << QStringList{"-"} << R::Run << "-";
@@ -158,8 +157,8 @@ void TestCommandLine::answer()
     QCOMPARE(!errText.isEmpty(), errWritten);
     if (errWritten) {
         // One line naming the program and the fault, then the usage.
-        QCOMPARE(errText, QStringLiteral("heulmeister: ") + request.message +
-                              QLatin1Char('\n') + UsageText());
+        QCOMPARE(errText, QStringLiteral("heulmeister: ") + request.message + QLatin1Char('\n') +
+                              UsageText());
     }
 }
 
@@ -180,12 +179,17 @@ void TestCommandLine::manualDirectory_data()
     QTest::addColumn<QString>("expected");
 
     // The build tree and a developer's copy keep the manual next to the program.
-    QTest::newRow("build tree") << true << false << "" << "bin";
-    QTest::newRow("both, the program's wins") << true << true << "" << "bin";
-    QTest::newRow("installed") << false << true << "" << "share";
-    QTest::newRow("installed, trailing slash") << false << true << "/" << "share";
+    QTest::newRow("build tree") << true << false << ""
+                                << "bin";
+    QTest::newRow("both, the program's wins") << true << true << ""
+                                              << "bin";
+    QTest::newRow("installed") << false << true << ""
+                               << "share";
+    QTest::newRow("installed, trailing slash") << false << true << "/"
+                                               << "share";
     // A missing manual is looked for, and reported, where the installation puts it.
-    QTest::newRow("missing everywhere") << false << false << "" << "share";
+    QTest::newRow("missing everywhere") << false << false << ""
+                                        << "share";
 }
 
 void TestCommandLine::manualDirectory()
@@ -233,9 +237,9 @@ void TestCommandLine::desktopFilesCarryTheId()
     const QString desktop =
         ReadText(DesktopResourceDir + QLatin1Char('/') + id + QStringLiteral(".desktop"));
     QVERIFY2(!desktop.isEmpty(), qPrintable(id + QStringLiteral(".desktop is missing")));
-    QVERIFY(desktop.contains(QRegularExpression(
-        QStringLiteral("^Icon=%1$").arg(QRegularExpression::escape(id)),
-        QRegularExpression::MultilineOption)));
+    QVERIFY(desktop.contains(
+        QRegularExpression(QStringLiteral("^Icon=%1$").arg(QRegularExpression::escape(id)),
+                           QRegularExpression::MultilineOption)));
     QVERIFY(desktop.contains(QRegularExpression(QStringLiteral("^Exec=heulmeister %f$"),
                                                 QRegularExpression::MultilineOption)));
 

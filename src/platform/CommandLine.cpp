@@ -25,11 +25,11 @@ CommandLineRequest ParseCommandLine(const QStringList& argumentsWithoutProgram)
                 optionsEnded = true;
             } else if (argument == QLatin1String("--help") || argument == QLatin1String("-h")) {
                 return {CommandLineRequest::PrintHelp, {}, {}};
-            } else if (argument == QLatin1String("--version") ||
-                       argument == QLatin1String("-v")) {
+            } else if (argument == QLatin1String("--version") || argument == QLatin1String("-v")) {
                 return {CommandLineRequest::PrintVersion, {}, {}};
             } else {
-                return {CommandLineRequest::Error, {},
+                return {CommandLineRequest::Error,
+                        {},
                         QStringLiteral("unknown option '%1' (a file name starting with '-' "
                                        "goes after '--')")
                             .arg(argument)};
