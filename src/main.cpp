@@ -1,22 +1,57 @@
-#include "platform/PortAudioWaveOut.h"
 #include "game/MainForm.h"
 #include "platform/Clock.h"
+#include "platform/CommandLine.h"
 #include "platform/Dialogs.h"
+#include "platform/InstallPaths.h"
+#include "platform/PortAudioWaveOut.h"
 #include "platform/Random.h"
 
 #include <QApplication>
+#include <QTextStream>
+#include <cstdio>
+
+namespace {
+
+int AnswerOnConsole(const CommandLineRequest& request)
+{
+    QTextStream out(stdout);
+    QTextStream err(stderr);
+    return AnswerCommandLine(request, out, err);
+}
+
+} // namespace
 
 int main(int argc, char* argv[])
 {
+    // --help and --version work without a display, before Qt needs one.
+    QStringList rawArguments;
+    for (int i = 1; i < argc; ++i)
+        rawArguments << QString::fromLocal8Bit(argv[i]);
+    const CommandLineRequest early = ParseCommandLine(rawArguments);
+    if (early.action == CommandLineRequest::PrintHelp
+        || early.action == CommandLineRequest::PrintVersion)
+        return AnswerOnConsole(early);
+
     QApplication app(argc, argv);
     QGuiApplication::setApplicationDisplayName(QStringLiteral("Heulmeister PRO"));
+    QGuiApplication::setDesktopFileName(QLatin1String(DesktopEntryId));
+    const CommandLineRequest request = ParseCommandLine(app.arguments().mid(1));
+    if (request.action != CommandLineRequest::Run)
+        return AnswerOnConsole(request);
+
+    const QString programDir = QCoreApplication::applicationDirPath();
+    const QString manualDir = ManualDirectory(programDir);
+    const bool installed = manualDir != programDir;
+    QStringList resultsFiles;
+    if (!request.resultsFile.isEmpty())
+        resultsFiles << request.resultsFile;
 
     QtDialogs dialogs;
     SteadyMillisecondClock clock;
     StdRandomGenerator random;
     PortAudioWaveOut waveOut;
-    MainForm form({dialogs, clock, random, waveOut, QCoreApplication::applicationDirPath(),
-                   app.arguments().mid(1)});
+    MainForm form({dialogs, clock, random, waveOut, installed ? QString() : programDir, manualDir,
+                   resultsFiles});
     if (!form.StartUp())
         return 0;
     form.ShowFullScreen();

@@ -70,7 +70,7 @@ private:
     std::unique_ptr<MainForm> MakeForm(const QStringList& arguments = {})
     {
         return std::make_unique<MainForm>(MainFormServices{
-            dialogs_, clock_, random_, waveOut_, programDir_.path(), arguments});
+            dialogs_, clock_, random_, waveOut_, programDir_.path(), programDir_.path(), arguments});
     }
     QString SettingsPath() const { return programDir_.filePath("Heulmeister Pro.inf"); }
 

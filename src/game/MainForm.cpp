@@ -112,7 +112,7 @@ void MainForm::ConnectMenu()
     connect(menu_, &MainMenu::feedbackTimeChosen, &tone_, &ToneOutput::ApplyFeedbackTime);
     connect(menu_, &MainMenu::aboutRequested, this, [this] { ShowAboutBox(this); });
     connect(menu_, &MainMenu::helpRequested, this, [this] {
-        ShowHelpTopic(services_.dialogs, services_.programDir, HelpTopic, this);
+        ShowHelpTopic(services_.dialogs, services_.manualDir, HelpTopic, this);
     });
 }
 
@@ -177,7 +177,7 @@ bool MainForm::StartUp()
     if (services_.dialogs.MessageBox(warning) != DialogResult::Ok)
         return false;
 
-    settingsPath_ = SettingsFilePath(services_.programDir);
+    settingsPath_ = SettingsFilePath(services_.settingsDir);
     ReadSettings(settingsPath_, state_);
     menu_->ApplyStartupChecks();
 

@@ -34,8 +34,12 @@ struct MainFormServices {
     MillisecondClock& clock;
     RandomGenerator& random;
     WaveOut& waveOut;
-    QString programDir;     // where the settings file and the manual live
-    QStringList arguments;  // command line without the program and Qt's options
+    // Where the settings file lives when that folder is writable: the
+    // program's folder in a build tree; empty for an installed program, whose
+    // settings always go to the user's configuration folder.
+    QString settingsDir;
+    QString manualDir;      // where the manual lies
+    QStringList arguments;  // results file named on the command line, if any
 };
 
 class MainForm final : public QMainWindow {

@@ -27,7 +27,7 @@ bool GameHarness::Start(const QByteArray& settings)
     file.write(settings);
     file.close();
     form = std::make_unique<MainForm>(
-        MainFormServices{dialogs, clock, random, waveOut, programDir.path(), {}});
+        MainFormServices{dialogs, clock, random, waveOut, programDir.path(), programDir.path(), {}});
     if (!form->StartUp())
         return false;
     form->ShowFullScreen();
