@@ -75,16 +75,6 @@ class TestFeedbackTiming : public QObject {
         QVERIFY(rig.dialogs.boxes.isEmpty());
     }
 
-    void theRealTimerPausesTheTone()
-    {
-        Rig rig;
-        rig.StartTone(1);
-        QVERIFY(!rig.wave.paused());
-        QTRY_VERIFY(rig.wave.paused());
-        QVERIFY(!rig.tone.SoundStop().isActive());
-        QCOMPARE(rig.state.SoundIdle, 0);
-    }
-
     void aFailedPauseIsNotReported()
     {
         Rig rig;
@@ -105,21 +95,6 @@ class TestFeedbackTiming : public QObject {
         rig.FireSoundStop();
         QVERIFY(!rig.tone.SoundStop().isActive());
         QVERIFY(rig.OperationsSince(from).isEmpty());
-    }
-
-    void theReplayAfterAPausedTurnPlaysUntimed()
-    {
-        Rig rig;
-        rig.StartTone(3);
-        rig.FireSoundStop();
-        rig.tone.StopTone();
-        rig.state.GameMode = ModeTurnOver;
-        const int from = rig.wave.calls.size();
-        rig.tone.PrepareTone(rig.state.ToneFrequency);
-        rig.tone.StartToneOutput();
-        QVERIFY(rig.OperationsSince(from).contains(QStringLiteral("Restart")));
-        QVERIFY(!rig.wave.paused());
-        QVERIFY(!rig.tone.SoundStop().isActive());
     }
 
     void menuChangesDuringACountdown()
