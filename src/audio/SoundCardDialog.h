@@ -1,0 +1,58 @@
+#pragma once
+// The "Soundkarte" dialog: one radio entry per wave output device, the
+// current SoundCardId marked; OK takes the marked device for the next tone.
+// It opens nothing itself. Thread: GUI only.
+
+#include <QDialog>
+#include <QList>
+
+class QButtonGroup;
+class QGroupBox;
+class QPushButton;
+class QRadioButton;
+class QScrollArea;
+class WaveOut;
+struct FormState;
+
+class SoundCardDialog : public QDialog {
+    Q_OBJECT
+
+  public:
+    // Lists the devices of `wave` at once; `state` must outlive the dialog.
+    SoundCardDialog(FormState& state, WaveOut& wave, QWidget* owner = nullptr);
+
+    // SoundCardId := device number of the marked entry, then closes with OK.
+    // With no entry marked SoundCardId keeps its value.
+    void BitBtn1Click();
+
+    QGroupBox* RadioGroup1() const { return radioGroup1_; }
+    QPushButton* BitBtn1() const { return bitBtn1_; } // OK
+    QPushButton* BitBtn2() const { return bitBtn2_; } // Cancel
+    // The entries in device-number order.
+    QList<QRadioButton*> Entries() const { return entries_; }
+    // Device number an entry carries.
+    int DeviceNumber(QRadioButton* entry) const;
+    // Position of the marked entry, -1 when none is marked.
+    int ItemIndex() const;
+
+  protected:
+    void showEvent(QShowEvent* event) override;
+
+  private:
+    void FormCreate();
+    void AddEntry(const QString& productName, int device);
+
+    FormState& state_;
+    WaveOut& wave_;
+    QGroupBox* radioGroup1_ = nullptr;
+    QScrollArea* entryArea_ = nullptr;
+    QWidget* entryList_ = nullptr;
+    QButtonGroup* entryGroup_ = nullptr;
+    QList<QRadioButton*> entries_;
+    QPushButton* bitBtn1_ = nullptr;
+    QPushButton* bitBtn2_ = nullptr;
+};
+
+// Menu "Soundkarte": a fresh dialog owned by `owner`, shown modally and
+// destroyed when it closes. Thread: GUI only.
+void ShowSoundCardDialog(FormState& state, WaveOut& wave, QWidget* owner);
