@@ -33,9 +33,18 @@ QLocale German()
 }
 
 // Band i's bar spans 0.1 to 0.8 of its column, which starts at (i + 1) x 40.
-int BarLeft(int band) { return 40 * band + 44; }
-int BarRight(int band) { return 40 * band + 72; }
-int Centre(int band) { return 40 * band + 60; }
+int BarLeft(int band)
+{
+    return 40 * band + 44;
+}
+int BarRight(int band)
+{
+    return 40 * band + 72;
+}
+int Centre(int band)
+{
+    return 40 * band + 60;
+}
 
 FormState StartState()
 {
@@ -59,7 +68,7 @@ void SetCounters(BandSlot& slot, int finds, int attempts, int findTimeMs = 0)
 // and a label whose top is at labelTop.
 struct Column {
     int band = 0;
-    std::optional<int> barEnd;  // empty: the mark
+    std::optional<int> barEnd; // empty: the mark
     QString label;
     int labelTop = 0;
 };
@@ -73,8 +82,7 @@ QImage NewImage(const QImage& like)
     return image;
 }
 
-void DrawLabel(QImage& image, int fontSize, int band, int top, const QString& text,
-               int shiftY = 0)
+void DrawLabel(QImage& image, int fontSize, int band, int top, const QString& text, int shiftY = 0)
 {
     QPainter painter(&image);
     painter.translate(0, shiftY);
@@ -161,7 +169,7 @@ GameModeValue Mode(int value)
 class TestCharts : public QObject {
     Q_OBJECT
 
-private slots:
+  private slots:
     void geometryOfThePaintBox();
     void attemptsExample();
     void progressExample();
@@ -208,8 +216,8 @@ void TestCharts::attemptsExample()
     QCOMPARE(image.pixel(660, 280), Black);
 
     const int h = chart.TextHeight();
-    const QImage expected =
-        ExpectedChart(image, chart.FontSize(), Baseline, {{15, 220, QStringLiteral("2,5"), 220 - h}});
+    const QImage expected = ExpectedChart(image, chart.FontSize(), Baseline,
+                                          {{15, 220, QStringLiteral("2,5"), 220 - h}});
     QVERIFY(CountColour(image, QRect(620, 220 - h, 80, h), White) > 0);
     const QString difference = FirstDifference(image, expected, LabelTop);
     QVERIFY2(difference.isEmpty(), qPrintable(difference));
@@ -324,10 +332,10 @@ void TestCharts::comparisonColumns_data()
 
     // Attempts: d = stored average - current average; end = 160 - 24 d.
     QTest::newRow("equal") << 7 << 2 << 5 << 4 << 10 << false << 160 << "0,0" << false;
-    QTest::newRow("slightly better") << 7 << 25 << 50 << 25 << 51 << false << 159 << "0,0"
-                                     << true;  // d 0.04
-    QTest::newRow("slightly worse") << 7 << 25 << 51 << 25 << 50 << false << 161 << "+0,0"
-                                    << false;  // d -0.04
+    QTest::newRow("slightly better")
+        << 7 << 25 << 50 << 25 << 51 << false << 159 << "0,0" << true; // d 0.04
+    QTest::newRow("slightly worse")
+        << 7 << 25 << 51 << 25 << 50 << false << 161 << "+0,0" << false; // d -0.04
     QTest::newRow("one worse") << 7 << 4 << 14 << 6 << 15 << true << 184 << "+1,0" << false;
     QTest::newRow("half better") << 7 << 2 << 3 << 2 << 4 << true << 148 << "-0,5" << true;
     // Times in ms: d = (stored - current average) / 1000 s.
@@ -335,10 +343,9 @@ void TestCharts::comparisonColumns_data()
         << 8 << 1 << 1000 << 2 << 2100 << true << 159 << "-0,1" << true;
     QTest::newRow("exactly 0.05 s worse")
         << 8 << 2 << 2100 << 1 << 1000 << true << 161 << "+0,1" << false;
-    QTest::newRow("0.049 s worse") << 8 << 1 << 1049 << 1 << 1000 << false << 161 << "+0,0"
-                                   << false;
-    QTest::newRow("2.5 s better") << 8 << 2 << 3000 << 1 << 4000 << true << 100 << "-2,5"
-                                  << true;
+    QTest::newRow("0.049 s worse")
+        << 8 << 1 << 1049 << 1 << 1000 << false << 161 << "+0,0" << false;
+    QTest::newRow("2.5 s better") << 8 << 2 << 3000 << 1 << 4000 << true << 100 << "-2,5" << true;
 }
 
 void TestCharts::comparisonColumns()
@@ -436,11 +443,11 @@ void TestCharts::currentWithoutStoredFinds()
     state.GameMode = ModeTotalAttempts;
     image = chart.Paint(state);
     // 2 attempts: top = 280 - 48 = 232.
-    difference = FirstDifference(
-        image,
-        ExpectedChart(image, chart.FontSize(), Baseline,
-                      {{14, 232, QStringLiteral("2,0"), 232 - chart.TextHeight()}}),
-        LabelTop);
+    difference =
+        FirstDifference(image,
+                        ExpectedChart(image, chart.FontSize(), Baseline,
+                                      {{14, 232, QStringLiteral("2,0"), 232 - chart.TextHeight()}}),
+                        LabelTop);
     QVERIFY2(difference.isEmpty(), qPrintable(difference));
 }
 
@@ -486,8 +493,7 @@ void TestCharts::scientificLabelStandsOnItsBar()
     FormState state = StartState();
     state.GameMode = ModeCurrentTimes;
     SetCounters(state.BandTable[16], 1, 1, 123000);
-    const FaderGeometry geometry =
-        FaderGeometry::For(PaintBox, FaderGeometry::TrackSize(PaintBox));
+    const FaderGeometry geometry = FaderGeometry::For(PaintBox, FaderGeometry::TrackSize(PaintBox));
     QCOMPARE(geometry.TrackTop, T);
     const int fontSize = 15;
 

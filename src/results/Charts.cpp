@@ -14,14 +14,29 @@ constexpr int MarkPenWidth = 3;
 constexpr double ComparisonThreshold = 0.05;
 constexpr int LabelDigits = 2;
 
-int BaselineY(int trackTop) { return 7 * trackTop; }
-int ZeroLineY(int trackTop) { return 4 * trackTop; }
+int BaselineY(int trackTop)
+{
+    return 7 * trackTop;
+}
+int ZeroLineY(int trackTop)
+{
+    return 4 * trackTop;
+}
 
 // Pixels per attempt or per second.
-double ChartUnit(int trackTop) { return 6 * trackTop / 10.0; }
+double ChartUnit(int trackTop)
+{
+    return 6 * trackTop / 10.0;
+}
 
-int BarLeft(int band, int columnWidth) { return Nearest((band + 1.1) * columnWidth); }
-int BarRight(int band, int columnWidth) { return Nearest((band + 1.8) * columnWidth); }
+int BarLeft(int band, int columnWidth)
+{
+    return Nearest((band + 1.1) * columnWidth);
+}
+int BarRight(int band, int columnWidth)
+{
+    return Nearest((band + 1.8) * columnWidth);
+}
 
 void BaselineMark(GdiCanvas& canvas, int left, int right, int lineY)
 {
@@ -93,8 +108,7 @@ ChartEntry ChartValue(const FormState& state, int band)
     case ModeProgressTimes:
         if (currentFinds > 0 && storedFinds > 0) {
             entry.charted = true;
-            entry.value =
-                (stored.FindTime / storedFinds - current.FindTime / currentFinds) / 1000;
+            entry.value = (stored.FindTime / storedFinds - current.FindTime / currentFinds) / 1000;
         }
         return entry;
     default:
@@ -103,8 +117,8 @@ ChartEntry ChartValue(const FormState& state, int band)
     if (entry.finds <= 0)
         return {};
     entry.charted = true;
-    entry.value = IsTimeChart(state.GameMode) ? entry.sum / (entry.finds * 1000)
-                                              : entry.sum / entry.finds;
+    entry.value =
+        IsTimeChart(state.GameMode) ? entry.sum / (entry.finds * 1000) : entry.sum / entry.finds;
     return entry;
 }
 
@@ -138,8 +152,7 @@ void PaintChartColumn(GdiCanvas& canvas, const FormState& state, int band,
 
     if (!comparison) {
         // From the sums, as the averages were taken: no rounding in between.
-        const double pixelsPerUnit =
-            IsTimeChart(state.GameMode) ? 6 * t / 10000.0 : ChartUnit(t);
+        const double pixelsPerUnit = IsTimeChart(state.GameMode) ? 6 * t / 10000.0 : ChartUnit(t);
         const int top = Nearest(lineY - pixelsPerUnit * entry.sum / entry.finds);
         Bar(canvas, left, lineY, right, top);
         ValueLabel(canvas, centre, top - canvas.TextHeight(text), text);
