@@ -1,0 +1,169 @@
+#include "results/ResultsCommands.h"
+
+#include "game/MainMenu.h"
+#include "platform/Dialogs.h"
+#include "results/ResultsFile.h"
+
+#include <QAction>
+#include <QFileInfo>
+#include <QGuiApplication>
+#include <QPointer>
+
+const QString ResultsCommands::OpenFilter = QStringLiteral("Heulmeister Daten|*.HMD");
+const QString ResultsCommands::SaveFilter = QStringLiteral("Heulmeisterdaten|*.HMD");
+const QString ResultsCommands::DefaultExtension = QStringLiteral("HMD");
+const QString ResultsCommands::ReplaceCaption = QStringLiteral("Datei existiert bereits");
+const QString ResultsCommands::ReplaceQuestion =
+    QStringLiteral("Es existiert bereits eine Datei gleichen Namens,\n"
+                   "deren Daten jedoch noch nicht geladen sind.\n"
+                   "Falls sie jetzt speichern, gehen diese Daten verloren.\n"
+                   "Wollen sie dennoch speichern?");
+
+namespace {
+
+// The titles the desktop's own dialogs carry in German.
+const QString OpenCaption = QStringLiteral("Öffnen");
+const QString SaveCaption = QStringLiteral("Speichern unter");
+
+} // namespace
+
+ResultsCommandHooks MenuHooks(MainMenu& menu)
+{
+    QPointer<MainMenu> guarded(&menu);
+    ResultsCommandHooks hooks;
+    hooks.setSaveEnabled = [guarded](bool enabled) {
+        if (guarded && guarded->Actions().Speichern)
+            guarded->Actions().Speichern->setEnabled(enabled);
+    };
+    hooks.setStoredResultsAvailable = [guarded](bool available) {
+        if (guarded)
+            guarded->SetStoredResultsAvailable(available);
+    };
+    return hooks;
+}
+
+ResultsCommands::ResultsCommands(FormState& state, ResultsFile& resultsFile, Dialogs& dialogs,
+                                 ResultsCommandHooks hooks)
+    : state_(state), resultsFile_(resultsFile), dialogs_(dialogs), hooks_(std::move(hooks))
+{
+}
+
+void ResultsCommands::Laden1Click()
+{
+    FileDialogRequest request;
+    request.caption = OpenCaption;
+    request.filter = OpenFilter;
+    request.defaultExtension = DefaultExtension;
+    request.proposedName = state_.ResultsFileName;
+    const QString chosen = dialogs_.OpenFileName(request);
+    if (!chosen.isEmpty())
+        Load(chosen);
+}
+
+void ResultsCommands::SpeichernClick()
+{
+    const QString fileName = state_.ResultsFileName;
+    if (!fileName.isEmpty() && QFileInfo::exists(fileName)) {
+        Save(fileName);
+        return;
+    }
+    // The file has gone since it was loaded or saved. Writing nothing here
+    // would lose the results at exit without a word, so ask where to.
+    SaveAs(fileName);
+}
+
+void ResultsCommands::SpeichernUnterClick()
+{
+    SaveAs(state_.ResultsFileName);
+}
+
+void ResultsCommands::SaveAs(const QString& proposedName)
+{
+    FileDialogRequest request;
+    request.caption = SaveCaption;
+    request.filter = SaveFilter;
+    request.defaultExtension = DefaultExtension;
+    request.proposedName = proposedName;
+    const QString chosen = dialogs_.SaveFileName(request);
+    if (chosen.isEmpty())
+        return;
+    if (chosen != state_.ResultsFileName || saveEnabled_) {
+        Save(chosen);
+        return;
+    }
+    // The remembered file, not loaded in this run: its results are not in
+    // StoredBandTable, so saving would replace them with the current ones.
+    MessageBoxRequest question;
+    question.caption = ReplaceCaption;
+    question.text = ReplaceQuestion;
+    question.icon = DialogIcon::Question;
+    question.buttons = DialogButtons::YesNo;
+    question.defaultButton = DialogResult::No;
+    if (dialogs_.MessageBox(question) == DialogResult::Yes)
+        Save(chosen);
+}
+
+void ResultsCommands::LoadAtStartUp(const QStringList& arguments)
+{
+    LoadRememberedFile();
+    LoadCommandLineFile(arguments);
+}
+
+void ResultsCommands::LoadRememberedFile()
+{
+    Load(state_.ResultsFileName);
+}
+
+void ResultsCommands::LoadCommandLineFile(const QStringList& arguments)
+{
+    if (arguments.isEmpty() || arguments.constFirst().isEmpty())
+        return;
+    // Remembered in the settings: relative to today's working folder it would
+    // name another file at the next start.
+    Load(QFileInfo(arguments.constFirst()).absoluteFilePath());
+}
+
+void ResultsCommands::Load(const QString& fileName)
+{
+    const ResultsFileOutcome outcome = resultsFile_.LoadResults(fileName);
+    switch (outcome.status) {
+    case ResultsFileStatus::Done:
+        EnableSave();
+        if (hooks_.setStoredResultsAvailable)
+            hooks_.setStoredResultsAvailable(true);
+        break;
+    case ResultsFileStatus::NotFound:
+        break;
+    case ResultsFileStatus::Failed:
+        ShowError(outcome);
+        break;
+    }
+}
+
+void ResultsCommands::Save(const QString& fileName)
+{
+    const ResultsFileOutcome outcome = resultsFile_.SaveResults(fileName);
+    if (outcome.Succeeded())
+        EnableSave();
+    else
+        ShowError(outcome);
+}
+
+void ResultsCommands::EnableSave()
+{
+    saveEnabled_ = true;
+    if (hooks_.setSaveEnabled)
+        hooks_.setSaveEnabled(true);
+}
+
+void ResultsCommands::ShowError(const ResultsFileOutcome& outcome)
+{
+    MessageBoxRequest box;
+    box.caption = hooks_.applicationTitle ? hooks_.applicationTitle()
+                                          : QGuiApplication::applicationDisplayName();
+    box.text = outcome.errorText;
+    box.icon = DialogIcon::Error;
+    box.buttons = DialogButtons::Ok;
+    box.defaultButton = DialogResult::Ok;
+    dialogs_.MessageBox(box);
+}

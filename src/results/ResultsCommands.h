@@ -1,0 +1,72 @@
+#pragma once
+// The commands "Laden", "Speichern" and "Speichern unter" of the menu "Datei"
+// and the loading of results at start-up: the dialogs, the question before a
+// file's unloaded results would be replaced, the error boxes and the menu
+// items these enable. The file work itself is ResultsFile's. Thread: GUI only.
+
+#include "game/FormState.h"
+
+#include <QString>
+#include <QStringList>
+
+#include <functional>
+
+class Dialogs;
+class MainMenu;
+class ResultsFile;
+struct ResultsFileOutcome;
+
+// How the commands reach the menu and the application; any may be empty.
+struct ResultsCommandHooks {
+    std::function<void(bool)> setSaveEnabled;            // "Speichern"
+    std::function<void(bool)> setStoredResultsAvailable; // "Total" and "Fortschritt"
+    // Caption of the error boxes; empty: the application's display name.
+    std::function<QString()> applicationTitle;
+};
+
+// The hooks that switch the items of the main menu.
+ResultsCommandHooks MenuHooks(MainMenu& menu);
+
+class ResultsCommands {
+  public:
+    ResultsCommands(FormState& state, ResultsFile& resultsFile, Dialogs& dialogs,
+                    ResultsCommandHooks hooks = {});
+
+    // "Laden": the open dialog, proposing the file in use.
+    void Laden1Click();
+    // "Speichern": into the file in use; when that has gone, "Speichern unter"
+    // proposing its name.
+    void SpeichernClick();
+    // "Speichern unter": the save dialog, then asks before the results of a
+    // file that has not been loaded in this run are replaced.
+    void SpeichernUnterClick();
+
+    // Start-up: the remembered file, then the first command-line argument
+    // (arguments without the program's name). Missing files load nothing; a
+    // failure shows its box and the rest goes on.
+    void LoadAtStartUp(const QStringList& arguments);
+    void LoadRememberedFile();
+    void LoadCommandLineFile(const QStringList& arguments);
+
+    // Whether "Speichern" is enabled: a file was loaded or saved in this run.
+    bool SaveEnabled() const { return saveEnabled_; }
+
+    static const QString OpenFilter;
+    static const QString SaveFilter;
+    static const QString DefaultExtension;
+    static const QString ReplaceCaption;
+    static const QString ReplaceQuestion;
+
+  private:
+    void Load(const QString& fileName);
+    void Save(const QString& fileName);
+    void SaveAs(const QString& proposedName);
+    void ShowError(const ResultsFileOutcome& outcome);
+    void EnableSave();
+
+    FormState& state_;
+    ResultsFile& resultsFile_;
+    Dialogs& dialogs_;
+    ResultsCommandHooks hooks_;
+    bool saveEnabled_ = false;
+};
