@@ -256,6 +256,56 @@ private slots:
         QCOMPARE(State().GameMode, ModeSearching);
     }
 
+    void timedFeedbackFallsSilentWhileTheTurnGoesOn()
+    {
+        Start("[Spiel]\nSelektmode=0\nSoundStop=3\n");  // "2 Sekunden"
+        StartTurnRinging(DrawFor1k);
+        QTimer& soundStop = rig_->form->Tone().SoundStop();
+        QVERIFY(soundStop.isActive());
+        QCOMPARE(soundStop.interval(), 2000);
+        rig_->clock.Advance(2000);
+        emit soundStop.timeout({});
+        QCOMPARE(Calls("Pause"), 2);  // one while queueing, one to fall silent
+        QVERIFY(!soundStop.isActive());
+        QCOMPARE(State().SoundIdle, std::uint8_t(0));
+        QCOMPARE(State().GameMode, ModeSearching);
+        rig_->clock.Advance(1500);
+        QCOMPARE(Labels().at(0), QStringLiteral("Aktuell: 0 Zeit:3,5s."));  // the clock runs on
+        ClickFader(15);
+        QCOMPARE(State().GameMode, ModeTurnOver);
+        QCOMPARE(State().LastFindTime, 3500u);
+        QCOMPARE(Calls("Close"), 1);
+    }
+
+    void chartsFromTheMenu_data()
+    {
+        QTest::addColumn<QString>("item");
+        QTest::addColumn<int>("mode");
+        QTest::addColumn<QString>("title");
+        QTest::newRow("current attempts") << "AktuellVersuche" << int(ModeCurrentAttempts)
+                                          << "Auswertung Aktuell Versuche";
+        QTest::newRow("current times") << "AktuellZeit" << int(ModeCurrentTimes)
+                                       << "Auswertung Aktuell Zeit";
+    }
+
+    void chartsFromTheMenu()
+    {
+        QFETCH(QString, item);
+        QFETCH(int, mode);
+        QFETCH(QString, title);
+        Start("[Spiel]\nSelektmode=0\n");
+        StartTurnRinging(DrawFor1k);
+        const MainMenuActions& actions = rig_->form->Menu()->Actions();
+        (item == "AktuellVersuche" ? actions.AktuellVersuche : actions.AktuellZeit)->trigger();
+        QCOMPARE(int(State().GameMode), mode);
+        QCOMPARE(State().SoundIdle, std::uint8_t(0));  // the tone rings on
+        QCOMPARE(Labels().at(0), title);
+        ClickFader(15);  // nothing counts while a chart is shown
+        QCOMPARE(State().GameFinds, 0);
+        ClickStart();    // START leaves the chart
+        QCOMPARE(State().GameMode, ModeTurnOver);
+    }
+
     void keyboardWalk_data()
     {
         QTest::addColumn<int>("from");

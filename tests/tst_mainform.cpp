@@ -178,6 +178,34 @@ private slots:
         QVERIFY(form->Panel1()->pNeu->isHidden());
     }
 
+    void commandLineFileWinsOverTheRememberedOne()
+    {
+        // Two results files that differ in one counter, written as the game writes them.
+        auto writeResults = [](const QString& path, int finds) {
+            BandArray bands{};
+            bands[15].Finds = finds;
+            bands[15].Attempts = finds * 2;
+            QFile file(path);
+            QVERIFY(file.open(QIODevice::WriteOnly));
+            file.write(reinterpret_cast<const char*>(bands.data()), sizeof bands);
+        };
+        const QString remembered = programDir_.filePath("alt.HMD");
+        const QString named = programDir_.filePath("neu.HMD");
+        writeResults(remembered, 3);
+        writeResults(named, 5);
+        WriteText(SettingsPath(), "[Daten]\nDateiname=" + remembered.toUtf8() + "\n");
+
+        auto form = MakeForm({named});
+        QVERIFY(form->StartUp());
+        QCOMPARE(form->State().StoredBandTable[15].Finds, 5);
+        QCOMPARE(form->State().ResultsFileName, named);
+        QVERIFY(form->Menu()->Actions().Total->isEnabled());
+        QVERIFY(form->Menu()->Actions().Speichern->isEnabled());
+        // Start-up went on as usual after loading.
+        QCOMPARE(form->State().BandTable[15].Locked, std::uint8_t(0));
+        QVERIFY(form->Panel1()->pNeu->isHidden());
+    }
+
     void activeWindowFillsTheScreenAndRetitles()
     {
         auto form = MakeForm();

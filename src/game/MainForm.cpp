@@ -1,5 +1,6 @@
 #include "game/MainForm.h"
 
+#include "audio/SoundCardDialog.h"
 #include "game/AboutBox.h"
 #include "game/FaderInput.h"
 #include "game/FaderView.h"
@@ -10,6 +11,7 @@
 #include "game/StatusPanel.h"
 #include "platform/Dialogs.h"
 #include "platform/Random.h"
+#include "results/Charts.h"
 
 #include <QAction>
 #include <QApplication>
@@ -35,12 +37,14 @@ constexpr int HelpTopic = 10;
 
 MainForm::MainForm(const MainFormServices& services)
     : services_(services), faders_(state_, [this] { FaderPaint(); }),
-      tone_(state_, services.waveOut, services.dialogs), resultsFile_(state_)
+      tone_(state_, services.waveOut, services.dialogs), feedbackTiming_(state_, tone_),
+      resultsFile_(state_)
 {
     setWindowFlag(Qt::FramelessWindowHint);
     setWindowIcon(ProgramIcon());
     BuildWidgets();
     menu_ = new MainMenu(menuBar(), state_, faders_, this);
+    renderer_.SetChartColumnPainter(MakeChartColumnPainter());
 
     auto repaint = [this] { FaderPaint(); };
     counters_ = std::make_unique<ResultsCounters>(
@@ -51,6 +55,8 @@ MainForm::MainForm(const MainFormServices& services)
     input_ = std::make_unique<FaderInput>(
         state_, faders_, *game_, tone_, [this]() -> const FaderGeometry& { return renderer_.Geometry(); },
         [this] { return renderer_.PaintBoxSize(); }, repaint);
+    results_ = std::make_unique<ResultsCommands>(state_, resultsFile_, services_.dialogs,
+                                                 MenuHooks(*menu_));
 
     ConnectMenu();
     ConnectGame();
@@ -107,6 +113,12 @@ void MainForm::ConnectMenu()
         {actions.FortschrittVersuche, ModeProgressAttempts},
         {actions.FortschrittZeit, ModeProgressTimes},
     };
+    connect(actions.Laden, &QAction::triggered, this, [this] { results_->Laden1Click(); });
+    connect(actions.Speichern, &QAction::triggered, this, [this] { results_->SpeichernClick(); });
+    connect(actions.SpeichernUnter, &QAction::triggered, this,
+            [this] { results_->SpeichernUnterClick(); });
+    connect(actions.Soundkarte, &QAction::triggered, this,
+            [this] { ShowSoundCardDialog(state_, services_.waveOut, this); });
     for (const auto& [action, mode] : charts)
         connect(action, &QAction::triggered, this, [this, mode = mode] { game_->ShowChart(mode); });
     connect(menu_, &MainMenu::feedbackTimeChosen, &tone_, &ToneOutput::ApplyFeedbackTime);
@@ -188,11 +200,13 @@ bool MainForm::StartUp()
     state_.StoredBandTable = state_.BandTable;
     faders_.LockAllFaders();
     state_.SoundIdle = 1;
+    results_->LoadRememberedFile();
 
     state_.SelectedFader = NoFader;
     state_.RingingBand = NoFader;
     faders_.OpenCutRange();
     panel1_->pNeu->hide();
+    results_->LoadCommandLineFile(services_.arguments);
 
     started_ = true;
     return true;

@@ -3,10 +3,12 @@
 // widgets and turns Qt events into the game's handlers. No game rule lives
 // here. Thread: GUI only.
 
+#include "audio/FeedbackTiming.h"
 #include "audio/ToneOutput.h"
 #include "display/FaderRenderer.h"
 #include "game/FaderModel.h"
 #include "game/FormState.h"
+#include "results/ResultsCommands.h"
 #include "results/ResultsCounters.h"
 #include "results/ResultsFile.h"
 #include "results/StatusLines.h"
@@ -64,6 +66,7 @@ public:
     ToneOutput& Tone() { return tone_; }
     GameFlow& Game() { return *game_; }
     FaderInput& Input() { return *input_; }
+    ResultsCommands& Results() { return *results_; }
     MainMenu* Menu() const { return menu_; }
     FaderView* Fader() const { return fader_; }
     StatusPanel* Panel1() const { return panel1_; }
@@ -90,8 +93,10 @@ private:
     FaderModel faders_;
     FaderRenderer renderer_;
     ToneOutput tone_;
+    FeedbackTiming feedbackTiming_;
     ResultsFile resultsFile_;
     std::unique_ptr<ResultsCounters> counters_;
+    std::unique_ptr<ResultsCommands> results_;
     std::unique_ptr<GameFlow> game_;
     std::unique_ptr<FaderInput> input_;
 
