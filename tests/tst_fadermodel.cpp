@@ -68,10 +68,10 @@ private slots:
                                       3150, 4000, 5000, 6250, 8000, 10000, 12500, 16000};
         for (int i = 0; i < BandCount; ++i) {
             QCOMPARE(BandLabel(state_.BandTable[i]), labels[i]);
-            QCOMPARE(state_.BandTable[i].Frequency, frequencies[i]);
+            QCOMPARE(double(state_.BandTable[i].Frequency), frequencies[i]);
         }
-        QCOMPARE(state_.BandTable[5].Finds, 0);
-        QCOMPARE(state_.BandTable[5].Level, 0);
+        QCOMPARE(int(state_.BandTable[5].Finds), 0);
+        QCOMPARE(int(state_.BandTable[5].Level), 0);
         QCOMPARE(state_.BandTable[5].Locked, std::uint8_t(1));  // left as it was
     }
 

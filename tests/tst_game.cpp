@@ -73,9 +73,9 @@ private slots:
         QCOMPARE(State().SoundIdle, std::uint8_t(1));
         QCOMPARE(Calls("Reset"), 1);
         QCOMPARE(Calls("Close"), 1);
-        QCOMPARE(State().BandTable[15].Finds, 1);
-        QCOMPARE(State().BandTable[15].Attempts, 3);
-        QCOMPARE(State().BandTable[15].FindTime, 4321);
+        QCOMPARE(int(State().BandTable[15].Finds), 1);
+        QCOMPARE(int(State().BandTable[15].Attempts), 3);
+        QCOMPARE(int(State().BandTable[15].FindTime), 4321);
         for (const BandSlot& slot : State().BandTable)
             QCOMPARE(slot.Locked, std::uint8_t(1));
         QVERIFY(rig_->form->Menu()->Actions().SpeichernUnter->isEnabled());
@@ -90,7 +90,7 @@ private slots:
         ClickFader(14);
         QCOMPARE(State().TurnAttempts, 0);  // selecting alone counts nothing
         DragTo(-6);
-        QCOMPARE(State().BandTable[14].Level, -6);
+        QCOMPARE(int(State().BandTable[14].Level), -6);
         QCOMPARE(State().TurnAttempts, 1);
         QCOMPARE(State().BandTable[14].Locked, std::uint8_t(1));
         DragTo(-9);
@@ -145,7 +145,7 @@ private slots:
         QCOMPARE(State().SoundIdle, std::uint8_t(1));
         QCOMPARE(State().GameAttempts, 0);
         QCOMPARE(State().GameFinds, 0);
-        QCOMPARE(State().BandTable[14].Finds, 0);
+        QCOMPARE(int(State().BandTable[14].Finds), 0);
         // The next turn opens every band in play again.
         StartTurnRinging(DrawFor800);
         QCOMPARE(State().BandTable[15].Locked, std::uint8_t(0));
@@ -174,7 +174,7 @@ private slots:
         QTest::mouseClick(Panel()->pNeu, Qt::LeftButton);
         QCOMPARE(State().GameMode, ModeIdle);
         QCOMPARE(State().GameFinds, 0);
-        QCOMPARE(State().BandTable[15].Finds, 0);
+        QCOMPARE(int(State().BandTable[15].Finds), 0);
         QVERIFY(!rig_->form->Menu()->Actions().SpeichernUnter->isEnabled());
         QCOMPARE(Labels().at(0), QStringLiteral("Neues Spiel"));
     }
@@ -245,9 +245,9 @@ private slots:
         // Enter during a turn only levels the faders.
         ClickFader(20);
         QTest::keyClick(rig_->form.get(), Qt::Key_Up);
-        QCOMPARE(State().BandTable[20].Level, 1);
+        QCOMPARE(int(State().BandTable[20].Level), 1);
         QTest::keyClick(rig_->form.get(), Qt::Key_Return);
-        QCOMPARE(State().BandTable[20].Level, 0);
+        QCOMPARE(int(State().BandTable[20].Level), 0);
         QCOMPARE(State().GameMode, ModeSearching);
         ClickFader(14);
         QCOMPARE(State().GameMode, ModeTurnOver);
@@ -355,10 +355,10 @@ private slots:
         QCOMPARE(State().SelectedFader, 11);
         QCOMPARE(State().TurnAttempts, 0);
         QTest::keyClick(rig_->form.get(), Qt::Key_PageUp);
-        QCOMPARE(State().BandTable[11].Level, 12);
+        QCOMPARE(int(State().BandTable[11].Level), 12);
         QCOMPARE(State().TurnAttempts, 1);  // the lowest band in play can be tried
         QTest::keyClick(rig_->form.get(), Qt::Key_Space);
-        QCOMPARE(State().BandTable[11].Level, 0);
+        QCOMPARE(int(State().BandTable[11].Level), 0);
 
         // Up at +12 changes nothing but still evaluates: under "Anwahl" it finds.
         QTest::keyClick(rig_->form.get(), Qt::Key_Right);
@@ -434,11 +434,11 @@ private slots:
         // Dragging after a turn moves only the ringing band.
         ClickFader(14);
         DragTo(8);
-        QCOMPARE(State().BandTable[14].Level, 0);
+        QCOMPARE(int(State().BandTable[14].Level), 0);
         ClickFader(15);
         QCOMPARE(State().BandTable[14].Locked, std::uint8_t(0));  // left: reset and opened
         DragTo(8);
-        QCOMPARE(State().BandTable[15].Level, 8);
+        QCOMPARE(int(State().BandTable[15].Level), 8);
         QCOMPARE(State().SoundIdle, std::uint8_t(1));  // still marked from the find: no replay
         DragTo(-8);
         QCOMPARE(State().BandTable[15].Locked, std::uint8_t(0));

@@ -95,7 +95,7 @@ private slots:
         QCOMPARE(State().SoundIdle, std::uint8_t(0));
         rig_->Key(Qt::Key_Right);
         QCOMPARE(State().SelectedFader, 15);
-        QCOMPARE(State().BandTable[14].Level, 0);
+        QCOMPARE(int(State().BandTable[14].Level), 0);
         QCOMPARE(State().BandTable[14].Locked, std::uint8_t(0));
         QCOMPARE(State().SoundIdle, std::uint8_t(1));
         rig_->Key(Qt::Key_PageUp);
@@ -119,9 +119,9 @@ private slots:
         QCOMPARE(State().GameMode, ModeIdle);
         QCOMPARE(State().SoundIdle, std::uint8_t(1));
         QCOMPARE(State().GameFinds, 0);
-        QCOMPARE(State().BandTable[15].Finds, 0);
+        QCOMPARE(int(State().BandTable[15].Finds), 0);
         for (const BandSlot& slot : State().BandTable)
-            QCOMPARE(slot.Level, 0);
+            QCOMPARE(int(slot.Level), 0);
     }
 
     void startInTheGeneratorFollowsTheGeneralRule()

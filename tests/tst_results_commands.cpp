@@ -506,8 +506,8 @@ class TestResultsCommands : public QObject {
         f.commands->LoadAtStartUp(arguments);
 
         QCOMPARE(f.state.ResultsFileName, path(loadedName));
-        QCOMPARE(f.state.StoredBandTable[18].Finds, storedBand18Finds);
-        QCOMPARE(f.state.StoredBandTable[19].Finds, storedBand19Finds);
+        QCOMPARE(int(f.state.StoredBandTable[18].Finds), storedBand18Finds);
+        QCOMPARE(int(f.state.StoredBandTable[19].Finds), storedBand19Finds);
         QCOMPARE(f.dialogs.boxes.size(), errorBoxes);
         for (const MessageBoxRequest& box : f.dialogs.boxes)
             VerifyErrorBox(box, QStringLiteral("Read beyond end of file."));
@@ -525,7 +525,7 @@ class TestResultsCommands : public QObject {
         f.commands->LoadAtStartUp({QStringLiteral("rel.HMD")});
         QDir::setCurrent(previous);
         QCOMPARE(f.state.ResultsFileName, QFileInfo(f.Path("rel.HMD")).absoluteFilePath());
-        QCOMPARE(f.state.StoredBandTable[18].Finds, 1);
+        QCOMPARE(int(f.state.StoredBandTable[18].Finds), 1);
     }
 
     void menuItemsFollowLoadAndSave()
