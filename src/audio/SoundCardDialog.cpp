@@ -1,4 +1,5 @@
 #include "audio/SoundCardDialog.h"
+#include "game/DialogLook.h"
 
 #include "game/FormState.h"
 #include "platform/WaveOut.h"
@@ -16,7 +17,6 @@
 
 namespace {
 
-const QColor Teal(0, 128, 128);
 
 QPushButton* AddButton(QWidget* parent, QStyle::StandardPixmap glyph, const QString& caption,
                        const QRect& geometry)
@@ -39,14 +39,7 @@ SoundCardDialog::SoundCardDialog(FormState& state, WaveOut& wave, QWidget* owner
     setFixedSize(297, 181);
     move(216, 211);
 
-    QPalette colours = palette();
-    colours.setColor(QPalette::Window, Teal);
-    colours.setColor(QPalette::WindowText, Qt::white);
-    setPalette(colours);
-    setAutoFillBackground(true);
-    QFont arial(QStringLiteral("Arial"));
-    arial.setPixelSize(13);
-    setFont(arial);
+    ApplyTealDialogLook(*this, 13);
 
     radioGroup1_ = new QGroupBox(QStringLiteral("Soundkarte"), this);
     radioGroup1_->setGeometry(6, 4, 283, 133);

@@ -1,4 +1,5 @@
 #include "game/AboutBox.h"
+#include "game/DialogLook.h"
 
 #include <QDesktopServices>
 #include <QGuiApplication>
@@ -21,7 +22,6 @@ static void InitProgramResources()
 
 namespace {
 
-const QColor Teal(0, 128, 128);
 const QColor BevelShadow(128, 128, 128);
 const QColor BevelHighlight(255, 255, 255);
 
@@ -112,14 +112,7 @@ AboutBox::AboutBox(QWidget* parent, UrlOpener openUrl) : QDialog(parent)
                    Qt::WindowCloseButtonHint);
     setFixedSize(305, 213);
 
-    QPalette colours = palette();
-    colours.setColor(QPalette::Window, Teal);
-    colours.setColor(QPalette::WindowText, Qt::white);
-    setPalette(colours);
-    setAutoFillBackground(true);
-    QFont arial(QStringLiteral("Arial"));
-    arial.setPixelSize(11);
-    setFont(arial);
+    ApplyTealDialogLook(*this, 11);
 
     auto* panel = new BevelPanel(this);
     panel->setObjectName(QStringLiteral("InnerPanel"));
