@@ -167,7 +167,7 @@ private slots:
             // The stored copy was taken before anything was locked.
             QCOMPARE(stored.Locked, std::uint8_t(0));
             QCOMPARE(std::memcmp(stored.Label, current.Label, sizeof stored.Label), 0);
-            QCOMPARE(double(stored.Frequency), current.Frequency);
+            QCOMPARE(double(stored.Frequency), double(current.Frequency));
             QCOMPARE(stored.Finds + stored.Attempts + stored.FindTime + stored.Level, 0);
             QCOMPARE(current.Locked, std::uint8_t(i >= 3 && i <= 24 ? 0 : 1));
         }

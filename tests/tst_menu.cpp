@@ -549,7 +549,7 @@ private slots:
             const bool inRange = i >= lowCut && i <= highCut;
             QVERIFY2(f.state.BandTable[i].Locked == (inRange ? 0 : 1),
                      qPrintable(QString::number(i)));
-            QCOMPARE(int(f.state.BandTable[i].Level), before.BandTable[i].Level);
+            QCOMPARE(int(f.state.BandTable[i].Level), int(before.BandTable[i].Level));
         }
         QCOMPARE(f.state.SelectedFader, int(NoFader));
         QCOMPARE(int(f.state.GameMode), mode);
