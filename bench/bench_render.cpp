@@ -18,18 +18,21 @@ namespace {
 
 using Clock = std::chrono::steady_clock;
 
-double Microseconds(const std::function<void()>& work) {
+double Microseconds(const std::function<void()>& work)
+{
     const auto start = Clock::now();
     work();
     return std::chrono::duration<double, std::micro>(Clock::now() - start).count();
 }
 
-double Median(std::vector<double> samples) {
+double Median(std::vector<double> samples)
+{
     std::nth_element(samples.begin(), samples.begin() + samples.size() / 2, samples.end());
     return samples[samples.size() / 2];
 }
 
-FormState BenchState(GameModeValue mode) {
+FormState BenchState(GameModeValue mode)
+{
     FormState state;
     for (int band = 0; band < BandCount; ++band) {
         SetBandLabel(state.BandTable[band], QString::fromLatin1(BandDefinitions[band].label));
@@ -44,7 +47,8 @@ FormState BenchState(GameModeValue mode) {
 
 } // namespace
 
-int main(int argc, char** argv) {
+int main(int argc, char** argv)
+{
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
     QGuiApplication app(argc, argv);

@@ -32,7 +32,7 @@ double Median(std::vector<double> values)
 }
 
 class SilentDialogs final : public Dialogs {
-public:
+  public:
     DialogResult MessageBox(const MessageBoxRequest& request) override
     {
         std::fprintf(stderr, "box \"%s\": %s\n", qPrintable(request.caption),
@@ -54,8 +54,8 @@ void BenchFill()
         tone.FillToneBlock(block.data());
         micros.push_back(std::chrono::duration<double, std::micro>(Clock::now() - start).count());
     }
-    std::printf("FillToneBlock, %d samples: median %.0f us, min %.0f us (200 runs)\n",
-                BlockSamples, Median(micros), *std::min_element(micros.begin(), micros.end()));
+    std::printf("FillToneBlock, %d samples: median %.0f us, min %.0f us (200 runs)\n", BlockSamples,
+                Median(micros), *std::min_element(micros.begin(), micros.end()));
 }
 
 void BenchStart()
@@ -69,8 +69,8 @@ void BenchStart()
                                    .dir()
                                    .filePath(QStringLiteral("../tests/data/alsa/asound.conf"));
         qputenv("ALSA_CONFIG_PATH", QFile::encodeName(config));
-        qputenv("HEULMEISTER_CAPTURE", QFile::encodeName(QDir::temp().filePath(
-                                           QStringLiteral("bench_tone_capture.raw"))));
+        qputenv("HEULMEISTER_CAPTURE",
+                QFile::encodeName(QDir::temp().filePath(QStringLiteral("bench_tone_capture.raw"))));
     }
     PortAudioWaveOut wave;
     int device = -1;

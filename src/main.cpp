@@ -28,8 +28,8 @@ int main(int argc, char* argv[])
     for (int i = 1; i < argc; ++i)
         rawArguments << QString::fromLocal8Bit(argv[i]);
     const CommandLineRequest early = ParseCommandLine(rawArguments);
-    if (early.action == CommandLineRequest::PrintHelp
-        || early.action == CommandLineRequest::PrintVersion)
+    if (early.action == CommandLineRequest::PrintHelp ||
+        early.action == CommandLineRequest::PrintVersion)
         return AnswerOnConsole(early);
 
     QApplication app(argc, argv);

@@ -1,9 +1,9 @@
 // The "Info" box, the program icon, and the help command with its manual.
 
 #include "game/AboutBox.h"
+#include "game/FaderModel.h"
 #include "game/HelpWindow.h"
 #include "game/MainMenu.h"
-#include "game/FaderModel.h"
 #include "platform/Dialogs.h"
 
 #include <QAction>
@@ -17,10 +17,10 @@
 #include <QPushButton>
 #include <QRegularExpression>
 #include <QScreen>
+#include <QScrollBar>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTextBlock>
-#include <QScrollBar>
 #include <QTextBrowser>
 #include <QTimer>
 
@@ -30,7 +30,7 @@ namespace {
 
 // Answers every box with OK and remembers what was asked.
 class RecordingDialogs final : public Dialogs {
-public:
+  public:
     DialogResult MessageBox(const MessageBoxRequest& request) override
     {
         boxes.append(request);
@@ -93,7 +93,7 @@ QString ReadManual()
 class AboutTest : public QObject {
     Q_OBJECT
 
-private slots:
+  private slots:
     void aboutBoxLayout()
     {
         struct Seen {
@@ -216,7 +216,7 @@ private slots:
         QCOMPARE(urls.size(), opened);
         if (opened)
             QCOMPARE(urls.front(), ProductPageUrl());
-        QVERIFY(!box.isVisible());  // the click opens the page, the box stays as it is
+        QVERIFY(!box.isVisible()); // the click opens the page, the box stays as it is
     }
 
     void productPageIsOurOwn()
@@ -314,12 +314,12 @@ private slots:
             if (action->menu())
                 pending += action->menu()->actions();
             if (action->isSeparator() || action->data().isValid())
-                continue;  // values are described with their menu
+                continue; // values are described with their menu
             QVERIFY2(text.contains(action->text()), qPrintable(action->text()));
         }
-        for (const char* word : {"Heulmeister Pro.inf", ".config/Heulmeister Pro", ".HMD",
-                                 "Bild auf", "Bild ab", "Leertaste", "Eingabetaste", "Pfeil",
-                                 "Rechte Maustaste", "Anwahl und Absenkung"})
+        for (const char* word :
+             {"Heulmeister Pro.inf", ".config/Heulmeister Pro", ".HMD", "Bild auf", "Bild ab",
+              "Leertaste", "Eingabetaste", "Pfeil", "Rechte Maustaste", "Anwahl und Absenkung"})
             QVERIFY2(text.contains(QString::fromUtf8(word)), word);
     }
 };

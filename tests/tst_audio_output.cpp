@@ -13,7 +13,7 @@
 class TestAudioOutput : public QObject {
     Q_OBJECT
 
-private:
+  private:
     struct Rig {
         FormState state;
         FakeWaveOut wave;
@@ -54,7 +54,7 @@ private:
         rig.tone.StartToneOutput();
     }
 
-private slots:
+  private slots:
     void startQueuesBothBlocksWhilePaused()
     {
         Rig rig;
@@ -155,8 +155,8 @@ private slots:
         rig.tone.StopTone();
         // And one arrives after the stop altogether.
         const int from = rig.wave.calls.size();
-        QCoreApplication::postEvent(&rig.tone,
-                                    new WaveDoneEvent(const_cast<WaveHeader*>(&rig.tone.WaveHeader1())));
+        QCoreApplication::postEvent(
+            &rig.tone, new WaveDoneEvent(const_cast<WaveHeader*>(&rig.tone.WaveHeader1())));
         QCoreApplication::processEvents();
         QCOMPARE(Sequence(rig, from), QStringList({"Unprepare 1"}));
         QCOMPARE(rig.tone.WaveHeader1().flags, 0u);
@@ -193,8 +193,8 @@ private slots:
             << QStringList({"Open", "Prepare", "Pause", "Write", "Restart", "Reset", "Close"})
             << QStringList({"Open", "Prepare 1", "Prepare 2", "Pause", "Write 1", "Write 2",
                             "Restart", "Reset", "Close"});
-        QTest::newRow("pause and restart") << QStringList({"Pause", "Restart"})
-                                           << QStringList({"Pause", "Restart"});
+        QTest::newRow("pause and restart")
+            << QStringList({"Pause", "Restart"}) << QStringList({"Pause", "Restart"});
         QTest::newRow("writes") << QStringList({"Write"}) << QStringList({"Write 1", "Write 2"});
         QTest::newRow("close") << QStringList({"Close"}) << QStringList({"Close"});
     }
@@ -350,13 +350,17 @@ private slots:
                 const std::size_t n = std::size_t(b) * BlockSamples + i;
                 if (played[n] != block[i])
                     QFAIL(qPrintable(QStringLiteral("sample %1: %2, expected %3")
-                                         .arg(n).arg(played[n]).arg(block[i])));
+                                         .arg(n)
+                                         .arg(played[n])
+                                         .arg(block[i])));
                 // And against the closed formula, within rounding.
                 const long double phase = 2 * 3.14159265358979323846L * frequencyHz * n / 48000;
                 const double ideal = 16384.0 * static_cast<double>(std::sin(phase));
                 if (std::abs(played[n] - ideal) > 1.0)
                     QFAIL(qPrintable(QStringLiteral("sample %1 is %2, the sine gives %3")
-                                         .arg(n).arg(played[n]).arg(ideal)));
+                                         .arg(n)
+                                         .arg(played[n])
+                                         .arg(ideal)));
             }
         }
     }

@@ -22,10 +22,10 @@ constexpr int HangGuardMs = 60000; // only against a hang; the sink is instant
 
 // Collects the blocks a device hands back, in arrival order.
 class DoneCollector : public QObject {
-public:
+  public:
     QList<WaveHeader*> done;
 
-protected:
+  protected:
     bool event(QEvent* event) override
     {
         if (event->type() != WaveDoneEvent::eventType())
@@ -42,7 +42,7 @@ const WaveFormat ToneFormat{WaveFormatPcm, 1, 48000, 96000, 2, 16};
 class TestAudioPortAudio : public QObject {
     Q_OBJECT
 
-private:
+  private:
     QTemporaryDir dir_;
     QString capturePath_;
     std::unique_ptr<PortAudioWaveOut> wave_;
@@ -71,7 +71,7 @@ private:
         return true;
     }
 
-private slots:
+  private slots:
     void initTestCase()
     {
         QVERIFY(dir_.isValid());
@@ -90,8 +90,10 @@ private slots:
                 captureDevice_ = static_cast<int>(d);
         }
         // Not a skip: without the capture PCM nothing below tests anything.
-        QVERIFY2(captureDevice_ >= 0, qPrintable(QStringLiteral("no \"%1\" among: %2")
-                                                     .arg(CaptureDeviceName, names.join(", "))));
+        QVERIFY2(
+            captureDevice_ >= 0,
+            qPrintable(
+                QStringLiteral("no \"%1\" among: %2").arg(CaptureDeviceName, names.join(", "))));
     }
 
     void wholeToneCycleReachesTheSinkSampleForSample()
@@ -129,7 +131,10 @@ private slots:
             const double ideal = 16384.0 * std::sin(2 * M_PI * double(cycles - std::floor(cycles)));
             if (left != right || std::abs(left - ideal) > 1.0)
                 QFAIL(qPrintable(QStringLiteral("frame %1: %2/%3, the sine gives %4")
-                                     .arg(n).arg(left).arg(right).arg(ideal)));
+                                     .arg(n)
+                                     .arg(left)
+                                     .arg(right)
+                                     .arg(ideal)));
         }
     }
 

@@ -14,7 +14,7 @@ namespace {
 
 // Answers Below() from a script (clamped into the bound) and records bounds.
 class ScriptedRandom final : public RandomGenerator {
-public:
+  public:
     explicit ScriptedRandom(std::vector<int> answers) : answers_(std::move(answers)) {}
     void SeedFromClock() override {}
     std::int32_t Below(std::int32_t bound) override
@@ -25,7 +25,7 @@ public:
     }
     std::vector<int> bounds;
 
-private:
+  private:
     std::vector<int> answers_;
     std::size_t next_ = 0;
 };
@@ -45,7 +45,7 @@ FormState StateWithBands(int lowCut, int highCut)
 class TestAudioSynthesis : public QObject {
     Q_OBJECT
 
-private slots:
+  private slots:
     void bandEdges_data()
     {
         QTest::addColumn<int>("band");

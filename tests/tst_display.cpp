@@ -21,7 +21,8 @@ const QRgb Yellow = qRgb(255, 255, 0);
 const QRgb Grey = qRgb(128, 128, 128);
 
 // A form as start-up leaves it: labels set, bands 11..22 open, levels 0.
-FormState StartState() {
+FormState StartState()
+{
     FormState state;
     for (int band = 0; band < BandCount; ++band) {
         SetBandLabel(state.BandTable[band], QString::fromLatin1(BandDefinitions[band].label));
@@ -32,7 +33,8 @@ FormState StartState() {
     return state;
 }
 
-int CountColour(const QImage& image, QRect area, QRgb colour) {
+int CountColour(const QImage& image, QRect area, QRgb colour)
+{
     int count = 0;
     area = area.intersected(image.rect());
     for (int y = area.top(); y <= area.bottom(); ++y)
@@ -43,7 +45,8 @@ int CountColour(const QImage& image, QRect area, QRgb colour) {
 }
 
 // The smallest rectangle holding every pixel of a colour in an area.
-QRect ColourBounds(const QImage& image, QRect area, QRgb colour) {
+QRect ColourBounds(const QImage& image, QRect area, QRgb colour)
+{
     QRect bounds;
     area = area.intersected(image.rect());
     for (int y = area.top(); y <= area.bottom(); ++y)
@@ -53,7 +56,8 @@ QRect ColourBounds(const QImage& image, QRect area, QRgb colour) {
     return bounds;
 }
 
-QRgb Pixel(const QImage& image, int x, int y) {
+QRgb Pixel(const QImage& image, int x, int y)
+{
     return image.pixel(x, y);
 }
 
@@ -97,7 +101,8 @@ class TestDisplay : public QObject {
     void layerFollowsLabelChanges();
 };
 
-void TestDisplay::formatFrequency_data() {
+void TestDisplay::formatFrequency_data()
+{
     QTest::addColumn<QLocale>("locale");
     QTest::addColumn<double>("frequencyHz");
     QTest::addColumn<QString>("expected");
@@ -129,14 +134,16 @@ void TestDisplay::formatFrequency_data() {
     QTest::newRow("de 12500") << german << 12500.0 << "12,5kHz";
 }
 
-void TestDisplay::formatFrequency() {
+void TestDisplay::formatFrequency()
+{
     QFETCH(QLocale, locale);
     QFETCH(double, frequencyHz);
     QFETCH(QString, expected);
     QCOMPARE(FormatFrequency(frequencyHz, locale), expected);
 }
 
-void TestDisplay::formatFrequencyUsesDefaultLocale() {
+void TestDisplay::formatFrequencyUsesDefaultLocale()
+{
     const QLocale before;
     QLocale::setDefault(QLocale(QLocale::German, QLocale::Germany));
     const QString german = FormatFrequency(31.5);
@@ -147,7 +154,8 @@ void TestDisplay::formatFrequencyUsesDefaultLocale() {
     QCOMPARE(english, QStringLiteral("31.5Hz"));
 }
 
-void TestDisplay::nearest_data() {
+void TestDisplay::nearest_data()
+{
     QTest::addColumn<double>("value");
     QTest::addColumn<int>("expected");
     QTest::newRow("21.5 to even above") << 21.5 << 22;
@@ -166,18 +174,21 @@ void TestDisplay::nearest_data() {
     QTest::newRow("-3.4") << -3.4 << -3;
 }
 
-void TestDisplay::nearest() {
+void TestDisplay::nearest()
+{
     QFETCH(double, value);
     QFETCH(int, expected);
     QCOMPARE(Nearest(value), expected);
 }
 
-void TestDisplay::arialHasArialMetrics() {
+void TestDisplay::arialHasArialMetrics()
+{
     // Any other substitute measures the labels differently and shifts the sizes.
     QCOMPARE(QFontInfo(ArialFont(15)).family(), QStringLiteral("Liberation Sans"));
 }
 
-void TestDisplay::geometryOf1280x900() {
+void TestDisplay::geometryOf1280x900()
+{
     FaderRenderer renderer;
     renderer.FormResize(QSize(1280, 900), 96);
     QCOMPARE(renderer.ColumnWidth(), 40);
@@ -192,7 +203,8 @@ void TestDisplay::geometryOf1280x900() {
     QCOMPARE(renderer.Geometry().KnobLineY(0), 390);
 }
 
-void TestDisplay::trackPictureOf1280x900() {
+void TestDisplay::trackPictureOf1280x900()
+{
     FaderRenderer renderer;
     renderer.FormResize(QSize(1280, 900), 96);
     const QImage& track = renderer.FaderImage();
@@ -238,7 +250,8 @@ void TestDisplay::trackPictureOf1280x900() {
     QCOMPARE(Pixel(track, 20, 599), White);
 }
 
-void TestDisplay::bankOf1280x900() {
+void TestDisplay::bankOf1280x900()
+{
     FaderRenderer renderer;
     renderer.FormResize(QSize(1280, 900), 96);
     const FormState state = StartState();
@@ -315,7 +328,8 @@ void TestDisplay::bankOf1280x900() {
              1280 * (900 - 702 - labelHeight));
 }
 
-void TestDisplay::knobLevels_data() {
+void TestDisplay::knobLevels_data()
+{
     QTest::addColumn<int>("level");
     QTest::addColumn<int>("top");
     QTest::addColumn<int>("bottom"); // exclusive
@@ -325,7 +339,8 @@ void TestDisplay::knobLevels_data() {
     QTest::newRow("+1") << 1 << 354 << 378;
 }
 
-void TestDisplay::knobLevels() {
+void TestDisplay::knobLevels()
+{
     QFETCH(int, level);
     QFETCH(int, top);
     QFETCH(int, bottom);
@@ -348,7 +363,8 @@ void TestDisplay::knobLevels() {
     QCOMPARE(Pixel(image, centre, (top + bottom) / 2), White); // the knob line
 }
 
-void TestDisplay::knobColours_data() {
+void TestDisplay::knobColours_data()
+{
     QTest::addColumn<int>("mode");
     QTest::addColumn<bool>("locked");
     QTest::addColumn<bool>("selected");
@@ -374,7 +390,8 @@ void TestDisplay::knobColours_data() {
         << int(ModeGeneratorPlaying) << true << false << false << Red << White;
 }
 
-void TestDisplay::knobColours() {
+void TestDisplay::knobColours()
+{
     QFETCH(int, mode);
     QFETCH(bool, locked);
     QFETCH(bool, selected);
@@ -403,7 +420,8 @@ void TestDisplay::knobColours() {
     }
 }
 
-void TestDisplay::volumeFaderColours_data() {
+void TestDisplay::volumeFaderColours_data()
+{
     QTest::addColumn<int>("selectedFader");
     QTest::addColumn<QRgb>("colour");
     QTest::newRow("selected") << VolumeFader << Yellow;
@@ -411,7 +429,8 @@ void TestDisplay::volumeFaderColours_data() {
     QTest::newRow("none selected") << NoFader << Grey;
 }
 
-void TestDisplay::volumeFaderColours() {
+void TestDisplay::volumeFaderColours()
+{
     QFETCH(int, selectedFader);
     QFETCH(QRgb, colour);
     FaderRenderer renderer;
@@ -429,7 +448,8 @@ void TestDisplay::volumeFaderColours() {
     QCOMPARE(CountColour(image, volLabel, colour == Yellow ? White : Yellow), 0);
 }
 
-void TestDisplay::frequencyText_data() {
+void TestDisplay::frequencyText_data()
+{
     QTest::addColumn<int>("mode");
     QTest::addColumn<bool>("shown");
     QTest::newRow("idle") << int(ModeIdle) << false;
@@ -440,7 +460,8 @@ void TestDisplay::frequencyText_data() {
     QTest::newRow("chart") << int(ModeTotalTimes) << false;
 }
 
-void TestDisplay::frequencyText() {
+void TestDisplay::frequencyText()
+{
     QFETCH(int, mode);
     QFETCH(bool, shown);
     FaderRenderer renderer;
@@ -476,14 +497,16 @@ void TestDisplay::frequencyText() {
              1280);
 }
 
-void TestDisplay::chartModesDrawNoFaders_data() {
+void TestDisplay::chartModesDrawNoFaders_data()
+{
     QTest::addColumn<int>("mode");
     for (GameModeValue mode : {ModeCurrentAttempts, ModeCurrentTimes, ModeTotalAttempts,
                                ModeTotalTimes, ModeProgressAttempts, ModeProgressTimes})
         QTest::newRow(qPrintable(QString::number(mode))) << int(mode);
 }
 
-void TestDisplay::chartModesDrawNoFaders() {
+void TestDisplay::chartModesDrawNoFaders()
+{
     QFETCH(int, mode);
     FaderRenderer renderer;
     renderer.FormResize(QSize(1280, 900), 96);
@@ -502,7 +525,8 @@ void TestDisplay::chartModesDrawNoFaders() {
     QCOMPARE(CountColour(image, QRect(1200, 0, 80, 900), Black), 80 * 900);
 }
 
-void TestDisplay::chartColumnPainterCalledPerBand() {
+void TestDisplay::chartColumnPainterCalledPerBand()
+{
     FaderRenderer renderer;
     renderer.FormResize(QSize(1280, 900), 96);
     QList<int> bands;
@@ -539,7 +563,8 @@ void TestDisplay::chartColumnPainterCalledPerBand() {
     QVERIFY(bands.isEmpty());
 }
 
-void TestDisplay::columnWidthHalfToEven() {
+void TestDisplay::columnWidthHalfToEven()
+{
     FaderRenderer renderer;
     renderer.FormResize(QSize(688, 500), 96);
     QCOMPARE(renderer.ColumnWidth(), 22);
@@ -547,7 +572,8 @@ void TestDisplay::columnWidthHalfToEven() {
     QCOMPARE(renderer.ColumnWidth(), 20);
 }
 
-void TestDisplay::labelFontSizeSearch_data() {
+void TestDisplay::labelFontSizeSearch_data()
+{
     QTest::addColumn<int>("width");
     QTest::addColumn<qreal>("dpi");
     QTest::newRow("1280") << 1280 << qreal(96);
@@ -556,7 +582,8 @@ void TestDisplay::labelFontSizeSearch_data() {
     QTest::newRow("3840") << 3840 << qreal(96);
 }
 
-void TestDisplay::labelFontSizeSearch() {
+void TestDisplay::labelFontSizeSearch()
+{
     QFETCH(int, width);
     QFETCH(qreal, dpi);
     FaderRenderer renderer;
@@ -574,7 +601,8 @@ void TestDisplay::labelFontSizeSearch() {
         QCOMPARE(size, 15);
 }
 
-void TestDisplay::labelFontSizeMonotoneInWidth() {
+void TestDisplay::labelFontSizeMonotoneInWidth()
+{
     FaderRenderer renderer;
     int previous = 0;
     for (int width = 40; width <= 3000; width += 53) {
@@ -587,7 +615,8 @@ void TestDisplay::labelFontSizeMonotoneInWidth() {
     QCOMPARE(renderer.LabelFontSize(), 1);
 }
 
-void TestDisplay::pointSizesFollowResolution() {
+void TestDisplay::pointSizesFollowResolution()
+{
     // The same window on a screen of twice the density: twice the device pixels.
     FaderRenderer single;
     single.FormResize(QSize(1280, 900), 96);
@@ -614,7 +643,8 @@ void TestDisplay::pointSizesFollowResolution() {
     QVERIFY(text120.height() > smallText.height() * 1.15);
 }
 
-void TestDisplay::coverIsBlack_data() {
+void TestDisplay::coverIsBlack_data()
+{
     QTest::addColumn<int>("mode");
     QTest::addColumn<bool>("resized");
     for (GameModeValue mode : {ModeIdle, ModeTurnOver, ModeGeneratorPlaying, ModeProgressTimes})
@@ -622,7 +652,8 @@ void TestDisplay::coverIsBlack_data() {
     QTest::newRow("before the first resize") << int(ModeIdle) << false;
 }
 
-void TestDisplay::coverIsBlack() {
+void TestDisplay::coverIsBlack()
+{
     QFETCH(int, mode);
     QFETCH(bool, resized);
     FaderRenderer renderer;
@@ -645,7 +676,8 @@ void TestDisplay::coverIsBlack() {
     QCOMPARE(CountColour(uncovered, uncovered.rect(), Black) < 640 * 480, true);
 }
 
-void TestDisplay::whiteWithoutTrackPicture() {
+void TestDisplay::whiteWithoutTrackPicture()
+{
     FaderRenderer renderer;
     renderer.SetPaintBox(QSize(300, 200), 96);
     QVERIFY(!renderer.HasFaderImage());
@@ -657,7 +689,8 @@ void TestDisplay::whiteWithoutTrackPicture() {
     QCOMPARE(CountColour(image, image.rect(), White), 300 * 200);
 }
 
-void TestDisplay::layerMatchesStraightforward_data() {
+void TestDisplay::layerMatchesStraightforward_data()
+{
     QTest::addColumn<QSize>("size");
     QTest::addColumn<qreal>("dpr");
     QTest::addColumn<bool>("layerExpected");
@@ -674,7 +707,8 @@ void TestDisplay::layerMatchesStraightforward_data() {
     QTest::newRow("3x2") << QSize(3, 2) << qreal(1) << false;
 }
 
-void TestDisplay::layerMatchesStraightforward() {
+void TestDisplay::layerMatchesStraightforward()
+{
     QFETCH(QSize, size);
     QFETCH(qreal, dpr);
     QFETCH(bool, layerExpected);
@@ -709,7 +743,8 @@ void TestDisplay::layerMatchesStraightforward() {
     QCOMPARE(layerSeen, layerExpected);
 }
 
-void TestDisplay::layerFollowsLabelChanges() {
+void TestDisplay::layerFollowsLabelChanges()
+{
     FaderRenderer renderer;
     renderer.FormResize(QSize(1280, 900), 96);
     FormState state = StartState();

@@ -10,11 +10,11 @@
 class FaderModelTest : public QObject {
     Q_OBJECT
 
-private:
+  private:
     FormState state_;
     int repaints_ = 0;
 
-private slots:
+  private slots:
     void init()
     {
         state_ = FormState();
@@ -37,7 +37,7 @@ private slots:
         QCOMPARE(int(bytes[0]), 4);
         QCOMPARE(QByteArray(reinterpret_cast<char*>(bytes + 1), 4), QByteArray("1.25"));
         QCOMPARE(int(bytes[5]), 0);
-        const unsigned char frequency[8] = {0, 0, 0, 0, 0, 0x88, 0x93, 0x40};  // 1250.0
+        const unsigned char frequency[8] = {0, 0, 0, 0, 0, 0x88, 0x93, 0x40}; // 1250.0
         QCOMPARE(std::memcmp(bytes + 256, frequency, 8), 0);
         const unsigned char level[4] = {0xFD, 0xFF, 0xFF, 0xFF};
         QCOMPARE(std::memcmp(bytes + 264, level, 4), 0);
@@ -59,10 +59,10 @@ private slots:
         state_.BandTable[5].Locked = 1;
         StdRandomGenerator random;
         model.InitBandTable(random);
-        const QStringList labels = {"25",   "32",  "50",  "62",   "80",   "100", "125",
-                                    "160",  "200", "250", "315",  "400",  "500", "625",
-                                    "800",  "1k",  "1.25", "1.6", "2",    "2.5", "3.15",
-                                    "4k",   "5k",  "6.25", "8k",  "10k",  "12.5", "16k"};
+        const QStringList labels = {"25",  "32",  "50",   "62",  "80",  "100",  "125",
+                                    "160", "200", "250",  "315", "400", "500",  "625",
+                                    "800", "1k",  "1.25", "1.6", "2",   "2.5",  "3.15",
+                                    "4k",  "5k",  "6.25", "8k",  "10k", "12.5", "16k"};
         const double frequencies[] = {25,   31.5, 50,   62.5, 80,   100,   125,   160,  200,  250,
                                       315,  400,  500,  625,  800,  1000,  1250,  1600, 2000, 2500,
                                       3150, 4000, 5000, 6250, 8000, 10000, 12500, 16000};
@@ -72,7 +72,7 @@ private slots:
         }
         QCOMPARE(int(state_.BandTable[5].Finds), 0);
         QCOMPARE(int(state_.BandTable[5].Level), 0);
-        QCOMPARE(state_.BandTable[5].Locked, std::uint8_t(1));  // left as it was
+        QCOMPARE(state_.BandTable[5].Locked, std::uint8_t(1)); // left as it was
     }
 
     void faderKind_data()
@@ -144,8 +144,8 @@ private slots:
         QTest::newRow("lowcut while idle") << int(ModeIdle) << true << 5 << 5 << 22;
         QTest::newRow("highcut after a turn") << int(ModeTurnOver) << false << 26 << 11 << 26;
         QTest::newRow("lowcut in a chart") << int(ModeTotalTimes) << true << 12 << 12 << 22;
-        QTest::newRow("highcut in the generator") << int(ModeGeneratorSilent) << false << 23 << 11
-                                                  << 23;
+        QTest::newRow("highcut in the generator")
+            << int(ModeGeneratorSilent) << false << 23 << 11 << 23;
         QTest::newRow("lowcut during a turn") << int(ModeSearching) << true << 2 << 11 << 22;
         QTest::newRow("highcut during a turn") << int(ModeSearching) << false << 25 << 11 << 22;
     }
@@ -185,8 +185,9 @@ private slots:
 
     void modesSplitIntoFaderAndChartPictures()
     {
-        const GameModeValue charts[] = {ModeCurrentAttempts, ModeCurrentTimes, ModeTotalAttempts,
-                                        ModeTotalTimes, ModeProgressAttempts, ModeProgressTimes};
+        const GameModeValue charts[] = {ModeCurrentAttempts,  ModeCurrentTimes,
+                                        ModeTotalAttempts,    ModeTotalTimes,
+                                        ModeProgressAttempts, ModeProgressTimes};
         const GameModeValue faders[] = {ModeIdle, ModeGeneratorPlaying, ModeGeneratorSilent,
                                         ModeTurnOver, ModeSearching};
         for (GameModeValue mode : charts)

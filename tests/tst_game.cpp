@@ -19,7 +19,7 @@
 class GameTest : public QObject {
     Q_OBJECT
 
-private:
+  private:
     std::unique_ptr<GameHarness> rig_;
 
     FormState& State() { return rig_->State(); }
@@ -42,7 +42,7 @@ private:
     int Calls(const QString& operation) const { return rig_->Calls(operation); }
     QStringList Labels() { return rig_->Labels(); }
 
-private slots:
+  private slots:
     void initTestCase() { QLocale::setDefault(QLocale(QLocale::German, QLocale::Germany)); }
     void init() { rig_ = std::make_unique<GameHarness>(); }
     void cleanup() { rig_.reset(); }
@@ -57,12 +57,12 @@ private slots:
         QVERIFY(State().ToneFrequency > 894.4 && State().ToneFrequency < 1118.1);
         QCOMPARE(Calls("Restart"), 1);
 
-        ClickFader(14);  // wrong
+        ClickFader(14); // wrong
         QCOMPARE(State().TurnAttempts, 1);
         QCOMPARE(State().BandTable[14].Locked, std::uint8_t(1));
-        ClickFader(13);  // wrong
-        ClickFader(14);  // tried already: counts no more
-        ClickFader(3);   // below the cut: not in play
+        ClickFader(13); // wrong
+        ClickFader(14); // tried already: counts no more
+        ClickFader(3);  // below the cut: not in play
         QCOMPARE(State().TurnAttempts, 2);
         QCOMPARE(Labels().at(0).left(11), QStringLiteral("Aktuell: 2 "));
 
@@ -88,13 +88,13 @@ private slots:
         Start("[Spiel]\nSelektmode=1\n");
         StartTurnRinging(DrawFor1k);
         ClickFader(14);
-        QCOMPARE(State().TurnAttempts, 0);  // selecting alone counts nothing
+        QCOMPARE(State().TurnAttempts, 0); // selecting alone counts nothing
         DragTo(-6);
         QCOMPARE(int(State().BandTable[14].Level), -6);
         QCOMPARE(State().TurnAttempts, 1);
         QCOMPARE(State().BandTable[14].Locked, std::uint8_t(1));
         DragTo(-9);
-        QCOMPARE(State().TurnAttempts, 1);  // once per turn
+        QCOMPARE(State().TurnAttempts, 1); // once per turn
 
         ClickFader(15);
         DragTo(-5);
@@ -112,7 +112,7 @@ private slots:
         ClickFader(15);
         QCOMPARE(State().GameMode, ModeSearching);
         DragTo(-6);
-        QCOMPARE(State().GameMode, ModeTurnOver);  // the turn can still be won
+        QCOMPARE(State().GameMode, ModeTurnOver); // the turn can still be won
     }
 
     void statusLinesAfterThreeFinds()
@@ -207,7 +207,7 @@ private slots:
         ClickStart();
         QCOMPARE(rig_->random.bounds.first(), 4000);
         QCOMPARE(State().GameMode, ModeSearching);
-        QCOMPARE(State().SoundIdle, std::uint8_t(1));  // silent while the delay runs
+        QCOMPARE(State().SoundIdle, std::uint8_t(1)); // silent while the delay runs
         QVERIFY(Game().startTimer.isActive());
         QCOMPARE(Game().startTimer.interval(), 2500);
         QCOMPARE(Labels(), QStringList({"", "", ""}));
@@ -233,7 +233,7 @@ private slots:
         Start("[Spiel]\nSelektmode=0\n");
         StartTurnRinging(DrawFor1k);
         ClickFader(15, Qt::RightButton);
-        QCOMPARE(State().GameMode, ModeSearching);  // no effect during a turn
+        QCOMPARE(State().GameMode, ModeSearching); // no effect during a turn
         ClickFader(15);
         QCOMPARE(State().GameMode, ModeTurnOver);
 
@@ -258,19 +258,19 @@ private slots:
 
     void timedFeedbackFallsSilentWhileTheTurnGoesOn()
     {
-        Start("[Spiel]\nSelektmode=0\nSoundStop=3\n");  // "2 Sekunden"
+        Start("[Spiel]\nSelektmode=0\nSoundStop=3\n"); // "2 Sekunden"
         StartTurnRinging(DrawFor1k);
         QTimer& soundStop = rig_->form->Tone().SoundStop();
         QVERIFY(soundStop.isActive());
         QCOMPARE(soundStop.interval(), 2000);
         rig_->clock.Advance(2000);
         emit soundStop.timeout({});
-        QCOMPARE(Calls("Pause"), 2);  // one while queueing, one to fall silent
+        QCOMPARE(Calls("Pause"), 2); // one while queueing, one to fall silent
         QVERIFY(!soundStop.isActive());
         QCOMPARE(State().SoundIdle, std::uint8_t(0));
         QCOMPARE(State().GameMode, ModeSearching);
         rig_->clock.Advance(1500);
-        QCOMPARE(Labels().at(0), QStringLiteral("Aktuell: 0 Zeit:3,5s."));  // the clock runs on
+        QCOMPARE(Labels().at(0), QStringLiteral("Aktuell: 0 Zeit:3,5s.")); // the clock runs on
         ClickFader(15);
         QCOMPARE(State().GameMode, ModeTurnOver);
         QCOMPARE(State().LastFindTime, 3500u);
@@ -282,10 +282,10 @@ private slots:
         QTest::addColumn<QString>("item");
         QTest::addColumn<int>("mode");
         QTest::addColumn<QString>("title");
-        QTest::newRow("current attempts") << "AktuellVersuche" << int(ModeCurrentAttempts)
-                                          << "Auswertung Aktuell Versuche";
-        QTest::newRow("current times") << "AktuellZeit" << int(ModeCurrentTimes)
-                                       << "Auswertung Aktuell Zeit";
+        QTest::newRow("current attempts")
+            << "AktuellVersuche" << int(ModeCurrentAttempts) << "Auswertung Aktuell Versuche";
+        QTest::newRow("current times")
+            << "AktuellZeit" << int(ModeCurrentTimes) << "Auswertung Aktuell Zeit";
     }
 
     void chartsFromTheMenu()
@@ -298,11 +298,11 @@ private slots:
         const MainMenuActions& actions = rig_->form->Menu()->Actions();
         (item == "AktuellVersuche" ? actions.AktuellVersuche : actions.AktuellZeit)->trigger();
         QCOMPARE(int(State().GameMode), mode);
-        QCOMPARE(State().SoundIdle, std::uint8_t(0));  // the tone rings on
+        QCOMPARE(State().SoundIdle, std::uint8_t(0)); // the tone rings on
         QCOMPARE(Labels().at(0), title);
-        ClickFader(15);  // nothing counts while a chart is shown
+        ClickFader(15); // nothing counts while a chart is shown
         QCOMPARE(State().GameFinds, 0);
-        ClickStart();    // START leaves the chart
+        ClickStart(); // START leaves the chart
         QCOMPARE(State().GameMode, ModeTurnOver);
     }
 
@@ -345,7 +345,7 @@ private slots:
         QCOMPARE(State().SelectedFader, VolumeFader);
         QTest::keyClick(rig_->form.get(), Qt::Key_Up);
         QCOMPARE(State().MasterVolume, -9);
-        QTest::keyClick(rig_->form.get(), Qt::Key_PageUp);  // nothing on the volume fader
+        QTest::keyClick(rig_->form.get(), Qt::Key_PageUp); // nothing on the volume fader
         QCOMPARE(State().MasterVolume, -9);
         QCOMPARE(State().TurnAttempts, 0);
 
@@ -356,7 +356,7 @@ private slots:
         QCOMPARE(State().TurnAttempts, 0);
         QTest::keyClick(rig_->form.get(), Qt::Key_PageUp);
         QCOMPARE(int(State().BandTable[11].Level), 12);
-        QCOMPARE(State().TurnAttempts, 1);  // the lowest band in play can be tried
+        QCOMPARE(State().TurnAttempts, 1); // the lowest band in play can be tried
         QTest::keyClick(rig_->form.get(), Qt::Key_Space);
         QCOMPARE(int(State().BandTable[11].Level), 0);
 
@@ -415,12 +415,13 @@ private slots:
     {
         Start("");
         FaderModel faders(State(), [] {});
-        FaderInput input(State(), faders, Game(), rig_->form->Tone(),
-                         [] () -> const FaderGeometry& {
-                             static FaderGeometry narrow;
-                             return narrow;
-                         },
-                         [] { return QSize(10, 10); }, [] {});
+        FaderInput input(
+            State(), faders, Game(), rig_->form->Tone(),
+            []() -> const FaderGeometry& {
+                static FaderGeometry narrow;
+                return narrow;
+            },
+            [] { return QSize(10, 10); }, [] {});
         QCOMPARE(input.HitTest(5), NoFader);
         QCOMPARE(input.DragLevel(5), 0);
     }
@@ -436,15 +437,15 @@ private slots:
         DragTo(8);
         QCOMPARE(int(State().BandTable[14].Level), 0);
         ClickFader(15);
-        QCOMPARE(State().BandTable[14].Locked, std::uint8_t(0));  // left: reset and opened
+        QCOMPARE(State().BandTable[14].Locked, std::uint8_t(0)); // left: reset and opened
         DragTo(8);
         QCOMPARE(int(State().BandTable[15].Level), 8);
-        QCOMPARE(State().SoundIdle, std::uint8_t(1));  // still marked from the find: no replay
+        QCOMPARE(State().SoundIdle, std::uint8_t(1)); // still marked from the find: no replay
         DragTo(-8);
         QCOMPARE(State().BandTable[15].Locked, std::uint8_t(0));
         const double foundFrequency = State().ToneFrequency;
         DragTo(7);
-        QCOMPARE(State().SoundIdle, std::uint8_t(0));  // the turn's own tone again
+        QCOMPARE(State().SoundIdle, std::uint8_t(0)); // the turn's own tone again
         QCOMPARE(State().ToneFrequency, foundFrequency);
         QCOMPARE(State().GameMode, ModeTurnOver);
         DragTo(-6);

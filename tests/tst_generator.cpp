@@ -15,7 +15,7 @@
 class GeneratorTest : public QObject {
     Q_OBJECT
 
-private:
+  private:
     std::unique_ptr<GameHarness> rig_;
 
     FormState& State() { return rig_->State(); }
@@ -42,7 +42,7 @@ private:
         return rig_->form->Fader()->Picture()->pixel(x, g.KnobTop(level) + 1) & 0xFFFFFF;
     }
 
-private slots:
+  private slots:
     void init()
     {
         rig_ = std::make_unique<GameHarness>();
@@ -54,13 +54,13 @@ private slots:
     {
         SwitchGeneratorOn();
         Raise(15, 5);
-        QCOMPARE(State().SoundIdle, std::uint8_t(1));  // +5 is still neutral
+        QCOMPARE(State().SoundIdle, std::uint8_t(1)); // +5 is still neutral
         rig_->DragTo(6);
         QCOMPARE(State().SoundIdle, std::uint8_t(0));
         QCOMPARE(State().GameMode, ModeGeneratorPlaying);
         QCOMPARE(State().RingingBand, 15);
         QCOMPARE(State().ToneFrequency, 1000.0);
-        QCOMPARE(KnobColour(15), QRgb(0x00FFFF));  // the playing band is aqua
+        QCOMPARE(KnobColour(15), QRgb(0x00FFFF)); // the playing band is aqua
 
         rig_->DragTo(-5);
         QCOMPARE(State().SoundIdle, std::uint8_t(0));
@@ -78,7 +78,7 @@ private slots:
         Raise(16, 7);
         QCOMPARE(State().ToneFrequency, 1250.0);
         QCOMPARE(State().RingingBand, 16);
-        QCOMPARE(State().BandTable[14].Locked, std::uint8_t(1));  // keeps its mark
+        QCOMPARE(State().BandTable[14].Locked, std::uint8_t(1)); // keeps its mark
         QCOMPARE(KnobColour(14), QRgb(0xFF0000));
 
         // Pulling the first fader down stops whatever plays.
@@ -109,7 +109,7 @@ private slots:
         rig_->ClickFader(15);
         QCOMPARE(State().GameFinds, 1);
         SwitchGeneratorOn();
-        QCOMPARE(State().GameFinds, 1);  // switching on keeps the results
+        QCOMPARE(State().GameFinds, 1); // switching on keeps the results
         Raise(16, 8);
 
         const int boxesBefore = rig_->dialogs.boxes.size();
@@ -128,10 +128,10 @@ private slots:
     {
         SwitchGeneratorOn();
         Raise(15, 8);
-        rig_->ClickStart();  // a tone runs: it ends in the turn-over picture
+        rig_->ClickStart(); // a tone runs: it ends in the turn-over picture
         QCOMPARE(State().GameMode, ModeTurnOver);
         QCOMPARE(State().SoundIdle, std::uint8_t(1));
-        rig_->StartTurnRinging(DrawFor800);  // none runs: a normal turn
+        rig_->StartTurnRinging(DrawFor800); // none runs: a normal turn
         QCOMPARE(State().GameMode, ModeSearching);
         QVERIFY(GeneratorItem()->isChecked());
     }
@@ -143,12 +143,12 @@ private slots:
         const double turnFrequency = State().ToneFrequency;
         QCOMPARE(State().GameMode, ModeTurnOver);
         Raise(15, 10);
-        QCOMPARE(State().SoundIdle, std::uint8_t(1));  // still marked by the find
+        QCOMPARE(State().SoundIdle, std::uint8_t(1)); // still marked by the find
         rig_->DragTo(-6);
         rig_->DragTo(6);
         QCOMPARE(State().SoundIdle, std::uint8_t(0));
         QCOMPARE(State().ToneFrequency, turnFrequency);
-        QVERIFY(!rig_->form->Tone().SoundStop().isActive());  // replays are continuous
+        QVERIFY(!rig_->form->Tone().SoundStop().isActive()); // replays are continuous
         // No other fader plays anything after a turn.
         rig_->DragTo(-6);
         Raise(16, 10);

@@ -5,10 +5,10 @@
 #include "game/MainForm.h"
 #include "game/MainMenu.h"
 #include "game/StatusPanel.h"
-#include "support/FakeWaveOut.h"
-#include "support/ScriptedDialogs.h"
 #include "platform/Clock.h"
 #include "platform/Random.h"
+#include "support/FakeWaveOut.h"
+#include "support/ScriptedDialogs.h"
 
 #include <QAccessible>
 #include <QFile>
@@ -24,7 +24,7 @@
 namespace {
 
 class FixedClock final : public MillisecondClock {
-public:
+  public:
     std::uint32_t timeGetTime() const override { return 1000; }
 };
 
@@ -60,7 +60,7 @@ QStringList KeysInOrder(const QString& text)
 class MainFormTest : public QObject {
     Q_OBJECT
 
-private:
+  private:
     QTemporaryDir programDir_;
     ScriptedDialogs dialogs_;
     FixedClock clock_;
@@ -69,12 +69,13 @@ private:
 
     std::unique_ptr<MainForm> MakeForm(const QStringList& arguments = {})
     {
-        return std::make_unique<MainForm>(MainFormServices{
-            dialogs_, clock_, random_, waveOut_, programDir_.path(), programDir_.path(), arguments});
+        return std::make_unique<MainForm>(MainFormServices{dialogs_, clock_, random_, waveOut_,
+                                                           programDir_.path(), programDir_.path(),
+                                                           arguments});
     }
     QString SettingsPath() const { return programDir_.filePath("Heulmeister Pro.inf"); }
 
-private slots:
+  private slots:
     void init()
     {
         QFile::remove(SettingsPath());
@@ -89,7 +90,7 @@ private slots:
         {
             auto form = MakeForm();
             QVERIFY(!form->StartUp());
-            QCOMPARE(form->State().LowCutBand, 11);  // not read
+            QCOMPARE(form->State().LowCutBand, 11); // not read
             QVERIFY(!form->isVisible());
         }
         QCOMPARE(ReadText(SettingsPath()).toUtf8(), handEdited);

@@ -132,7 +132,7 @@ struct ItemRow {
     const char* path;
     const char* caption;
     int tag;
-    const char* group;  // items of one radio group share the name; "" none
+    const char* group; // items of one radio group share the name; "" none
     bool enabled;
     bool checked;
 };
@@ -227,7 +227,7 @@ void ScrambleLocks(FormState& state)
 class MenuTest : public QObject {
     Q_OBJECT
 
-private slots:
+  private slots:
     void topLevelMenus()
     {
         Fixture f;
@@ -243,13 +243,12 @@ private slots:
                                << QStringList{"Laden", "Speichern", "Speichern unter", "-",
                                               "Beenden"};
         QTest::newRow("Spielablauf")
-            << "Spielablauf"
-            << QStringList{"Feedback Zeit", "-", "Zufallsstart", "-", "Automatischer Neustart",
-                           "-", "Feedbackgenerator"};
+            << "Spielablauf" << QStringList{"Feedback Zeit",          "-", "Zufallsstart",     "-",
+                                            "Automatischer Neustart", "-", "Feedbackgenerator"};
         QTest::newRow("Feedback Zeit")
             << "Spielablauf/Feedback Zeit"
             << QStringList{"0.5 Sekunden", "1 Sekunden", "2 Sekunden", "3 Sekunden",
-                           "4 Sekunden", "5 Sekunden", "-", "Kontinuierlich"};
+                           "4 Sekunden",   "5 Sekunden", "-",          "Kontinuierlich"};
         QTest::newRow("Zufallsstart")
             << "Spielablauf/Zufallsstart"
             << QStringList{"Aus", "2 sek", "4 sek", "6 sek ", "10 sek", "20 sek"};
@@ -264,17 +263,16 @@ private slots:
                                 << QStringList{"31.5 Hz", "40 Hz",  "50 Hz",  "62.5 Hz",
                                                "80 Hz",   "100 Hz", "125 Hz", "160 Hz",
                                                "200 Hz",  "250 Hz", "315 Hz", "400 Hz"};
-        QTest::newRow("Highcut")
-            << "Einstellung/Highcut"
-            << QStringList{"6.25 kHz", "8 kHz", "10 kHz", "12.5 kHz", "16 kHz"};
+        QTest::newRow("Highcut") << "Einstellung/Highcut"
+                                 << QStringList{"6.25 kHz", "8 kHz", "10 kHz", "12.5 kHz",
+                                                "16 kHz"};
         QTest::newRow("Reglerwertung")
             << "Einstellung/Reglerwertung" << QStringList{"Anwahl", "Anwahl und Absenkung"};
-        QTest::newRow("Auswertung") << "Auswertung"
-                                    << QStringList{"Aktuell", "Total", "Fortschritt"};
+        QTest::newRow("Auswertung")
+            << "Auswertung" << QStringList{"Aktuell", "Total", "Fortschritt"};
         QTest::newRow("Aktuell") << "Auswertung/Aktuell" << QStringList{"Versuche", "Zeit"};
         QTest::newRow("Total") << "Auswertung/Total" << QStringList{"Versuche", "Zeit"};
-        QTest::newRow("Fortschritt") << "Auswertung/Fortschritt"
-                                     << QStringList{"Versuche", "Zeit"};
+        QTest::newRow("Fortschritt") << "Auswertung/Fortschritt" << QStringList{"Versuche", "Zeit"};
         QTest::newRow("Hilfe") << "Hilfe" << QStringList{"Über Heulmeister", "-", "Anleitung"};
     }
 
@@ -322,7 +320,7 @@ private slots:
         QCOMPARE(item->isCheckable(), radio);
         QCOMPARE(item->actionGroup() != nullptr, radio);
         if (radio)
-            QVERIFY(item->actionGroup()->isExclusive());  // drawn as radio items
+            QVERIFY(item->actionGroup()->isExclusive()); // drawn as radio items
         QCOMPARE(item->isEnabled(), enabled);
         QCOMPARE(item->isChecked(), checked);
         QVERIFY(item->shortcut().isEmpty());
@@ -356,23 +354,38 @@ private slots:
         QTest::addColumn<QString>("caption");
         QTest::addColumn<QString>("field");
         QTest::addColumn<int>("value");
-        QTest::newRow("4 sek") << "Spielablauf/Zufallsstart" << "4 sek" << "RandomStartSeconds"
-                               << 4;
-        QTest::newRow("6 sek ") << "Spielablauf/Zufallsstart" << "6 sek " << "RandomStartSeconds"
-                                << 6;
-        QTest::newRow("20 sek") << "Spielablauf/Zufallsstart" << "20 sek"
+        QTest::newRow("4 sek") << "Spielablauf/Zufallsstart"
+                               << "4 sek"
+                               << "RandomStartSeconds" << 4;
+        QTest::newRow("6 sek ") << "Spielablauf/Zufallsstart"
+                                << "6 sek "
+                                << "RandomStartSeconds" << 6;
+        QTest::newRow("20 sek") << "Spielablauf/Zufallsstart"
+                                << "20 sek"
                                 << "RandomStartSeconds" << 20;
         QTest::newRow("Nach 3 Sekunden") << "Spielablauf/Automatischer Neustart"
-                                         << "Nach 3 Sekunden" << "AutoRestartSeconds" << 3;
+                                         << "Nach 3 Sekunden"
+                                         << "AutoRestartSeconds" << 3;
         QTest::newRow("Nach 5 Sekunden") << "Spielablauf/Automatischer Neustart"
-                                         << "Nach 5 Sekunden" << "AutoRestartSeconds" << 5;
-        QTest::newRow("Anwahl") << "Einstellung/Reglerwertung" << "Anwahl" << "ScoringMode" << 0;
-        QTest::newRow("80 Hz") << "Einstellung/Lowcut" << "80 Hz" << "LowCutBand" << 5;
-        QTest::newRow("31.5 Hz") << "Einstellung/Lowcut" << "31.5 Hz" << "LowCutBand" << 1;
-        QTest::newRow("16 kHz") << "Einstellung/Highcut" << "16 kHz" << "HighCutBand" << 26;
-        QTest::newRow("1 Sekunden") << "Spielablauf/Feedback Zeit" << "1 Sekunden"
+                                         << "Nach 5 Sekunden"
+                                         << "AutoRestartSeconds" << 5;
+        QTest::newRow("Anwahl") << "Einstellung/Reglerwertung"
+                                << "Anwahl"
+                                << "ScoringMode" << 0;
+        QTest::newRow("80 Hz") << "Einstellung/Lowcut"
+                               << "80 Hz"
+                               << "LowCutBand" << 5;
+        QTest::newRow("31.5 Hz") << "Einstellung/Lowcut"
+                                 << "31.5 Hz"
+                                 << "LowCutBand" << 1;
+        QTest::newRow("16 kHz") << "Einstellung/Highcut"
+                                << "16 kHz"
+                                << "HighCutBand" << 26;
+        QTest::newRow("1 Sekunden") << "Spielablauf/Feedback Zeit"
+                                    << "1 Sekunden"
                                     << "FeedbackTimeSetting" << 2;
-        QTest::newRow("5 Sekunden") << "Spielablauf/Feedback Zeit" << "5 Sekunden"
+        QTest::newRow("5 Sekunden") << "Spielablauf/Feedback Zeit"
+                                    << "5 Sekunden"
                                     << "FeedbackTimeSetting" << 6;
     }
 
@@ -415,30 +428,32 @@ private slots:
         QTest::addColumn<int>("first");
         QTest::addColumn<int>("value");
         QTest::addColumn<QStringList>("marks");
-        QTest::newRow("Zufallszeit 7") << "Spielablauf/Zufallsstart" << "RandomStartSeconds"
-                                       << false << 0 << 7 << QStringList{"Aus"};
+        QTest::newRow("Zufallszeit 7")
+            << "Spielablauf/Zufallsstart"
+            << "RandomStartSeconds" << false << 0 << 7 << QStringList{"Aus"};
         QTest::newRow("Zufallszeit 7 after 10")
-            << "Spielablauf/Zufallsstart" << "RandomStartSeconds" << true << 10 << 7
-            << QStringList{"10 sek"};
-        QTest::newRow("StartZeit 4") << "Spielablauf/Automatischer Neustart"
-                                     << "AutoRestartSeconds" << false << 0 << 4
-                                     << QStringList{"Aus"};
-        QTest::newRow("LowCut 0") << "Einstellung/Lowcut" << "LowCutBand" << false << 0 << 0
-                                  << QStringList{};
-        QTest::newRow("LowCut 13") << "Einstellung/Lowcut" << "LowCutBand" << false << 0 << 13
-                                   << QStringList{};
-        QTest::newRow("LowCut 13 after 5") << "Einstellung/Lowcut" << "LowCutBand" << true << 5
-                                           << 13 << QStringList{"80 Hz"};
-        QTest::newRow("Highcut 27") << "Einstellung/Highcut" << "HighCutBand" << false << 0 << 27
-                                    << QStringList{};
-        QTest::newRow("Selektmode 2 after 1") << "Einstellung/Reglerwertung" << "ScoringMode"
-                                              << true << 1 << 2
-                                              << QStringList{"Anwahl und Absenkung"};
-        QTest::newRow("SoundStop 7") << "Spielablauf/Feedback Zeit" << "FeedbackTimeSetting"
-                                     << false << 0 << 7 << QStringList{};
-        QTest::newRow("SoundStop -1 after 6") << "Spielablauf/Feedback Zeit"
-                                              << "FeedbackTimeSetting" << true << 6 << -1
-                                              << QStringList{"5 Sekunden"};
+            << "Spielablauf/Zufallsstart"
+            << "RandomStartSeconds" << true << 10 << 7 << QStringList{"10 sek"};
+        QTest::newRow("StartZeit 4")
+            << "Spielablauf/Automatischer Neustart"
+            << "AutoRestartSeconds" << false << 0 << 4 << QStringList{"Aus"};
+        QTest::newRow("LowCut 0") << "Einstellung/Lowcut"
+                                  << "LowCutBand" << false << 0 << 0 << QStringList{};
+        QTest::newRow("LowCut 13") << "Einstellung/Lowcut"
+                                   << "LowCutBand" << false << 0 << 13 << QStringList{};
+        QTest::newRow("LowCut 13 after 5")
+            << "Einstellung/Lowcut"
+            << "LowCutBand" << true << 5 << 13 << QStringList{"80 Hz"};
+        QTest::newRow("Highcut 27") << "Einstellung/Highcut"
+                                    << "HighCutBand" << false << 0 << 27 << QStringList{};
+        QTest::newRow("Selektmode 2 after 1")
+            << "Einstellung/Reglerwertung"
+            << "ScoringMode" << true << 1 << 2 << QStringList{"Anwahl und Absenkung"};
+        QTest::newRow("SoundStop 7") << "Spielablauf/Feedback Zeit"
+                                     << "FeedbackTimeSetting" << false << 0 << 7 << QStringList{};
+        QTest::newRow("SoundStop -1 after 6")
+            << "Spielablauf/Feedback Zeit"
+            << "FeedbackTimeSetting" << true << 6 << -1 << QStringList{"5 Sekunden"};
     }
 
     void valueWithoutItem()
@@ -468,12 +483,12 @@ private slots:
         QTest::addColumn<int>("lowCut");
         QTest::addColumn<int>("highCut");
         QTest::addColumn<QStringList>("marks");
-        QTest::newRow("Lowcut 80 Hz") << "Einstellung/Lowcut" << "80 Hz" << 11 << 22
-                                      << QStringList{"315 Hz"};
-        QTest::newRow("Highcut 16 kHz") << "Einstellung/Highcut" << "16 kHz" << 11 << 24
-                                        << QStringList{"10 kHz"};
-        QTest::newRow("Lowcut from edited 0") << "Einstellung/Lowcut" << "80 Hz" << 0 << 22
-                                              << QStringList{};
+        QTest::newRow("Lowcut 80 Hz") << "Einstellung/Lowcut"
+                                      << "80 Hz" << 11 << 22 << QStringList{"315 Hz"};
+        QTest::newRow("Highcut 16 kHz") << "Einstellung/Highcut"
+                                        << "16 kHz" << 11 << 24 << QStringList{"10 kHz"};
+        QTest::newRow("Lowcut from edited 0") << "Einstellung/Lowcut"
+                                              << "80 Hz" << 0 << 22 << QStringList{};
     }
 
     void cutClickDuringTurn()
@@ -517,15 +532,15 @@ private slots:
                      {"generator", ModeGeneratorPlaying},
                      {"chart", ModeProgressTimes}};
         for (const auto& m : modes) {
-            QTest::addRow("%s, Lowcut 80 Hz", m.name)
-                << int(m.mode) << "Einstellung/Lowcut" << "80 Hz" << 5 << 25;
-            QTest::addRow("%s, Lowcut 31.5 Hz", m.name)
-                << int(m.mode) << "Einstellung/Lowcut" << "31.5 Hz" << 1 << 25;
-            QTest::addRow("%s, Highcut 16 kHz", m.name)
-                << int(m.mode) << "Einstellung/Highcut" << "16 kHz" << 11 << 26;
+            QTest::addRow("%s, Lowcut 80 Hz", m.name) << int(m.mode) << "Einstellung/Lowcut"
+                                                      << "80 Hz" << 5 << 25;
+            QTest::addRow("%s, Lowcut 31.5 Hz", m.name) << int(m.mode) << "Einstellung/Lowcut"
+                                                        << "31.5 Hz" << 1 << 25;
+            QTest::addRow("%s, Highcut 16 kHz", m.name) << int(m.mode) << "Einstellung/Highcut"
+                                                        << "16 kHz" << 11 << 26;
         }
-        QTest::newRow("Highcut back to 6.25 kHz")
-            << int(ModeIdle) << "Einstellung/Highcut" << "6.25 kHz" << 11 << 22;
+        QTest::newRow("Highcut back to 6.25 kHz") << int(ModeIdle) << "Einstellung/Highcut"
+                                                  << "6.25 kHz" << 11 << 22;
     }
 
     void cutChangeOutsideTurn()
@@ -537,7 +552,7 @@ private slots:
         QFETCH(int, highCut);
         Fixture f;
         f.state.GameMode = static_cast<GameModeValue>(mode);
-        f.state.HighCutBand = 25;  // the last row narrows the range again
+        f.state.HighCutBand = 25; // the last row narrows the range again
         ScrambleLocks(f.state);
         FormState before = f.state;
 
@@ -562,12 +577,18 @@ private slots:
         QTest::addColumn<int>("autoRestart");
         QTest::addColumn<QString>("randomMark");
         QTest::addColumn<QString>("restartMark");
-        QTest::newRow("defaults") << 0 << 0 << "Aus" << "Aus";
-        QTest::newRow("2 and 3") << 2 << 3 << "2 sek" << "Nach 3 Sekunden";
-        QTest::newRow("6 and 1") << 6 << 1 << "6 sek " << "Nach 1 Sekunde";
-        QTest::newRow("20 and 5") << 20 << 5 << "20 sek" << "Nach 5 Sekunden";
-        QTest::newRow("7 and 4 keep Aus") << 7 << 4 << "Aus" << "Aus";
-        QTest::newRow("-2 and 60 keep Aus") << -2 << 60 << "Aus" << "Aus";
+        QTest::newRow("defaults") << 0 << 0 << "Aus"
+                                  << "Aus";
+        QTest::newRow("2 and 3") << 2 << 3 << "2 sek"
+                                 << "Nach 3 Sekunden";
+        QTest::newRow("6 and 1") << 6 << 1 << "6 sek "
+                                 << "Nach 1 Sekunde";
+        QTest::newRow("20 and 5") << 20 << 5 << "20 sek"
+                                  << "Nach 5 Sekunden";
+        QTest::newRow("7 and 4 keep Aus") << 7 << 4 << "Aus"
+                                          << "Aus";
+        QTest::newRow("-2 and 60 keep Aus") << -2 << 60 << "Aus"
+                                            << "Aus";
     }
 
     void startupChecks()
@@ -625,15 +646,18 @@ private slots:
         QTest::addColumn<QString>("path");
         QTest::addColumn<QString>("caption");
         QTest::addColumn<QByteArray>("signal");
-        QTest::newRow("Beenden") << "Datei" << "Beenden" << QByteArray(SIGNAL(quitRequested()));
-        QTest::newRow("Über Heulmeister") << "Hilfe" << "Über Heulmeister"
-                                          << QByteArray(SIGNAL(aboutRequested()));
-        QTest::newRow("Anleitung") << "Hilfe" << "Anleitung"
-                                   << QByteArray(SIGNAL(helpRequested()));
-        QTest::newRow("Feedbackgenerator") << "Spielablauf" << "Feedbackgenerator"
-                                           << QByteArray(SIGNAL(feedbackGeneratorTriggered()));
-        QTest::newRow("0.5 Sekunden") << "Spielablauf/Feedback Zeit" << "0.5 Sekunden"
-                                      << QByteArray(SIGNAL(feedbackTimeChosen()));
+        QTest::newRow("Beenden") << "Datei"
+                                 << "Beenden" << QByteArray(SIGNAL(quitRequested()));
+        QTest::newRow("Über Heulmeister")
+            << "Hilfe"
+            << "Über Heulmeister" << QByteArray(SIGNAL(aboutRequested()));
+        QTest::newRow("Anleitung") << "Hilfe"
+                                   << "Anleitung" << QByteArray(SIGNAL(helpRequested()));
+        QTest::newRow("Feedbackgenerator")
+            << "Spielablauf"
+            << "Feedbackgenerator" << QByteArray(SIGNAL(feedbackGeneratorTriggered()));
+        QTest::newRow("0.5 Sekunden") << "Spielablauf/Feedback Zeit"
+                                      << "0.5 Sekunden" << QByteArray(SIGNAL(feedbackTimeChosen()));
     }
 
     void commandSignals()

@@ -18,7 +18,7 @@
 namespace {
 
 class FakeClock final : public MillisecondClock {
-public:
+  public:
     std::uint32_t timeGetTime() const override { return nowMs; }
     std::uint32_t nowMs = 0;
 };
@@ -90,7 +90,8 @@ struct Counts {
 
 char* toString(const Counts& c)
 {
-    return QTest::toString(QStringLiteral("(%1, %2, %3)").arg(c.finds).arg(c.attempts).arg(c.findTimeMs));
+    return QTest::toString(
+        QStringLiteral("(%1, %2, %3)").arg(c.finds).arg(c.attempts).arg(c.findTimeMs));
 }
 
 Counts CountsOf(const Record& r)
@@ -155,7 +156,7 @@ Q_DECLARE_METATYPE(Counts)
 class ResultsTest : public QObject {
     Q_OBJECT
 
-private:
+  private:
     FormState state_;
     FakeClock clock_;
     std::unique_ptr<ResultsFile> file_;
@@ -181,7 +182,7 @@ private:
         return CountsOf(DecodeRecord(ReadFile(path), band));
     }
 
-private slots:
+  private slots:
     void init()
     {
         state_ = FormState();
@@ -194,8 +195,8 @@ private slots:
         clock_.nowMs = 50000;
         saveAsStates_.clear();
         file_ = std::make_unique<ResultsFile>(state_);
-        counters_ = std::make_unique<ResultsCounters>(state_, clock_, *file_,
-                                                      [this](bool on) { saveAsStates_.append(on); });
+        counters_ = std::make_unique<ResultsCounters>(
+            state_, clock_, *file_, [this](bool on) { saveAsStates_.append(on); });
         dir_ = std::make_unique<QTemporaryDir>();
         QVERIFY(dir_->isValid());
     }
@@ -209,33 +210,59 @@ private slots:
         QTest::addColumn<QString>("german");
         QTest::addColumn<QString>("english");
 
-        QTest::newRow("half away from zero") << 2.25 << 2 << "2,3" << "2.3";
-        QTest::newRow("negative half") << -2.25 << 2 << "-2,3" << "-2.3";
-        QTest::newRow("one decimal wins") << 4.321 << 4 << "4,3" << "4.3";
-        QTest::newRow("thousands separator") << 1234.56 << 4 << "1.235,0" << "1,235.0";
-        QTest::newRow("seven thirds") << 7.0 / 3.0 << 3 << "2,3" << "2.3";
-        QTest::newRow("small positive") << 0.04 << 2 << "0,0" << "0.0";
-        QTest::newRow("no minus on zero") << -0.03 << 2 << "0,0" << "0.0";
-        QTest::newRow("zero") << 0.0 << 4 << "0,0" << "0.0";
-        QTest::newRow("half of first decimal") << 0.05 << 2 << "0,1" << "0.1";
-        QTest::newRow("negative half of first decimal") << -0.05 << 2 << "-0,1" << "-0.1";
-        QTest::newRow("scientific") << 123.4 << 2 << "1,2E2" << "1.2E2";
-        QTest::newRow("scientific integer") << 123.0 << 2 << "1,2E2" << "1.2E2";
-        QTest::newRow("scientific one digit") << 100.0 << 2 << "1E2" << "1E2";
-        QTest::newRow("scientific negative") << -155.0 << 2 << "-1,6E2" << "-1.6E2";
-        QTest::newRow("scientific trailing zeros dropped") << 12003.0 << 4 << "1,2E4" << "1.2E4";
-        QTest::newRow("scientific four digits") << 12345.0 << 4 << "1,235E4" << "1.235E4";
+        QTest::newRow("half away from zero") << 2.25 << 2 << "2,3"
+                                             << "2.3";
+        QTest::newRow("negative half") << -2.25 << 2 << "-2,3"
+                                       << "-2.3";
+        QTest::newRow("one decimal wins") << 4.321 << 4 << "4,3"
+                                          << "4.3";
+        QTest::newRow("thousands separator") << 1234.56 << 4 << "1.235,0"
+                                             << "1,235.0";
+        QTest::newRow("seven thirds") << 7.0 / 3.0 << 3 << "2,3"
+                                      << "2.3";
+        QTest::newRow("small positive") << 0.04 << 2 << "0,0"
+                                        << "0.0";
+        QTest::newRow("no minus on zero") << -0.03 << 2 << "0,0"
+                                          << "0.0";
+        QTest::newRow("zero") << 0.0 << 4 << "0,0"
+                              << "0.0";
+        QTest::newRow("half of first decimal") << 0.05 << 2 << "0,1"
+                                               << "0.1";
+        QTest::newRow("negative half of first decimal") << -0.05 << 2 << "-0,1"
+                                                        << "-0.1";
+        QTest::newRow("scientific") << 123.4 << 2 << "1,2E2"
+                                    << "1.2E2";
+        QTest::newRow("scientific integer") << 123.0 << 2 << "1,2E2"
+                                            << "1.2E2";
+        QTest::newRow("scientific one digit") << 100.0 << 2 << "1E2"
+                                              << "1E2";
+        QTest::newRow("scientific negative") << -155.0 << 2 << "-1,6E2"
+                                             << "-1.6E2";
+        QTest::newRow("scientific trailing zeros dropped") << 12003.0 << 4 << "1,2E4"
+                                                           << "1.2E4";
+        QTest::newRow("scientific four digits") << 12345.0 << 4 << "1,235E4"
+                                                << "1.235E4";
         // On the decimal digits: these doubles lie just below the half.
-        QTest::newRow("decimal half 0.15") << 0.15 << 3 << "0,2" << "0.2";
-        QTest::newRow("decimal half 4.35") << 4.35 << 4 << "4,4" << "4.4";
-        QTest::newRow("decimal half 1.45") << 1.45 << 3 << "1,5" << "1.5";
-        QTest::newRow("carry stays fixed") << 99.96 << 3 << "100,0" << "100.0";
-        QTest::newRow("carry into thousands") << 999.96 << 4 << "1.000,0" << "1,000.0";
-        QTest::newRow("carry into scientific") << 9.96 << 1 << "1E1" << "1E1";
-        QTest::newRow("carry below one") << 0.96 << 1 << "1,0" << "1.0";
-        QTest::newRow("two groups") << 1234567.0 << 7 << "1.234.567,0" << "1,234,567.0";
-        QTest::newRow("negative with groups") << -98765.4 << 5 << "-98.765,0" << "-98,765.0";
-        QTest::newRow("exactly p digits") << 12.345 << 2 << "12,0" << "12.0";
+        QTest::newRow("decimal half 0.15") << 0.15 << 3 << "0,2"
+                                           << "0.2";
+        QTest::newRow("decimal half 4.35") << 4.35 << 4 << "4,4"
+                                           << "4.4";
+        QTest::newRow("decimal half 1.45") << 1.45 << 3 << "1,5"
+                                           << "1.5";
+        QTest::newRow("carry stays fixed") << 99.96 << 3 << "100,0"
+                                           << "100.0";
+        QTest::newRow("carry into thousands") << 999.96 << 4 << "1.000,0"
+                                              << "1,000.0";
+        QTest::newRow("carry into scientific") << 9.96 << 1 << "1E1"
+                                               << "1E1";
+        QTest::newRow("carry below one") << 0.96 << 1 << "1,0"
+                                         << "1.0";
+        QTest::newRow("two groups") << 1234567.0 << 7 << "1.234.567,0"
+                                    << "1,234,567.0";
+        QTest::newRow("negative with groups") << -98765.4 << 5 << "-98.765,0"
+                                              << "-98,765.0";
+        QTest::newRow("exactly p digits") << 12.345 << 2 << "12,0"
+                                          << "12.0";
     }
 
     void formatFigure()
@@ -245,7 +272,8 @@ private slots:
         QFETCH(QString, german);
         QFETCH(QString, english);
         QCOMPARE(FormatFigure(x, digits, QLocale(QLocale::German, QLocale::Germany)), german);
-        QCOMPARE(FormatFigure(x, digits, QLocale(QLocale::English, QLocale::UnitedStates)), english);
+        QCOMPARE(FormatFigure(x, digits, QLocale(QLocale::English, QLocale::UnitedStates)),
+                 english);
     }
 
     void formatFigureHonoursOmittedGroupSeparator()
@@ -297,7 +325,7 @@ private slots:
         counters_->StartTurnClock();
         counters_->CountWrongAttempt(12);
         counters_->CountWrongAttempt(13);
-        clock_.nowMs = 14321;  // the find time is taken now, not at the last attempt
+        clock_.nowMs = 14321; // the find time is taken now, not at the last attempt
         state_.RingingBand = 15;
         int findsWhenEnabled = -1;
         int attemptsWhenEnabled = -1;
@@ -307,7 +335,7 @@ private slots:
             attemptsWhenEnabled = state_.GameAttempts;
         });
         counters_->RecordFind();
-        QCOMPARE(state_.TurnAttempts, 3);  // the find is an attempt
+        QCOMPARE(state_.TurnAttempts, 3); // the find is an attempt
         QCOMPARE(state_.LastFindTime, 4321u);
         QCOMPARE(CountsOf(state_.BandTable[15]), (Counts{1, 3, 4321}));
         QCOMPARE(state_.GameTime, 4321u);
@@ -327,7 +355,7 @@ private slots:
     void findTimeAcrossClockWrap()
     {
         clock_.nowMs = 0xFFFFF000u;
-        PlayFind(16, 1, 0x1100);  // the clock wraps during the turn
+        PlayFind(16, 1, 0x1100); // the clock wraps during the turn
         QCOMPARE(state_.LastFindTime, 0x1100u);
         QCOMPARE(std::int32_t(state_.BandTable[16].FindTime), 0x1100);
         QCOMPARE(state_.GameTime, 0x1100u);
@@ -359,7 +387,7 @@ private slots:
             QCOMPARE(CountsOf(slot), Counts{});
             QCOMPARE(std::int32_t(slot.Level), 0);
         }
-        QCOMPARE(state_.BandTable[3].Locked, std::uint8_t(1));  // locks are not the results'
+        QCOMPARE(state_.BandTable[3].Locked, std::uint8_t(1)); // locks are not the results'
         QCOMPARE(state_.TurnAttempts, 0);
         QCOMPARE(state_.GameAttempts, 0);
         QCOMPARE(state_.GameFinds, 0);
@@ -378,26 +406,26 @@ private slots:
         QTest::addColumn<int>("clockRunning");
         QTest::addColumn<int>("gameFinds");
         QTest::addColumn<QString>("locale");
-        QTest::addColumn<QStringList>("expected");  // "=" leaves a label unchanged
+        QTest::addColumn<QStringList>("expected"); // "=" leaves a label unchanged
 
         const QString idle = QString::fromLatin1(IdleNotice);
         QTest::newRow("searching") << int(ModeSearching) << 1 << 3 << "de_DE"
                                    << QStringList{"Aktuell: 2 Zeit:12,3s.", "", ""};
         QTest::newRow("searching, English") << int(ModeSearching) << 1 << 3 << "en_US"
                                             << QStringList{"Aktuell: 2 Zeit:12.3s.", "", ""};
-        QTest::newRow("random delay") << int(ModeSearching) << 0 << 3 << "de_DE"
-                                      << QStringList{"", "", ""};
-        QTest::newRow("turn over") << int(ModeTurnOver) << 0 << 3 << "de_DE"
-                                   << QStringList{"Aktuell: 2 Zeit:4,3s.",
-                                                  "  Total: 7 OK:3 Zeit:12,3s.",
-                                                  "Schnitt: 2,3 Zeit:4,1s."};
-        QTest::newRow("turn over, English") << int(ModeTurnOver) << 0 << 3 << "en_US"
-                                            << QStringList{"Aktuell: 2 Zeit:4.3s.",
-                                                           "  Total: 7 OK:3 Zeit:12.3s.",
-                                                           "Schnitt: 2.3 Zeit:4.1s."};
-        QTest::newRow("turn over, no finds") << int(ModeTurnOver) << 0 << 0 << "de_DE"
-                                             << QStringList{"Aktuell: 2 Zeit:4,3s.",
-                                                            "  Total: 7 OK:0 Zeit:12,3s.", "="};
+        QTest::newRow("random delay")
+            << int(ModeSearching) << 0 << 3 << "de_DE" << QStringList{"", "", ""};
+        QTest::newRow("turn over")
+            << int(ModeTurnOver) << 0 << 3 << "de_DE"
+            << QStringList{"Aktuell: 2 Zeit:4,3s.", "  Total: 7 OK:3 Zeit:12,3s.",
+                           "Schnitt: 2,3 Zeit:4,1s."};
+        QTest::newRow("turn over, English")
+            << int(ModeTurnOver) << 0 << 3 << "en_US"
+            << QStringList{"Aktuell: 2 Zeit:4.3s.", "  Total: 7 OK:3 Zeit:12.3s.",
+                           "Schnitt: 2.3 Zeit:4.1s."};
+        QTest::newRow("turn over, no finds")
+            << int(ModeTurnOver) << 0 << 0 << "de_DE"
+            << QStringList{"Aktuell: 2 Zeit:4,3s.", "  Total: 7 OK:0 Zeit:12,3s.", "="};
         QTest::newRow("idle") << int(ModeIdle) << 0 << 3 << "de_DE"
                               << QStringList{"Neues Spiel", "", idle};
         QTest::newRow("generator playing") << int(ModeGeneratorPlaying) << 0 << 3 << "de_DE"
@@ -453,7 +481,7 @@ private slots:
         state_.GameMode = ModeSearching;
         state_.TurnClockRunning = 1;
         state_.TurnAttempts = 0;
-        state_.TurnStartTime = 0xFFFFFC18u;  // 1 s before the wrap
+        state_.TurnStartTime = 0xFFFFFC18u; // 1 s before the wrap
         const StatusLines lines = ComposeStatusLines(state_, 1500, QLocale(QLocale::German));
         QCOMPARE(lines.Label1.text, QStringLiteral("Aktuell: 0 Zeit:2,5s."));
     }
@@ -488,10 +516,10 @@ private slots:
         state_.StoredBandTable[15].Finds = 10;
         state_.StoredBandTable[15].Attempts = 25;
         state_.StoredBandTable[15].FindTime = 60000;
-        state_.StoredBandTable[17].Finds = 1;  // stored only
+        state_.StoredBandTable[17].Finds = 1; // stored only
         state_.StoredBandTable[17].Attempts = 2;
         state_.StoredBandTable[17].FindTime = 3000;
-        state_.StoredBandTable[17].Level = 9;  // a stored level is not written
+        state_.StoredBandTable[17].Level = 9; // a stored level is not written
         const QString path = PathOf("saved.HMD");
         QVERIFY(file_->SaveResults(path).Succeeded());
         QCOMPARE(state_.ResultsFileName, path);
@@ -633,9 +661,12 @@ private slots:
     {
         QTest::addColumn<QString>("name");
         QTest::addColumn<QString>("error");
-        QTest::newRow("missing folder") << "gone/results.HMD" << "Invalid filename.";
-        QTest::newRow("directory as file name") << "folder" << "File access denied.";
-        QTest::newRow("empty name") << "" << "Invalid filename.";
+        QTest::newRow("missing folder") << "gone/results.HMD"
+                                        << "Invalid filename.";
+        QTest::newRow("directory as file name") << "folder"
+                                                << "File access denied.";
+        QTest::newRow("empty name") << ""
+                                    << "Invalid filename.";
     }
 
     void saveErrors()
@@ -688,12 +719,12 @@ private slots:
         const QString path = PathOf("results.HMD");
         QVERIFY(WriteFile(path, GoldenFile()));
         QVERIFY(file_->LoadResults(path).Succeeded());
-        PlayFind(15, 2, 3000);  // game 1
+        PlayFind(15, 2, 3000); // game 1
         QVERIFY(file_->SaveResults(path).Succeeded());
-        counters_->ClearCurrentResults();  // NEUES SPIEL
+        counters_->ClearCurrentResults(); // NEUES SPIEL
         // The charts now count the saved game among the stored results.
         QCOMPARE(CountsOf(state_.StoredBandTable[15]), (GoldenCounts(15) + Counts{1, 3, 3000}));
-        PlayFind(15, 0, 500);  // game 2
+        PlayFind(15, 0, 500); // game 2
         PlayFind(16, 1, 800);
         QVERIFY(file_->SaveResults(path).Succeeded());
         QCOMPARE(SavedCounts(path, 15), (GoldenCounts(15) + Counts{2, 4, 3500}));
@@ -708,7 +739,7 @@ private slots:
         QVERIFY(file_->LoadResults(path).Succeeded());
         PlayFind(15, 2, 3000);
         QVERIFY(file_->SaveResults(path).Succeeded());
-        PlayFind(15, 0, 700);  // played after the save, never saved
+        PlayFind(15, 0, 700); // played after the save, never saved
         counters_->ClearCurrentResults();
         QVERIFY(file_->SaveResults(path).Succeeded());
         QCOMPARE(SavedCounts(path, 15), (GoldenCounts(15) + Counts{1, 3, 3000}));
@@ -726,7 +757,7 @@ private slots:
         QCOMPARE(CountsOf(state_.StoredBandTable[20]), GoldenCounts(20));
         QVERIFY(file_->SaveResults(path).Succeeded());
         QCOMPARE(SavedCounts(path, 20), (GoldenCounts(20) + Counts{1, 2, 2000}));
-        PlayFind(20, 0, 1000);  // played on after the reload
+        PlayFind(20, 0, 1000); // played on after the reload
         QVERIFY(file_->SaveResults(path).Succeeded());
         QCOMPARE(SavedCounts(path, 20), (GoldenCounts(20) + Counts{2, 3, 3000}));
     }

@@ -12,12 +12,14 @@
 
 namespace {
 
-QByteArray ReadBytes(const QString& path) {
+QByteArray ReadBytes(const QString& path)
+{
     QFile file(path);
     return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
 }
 
-void WriteBytes(const QString& path, const QByteArray& bytes) {
+void WriteBytes(const QString& path, const QByteArray& bytes)
+{
     QFile file(path);
     QVERIFY(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
     QCOMPARE(file.write(bytes), bytes.size());
@@ -25,7 +27,8 @@ void WriteBytes(const QString& path, const QByteArray& bytes) {
 
 // Root (or a capability) ignores permission bits; such a run cannot check
 // what a read-only folder or file does.
-bool PermissionsDenyWriting(const QString& folder) {
+bool PermissionsDenyWriting(const QString& folder)
+{
     QFile probe(folder + QStringLiteral("/probe"));
     if (!probe.open(QIODevice::WriteOnly))
         return true;
@@ -35,10 +38,12 @@ bool PermissionsDenyWriting(const QString& folder) {
 
 class EnvironmentOverride {
   public:
-    explicit EnvironmentOverride(const char* name) : name_(name), old_(qgetenv(name)) {
+    explicit EnvironmentOverride(const char* name) : name_(name), old_(qgetenv(name))
+    {
         had_ = qEnvironmentVariableIsSet(name);
     }
-    ~EnvironmentOverride() {
+    ~EnvironmentOverride()
+    {
         if (had_)
             qputenv(name_, old_);
         else
@@ -53,7 +58,8 @@ class EnvironmentOverride {
     bool had_ = false;
 };
 
-FormState SampleState() {
+FormState SampleState()
+{
     FormState state;
     state.LowCutBand = 3;
     state.HighCutBand = 24;
@@ -68,7 +74,8 @@ FormState SampleState() {
 }
 
 // A state whose every settings field differs from the defaults and the sample.
-FormState ScrambledState() {
+FormState ScrambledState()
+{
     FormState state;
     state.LowCutBand = 99;
     state.HighCutBand = 99;
@@ -88,7 +95,8 @@ class SettingsTest : public QObject {
     Q_OBJECT
 
   private slots:
-    void init() {
+    void init()
+    {
         QVERIFY(dir_.isValid());
         path_ = dir_.filePath(QStringLiteral("Heulmeister Pro.inf"));
         QFile::remove(path_);
@@ -134,7 +142,8 @@ class SettingsTest : public QObject {
     QString path_;
 };
 
-void SettingsTest::readValue_data() {
+void SettingsTest::readValue_data()
+{
     QTest::addColumn<QByteArray>("content");
     QTest::addColumn<QString>("section");
     QTest::addColumn<QString>("key");
@@ -196,7 +205,8 @@ void SettingsTest::readValue_data() {
                                   << "Dateiname" << true << "C:\\Müll\\€.HMD";
 }
 
-void SettingsTest::readValue() {
+void SettingsTest::readValue()
+{
     QFETCH(QByteArray, content);
     QFETCH(QString, section);
     QFETCH(QString, key);
@@ -211,7 +221,8 @@ void SettingsTest::readValue() {
         QCOMPARE(*result, value);
 }
 
-void SettingsTest::writeValue_data() {
+void SettingsTest::writeValue_data()
+{
     QTest::addColumn<QByteArray>("before");
     QTest::addColumn<QString>("section");
     QTest::addColumn<QString>("key");
@@ -274,7 +285,8 @@ void SettingsTest::writeValue_data() {
         << "\xc3\xa4" << QByteArray("[Daten]\nA=M\xc3\xbcll\nB=\xc3\xa4\n");
 }
 
-void SettingsTest::writeValue() {
+void SettingsTest::writeValue()
+{
     QFETCH(QByteArray, before);
     QFETCH(QString, section);
     QFETCH(QString, key);
@@ -287,7 +299,8 @@ void SettingsTest::writeValue() {
     QCOMPARE(profile.ToBytes(), after);
 }
 
-void SettingsTest::valueRoundTrip_data() {
+void SettingsTest::valueRoundTrip_data()
+{
     QTest::addColumn<QString>("value");
     QTest::newRow("windows path") << "C:\\Programme\\Heulmeister Pro\\a.HMD";
     QTest::newRow("unc path") << "\\\\server\\freigabe\\a.HMD";
@@ -302,7 +315,8 @@ void SettingsTest::valueRoundTrip_data() {
     QTest::newRow("empty") << "";
 }
 
-void SettingsTest::valueRoundTrip() {
+void SettingsTest::valueRoundTrip()
+{
     QFETCH(QString, value);
     ProfileFile profile;
     QVERIFY(profile.WriteString(QStringLiteral("Daten"), QStringLiteral("Dateiname"), value));
@@ -313,7 +327,8 @@ void SettingsTest::valueRoundTrip() {
     QCOMPARE(reloaded.ReadString(u"Daten", u"Dateiname"), std::optional<QString>(value));
 }
 
-void SettingsTest::rejectsWhatALineCannotHold_data() {
+void SettingsTest::rejectsWhatALineCannotHold_data()
+{
     QTest::addColumn<QString>("section");
     QTest::addColumn<QString>("key");
     QTest::addColumn<QString>("value");
@@ -343,7 +358,8 @@ void SettingsTest::rejectsWhatALineCannotHold_data() {
                                    << "a";
 }
 
-void SettingsTest::rejectsWhatALineCannotHold() {
+void SettingsTest::rejectsWhatALineCannotHold()
+{
     QFETCH(QString, section);
     QFETCH(QString, key);
     QFETCH(QString, value);
@@ -354,7 +370,8 @@ void SettingsTest::rejectsWhatALineCannotHold() {
     QCOMPARE(profile.ToBytes(), before);
 }
 
-void SettingsTest::missingFileLoadsEmpty() {
+void SettingsTest::missingFileLoadsEmpty()
+{
     ProfileFile profile;
     profile.LoadBytes("[Filter]\nLowCut=1\n");
     QString error;
@@ -363,7 +380,8 @@ void SettingsTest::missingFileLoadsEmpty() {
     QVERIFY(!profile.ReadString(u"Filter", u"LowCut"));
 }
 
-void SettingsTest::saveFailureIsReported() {
+void SettingsTest::saveFailureIsReported()
+{
     ProfileFile profile;
     QVERIFY(profile.WriteString(QStringLiteral("Filter"), QStringLiteral("LowCut"),
                                 QStringLiteral("1")));
@@ -372,7 +390,8 @@ void SettingsTest::saveFailureIsReported() {
     QVERIFY(!error.isEmpty());
 }
 
-void SettingsTest::firstWriteOfFreshFile() {
+void SettingsTest::firstWriteOfFreshFile()
+{
     QString error;
     QVERIFY2(WriteSettings(path_, SampleState(), &error), qPrintable(error));
     const QByteArray expected = "[Filter]\n"
@@ -394,7 +413,8 @@ void SettingsTest::firstWriteOfFreshFile() {
     QCOMPARE(ReadBytes(path_), expected);
 }
 
-void SettingsTest::roundTrip() {
+void SettingsTest::roundTrip()
+{
     const FormState written = SampleState();
     QVERIFY(WriteSettings(path_, written));
     const QByteArray firstBytes = ReadBytes(path_);
@@ -416,7 +436,8 @@ void SettingsTest::roundTrip() {
     QCOMPARE(ReadBytes(path_), firstBytes);
 }
 
-void SettingsTest::missingFileGivesDefaults() {
+void SettingsTest::missingFileGivesDefaults()
+{
     FormState state = ScrambledState();
     ReadSettings(path_, state);
     QCOMPARE(state.LowCutBand, 11);
@@ -430,7 +451,8 @@ void SettingsTest::missingFileGivesDefaults() {
     QVERIFY(state.ResultsFileName.isEmpty());
 }
 
-void SettingsTest::integerText_data() {
+void SettingsTest::integerText_data()
+{
     QTest::addColumn<QByteArray>("text");
     QTest::addColumn<int>("expected"); // the default 0 where the text is no integer
 
@@ -453,7 +475,8 @@ void SettingsTest::integerText_data() {
     QTest::newRow("arabic-indic digit") << QByteArray("\xd9\xa3") << 0;
 }
 
-void SettingsTest::integerText() {
+void SettingsTest::integerText()
+{
     QFETCH(QByteArray, text);
     QFETCH(int, expected);
     WriteBytes(path_, "[Spiel]\nZufallszeit=" + text + "\n");
@@ -464,7 +487,8 @@ void SettingsTest::integerText() {
 
 // Each key once with a value and once with garbage, alone in its section, so
 // a key read from the wrong section or into the wrong field shows.
-void SettingsTest::eachKeyHasItsSectionAndDefault_data() {
+void SettingsTest::eachKeyHasItsSectionAndDefault_data()
+{
     QTest::addColumn<QByteArray>("section");
     QTest::addColumn<QByteArray>("key");
     QTest::addColumn<QByteArray>("text");
@@ -492,7 +516,8 @@ void SettingsTest::eachKeyHasItsSectionAndDefault_data() {
     }
 }
 
-void SettingsTest::eachKeyHasItsSectionAndDefault() {
+void SettingsTest::eachKeyHasItsSectionAndDefault()
+{
     QFETCH(QByteArray, section);
     QFETCH(QByteArray, key);
     QFETCH(QByteArray, text);
@@ -509,7 +534,8 @@ void SettingsTest::eachKeyHasItsSectionAndDefault() {
     QCOMPARE(fields[field], expected);
 }
 
-void SettingsTest::cutRangeGuard_data() {
+void SettingsTest::cutRangeGuard_data()
+{
     QTest::addColumn<QByteArray>("lowText");
     QTest::addColumn<QByteArray>("highText");
     QTest::addColumn<int>("low");
@@ -536,7 +562,8 @@ void SettingsTest::cutRangeGuard_data() {
     QTest::newRow("garbage low") << QByteArray("x") << QByteArray("26") << 11 << 26;
 }
 
-void SettingsTest::cutRangeGuard() {
+void SettingsTest::cutRangeGuard()
+{
     QFETCH(QByteArray, lowText);
     QFETCH(QByteArray, highText);
     QFETCH(int, low);
@@ -548,7 +575,8 @@ void SettingsTest::cutRangeGuard() {
     QCOMPARE(state.HighCutBand, high);
 }
 
-void SettingsTest::caseInsensitiveNamesUpdatedInPlace() {
+void SettingsTest::caseInsensitiveNamesUpdatedInPlace()
+{
     WriteBytes(path_, "[filter]\nlowcut=3\nHIGHCUT=20\n[AUDIO]\nvolumen=2\n");
     FormState state;
     ReadSettings(path_, state);
@@ -566,7 +594,8 @@ void SettingsTest::caseInsensitiveNamesUpdatedInPlace() {
     QCOMPARE(ReadBytes(path_), expected);
 }
 
-void SettingsTest::foreignLinesSurviveWrite() {
+void SettingsTest::foreignLinesSurviveWrite()
+{
     WriteBytes(path_, "; Heulmeister Pro Einstellungen\n"
                       "\n"
                       "[Fenster]\n"
@@ -621,7 +650,8 @@ void SettingsTest::foreignLinesSurviveWrite() {
                                           "Dateiname=\n"));
 }
 
-void SettingsTest::crlfFileStaysCrlf() {
+void SettingsTest::crlfFileStaysCrlf()
+{
     WriteBytes(path_,
                "[Filter]\r\nLowCut=3\r\nHighcut=20\r\n\r\n[Daten]\r\nDateiname=C:\\a.HMD\r\n");
     FormState state;
@@ -637,7 +667,8 @@ void SettingsTest::crlfFileStaysCrlf() {
                    "\r\n[Audio]\r\nVolumen=-10\r\nSoundkarte=0\r\n"));
 }
 
-void SettingsTest::windows1252FileName() {
+void SettingsTest::windows1252FileName()
+{
     WriteBytes(path_, "[Daten]\r\nDateiname=C:\\Eigene Dateien\\M\xfcller\\\xdc"
                       "bung \x80.HMD\r\n");
     FormState state;
@@ -653,7 +684,8 @@ void SettingsTest::windows1252FileName() {
     QVERIFY(text.contains(QStringLiteral("Dateiname=") + expected + QStringLiteral("\r\n")));
 }
 
-void SettingsTest::backslashesKeptVerbatim() {
+void SettingsTest::backslashesKeptVerbatim()
+{
     FormState state;
     state.ResultsFileName = QStringLiteral("\\\\server\\Heulmeister Pro\\neu\\test.HMD");
     QVERIFY(WriteSettings(path_, state));
@@ -664,7 +696,8 @@ void SettingsTest::backslashesKeptVerbatim() {
     QCOMPARE(read.ResultsFileName, state.ResultsFileName);
 }
 
-void SettingsTest::lineBreakInFileNameIsNotWritten() {
+void SettingsTest::lineBreakInFileNameIsNotWritten()
+{
     FormState state;
     state.LowCutBand = 4;
     state.ResultsFileName = QStringLiteral("/tmp/a\n[Filter]\nLowCut=0\n.HMD");
@@ -676,11 +709,13 @@ void SettingsTest::lineBreakInFileNameIsNotWritten() {
     QVERIFY(read.ResultsFileName.isEmpty());
 }
 
-void SettingsTest::settingsPathNextToProgram() {
+void SettingsTest::settingsPathNextToProgram()
+{
     QCOMPARE(SettingsFilePath(dir_.path()), dir_.path() + QStringLiteral("/Heulmeister Pro.inf"));
 }
 
-void SettingsTest::settingsPathFallsBackToConfigHome_data() {
+void SettingsTest::settingsPathFallsBackToConfigHome_data()
+{
     QTest::addColumn<bool>("setConfigHome");
     QTest::addColumn<QString>("configHome"); // relative to the temporary folder when absolute
     QTest::addColumn<QString>("expectedFolder");
@@ -695,7 +730,8 @@ void SettingsTest::settingsPathFallsBackToConfigHome_data() {
                               << "/home/.config/Heulmeister Pro";
 }
 
-void SettingsTest::settingsPathFallsBackToConfigHome() {
+void SettingsTest::settingsPathFallsBackToConfigHome()
+{
     QFETCH(bool, setConfigHome);
     QFETCH(QString, configHome);
     QFETCH(QString, expectedFolder);
@@ -731,7 +767,8 @@ void SettingsTest::settingsPathFallsBackToConfigHome() {
     QVERIFY(QDir(dir_.path() + expectedFolder).removeRecursively());
 }
 
-void SettingsTest::unreadableFileIsNotReplaced() {
+void SettingsTest::unreadableFileIsNotReplaced()
+{
     const QByteArray content("[Fenster]\nLinks=10\n");
     WriteBytes(path_, content);
     QVERIFY(QFile::setPermissions(path_, QFile::WriteOwner));

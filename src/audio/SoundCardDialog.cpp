@@ -17,7 +17,6 @@
 
 namespace {
 
-
 QPushButton* AddButton(QWidget* parent, QStyle::StandardPixmap glyph, const QString& caption,
                        const QRect& geometry)
 {

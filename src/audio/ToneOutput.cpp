@@ -14,7 +14,7 @@ constexpr auto WaveMutexWait = std::chrono::milliseconds(1000);
 // Waits at most a second and then goes on regardless, as the device calls
 // must be made even if something kept the mutex.
 class WaveMutexLock {
-public:
+  public:
     explicit WaveMutexLock(std::recursive_timed_mutex& mutex)
         : mutex_(mutex), owned_(mutex.try_lock_for(WaveMutexWait))
     {
@@ -27,7 +27,7 @@ public:
     WaveMutexLock(const WaveMutexLock&) = delete;
     WaveMutexLock& operator=(const WaveMutexLock&) = delete;
 
-private:
+  private:
     std::recursive_timed_mutex& mutex_;
     bool owned_;
 };
@@ -154,8 +154,8 @@ void ToneOutput::ApplyVolume()
         state_.MasterVolume = -11;
     if (state_.SoundIdle == 1)
         return;
-    const auto v = static_cast<std::uint32_t>(
-        std::nearbyint(state_.MasterVolume * 32767 / 12.0 + 32767));
+    const auto v =
+        static_cast<std::uint32_t>(std::nearbyint(state_.MasterVolume * 32767 / 12.0 + 32767));
     ReportWaveError(wave_.SetVolume(waveHandle_, v | (v << 16)), "Set Vol");
 }
 

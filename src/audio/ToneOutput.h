@@ -18,7 +18,7 @@ struct FormState;
 class ToneOutput : public QObject {
     Q_OBJECT
 
-public:
+  public:
     // `wave` and `dialogs` must outlive this object.
     ToneOutput(FormState& state, WaveOut& wave, Dialogs& dialogs, QObject* parent = nullptr);
     ~ToneOutput() override;
@@ -53,10 +53,10 @@ public:
     const WaveHeader& WaveHeader2() const { return waveHeader2_; }
     const ToneSynthesis& Synthesis() const { return synthesis_; }
 
-protected:
+  protected:
     bool event(QEvent* event) override;
 
-private:
+  private:
     // Queues one block: unprepare if still marked, prepare, with its captions.
     void PrepareHeader(WaveHeader& header, std::int16_t* block, const char* unprepareCaption,
                        const char* prepareCaption);

@@ -25,7 +25,7 @@ double BandUpperEdge(const BandArray& bands, int g);
 void PickTurnFrequency(FormState& state, RandomGenerator& random);
 
 class ToneSynthesis {
-public:
+  public:
     // Restarts the phase at 0 for a tone of `frequencyHz`.
     void StartTone(double frequencyHz);
     // Writes the next BlockSamples samples of the running tone; allocates nothing.

@@ -2,31 +2,38 @@
 
 #include "display/Nearest.h"
 
-int FaderGeometry::KnobTop(int level) const {
+int FaderGeometry::KnobTop(int level) const
+{
     return TrackTop + Nearest((12 - level) * StepPitch);
 }
 
-int FaderGeometry::KnobBottom(int level) const {
+int FaderGeometry::KnobBottom(int level) const
+{
     return TrackTop + Nearest((13 - level) * StepPitch);
 }
 
-int FaderGeometry::KnobLineY(int level) const {
+int FaderGeometry::KnobLineY(int level) const
+{
     return TrackTop + Nearest((12.5 - level) * StepPitch);
 }
 
-int FaderGeometry::KnobHalfWidth() const {
+int FaderGeometry::KnobHalfWidth() const
+{
     return Nearest(0.4 * ColumnWidth);
 }
 
-int FaderGeometry::KnobLineHalfWidth() const {
+int FaderGeometry::KnobLineHalfWidth() const
+{
     return Nearest(0.3 * ColumnWidth);
 }
 
-QSize FaderGeometry::TrackSize(QSize paintBox) {
+QSize FaderGeometry::TrackSize(QSize paintBox)
+{
     return QSize(Nearest(paintBox.width() / 32.0), Nearest(paintBox.height() / 1.5));
 }
 
-FaderGeometry FaderGeometry::For(QSize paintBox, QSize trackPicture) {
+FaderGeometry FaderGeometry::For(QSize paintBox, QSize trackPicture)
+{
     FaderGeometry g;
     g.ColumnWidth = trackPicture.width();
     g.TrackHeight = trackPicture.height();

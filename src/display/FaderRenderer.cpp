@@ -28,13 +28,15 @@ constexpr int MaxLabelFontSize = 1000;
 
 constexpr int VolumeColumn = 30;
 
-bool FaderSelected(const FormState& state, int fader) {
+bool FaderSelected(const FormState& state, int fader)
+{
     if (fader == VolumeFader)
         return FaderKind(state, state.SelectedFader) == FaderVolume;
     return state.SelectedFader == fader;
 }
 
-QColor KnobColour(const FormState& state, int band) {
+QColor KnobColour(const FormState& state, int band)
+{
     if (band == VolumeFader)
         return FaderSelected(state, VolumeFader) ? Yellow : Grey;
     if (state.BandTable[band].Locked != 0) {
@@ -44,11 +46,13 @@ QColor KnobColour(const FormState& state, int band) {
     return FaderSelected(state, band) ? Yellow : Grey;
 }
 
-bool ShowsFrequency(GameModeValue mode) {
+bool ShowsFrequency(GameModeValue mode)
+{
     return mode == ModeGeneratorPlaying || mode == ModeTurnOver;
 }
 
-bool LevelsInRange(const FormState& state) {
+bool LevelsInRange(const FormState& state)
+{
     auto inRange = [](int level) { return level >= MinLevel && level <= MaxLevel; };
     for (const BandSlot& slot : state.BandTable)
         if (!inRange(slot.Level))
@@ -58,7 +62,8 @@ bool LevelsInRange(const FormState& state) {
 
 } // namespace
 
-void FaderRenderer::SetPaintBox(QSize devicePixels, qreal logicalDpi, qreal devicePixelRatio) {
+void FaderRenderer::SetPaintBox(QSize devicePixels, qreal logicalDpi, qreal devicePixelRatio)
+{
     paintBox_ = devicePixels.expandedTo(QSize(0, 0));
     devicePixelRatio_ = devicePixelRatio > 0 ? devicePixelRatio : 1.0;
     dotsPerMetre_ = qMax(1, qRound(logicalDpi * devicePixelRatio_ / 0.0254));
@@ -66,21 +71,24 @@ void FaderRenderer::SetPaintBox(QSize devicePixels, qreal logicalDpi, qreal devi
     layerValid_ = false;
 }
 
-void FaderRenderer::FormResize(QSize devicePixels, qreal logicalDpi, qreal devicePixelRatio) {
+void FaderRenderer::FormResize(QSize devicePixels, qreal logicalDpi, qreal devicePixelRatio)
+{
     SetPaintBox(devicePixels, logicalDpi, devicePixelRatio);
     labelFontSize_ = SearchLabelFontSize();
     BuildFaderImage();
     geometry_ = FaderGeometry::For(paintBox_, faderImage_.size());
 }
 
-QImage FaderRenderer::NewPicture(QSize size) const {
+QImage FaderRenderer::NewPicture(QSize size) const
+{
     QImage picture(size, QImage::Format_ARGB32_Premultiplied);
     picture.setDotsPerMeterX(dotsPerMetre_);
     picture.setDotsPerMeterY(dotsPerMetre_);
     return picture;
 }
 
-int FaderRenderer::SearchLabelFontSize() const {
+int FaderRenderer::SearchLabelFontSize() const
+{
     const QImage probe = NewPicture(QSize(1, 1));
     const double threshold = paintBox_.width() / 34.0;
     for (int size = 1; size < MaxLabelFontSize; ++size) {
@@ -91,7 +99,8 @@ int FaderRenderer::SearchLabelFontSize() const {
     return MaxLabelFontSize;
 }
 
-void FaderRenderer::BuildFaderImage() {
+void FaderRenderer::BuildFaderImage()
+{
     faderImage_ = NewPicture(FaderGeometry::TrackSize(paintBox_));
     hasFaderImage_ = true;
     if (faderImage_.isNull())
@@ -121,7 +130,8 @@ void FaderRenderer::BuildFaderImage() {
     canvas.RoundRect(Nearest(w / 2.0 - 0.2 * w), 0, Nearest(w / 2.0 + 0.2 * w), h, corner, corner);
 }
 
-bool FaderRenderer::PrepareBackBuffer() {
+bool FaderRenderer::PrepareBackBuffer()
+{
     if (paintBox_.isEmpty()) {
         backBuffer_ = QImage();
         return false;
@@ -133,12 +143,14 @@ bool FaderRenderer::PrepareBackBuffer() {
     return true;
 }
 
-const QImage& FaderRenderer::Finish() {
+const QImage& FaderRenderer::Finish()
+{
     backBuffer_.setDevicePixelRatio(devicePixelRatio_);
     return backBuffer_;
 }
 
-void FaderRenderer::DrawKnob(GdiCanvas& canvas, int centreX, int level) const {
+void FaderRenderer::DrawKnob(GdiCanvas& canvas, int centreX, int level) const
+{
     const int knobHalf = geometry_.KnobHalfWidth();
     canvas.SetPenWidth(1);
     canvas.RoundRect(centreX - knobHalf, geometry_.KnobTop(level), centreX + knobHalf,
@@ -150,7 +162,8 @@ void FaderRenderer::DrawKnob(GdiCanvas& canvas, int centreX, int level) const {
     canvas.LineTo(centreX + lineHalf, lineY);
 }
 
-void FaderRenderer::DrawBandFader(GdiCanvas& canvas, const FormState& state, int band) const {
+void FaderRenderer::DrawBandFader(GdiCanvas& canvas, const FormState& state, int band) const
+{
     canvas.SetFontColor(FaderSelected(state, band) ? Yellow : White);
     canvas.Draw((band + 1) * geometry_.ColumnWidth, geometry_.TrackTop, faderImage_);
     canvas.SetPenColor(White);
@@ -158,14 +171,16 @@ void FaderRenderer::DrawBandFader(GdiCanvas& canvas, const FormState& state, int
     DrawKnob(canvas, Nearest(geometry_.ColumnCentre(band)), state.BandTable[band].Level);
 }
 
-void FaderRenderer::DrawBandLabel(GdiCanvas& canvas, const FormState& state, int band) const {
+void FaderRenderer::DrawBandLabel(GdiCanvas& canvas, const FormState& state, int band) const
+{
     canvas.SetBrushColor(Black);
     const QString text = BandLabel(state.BandTable[band]);
     const int x = Nearest(geometry_.ColumnCentre(band) - canvas.TextWidth(text) / 2.0);
     canvas.TextOut(x, geometry_.LabelTop, text);
 }
 
-void FaderRenderer::DrawVolumeFader(GdiCanvas& canvas, const FormState& state) const {
+void FaderRenderer::DrawVolumeFader(GdiCanvas& canvas, const FormState& state) const
+{
     const int w = geometry_.ColumnWidth;
     canvas.SetFontColor(FaderSelected(state, VolumeFader) ? Yellow : White);
     canvas.Draw(VolumeColumn * w, geometry_.TrackTop, faderImage_);
@@ -177,7 +192,8 @@ void FaderRenderer::DrawVolumeFader(GdiCanvas& canvas, const FormState& state) c
     DrawKnob(canvas, Nearest(30.5 * w), state.MasterVolume);
 }
 
-void FaderRenderer::DrawFrequencyText(GdiCanvas& canvas, const FormState& state) const {
+void FaderRenderer::DrawFrequencyText(GdiCanvas& canvas, const FormState& state) const
+{
     if (!ShowsFrequency(state.GameMode))
         return;
     // Points from the height as the window system counts it: on a dense screen
@@ -193,7 +209,8 @@ void FaderRenderer::DrawFrequencyText(GdiCanvas& canvas, const FormState& state)
     canvas.TextOut(x, paintBox_.height() - canvas.TextHeight(text), text);
 }
 
-const QImage& FaderRenderer::PaintStraightforward(const FormState& state) {
+const QImage& FaderRenderer::PaintStraightforward(const FormState& state)
+{
     if (!PrepareBackBuffer())
         return backBuffer_;
     QPainter painter(&backBuffer_);
@@ -234,7 +251,8 @@ const QImage& FaderRenderer::PaintStraightforward(const FormState& state) {
     return Finish();
 }
 
-bool FaderRenderer::LayerMatches(const FormState& state) const {
+bool FaderRenderer::LayerMatches(const FormState& state) const
+{
     if (!layerValid_)
         return false;
     for (int band = 0; band < BandCount; ++band)
@@ -244,7 +262,8 @@ bool FaderRenderer::LayerMatches(const FormState& state) const {
     return true;
 }
 
-void FaderRenderer::BuildLayer(const FormState& state) {
+void FaderRenderer::BuildLayer(const FormState& state)
+{
     layerValid_ = true;
     layerUsable_ = false;
     for (int band = 0; band < BandCount; ++band)
@@ -314,7 +333,8 @@ void FaderRenderer::BuildLayer(const FormState& state) {
     layerUsable_ = true;
 }
 
-const QImage& FaderRenderer::FaderPaint(const FormState& state) {
+const QImage& FaderRenderer::FaderPaint(const FormState& state)
+{
     lastPaintUsedLayer_ = false;
     if (CoverShown || !hasFaderImage_ || !IsFaderMode(state.GameMode) || paintBox_.isEmpty())
         return PaintStraightforward(state);

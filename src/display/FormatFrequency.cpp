@@ -10,7 +10,8 @@ namespace {
 // half away from zero, as a count of units of 10^-position. Ties are decided on
 // the exact binary value: scaling by 10, 100 or 1000 in long double is exact,
 // and fmod is exact, so 1004.5 rounds up while 1.005 (really 1.00499...) does not.
-std::uint64_t RoundedUnits(double magnitude, int position) {
+std::uint64_t RoundedUnits(double magnitude, int position)
+{
     if (position >= 0) {
         long double scale = 1;
         for (int i = 0; i < position; ++i)
@@ -27,7 +28,8 @@ std::uint64_t RoundedUnits(double magnitude, int position) {
     return units + (remainder >= unit / 2 ? 1 : 0);
 }
 
-QString GroupInThrees(const std::string& digits, const QString& separator) {
+QString GroupInThrees(const std::string& digits, const QString& separator)
+{
     QString grouped;
     const int count = static_cast<int>(digits.size());
     for (int i = 0; i < count; ++i) {
@@ -40,7 +42,8 @@ QString GroupInThrees(const std::string& digits, const QString& separator) {
 
 } // namespace
 
-QString FormatNumber(double value, int significantDigits, int decimals, const QLocale& locale) {
+QString FormatNumber(double value, int significantDigits, int decimals, const QLocale& locale)
+{
     // Beyond what a 64-bit count of units holds, a plain fixed-point text will do.
     if (!std::isfinite(value) || std::fabs(value) >= 1e15 || decimals > 3)
         return locale.toString(value, 'f', decimals);
@@ -75,7 +78,8 @@ QString FormatNumber(double value, int significantDigits, int decimals, const QL
     return text;
 }
 
-QString FormatFrequency(double frequencyHz, const QLocale& locale) {
+QString FormatFrequency(double frequencyHz, const QLocale& locale)
+{
     constexpr int significantDigits = 4;
     if (frequencyHz < 100)
         return FormatNumber(frequencyHz, significantDigits, 1, locale) + QStringLiteral("Hz");
@@ -87,6 +91,7 @@ QString FormatFrequency(double frequencyHz, const QLocale& locale) {
     return FormatNumber(frequencyHz / 1000, significantDigits, 1, locale) + QStringLiteral("kHz");
 }
 
-QString FormatFrequency(double frequencyHz) {
+QString FormatFrequency(double frequencyHz)
+{
     return FormatFrequency(frequencyHz, QLocale());
 }

@@ -15,7 +15,8 @@ struct Span {
 };
 
 // The row y of the figure x1..x2-1, y1..y2-1 with corner radii rx, ry.
-Span RoundedRow(int x1, int y1, int x2, int y2, double rx, double ry, int y) {
+Span RoundedRow(int x1, int y1, int x2, int y2, double rx, double ry, int y)
+{
     if (x1 >= x2 || y < y1 || y >= y2)
         return {};
     int cut = 0;
@@ -36,7 +37,8 @@ Span RoundedRow(int x1, int y1, int x2, int y2, double rx, double ry, int y) {
 
 } // namespace
 
-QFont ArialFont(int pointSize) {
+QFont ArialFont(int pointSize)
+{
     QFont font(QStringLiteral("Arial"));
     font.setStyleStrategy(QFont::NoAntialias);
     font.setWeight(QFont::Normal);
@@ -46,46 +48,54 @@ QFont ArialFont(int pointSize) {
     return font;
 }
 
-GdiCanvas::GdiCanvas(QPainter& painter) : painter_(painter) {
+GdiCanvas::GdiCanvas(QPainter& painter) : painter_(painter)
+{
     painter_.setRenderHint(QPainter::Antialiasing, false);
     painter_.setRenderHint(QPainter::TextAntialiasing, false);
     painter_.setRenderHint(QPainter::SmoothPixmapTransform, false);
     SetFont(ArialFont(10));
 }
 
-void GdiCanvas::SetPen(QColor colour, int width) {
+void GdiCanvas::SetPen(QColor colour, int width)
+{
     SetPenColor(colour);
     SetPenWidth(width);
 }
 
-void GdiCanvas::SetBrushColor(QColor colour) {
+void GdiCanvas::SetBrushColor(QColor colour)
+{
     brushColour_ = colour;
     brushSolid_ = true;
 }
 
-void GdiCanvas::SetFont(const QFont& font) {
+void GdiCanvas::SetFont(const QFont& font)
+{
     font_ = font;
     painter_.setFont(font_);
     metrics_.emplace(font_, painter_.device());
 }
 
-void GdiCanvas::FillSpan(int x1, int x2, int y1, int y2, QColor colour) {
+void GdiCanvas::FillSpan(int x1, int x2, int y1, int y2, QColor colour)
+{
     if (x1 < x2 && y1 < y2)
         painter_.fillRect(QRect(x1, y1, x2 - x1, y2 - y1), colour);
 }
 
-void GdiCanvas::FillRect(int x1, int y1, int x2, int y2) {
+void GdiCanvas::FillRect(int x1, int y1, int x2, int y2)
+{
     if (brushSolid_)
         FillSpan(std::min(x1, x2), std::max(x1, x2), std::min(y1, y2), std::max(y1, y2),
                  brushColour_);
 }
 
-void GdiCanvas::MoveTo(int x, int y) {
+void GdiCanvas::MoveTo(int x, int y)
+{
     penX_ = x;
     penY_ = y;
 }
 
-void GdiCanvas::LineTo(int x, int y) {
+void GdiCanvas::LineTo(int x, int y)
+{
     const int before = penWidth_ / 2;
     if (y == penY_) {
         // The end point is left out whichever way the line runs.
@@ -103,11 +113,13 @@ void GdiCanvas::LineTo(int x, int y) {
     MoveTo(x, y);
 }
 
-void GdiCanvas::Rectangle(int x1, int y1, int x2, int y2) {
+void GdiCanvas::Rectangle(int x1, int y1, int x2, int y2)
+{
     RoundRect(x1, y1, x2, y2, 0, 0);
 }
 
-void GdiCanvas::RoundRect(int x1, int y1, int x2, int y2, int ellipseWidth, int ellipseHeight) {
+void GdiCanvas::RoundRect(int x1, int y1, int x2, int y2, int ellipseWidth, int ellipseHeight)
+{
     if (x1 > x2)
         std::swap(x1, x2);
     if (y1 > y2)
@@ -157,15 +169,18 @@ void GdiCanvas::RoundRect(int x1, int y1, int x2, int y2, int ellipseWidth, int 
     flush(y2);
 }
 
-int GdiCanvas::TextWidth(const QString& text) const {
+int GdiCanvas::TextWidth(const QString& text) const
+{
     return metrics_->horizontalAdvance(text);
 }
 
-int GdiCanvas::TextHeight(const QString&) const {
+int GdiCanvas::TextHeight(const QString&) const
+{
     return metrics_->height();
 }
 
-QRect GdiCanvas::TextExtent(int x, int y, const QString& text) const {
+QRect GdiCanvas::TextExtent(int x, int y, const QString& text) const
+{
     if (text.isEmpty())
         return {};
     const QRect cell(x, y, TextWidth(text), TextHeight(text));
@@ -173,7 +188,8 @@ QRect GdiCanvas::TextExtent(int x, int y, const QString& text) const {
     return cell.united(glyphs);
 }
 
-void GdiCanvas::TextOut(int x, int y, const QString& text) {
+void GdiCanvas::TextOut(int x, int y, const QString& text)
+{
     if (text.isEmpty())
         return;
     if (brushSolid_)
@@ -182,7 +198,8 @@ void GdiCanvas::TextOut(int x, int y, const QString& text) {
     painter_.drawText(x, y + metrics_->ascent(), text);
 }
 
-void GdiCanvas::Draw(int x, int y, const QImage& picture) {
+void GdiCanvas::Draw(int x, int y, const QImage& picture)
+{
     if (picture.isNull())
         return;
     const QPainter::CompositionMode mode = painter_.compositionMode();

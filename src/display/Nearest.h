@@ -7,7 +7,8 @@
 #include <climits>
 #include <cmath>
 
-inline int Nearest(double x) {
+inline int Nearest(double x)
+{
     if (std::isnan(x))
         return 0;
     const double below = std::floor(x);

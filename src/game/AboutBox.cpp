@@ -27,10 +27,10 @@ const QColor BevelHighlight(255, 255, 255);
 
 // A panel with a lowered outer and a raised inner bevel, one pixel each.
 class BevelPanel : public QWidget {
-public:
+  public:
     using QWidget::QWidget;
 
-protected:
+  protected:
     void paintEvent(QPaintEvent*) override
     {
         QPainter painter(this);
@@ -39,7 +39,7 @@ protected:
         DrawBevel(painter, outer.adjusted(1, 1, -1, -1), BevelHighlight, BevelShadow);
     }
 
-private:
+  private:
     static void DrawBevel(QPainter& painter, const QRect& r, const QColor& topLeft,
                           const QColor& bottomRight)
     {
@@ -54,7 +54,7 @@ private:
 
 // A label that acts like a link: a left click opens the address.
 class WebLabel : public QLabel {
-public:
+  public:
     WebLabel(const QUrl& url, UrlOpener openUrl, QWidget* parent)
         : QLabel(url.host(), parent), url_(url), openUrl_(std::move(openUrl))
     {
@@ -65,14 +65,14 @@ public:
         setToolTip(url.toString());
     }
 
-protected:
+  protected:
     void mouseReleaseEvent(QMouseEvent* event) override
     {
         if (event->button() == Qt::LeftButton && rect().contains(event->position().toPoint()))
             openUrl_(url_);
     }
 
-private:
+  private:
     QUrl url_;
     UrlOpener openUrl_;
 };

@@ -22,12 +22,12 @@ void OpenInBrowser(const QUrl& url);
 
 class AboutBox : public QDialog {
     Q_OBJECT
-public:
+  public:
     explicit AboutBox(QWidget* parent = nullptr, UrlOpener openUrl = OpenInBrowser);
 
     QPushButton* OkButton() const { return okButton_; }
 
-private:
+  private:
     QPushButton* okButton_ = nullptr;
 };
 

@@ -20,7 +20,7 @@ FaderInput::FaderInput(FormState& state, FaderModel& faders, GameFlow& game, Ton
 int FaderInput::HitTest(int x) const
 {
     const int columnWidth = geometry_().ColumnWidth;
-    if (columnWidth <= 0 || x < 0)  // a paint box too narrow for any column
+    if (columnWidth <= 0 || x < 0) // a paint box too narrow for any column
         return NoFader;
     const int fader = x / columnWidth - 1;
     if (fader < 0)
@@ -46,8 +46,8 @@ void FaderInput::FaderMouseDown(Qt::MouseButtons buttons, int x, int)
         const int fader = HitTest(x);
         if (fader != state_.SelectedFader) {
             const int previous = state_.SelectedFader;
-            if (state_.GameMode == ModeTurnOver && FaderKind(state_, fader) == FaderInPlay
-                && FaderKind(state_, previous) == FaderInPlay) {
+            if (state_.GameMode == ModeTurnOver && FaderKind(state_, fader) == FaderInPlay &&
+                FaderKind(state_, previous) == FaderInPlay) {
                 // Leaving a replayed band ends its tone.
                 state_.BandTable[previous].Level = 0;
                 tone_.StopTone();
@@ -71,9 +71,9 @@ void FaderInput::FaderMouseMove(Qt::MouseButtons buttons, int, int y)
     const FaderKindValue kind = FaderKind(state_, s);
     if (kind == FaderInPlay) {
         const GameModeValue mode = state_.GameMode;
-        const bool movable = mode == ModeGeneratorPlaying || mode == ModeGeneratorSilent
-                             || mode == ModeSearching
-                             || (mode == ModeTurnOver && s == state_.RingingBand);
+        const bool movable = mode == ModeGeneratorPlaying || mode == ModeGeneratorSilent ||
+                             mode == ModeSearching ||
+                             (mode == ModeTurnOver && s == state_.RingingBand);
         if (movable && level != state_.BandTable[s].Level) {
             state_.BandTable[s].Level = level;
             game_.EvaluateFader();
@@ -112,10 +112,18 @@ bool FaderInput::FormKeyDown(int qtKey)
         ResetGeneratorFaderBeforeLeaving();
         const int next = state_.SelectedFader + 1;
         switch (FaderKind(state_, next)) {
-        case FaderBelowCut: state_.SelectedFader = state_.HighCutBand; break;
-        case FaderAboveCut: state_.SelectedFader = VolumeFader; break;
-        case FaderVolume: state_.SelectedFader = state_.LowCutBand; break;
-        case FaderInPlay: state_.SelectedFader = next; break;
+        case FaderBelowCut:
+            state_.SelectedFader = state_.HighCutBand;
+            break;
+        case FaderAboveCut:
+            state_.SelectedFader = VolumeFader;
+            break;
+        case FaderVolume:
+            state_.SelectedFader = state_.LowCutBand;
+            break;
+        case FaderInPlay:
+            state_.SelectedFader = next;
+            break;
         }
         repaint_();
         return true;
@@ -124,9 +132,15 @@ bool FaderInput::FormKeyDown(int qtKey)
         ResetGeneratorFaderBeforeLeaving();
         const int next = state_.SelectedFader - 1;
         switch (FaderKind(state_, next)) {
-        case FaderBelowCut: state_.SelectedFader = state_.HighCutBand; break;
-        case FaderAboveCut: state_.SelectedFader = state_.LowCutBand; break;
-        default: state_.SelectedFader = next; break;
+        case FaderBelowCut:
+            state_.SelectedFader = state_.HighCutBand;
+            break;
+        case FaderAboveCut:
+            state_.SelectedFader = state_.LowCutBand;
+            break;
+        default:
+            state_.SelectedFader = next;
+            break;
         }
         repaint_();
         return true;

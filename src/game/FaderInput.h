@@ -15,12 +15,12 @@ class GameFlow;
 class ToneOutput;
 
 class FaderInput {
-public:
+  public:
     // `geometry` and `paintBox` give the drawn picture's geometry at the
     // time of the event.
     FaderInput(FormState& state, FaderModel& faders, GameFlow& game, ToneOutput& tone,
-               std::function<const FaderGeometry&()> geometry,
-               std::function<QSize()> paintBox, std::function<void()> repaint);
+               std::function<const FaderGeometry&()> geometry, std::function<QSize()> paintBox,
+               std::function<void()> repaint);
 
     // The fader under x: -1 for the empty first column, 27 for the gap before
     // the volume fader, 28 for the last two columns.
@@ -34,7 +34,7 @@ public:
     bool FormKeyDown(int qtKey);
     void FormKeyPress(QChar character);
 
-private:
+  private:
     void ResetGeneratorFaderBeforeLeaving();
     void ChangeVolume(int newVolume);
 

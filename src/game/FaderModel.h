@@ -28,7 +28,7 @@ extern const std::array<BandDefinition, BandCount> BandDefinitions;
 FaderKindValue FaderKind(const FormState& state, int fader);
 
 class FaderModel {
-public:
+  public:
     FaderModel(FormState& state, std::function<void()> repaint);
 
     // Seeds the generator, then sets labels and frequencies and clears levels
@@ -42,7 +42,7 @@ public:
 
     FaderKindValue FaderKind(int fader) const { return ::FaderKind(state_, fader); }
 
-private:
+  private:
     FormState& state_;
     std::function<void()> repaint_;
 };

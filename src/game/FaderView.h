@@ -7,7 +7,7 @@
 
 class FaderView final : public QWidget {
     Q_OBJECT
-public:
+  public:
     explicit FaderView(QWidget* parent = nullptr);
 
     // Shows `picture`, which the renderer keeps alive and repaints in place;
@@ -17,18 +17,18 @@ public:
     // Client size in device pixels, the unit of all fader geometry.
     QSize DeviceSize() const;
 
-signals:
+  signals:
     void resized();
     void mousePressed(Qt::MouseButtons buttons, QPoint devicePosition);
     void mouseMoved(Qt::MouseButtons buttons, QPoint devicePosition);
 
-protected:
+  protected:
     void paintEvent(QPaintEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
     void mousePressEvent(QMouseEvent* event) override;
     void mouseMoveEvent(QMouseEvent* event) override;
 
-private:
+  private:
     QPoint ToDevice(QPointF logical) const;
     const QImage* picture_ = nullptr;
 };

@@ -49,7 +49,7 @@ struct FormState {
     // Mode and the turn's tone
     GameModeValue GameMode = ModeIdle;
     std::int32_t RingingBand = NoFader;
-    double ToneFrequency = 0.0;  // Hz
+    double ToneFrequency = 0.0; // Hz
 
     // Game settings
     std::int32_t ScoringMode = SettingDefaults::ScoringMode;
@@ -59,16 +59,16 @@ struct FormState {
 
     // Audio
     std::int32_t SoundCardId = SettingDefaults::SoundCard;
-    std::uint8_t SoundIdle = 0;  // 1 when no tone output runs
+    std::uint8_t SoundIdle = 0; // 1 when no tone output runs
 
     // Turn and game counters
     std::int32_t TurnAttempts = 0;
-    std::uint32_t TurnStartTime = 0;  // ms clock
+    std::uint32_t TurnStartTime = 0; // ms clock
     std::uint8_t TurnClockRunning = 0;
-    std::uint32_t LastFindTime = 0;  // ms
+    std::uint32_t LastFindTime = 0; // ms
     std::int32_t GameAttempts = 0;
     std::int32_t GameFinds = 0;
-    std::uint32_t GameTime = 0;  // ms
+    std::uint32_t GameTime = 0; // ms
 
     // Results data file in use; empty when none
     QString ResultsFileName;

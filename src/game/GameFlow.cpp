@@ -152,7 +152,7 @@ void GameFlow::RunFindSequence()
     }
     QCoreApplication::processEvents();
     Timer1.start();
-    Timer1Timer();  // the find's figures at once, not 70 ms later
+    Timer1Timer(); // the find's figures at once, not 70 ms later
 }
 
 void GameFlow::StartGeneratorTone()
@@ -171,7 +171,8 @@ void GameFlow::Neustart()
 {
     MessageBoxRequest question;
     question.caption = QStringLiteral("Neues Spiel starten?");
-    question.text = QStringLiteral("Alle Ergebnisse gehen verloren. Trotzdem neues Spiel beginnen?");
+    question.text =
+        QStringLiteral("Alle Ergebnisse gehen verloren. Trotzdem neues Spiel beginnen?");
     question.icon = DialogIcon::Question;
     question.buttons = DialogButtons::YesNo;
     // A stray Enter must not throw the game's results away.
@@ -207,7 +208,7 @@ void GameFlow::aFeedbackGeneratorExecute()
         emit panelsEnabled();
     }
     faders_.ResetLevels();
-    faders_.OpenCutRange();  // repaints
+    faders_.OpenCutRange(); // repaints
 }
 
 void GameFlow::ShowChart(GameModeValue chartMode)

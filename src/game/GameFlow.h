@@ -21,7 +21,7 @@ class ToneOutput;
 
 class GameFlow final : public QObject {
     Q_OBJECT
-public:
+  public:
     GameFlow(FormState& state, FaderModel& faders, ToneOutput& tone, ResultsCounters& counters,
              Dialogs& dialogs, RandomGenerator& random, MillisecondClock& clock,
              std::function<void()> repaint, QObject* parent = nullptr);
@@ -50,17 +50,17 @@ public:
     // Locale of the figures; the user's by default.
     void SetLocale(const QLocale& locale) { locale_ = locale; }
 
-    QTimer Timer1;      // status lines, every 70 ms
-    QTimer startTimer;  // random start delay, one shot
-    QTimer reStart;     // automatic next turn, one shot
+    QTimer Timer1;     // status lines, every 70 ms
+    QTimer startTimer; // random start delay, one shot
+    QTimer reStart;    // automatic next turn, one shot
 
-signals:
+  signals:
     void statusLinesChanged(const StatusLines& lines);
     void newGameButtonShown();
     void panelsEnabled();
     void feedbackGeneratorChecked(bool checked);
 
-private:
+  private:
     void RunFindSequence();
     void StartGeneratorTone();
 

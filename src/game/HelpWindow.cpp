@@ -43,8 +43,7 @@ QUrl HelpWindow::Source() const
     return browser_->source();
 }
 
-HelpWindow* ShowHelpTopic(Dialogs& dialogs, const QString& programDir, int topic,
-                          QWidget* parent)
+HelpWindow* ShowHelpTopic(Dialogs& dialogs, const QString& programDir, int topic, QWidget* parent)
 {
     const QString manualPath = QDir(programDir).filePath(ManualFileName);
     if (!QFileInfo(manualPath).isFile()) {

@@ -17,7 +17,7 @@ QString HelpTopicAnchor(int topic);
 
 class HelpWindow : public QWidget {
     Q_OBJECT
-public:
+  public:
     explicit HelpWindow(QWidget* parent = nullptr);
 
     // Loads the manual (if not loaded yet) and scrolls to the topic.
@@ -26,12 +26,11 @@ public:
     QUrl Source() const;
     QTextBrowser* Browser() const { return browser_; }
 
-private:
+  private:
     QTextBrowser* browser_ = nullptr;
 };
 
 // Opens the manual of `programDir` at `topic`, in the parent's help window if it
 // has one already. A missing manual is reported in a message box and nothing
 // else happens; the result is then nullptr.
-HelpWindow* ShowHelpTopic(Dialogs& dialogs, const QString& programDir, int topic,
-                          QWidget* parent);
+HelpWindow* ShowHelpTopic(Dialogs& dialogs, const QString& programDir, int topic, QWidget* parent);

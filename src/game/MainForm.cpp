@@ -25,11 +25,11 @@
 namespace {
 
 const QString WarningCaption = QStringLiteral("Vorsicht!!!");
-const QString WarningText = QStringLiteral(
-    "Achtung! Das Programm erzeugt Signale, die Lautsprecher oder\n"
-    "das Gehör bei unsachgemässer Verwendung schädigen können.\n"
-    "Beginnen sie immer mit minimaler Lautstärke.\n"
-    "Es wird keine Haftung für Schäden übernommen.");
+const QString WarningText =
+    QStringLiteral("Achtung! Das Programm erzeugt Signale, die Lautsprecher oder\n"
+                   "das Gehör bei unsachgemässer Verwendung schädigen können.\n"
+                   "Beginnen sie immer mit minimaler Lautstärke.\n"
+                   "Es wird keine Haftung für Schäden übernommen.");
 
 constexpr int HelpTopic = 10;
 
@@ -53,7 +53,8 @@ MainForm::MainForm(const MainFormServices& services)
     game_ = std::make_unique<GameFlow>(state_, faders_, tone_, *counters_, services_.dialogs,
                                        services_.random, services_.clock, repaint);
     input_ = std::make_unique<FaderInput>(
-        state_, faders_, *game_, tone_, [this]() -> const FaderGeometry& { return renderer_.Geometry(); },
+        state_, faders_, *game_, tone_,
+        [this]() -> const FaderGeometry& { return renderer_.Geometry(); },
         [this] { return renderer_.PaintBoxSize(); }, repaint);
     results_ = std::make_unique<ResultsCommands>(state_, resultsFile_, services_.dialogs,
                                                  MenuHooks(*menu_));
@@ -123,9 +124,8 @@ void MainForm::ConnectMenu()
         connect(action, &QAction::triggered, this, [this, mode = mode] { game_->ShowChart(mode); });
     connect(menu_, &MainMenu::feedbackTimeChosen, &tone_, &ToneOutput::ApplyFeedbackTime);
     connect(menu_, &MainMenu::aboutRequested, this, [this] { ShowAboutBox(this); });
-    connect(menu_, &MainMenu::helpRequested, this, [this] {
-        ShowHelpTopic(services_.dialogs, services_.manualDir, HelpTopic, this);
-    });
+    connect(menu_, &MainMenu::helpRequested, this,
+            [this] { ShowHelpTopic(services_.dialogs, services_.manualDir, HelpTopic, this); });
 }
 
 void MainForm::ConnectGame()
@@ -172,7 +172,7 @@ bool MainForm::eventFilter(QObject* watched, QEvent* event)
     input_->FormKeyDown(key->key());
     if (!key->text().isEmpty())
         input_->FormKeyPress(key->text().at(0));
-    return false;  // no key is consumed
+    return false; // no key is consumed
 }
 
 bool MainForm::StartUp()
@@ -194,7 +194,7 @@ bool MainForm::StartUp()
     menu_->ApplyStartupChecks();
 
     CheckSoundDevices();
-    tone_.ApplyVolume();  // SoundIdle is still 0: sets device 0 before anything is open
+    tone_.ApplyVolume(); // SoundIdle is still 0: sets device 0 before anything is open
 
     faders_.InitBandTable(services_.random);
     state_.StoredBandTable = state_.BandTable;
@@ -261,8 +261,8 @@ void MainForm::CoverScreen()
 void MainForm::changeEvent(QEvent* event)
 {
     QMainWindow::changeEvent(event);
-    if (event->type() == QEvent::ActivationChange && isActiveWindow() && started_
-        && !inActiveWindowSequence_)
+    if (event->type() == QEvent::ActivationChange && isActiveWindow() && started_ &&
+        !inActiveWindowSequence_)
         RunActiveWindowSequence();
 }
 
@@ -305,11 +305,11 @@ void MainForm::ShutDown()
     if (!WriteSettings(settingsPath_, state_, &errorText)) {
         MessageBoxRequest failure;
         failure.caption = QStringLiteral("Einstellungen");
-        failure.text =
-            QStringLiteral("Die Einstellungen konnten nicht gespeichert werden:\n%1").arg(errorText);
+        failure.text = QStringLiteral("Die Einstellungen konnten nicht gespeichert werden:\n%1")
+                           .arg(errorText);
         failure.icon = DialogIcon::Error;
         services_.dialogs.MessageBox(failure);
     }
     QCoreApplication::processEvents();
-    tone_.Shutdown();  // stops a running tone before its blocks are released
+    tone_.Shutdown(); // stops a running tone before its blocks are released
 }

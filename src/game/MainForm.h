@@ -40,13 +40,13 @@ struct MainFormServices {
     // program's folder in a build tree; empty for an installed program, whose
     // settings always go to the user's configuration folder.
     QString settingsDir;
-    QString manualDir;      // where the manual lies
-    QStringList arguments;  // results file named on the command line, if any
+    QString manualDir;     // where the manual lies
+    QStringList arguments; // results file named on the command line, if any
 };
 
 class MainForm final : public QMainWindow {
     Q_OBJECT
-public:
+  public:
     explicit MainForm(const MainFormServices& services);
     ~MainForm() override;
 
@@ -73,11 +73,11 @@ public:
     QLabel* Panel2() const { return panel2_; }
     QString SettingsPath() const { return settingsPath_; }
 
-protected:
+  protected:
     void changeEvent(QEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
 
-private:
+  private:
     void BuildWidgets();
     void ConnectMenu();
     void ConnectGame();

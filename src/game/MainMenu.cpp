@@ -82,7 +82,7 @@ void MainMenu::MarkValue(QActionGroup* group, int value)
 {
     for (QAction* action : group->actions()) {
         if (action->data().toInt() == value) {
-            action->setChecked(true);  // the group clears the others
+            action->setChecked(true); // the group clears the others
             marks_[group] = action;
             return;
         }

@@ -31,7 +31,7 @@ struct MainMenuActions {
     // Auswertung: the two submenus that need stored results, and the six charts
     QAction* Total = nullptr;
     QAction* Fortschritt = nullptr;
-    QAction* AktuellVersuche = nullptr;  // aAktuell
+    QAction* AktuellVersuche = nullptr; // aAktuell
     QAction* AktuellZeit = nullptr;
     QAction* TotalVersuche = nullptr;
     QAction* TotalZeit = nullptr;
@@ -44,7 +44,7 @@ struct MainMenuActions {
 
 class MainMenu : public QObject {
     Q_OBJECT
-public:
+  public:
     // Fills `bar` with the five menus. `state` and `faders` must outlive this.
     MainMenu(QMenuBar* bar, FormState& state, FaderModel& faders, QObject* parent = nullptr);
 
@@ -58,7 +58,7 @@ public:
     // "Total" and "Fortschritt" need results loaded from a file.
     void SetStoredResultsAvailable(bool available);
 
-signals:
+  signals:
     void quitRequested();              // "Beenden"
     void autoRestartStopped();         // "Automatischer Neustart" > "Aus": stop reStart
     void feedbackTimeChosen();         // FeedbackTimeSetting changed: apply the feedback time
@@ -66,7 +66,7 @@ signals:
     void aboutRequested();             // "Über Heulmeister"
     void helpRequested();              // "Anleitung"
 
-private:
+  private:
     struct ValueItem {
         const char* caption;
         int tag;

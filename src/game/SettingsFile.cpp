@@ -18,7 +18,8 @@ const QString DataSection = QStringLiteral("Daten");
 
 // Plain decimal only: "12abc", "1.5", "0x10" or a value beyond 32 bits is not
 // a setting but a damaged line.
-std::optional<std::int32_t> ParseDecimal(QStringView text) {
+std::optional<std::int32_t> ParseDecimal(QStringView text)
+{
     text = text.trimmed();
     bool negative = false;
     if (!text.isEmpty() && (text.front() == u'+' || text.front() == u'-')) {
@@ -42,7 +43,8 @@ std::optional<std::int32_t> ParseDecimal(QStringView text) {
 }
 
 std::int32_t ReadInteger(const ProfileFile& profile, const QString& section, const char* key,
-                         std::int32_t defaultValue) {
+                         std::int32_t defaultValue)
+{
     const auto text = profile.ReadString(section, QString::fromLatin1(key));
     const auto value = text ? ParseDecimal(*text) : std::nullopt;
     return value.value_or(defaultValue);
@@ -50,7 +52,8 @@ std::int32_t ReadInteger(const ProfileFile& profile, const QString& section, con
 
 // The game indexes the band table with the cut bands and the bands next to
 // them, so a range from a hand-edited file must stay inside it.
-void GuardCutRange(FormState& state) {
+void GuardCutRange(FormState& state)
+{
     if (state.LowCutBand < 0 || state.LowCutBand > 25)
         state.LowCutBand = SettingDefaults::LowCut;
     if (state.HighCutBand < 1 || state.HighCutBand > 26)
@@ -61,14 +64,15 @@ void GuardCutRange(FormState& state) {
     }
 }
 
-void WriteInteger(ProfileFile& profile, const QString& section, const char* key,
-                  std::int32_t value) {
+void WriteInteger(ProfileFile& profile, const QString& section, const char* key, std::int32_t value)
+{
     profile.WriteString(section, QLatin1String(key), QString::number(value));
 }
 
 } // namespace
 
-QString SettingsFilePath(const QString& programDir) {
+QString SettingsFilePath(const QString& programDir)
+{
     const QFileInfo programFolder(programDir);
     if (programFolder.isDir() && programFolder.isWritable())
         return QDir(programDir).filePath(QLatin1String(SettingsFileName));
@@ -81,7 +85,8 @@ QString SettingsFilePath(const QString& programDir) {
         .filePath(QStringLiteral("Heulmeister Pro/") + QLatin1String(SettingsFileName));
 }
 
-void ReadSettings(const QString& path, FormState& state) {
+void ReadSettings(const QString& path, FormState& state)
+{
     ProfileFile profile;
     profile.Load(path); // an unreadable file reads as empty: all defaults
 
@@ -103,7 +108,8 @@ void ReadSettings(const QString& path, FormState& state) {
     GuardCutRange(state);
 }
 
-bool WriteSettings(const QString& path, const FormState& state, QString* errorText) {
+bool WriteSettings(const QString& path, const FormState& state, QString* errorText)
+{
     const QString folder = QFileInfo(path).absolutePath();
     if (!QDir().mkpath(folder)) {
         if (errorText)

@@ -28,12 +28,12 @@ QPushButton* MakePanelButton(const QString& caption, QWidget* parent)
     auto* button = new QPushButton(caption, parent);
     button->setFont(ArialPx(16));
     button->setFlat(true);
-    button->setFocusPolicy(Qt::NoFocus);  // keys belong to the fader bank
+    button->setFocusPolicy(Qt::NoFocus); // keys belong to the fader bank
     button->setCursor(Qt::PointingHandCursor);
-    button->setStyleSheet(QStringLiteral(
-        "QPushButton { color: white; background: black; border: none; }"
-        "QPushButton:pressed { background: #202020; }"
-        "QPushButton:disabled { color: #808080; }"));
+    button->setStyleSheet(
+        QStringLiteral("QPushButton { color: white; background: black; border: none; }"
+                       "QPushButton:pressed { background: #202020; }"
+                       "QPushButton:disabled { color: #808080; }"));
     return button;
 }
 

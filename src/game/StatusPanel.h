@@ -9,7 +9,7 @@ class QPushButton;
 
 class StatusPanel final : public QWidget {
     Q_OBJECT
-public:
+  public:
     static constexpr int HeightPx = 102;
     static constexpr int ButtonWidthPx = 166;
 
@@ -21,6 +21,6 @@ public:
     QPushButton* pStart;
     QPushButton* pNeu;
 
-protected:
+  protected:
     void resizeEvent(QResizeEvent* event) override;
 };

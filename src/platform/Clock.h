@@ -5,12 +5,12 @@
 #include <cstdint>
 
 class MillisecondClock {
-public:
+  public:
     virtual ~MillisecondClock() = default;
     virtual std::uint32_t timeGetTime() const = 0;
 };
 
 class SteadyMillisecondClock final : public MillisecondClock {
-public:
+  public:
     std::uint32_t timeGetTime() const override;
 };

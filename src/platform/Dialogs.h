@@ -10,7 +10,7 @@ enum class DialogResult { Ok, Cancel, Yes, No };
 
 struct MessageBoxRequest {
     QString caption;
-    QString text;  // lines separated by '\n'
+    QString text; // lines separated by '\n'
     DialogIcon icon = DialogIcon::None;
     DialogButtons buttons = DialogButtons::Ok;
     DialogResult defaultButton = DialogResult::Ok;
@@ -19,13 +19,13 @@ struct MessageBoxRequest {
 
 struct FileDialogRequest {
     QString caption;
-    QString filter;            // Windows-style "Description|*.EXT"
-    QString defaultExtension;  // without the dot
+    QString filter;           // Windows-style "Description|*.EXT"
+    QString defaultExtension; // without the dot
     QString proposedName;
 };
 
 class Dialogs {
-public:
+  public:
     virtual ~Dialogs() = default;
     // Shows a modal box; pending events keep being dispatched while it is open.
     virtual DialogResult MessageBox(const MessageBoxRequest& request) = 0;
@@ -36,7 +36,7 @@ public:
 
 // The real boxes and dialogs of the desktop.
 class QtDialogs final : public Dialogs {
-public:
+  public:
     DialogResult MessageBox(const MessageBoxRequest& request) override;
     QString OpenFileName(const FileDialogRequest& request) override;
     QString SaveFileName(const FileDialogRequest& request) override;

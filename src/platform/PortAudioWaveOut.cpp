@@ -51,7 +51,7 @@ WaveResult FromPortAudio(PaError error)
 
 // One open device: the block queue shared with its writer thread.
 class PortAudioStream {
-public:
+  public:
     PortAudioStream(PaStream* stream, int deviceNumber, int channels, std::uint32_t sampleRate,
                     std::uint32_t volume, QObject* notifyTarget, int eventFd)
         : deviceNumber(deviceNumber), stream_(stream), channels_(channels),
@@ -169,7 +169,7 @@ public:
 
     const int deviceNumber;
 
-private:
+  private:
     struct Entry {
         WaveHeader* header;
         const std::int16_t* samples;
@@ -279,7 +279,8 @@ private:
             playError_.compare_exchange_strong(expected, error);
             // The chunk is lost; take the time it would have played so a
             // broken device does not spin the block cycle.
-            std::this_thread::sleep_for(std::chrono::microseconds(1000000ULL * frames / sampleRate_));
+            std::this_thread::sleep_for(
+                std::chrono::microseconds(1000000ULL * frames / sampleRate_));
         }
     }
 
@@ -348,8 +349,8 @@ WaveResult PortAudioWaveOut::ProductName(std::uint32_t device, QString& name)
     return WaveNoError;
 }
 
-WaveResult PortAudioWaveOut::Open(WaveHandle& handle, std::int32_t device,
-                                  const WaveFormat& format, QObject* notifyTarget)
+WaveResult PortAudioWaveOut::Open(WaveHandle& handle, std::int32_t device, const WaveFormat& format,
+                                  QObject* notifyTarget)
 {
     if (initError_ != paNoError)
         return FromPortAudio(initError_);

@@ -21,7 +21,7 @@
 class PortAudioStream;
 
 class PortAudioWaveOut final : public WaveOut {
-public:
+  public:
     PortAudioWaveOut();
     ~PortAudioWaveOut() override;
     PortAudioWaveOut(const PortAudioWaveOut&) = delete;
@@ -45,12 +45,12 @@ public:
     // PortAudio, if it has.
     std::optional<std::chrono::steady_clock::time_point> FirstWriteTime(WaveHandle handle);
 
-private:
+  private:
     PortAudioStream* Find(WaveHandle handle);
 
-    int initError_ = 0;                       // PortAudio code of Pa_Initialize
-    std::vector<int> devices_;                // PortAudio index per device number
-    std::vector<std::uint32_t> volumes_;      // per device number, kept across openings
+    int initError_ = 0;                  // PortAudio code of Pa_Initialize
+    std::vector<int> devices_;           // PortAudio index per device number
+    std::vector<std::uint32_t> volumes_; // per device number, kept across openings
     std::map<WaveHandle, std::unique_ptr<PortAudioStream>> streams_;
-    WaveHandle nextHandle_ = 1;               // never reused, so a stale handle stays invalid
+    WaveHandle nextHandle_ = 1; // never reused, so a stale handle stays invalid
 };

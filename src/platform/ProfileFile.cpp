@@ -10,11 +10,13 @@ namespace {
 const QByteArray ByteOrderMark("\xEF\xBB\xBF");
 
 // Windows trims only the C locale's blanks, not every Unicode space.
-bool IsBlank(QChar c) {
+bool IsBlank(QChar c)
+{
     return c == u' ' || c == u'\t' || c == u'\r' || c == u'\n' || c == u'\v' || c == u'\f';
 }
 
-QStringView Trimmed(QStringView text) {
+QStringView Trimmed(QStringView text)
+{
     qsizetype begin = 0;
     qsizetype end = text.size();
     while (begin < end && IsBlank(text[begin]))
@@ -24,17 +26,20 @@ QStringView Trimmed(QStringView text) {
     return text.mid(begin, end - begin);
 }
 
-bool IsQuote(QChar c) {
+bool IsQuote(QChar c)
+{
     return c == u'"' || c == u'\'';
 }
 
-QStringView WithoutQuotes(QStringView value) {
+QStringView WithoutQuotes(QStringView value)
+{
     if (value.size() >= 2 && IsQuote(value.front()) && value.back() == value.front())
         return value.mid(1, value.size() - 2);
     return value;
 }
 
-bool HasLineBreak(QStringView text) {
+bool HasLineBreak(QStringView text)
+{
     return text.contains(u'\n') || text.contains(u'\r');
 }
 
@@ -46,7 +51,8 @@ constexpr char16_t Cp1252High[32] = {
     0x2013, 0x2014, 0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0x009D, 0x017E, 0x0178,
 };
 
-QString DecodeWindows1252(const QByteArray& bytes) {
+QString DecodeWindows1252(const QByteArray& bytes)
+{
     QString text;
     text.reserve(bytes.size());
     for (char byte : bytes) {
@@ -56,7 +62,8 @@ QString DecodeWindows1252(const QByteArray& bytes) {
     return text;
 }
 
-QString DecodeFileText(const QByteArray& bytes) {
+QString DecodeFileText(const QByteArray& bytes)
+{
     QStringDecoder utf8(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
     QString text = utf8(bytes);
     if (utf8.hasError())
@@ -64,7 +71,8 @@ QString DecodeFileText(const QByteArray& bytes) {
     return text;
 }
 
-std::optional<QString> SectionNameOf(const QString& line) {
+std::optional<QString> SectionNameOf(const QString& line)
+{
     const QStringView text = Trimmed(line);
     if (!text.startsWith(u'['))
         return std::nullopt;
@@ -78,7 +86,8 @@ struct KeyLine {
     qsizetype valueStart = 0; // index in the line just after the blanks that follow "="
 };
 
-std::optional<KeyLine> KeyLineOf(const QString& line) {
+std::optional<KeyLine> KeyLineOf(const QString& line)
+{
     const QStringView text = Trimmed(line);
     if (text.isEmpty() || text.startsWith(u';') || text.startsWith(u'['))
         return std::nullopt;
@@ -94,17 +103,20 @@ std::optional<KeyLine> KeyLineOf(const QString& line) {
     return KeyLine{name, valueStart};
 }
 
-QString ValueOf(const QString& line, const KeyLine& key) {
+QString ValueOf(const QString& line, const KeyLine& key)
+{
     return WithoutQuotes(Trimmed(QStringView(line).mid(key.valueStart))).toString();
 }
 
-bool SameName(QStringView a, QStringView b) {
+bool SameName(QStringView a, QStringView b)
+{
     return a.compare(b, Qt::CaseInsensitive) == 0;
 }
 
 // Quotes keep values that reading would otherwise change: outer blanks, or a
 // value that itself looks quoted.
-QString StoredValue(const QString& value) {
+QString StoredValue(const QString& value)
+{
     if (Trimmed(value).size() != value.size() || WithoutQuotes(value).size() != value.size())
         return u'"' + value + u'"';
     return value;
@@ -112,7 +124,8 @@ QString StoredValue(const QString& value) {
 
 } // namespace
 
-bool ProfileFile::Load(const QString& path, QString* errorText) {
+bool ProfileFile::Load(const QString& path, QString* errorText)
+{
     LoadBytes({});
     if (!QFileInfo::exists(path))
         return true;
@@ -132,7 +145,8 @@ bool ProfileFile::Load(const QString& path, QString* errorText) {
     return true;
 }
 
-void ProfileFile::LoadBytes(const QByteArray& bytes) {
+void ProfileFile::LoadBytes(const QByteArray& bytes)
+{
     lines_.clear();
     newLineEnding_ = QStringLiteral("\n");
     hasByteOrderMark_ = bytes.startsWith(ByteOrderMark);
@@ -157,7 +171,8 @@ void ProfileFile::LoadBytes(const QByteArray& bytes) {
         newLineEnding_ = lines_.front().ending;
 }
 
-std::optional<std::size_t> ProfileFile::FindSection(QStringView section) const {
+std::optional<std::size_t> ProfileFile::FindSection(QStringView section) const
+{
     const QStringView wanted = Trimmed(section);
     for (std::size_t i = 0; i < lines_.size(); ++i) {
         const auto name = SectionNameOf(lines_[i].text);
@@ -167,14 +182,16 @@ std::optional<std::size_t> ProfileFile::FindSection(QStringView section) const {
     return std::nullopt;
 }
 
-std::size_t ProfileFile::SectionEnd(std::size_t headerIndex) const {
+std::size_t ProfileFile::SectionEnd(std::size_t headerIndex) const
+{
     std::size_t i = headerIndex + 1;
     while (i < lines_.size() && !SectionNameOf(lines_[i].text))
         ++i;
     return i;
 }
 
-std::optional<std::size_t> ProfileFile::FindKey(std::size_t headerIndex, QStringView key) const {
+std::optional<std::size_t> ProfileFile::FindKey(std::size_t headerIndex, QStringView key) const
+{
     const QStringView wanted = Trimmed(key);
     const std::size_t end = SectionEnd(headerIndex);
     for (std::size_t i = headerIndex + 1; i < end; ++i) {
@@ -185,7 +202,8 @@ std::optional<std::size_t> ProfileFile::FindKey(std::size_t headerIndex, QString
     return std::nullopt;
 }
 
-std::optional<QString> ProfileFile::ReadString(QStringView section, QStringView key) const {
+std::optional<QString> ProfileFile::ReadString(QStringView section, QStringView key) const
+{
     const auto header = FindSection(section);
     if (!header)
         return std::nullopt;
@@ -196,12 +214,14 @@ std::optional<QString> ProfileFile::ReadString(QStringView section, QStringView 
     return ValueOf(line, *KeyLineOf(line));
 }
 
-void ProfileFile::EnsureLastLineEnded() {
+void ProfileFile::EnsureLastLineEnded()
+{
     if (!lines_.empty() && lines_.back().ending.isEmpty())
         lines_.back().ending = newLineEnding_;
 }
 
-bool ProfileFile::WriteString(const QString& section, const QString& key, const QString& value) {
+bool ProfileFile::WriteString(const QString& section, const QString& key, const QString& value)
+{
     const QString sectionName = Trimmed(section).toString();
     const QString keyName = Trimmed(key).toString();
     if (sectionName.isEmpty() || keyName.isEmpty() || HasLineBreak(section) || HasLineBreak(key) ||
@@ -247,7 +267,8 @@ bool ProfileFile::WriteString(const QString& section, const QString& key, const 
     return true;
 }
 
-QByteArray ProfileFile::ToBytes() const {
+QByteArray ProfileFile::ToBytes() const
+{
     QString text;
     for (const Line& line : lines_)
         text += line.text + line.ending;
@@ -256,7 +277,8 @@ QByteArray ProfileFile::ToBytes() const {
     return bytes;
 }
 
-bool ProfileFile::Save(const QString& path, QString* errorText) const {
+bool ProfileFile::Save(const QString& path, QString* errorText) const
+{
     QSaveFile file(path);
     const QByteArray bytes = ToBytes();
     if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size() || !file.commit()) {

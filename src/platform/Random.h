@@ -5,7 +5,7 @@
 #include <random>
 
 class RandomGenerator {
-public:
+  public:
     virtual ~RandomGenerator() = default;
     virtual void SeedFromClock() = 0;
     // A uniformly drawn integer r with 0 <= r < bound (bound > 0).
@@ -13,10 +13,10 @@ public:
 };
 
 class StdRandomGenerator final : public RandomGenerator {
-public:
+  public:
     void SeedFromClock() override;
     std::int32_t Below(std::int32_t bound) override;
 
-private:
+  private:
     std::mt19937 engine_;
 };

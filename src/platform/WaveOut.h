@@ -62,17 +62,17 @@ struct WaveHeader {
 
 // Posted to the notification target once per finished (or reset) block.
 class WaveDoneEvent final : public QEvent {
-public:
+  public:
     static QEvent::Type eventType();
     explicit WaveDoneEvent(WaveHeader* header) : QEvent(eventType()), header_(header) {}
     WaveHeader* header() const { return header_; }
 
-private:
+  private:
     WaveHeader* header_;
 };
 
 class WaveOut {
-public:
+  public:
     virtual ~WaveOut() = default;
 
     virtual std::uint32_t DeviceCount() = 0;

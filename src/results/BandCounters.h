@@ -20,9 +20,12 @@ inline std::int32_t WrappingSubtract(std::int32_t a, std::int32_t b)
 struct BandCounters {
     std::int32_t Finds = 0;
     std::int32_t Attempts = 0;
-    std::int32_t FindTime = 0;  // ms
+    std::int32_t FindTime = 0; // ms
 
-    static BandCounters Of(const BandSlot& slot) { return {slot.Finds, slot.Attempts, slot.FindTime}; }
+    static BandCounters Of(const BandSlot& slot)
+    {
+        return {slot.Finds, slot.Attempts, slot.FindTime};
+    }
     bool IsZero() const { return Finds == 0 && Attempts == 0 && FindTime == 0; }
     bool operator==(const BandCounters&) const = default;
 

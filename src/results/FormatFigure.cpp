@@ -14,8 +14,8 @@ namespace {
 constexpr int DecimalPrecision = 15;
 
 struct DecimalDigits {
-    std::string digits;  // significant digits, no leading zero unless the value is 0
-    int exponent = 0;    // power of ten of the first digit
+    std::string digits; // significant digits, no leading zero unless the value is 0
+    int exponent = 0;   // power of ten of the first digit
 };
 
 DecimalDigits ToDecimal(double magnitude)
@@ -61,7 +61,7 @@ std::string RoundToPower(const DecimalDigits& decimal, int lastPower, int& expon
         if (i >= 0) {
             ++kept[i];
         } else {
-            kept.insert(kept.begin(), '1');  // 9.96 -> 10.0: one more digit in front
+            kept.insert(kept.begin(), '1'); // 9.96 -> 10.0: one more digit in front
             ++exponent;
         }
     }

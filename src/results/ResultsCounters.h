@@ -10,7 +10,7 @@ class MillisecondClock;
 class ResultsFile;
 
 class ResultsCounters {
-public:
+  public:
     // setSaveAsEnabled switches the "Speichern unter" menu item; may be empty.
     ResultsCounters(FormState& state, const MillisecondClock& clock, ResultsFile& resultsFile,
                     std::function<void(bool)> setSaveAsEnabled = {});
@@ -25,7 +25,7 @@ public:
     // NEUES SPIEL or the generator switched off: the current game goes.
     void ClearCurrentResults();
 
-private:
+  private:
     FormState& state_;
     const MillisecondClock& clock_;
     ResultsFile& resultsFile_;

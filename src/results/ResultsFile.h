@@ -12,12 +12,12 @@
 #include <array>
 
 constexpr int ResultsRecordSize = static_cast<int>(sizeof(BandSlot));
-constexpr int ResultsFileSize = ResultsRecordSize * BandCount;  // 8204
+constexpr int ResultsFileSize = ResultsRecordSize * BandCount; // 8204
 
 enum class ResultsFileStatus {
-    Done,      // loaded or saved
-    NotFound,  // loading a file that does not exist: nothing changed, nothing to show
-    Failed,    // errorText is the text of the error box; nothing changed
+    Done,     // loaded or saved
+    NotFound, // loading a file that does not exist: nothing changed, nothing to show
+    Failed,   // errorText is the text of the error box; nothing changed
 };
 
 struct ResultsFileOutcome {
@@ -35,7 +35,7 @@ struct ResultsFileOutcome {
 // reloading that same file takes savedGame_ off again, so saving afterwards
 // never counts it twice. Loading any other file forgets savedGame_.
 class ResultsFile {
-public:
+  public:
     explicit ResultsFile(FormState& state);
 
     // Reads the whole file read-only and checks it before StoredBandTable
@@ -51,10 +51,10 @@ public:
     // The bytes SaveResults writes for the present state.
     QByteArray ResultsImage() const;
 
-private:
+  private:
     bool HoldsSavedGame(const BandArray& records) const;
 
     FormState& state_;
     std::array<BandCounters, BandCount> savedGame_{};
-    QString savedGameFile_;  // canonical path of the file that holds savedGame_
+    QString savedGameFile_; // canonical path of the file that holds savedGame_
 };

@@ -9,7 +9,7 @@
 #include <cstdint>
 
 struct StatusLine {
-    bool write = false;  // false: leave the label as it is
+    bool write = false; // false: leave the label as it is
     QString text;
 };
 

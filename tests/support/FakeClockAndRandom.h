@@ -7,14 +7,14 @@
 #include <QList>
 
 class FakeClock final : public MillisecondClock {
-public:
+  public:
     std::uint32_t timeGetTime() const override { return nowMs; }
     void Advance(std::uint32_t ms) { nowMs += ms; }
     std::uint32_t nowMs = 1'000'000;
 };
 
 class ScriptedRandom final : public RandomGenerator {
-public:
+  public:
     void SeedFromClock() override {}
     // The next scripted value (0 when the script is used up), reduced below bound.
     std::int32_t Below(std::int32_t bound) override
@@ -24,5 +24,5 @@ public:
         return bound > 0 ? value % bound : 0;
     }
     QList<std::int32_t> values;
-    QList<std::int32_t> bounds;  // what was asked, in order
+    QList<std::int32_t> bounds; // what was asked, in order
 };

@@ -13,7 +13,7 @@
 #include <vector>
 
 class FakeWaveOut final : public WaveOut {
-public:
+  public:
     struct Call {
         QString operation; // "Open", "Prepare", "Write", "SetVolume", ...
         WaveHandle handle = 0;
@@ -49,7 +49,7 @@ public:
     // "Fehlertext <code>", so tests can tell which code a box shows.
     QString ErrorText(WaveResult code) override;
 
-private:
+  private:
     WaveResult Record(const QString& operation, WaveHandle handle, WaveHeader* header = nullptr,
                       std::uint32_t value = 0);
     void HandBack(WaveHeader* header);

@@ -26,8 +26,8 @@ bool GameHarness::Start(const QByteArray& settings)
         return false;
     file.write(settings);
     file.close();
-    form = std::make_unique<MainForm>(
-        MainFormServices{dialogs, clock, random, waveOut, programDir.path(), programDir.path(), {}});
+    form = std::make_unique<MainForm>(MainFormServices{
+        dialogs, clock, random, waveOut, programDir.path(), programDir.path(), {}});
     if (!form->StartUp())
         return false;
     form->ShowFullScreen();

@@ -16,11 +16,11 @@ class GameFlow;
 class StatusPanel;
 
 // With the default cut 11..22 the ringing band is 12 + the first draw.
-constexpr int DrawFor1k = 3;   // band 15, "1k"
-constexpr int DrawFor800 = 2;  // band 14
+constexpr int DrawFor1k = 3;  // band 15, "1k"
+constexpr int DrawFor800 = 2; // band 14
 
 class GameHarness {
-public:
+  public:
     GameHarness();
     ~GameHarness();
 

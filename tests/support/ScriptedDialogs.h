@@ -8,7 +8,7 @@
 #include <QStringList>
 
 class ScriptedDialogs final : public Dialogs {
-public:
+  public:
     DialogResult MessageBox(const MessageBoxRequest& request) override;
     QString OpenFileName(const FileDialogRequest& request) override;
     QString SaveFileName(const FileDialogRequest& request) override;
