@@ -68,6 +68,7 @@ MainForm::MainForm(const MainFormServices& services)
 
 MainForm::~MainForm()
 {
+    qApp->removeEventFilter(this);
     if (started_)
         ShutDown();
 }
