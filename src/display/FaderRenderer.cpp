@@ -27,6 +27,7 @@ const QString LabelSizeProbe = QStringLiteral("1.25");
 constexpr int MaxLabelFontSize = 1000;
 
 constexpr int VolumeColumn = 30;
+constexpr double VolumeCentre = VolumeColumn + 0.5; // in column widths
 
 bool FaderSelected(const FormState& state, int fader)
 {
@@ -171,25 +172,33 @@ void FaderRenderer::DrawBandFader(GdiCanvas& canvas, const FormState& state, int
     DrawKnob(canvas, Nearest(geometry_.ColumnCentre(band)), state.BandTable[band].Level);
 }
 
-void FaderRenderer::DrawBandLabel(GdiCanvas& canvas, const FormState& state, int band) const
+QRect FaderRenderer::DrawLabel(GdiCanvas& canvas, double centreX, const QString& text) const
+{
+    const int x = Nearest(centreX - canvas.TextWidth(text) / 2.0);
+    canvas.TextOut(x, geometry_.LabelTop, text);
+    return canvas.TextExtent(x, geometry_.LabelTop, text);
+}
+
+QRect FaderRenderer::DrawBandLabel(GdiCanvas& canvas, const FormState& state, int band) const
 {
     canvas.SetBrushColor(Black);
-    const QString text = BandLabel(state.BandTable[band]);
-    const int x = Nearest(geometry_.ColumnCentre(band) - canvas.TextWidth(text) / 2.0);
-    canvas.TextOut(x, geometry_.LabelTop, text);
+    return DrawLabel(canvas, geometry_.ColumnCentre(band), BandLabel(state.BandTable[band]));
+}
+
+QRect FaderRenderer::DrawVolumeLabel(GdiCanvas& canvas) const
+{
+    return DrawLabel(canvas, VolumeCentre * geometry_.ColumnWidth, VolumeLabel);
 }
 
 void FaderRenderer::DrawVolumeFader(GdiCanvas& canvas, const FormState& state) const
 {
-    const int w = geometry_.ColumnWidth;
     canvas.SetFontColor(FaderSelected(state, VolumeFader) ? Yellow : White);
-    canvas.Draw(VolumeColumn * w, geometry_.TrackTop, faderImage_);
+    canvas.Draw(VolumeColumn * geometry_.ColumnWidth, geometry_.TrackTop, faderImage_);
     // The brush is still the labels' black, so "VOL" has a black cell too.
-    canvas.TextOut(Nearest(30.5 * w - canvas.TextWidth(VolumeLabel) / 2.0), geometry_.LabelTop,
-                   VolumeLabel);
+    DrawVolumeLabel(canvas);
     canvas.SetPenColor(White);
     canvas.SetBrushColor(KnobColour(state, VolumeFader));
-    DrawKnob(canvas, Nearest(30.5 * w), state.MasterVolume);
+    DrawKnob(canvas, Nearest(VolumeCentre * geometry_.ColumnWidth), state.MasterVolume);
 }
 
 void FaderRenderer::DrawFrequencyText(GdiCanvas& canvas, const FormState& state) const
@@ -284,15 +293,10 @@ void FaderRenderer::BuildLayer(const FormState& state)
     std::vector<QRect> labelExtents;
     for (int band = 0; band < BandCount; ++band) {
         canvas.Draw((band + 1) * w, g.TrackTop, faderImage_);
-        DrawBandLabel(canvas, state, band);
-        const QString text = BandLabel(state.BandTable[band]);
-        const int x = Nearest(g.ColumnCentre(band) - canvas.TextWidth(text) / 2.0);
-        labelExtents.push_back(canvas.TextExtent(x, g.LabelTop, text));
+        labelExtents.push_back(DrawBandLabel(canvas, state, band));
     }
     canvas.Draw(VolumeColumn * w, g.TrackTop, faderImage_);
-    const int volumeX = Nearest(30.5 * w - canvas.TextWidth(VolumeLabel) / 2.0);
-    canvas.TextOut(volumeX, g.LabelTop, VolumeLabel);
-    labelExtents.push_back(canvas.TextExtent(volumeX, g.LabelTop, VolumeLabel));
+    labelExtents.push_back(DrawVolumeLabel(canvas));
     painter.end();
 
     // The layer stands in for the step-by-step drawing only where the order
@@ -354,7 +358,7 @@ const QImage& FaderRenderer::FaderPaint(const FormState& state)
         DrawKnob(canvas, Nearest(geometry_.ColumnCentre(band)), state.BandTable[band].Level);
     }
     canvas.SetBrushColor(KnobColour(state, VolumeFader));
-    DrawKnob(canvas, Nearest(30.5 * geometry_.ColumnWidth), state.MasterVolume);
+    DrawKnob(canvas, Nearest(VolumeCentre * geometry_.ColumnWidth), state.MasterVolume);
 
     canvas.SetFont(ArialFont(labelFontSize_));
     canvas.SetFontColor(Yellow);
@@ -362,8 +366,7 @@ const QImage& FaderRenderer::FaderPaint(const FormState& state)
         DrawBandLabel(canvas, state, state.SelectedFader);
     if (FaderSelected(state, VolumeFader)) {
         canvas.SetBrushColor(Black);
-        canvas.TextOut(Nearest(30.5 * geometry_.ColumnWidth - canvas.TextWidth(VolumeLabel) / 2.0),
-                       geometry_.LabelTop, VolumeLabel);
+        DrawVolumeLabel(canvas);
     }
     DrawFrequencyText(canvas, state);
     painter.end();

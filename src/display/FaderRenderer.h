@@ -9,6 +9,7 @@
 #include "game/FormState.h"
 
 #include <QImage>
+#include <QRect>
 #include <QSize>
 
 #include <array>
@@ -72,7 +73,10 @@ class FaderRenderer {
     const QImage& Finish();
 
     void DrawBandFader(GdiCanvas& canvas, const FormState& state, int band) const;
-    void DrawBandLabel(GdiCanvas& canvas, const FormState& state, int band) const;
+    // Labels are centred on a column; each returns the pixels it may have touched.
+    QRect DrawLabel(GdiCanvas& canvas, double centreX, const QString& text) const;
+    QRect DrawBandLabel(GdiCanvas& canvas, const FormState& state, int band) const;
+    QRect DrawVolumeLabel(GdiCanvas& canvas) const;
     void DrawVolumeFader(GdiCanvas& canvas, const FormState& state) const;
     void DrawKnob(GdiCanvas& canvas, int centreX, int level) const;
     void DrawFrequencyText(GdiCanvas& canvas, const FormState& state) const;
