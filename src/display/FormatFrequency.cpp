@@ -1,5 +1,7 @@
 #include "display/FormatFrequency.h"
 
+#include "platform/LocaleDigits.h"
+
 #include <cmath>
 #include <cstdint>
 #include <string>
@@ -26,18 +28,6 @@ std::uint64_t RoundedUnits(double magnitude, int position)
     const double remainder = std::fmod(magnitude, unit);
     const auto units = static_cast<std::uint64_t>((magnitude - remainder) / unit);
     return units + (remainder >= unit / 2 ? 1 : 0);
-}
-
-QString GroupInThrees(const std::string& digits, const QString& separator)
-{
-    QString grouped;
-    const int count = static_cast<int>(digits.size());
-    for (int i = 0; i < count; ++i) {
-        if (i > 0 && (count - i) % 3 == 0)
-            grouped += separator;
-        grouped += QLatin1Char(digits[i]);
-    }
-    return grouped;
 }
 
 } // namespace
@@ -72,7 +62,7 @@ QString FormatNumber(double value, int significantDigits, int decimals, const QL
     QString text;
     if (value < 0 && units != 0)
         text += locale.negativeSign();
-    text += GroupInThrees(integerDigits, locale.groupSeparator());
+    text += GroupInThrees(integerDigits, locale);
     if (decimals > 0)
         text += locale.decimalPoint() + QString::fromLatin1(fractionDigits);
     return text;

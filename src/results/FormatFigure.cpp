@@ -1,5 +1,7 @@
 #include "results/FormatFigure.h"
 
+#include "platform/LocaleDigits.h"
+
 #include <algorithm>
 #include <charconv>
 #include <cmath>
@@ -68,18 +70,6 @@ std::string RoundToPower(const DecimalDigits& decimal, int lastPower, int& expon
     return kept;
 }
 
-QString GroupedInteger(const std::string& digits, const QLocale& locale)
-{
-    const bool grouping = !(locale.numberOptions() & QLocale::OmitGroupSeparator);
-    QString text;
-    for (std::size_t i = 0; i < digits.size(); ++i) {
-        if (grouping && i > 0 && (digits.size() - i) % 3 == 0)
-            text += locale.groupSeparator();
-        text += QChar(digits[i]);
-    }
-    return text;
-}
-
 } // namespace
 
 QString FormatFigure(double x, int significantDigits, const QLocale& locale)
@@ -97,7 +87,7 @@ QString FormatFigure(double x, int significantDigits, const QLocale& locale)
     std::string kept = RoundToPower(decimal, lastPower, exponent);
 
     if (kept.find_first_not_of('0') == std::string::npos)
-        return GroupedInteger("0", locale) + locale.decimalPoint() + QChar('0');
+        return GroupInThrees("0", locale) + locale.decimalPoint() + QChar('0');
     const QString sign = x < 0 ? QStringLiteral("-") : QString();
 
     if (exponent + 1 > p) {
@@ -116,7 +106,7 @@ QString FormatFigure(double x, int significantDigits, const QLocale& locale)
         all.push_back(index >= 0 && index < int(kept.size()) ? kept[index] : '0');
     }
     const std::string integerPart = all.substr(0, all.size() - 1);
-    return sign + GroupedInteger(integerPart, locale) + locale.decimalPoint() + QChar(all.back());
+    return sign + GroupInThrees(integerPart, locale) + locale.decimalPoint() + QChar(all.back());
 }
 
 QString FormatFigure(double x, int significantDigits)
