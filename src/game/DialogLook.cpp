@@ -5,6 +5,14 @@
 #include <QPalette>
 #include <QWidget>
 
+QFont ArialPixels(int pixelSize, bool italic)
+{
+    QFont font(QStringLiteral("Arial"));
+    font.setPixelSize(pixelSize);
+    font.setItalic(italic);
+    return font;
+}
+
 void ApplyTealDialogLook(QWidget& dialog, int fontPixelSize)
 {
     QPalette colours = dialog.palette();
@@ -12,7 +20,5 @@ void ApplyTealDialogLook(QWidget& dialog, int fontPixelSize)
     colours.setColor(QPalette::WindowText, Qt::white);
     dialog.setPalette(colours);
     dialog.setAutoFillBackground(true);
-    QFont arial(QStringLiteral("Arial"));
-    arial.setPixelSize(fontPixelSize);
-    dialog.setFont(arial);
+    dialog.setFont(ArialPixels(fontPixelSize));
 }

@@ -2,6 +2,7 @@
 
 #include "audio/SoundCardDialog.h"
 #include "game/AboutBox.h"
+#include "game/DialogLook.h"
 #include "game/FaderInput.h"
 #include "game/FaderView.h"
 #include "game/GameFlow.h"
@@ -86,10 +87,7 @@ void MainForm::BuildWidgets()
     panel1_ = new StatusPanel(central);
     panel2_ = new QLabel(central);
     panel2_->setFixedHeight(31);
-    QFont panel2Font(QStringLiteral("Arial"));
-    panel2Font.setPixelSize(13);
-    panel2Font.setItalic(true);
-    panel2_->setFont(panel2Font);
+    panel2_->setFont(ArialPixels(13, /*italic=*/true));
     panel2_->setStyleSheet(QStringLiteral("color: white; background: black;"));
 
     layout->addWidget(fader_, 1);

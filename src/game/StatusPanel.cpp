@@ -1,22 +1,16 @@
 #include "game/StatusPanel.h"
 
+#include "game/DialogLook.h"
+
 #include <QLabel>
 #include <QPushButton>
 
 namespace {
 
-QFont ArialPx(int pixelSize, bool italic = false)
-{
-    QFont font(QStringLiteral("Arial"));
-    font.setPixelSize(pixelSize);
-    font.setItalic(italic);
-    return font;
-}
-
 QLabel* MakeStatusLabel(QWidget* parent)
 {
     auto* label = new QLabel(parent);
-    label->setFont(ArialPx(13));
+    label->setFont(ArialPixels(13));
     label->setStyleSheet(QStringLiteral("color: white; background: black;"));
     label->setTextFormat(Qt::PlainText);
     label->setAlignment(Qt::AlignLeft | Qt::AlignTop);
@@ -26,7 +20,7 @@ QLabel* MakeStatusLabel(QWidget* parent)
 QPushButton* MakePanelButton(const QString& caption, QWidget* parent)
 {
     auto* button = new QPushButton(caption, parent);
-    button->setFont(ArialPx(16));
+    button->setFont(ArialPixels(16));
     button->setFlat(true);
     button->setFocusPolicy(Qt::NoFocus); // keys belong to the fader bank
     button->setCursor(Qt::PointingHandCursor);
