@@ -2,7 +2,7 @@
 // frame of the same size. Run: ./build/bench/bench_render [--save picture.png]
 
 #include "display/FaderRenderer.h"
-#include "game/FaderModel.h"
+#include "model/FaderModel.h"
 
 #include <QGuiApplication>
 #include <QImage>
@@ -31,9 +31,9 @@ double Median(std::vector<double> samples)
     return samples[samples.size() / 2];
 }
 
-FormState BenchState(GameModeValue mode)
+GameState BenchState(GameModeValue mode)
 {
-    FormState state;
+    GameState state;
     for (int band = 0; band < BandCount; ++band) {
         SetBandLabel(state.BandTable[band], QString::fromLatin1(BandDefinitions[band].label));
         state.BandTable[band].Locked = (band < state.LowCutBand || band > state.HighCutBand);
@@ -67,7 +67,7 @@ int main(int argc, char** argv)
         const size_t frameBytes = size_t(c.size.width()) * c.size.height() * 4;
         std::vector<unsigned char> source(frameBytes, 1), target(frameBytes);
         for (GameModeValue mode : {ModeSearching, ModeTurnOver}) {
-            FormState state = BenchState(mode);
+            GameState state = BenchState(mode);
             renderer.FaderPaint(state); // builds the layer
             // The three are measured in turns, so a busy machine slows all alike.
             std::vector<double> copyUs, layerUs, plainUs;

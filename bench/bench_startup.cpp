@@ -79,7 +79,7 @@ int RunOnce(int argc, char* argv[])
     if (!form.StartUp())
         return 1;
     const double startedMs = MsSinceProcessStart();
-    form.ShowFullScreen();
+    form.ShowCoveringScreen();
     QTimer::singleShot(10000, &app, &QCoreApplication::quit);
     app.exec();
     std::printf("%.1f %.1f %.1f\n", appReadyMs, startedMs, watch.firstFrameMs);

@@ -8,7 +8,7 @@
 
 #include "audio/ToneOutput.h"
 #include "audio/ToneSynthesis.h"
-#include "game/FormState.h"
+#include "model/GameState.h"
 #include "platform/Dialogs.h"
 #include "platform/PortAudioWaveOut.h"
 
@@ -85,7 +85,7 @@ void BenchStart()
                     qPrintable(deviceName));
         return;
     }
-    FormState state;
+    GameState state;
     state.SoundIdle = 1;
     state.SoundCardId = device;
     SilentDialogs dialogs;

@@ -54,6 +54,6 @@ int main(int argc, char* argv[])
                    resultsFiles});
     if (!form.StartUp())
         return 0;
-    form.ShowFullScreen();
+    form.ShowCoveringScreen();
     return app.exec();
 }

@@ -1,7 +1,7 @@
 // The "Info" box, the program icon, and the help command with its manual.
 
 #include "game/AboutBox.h"
-#include "game/FaderModel.h"
+#include "model/FaderModel.h"
 #include "game/HelpWindow.h"
 #include "game/MainMenu.h"
 #include "platform/Dialogs.h"
@@ -131,7 +131,7 @@ class AboutTest : public QObject {
                 seen.allLabelsArial11 &= label->font().family() == QStringLiteral("Arial") &&
                                          label->font().pixelSize() == 11;
             seen.product = LabelWithText(box, QStringLiteral("Heulmeister PRO"));
-            seen.version = LabelWithText(box, QStringLiteral("Version 1.1"));
+            seen.version = LabelWithText(box, QStringLiteral("Version " PROJECT_VERSION_TEXT));
             for (QLabel* label : box->findChildren<QLabel*>())
                 if (label->text().contains(QStringLiteral("©")))
                     seen.notice = label->text();
@@ -304,7 +304,7 @@ class AboutTest : public QObject {
         QTextDocument document;
         document.setHtml(ReadManual());
         const QString text = document.toPlainText();
-        FormState state;
+        GameState state;
         FaderModel faders(state, [] {});
         QMenuBar bar;
         MainMenu menu(&bar, state, faders);

@@ -2,7 +2,7 @@
 // the failure boxes, the refill cycle and the volume.
 
 #include "audio/ToneOutput.h"
-#include "game/FormState.h"
+#include "model/GameState.h"
 #include "support/FakeWaveOut.h"
 #include "support/ScriptedDialogs.h"
 
@@ -15,7 +15,7 @@ class TestAudioOutput : public QObject {
 
   private:
     struct Rig {
-        FormState state;
+        GameState state;
         FakeWaveOut wave;
         ScriptedDialogs dialogs;
         ToneOutput tone{state, wave, dialogs};

@@ -3,7 +3,7 @@
 // nothing here is timed; the checks are on the samples and the event order.
 
 #include "audio/ToneOutput.h"
-#include "game/FormState.h"
+#include "model/GameState.h"
 #include "platform/PortAudioWaveOut.h"
 #include "support/ScriptedDialogs.h"
 
@@ -98,7 +98,7 @@ class TestAudioPortAudio : public QObject {
 
     void wholeToneCycleReachesTheSinkSampleForSample()
     {
-        FormState state;
+        GameState state;
         state.SoundCardId = captureDevice_;
         state.SoundIdle = 1;
         ScriptedDialogs dialogs;

@@ -1,8 +1,8 @@
 // The turn's band and frequency, and the sine samples.
 
 #include "audio/ToneSynthesis.h"
-#include "game/FaderModel.h"
-#include "game/FormState.h"
+#include "model/FaderModel.h"
+#include "model/GameState.h"
 #include "platform/Random.h"
 
 #include <QtTest>
@@ -30,9 +30,9 @@ class ScriptedRandom final : public RandomGenerator {
     std::size_t next_ = 0;
 };
 
-FormState StateWithBands(int lowCut, int highCut)
+GameState StateWithBands(int lowCut, int highCut)
 {
-    FormState state;
+    GameState state;
     for (int g = 0; g < BandCount; ++g)
         state.BandTable[g].Frequency = BandDefinitions[g].frequencyHz;
     state.LowCutBand = lowCut;
@@ -60,7 +60,7 @@ class TestAudioSynthesis : public QObject {
         QFETCH(int, band);
         QFETCH(double, lowerHz);
         QFETCH(double, upperHz);
-        const FormState state = StateWithBands(11, 22);
+        const GameState state = StateWithBands(11, 22);
         QVERIFY(std::abs(BandLowerEdge(state.BandTable, band) - lowerHz) < 5e-5);
         QVERIFY(std::abs(BandUpperEdge(state.BandTable, band) - upperHz) < 5e-5);
     }
@@ -91,7 +91,7 @@ class TestAudioSynthesis : public QObject {
         QFETCH(int, pointDraw);
         QFETCH(int, band);
         QFETCH(double, frequencyHz);
-        FormState state = StateWithBands(lowCut, highCut);
+        GameState state = StateWithBands(lowCut, highCut);
         ScriptedRandom random({bandDraw, pointDraw});
         PickTurnFrequency(state, random);
         QCOMPARE(state.RingingBand, band);
@@ -104,7 +104,7 @@ class TestAudioSynthesis : public QObject {
     void adjacentCutsAlwaysRingTheHighCut()
     {
         for (int lowCut : {1, 5, 12}) {
-            FormState state = StateWithBands(lowCut, lowCut + 1);
+            GameState state = StateWithBands(lowCut, lowCut + 1);
             ScriptedRandom random({0, 0});
             PickTurnFrequency(state, random);
             QCOMPARE(state.RingingBand, lowCut + 1);
@@ -113,7 +113,7 @@ class TestAudioSynthesis : public QObject {
 
     void defaultCutsRingBands12To22()
     {
-        FormState state = StateWithBands(11, 22);
+        GameState state = StateWithBands(11, 22);
         StdRandomGenerator random;
         random.SeedFromClock();
         std::set<int> bands;
@@ -148,7 +148,7 @@ class TestAudioSynthesis : public QObject {
         QFETCH(int, lowCut);
         QFETCH(int, highCut);
         for (int draw : {0, 1000}) {
-            FormState state = StateWithBands(lowCut, highCut);
+            GameState state = StateWithBands(lowCut, highCut);
             ScriptedRandom random({draw, draw});
             PickTurnFrequency(state, random);
             QVERIFY(random.bounds.at(0) >= 1);

@@ -4,9 +4,9 @@
 
 #include "display/FaderGeometry.h"
 #include "display/FaderRenderer.h"
-#include "display/GdiCanvas.h"
+#include "display/PixelExactCanvas.h"
 #include "display/Nearest.h"
-#include "game/FaderModel.h"
+#include "model/FaderModel.h"
 #include "results/Charts.h"
 
 #include <QPainter>
@@ -46,9 +46,9 @@ int Centre(int band)
     return 40 * band + 60;
 }
 
-FormState StartState()
+GameState StartState()
 {
-    FormState state;
+    GameState state;
     for (int band = 0; band < BandCount; ++band) {
         SetBandLabel(state.BandTable[band], QString::fromLatin1(BandDefinitions[band].label));
         state.BandTable[band].Frequency = BandDefinitions[band].frequencyHz;
@@ -86,7 +86,7 @@ void DrawLabel(QImage& image, int fontSize, int band, int top, const QString& te
 {
     QPainter painter(&image);
     painter.translate(0, shiftY);
-    GdiCanvas canvas(painter);
+    PixelExactCanvas canvas(painter);
     canvas.SetFont(ArialFont(fontSize));
     canvas.SetFontColor(WhiteColour);
     canvas.SetBrushClear();
@@ -151,7 +151,7 @@ struct ChartRenderer {
         renderer.FormResize(PaintBox, 96);
         renderer.SetChartColumnPainter(MakeChartColumnPainter(German()));
     }
-    QImage Paint(const FormState& state) { return renderer.FaderPaint(state).copy(); }
+    QImage Paint(const GameState& state) { return renderer.FaderPaint(state).copy(); }
     int FontSize() const { return renderer.LabelFontSize(); }
     int TextHeight() const
     {
@@ -203,7 +203,7 @@ void TestCharts::attemptsExample()
 {
     // Band 15 found 4 times with 10 attempts: 2,5 attempts per find.
     ChartRenderer chart;
-    FormState state = StartState();
+    GameState state = StartState();
     state.GameMode = ModeCurrentAttempts;
     SetCounters(state.BandTable[15], 4, 10);
     const QImage image = chart.Paint(state);
@@ -227,7 +227,7 @@ void TestCharts::progressExample()
 {
     // Stored 6 finds with 21 attempts (3,5), now 4 with 10 (2,5): one attempt better.
     ChartRenderer chart;
-    FormState state = StartState();
+    GameState state = StartState();
     state.GameMode = ModeProgressAttempts;
     SetCounters(state.BandTable[15], 4, 10);
     SetCounters(state.StoredBandTable[15], 6, 21);
@@ -261,7 +261,7 @@ void TestCharts::noFindsGivesMarksOnly()
     QFETCH(int, mode);
     QFETCH(int, lineY);
     ChartRenderer chart;
-    FormState state = StartState();
+    GameState state = StartState();
     state.GameMode = Mode(mode);
     // Attempts and times without a find are no result.
     SetCounters(state.BandTable[15], 0, 3, 4000);
@@ -290,7 +290,7 @@ void TestCharts::cutBandsNeverCharted()
     QFETCH(int, lowCut);
     QFETCH(int, highCut);
     ChartRenderer chart;
-    FormState state = StartState();
+    GameState state = StartState();
     state.GameMode = Mode(mode);
     state.LowCutBand = lowCut;
     state.HighCutBand = highCut;
@@ -361,7 +361,7 @@ void TestCharts::comparisonColumns()
     QFETCH(bool, labelAbove);
 
     ChartRenderer chart;
-    FormState state = StartState();
+    GameState state = StartState();
     state.GameMode = Mode(mode);
     const int band = 20;
     if (mode == ModeProgressAttempts) {
@@ -412,7 +412,7 @@ void TestCharts::totalAddsSums()
     QFETCH(QString, label);
 
     ChartRenderer chart;
-    FormState state = StartState();
+    GameState state = StartState();
     state.GameMode = Mode(mode);
     const int band = 12;
     const bool times = mode == ModeCurrentTimes || mode == ModeTotalTimes;
@@ -431,7 +431,7 @@ void TestCharts::totalAddsSums()
 void TestCharts::currentWithoutStoredFinds()
 {
     ChartRenderer chart;
-    FormState state = StartState();
+    GameState state = StartState();
     SetCounters(state.BandTable[14], 1, 2, 3000);
 
     state.GameMode = ModeProgressAttempts;
@@ -455,7 +455,7 @@ void TestCharts::barPastTheTopIsNotClipped()
 {
     // 123 s per find: the bar runs out of the picture, its label far above it.
     ChartRenderer chart;
-    FormState state = StartState();
+    GameState state = StartState();
     state.GameMode = ModeCurrentTimes;
     SetCounters(state.BandTable[16], 1, 1, 123000);
     const QImage image = chart.Paint(state);
@@ -472,7 +472,7 @@ void TestCharts::barOnAnotherPaintBox()
     renderer.FormResize(QSize(1280, 430), 96);
     renderer.SetChartColumnPainter(MakeChartColumnPainter(German()));
     QCOMPARE(renderer.TrackTop(), 43);
-    FormState state = StartState();
+    GameState state = StartState();
     state.GameMode = ModeCurrentAttempts;
     SetCounters(state.BandTable[15], 4, 10);
     const QImage& image = renderer.FaderPaint(state);
@@ -490,7 +490,7 @@ void TestCharts::scientificLabelStandsOnItsBar()
     // above the paint box can be read: 123 s gives top = 280 - 0.024 x 123000.
     const int shift = 2800;
     const int top = 280 - 2952;
-    FormState state = StartState();
+    GameState state = StartState();
     state.GameMode = ModeCurrentTimes;
     SetCounters(state.BandTable[16], 1, 1, 123000);
     const FaderGeometry geometry = FaderGeometry::For(PaintBox, FaderGeometry::TrackSize(PaintBox));
@@ -505,7 +505,7 @@ void TestCharts::scientificLabelStandsOnItsBar()
     {
         QPainter painter(&image);
         painter.translate(0, shift);
-        GdiCanvas canvas(painter);
+        PixelExactCanvas canvas(painter);
         canvas.SetFont(ArialFont(fontSize));
         canvas.SetFontColor(WhiteColour);
         textHeight = canvas.TextHeight(QString());
@@ -559,7 +559,7 @@ void TestCharts::chartValue()
     QFETCH(bool, charted);
     QFETCH(double, value);
 
-    FormState state = StartState();
+    GameState state = StartState();
     state.GameMode = Mode(mode);
     SetCounters(state.BandTable[band], currentFinds, currentAttempts);
     SetCounters(state.StoredBandTable[band], storedFinds, storedAttempts);

@@ -135,7 +135,7 @@ void TestCommandLine::answer_data()
 
     QTest::newRow("run") << QStringList{"a.HMD"} << 0 << QString() << false;
     QTest::newRow("help") << QStringList{"--help"} << 0 << UsageText() << false;
-    QTest::newRow("version") << QStringList{"-v"} << 0 << QStringLiteral("Heulmeister Pro 1.1\n")
+    QTest::newRow("version") << QStringList{"-v"} << 0 << QStringLiteral("Heulmeister Pro " PROJECT_VERSION_TEXT "\n")
                              << false;
     QTest::newRow("error") << QStringList{"--bogus"} << 2 << QString() << true;
 }
@@ -244,12 +244,12 @@ void TestCommandLine::desktopFilesCarryTheId()
                                                 QRegularExpression::MultilineOption)));
 
     const QString metainfo =
-        ReadText(DesktopResourceDir + QLatin1Char('/') + id + QStringLiteral(".metainfo.xml"));
+        ReadText(QStringLiteral(GENERATED_DESKTOP_DIR) + QLatin1Char('/') + id + QStringLiteral(".metainfo.xml"));
     QVERIFY2(!metainfo.isEmpty(), qPrintable(id + QStringLiteral(".metainfo.xml is missing")));
     QVERIFY(metainfo.contains(QStringLiteral("<id>%1</id>").arg(id)));
     QVERIFY(metainfo.contains(
         QStringLiteral("<launchable type=\"desktop-id\">%1.desktop</launchable>").arg(id)));
-    QVERIFY(metainfo.contains(QStringLiteral("version=\"1.1\"")));
+    QVERIFY(metainfo.contains(QStringLiteral("version=\"" PROJECT_VERSION_TEXT "\"")));
 }
 
 QTEST_GUILESS_MAIN(TestCommandLine)

@@ -2,9 +2,9 @@
 
 #include "display/FaderRenderer.h"
 #include "display/FormatFrequency.h"
-#include "display/GdiCanvas.h"
+#include "display/PixelExactCanvas.h"
 #include "display/Nearest.h"
-#include "game/FaderModel.h"
+#include "model/FaderModel.h"
 
 #include <QFontInfo>
 #include <QFontMetrics>
@@ -21,9 +21,9 @@ const QRgb Yellow = qRgb(255, 255, 0);
 const QRgb Grey = qRgb(128, 128, 128);
 
 // A form as start-up leaves it: labels set, bands 11..22 open, levels 0.
-FormState StartState()
+GameState StartState()
 {
-    FormState state;
+    GameState state;
     for (int band = 0; band < BandCount; ++band) {
         SetBandLabel(state.BandTable[band], QString::fromLatin1(BandDefinitions[band].label));
         state.BandTable[band].Frequency = BandDefinitions[band].frequencyHz;
@@ -254,7 +254,7 @@ void TestDisplay::bankOf1280x900()
 {
     FaderRenderer renderer;
     renderer.FormResize(QSize(1280, 900), 96);
-    const FormState state = StartState();
+    const GameState state = StartState();
     const QImage image = renderer.FaderPaint(state);
     QCOMPARE(image.size(), QSize(1280, 900));
     const QImage& track = renderer.FaderImage();
@@ -346,7 +346,7 @@ void TestDisplay::knobLevels()
     QFETCH(int, bottom);
     FaderRenderer renderer;
     renderer.FormResize(QSize(1280, 900), 96);
-    FormState state = StartState();
+    GameState state = StartState();
     state.BandTable[5].Level = level;
     state.BandTable[5].Locked = 0;
     state.SelectedFader = 5;
@@ -400,7 +400,7 @@ void TestDisplay::knobColours()
     QFETCH(QRgb, label);
     FaderRenderer renderer;
     renderer.FormResize(QSize(1280, 900), 96);
-    FormState state = StartState();
+    GameState state = StartState();
     const int band = 16;
     state.GameMode = static_cast<GameModeValue>(mode);
     state.BandTable[band].Locked = locked ? 1 : 0;
@@ -435,7 +435,7 @@ void TestDisplay::volumeFaderColours()
     QFETCH(QRgb, colour);
     FaderRenderer renderer;
     renderer.FormResize(QSize(1280, 900), 96);
-    FormState state = StartState();
+    GameState state = StartState();
     state.SelectedFader = selectedFader;
     state.MasterVolume = 0;
     // Locks never reach the volume fader's knob.
@@ -466,7 +466,7 @@ void TestDisplay::frequencyText()
     QFETCH(bool, shown);
     FaderRenderer renderer;
     renderer.FormResize(QSize(1280, 900), 96);
-    FormState state = StartState();
+    GameState state = StartState();
     state.GameMode = static_cast<GameModeValue>(mode);
     state.ToneFrequency = 1250; // no descenders in "1.25kHz"
     const QImage& image = renderer.FaderPaint(state);
@@ -510,7 +510,7 @@ void TestDisplay::chartModesDrawNoFaders()
     QFETCH(int, mode);
     FaderRenderer renderer;
     renderer.FormResize(QSize(1280, 900), 96);
-    FormState state = StartState();
+    GameState state = StartState();
     state.GameMode = static_cast<GameModeValue>(mode);
     state.SelectedFader = 15;
     state.ToneFrequency = 1000;
@@ -531,7 +531,7 @@ void TestDisplay::chartColumnPainterCalledPerBand()
     renderer.FormResize(QSize(1280, 900), 96);
     QList<int> bands;
     renderer.SetChartColumnPainter(
-        [&bands](GdiCanvas& canvas, const FormState&, int band, const FaderGeometry& geometry) {
+        [&bands](PixelExactCanvas& canvas, const GameState&, int band, const FaderGeometry& geometry) {
             bands.append(band);
             // A bar that reaches into the label row: the label is drawn over it.
             const int left = Nearest((band + 1.1) * geometry.ColumnWidth);
@@ -541,7 +541,7 @@ void TestDisplay::chartColumnPainterCalledPerBand()
             canvas.Rectangle(left, 7 * geometry.TrackTop, right, geometry.LabelTop + 40);
             canvas.SetBrushClear();
         });
-    FormState state = StartState();
+    GameState state = StartState();
     state.GameMode = ModeCurrentAttempts;
     const QImage& image = renderer.FaderPaint(state);
     QList<int> expected;
@@ -622,7 +622,7 @@ void TestDisplay::pointSizesFollowResolution()
     single.FormResize(QSize(1280, 900), 96);
     FaderRenderer dense;
     dense.FormResize(QSize(2560, 1800), 96, 2.0);
-    FormState state = StartState();
+    GameState state = StartState();
     state.GameMode = ModeTurnOver;
     state.ToneFrequency = 1250;
     const QImage& small = single.FaderPaint(state);
@@ -664,7 +664,7 @@ void TestDisplay::coverIsBlack()
     renderer.CoverPicture = QImage(640, 480, QImage::Format_RGB32);
     renderer.CoverPicture.fill(Qt::black);
     renderer.CoverShown = true;
-    FormState state = StartState();
+    GameState state = StartState();
     state.GameMode = static_cast<GameModeValue>(mode);
     state.ToneFrequency = 440;
     const QImage& image = renderer.FaderPaint(state);
@@ -681,7 +681,7 @@ void TestDisplay::whiteWithoutTrackPicture()
     FaderRenderer renderer;
     renderer.SetPaintBox(QSize(300, 200), 96);
     QVERIFY(!renderer.HasFaderImage());
-    FormState state = StartState();
+    GameState state = StartState();
     state.GameMode = ModeTurnOver;
     state.ToneFrequency = 1000;
     const QImage& image = renderer.FaderPaint(state);
@@ -720,7 +720,7 @@ void TestDisplay::layerMatchesStraightforward()
                                    ModeProgressTimes};
     bool layerSeen = false;
     for (int round = 0; round < 60; ++round) {
-        FormState state = StartState();
+        GameState state = StartState();
         state.GameMode = modes[round % std::size(modes)];
         state.SelectedFader = random.bounded(-1, 30);
         state.RingingBand = random.bounded(-1, 28);
@@ -747,7 +747,7 @@ void TestDisplay::layerFollowsLabelChanges()
 {
     FaderRenderer renderer;
     renderer.FormResize(QSize(1280, 900), 96);
-    FormState state = StartState();
+    GameState state = StartState();
     renderer.FaderPaint(state);
     SetBandLabel(state.BandTable[4], QStringLiteral("XYZ"));
     state.SelectedFader = 4;

@@ -1,7 +1,7 @@
 // The band table and the fader model: record layout, classification of
 // fader indexes, locking, and the cut-range change.
 
-#include "game/FaderModel.h"
+#include "model/FaderModel.h"
 #include "platform/Random.h"
 
 #include <QtTest>
@@ -11,13 +11,13 @@ class FaderModelTest : public QObject {
     Q_OBJECT
 
   private:
-    FormState state_;
+    GameState state_;
     int repaints_ = 0;
 
   private slots:
     void init()
     {
-        state_ = FormState();
+        state_ = GameState();
         repaints_ = 0;
     }
 

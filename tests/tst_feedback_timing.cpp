@@ -4,7 +4,7 @@
 
 #include "audio/FeedbackTiming.h"
 #include "audio/ToneOutput.h"
-#include "game/FormState.h"
+#include "model/GameState.h"
 #include "support/FakeWaveOut.h"
 #include "support/ScriptedDialogs.h"
 
@@ -16,7 +16,7 @@ class TestFeedbackTiming : public QObject {
 
   private:
     struct Rig {
-        FormState state;
+        GameState state;
         FakeWaveOut wave;
         ScriptedDialogs dialogs;
         ToneOutput tone{state, wave, dialogs};

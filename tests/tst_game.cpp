@@ -22,7 +22,7 @@ class GameTest : public QObject {
   private:
     std::unique_ptr<GameHarness> rig_;
 
-    FormState& State() { return rig_->State(); }
+    GameState& State() { return rig_->State(); }
     GameFlow& Game() { return rig_->Game(); }
     StatusPanel* Panel() { return rig_->Panel(); }
     void Start(const QByteArray& settings) { QVERIFY(rig_->Start(settings)); }

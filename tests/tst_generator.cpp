@@ -18,7 +18,7 @@ class GeneratorTest : public QObject {
   private:
     std::unique_ptr<GameHarness> rig_;
 
-    FormState& State() { return rig_->State(); }
+    GameState& State() { return rig_->State(); }
     QAction* GeneratorItem() { return rig_->form->Menu()->Actions().Feedbackgenerator; }
 
     void SwitchGeneratorOn()

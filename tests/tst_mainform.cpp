@@ -123,7 +123,7 @@ class MainFormTest : public QObject {
         {
             auto form = MakeForm();
             QVERIFY(form->StartUp());
-            const FormState& state = form->State();
+            const GameState& state = form->State();
             QCOMPARE(state.LowCutBand, 11);
             QCOMPARE(state.HighCutBand, 22);
             QCOMPARE(state.MasterVolume, -10);
@@ -161,7 +161,7 @@ class MainFormTest : public QObject {
         WriteText(SettingsPath(), "[Filter]\nLowCut=3\nHighcut=24\n");
         auto form = MakeForm();
         QVERIFY(form->StartUp());
-        const FormState& state = form->State();
+        const GameState& state = form->State();
         for (int i = 0; i < BandCount; ++i) {
             const BandSlot& stored = state.StoredBandTable[i];
             const BandSlot& current = state.BandTable[i];

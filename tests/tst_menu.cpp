@@ -1,8 +1,8 @@
 // The main menu: its tree, the marks of the submenus that show a value, and the
 // commands that change a setting or the cut range.
 
-#include "game/FaderModel.h"
-#include "game/FormState.h"
+#include "model/FaderModel.h"
+#include "model/GameState.h"
 #include "game/MainMenu.h"
 
 #include <QAction>
@@ -18,7 +18,7 @@
 namespace {
 
 struct Fixture {
-    FormState state;
+    GameState state;
     int repaints = 0;
     FaderModel faders{state, [this] { ++repaints; }};
     QMenuBar bar;
@@ -91,7 +91,7 @@ void ClickItem(QMenu* menu, QAction* item)
     QTRY_VERIFY(!menu->isVisible());
 }
 
-std::int32_t FieldValue(const FormState& state, const QString& field)
+std::int32_t FieldValue(const GameState& state, const QString& field)
 {
     if (field == u"RandomStartSeconds")
         return state.RandomStartSeconds;
@@ -108,7 +108,7 @@ std::int32_t FieldValue(const FormState& state, const QString& field)
     qFatal("unknown field");
 }
 
-void SetField(FormState& state, const QString& field, std::int32_t value)
+void SetField(GameState& state, const QString& field, std::int32_t value)
 {
     if (field == u"RandomStartSeconds")
         state.RandomStartSeconds = value;
@@ -206,14 +206,14 @@ const std::vector<ItemRow>& MenuTable()
     return rows;
 }
 
-QByteArray BandTableBytes(const FormState& state)
+QByteArray BandTableBytes(const GameState& state)
 {
     return QByteArray(reinterpret_cast<const char*>(state.BandTable.data()),
                       sizeof(state.BandTable));
 }
 
 // A lock pattern that no cut range produces, to see every byte rewritten.
-void ScrambleLocks(FormState& state)
+void ScrambleLocks(GameState& state)
 {
     for (int i = 0; i < BandCount; ++i) {
         state.BandTable[i].Locked = (i % 3 == 0) ? 1 : 0;
@@ -554,7 +554,7 @@ class MenuTest : public QObject {
         f.state.GameMode = static_cast<GameModeValue>(mode);
         f.state.HighCutBand = 25; // the last row narrows the range again
         ScrambleLocks(f.state);
-        FormState before = f.state;
+        GameState before = f.state;
 
         FindItem(f.bar, path, caption)->trigger();
 

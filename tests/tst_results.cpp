@@ -1,7 +1,7 @@
 // Results: the figure format, the counters of a find and of a wrong attempt,
 // the status line texts, and the results data file on disk.
 
-#include "game/FaderModel.h"
+#include "model/FaderModel.h"
 #include "platform/Clock.h"
 #include "results/FormatFigure.h"
 #include "results/ResultsCounters.h"
@@ -157,7 +157,7 @@ class ResultsTest : public QObject {
     Q_OBJECT
 
   private:
-    FormState state_;
+    GameState state_;
     FakeClock clock_;
     std::unique_ptr<ResultsFile> file_;
     std::unique_ptr<ResultsCounters> counters_;
@@ -185,7 +185,7 @@ class ResultsTest : public QObject {
   private slots:
     void init()
     {
-        state_ = FormState();
+        state_ = GameState();
         // As at start-up: labels and frequencies set, stored table a copy.
         for (int i = 0; i < BandCount; ++i) {
             SetBandLabel(state_.BandTable[i], QString::fromLatin1(BandDefinitions[i].label));

@@ -1,8 +1,8 @@
 // The results file commands "Laden", "Speichern", "Speichern unter" and the
 // start-up loads, answered by scripted dialogs on files in a temporary folder.
 
-#include "game/FaderModel.h"
-#include "game/FormState.h"
+#include "model/FaderModel.h"
+#include "model/GameState.h"
 #include "game/MainMenu.h"
 #include "results/ResultsCommands.h"
 #include "results/ResultsFile.h"
@@ -86,7 +86,7 @@ char* toString(const Counters& c)
 // The form as start-up leaves it, with the commands wired to recording hooks.
 struct Fixture {
     QTemporaryDir dir;
-    FormState state;
+    GameState state;
     ResultsFile file{state};
     ScriptedDialogs dialogs;
     QList<bool> saveEnabledCalls;
@@ -535,7 +535,7 @@ class TestResultsCommands : public QObject {
         QMenuBar bar;
         MainMenu menu(&bar, f.state, faders);
         const MainMenuActions& actions = menu.Actions();
-        ResultsCommands commands(f.state, f.file, f.dialogs, MenuHooks(menu));
+        ResultsCommands commands(f.state, f.file, f.dialogs, menu.ResultsHooks());
         auto enabled = [&actions] {
             return QList<bool>{actions.Speichern->isEnabled(), actions.Total->isEnabled(),
                                actions.Fortschritt->isEnabled()};

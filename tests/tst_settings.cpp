@@ -58,9 +58,9 @@ class EnvironmentOverride {
     bool had_ = false;
 };
 
-FormState SampleState()
+GameState SampleState()
 {
-    FormState state;
+    GameState state;
     state.LowCutBand = 3;
     state.HighCutBand = 24;
     state.MasterVolume = -5;
@@ -74,9 +74,9 @@ FormState SampleState()
 }
 
 // A state whose every settings field differs from the defaults and the sample.
-FormState ScrambledState()
+GameState ScrambledState()
 {
-    FormState state;
+    GameState state;
     state.LowCutBand = 99;
     state.HighCutBand = 99;
     state.MasterVolume = 99;
@@ -415,11 +415,11 @@ void SettingsTest::firstWriteOfFreshFile()
 
 void SettingsTest::roundTrip()
 {
-    const FormState written = SampleState();
+    const GameState written = SampleState();
     QVERIFY(WriteSettings(path_, written));
     const QByteArray firstBytes = ReadBytes(path_);
 
-    FormState read = ScrambledState();
+    GameState read = ScrambledState();
     ReadSettings(path_, read);
     QCOMPARE(read.LowCutBand, written.LowCutBand);
     QCOMPARE(read.HighCutBand, written.HighCutBand);
@@ -438,7 +438,7 @@ void SettingsTest::roundTrip()
 
 void SettingsTest::missingFileGivesDefaults()
 {
-    FormState state = ScrambledState();
+    GameState state = ScrambledState();
     ReadSettings(path_, state);
     QCOMPARE(state.LowCutBand, 11);
     QCOMPARE(state.HighCutBand, 22);
@@ -480,7 +480,7 @@ void SettingsTest::integerText()
     QFETCH(QByteArray, text);
     QFETCH(int, expected);
     WriteBytes(path_, "[Spiel]\nZufallszeit=" + text + "\n");
-    FormState state = ScrambledState();
+    GameState state = ScrambledState();
     ReadSettings(path_, state);
     QCOMPARE(state.RandomStartSeconds, expected);
 }
@@ -525,7 +525,7 @@ void SettingsTest::eachKeyHasItsSectionAndDefault()
     QFETCH(int, expected);
 
     WriteBytes(path_, "[" + section + "]\n" + key + "=" + text + "\n");
-    FormState state = ScrambledState();
+    GameState state = ScrambledState();
     ReadSettings(path_, state);
     const int fields[] = {state.LowCutBand,         state.HighCutBand,
                           state.MasterVolume,       state.SoundCardId,
@@ -569,7 +569,7 @@ void SettingsTest::cutRangeGuard()
     QFETCH(int, low);
     QFETCH(int, high);
     WriteBytes(path_, "[Filter]\nLowCut=" + lowText + "\nHighcut=" + highText + "\n");
-    FormState state = ScrambledState();
+    GameState state = ScrambledState();
     ReadSettings(path_, state);
     QCOMPARE(state.LowCutBand, low);
     QCOMPARE(state.HighCutBand, high);
@@ -578,7 +578,7 @@ void SettingsTest::cutRangeGuard()
 void SettingsTest::caseInsensitiveNamesUpdatedInPlace()
 {
     WriteBytes(path_, "[filter]\nlowcut=3\nHIGHCUT=20\n[AUDIO]\nvolumen=2\n");
-    FormState state;
+    GameState state;
     ReadSettings(path_, state);
     QCOMPARE(state.LowCutBand, 3);
     QCOMPARE(state.HighCutBand, 20);
@@ -614,7 +614,7 @@ void SettingsTest::foreignLinesSurviveWrite()
                       "Volumen=-10\n"
                       "[Spiel]\n"
                       "Zufallszeit=7\n");
-    FormState state = SampleState();
+    GameState state = SampleState();
     ReadSettings(path_, state);
     QCOMPARE(state.LowCutBand, 2);
     QCOMPARE(state.RandomStartSeconds, 7);
@@ -654,7 +654,7 @@ void SettingsTest::crlfFileStaysCrlf()
 {
     WriteBytes(path_,
                "[Filter]\r\nLowCut=3\r\nHighcut=20\r\n\r\n[Daten]\r\nDateiname=C:\\a.HMD\r\n");
-    FormState state;
+    GameState state;
     ReadSettings(path_, state);
     QCOMPARE(state.ResultsFileName, QStringLiteral("C:\\a.HMD"));
     state.HighCutBand = 21;
@@ -671,7 +671,7 @@ void SettingsTest::windows1252FileName()
 {
     WriteBytes(path_, "[Daten]\r\nDateiname=C:\\Eigene Dateien\\M\xfcller\\\xdc"
                       "bung \x80.HMD\r\n");
-    FormState state;
+    GameState state;
     ReadSettings(path_, state);
     const QString expected = QStringLiteral("C:\\Eigene Dateien\\Müller\\Übung €.HMD");
     QCOMPARE(state.ResultsFileName, expected);
@@ -686,24 +686,24 @@ void SettingsTest::windows1252FileName()
 
 void SettingsTest::backslashesKeptVerbatim()
 {
-    FormState state;
+    GameState state;
     state.ResultsFileName = QStringLiteral("\\\\server\\Heulmeister Pro\\neu\\test.HMD");
     QVERIFY(WriteSettings(path_, state));
     QVERIFY(ReadBytes(path_).contains("\nDateiname=\\\\server\\Heulmeister Pro\\neu\\test.HMD\n"));
 
-    FormState read;
+    GameState read;
     ReadSettings(path_, read);
     QCOMPARE(read.ResultsFileName, state.ResultsFileName);
 }
 
 void SettingsTest::lineBreakInFileNameIsNotWritten()
 {
-    FormState state;
+    GameState state;
     state.LowCutBand = 4;
     state.ResultsFileName = QStringLiteral("/tmp/a\n[Filter]\nLowCut=0\n.HMD");
     QVERIFY(WriteSettings(path_, state));
 
-    FormState read = ScrambledState();
+    GameState read = ScrambledState();
     ReadSettings(path_, read);
     QCOMPARE(read.LowCutBand, 4);
     QVERIFY(read.ResultsFileName.isEmpty());
@@ -761,7 +761,7 @@ void SettingsTest::settingsPathFallsBackToConfigHome()
 
     // The folder is created on the first write.
     QVERIFY(WriteSettings(path, SampleState()));
-    FormState read;
+    GameState read;
     ReadSettings(path, read);
     QCOMPARE(read.ResultsFileName, SampleState().ResultsFileName);
     QVERIFY(QDir(dir_.path() + expectedFolder).removeRecursively());

@@ -2,9 +2,9 @@
 // device, OK and the ways out without a change, keys, layout, and the next
 // tone going to the chosen device.
 
-#include "audio/SoundCardDialog.h"
+#include "game/SoundCardDialog.h"
 #include "audio/ToneOutput.h"
-#include "game/FormState.h"
+#include "model/GameState.h"
 #include "support/FakeWaveOut.h"
 #include "support/ScriptedDialogs.h"
 
@@ -61,7 +61,7 @@ class TestSoundCard : public QObject {
   private slots:
     void listsEveryDeviceInOrder()
     {
-        FormState state;
+        GameState state;
         state.SoundCardId = 1;
         FakeWaveOut wave;
         wave.productNames = {"Onboard Analog", "USB Interface", "HDMI"};
@@ -79,7 +79,7 @@ class TestSoundCard : public QObject {
 
     void aFailedNameQueryStillGetsAnEntry()
     {
-        FormState state;
+        GameState state;
         FakeWaveOut wave;
         wave.productNames = Devices(3);
         wave.SetResult(QStringLiteral("ProductName"), WaveBadDeviceId);
@@ -108,7 +108,7 @@ class TestSoundCard : public QObject {
         QFETCH(int, devices);
         QFETCH(int, soundCardId);
         QFETCH(int, marked);
-        FormState state;
+        GameState state;
         state.SoundCardId = soundCardId;
         FakeWaveOut wave;
         wave.productNames = Devices(devices);
@@ -139,7 +139,7 @@ class TestSoundCard : public QObject {
         QFETCH(int, soundCardId);
         QFETCH(int, choose);
         QFETCH(int, expected);
-        FormState state;
+        GameState state;
         state.SoundCardId = soundCardId;
         FakeWaveOut wave;
         wave.productNames = Devices(devices);
@@ -165,7 +165,7 @@ class TestSoundCard : public QObject {
     void leavingWithoutOkChangesNothing()
     {
         QFETCH(QString, way);
-        FormState state;
+        GameState state;
         state.SoundCardId = 1;
         FakeWaveOut wave;
         wave.productNames = Devices(3);
@@ -195,7 +195,7 @@ class TestSoundCard : public QObject {
     void keysMoveTheMarkAndEnterActsAsOk()
     {
         QFETCH(int, key);
-        FormState state;
+        GameState state;
         state.SoundCardId = 1;
         FakeWaveOut wave;
         wave.productNames = Devices(3);
@@ -217,7 +217,7 @@ class TestSoundCard : public QObject {
 
     void showRunsModallyAndTakesTheChoice()
     {
-        FormState state;
+        GameState state;
         state.SoundCardId = 1;
         FakeWaveOut wave;
         wave.productNames = Devices(3);
@@ -236,7 +236,7 @@ class TestSoundCard : public QObject {
 
     void layout()
     {
-        FormState state;
+        GameState state;
         FakeWaveOut wave;
         wave.productNames = Devices(3);
         SoundCardDialog dialog(state, wave);
@@ -278,7 +278,7 @@ class TestSoundCard : public QObject {
 
     void manyDevicesScrollWithTheMarkInView()
     {
-        FormState state;
+        GameState state;
         state.SoundCardId = 18;
         FakeWaveOut wave;
         wave.productNames = Devices(20);
@@ -302,7 +302,7 @@ class TestSoundCard : public QObject {
 
     void theNextToneOpensTheChosenDevice()
     {
-        FormState state;
+        GameState state;
         state.SoundIdle = 1;
         state.SoundCardId = 0;
         FakeWaveOut wave;

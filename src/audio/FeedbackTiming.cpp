@@ -1,11 +1,11 @@
 #include "audio/FeedbackTiming.h"
 
 #include "audio/ToneOutput.h"
-#include "game/FormState.h"
+#include "model/GameState.h"
 
 #include <QTimer>
 
-FeedbackTiming::FeedbackTiming(FormState& state, ToneOutput& tone, QObject* parent)
+FeedbackTiming::FeedbackTiming(GameState& state, ToneOutput& tone, QObject* parent)
     : QObject(parent), state_(state), tone_(tone)
 {
     connect(&tone_.SoundStop(), &QTimer::timeout, this, &FeedbackTiming::SoundStopTimer);

@@ -6,7 +6,7 @@
 #include <QObject>
 
 class ToneOutput;
-struct FormState;
+struct GameState;
 
 class FeedbackTiming : public QObject {
     Q_OBJECT
@@ -14,13 +14,13 @@ class FeedbackTiming : public QObject {
   public:
     // Handles the timeout of `tone`'s SoundStop timer; `tone` must outlive
     // this object.
-    FeedbackTiming(FormState& state, ToneOutput& tone, QObject* parent = nullptr);
+    FeedbackTiming(GameState& state, ToneOutput& tone, QObject* parent = nullptr);
 
     // One-shot: disables SoundStop and, while a tone runs, pauses the device.
     // Nothing resumes it; a failed pause is not reported. Thread: GUI only.
     void SoundStopTimer();
 
   private:
-    FormState& state_;
+    GameState& state_;
     ToneOutput& tone_;
 };

@@ -1,6 +1,6 @@
 #include "audio/ToneOutput.h"
 
-#include "game/FormState.h"
+#include "model/GameState.h"
 #include "platform/Dialogs.h"
 
 #include <QCoreApplication>
@@ -39,7 +39,7 @@ void DispatchWaitingMessages()
 
 } // namespace
 
-ToneOutput::ToneOutput(FormState& state, WaveOut& wave, Dialogs& dialogs, QObject* parent)
+ToneOutput::ToneOutput(GameState& state, WaveOut& wave, Dialogs& dialogs, QObject* parent)
     : QObject(parent), state_(state), wave_(wave), dialogs_(dialogs)
 {
     soundStop_.setInterval(1000);

@@ -13,14 +13,14 @@
 #include <mutex>
 
 class Dialogs;
-struct FormState;
+struct GameState;
 
 class ToneOutput : public QObject {
     Q_OBJECT
 
   public:
     // `wave` and `dialogs` must outlive this object.
-    ToneOutput(FormState& state, WaveOut& wave, Dialogs& dialogs, QObject* parent = nullptr);
+    ToneOutput(GameState& state, WaveOut& wave, Dialogs& dialogs, QObject* parent = nullptr);
     ~ToneOutput() override;
 
     // Opens device SoundCardId; failures are reported under "Open".
@@ -61,7 +61,7 @@ class ToneOutput : public QObject {
     void PrepareHeader(WaveHeader& header, std::int16_t* block, const char* unprepareCaption,
                        const char* prepareCaption);
 
-    FormState& state_;
+    GameState& state_;
     WaveOut& wave_;
     Dialogs& dialogs_;
     ToneSynthesis synthesis_;

@@ -17,7 +17,7 @@ double BandUpperEdge(const BandArray& bands, int g)
                                          static_cast<long double>(bands[g + 1].Frequency)));
 }
 
-void PickTurnFrequency(FormState& state, RandomGenerator& random)
+void PickTurnFrequency(GameState& state, RandomGenerator& random)
 {
     // The menus keep 0 <= LowCutBand < HighCutBand <= 26. Only an edited
     // settings file breaks that; clamp so the band and both neighbours exist

@@ -2,7 +2,7 @@
 // The feedback tone: which band rings in a turn, the exact frequency inside
 // it, and the sine samples. Plain computation, no device. Thread: GUI only.
 
-#include "game/FormState.h"
+#include "model/GameState.h"
 
 #include <cstdint>
 
@@ -22,7 +22,7 @@ double BandUpperEdge(const BandArray& bands, int g);
 
 // Draws RingingBand (band first) and ToneFrequency (division point 5..95 of
 // 100 second) from `random`.
-void PickTurnFrequency(FormState& state, RandomGenerator& random);
+void PickTurnFrequency(GameState& state, RandomGenerator& random);
 
 class ToneSynthesis {
   public:

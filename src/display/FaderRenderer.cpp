@@ -1,9 +1,9 @@
 #include "display/FaderRenderer.h"
 
 #include "display/FormatFrequency.h"
-#include "display/GdiCanvas.h"
+#include "display/PixelExactCanvas.h"
 #include "display/Nearest.h"
-#include "game/FaderModel.h"
+#include "model/FaderModel.h"
 
 #include <QFontMetrics>
 #include <QPainter>
@@ -29,14 +29,14 @@ constexpr int MaxLabelFontSize = 1000;
 constexpr int VolumeColumn = 30;
 constexpr double VolumeCentre = VolumeColumn + 0.5; // in column widths
 
-bool FaderSelected(const FormState& state, int fader)
+bool FaderSelected(const GameState& state, int fader)
 {
     if (fader == VolumeFader)
         return FaderKind(state, state.SelectedFader) == FaderVolume;
     return state.SelectedFader == fader;
 }
 
-QColor KnobColour(const FormState& state, int band)
+QColor KnobColour(const GameState& state, int band)
 {
     if (band == VolumeFader)
         return FaderSelected(state, VolumeFader) ? Yellow : Grey;
@@ -52,7 +52,7 @@ bool ShowsFrequency(GameModeValue mode)
     return mode == ModeGeneratorPlaying || mode == ModeTurnOver;
 }
 
-bool LevelsInRange(const FormState& state)
+bool LevelsInRange(const GameState& state)
 {
     auto inRange = [](int level) { return level >= MinLevel && level <= MaxLevel; };
     for (const BandSlot& slot : state.BandTable)
@@ -109,7 +109,7 @@ void FaderRenderer::BuildFaderImage()
     const int w = faderImage_.width();
     const int h = faderImage_.height();
     QPainter painter(&faderImage_);
-    GdiCanvas canvas(painter);
+    PixelExactCanvas canvas(painter);
     canvas.SetBrushColor(Black);
     canvas.FillRect(0, 0, w, h);
 
@@ -150,7 +150,7 @@ const QImage& FaderRenderer::Finish()
     return backBuffer_;
 }
 
-void FaderRenderer::DrawKnob(GdiCanvas& canvas, int centreX, int level) const
+void FaderRenderer::DrawKnob(PixelExactCanvas& canvas, int centreX, int level) const
 {
     const int knobHalf = geometry_.KnobHalfWidth();
     canvas.SetPenWidth(1);
@@ -163,7 +163,7 @@ void FaderRenderer::DrawKnob(GdiCanvas& canvas, int centreX, int level) const
     canvas.LineTo(centreX + lineHalf, lineY);
 }
 
-void FaderRenderer::DrawBandFader(GdiCanvas& canvas, const FormState& state, int band) const
+void FaderRenderer::DrawBandFader(PixelExactCanvas& canvas, const GameState& state, int band) const
 {
     canvas.SetFontColor(FaderSelected(state, band) ? Yellow : White);
     canvas.Draw((band + 1) * geometry_.ColumnWidth, geometry_.TrackTop, faderImage_);
@@ -172,25 +172,25 @@ void FaderRenderer::DrawBandFader(GdiCanvas& canvas, const FormState& state, int
     DrawKnob(canvas, Nearest(geometry_.ColumnCentre(band)), state.BandTable[band].Level);
 }
 
-QRect FaderRenderer::DrawLabel(GdiCanvas& canvas, double centreX, const QString& text) const
+QRect FaderRenderer::DrawLabel(PixelExactCanvas& canvas, double centreX, const QString& text) const
 {
     const int x = Nearest(centreX - canvas.TextWidth(text) / 2.0);
     canvas.TextOut(x, geometry_.LabelTop, text);
     return canvas.TextExtent(x, geometry_.LabelTop, text);
 }
 
-QRect FaderRenderer::DrawBandLabel(GdiCanvas& canvas, const FormState& state, int band) const
+QRect FaderRenderer::DrawBandLabel(PixelExactCanvas& canvas, const GameState& state, int band) const
 {
     canvas.SetBrushColor(Black);
     return DrawLabel(canvas, geometry_.ColumnCentre(band), BandLabel(state.BandTable[band]));
 }
 
-QRect FaderRenderer::DrawVolumeLabel(GdiCanvas& canvas) const
+QRect FaderRenderer::DrawVolumeLabel(PixelExactCanvas& canvas) const
 {
     return DrawLabel(canvas, VolumeCentre * geometry_.ColumnWidth, VolumeLabel);
 }
 
-void FaderRenderer::DrawVolumeFader(GdiCanvas& canvas, const FormState& state) const
+void FaderRenderer::DrawVolumeFader(PixelExactCanvas& canvas, const GameState& state) const
 {
     canvas.SetFontColor(FaderSelected(state, VolumeFader) ? Yellow : White);
     canvas.Draw(VolumeColumn * geometry_.ColumnWidth, geometry_.TrackTop, faderImage_);
@@ -201,7 +201,7 @@ void FaderRenderer::DrawVolumeFader(GdiCanvas& canvas, const FormState& state) c
     DrawKnob(canvas, Nearest(VolumeCentre * geometry_.ColumnWidth), state.MasterVolume);
 }
 
-void FaderRenderer::DrawFrequencyText(GdiCanvas& canvas, const FormState& state) const
+void FaderRenderer::DrawFrequencyText(PixelExactCanvas& canvas, const GameState& state) const
 {
     if (!ShowsFrequency(state.GameMode))
         return;
@@ -218,12 +218,12 @@ void FaderRenderer::DrawFrequencyText(GdiCanvas& canvas, const FormState& state)
     canvas.TextOut(x, paintBox_.height() - canvas.TextHeight(text), text);
 }
 
-const QImage& FaderRenderer::PaintStraightforward(const FormState& state)
+const QImage& FaderRenderer::PaintStraightforward(const GameState& state)
 {
     if (!PrepareBackBuffer())
         return backBuffer_;
     QPainter painter(&backBuffer_);
-    GdiCanvas canvas(painter);
+    PixelExactCanvas canvas(painter);
     const int cw = paintBox_.width();
     const int ch = paintBox_.height();
 
@@ -260,7 +260,7 @@ const QImage& FaderRenderer::PaintStraightforward(const FormState& state)
     return Finish();
 }
 
-bool FaderRenderer::LayerMatches(const FormState& state) const
+bool FaderRenderer::LayerMatches(const GameState& state) const
 {
     if (!layerValid_)
         return false;
@@ -271,7 +271,7 @@ bool FaderRenderer::LayerMatches(const FormState& state) const
     return true;
 }
 
-void FaderRenderer::BuildLayer(const FormState& state)
+void FaderRenderer::BuildLayer(const GameState& state)
 {
     layerValid_ = true;
     layerUsable_ = false;
@@ -283,7 +283,7 @@ void FaderRenderer::BuildLayer(const FormState& state)
 
     layer_ = NewPicture(paintBox_);
     QPainter painter(&layer_);
-    GdiCanvas canvas(painter);
+    PixelExactCanvas canvas(painter);
     const FaderGeometry& g = geometry_;
     const int w = g.ColumnWidth;
     canvas.SetBrushColor(Black);
@@ -337,7 +337,7 @@ void FaderRenderer::BuildLayer(const FormState& state)
     layerUsable_ = true;
 }
 
-const QImage& FaderRenderer::FaderPaint(const FormState& state)
+const QImage& FaderRenderer::FaderPaint(const GameState& state)
 {
     lastPaintUsedLayer_ = false;
     if (CoverShown || !hasFaderImage_ || !IsFaderMode(state.GameMode) || paintBox_.isEmpty())
@@ -351,7 +351,7 @@ const QImage& FaderRenderer::FaderPaint(const FormState& state)
     lastPaintUsedLayer_ = true;
     std::memcpy(backBuffer_.bits(), layer_.constBits(), layer_.sizeInBytes());
     QPainter painter(&backBuffer_);
-    GdiCanvas canvas(painter);
+    PixelExactCanvas canvas(painter);
     canvas.SetPenColor(White);
     for (int band = 0; band < BandCount; ++band) {
         canvas.SetBrushColor(KnobColour(state, band));

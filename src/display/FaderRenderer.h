@@ -5,8 +5,8 @@
 // Thread: GUI only.
 
 #include "display/FaderGeometry.h"
-#include "game/BandSlot.h"
-#include "game/FormState.h"
+#include "model/BandSlot.h"
+#include "model/GameState.h"
 
 #include <QImage>
 #include <QRect>
@@ -15,14 +15,14 @@
 #include <array>
 #include <functional>
 
-class GdiCanvas;
+class PixelExactCanvas;
 
 class FaderRenderer {
   public:
     // Draws band `band`'s column of a chart; called in the chart modes after
     // the background and before that band's label. It must not change the font.
     using ChartColumnPainter =
-        std::function<void(GdiCanvas&, const FormState&, int band, const FaderGeometry&)>;
+        std::function<void(PixelExactCanvas&, const GameState&, int band, const FaderGeometry&)>;
 
     // The paint box's size in device pixels and the screen's resolution. Point
     // sizes become size x logicalDpi x devicePixelRatio / 72 device pixels.
@@ -35,13 +35,13 @@ class FaderRenderer {
     // The whole picture for the current state; its device pixel ratio is set,
     // so it can be drawn at (0, 0) of the paint box as it is. The reference
     // stays valid until the next paint or resize.
-    const QImage& FaderPaint(const FormState& state);
+    const QImage& FaderPaint(const GameState& state);
     // The last picture painted.
     const QImage& BackBuffer() const { return backBuffer_; }
 
     // The same picture drawn step by step, without the prepared layer. Kept as
     // the reference that FaderPaint must match pixel for pixel.
-    const QImage& PaintStraightforward(const FormState& state);
+    const QImage& PaintStraightforward(const GameState& state);
 
     // Whether the last FaderPaint started from the prepared layer (tests, benchmark).
     bool LastPaintUsedLayer() const { return lastPaintUsedLayer_; }
@@ -72,17 +72,17 @@ class FaderRenderer {
     bool PrepareBackBuffer();
     const QImage& Finish();
 
-    void DrawBandFader(GdiCanvas& canvas, const FormState& state, int band) const;
+    void DrawBandFader(PixelExactCanvas& canvas, const GameState& state, int band) const;
     // Labels are centred on a column; each returns the pixels it may have touched.
-    QRect DrawLabel(GdiCanvas& canvas, double centreX, const QString& text) const;
-    QRect DrawBandLabel(GdiCanvas& canvas, const FormState& state, int band) const;
-    QRect DrawVolumeLabel(GdiCanvas& canvas) const;
-    void DrawVolumeFader(GdiCanvas& canvas, const FormState& state) const;
-    void DrawKnob(GdiCanvas& canvas, int centreX, int level) const;
-    void DrawFrequencyText(GdiCanvas& canvas, const FormState& state) const;
+    QRect DrawLabel(PixelExactCanvas& canvas, double centreX, const QString& text) const;
+    QRect DrawBandLabel(PixelExactCanvas& canvas, const GameState& state, int band) const;
+    QRect DrawVolumeLabel(PixelExactCanvas& canvas) const;
+    void DrawVolumeFader(PixelExactCanvas& canvas, const GameState& state) const;
+    void DrawKnob(PixelExactCanvas& canvas, int centreX, int level) const;
+    void DrawFrequencyText(PixelExactCanvas& canvas, const GameState& state) const;
 
-    bool LayerMatches(const FormState& state) const;
-    void BuildLayer(const FormState& state);
+    bool LayerMatches(const GameState& state) const;
+    void BuildLayer(const GameState& state);
 
     QSize paintBox_;
     int dotsPerMetre_ = 3780; // 96 dpi

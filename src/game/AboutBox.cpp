@@ -1,6 +1,8 @@
 #include "game/AboutBox.h"
 #include "game/DialogLook.h"
 
+#include "Version.h"
+
 #include <QDesktopServices>
 #include <QGuiApplication>
 #include <QLabel>
@@ -8,17 +10,6 @@
 #include <QPainter>
 #include <QPushButton>
 #include <QScreen>
-
-// The resources live in the core library, which is linked statically: their
-// registration has to be pulled in by hand.
-static void InitProgramResources()
-{
-    static const bool done = [] {
-        Q_INIT_RESOURCE(resources);
-        return true;
-    }();
-    (void)done;
-}
 
 namespace {
 
@@ -88,7 +79,6 @@ QLabel* AddLabel(QWidget* parent, const QString& text, const QRect& geometry)
 
 QIcon ProgramIcon()
 {
-    InitProgramResources();
     QIcon icon;
     for (int size : {32, 64, 256})
         icon.addFile(QStringLiteral(":/heulmeister-%1.png").arg(size), QSize(size, size));
@@ -125,7 +115,7 @@ AboutBox::AboutBox(QWidget* parent, UrlOpener openUrl) : QDialog(parent)
     icon->setPixmap(ProgramIcon().pixmap(256, 256));
 
     AddLabel(panel, QStringLiteral("Heulmeister PRO"), QRect(88, 16, 190, 16));
-    AddLabel(panel, QStringLiteral("Version 1.1"), QRect(88, 40, 190, 16));
+    AddLabel(panel, QStringLiteral("Version " HEULMEISTER_VERSION), QRect(88, 40, 190, 16));
     AddLabel(panel, QStringLiteral("© 2026 Heulmeister-Projekt"), QRect(8, 80, 273, 16));
     QLabel* comments = AddLabel(panel, QString(), QRect(8, 100, 273, 30));
     comments->setObjectName(QStringLiteral("Comments"));

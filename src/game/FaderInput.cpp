@@ -3,13 +3,13 @@
 #include "audio/ToneOutput.h"
 #include "display/FaderGeometry.h"
 #include "display/Nearest.h"
-#include "game/FaderModel.h"
-#include "game/FormState.h"
+#include "model/FaderModel.h"
+#include "model/GameState.h"
 #include "game/GameFlow.h"
 
 #include <algorithm>
 
-FaderInput::FaderInput(FormState& state, FaderModel& faders, GameFlow& game, ToneOutput& tone,
+FaderInput::FaderInput(GameState& state, FaderModel& faders, GameFlow& game, ToneOutput& tone,
                        std::function<const FaderGeometry&()> geometry,
                        std::function<QSize()> paintBox, std::function<void()> repaint)
     : state_(state), faders_(faders), game_(game), tone_(tone), geometry_(std::move(geometry)),

@@ -9,7 +9,7 @@
 #include <functional>
 
 struct FaderGeometry;
-struct FormState;
+struct GameState;
 class FaderModel;
 class GameFlow;
 class ToneOutput;
@@ -18,7 +18,7 @@ class FaderInput {
   public:
     // `geometry` and `paintBox` give the drawn picture's geometry at the
     // time of the event.
-    FaderInput(FormState& state, FaderModel& faders, GameFlow& game, ToneOutput& tone,
+    FaderInput(GameState& state, FaderModel& faders, GameFlow& game, ToneOutput& tone,
                std::function<const FaderGeometry&()> geometry, std::function<QSize()> paintBox,
                std::function<void()> repaint);
 
@@ -38,7 +38,7 @@ class FaderInput {
     void ResetGeneratorFaderBeforeLeaving();
     void ChangeVolume(int newVolume);
 
-    FormState& state_;
+    GameState& state_;
     FaderModel& faders_;
     GameFlow& game_;
     ToneOutput& tone_;

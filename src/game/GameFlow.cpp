@@ -2,7 +2,7 @@
 
 #include "audio/ToneOutput.h"
 #include "audio/ToneSynthesis.h"
-#include "game/FaderModel.h"
+#include "model/FaderModel.h"
 #include "platform/Clock.h"
 #include "platform/Dialogs.h"
 #include "platform/Random.h"
@@ -18,7 +18,7 @@ constexpr int RaisedLevel = 6;
 
 } // namespace
 
-GameFlow::GameFlow(FormState& state, FaderModel& faders, ToneOutput& tone,
+GameFlow::GameFlow(GameState& state, FaderModel& faders, ToneOutput& tone,
                    ResultsCounters& counters, Dialogs& dialogs, RandomGenerator& random,
                    MillisecondClock& clock, std::function<void()> repaint, QObject* parent)
     : QObject(parent), state_(state), faders_(faders), tone_(tone), counters_(counters),

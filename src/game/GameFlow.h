@@ -4,7 +4,7 @@
 // turn, the feedback generator switch, the charts and the status lines.
 // Thread: GUI only.
 
-#include "game/FormState.h"
+#include "model/GameState.h"
 #include "results/StatusLines.h"
 
 #include <QLocale>
@@ -22,7 +22,7 @@ class ToneOutput;
 class GameFlow final : public QObject {
     Q_OBJECT
   public:
-    GameFlow(FormState& state, FaderModel& faders, ToneOutput& tone, ResultsCounters& counters,
+    GameFlow(GameState& state, FaderModel& faders, ToneOutput& tone, ResultsCounters& counters,
              Dialogs& dialogs, RandomGenerator& random, MillisecondClock& clock,
              std::function<void()> repaint, QObject* parent = nullptr);
 
@@ -64,7 +64,7 @@ class GameFlow final : public QObject {
     void RunFindSequence();
     void StartGeneratorTone();
 
-    FormState& state_;
+    GameState& state_;
     FaderModel& faders_;
     ToneOutput& tone_;
     ResultsCounters& counters_;

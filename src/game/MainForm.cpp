@@ -1,6 +1,6 @@
 #include "game/MainForm.h"
 
-#include "audio/SoundCardDialog.h"
+#include "game/SoundCardDialog.h"
 #include "game/AboutBox.h"
 #include "game/DialogLook.h"
 #include "game/FaderInput.h"
@@ -58,7 +58,7 @@ MainForm::MainForm(const MainFormServices& services)
         [this]() -> const FaderGeometry& { return renderer_.Geometry(); },
         [this] { return renderer_.PaintBoxSize(); }, repaint);
     results_ = std::make_unique<ResultsCommands>(state_, resultsFile_, services_.dialogs,
-                                                 MenuHooks(*menu_));
+                                                 menu_->ResultsHooks());
 
     ConnectMenu();
     ConnectGame();
@@ -241,7 +241,7 @@ void MainForm::FormResize()
     FaderPaint();
 }
 
-void MainForm::ShowFullScreen()
+void MainForm::ShowCoveringScreen()
 {
     CoverScreen();
     show();

@@ -6,8 +6,8 @@
 #include "audio/FeedbackTiming.h"
 #include "audio/ToneOutput.h"
 #include "display/FaderRenderer.h"
-#include "game/FaderModel.h"
-#include "game/FormState.h"
+#include "model/FaderModel.h"
+#include "model/GameState.h"
 #include "results/ResultsCommands.h"
 #include "results/ResultsCounters.h"
 #include "results/ResultsFile.h"
@@ -54,14 +54,14 @@ class MainForm final : public QMainWindow {
     // then nothing was read and nothing will be written.
     bool StartUp();
     // Shows the window over the whole screen and makes it the active one.
-    void ShowFullScreen();
+    void ShowCoveringScreen();
 
     // The full repaint of the paint box from the current state.
     void FaderPaint();
     // Recomputes what depends on the paint box's size, then repaints.
     void FormResize();
 
-    FormState& State() { return state_; }
+    GameState& State() { return state_; }
     const FaderRenderer& Renderer() const { return renderer_; }
     ToneOutput& Tone() { return tone_; }
     GameFlow& Game() { return *game_; }
@@ -89,7 +89,7 @@ class MainForm final : public QMainWindow {
     void SetApplicationTitle(const QString& title);
 
     MainFormServices services_;
-    FormState state_;
+    GameState state_;
     FaderModel faders_;
     FaderRenderer renderer_;
     ToneOutput tone_;

@@ -1,14 +1,14 @@
 #include "game/MainMenu.h"
 
-#include "game/FaderModel.h"
-#include "game/FormState.h"
+#include "model/FaderModel.h"
+#include "model/GameState.h"
 
 #include <QAction>
 #include <QActionGroup>
 #include <QMenu>
 #include <QMenuBar>
 
-MainMenu::MainMenu(QMenuBar* bar, FormState& state, FaderModel& faders, QObject* parent)
+MainMenu::MainMenu(QMenuBar* bar, GameState& state, FaderModel& faders, QObject* parent)
     : QObject(parent), state_(state), faders_(faders)
 {
     BuildDatei(bar);
@@ -270,4 +270,19 @@ void MainMenu::ChooseHighCut(int band)
 void MainMenu::ChooseScoringMode(int mode)
 {
     state_.ScoringMode = mode;
+}
+
+ResultsCommandHooks MainMenu::ResultsHooks()
+{
+    QPointer<MainMenu> guarded(this);
+    ResultsCommandHooks hooks;
+    hooks.setSaveEnabled = [guarded](bool enabled) {
+        if (guarded && guarded->Actions().Speichern)
+            guarded->Actions().Speichern->setEnabled(enabled);
+    };
+    hooks.setStoredResultsAvailable = [guarded](bool available) {
+        if (guarded)
+            guarded->SetStoredResultsAvailable(available);
+    };
+    return hooks;
 }

@@ -3,6 +3,8 @@
 // "Hilfe", with the commands that only change a game setting. Everything else
 // is exposed as actions or signals for the window to connect. Thread: GUI only.
 
+#include "results/ResultsCommands.h"
+
 #include <QHash>
 #include <QObject>
 #include <QPointer>
@@ -11,7 +13,7 @@
 #include <initializer_list>
 
 class FaderModel;
-struct FormState;
+struct GameState;
 class QAction;
 class QActionGroup;
 class QMenu;
@@ -46,7 +48,7 @@ class MainMenu : public QObject {
     Q_OBJECT
   public:
     // Fills `bar` with the five menus. `state` and `faders` must outlive this.
-    MainMenu(QMenuBar* bar, FormState& state, FaderModel& faders, QObject* parent = nullptr);
+    MainMenu(QMenuBar* bar, GameState& state, FaderModel& faders, QObject* parent = nullptr);
 
     const MainMenuActions& Actions() const { return actions_; }
 
@@ -57,6 +59,8 @@ class MainMenu : public QObject {
     void SetSoundCardCount(int deviceCount);
     // "Total" and "Fortschritt" need results loaded from a file.
     void SetStoredResultsAvailable(bool available);
+    // How the results commands switch "Speichern", "Total" and "Fortschritt".
+    ResultsCommandHooks ResultsHooks();
 
   signals:
     void quitRequested();              // "Beenden"
@@ -97,7 +101,7 @@ class MainMenu : public QObject {
     void ChooseHighCut(int band);
     void ChooseScoringMode(int mode);
 
-    FormState& state_;
+    GameState& state_;
     FaderModel& faders_;
     MainMenuActions actions_;
     QActionGroup* feedbackTimeGroup_ = nullptr;

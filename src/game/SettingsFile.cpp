@@ -52,7 +52,7 @@ std::int32_t ReadInteger(const ProfileFile& profile, const QString& section, con
 
 // The game indexes the band table with the cut bands and the bands next to
 // them, so a range from a hand-edited file must stay inside it.
-void GuardCutRange(FormState& state)
+void GuardCutRange(GameState& state)
 {
     if (state.LowCutBand < 0 || state.LowCutBand > 25)
         state.LowCutBand = SettingDefaults::LowCut;
@@ -85,7 +85,7 @@ QString SettingsFilePath(const QString& programDir)
         .filePath(QStringLiteral("Heulmeister Pro/") + QLatin1String(SettingsFileName));
 }
 
-void ReadSettings(const QString& path, FormState& state)
+void ReadSettings(const QString& path, GameState& state)
 {
     ProfileFile profile;
     profile.Load(path); // an unreadable file reads as empty: all defaults
@@ -108,7 +108,7 @@ void ReadSettings(const QString& path, FormState& state)
     GuardCutRange(state);
 }
 
-bool WriteSettings(const QString& path, const FormState& state, QString* errorText)
+bool WriteSettings(const QString& path, const GameState& state, QString* errorText)
 {
     const QString folder = QFileInfo(path).absolutePath();
     if (!QDir().mkpath(folder)) {

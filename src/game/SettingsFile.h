@@ -2,7 +2,7 @@
 // The settings file "Heulmeister Pro.inf": read once at start-up into the
 // form's fields, written back once at shutdown. Thread: GUI.
 
-#include "game/FormState.h"
+#include "model/GameState.h"
 
 #include <QString>
 
@@ -15,9 +15,9 @@ QString SettingsFilePath(const QString& programDir);
 
 // Fills the nine settings fields; a missing file, key or integer gives the
 // default. A cut range the band table cannot hold falls back to the defaults.
-void ReadSettings(const QString& path, FormState& state);
+void ReadSettings(const QString& path, GameState& state);
 
 // Writes the nine keys, keeping every other line of an existing file, and
 // creates the folder if needed. False with the reason when the file cannot be
 // read or written; an existing file is then left as it was.
-bool WriteSettings(const QString& path, const FormState& state, QString* errorText = nullptr);
+bool WriteSettings(const QString& path, const GameState& state, QString* errorText = nullptr);

@@ -1,5 +1,7 @@
 #include "platform/CommandLine.h"
 
+#include "Version.h"
+
 #include <QTextStream>
 
 namespace {
@@ -58,7 +60,7 @@ QString UsageText()
 
 QString VersionText()
 {
-    return QStringLiteral("Heulmeister Pro 1.1\n");
+    return QStringLiteral("Heulmeister Pro " HEULMEISTER_VERSION "\n");
 }
 
 int AnswerCommandLine(const CommandLineRequest& request, QTextStream& out, QTextStream& err)

@@ -3,7 +3,7 @@
 // Counters wrap like the 32-bit fields they are stored in instead of
 // overflowing into undefined behaviour. Thread: any (pure).
 
-#include "game/BandSlot.h"
+#include "model/BandSlot.h"
 
 #include <cstdint>
 

@@ -1,7 +1,7 @@
 #include "results/Charts.h"
 
 #include "display/FaderGeometry.h"
-#include "display/GdiCanvas.h"
+#include "display/PixelExactCanvas.h"
 #include "display/Nearest.h"
 #include "results/FormatFigure.h"
 
@@ -38,14 +38,14 @@ int BarRight(int band, int columnWidth)
     return Nearest((band + 1.8) * columnWidth);
 }
 
-void BaselineMark(GdiCanvas& canvas, int left, int right, int lineY)
+void BaselineMark(PixelExactCanvas& canvas, int left, int right, int lineY)
 {
     canvas.SetPen(White, MarkPenWidth);
     canvas.MoveTo(left, lineY - 1);
     canvas.LineTo(right, lineY - 1);
 }
 
-void Bar(GdiCanvas& canvas, int left, int lineY, int right, int end)
+void Bar(PixelExactCanvas& canvas, int left, int lineY, int right, int end)
 {
     // Outlined with the marks' pen; being white on white, only the fill shows.
     canvas.SetPen(White, MarkPenWidth);
@@ -53,7 +53,7 @@ void Bar(GdiCanvas& canvas, int left, int lineY, int right, int end)
     canvas.Rectangle(left, lineY, right, end);
 }
 
-void ValueLabel(GdiCanvas& canvas, double columnCentre, int top, const QString& text)
+void ValueLabel(PixelExactCanvas& canvas, double columnCentre, int top, const QString& text)
 {
     canvas.SetBrushClear();
     canvas.TextOut(Nearest(columnCentre - canvas.TextWidth(text) / 2.0), top, text);
@@ -71,7 +71,7 @@ bool IsTimeChart(GameModeValue mode)
     return mode == ModeCurrentTimes || mode == ModeTotalTimes || mode == ModeProgressTimes;
 }
 
-ChartEntry ChartValue(const FormState& state, int band)
+ChartEntry ChartValue(const GameState& state, int band)
 {
     if (band < 0 || band >= BandCount || !IsChartMode(state.GameMode))
         return {};
@@ -132,7 +132,7 @@ QString ChartLabel(GameModeValue mode, double value, const QLocale& locale)
     return value < 0 ? QStringLiteral("+") + change : change;
 }
 
-void PaintChartColumn(GdiCanvas& canvas, const FormState& state, int band,
+void PaintChartColumn(PixelExactCanvas& canvas, const GameState& state, int band,
                       const FaderGeometry& geometry, const QLocale& locale)
 {
     const int w = geometry.ColumnWidth;
@@ -171,7 +171,7 @@ void PaintChartColumn(GdiCanvas& canvas, const FormState& state, int band,
 
 FaderRenderer::ChartColumnPainter MakeChartColumnPainter(const QLocale& locale)
 {
-    return [locale](GdiCanvas& canvas, const FormState& state, int band,
+    return [locale](PixelExactCanvas& canvas, const GameState& state, int band,
                     const FaderGeometry& geometry) {
         PaintChartColumn(canvas, state, band, geometry, locale);
     };

@@ -5,12 +5,12 @@
 // painter once per band in the chart modes. Thread: GUI only.
 
 #include "display/FaderRenderer.h"
-#include "game/FormState.h"
+#include "model/GameState.h"
 
 #include <QLocale>
 #include <QString>
 
-class GdiCanvas;
+class PixelExactCanvas;
 struct FaderGeometry;
 
 // The charts 7 and 8 compare stored with current averages around a zero line;
@@ -32,14 +32,14 @@ struct ChartEntry {
 };
 
 // Band `band` of the chart GameMode shows, with the cut range of the moment.
-ChartEntry ChartValue(const FormState& state, int band);
+ChartEntry ChartValue(const GameState& state, int band);
 
 // The value label: the average, or the change of the current average against
 // the stored one ("-" fewer, "+" more).
 QString ChartLabel(GameModeValue mode, double value, const QLocale& locale);
 
 // The chart step of the repaint for one band column. Leaves the font alone.
-void PaintChartColumn(GdiCanvas& canvas, const FormState& state, int band,
+void PaintChartColumn(PixelExactCanvas& canvas, const GameState& state, int band,
                       const FaderGeometry& geometry, const QLocale& locale);
 
 // The painter to install with FaderRenderer::SetChartColumnPainter.

@@ -1,13 +1,10 @@
 #include "results/ResultsCommands.h"
 
-#include "game/MainMenu.h"
 #include "platform/Dialogs.h"
 #include "results/ResultsFile.h"
 
-#include <QAction>
 #include <QFileInfo>
 #include <QGuiApplication>
-#include <QPointer>
 
 const QString ResultsCommands::OpenFilter = QStringLiteral("Heulmeister Daten|*.HMD");
 const QString ResultsCommands::SaveFilter = QStringLiteral("Heulmeisterdaten|*.HMD");
@@ -27,22 +24,7 @@ const QString SaveCaption = QStringLiteral("Speichern unter");
 
 } // namespace
 
-ResultsCommandHooks MenuHooks(MainMenu& menu)
-{
-    QPointer<MainMenu> guarded(&menu);
-    ResultsCommandHooks hooks;
-    hooks.setSaveEnabled = [guarded](bool enabled) {
-        if (guarded && guarded->Actions().Speichern)
-            guarded->Actions().Speichern->setEnabled(enabled);
-    };
-    hooks.setStoredResultsAvailable = [guarded](bool available) {
-        if (guarded)
-            guarded->SetStoredResultsAvailable(available);
-    };
-    return hooks;
-}
-
-ResultsCommands::ResultsCommands(FormState& state, ResultsFile& resultsFile, Dialogs& dialogs,
+ResultsCommands::ResultsCommands(GameState& state, ResultsFile& resultsFile, Dialogs& dialogs,
                                  ResultsCommandHooks hooks)
     : state_(state), resultsFile_(resultsFile), dialogs_(dialogs), hooks_(std::move(hooks))
 {

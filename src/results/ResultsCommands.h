@@ -4,7 +4,7 @@
 // file's unloaded results would be replaced, the error boxes and the menu
 // items these enable. The file work itself is ResultsFile's. Thread: GUI only.
 
-#include "game/FormState.h"
+#include "model/GameState.h"
 
 #include <QString>
 #include <QStringList>
@@ -12,7 +12,6 @@
 #include <functional>
 
 class Dialogs;
-class MainMenu;
 class ResultsFile;
 struct ResultsFileOutcome;
 
@@ -24,12 +23,9 @@ struct ResultsCommandHooks {
     std::function<QString()> applicationTitle;
 };
 
-// The hooks that switch the items of the main menu.
-ResultsCommandHooks MenuHooks(MainMenu& menu);
-
 class ResultsCommands {
   public:
-    ResultsCommands(FormState& state, ResultsFile& resultsFile, Dialogs& dialogs,
+    ResultsCommands(GameState& state, ResultsFile& resultsFile, Dialogs& dialogs,
                     ResultsCommandHooks hooks = {});
 
     // "Laden": the open dialog, proposing the file in use.
@@ -64,7 +60,7 @@ class ResultsCommands {
     void ShowError(const ResultsFileOutcome& outcome);
     void EnableSave();
 
-    FormState& state_;
+    GameState& state_;
     ResultsFile& resultsFile_;
     Dialogs& dialogs_;
     ResultsCommandHooks hooks_;

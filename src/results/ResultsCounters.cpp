@@ -4,7 +4,7 @@
 #include "results/BandCounters.h"
 #include "results/ResultsFile.h"
 
-ResultsCounters::ResultsCounters(FormState& state, const MillisecondClock& clock,
+ResultsCounters::ResultsCounters(GameState& state, const MillisecondClock& clock,
                                  ResultsFile& resultsFile,
                                  std::function<void(bool)> setSaveAsEnabled)
     : state_(state), clock_(clock), resultsFile_(resultsFile),

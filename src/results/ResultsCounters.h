@@ -2,7 +2,7 @@
 // The per-band and per-game counters: a wrong attempt, a find, the turn clock
 // and the results part of a game reset. Thread: GUI only.
 
-#include "game/FormState.h"
+#include "model/GameState.h"
 
 #include <functional>
 
@@ -12,7 +12,7 @@ class ResultsFile;
 class ResultsCounters {
   public:
     // setSaveAsEnabled switches the "Speichern unter" menu item; may be empty.
-    ResultsCounters(FormState& state, const MillisecondClock& clock, ResultsFile& resultsFile,
+    ResultsCounters(GameState& state, const MillisecondClock& clock, ResultsFile& resultsFile,
                     std::function<void(bool)> setSaveAsEnabled = {});
 
     // At the start of a turn, after the tone output has started.
@@ -26,7 +26,7 @@ class ResultsCounters {
     void ClearCurrentResults();
 
   private:
-    FormState& state_;
+    GameState& state_;
     const MillisecondClock& clock_;
     ResultsFile& resultsFile_;
     std::function<void(bool)> setSaveAsEnabled_;

@@ -47,7 +47,7 @@ ResultsFileOutcome Failure(const QString& text)
 
 } // namespace
 
-ResultsFile::ResultsFile(FormState& state) : state_(state) {}
+ResultsFile::ResultsFile(GameState& state) : state_(state) {}
 
 ResultsFileOutcome ResultsFile::LoadResults(const QString& fileName)
 {

@@ -4,7 +4,7 @@
 // No dialogs in here: the caller shows errors and switches menu items.
 // Thread: GUI only.
 
-#include "game/FormState.h"
+#include "model/GameState.h"
 #include "results/BandCounters.h"
 
 #include <QByteArray>
@@ -36,7 +36,7 @@ struct ResultsFileOutcome {
 // never counts it twice. Loading any other file forgets savedGame_.
 class ResultsFile {
   public:
-    explicit ResultsFile(FormState& state);
+    explicit ResultsFile(GameState& state);
 
     // Reads the whole file read-only and checks it before StoredBandTable
     // changes; on success ResultsFileName := fileName. A file longer than 28
@@ -54,7 +54,7 @@ class ResultsFile {
   private:
     bool HoldsSavedGame(const BandArray& records) const;
 
-    FormState& state_;
+    GameState& state_;
     std::array<BandCounters, BandCount> savedGame_{};
     QString savedGameFile_; // canonical path of the file that holds savedGame_
 };

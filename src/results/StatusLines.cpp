@@ -35,7 +35,7 @@ StatusLines Titles(const QString& line1, const QString& line2 = QString())
 
 } // namespace
 
-StatusLines ComposeStatusLines(const FormState& state, std::uint32_t nowMs, const QLocale& locale)
+StatusLines ComposeStatusLines(const GameState& state, std::uint32_t nowMs, const QLocale& locale)
 {
     switch (state.GameMode) {
     case ModeSearching:

@@ -2,7 +2,7 @@
 // The texts of the three status lines, from the mode and the counters. The
 // 70 ms timer only assigns them. Thread: any (pure).
 
-#include "game/FormState.h"
+#include "model/GameState.h"
 
 #include <QLocale>
 #include <QString>
@@ -22,4 +22,4 @@ struct StatusLines {
 // The line under "Neues Spiel" while no game runs.
 inline constexpr char IdleNotice[] = "Klicke START, um eine Runde zu beginnen.";
 
-StatusLines ComposeStatusLines(const FormState& state, std::uint32_t nowMs, const QLocale& locale);
+StatusLines ComposeStatusLines(const GameState& state, std::uint32_t nowMs, const QLocale& locale);

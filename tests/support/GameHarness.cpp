@@ -30,7 +30,7 @@ bool GameHarness::Start(const QByteArray& settings)
         dialogs, clock, random, waveOut, programDir.path(), programDir.path(), {}});
     if (!form->StartUp())
         return false;
-    form->ShowFullScreen();
+    form->ShowCoveringScreen();
     if (!QTest::qWaitForWindowActive(form.get()))
         return false;
     return QTest::qWaitFor([this] { return form->Renderer().HasFaderImage(); });

@@ -29,7 +29,7 @@ class GameHarness {
     bool Start(const QByteArray& settings);
     void Stop() { form.reset(); }
 
-    FormState& State() { return form->State(); }
+    GameState& State() { return form->State(); }
     GameFlow& Game() { return form->Game(); }
     StatusPanel* Panel() { return form->Panel1(); }
 

@@ -32,10 +32,10 @@
 
 #include <optional>
 
-class GdiCanvas {
+class PixelExactCanvas {
   public:
     // The painter must be active on a raster image.
-    explicit GdiCanvas(QPainter& painter);
+    explicit PixelExactCanvas(QPainter& painter);
 
     QPainter& Painter() { return painter_; }
 

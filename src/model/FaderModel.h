@@ -2,7 +2,7 @@
 // The band table and the fader model: which faders are in play, locking and
 // opening them, the cut range. Thread: GUI only.
 
-#include "game/FormState.h"
+#include "model/GameState.h"
 
 #include <functional>
 
@@ -25,11 +25,11 @@ struct BandDefinition {
 extern const std::array<BandDefinition, BandCount> BandDefinitions;
 
 // Classifies a fader index against the cut range; -1 (no fader) is below it.
-FaderKindValue FaderKind(const FormState& state, int fader);
+FaderKindValue FaderKind(const GameState& state, int fader);
 
 class FaderModel {
   public:
-    FaderModel(FormState& state, std::function<void()> repaint);
+    FaderModel(GameState& state, std::function<void()> repaint);
 
     // Seeds the generator, then sets labels and frequencies and clears levels
     // and counters; Locked and Reserved are left alone.
@@ -43,6 +43,6 @@ class FaderModel {
     FaderKindValue FaderKind(int fader) const { return ::FaderKind(state_, fader); }
 
   private:
-    FormState& state_;
+    GameState& state_;
     std::function<void()> repaint_;
 };

@@ -1,4 +1,4 @@
-#include "game/FaderModel.h"
+#include "model/FaderModel.h"
 
 #include "platform/Random.h"
 
@@ -52,7 +52,7 @@ bool IsFaderMode(GameModeValue mode)
     return !IsChartMode(mode);
 }
 
-FaderKindValue FaderKind(const FormState& state, int fader)
+FaderKindValue FaderKind(const GameState& state, int fader)
 {
     if (fader < state.LowCutBand)
         return FaderBelowCut;
@@ -63,7 +63,7 @@ FaderKindValue FaderKind(const FormState& state, int fader)
     return FaderInPlay;
 }
 
-FaderModel::FaderModel(FormState& state, std::function<void()> repaint)
+FaderModel::FaderModel(GameState& state, std::function<void()> repaint)
     : state_(state), repaint_(std::move(repaint))
 {
 }

@@ -2,7 +2,7 @@
 // Everything the main form owns, as plain data. The subsystems work on one
 // instance of it; the window only turns events into their operations.
 
-#include "game/BandSlot.h"
+#include "model/BandSlot.h"
 
 #include <QString>
 #include <cstdint>
@@ -37,7 +37,7 @@ constexpr std::int32_t RandomStart = 0;
 constexpr std::int32_t AutoRestart = 0;
 } // namespace SettingDefaults
 
-struct FormState {
+struct GameState {
     // Band table and fader model
     BandArray BandTable{};
     BandArray StoredBandTable{};

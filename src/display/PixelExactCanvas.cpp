@@ -1,4 +1,4 @@
-#include "display/GdiCanvas.h"
+#include "display/PixelExactCanvas.h"
 
 #include <algorithm>
 #include <cmath>
@@ -48,7 +48,7 @@ QFont ArialFont(int pointSize)
     return font;
 }
 
-GdiCanvas::GdiCanvas(QPainter& painter) : painter_(painter)
+PixelExactCanvas::PixelExactCanvas(QPainter& painter) : painter_(painter)
 {
     painter_.setRenderHint(QPainter::Antialiasing, false);
     painter_.setRenderHint(QPainter::TextAntialiasing, false);
@@ -56,45 +56,45 @@ GdiCanvas::GdiCanvas(QPainter& painter) : painter_(painter)
     SetFont(ArialFont(10));
 }
 
-void GdiCanvas::SetPen(QColor colour, int width)
+void PixelExactCanvas::SetPen(QColor colour, int width)
 {
     SetPenColor(colour);
     SetPenWidth(width);
 }
 
-void GdiCanvas::SetBrushColor(QColor colour)
+void PixelExactCanvas::SetBrushColor(QColor colour)
 {
     brushColour_ = colour;
     brushSolid_ = true;
 }
 
-void GdiCanvas::SetFont(const QFont& font)
+void PixelExactCanvas::SetFont(const QFont& font)
 {
     font_ = font;
     painter_.setFont(font_);
     metrics_.emplace(font_, painter_.device());
 }
 
-void GdiCanvas::FillSpan(int x1, int x2, int y1, int y2, QColor colour)
+void PixelExactCanvas::FillSpan(int x1, int x2, int y1, int y2, QColor colour)
 {
     if (x1 < x2 && y1 < y2)
         painter_.fillRect(QRect(x1, y1, x2 - x1, y2 - y1), colour);
 }
 
-void GdiCanvas::FillRect(int x1, int y1, int x2, int y2)
+void PixelExactCanvas::FillRect(int x1, int y1, int x2, int y2)
 {
     if (brushSolid_)
         FillSpan(std::min(x1, x2), std::max(x1, x2), std::min(y1, y2), std::max(y1, y2),
                  brushColour_);
 }
 
-void GdiCanvas::MoveTo(int x, int y)
+void PixelExactCanvas::MoveTo(int x, int y)
 {
     penX_ = x;
     penY_ = y;
 }
 
-void GdiCanvas::LineTo(int x, int y)
+void PixelExactCanvas::LineTo(int x, int y)
 {
     const int before = penWidth_ / 2;
     if (y == penY_) {
@@ -113,12 +113,12 @@ void GdiCanvas::LineTo(int x, int y)
     MoveTo(x, y);
 }
 
-void GdiCanvas::Rectangle(int x1, int y1, int x2, int y2)
+void PixelExactCanvas::Rectangle(int x1, int y1, int x2, int y2)
 {
     RoundRect(x1, y1, x2, y2, 0, 0);
 }
 
-void GdiCanvas::RoundRect(int x1, int y1, int x2, int y2, int ellipseWidth, int ellipseHeight)
+void PixelExactCanvas::RoundRect(int x1, int y1, int x2, int y2, int ellipseWidth, int ellipseHeight)
 {
     if (x1 > x2)
         std::swap(x1, x2);
@@ -169,17 +169,17 @@ void GdiCanvas::RoundRect(int x1, int y1, int x2, int y2, int ellipseWidth, int 
     flush(y2);
 }
 
-int GdiCanvas::TextWidth(const QString& text) const
+int PixelExactCanvas::TextWidth(const QString& text) const
 {
     return metrics_->horizontalAdvance(text);
 }
 
-int GdiCanvas::TextHeight(const QString&) const
+int PixelExactCanvas::TextHeight(const QString&) const
 {
     return metrics_->height();
 }
 
-QRect GdiCanvas::TextExtent(int x, int y, const QString& text) const
+QRect PixelExactCanvas::TextExtent(int x, int y, const QString& text) const
 {
     if (text.isEmpty())
         return {};
@@ -188,7 +188,7 @@ QRect GdiCanvas::TextExtent(int x, int y, const QString& text) const
     return cell.united(glyphs);
 }
 
-void GdiCanvas::TextOut(int x, int y, const QString& text)
+void PixelExactCanvas::TextOut(int x, int y, const QString& text)
 {
     if (text.isEmpty())
         return;
@@ -198,7 +198,7 @@ void GdiCanvas::TextOut(int x, int y, const QString& text)
     painter_.drawText(x, y + metrics_->ascent(), text);
 }
 
-void GdiCanvas::Draw(int x, int y, const QImage& picture)
+void PixelExactCanvas::Draw(int x, int y, const QImage& picture)
 {
     if (picture.isNull())
         return;

@@ -1,7 +1,7 @@
-#include "audio/SoundCardDialog.h"
+#include "game/SoundCardDialog.h"
 #include "game/DialogLook.h"
 
-#include "game/FormState.h"
+#include "model/GameState.h"
 #include "platform/WaveOut.h"
 
 #include <QButtonGroup>
@@ -29,7 +29,7 @@ QPushButton* AddButton(QWidget* parent, QStyle::StandardPixmap glyph, const QStr
 
 } // namespace
 
-SoundCardDialog::SoundCardDialog(FormState& state, WaveOut& wave, QWidget* owner)
+SoundCardDialog::SoundCardDialog(GameState& state, WaveOut& wave, QWidget* owner)
     : QDialog(owner), state_(state), wave_(wave)
 {
     setWindowTitle(QStringLiteral("Soundkarte"));
@@ -139,7 +139,7 @@ void SoundCardDialog::BitBtn1Click()
     accept();
 }
 
-void ShowSoundCardDialog(FormState& state, WaveOut& wave, QWidget* owner)
+void ShowSoundCardDialog(GameState& state, WaveOut& wave, QWidget* owner)
 {
     SoundCardDialog dialog(state, wave, owner);
     dialog.exec();
