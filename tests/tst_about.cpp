@@ -1,9 +1,9 @@
 // The "Info" box, the program icon, and the help command with its manual.
 
 #include "game/AboutBox.h"
-#include "model/FaderModel.h"
 #include "game/HelpWindow.h"
 #include "game/MainMenu.h"
+#include "model/FaderModel.h"
 #include "platform/Dialogs.h"
 
 #include <QAction>

@@ -4,8 +4,8 @@
 
 #include "display/FaderGeometry.h"
 #include "display/FaderRenderer.h"
-#include "display/PixelExactCanvas.h"
 #include "display/Nearest.h"
+#include "display/PixelExactCanvas.h"
 #include "model/FaderModel.h"
 #include "results/Charts.h"
 

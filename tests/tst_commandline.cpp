@@ -135,7 +135,8 @@ void TestCommandLine::answer_data()
 
     QTest::newRow("run") << QStringList{"a.HMD"} << 0 << QString() << false;
     QTest::newRow("help") << QStringList{"--help"} << 0 << UsageText() << false;
-    QTest::newRow("version") << QStringList{"-v"} << 0 << QStringLiteral("Heulmeister Pro " PROJECT_VERSION_TEXT "\n")
+    QTest::newRow("version") << QStringList{"-v"} << 0
+                             << QStringLiteral("Heulmeister Pro " PROJECT_VERSION_TEXT "\n")
                              << false;
     QTest::newRow("error") << QStringList{"--bogus"} << 2 << QString() << true;
 }
@@ -243,8 +244,8 @@ void TestCommandLine::desktopFilesCarryTheId()
     QVERIFY(desktop.contains(QRegularExpression(QStringLiteral("^Exec=heulmeister %f$"),
                                                 QRegularExpression::MultilineOption)));
 
-    const QString metainfo =
-        ReadText(QStringLiteral(GENERATED_DESKTOP_DIR) + QLatin1Char('/') + id + QStringLiteral(".metainfo.xml"));
+    const QString metainfo = ReadText(QStringLiteral(GENERATED_DESKTOP_DIR) + QLatin1Char('/') +
+                                      id + QStringLiteral(".metainfo.xml"));
     QVERIFY2(!metainfo.isEmpty(), qPrintable(id + QStringLiteral(".metainfo.xml is missing")));
     QVERIFY(metainfo.contains(QStringLiteral("<id>%1</id>").arg(id)));
     QVERIFY(metainfo.contains(

@@ -2,8 +2,8 @@
 
 #include "display/FaderRenderer.h"
 #include "display/FormatFrequency.h"
-#include "display/PixelExactCanvas.h"
 #include "display/Nearest.h"
+#include "display/PixelExactCanvas.h"
 #include "model/FaderModel.h"
 
 #include <QFontInfo>
@@ -530,17 +530,17 @@ void TestDisplay::chartColumnPainterCalledPerBand()
     FaderRenderer renderer;
     renderer.FormResize(QSize(1280, 900), 96);
     QList<int> bands;
-    renderer.SetChartColumnPainter(
-        [&bands](PixelExactCanvas& canvas, const GameState&, int band, const FaderGeometry& geometry) {
-            bands.append(band);
-            // A bar that reaches into the label row: the label is drawn over it.
-            const int left = Nearest((band + 1.1) * geometry.ColumnWidth);
-            const int right = Nearest((band + 1.8) * geometry.ColumnWidth);
-            canvas.SetPen(QColor(255, 255, 255), 3);
-            canvas.SetBrushColor(QColor(255, 255, 255));
-            canvas.Rectangle(left, 7 * geometry.TrackTop, right, geometry.LabelTop + 40);
-            canvas.SetBrushClear();
-        });
+    renderer.SetChartColumnPainter([&bands](PixelExactCanvas& canvas, const GameState&, int band,
+                                            const FaderGeometry& geometry) {
+        bands.append(band);
+        // A bar that reaches into the label row: the label is drawn over it.
+        const int left = Nearest((band + 1.1) * geometry.ColumnWidth);
+        const int right = Nearest((band + 1.8) * geometry.ColumnWidth);
+        canvas.SetPen(QColor(255, 255, 255), 3);
+        canvas.SetBrushColor(QColor(255, 255, 255));
+        canvas.Rectangle(left, 7 * geometry.TrackTop, right, geometry.LabelTop + 40);
+        canvas.SetBrushClear();
+    });
     GameState state = StartState();
     state.GameMode = ModeCurrentAttempts;
     const QImage& image = renderer.FaderPaint(state);

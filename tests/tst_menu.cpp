@@ -1,9 +1,9 @@
 // The main menu: its tree, the marks of the submenus that show a value, and the
 // commands that change a setting or the cut range.
 
+#include "game/MainMenu.h"
 #include "model/FaderModel.h"
 #include "model/GameState.h"
-#include "game/MainMenu.h"
 
 #include <QAction>
 #include <QActionGroup>

@@ -1,9 +1,9 @@
 // The results file commands "Laden", "Speichern", "Speichern unter" and the
 // start-up loads, answered by scripted dialogs on files in a temporary folder.
 
+#include "game/MainMenu.h"
 #include "model/FaderModel.h"
 #include "model/GameState.h"
-#include "game/MainMenu.h"
 #include "results/ResultsCommands.h"
 #include "results/ResultsFile.h"
 #include "support/ScriptedDialogs.h"

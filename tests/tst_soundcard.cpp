@@ -2,8 +2,8 @@
 // device, OK and the ways out without a change, keys, layout, and the next
 // tone going to the chosen device.
 
-#include "game/SoundCardDialog.h"
 #include "audio/ToneOutput.h"
+#include "game/SoundCardDialog.h"
 #include "model/GameState.h"
 #include "support/FakeWaveOut.h"
 #include "support/ScriptedDialogs.h"

@@ -1,8 +1,8 @@
 #include "display/FaderRenderer.h"
 
 #include "display/FormatFrequency.h"
-#include "display/PixelExactCanvas.h"
 #include "display/Nearest.h"
+#include "display/PixelExactCanvas.h"
 #include "model/FaderModel.h"
 
 #include <QFontMetrics>

@@ -118,7 +118,8 @@ void PixelExactCanvas::Rectangle(int x1, int y1, int x2, int y2)
     RoundRect(x1, y1, x2, y2, 0, 0);
 }
 
-void PixelExactCanvas::RoundRect(int x1, int y1, int x2, int y2, int ellipseWidth, int ellipseHeight)
+void PixelExactCanvas::RoundRect(int x1, int y1, int x2, int y2, int ellipseWidth,
+                                 int ellipseHeight)
 {
     if (x1 > x2)
         std::swap(x1, x2);

@@ -3,9 +3,9 @@
 #include "audio/ToneOutput.h"
 #include "display/FaderGeometry.h"
 #include "display/Nearest.h"
+#include "game/GameFlow.h"
 #include "model/FaderModel.h"
 #include "model/GameState.h"
-#include "game/GameFlow.h"
 
 #include <algorithm>
 

@@ -1,6 +1,5 @@
 #include "game/MainForm.h"
 
-#include "game/SoundCardDialog.h"
 #include "game/AboutBox.h"
 #include "game/DialogLook.h"
 #include "game/FaderInput.h"
@@ -9,6 +8,7 @@
 #include "game/HelpWindow.h"
 #include "game/MainMenu.h"
 #include "game/SettingsFile.h"
+#include "game/SoundCardDialog.h"
 #include "game/StatusPanel.h"
 #include "platform/Dialogs.h"
 #include "platform/Random.h"

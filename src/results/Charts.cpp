@@ -1,8 +1,8 @@
 #include "results/Charts.h"
 
 #include "display/FaderGeometry.h"
-#include "display/PixelExactCanvas.h"
 #include "display/Nearest.h"
+#include "display/PixelExactCanvas.h"
 #include "results/FormatFigure.h"
 
 namespace {
