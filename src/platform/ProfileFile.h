@@ -36,6 +36,10 @@ class ProfileFile {
     // Replaces the file atomically: a failed save leaves the old file whole.
     bool Save(const QString& path, QString* errorText = nullptr) const;
 
+    // Lines the lookups have examined since the last load: what a write
+    // costs, for tests that must not time it.
+    std::size_t LinesScanned() const { return linesScanned_; }
+
   private:
     struct Line {
         QString text;
@@ -49,5 +53,6 @@ class ProfileFile {
 
     std::vector<Line> lines_;
     QString newLineEnding_ = QStringLiteral("\n");
-    bool hasByteOrderMark_ = false;
+    int byteOrderMarks_ = 0; // UTF-8 marks in front of the text
+    mutable std::size_t linesScanned_ = 0;
 };
