@@ -34,7 +34,8 @@ class ResultsCommands {
     // proposing its name.
     void SpeichernClick();
     // "Speichern unter": the save dialog, then asks before the results of a
-    // file that has not been loaded in this run are replaced.
+    // file that has not been loaded in this run are replaced: the remembered
+    // file, or any other existing file (the loaded one asks nothing).
     void SpeichernUnterClick();
 
     // Start-up: the remembered file, then the first command-line argument
@@ -52,11 +53,14 @@ class ResultsCommands {
     static const QString DefaultExtension;
     static const QString ReplaceCaption;
     static const QString ReplaceQuestion;
+    // Names the other file ("%1") whose results saving would replace.
+    static const QString ReplaceOtherQuestion;
 
   private:
     void Load(const QString& fileName);
     void Save(const QString& fileName);
     void SaveAs(const QString& proposedName);
+    bool ConfirmReplace(const QString& fileName);
     void ShowError(const ResultsFileOutcome& outcome);
     void EnableSave();
 
