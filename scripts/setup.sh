@@ -1,12 +1,14 @@
 #!/usr/bin/env bash
-# Installs what the build and the tests need (Debian 12, as root or with sudo)
+# Installs what the build, the tests and the fuzzers (clang with its libFuzzer
+# runtime) need (Debian 12, as root or with sudo)
 # and builds into build/ (or build-sanitize/ with HEULMEISTER_SANITIZE=1).
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
 packages=(cmake ninja-build g++ pkg-config qt6-base-dev portaudio19-dev libasound2-dev
           libjack-jackd2-dev fonts-liberation2 fontconfig xvfb xauth xdotool imagemagick
-          x11-utils openbox dpkg-dev appstream desktop-file-utils)
+          x11-utils openbox dpkg-dev appstream desktop-file-utils
+          clang libclang-rt-14-dev)
 missing=()
 for package in "${packages[@]}"; do
     dpkg-query -W -f='${Status}' "$package" 2>/dev/null | grep -q 'install ok installed' \

@@ -6,6 +6,8 @@
 
 #include <QString>
 
+class ProfileFile;
+
 inline constexpr char SettingsFileName[] = "Heulmeister Pro.inf";
 
 // Next to the program when that folder is writable, as on Windows; otherwise
@@ -16,6 +18,11 @@ QString SettingsFilePath(const QString& programDir);
 // Fills the nine settings fields; a missing file, key or integer gives the
 // default. A cut range the band table cannot hold falls back to the defaults.
 void ReadSettings(const QString& path, GameState& state);
+
+// The same on a profile already in memory.
+void ReadSettingsFrom(const ProfileFile& profile, GameState& state);
+// Sets the nine keys in the write order, keeping every other line.
+void WriteSettingsInto(ProfileFile& profile, const GameState& state);
 
 // Writes the nine keys, keeping every other line of an existing file, and
 // creates the folder if needed. False with the reason when the file cannot be

@@ -241,6 +241,40 @@ std::optional<QString> ProfileFile::ReadString(QStringView section, QStringView 
     return ValueOf(line, *KeyLineOf(line));
 }
 
+namespace {
+
+void AddOnce(std::vector<QString>& names, QStringView name)
+{
+    for (const QString& known : names)
+        if (SameName(known, name))
+            return;
+    names.push_back(name.toString());
+}
+
+} // namespace
+
+std::vector<QString> ProfileFile::SectionNames() const
+{
+    std::vector<QString> names;
+    for (const Line& line : lines_)
+        if (const auto name = SectionNameOf(line.text))
+            AddOnce(names, *name);
+    return names;
+}
+
+std::vector<QString> ProfileFile::KeyNames(QStringView section) const
+{
+    std::vector<QString> names;
+    const auto header = FindSection(section);
+    if (!header)
+        return names;
+    const std::size_t end = SectionEnd(*header);
+    for (std::size_t i = *header + 1; i < end; ++i)
+        if (const auto keyLine = KeyLineOf(lines_[i].text))
+            AddOnce(names, keyLine->name);
+    return names;
+}
+
 void ProfileFile::EnsureLastLineEnded()
 {
     if (!lines_.empty() && lines_.back().ending.isEmpty())

@@ -25,6 +25,12 @@ class ProfileFile {
     // trimmed, with one pair of enclosing quotes removed; nullopt if absent.
     std::optional<QString> ReadString(QStringView section, QStringView key) const;
 
+    // The names of the file's sections, and of the keys of the first section
+    // of a name, each once (first spelling), in file order: what reading
+    // with an empty section or key lists on Windows.
+    std::vector<QString> SectionNames() const;
+    std::vector<QString> KeyNames(QStringView section) const;
+
     // Sets the key in place, or appends it at the end of its section, or
     // appends the section at the end of the file. False, and nothing changed,
     // for names or values that a line cannot hold (line breaks, "=" in a key,
