@@ -126,6 +126,7 @@ class SettingsTest : public QObject {
     void windows1252FileName();
     void backslashesKeptVerbatim();
     void lineBreakInFileNameIsNotWritten();
+    void carriageReturnReadFromTheFileIsKept();
     void settingsPathNextToProgram();
     void settingsPathFallsBackToConfigHome_data();
     void settingsPathFallsBackToConfigHome();
@@ -773,6 +774,22 @@ void SettingsTest::lineBreakInFileNameIsNotWritten()
     ReadSettings(path_, read);
     QCOMPARE(read.LowCutBand, 4);
     QVERIFY(read.ResultsFileName.isEmpty());
+}
+
+// A lone carriage return inside a line is part of its value; writing back the
+// value just read must keep it rather than forget the file name.
+void SettingsTest::carriageReturnReadFromTheFileIsKept()
+{
+    const QByteArray content("[Daten]\nDateiname=/tmp/a\rb.HMD\n");
+    WriteBytes(path_, content);
+    GameState state;
+    ReadSettings(path_, state);
+    QCOMPARE(state.ResultsFileName, QStringLiteral("/tmp/a\rb.HMD"));
+    QVERIFY(WriteSettings(path_, state));
+    GameState read = ScrambledState();
+    ReadSettings(path_, read);
+    QCOMPARE(read.ResultsFileName, state.ResultsFileName);
+    QVERIFY(ReadBytes(path_).startsWith(content));
 }
 
 void SettingsTest::settingsPathNextToProgram()

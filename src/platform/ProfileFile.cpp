@@ -216,11 +216,11 @@ std::size_t ProfileFile::SectionEnd(std::size_t headerIndex) const
     return i;
 }
 
-std::optional<std::size_t> ProfileFile::FindKey(std::size_t headerIndex, QStringView key) const
+std::optional<std::size_t> ProfileFile::FindKey(std::size_t headerIndex, std::size_t sectionEnd,
+                                                QStringView key) const
 {
     const QStringView wanted = Trimmed(key);
-    const std::size_t end = SectionEnd(headerIndex);
-    for (std::size_t i = headerIndex + 1; i < end; ++i) {
+    for (std::size_t i = headerIndex + 1; i < sectionEnd; ++i) {
         ++linesScanned_;
         const auto keyLine = KeyLineOf(lines_[i].text);
         if (keyLine && SameName(keyLine->name, wanted))
@@ -234,7 +234,7 @@ std::optional<QString> ProfileFile::ReadString(QStringView section, QStringView 
     const auto header = FindSection(section);
     if (!header)
         return std::nullopt;
-    const auto index = FindKey(*header, key);
+    const auto index = FindKey(*header, SectionEnd(*header), key);
     if (!index)
         return std::nullopt;
     const QString& line = lines_[*index].text;
@@ -286,12 +286,25 @@ bool ProfileFile::WriteString(const QString& section, const QString& key, const 
     const QString sectionName = Trimmed(section).toString();
     const QString keyName = Trimmed(key).toString();
     if (sectionName.isEmpty() || keyName.isEmpty() || HasLineBreak(section) || HasLineBreak(key) ||
-        HasLineBreak(value) || sectionName.contains(u']') || keyName.contains(u'=') ||
-        keyName.startsWith(u';') || keyName.startsWith(u'['))
+        sectionName.contains(u']') || keyName.contains(u'=') || keyName.startsWith(u';') ||
+        keyName.startsWith(u'['))
+        return false;
+
+    // Each lookup once: a section of many lines costs a few passes over it.
+    const auto header = FindSection(sectionName);
+    const std::size_t sectionEnd = header ? SectionEnd(*header) : lines_.size();
+    const auto index = header ? FindKey(*header, sectionEnd, keyName) : std::nullopt;
+    if (index) {
+        const QString& line = lines_[*index].text;
+        // An unchanged value leaves its line byte for byte, also one read
+        // with a lone carriage return in it.
+        if (ValueOf(line, *KeyLineOf(line)) == value)
+            return true;
+    }
+    if (HasLineBreak(value))
         return false;
     const QString stored = StoredValue(value);
 
-    const auto header = FindSection(sectionName);
     if (!header) {
         EnsureLastLineEnded();
         if (!lines_.empty() && !Trimmed(lines_.back().text).isEmpty())
@@ -301,12 +314,9 @@ bool ProfileFile::WriteString(const QString& section, const QString& key, const 
         return true;
     }
 
-    if (const auto index = FindKey(*header, keyName)) {
+    if (index) {
         QString& line = lines_[*index].text;
-        const KeyLine keyLine = *KeyLineOf(line);
-        if (ValueOf(line, keyLine) == value)
-            return true; // an unchanged value leaves its line byte for byte
-        qsizetype prefixEnd = keyLine.valueStart;
+        qsizetype prefixEnd = KeyLineOf(line)->valueStart;
         if (Trimmed(QStringView(line).mid(prefixEnd)).isEmpty())
             prefixEnd = line.indexOf(u'=') + 1;
         line = line.left(prefixEnd) + stored;
@@ -316,7 +326,6 @@ bool ProfileFile::WriteString(const QString& section, const QString& key, const 
     // After the section's last entry, so blank lines and a comment that
     // introduce the next section stay in front of it.
     std::size_t insertAt = *header + 1;
-    const std::size_t sectionEnd = SectionEnd(*header);
     for (std::size_t i = insertAt; i < sectionEnd; ++i) {
         ++linesScanned_;
         const QStringView text = Trimmed(lines_[i].text);

@@ -54,7 +54,8 @@ class ProfileFile {
 
     std::optional<std::size_t> FindSection(QStringView section) const;
     std::size_t SectionEnd(std::size_t headerIndex) const;
-    std::optional<std::size_t> FindKey(std::size_t headerIndex, QStringView key) const;
+    std::optional<std::size_t> FindKey(std::size_t headerIndex, std::size_t sectionEnd,
+                                       QStringView key) const;
     void EnsureLastLineEnded();
 
     std::vector<Line> lines_;

@@ -77,9 +77,6 @@ QString CheckSettingsFile(const QByteArray& bytes)
     reread.LoadBytes(writtenBytes);
     GameState second;
     ReadSettingsFrom(reread, second);
-    // A file name that a line cannot hold is forgotten on purpose.
-    if (first.ResultsFileName.contains(u'\r') || first.ResultsFileName.contains(u'\n'))
-        second.ResultsFileName = first.ResultsFileName;
     if (const QString changed = Differences(first, second); !changed.isEmpty())
         return QStringLiteral("settings changed across a write:\n") + changed;
 
