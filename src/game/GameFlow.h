@@ -2,6 +2,7 @@
 // The game's state machine: START, the turn, the evaluation of the selected
 // fader, the find, NEUES SPIEL, the random start delay, the automatic next
 // turn, the feedback generator switch, the charts and the status lines.
+// The one writer of the TurnSlice (GameMode, RingingBand, ToneFrequency).
 // Thread: GUI only.
 
 #include "model/GameState.h"
@@ -22,6 +23,7 @@ class ToneOutput;
 class GameFlow final : public QObject {
     Q_OBJECT
   public:
+    // Writes only the TurnSlice of `state`.
     GameFlow(GameState& state, FaderModel& faders, ToneOutput& tone, ResultsCounters& counters,
              Dialogs& dialogs, RandomGenerator& random, MillisecondClock& clock,
              std::function<void()> repaint, QObject* parent = nullptr);
@@ -64,7 +66,8 @@ class GameFlow final : public QObject {
     void RunFindSequence();
     void StartGeneratorTone();
 
-    GameState& state_;
+    TurnSlice& turn_;
+    const GameState& state_;
     FaderModel& faders_;
     ToneOutput& tone_;
     ResultsCounters& counters_;

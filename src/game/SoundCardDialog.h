@@ -12,14 +12,14 @@ class QPushButton;
 class QRadioButton;
 class QScrollArea;
 class WaveOut;
-struct GameState;
+struct SettingsSlice;
 
 class SoundCardDialog : public QDialog {
     Q_OBJECT
 
   public:
-    // Lists the devices of `wave` at once; `state` must outlive the dialog.
-    SoundCardDialog(GameState& state, WaveOut& wave, QWidget* owner = nullptr);
+    // Lists the devices of `wave` at once; `settings` must outlive the dialog.
+    SoundCardDialog(SettingsSlice& settings, WaveOut& wave, QWidget* owner = nullptr);
 
     // SoundCardId := device number of the marked entry, then closes with OK.
     // With no entry marked SoundCardId keeps its value.
@@ -42,7 +42,7 @@ class SoundCardDialog : public QDialog {
     void FormCreate();
     void AddEntry(const QString& productName, int device);
 
-    GameState& state_;
+    SettingsSlice& settings_;
     WaveOut& wave_;
     QGroupBox* radioGroup1_ = nullptr;
     QScrollArea* entryArea_ = nullptr;
@@ -55,4 +55,4 @@ class SoundCardDialog : public QDialog {
 
 // Menu "Soundkarte": a fresh dialog owned by `owner`, shown modally and
 // destroyed when it closes. Thread: GUI only.
-void ShowSoundCardDialog(GameState& state, WaveOut& wave, QWidget* owner);
+void ShowSoundCardDialog(SettingsSlice& settings, WaveOut& wave, QWidget* owner);

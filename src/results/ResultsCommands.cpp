@@ -24,7 +24,7 @@ const QString SaveCaption = QStringLiteral("Speichern unter");
 
 } // namespace
 
-ResultsCommands::ResultsCommands(GameState& state, ResultsFile& resultsFile, Dialogs& dialogs,
+ResultsCommands::ResultsCommands(const GameState& state, ResultsFile& resultsFile, Dialogs& dialogs,
                                  ResultsCommandHooks hooks)
     : state_(state), resultsFile_(resultsFile), dialogs_(dialogs), hooks_(std::move(hooks))
 {

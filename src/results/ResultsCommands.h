@@ -25,7 +25,7 @@ struct ResultsCommandHooks {
 
 class ResultsCommands {
   public:
-    ResultsCommands(GameState& state, ResultsFile& resultsFile, Dialogs& dialogs,
+    ResultsCommands(const GameState& state, ResultsFile& resultsFile, Dialogs& dialogs,
                     ResultsCommandHooks hooks = {});
 
     // "Laden": the open dialog, proposing the file in use.
@@ -60,7 +60,7 @@ class ResultsCommands {
     void ShowError(const ResultsFileOutcome& outcome);
     void EnableSave();
 
-    GameState& state_;
+    const GameState& state_;
     ResultsFile& resultsFile_;
     Dialogs& dialogs_;
     ResultsCommandHooks hooks_;
