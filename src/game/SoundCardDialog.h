@@ -21,13 +21,14 @@ class SoundCardDialog : public QDialog {
     // Lists the devices of `wave` at once; `settings` must outlive the dialog.
     SoundCardDialog(SettingsSlice& settings, WaveOut& wave, QWidget* owner = nullptr);
 
-    // SoundCardId := device number of the marked entry, then closes with OK.
+    // OK: SoundCardId becomes the device number of the marked entry, then the
+    // dialog closes.
     // With no entry marked SoundCardId keeps its value.
     void BitBtn1Click();
 
-    QGroupBox* RadioGroup1() const { return radioGroup1_; }
-    QPushButton* BitBtn1() const { return bitBtn1_; } // OK
-    QPushButton* BitBtn2() const { return bitBtn2_; } // Cancel
+    QGroupBox* RadioGroup1() const { return radioGroup1_; } // the list of devices
+    QPushButton* BitBtn1() const { return bitBtn1_; }       // OK
+    QPushButton* BitBtn2() const { return bitBtn2_; }       // Cancel
     // The entries in device-number order.
     QList<QRadioButton*> Entries() const { return entries_; }
     // Device number an entry carries.

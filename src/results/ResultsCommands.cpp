@@ -85,12 +85,6 @@ void ResultsCommands::SaveAs(const QString& proposedName)
         Save(chosen);
 }
 
-void ResultsCommands::LoadAtStartUp(const QStringList& arguments)
-{
-    LoadRememberedFile();
-    LoadCommandLineFile(arguments);
-}
-
 void ResultsCommands::LoadRememberedFile()
 {
     Load(state_.ResultsFileName);

@@ -43,10 +43,10 @@ class ResultsFile {
     void InitStoredBandTable();
 
     // Reads the whole file read-only and checks it before StoredBandTable
-    // changes; on success ResultsFileName := fileName. A file longer than 28
+    // changes; on success ResultsFileName is fileName. A file longer than 28
     // records loads its first 28.
     ResultsFileOutcome LoadResults(const QString& fileName);
-    // Replaces the file atomically; on success ResultsFileName := fileName.
+    // Replaces the file atomically; on success ResultsFileName is fileName.
     // On failure an existing file is left as it was.
     ResultsFileOutcome SaveResults(const QString& fileName);
     // Called by a game reset before BandTable's counters are cleared.
