@@ -110,6 +110,10 @@ void ReadSettingsFrom(const ProfileFile& profile, GameState& state)
         ReadInteger(profile, GameSection, "StartZeit", SettingDefaults::AutoRestart);
 
     GuardCutRange(state);
+    // An edited volume outside the fader's travel starts low, not at the
+    // nearer end: a loud start is what the warning is about.
+    if (state.MasterVolume < MinLevel || state.MasterVolume > MaxLevel)
+        state.MasterVolume = -11;
 }
 
 bool WriteSettings(const QString& path, const GameState& state, QString* errorText)

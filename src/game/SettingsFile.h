@@ -16,7 +16,8 @@ inline constexpr char SettingsFileName[] = "Heulmeister Pro.inf";
 QString SettingsFilePath(const QString& programDir);
 
 // Fills the nine settings fields; a missing file, key or integer gives the
-// default. A cut range the band table cannot hold falls back to the defaults.
+// default. A cut range the band table cannot hold falls back to the defaults,
+// a volume outside -12..12 becomes -11; nothing checks them again later.
 void ReadSettings(const QString& path, GameState& state);
 
 // The same on a profile already in memory.

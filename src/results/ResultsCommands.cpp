@@ -38,7 +38,7 @@ const QString SaveCaption = QStringLiteral("Speichern unter");
 
 } // namespace
 
-ResultsCommands::ResultsCommands(GameState& state, ResultsFile& resultsFile, Dialogs& dialogs,
+ResultsCommands::ResultsCommands(const GameState& state, ResultsFile& resultsFile, Dialogs& dialogs,
                                  ResultsCommandHooks hooks)
     : state_(state), resultsFile_(resultsFile), dialogs_(dialogs), hooks_(std::move(hooks))
 {
@@ -119,12 +119,6 @@ bool ResultsCommands::ConfirmReplace(const QString& fileName)
     question.buttons = DialogButtons::YesNo;
     question.defaultButton = DialogResult::No;
     return dialogs_.MessageBox(question) == DialogResult::Yes;
-}
-
-void ResultsCommands::LoadAtStartUp(const QStringList& arguments)
-{
-    LoadRememberedFile();
-    LoadCommandLineFile(arguments);
 }
 
 void ResultsCommands::LoadRememberedFile()
