@@ -67,6 +67,9 @@ put("regressions/settings", "lone-carriage-returns.inf",
     b"[Daten]\rDateiname=a\rb\n[Filter]\r\nLowCut=\r4\n")
 put("regressions/settings", "crlf-without-final-line-end.inf",
     b"[Filter]\r\nLowCut=3\r\n[Daten]\r\nDateiname=C:\\a.HMD")
+# Found by fuzz_settings: a lone carriage return inside the file name.
+put("regressions/settings", "lone-carriage-return-in-file-name.inf",
+    BOM * 2 + b"[Daten]\r\nDateiname=C:\\M\xfcll.HMD\r\xfcll.HM\n")
 put("regressions/results", "huge-counters-total-attempts.HMD",
     results({band: (1, MAX, MAX) for band in range(28)}))
 put("regressions/results", "negative-counters.HMD",
