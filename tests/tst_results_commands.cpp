@@ -13,8 +13,10 @@
 #include <QApplication>
 #include <QDir>
 #include <QFile>
+#include <QFileDialog>
 #include <QMenuBar>
 #include <QTemporaryDir>
+#include <QTimer>
 #include <QtTest>
 
 #include <cstring>
@@ -455,6 +457,42 @@ class TestResultsCommands : public QObject {
         QCOMPARE(f.state.ResultsFileName, remembered);
         QVERIFY(f.saveEnabledCalls.isEmpty());
         QVERIFY(!f.commands->SaveEnabled());
+    }
+
+    void desktopSaveDialogAsksNothingOfItsOwn()
+    {
+        // The game asks its own questions; the desktop's save dialog must not
+        // ask a second one for an existing file.
+        QTemporaryDir dir;
+        const QString path = dir.filePath(QStringLiteral("da.HMD"));
+        WriteResults(path, 3, {1, 1, 1});
+        bool sawDialog = false;
+        bool confirmsOverwrite = true;
+        QTimer poll;
+        QObject::connect(&poll, &QTimer::timeout, [&] {
+            auto* dialog = qobject_cast<QFileDialog*>(QApplication::activeModalWidget());
+            if (!dialog)
+                return;
+            sawDialog = true;
+            confirmsOverwrite = !dialog->testOption(QFileDialog::DontConfirmOverwrite);
+            if (confirmsOverwrite) { // its question would wait for a person
+                dialog->reject();
+                return;
+            }
+            dialog->selectFile(path);
+            QMetaObject::invokeMethod(dialog, "accept");
+        });
+        poll.start(10);
+        QtDialogs dialogs;
+        FileDialogRequest request;
+        request.caption = QStringLiteral("Speichern unter");
+        request.filter = ResultsCommands::SaveFilter;
+        request.defaultExtension = ResultsCommands::DefaultExtension;
+        const QString chosen = dialogs.SaveFileName(request);
+        poll.stop();
+        QVERIFY(sawDialog);
+        QVERIFY(!confirmsOverwrite);
+        QCOMPARE(QFileInfo(chosen).canonicalFilePath(), QFileInfo(path).canonicalFilePath());
     }
 
     void speichernOnAFullDisk()
