@@ -79,14 +79,15 @@ QString DecodeFileText(const QByteArray& bytes)
     return text;
 }
 
-std::optional<QString> SectionNameOf(const QString& line)
+// A view into the line: looking up a section allocates nothing per line.
+std::optional<QStringView> SectionNameOf(const QString& line)
 {
     const QStringView text = Trimmed(line);
     if (!text.startsWith(u'['))
         return std::nullopt;
     const qsizetype close = text.indexOf(u']');
     const QStringView name = close < 0 ? text.mid(1) : text.mid(1, close - 1);
-    return Trimmed(name).toString();
+    return Trimmed(name);
 }
 
 struct KeyLine {
