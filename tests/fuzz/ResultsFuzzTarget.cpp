@@ -30,7 +30,7 @@ bool LooksBroken(const QString& text)
            text.contains(QLatin1String("nan")) || text.contains(QLatin1String("inf"));
 }
 
-GameState StartUpState()
+GameState FreshStateChartingEveryBand()
 {
     GameState state;
     for (int band = 0; band < BandCount; ++band) {
@@ -131,7 +131,7 @@ QString CheckResultsFile(const QByteArray& bytes)
             return QStringLiteral("cannot write %1").arg(path);
     }
 
-    GameState state = StartUpState();
+    GameState state = FreshStateChartingEveryBand();
     const BandArray before = state.StoredBandTable;
     ResultsFile resultsFile(state);
     const ResultsFileOutcome outcome = resultsFile.LoadResults(path);
