@@ -17,7 +17,30 @@ double BandUpperEdge(const BandArray& bands, int g)
                                          static_cast<long double>(bands[g + 1].Frequency)));
 }
 
-void PickTurnFrequency(GameState& state, RandomGenerator& random)
+int WeightedBand(const BandWeights& weights, int firstBand, int lastBand, double u)
+{
+    auto usable = [](double w) { return std::isfinite(w) && w > 0 ? w : 0.0; };
+    double total = 0;
+    for (int b = firstBand; b <= lastBand; ++b)
+        total += usable(weights[b]);
+    if (!(total > 0) || !std::isfinite(total))
+        return -1;
+    const double target = u * total;
+    double cumulative = 0;
+    int last = -1;
+    for (int b = firstBand; b <= lastBand; ++b) {
+        const double w = usable(weights[b]);
+        if (w == 0)
+            continue;
+        cumulative += w;
+        last = b;
+        if (target < cumulative)
+            return b;
+    }
+    return last; // u * total rounded up to the total
+}
+
+void PickTurnFrequency(GameState& state, RandomGenerator& random, const BandWeights* weights)
 {
     // The menus keep 0 <= LowCutBand < HighCutBand <= 26. Only an edited
     // settings file breaks that; clamp so the band and both neighbours exist
@@ -25,7 +48,11 @@ void PickTurnFrequency(GameState& state, RandomGenerator& random)
     const int lowCut = std::clamp(state.LowCutBand, 0, BandCount - 3);
     const int highCut = std::clamp(state.HighCutBand, lowCut + 1, BandCount - 2);
 
-    const int g = random.Below(highCut - lowCut) + 1 + lowCut;
+    int g = -1;
+    if (weights)
+        g = WeightedBand(*weights, lowCut + 1, highCut, random.Fraction());
+    if (g < 0)
+        g = random.Below(highCut - lowCut) + 1 + lowCut;
     state.RingingBand = g;
 
     const double lower = BandLowerEdge(state.BandTable, g);

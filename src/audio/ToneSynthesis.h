@@ -2,6 +2,7 @@
 // The feedback tone: which band rings in a turn, the exact frequency inside
 // it, and the sine samples. Plain computation, no device. Thread: GUI only.
 
+#include "model/BandWeights.h"
 #include "model/GameState.h"
 
 #include <cstdint>
@@ -21,8 +22,17 @@ double BandLowerEdge(const BandArray& bands, int g);
 double BandUpperEdge(const BandArray& bands, int g);
 
 // Draws RingingBand (band first) and ToneFrequency (division point 5..95 of
-// 100 second) from `random`.
-void PickTurnFrequency(GameState& state, RandomGenerator& random);
+// 100 second) from `random`. Without `weights` every band from LowCutBand + 1
+// to HighCutBand is equally likely, with one Below() call; with them (the
+// "Schwache Bänder üben" option) band b is drawn with probability
+// weights[b] / (sum over those bands) from one Fraction() call. The frequency
+// inside the band is drawn the same way in both cases.
+void PickTurnFrequency(GameState& state, RandomGenerator& random,
+                       const BandWeights* weights = nullptr);
+// The band a weighted draw gives for the fraction u (0 <= u < 1): the first
+// candidate whose cumulative weight exceeds u times the total. Weights that
+// are not positive numbers count as 0; -1 when no candidate has weight.
+int WeightedBand(const BandWeights& weights, int firstBand, int lastBand, double u);
 
 class ToneSynthesis {
   public:

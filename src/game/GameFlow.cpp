@@ -42,6 +42,7 @@ void GameFlow::pNeuClick()
         repaint_();
         reStart.stop();
         startTimer.stop();
+        EndTurnInSearch(); // recorded once the tone is quiet
         return;
     }
     if (state_.RandomStartSeconds <= 0) {
@@ -86,13 +87,18 @@ void GameFlow::aStartItExecute()
 {
     if (state_.GameMode == ModeGeneratorPlaying)
         tone_.StopTone();
+    EndTurnInSearch(); // only a silent output can leave one behind here
     if (state_.SoundIdle == 1) {
         PrepareTurn();
-        PickTurnFrequency(state_, random_);
+        const std::optional<BandWeights> weights =
+            bandWeights_ ? bandWeights_() : std::optional<BandWeights>();
+        PickTurnFrequency(state_, random_, weights ? &*weights : nullptr);
         tone_.PrepareTone(state_.ToneFrequency);
         tone_.StartToneOutput();
         faders_.OpenCutRange();
         counters_.StartTurnClock();
+        turnInSearch_ = true;
+        emit turnStarted();
         return;
     }
     // A replay still rings when the automatic next turn fires.
@@ -116,10 +122,12 @@ void GameFlow::EvaluateFader()
     if (state_.GameMode == ModeSearching && slot.Locked == 0) {
         if (!counts)
             return;
-        if (s == state_.RingingBand)
+        if (s == state_.RingingBand) {
             RunFindSequence();
-        else
+        } else {
             counters_.CountWrongAttempt(s);
+            emit wrongAttemptCounted(s);
+        }
         return;
     }
 
@@ -146,6 +154,10 @@ void GameFlow::RunFindSequence()
     faders_.LockAllFaders();
     tone_.StopTone();
     counters_.RecordFind();
+    if (turnInSearch_) {
+        turnInSearch_ = false;
+        emit turnFound();
+    }
     if (state_.AutoRestartSeconds > 0) {
         reStart.setInterval(state_.AutoRestartSeconds * 1000);
         reStart.start();
@@ -153,6 +165,14 @@ void GameFlow::RunFindSequence()
     QCoreApplication::processEvents();
     Timer1.start();
     Timer1Timer(); // the find's figures at once, not 70 ms later
+}
+
+void GameFlow::EndTurnInSearch()
+{
+    if (!turnInSearch_)
+        return;
+    turnInSearch_ = false;
+    emit turnAbandoned();
 }
 
 void GameFlow::StartGeneratorTone()
@@ -183,6 +203,7 @@ void GameFlow::Neustart()
 
 void GameFlow::ResetGame()
 {
+    EndTurnInSearch();
     state_.GameMode = ModeIdle;
     counters_.ClearCurrentResults();
     state_.SelectedFader = NoFader;
@@ -204,6 +225,7 @@ void GameFlow::aFeedbackGeneratorExecute()
         emit feedbackGeneratorChecked(true);
         if (state_.SoundIdle == 0)
             tone_.StopTone();
+        EndTurnInSearch();
         state_.GameMode = ModeGeneratorSilent;
         emit panelsEnabled();
     }
@@ -213,6 +235,7 @@ void GameFlow::aFeedbackGeneratorExecute()
 
 void GameFlow::ShowChart(GameModeValue chartMode)
 {
+    EndTurnInSearch(); // a turn stops counting under a chart
     state_.GameMode = chartMode;
     repaint_();
 }

@@ -4,6 +4,7 @@
 // turn, the feedback generator switch, the charts and the status lines.
 // Thread: GUI only.
 
+#include "model/BandWeights.h"
 #include "model/GameState.h"
 #include "results/StatusLines.h"
 
@@ -11,6 +12,7 @@
 #include <QObject>
 #include <QTimer>
 #include <functional>
+#include <optional>
 
 class Dialogs;
 class FaderModel;
@@ -42,6 +44,13 @@ class GameFlow final : public QObject {
     void ShowChart(GameModeValue chartMode);
     // "Automatischer Neustart" > "Aus".
     void StopAutoRestart() { reStart.stop(); }
+    // The window closes: a turn still in the search ends without a find.
+    void AbandonTurn() { EndTurnInSearch(); }
+
+    // Where the band draw gets its weights from; nullopt (or no source) draws
+    // every band in play equally often, exactly as the game always did.
+    using BandWeightsSource = std::function<std::optional<BandWeights>()>;
+    void SetBandWeightsSource(BandWeightsSource source) { bandWeights_ = std::move(source); }
 
     void startTimerTimer();
     void reStartTimer();
@@ -59,10 +68,18 @@ class GameFlow final : public QObject {
     void newGameButtonShown();
     void panelsEnabled();
     void feedbackGeneratorChecked(bool checked);
+    // A turn's life, for whoever keeps a record of it. A turn starts when its
+    // tone starts and leaves the search exactly once: found, or abandoned (START
+    // while it rings, NEUES SPIEL, a chart, the generator, quitting).
+    void turnStarted();
+    void wrongAttemptCounted(int band); // after TurnAttempts counted it
+    void turnFound();                   // after RecordFind: LastFindTime is the find time
+    void turnAbandoned();
 
   private:
     void RunFindSequence();
     void StartGeneratorTone();
+    void EndTurnInSearch();
 
     GameState& state_;
     FaderModel& faders_;
@@ -74,4 +91,6 @@ class GameFlow final : public QObject {
     std::function<void()> repaint_;
     QLocale locale_;
     bool generatorOn_ = false;
+    bool turnInSearch_ = false; // between turnStarted and its found or abandoned
+    BandWeightsSource bandWeights_;
 };
