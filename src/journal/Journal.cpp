@@ -8,6 +8,7 @@
 #include <QSqlDatabase>
 #include <QSqlError>
 #include <QSqlQuery>
+#include <QTemporaryFile>
 
 #include <algorithm>
 
@@ -33,7 +34,25 @@ int PrimaryCode(const QSqlError& error)
 {
     bool ok = false;
     const int code = error.nativeErrorCode().toInt(&ok);
-    return ok ? (code & 0xff) : -1;
+    if (ok)
+        return code & 0xff;
+    // Some driver paths pass on SQLite's text alone, which SQLite keeps the
+    // same from release to release.
+    static const std::pair<const char*, int> texts[] = {
+        {"database or disk is full", SqliteFull},
+        {"attempt to write a readonly database", SqliteReadOnly},
+        {"unable to open database file", SqliteCantOpen},
+        {"file is not a database", SqliteNotADatabase},
+        {"database disk image is malformed", SqliteCorrupt},
+        {"disk I/O error", SqliteIoError},
+        {"database is locked", SqliteBusy},
+        {"access permission denied", SqlitePerm},
+    };
+    const QString text = error.databaseText();
+    for (const auto& [message, value] : texts)
+        if (text.contains(QLatin1String(message)))
+            return value;
+    return -1;
 }
 
 bool MeansNotADatabase(const QSqlError& error)
@@ -79,6 +98,28 @@ QString Describe(const QSqlError& error)
     if (!detail.isEmpty())
         reason += QStringLiteral(" (SQLite: %1)").arg(detail);
     return reason;
+}
+
+// Why the folder takes no file, or nullopt when it does. SQLite's "unable to
+// open" does not say; a read-only mount or a missing permission does.
+std::optional<QString> FolderRefusesFiles(const QString& folder)
+{
+    QTemporaryFile probe(folder + QStringLiteral("/.journal-probe-XXXXXX"));
+    if (probe.open())
+        return std::nullopt;
+    return probe.errorString();
+}
+
+// A file SQLite would not take for a database. Checked before SQLite opens
+// it: SQLite would treat a -wal or -shm beside it as its own and remove them
+// when it closes.
+bool IsNoDatabase(const QString& path)
+{
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        return false; // missing: a new journal; unreadable: SQLite says why
+    const QByteArray head = file.read(16);
+    return !head.isEmpty() && head != QByteArray("SQLite format 3\0", 16);
 }
 
 // Columns a row needs; anything a later version adds must be nullable or
@@ -178,7 +219,7 @@ bool Journal::EnsureOpen()
         return true;
 
     QString reason;
-    OpenResult result = TryOpen(&reason);
+    OpenResult result = IsNoDatabase(path_) ? OpenResult::NotADatabase : TryOpen(&reason);
     if (result == OpenResult::NotADatabase) {
         Close();
         QString movedTo;
@@ -229,13 +270,13 @@ Journal::OpenResult Journal::TryOpen(QString* reason)
     // Another running copy of the game may be writing its turn.
     db.setConnectOptions(QStringLiteral("QSQLITE_BUSY_TIMEOUT=2000"));
     if (!db.open()) {
-        *reason = Describe(db.lastError());
+        *reason = Reason(db.lastError());
         return OpenResult::Failed;
     }
 
     QSqlQuery query(db);
     auto failed = [&](const QSqlError& error) {
-        *reason = Describe(error);
+        *reason = Reason(error);
         return MeansNotADatabase(error) ? OpenResult::NotADatabase : OpenResult::Failed;
     };
 
@@ -262,19 +303,14 @@ Journal::OpenResult Journal::TryOpen(QString* reason)
         return failed(query.lastError());
 
     if (version < JournalSchemaVersion) {
-        if (!db.transaction())
-            return failed(db.lastError());
         const bool created =
+            query.exec(QStringLiteral("BEGIN IMMEDIATE")) &&
             query.exec(QLatin1String(CreateTable)) && query.exec(QLatin1String(CreateIndex)) &&
-            query.exec(QStringLiteral("PRAGMA user_version = %1").arg(JournalSchemaVersion));
+            query.exec(QStringLiteral("PRAGMA user_version = %1").arg(JournalSchemaVersion)) &&
+            query.exec(QStringLiteral("COMMIT"));
         if (!created) {
             const QSqlError error = query.lastError();
-            db.rollback();
-            return failed(error);
-        }
-        if (!db.commit()) {
-            const QSqlError error = db.lastError();
-            db.rollback();
+            QSqlQuery(db).exec(QStringLiteral("ROLLBACK"));
             return failed(error);
         }
     }
@@ -330,6 +366,18 @@ bool Journal::MoveAside(QString* movedTo, QString* reason)
     return true;
 }
 
+QString Journal::Reason(const QSqlError& error) const
+{
+    const int code = PrimaryCode(error);
+    if (code == SqliteCantOpen || code == SqliteReadOnly || code == SqlitePerm) {
+        const QString folder = QFileInfo(path_).absolutePath();
+        if (const auto why = FolderRefusesFiles(folder))
+            return QStringLiteral("Im Ordner „%1“ kann keine Datei angelegt werden (%2).")
+                .arg(QDir::toNativeSeparators(folder), *why);
+    }
+    return Describe(error);
+}
+
 void Journal::SwitchOff(const QString& reason)
 {
     if (off_)
@@ -354,12 +402,12 @@ bool Journal::Record(const JournalTurn& turn)
 {
     if (!EnsureOpen())
         return false;
-    QSqlDatabase db = Database();
     QSqlError error;
-    if (!db.transaction()) {
-        error = db.lastError();
-    } else {
-        QSqlQuery insert(db);
+    {
+        // BEGIN and COMMIT as statements of our own: their errors keep
+        // SQLite's code, which the driver's transaction calls drop.
+        QSqlQuery statement(Database());
+        QSqlQuery insert(Database());
         insert.prepare(QStringLiteral(
             "INSERT INTO turns (started_at, ringing_band, frequency_hz, scoring_mode, low_cut, "
             "high_cut, attempts, tried, find_ms, outcome, feedback_time, random_start, swell, bed) "
@@ -379,20 +427,26 @@ bool Journal::Record(const JournalTurn& turn)
         insert.addBindValue(turn.randomStart);
         insert.addBindValue(turn.swell);
         insert.addBindValue(turn.bed);
-        if (!insert.exec()) {
+
+        if (!statement.exec(QStringLiteral("BEGIN IMMEDIATE"))) {
+            error = statement.lastError();
+        } else if (!insert.exec()) {
             error = insert.lastError();
             insert.finish();
-            db.rollback();
-        } else if (!db.commit()) {
-            error = db.lastError();
-            db.rollback();
+            statement.exec(QStringLiteral("ROLLBACK"));
         } else {
-            if (recentFinds_)
-                recentFinds_->Add(turn);
-            return true;
+            insert.finish();
+            if (!statement.exec(QStringLiteral("COMMIT"))) {
+                error = statement.lastError();
+                statement.exec(QStringLiteral("ROLLBACK"));
+            } else {
+                if (recentFinds_)
+                    recentFinds_->Add(turn);
+                return true;
+            }
         }
     }
-    SwitchOff(Describe(error));
+    SwitchOff(Reason(error));
     return false;
 }
 
@@ -413,7 +467,7 @@ std::optional<std::vector<QList<QVariant>>> Journal::ReadRows()
         }
         error = query.lastError();
     }
-    SwitchOff(Describe(error));
+    SwitchOff(Reason(error));
     return std::nullopt;
 }
 
@@ -442,7 +496,7 @@ std::optional<std::vector<JournalTurn>> Journal::ReadTurns()
         }
         error = query.lastError();
     }
-    SwitchOff(Describe(error));
+    SwitchOff(Reason(error));
     return std::nullopt;
 }
 

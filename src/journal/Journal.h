@@ -75,6 +75,7 @@ class Journal {
     bool EnsureOpen();
     OpenResult TryOpen(QString* reason);
     bool MoveAside(QString* movedTo, QString* reason);
+    QString Reason(const QSqlError& error) const;
     void SwitchOff(const QString& reason);
     void Close();
     QSqlDatabase Database() const;
