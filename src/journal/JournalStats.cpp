@@ -39,10 +39,15 @@ ConfusionMatrix ComputeConfusionMatrix(const std::vector<JournalTurn>& turns, Jo
 {
     ConfusionMatrix matrix;
     const std::optional<int> days = PeriodDays(period);
-    const QDate firstDay = days ? nowUtc.toTimeZone(localZone).date().addDays(1 - *days) : QDate();
+    const QDate today = nowUtc.toTimeZone(localZone).date();
+    const QDate firstDay = days ? today.addDays(1 - *days) : QDate();
     for (const JournalTurn& turn : turns) {
-        if (days && turn.startedAt.toTimeZone(localZone).date() < firstDay)
-            continue;
+        if (days) {
+            // A clock set wrong once must not put turns into every period.
+            const QDate day = turn.startedAt.toTimeZone(localZone).date();
+            if (day < firstDay || day > today)
+                continue;
+        }
         ++matrix.turns;
         auto& row = matrix.counts[turn.ringingBand];
         for (int tried : turn.tried)
