@@ -75,8 +75,10 @@ LearningCurveView::LearningCurveView(std::optional<std::vector<JournalTurn>> tur
     bandTable_->setEditTriggers(QAbstractItemView::NoEditTriggers);
     bandTable_->setSelectionMode(QAbstractItemView::NoSelection);
     bandTable_->horizontalHeader()->setSectionResizeMode(QHeaderView::ResizeToContents);
+    bandTable_->horizontalHeader()->setStretchLastSection(true);
     FillBandTable();
     layout->addWidget(bandTable_, 2);
+    bandTable_->setVisible(curve_.turns > 0);
     resize(900, 760);
 }
 
@@ -98,6 +100,8 @@ void LearningCurveView::FillBandTable()
                                                : Qt::AlignRight | Qt::AlignVCenter);
             bandTable_->setItem(band, column, item);
         }
+        // Only the bands that rang; the rest would be rows of dashes.
+        bandTable_->setRowHidden(band, figures.turns == 0);
     }
 }
 

@@ -74,12 +74,16 @@ extern "C" Q_DECL_EXPORT QWidget* heulmeister_create_curve_plot(const LearningCu
 
     auto* shares = new QValueAxis;
     shares->setRange(0, 100);
-    shares->setLabelFormat(QStringLiteral("%d"));
+    shares->setTickCount(6);
+    shares->setLabelFormat(QStringLiteral("%.0f"));
     shares->setTitleText(QStringLiteral("Anteil in %"));
     chart->addAxis(shares, Qt::AlignLeft);
 
     auto* seconds = new QValueAxis;
-    seconds->setRange(0, slowest > 0 ? std::ceil(slowest * 1.1) : 10);
+    seconds->setRange(0, slowest > 0 ? slowest * 1.1 : 10);
+    seconds->setTickCount(6);
+    seconds->applyNiceNumbers();
+    seconds->setLabelFormat(QStringLiteral("%.0f"));
     seconds->setTitleText(QStringLiteral("Fundzeit in s"));
     chart->addAxis(seconds, Qt::AlignRight);
 
