@@ -52,6 +52,8 @@ std::optional<qint64> WholeNumber(const QVariant& value)
     if (value.isNull())
         return std::nullopt;
     bool ok = false;
+    if (value.typeId() == QMetaType::LongLong || value.typeId() == QMetaType::Int)
+        return value.toLongLong(); // what SQLite hands back for an integer
     if (value.typeId() == QMetaType::Double) {
         const double d = value.toDouble();
         if (d != static_cast<double>(static_cast<qint64>(d)))
@@ -84,6 +86,42 @@ std::optional<QList<int>> ParseTried(const QString& text)
     return bands;
 }
 
+// "2026-12-07T21:05:33Z", as this program writes it, read without the
+// general ISO parser, which costs more than the rest of a row together.
+QDateTime ParseOwnTimestamp(QStringView text)
+{
+    if (text.size() != 20 || text[4] != u'-' || text[7] != u'-' || text[10] != u'T' ||
+        text[13] != u':' || text[16] != u':' || text[19] != u'Z')
+        return QDateTime();
+    auto number = [&text](int from, int length) {
+        int value = 0;
+        for (int i = from; i < from + length; ++i) {
+            const char16_t c = text[i].unicode();
+            if (c < u'0' || c > u'9')
+                return -1;
+            value = value * 10 + (c - u'0');
+        }
+        return value;
+    };
+    const QDate date(number(0, 4), number(5, 2), number(8, 2));
+    const int hour = number(11, 2), minute = number(14, 2), second = number(17, 2);
+    if (!date.isValid() || !QTime::isValid(hour, minute, second))
+        return QDateTime();
+    return QDateTime(date, QTime(hour, minute, second), Qt::UTC);
+}
+
+QDateTime ParseStartedAt(const QString& text)
+{
+    const QDateTime own = ParseOwnTimestamp(text);
+    if (own.isValid())
+        return own;
+    // Another tool may have written another ISO 8601 form.
+    QDateTime other = QDateTime::fromString(text.trimmed(), Qt::ISODate);
+    if (other.isValid() && other.timeSpec() == Qt::LocalTime)
+        other.setTimeSpec(Qt::UTC); // no offset: taken as UTC, as this program writes it
+    return other.toUTC();
+}
+
 } // namespace
 
 std::optional<JournalTurn> TurnFromRow(const QList<QVariant>& row)
@@ -93,13 +131,9 @@ std::optional<JournalTurn> TurnFromRow(const QList<QVariant>& row)
     JournalTurn turn;
     turn.id = WholeNumber(row[0]).value_or(0);
 
-    turn.startedAt = QDateTime::fromString(row[1].toString().trimmed(), Qt::ISODate);
+    turn.startedAt = ParseStartedAt(row[1].toString());
     if (!turn.startedAt.isValid())
         return std::nullopt;
-    // A time without an offset is taken as UTC, as the program writes it.
-    if (turn.startedAt.timeSpec() == Qt::LocalTime)
-        turn.startedAt.setTimeSpec(Qt::UTC);
-    turn.startedAt = turn.startedAt.toUTC();
 
     const auto band = WholeNumber(row[2]);
     if (!band || !IsBand(*band))
