@@ -15,8 +15,11 @@
 
 #include <QAction>
 #include <QDir>
+#include <QMenu>
+#include <QMenuBar>
 #include <QPushButton>
 #include <QRegularExpression>
+#include <QSqlDatabase>
 #include <QtTest>
 
 #include <cmath>
@@ -85,10 +88,30 @@ class TestJournal : public QObject {
 
     // ---- recording ------------------------------------------------------------
 
+    void trainingMenuBetweenAuswertungAndHilfe()
+    {
+        Start("");
+        QStringList menus;
+        for (QAction* action : rig_->form->menuBar()->actions())
+            menus << action->text();
+        QCOMPARE(menus, QStringList({"Datei", "Spielablauf", "Einstellung", "Auswertung",
+                                     "Training", "Hilfe"}));
+        QStringList items;
+        for (QAction* action : rig_->form->Training()->Menu()->actions())
+            items << (action->isSeparator() ? QStringLiteral("-") : action->text());
+        QCOMPARE(items, QStringList({"Verwechslungen ...", "Lernkurve ...", "Exportieren ...", "-",
+                                     "Schwache Bänder üben"}));
+    }
+
     void startUpOpensNoJournal()
     {
         Start("[Spiel]\nSelektmode=0\n");
+        // Neither the database nor Qt Charts on the way to the first window.
         QVERIFY(!QFileInfo::exists(JournalFolder()));
+        QVERIFY(QSqlDatabase::connectionNames().isEmpty());
+        const QByteArray maps = FileBytes("/proc/self/maps");
+        QVERIFY(!maps.contains("libQt6Charts"));
+        QVERIFY(!maps.contains("libqsqlite"));
         rig_->StartTurnRinging(DrawFor1k);
         rig_->ClickFader(14);
         // Nothing is written while the player searches.
