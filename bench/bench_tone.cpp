@@ -86,7 +86,6 @@ void BenchStart()
         return;
     }
     GameState state;
-    state.SoundIdle = 1;
     state.SoundCardId = device;
     SilentDialogs dialogs;
     ToneOutput tone(state, wave, dialogs);

@@ -10,6 +10,7 @@
 #include "journal/ConfusionView.h"
 #include "journal/Journal.h"
 #include "model/FaderModel.h"
+#include "support/Builders.h"
 #include "support/GameHarness.h"
 #include "support/JournalFiles.h"
 
@@ -636,9 +637,7 @@ class TestJournal : public QObject {
 
     void weightedDrawMatchesItsWeightsOverManyTurns()
     {
-        GameState state;
-        for (int g = 0; g < BandCount; ++g)
-            state.BandTable[g].Frequency = BandDefinitions[g].frequencyHz;
+        GameState state = StartUpState();
         state.LowCutBand = 14;
         state.HighCutBand = 18; // bands 15..18
         BandWeights weights{};
@@ -652,11 +651,10 @@ class TestJournal : public QObject {
         constexpr int Draws = 90000;
         std::map<int, int> seen;
         for (int i = 0; i < Draws; ++i) {
-            PickTurnFrequency(state, random, &weights);
-            ++seen[state.RingingBand];
-            const int g = state.RingingBand;
-            QVERIFY(state.ToneFrequency > BandLowerEdge(state.BandTable, g) &&
-                    state.ToneFrequency < BandUpperEdge(state.BandTable, g));
+            const TurnFrequency drawn = PickTurnFrequency(state, random, &weights);
+            ++seen[drawn.band];
+            QVERIFY(drawn.frequencyHz > BandLowerEdge(state.BandTable, drawn.band) &&
+                    drawn.frequencyHz < BandUpperEdge(state.BandTable, drawn.band));
         }
         QCOMPARE(int(seen.size()), 4);
         double total = 0;
