@@ -460,6 +460,8 @@ class TestJournal : public QObject {
                                             "900, 'gewonnen', 0, 0, 0, 0";
         QTest::newRow("no time") << "'gestern', 12, 1000, 1, 11, 22, 1, '', 900, 'found', 0, 0, "
                                     "0, 0";
+        QTest::newRow("attempts beyond any integer")
+            << "'2026-12-07T09:00:00Z', 12, 1000, 1, 11, 22, 1e300, '', 900, 'found', 0, 0, 0, 0";
         QTest::newRow("find without attempt") << "'2026-12-07T09:00:00Z', 12, 1000, 1, 11, 22, "
                                                  "0, '', 900, 'found', 0, 0, 0, 0";
     }

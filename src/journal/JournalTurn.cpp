@@ -56,7 +56,8 @@ std::optional<qint64> WholeNumber(const QVariant& value)
         return value.toLongLong(); // what SQLite hands back for an integer
     if (value.typeId() == QMetaType::Double) {
         const double d = value.toDouble();
-        if (d != static_cast<double>(static_cast<qint64>(d)))
+        // Out of range (or NaN) first: converting such a double is undefined.
+        if (!(d > -9.0e18 && d < 9.0e18) || d != static_cast<double>(static_cast<qint64>(d)))
             return std::nullopt;
         return static_cast<qint64>(d);
     }
