@@ -255,11 +255,14 @@ class TestAudioPortAudio : public QObject {
             QVERIFY(!text.isEmpty() && text.size() <= 127);
         }
         QVERIFY(wave_->ErrorText(WaveBadDeviceId) != wave_->ErrorText(WaveInvalidHandle));
-        // The library's own codes come with the library's own texts.
+        // The library's own codes read in German, with the library's words after them.
         QCOMPARE(wave_->ErrorText(WaveResult(std::int32_t(-9996))),
-                 QStringLiteral("Invalid device"));
+                 QStringLiteral("Das Ausgabegerät gibt es nicht. (PortAudio: Invalid device)"));
         QCOMPARE(wave_->ErrorText(WaveResult(std::int32_t(-9999))),
-                 QStringLiteral("Unanticipated host error"));
+                 QStringLiteral("Das Audiosystem meldet einen unerwarteten Fehler. (PortAudio: "
+                                "Unanticipated host error)"));
+        QCOMPARE(wave_->ErrorText(WaveNoDriver),
+                 QStringLiteral("Es ist kein Ausgabegerät vorhanden."));
     }
 
     void cleanupTestCase() { wave_.reset(); }

@@ -223,6 +223,39 @@ class GameTest : public QObject {
         QCOMPARE(State().TurnClockRunning, std::uint8_t(1));
     }
 
+    // Hand-edited seconds keep their meaning up to the longest timer interval.
+    void longDelaysFromTheSettingsFile_data()
+    {
+        QTest::addColumn<int>("seconds");
+        QTest::addColumn<int>("intervalMs");
+        QTest::newRow("one day") << 86400 << 86400000;
+        QTest::newRow("largest that fits") << 2147483 << 2147483000;
+        QTest::newRow("first that does not") << 2147484 << 2147483647;
+        QTest::newRow("largest integer") << 2147483647 << 2147483647;
+    }
+
+    void longDelaysFromTheSettingsFile()
+    {
+        QFETCH(int, seconds);
+        QFETCH(int, intervalMs);
+        Start(QStringLiteral("[Spiel]\nSelektmode=0\nZufallszeit=%1\nStartZeit=%1\n")
+                  .arg(seconds)
+                  .toLatin1());
+        rig_->random.values = {intervalMs - 1};
+        ClickStart();
+        QCOMPARE(rig_->random.bounds.first(), intervalMs);
+        QVERIFY(SoundIdle()); // the delay runs; the turn has not started at once
+        QVERIFY(Game().startTimer.isActive());
+        QCOMPARE(Game().startTimer.interval(), intervalMs - 1);
+
+        rig_->random.values = {DrawFor1k, 0};
+        Game().startTimerTimer();
+        ClickFader(15);
+        QCOMPARE(State().GameMode, ModeTurnOver);
+        QVERIFY(Game().reStart.isActive());
+        QCOMPARE(Game().reStart.interval(), intervalMs);
+    }
+
     void zeroDelayStartsAtOnce()
     {
         Start("[Spiel]\nZufallszeit=2\n");

@@ -4,8 +4,10 @@
 #include "platform/Dialogs.h"
 
 #include <QCoreApplication>
+#include <algorithm>
 #include <chrono>
 #include <cmath>
+#include <limits>
 
 namespace {
 
@@ -39,6 +41,15 @@ void DispatchWaitingMessages()
 
 } // namespace
 
+std::int32_t OutputDeviceFor(std::int32_t soundCardId, std::uint32_t deviceCount)
+{
+    if (deviceCount == 0)
+        return soundCardId;
+    const auto last = static_cast<std::int32_t>(
+        std::min<std::uint32_t>(deviceCount - 1, std::numeric_limits<std::int32_t>::max()));
+    return std::clamp(soundCardId, 0, last);
+}
+
 ToneOutput::ToneOutput(const GameState& state, WaveOut& wave, Dialogs& dialogs, QObject* parent)
     : QObject(parent), state_(state), wave_(wave), dialogs_(dialogs)
 {
@@ -59,7 +70,8 @@ ToneOutput::~ToneOutput()
 void ToneOutput::OpenWaveDevice()
 {
     const WaveFormat format{WaveFormatPcm, 1, SampleRate, SampleRate * 2, 2, 16};
-    ReportWaveError(wave_.Open(waveHandle_, state_.SoundCardId, format, this), "Open");
+    const std::int32_t device = OutputDeviceFor(state_.SoundCardId, wave_.DeviceCount());
+    ReportWaveError(wave_.Open(waveHandle_, device, format, this), "Open");
     ApplyVolume();
     DispatchWaitingMessages();
 }

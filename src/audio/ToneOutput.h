@@ -17,6 +17,11 @@
 class Dialogs;
 struct GameState;
 
+// The device a SoundCardId plays on: an edited number beyond the list means
+// the last device, a negative one the first, as the sound card dialog marks
+// them. Without any device the number stays and the open reports it.
+std::int32_t OutputDeviceFor(std::int32_t soundCardId, std::uint32_t deviceCount);
+
 class ToneOutput : public QObject {
     Q_OBJECT
 

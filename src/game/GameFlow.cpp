@@ -10,11 +10,22 @@
 
 #include <QCoreApplication>
 
+#include <algorithm>
+#include <limits>
+
 namespace {
 
 // A fader counts as pulled down at -6 or lower and as raised at +6 or higher.
 constexpr int PulledDownLevel = -6;
 constexpr int RaisedLevel = 6;
+
+// Seconds from the settings as a timer interval: computed in 64 bits, so an
+// edited value keeps its meaning up to the longest interval a timer holds.
+int TimerIntervalMs(std::int32_t seconds)
+{
+    return static_cast<int>(
+        std::min<std::int64_t>(std::int64_t(seconds) * 1000, std::numeric_limits<int>::max()));
+}
 
 } // namespace
 
@@ -57,7 +68,7 @@ void GameFlow::pNeuClick()
     }
     counters_.StopTurnClock();
     PrepareTurn();
-    const int delayMs = random_.Below(state_.RandomStartSeconds * 1000);
+    const int delayMs = random_.Below(TimerIntervalMs(state_.RandomStartSeconds));
     // A drawn delay of 0 ms starts at once; a zero-interval one-shot timer
     // would otherwise leave the turn prepared and silent.
     if (delayMs == 0) {
@@ -169,7 +180,7 @@ void GameFlow::RunFindSequence()
         emit turnFound();
     }
     if (state_.AutoRestartSeconds > 0) {
-        reStart.setInterval(state_.AutoRestartSeconds * 1000);
+        reStart.setInterval(TimerIntervalMs(state_.AutoRestartSeconds));
         reStart.start();
     }
     QCoreApplication::processEvents();

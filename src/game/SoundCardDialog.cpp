@@ -1,6 +1,8 @@
 #include "game/SoundCardDialog.h"
 #include "game/DialogLook.h"
 
+#include "audio/ToneOutput.h"
+
 #include "model/GameState.h"
 #include "platform/WaveOut.h"
 
@@ -85,11 +87,11 @@ void SoundCardDialog::FormCreate()
         AddEntry(productName, static_cast<int>(device));
     }
 
-    if (entries_.isEmpty() || settings_.SoundCardId < 0)
+    if (entries_.isEmpty())
         return;
-    // A device that has gone away leaves its number beyond the list.
-    const int marked = std::min<qsizetype>(settings_.SoundCardId, entries_.size() - 1);
-    entries_[marked]->setChecked(true);
+    // Marks the device the tone plays on, also for a number from an edited
+    // file or of a device that has gone away.
+    entries_[OutputDeviceFor(settings_.SoundCardId, count)]->setChecked(true);
 }
 
 void SoundCardDialog::AddEntry(const QString& productName, int device)
