@@ -16,10 +16,38 @@ double BandUpperEdge(const BandArray& bands, int g)
                                          static_cast<long double>(bands[g + 1].Frequency)));
 }
 
-TurnFrequency PickTurnFrequency(const GameState& state, RandomGenerator& random)
+int WeightedBand(const BandWeights& weights, int firstBand, int lastBand, double u)
+{
+    auto usable = [](double w) { return std::isfinite(w) && w > 0 ? w : 0.0; };
+    double total = 0;
+    for (int b = firstBand; b <= lastBand; ++b)
+        total += usable(weights[b]);
+    if (!(total > 0) || !std::isfinite(total))
+        return -1;
+    const double target = u * total;
+    double cumulative = 0;
+    int last = -1;
+    for (int b = firstBand; b <= lastBand; ++b) {
+        const double w = usable(weights[b]);
+        if (w == 0)
+            continue;
+        cumulative += w;
+        last = b;
+        if (target < cumulative)
+            return b;
+    }
+    return last; // u * total rounded up to the total
+}
+
+TurnFrequency PickTurnFrequency(const GameState& state, RandomGenerator& random,
+                                const BandWeights* weights)
 {
     TurnFrequency drawn;
-    const int g = random.Below(state.HighCutBand - state.LowCutBand) + 1 + state.LowCutBand;
+    int g = -1;
+    if (weights)
+        g = WeightedBand(*weights, state.LowCutBand + 1, state.HighCutBand, random.Fraction());
+    if (g < 0)
+        g = random.Below(state.HighCutBand - state.LowCutBand) + 1 + state.LowCutBand;
     drawn.band = g;
 
     const double lower = BandLowerEdge(state.BandTable, g);

@@ -2,6 +2,7 @@
 // The feedback tone: which band rings in a turn, the exact frequency inside
 // it, and the sine samples. Plain computation, no device. Thread: GUI only.
 
+#include "model/BandWeights.h"
 #include "model/GameState.h"
 
 #include <cstdint>
@@ -29,7 +30,16 @@ struct TurnFrequency {
 // Draws the band (first) from LowCutBand + 1 .. HighCutBand, then the
 // frequency (division point 5..95 of 100) from `random`. The settings reader
 // and the menus keep the cut range where both neighbours of every band exist.
-TurnFrequency PickTurnFrequency(const GameState& state, RandomGenerator& random);
+// Without `weights` every band is equally likely, from one Below() call; with
+// them (the "Schwache Bänder üben" option) band b is drawn with probability
+// weights[b] / (sum over those bands) from one Fraction() call. The frequency
+// inside the band is drawn the same way in both cases.
+TurnFrequency PickTurnFrequency(const GameState& state, RandomGenerator& random,
+                                const BandWeights* weights = nullptr);
+// The band a weighted draw gives for the fraction u (0 <= u < 1): the first
+// candidate whose cumulative weight exceeds u times the total. Weights that
+// are not positive numbers count as 0; -1 when no candidate has weight.
+int WeightedBand(const BandWeights& weights, int firstBand, int lastBand, double u);
 
 class ToneSynthesis {
   public:

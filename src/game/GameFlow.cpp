@@ -59,6 +59,7 @@ void GameFlow::pNeuClick()
         repaint_();
         reStart.stop();
         startTimer.stop();
+        EndTurnInSearch(); // recorded once the tone is quiet
         return;
     }
     if (state_.RandomStartSeconds <= 0) {
@@ -103,15 +104,21 @@ void GameFlow::aStartItExecute()
 {
     if (state_.GameMode == ModeGeneratorPlaying)
         tone_.StopTone();
+    EndTurnInSearch(); // only a silent output can leave one behind here
     if (tone_.SoundIdle()) {
         PrepareTurn();
-        const TurnFrequency drawn = PickTurnFrequency(state_, random_);
+        const std::optional<BandWeights> weights =
+            bandWeights_ ? bandWeights_() : std::optional<BandWeights>();
+        const TurnFrequency drawn =
+            PickTurnFrequency(state_, random_, weights ? &*weights : nullptr);
         turn_.RingingBand = drawn.band;
         turn_.ToneFrequency = drawn.frequencyHz;
         tone_.PrepareTone(state_.ToneFrequency);
         tone_.StartToneOutput();
         faders_.OpenCutRange();
         counters_.StartTurnClock();
+        turnInSearch_ = true;
+        emit turnStarted();
         return;
     }
     // A replay still rings when the automatic next turn fires.
@@ -135,11 +142,12 @@ void GameFlow::EvaluateFader()
     if (state_.GameMode == ModeSearching && slot.Locked == 0) {
         if (!counts)
             return;
-        if (s == state_.RingingBand)
+        if (s == state_.RingingBand) {
             RunFindSequence();
-        else {
+        } else {
             counters_.CountWrongAttempt(s);
             faders_.SetLocked(s, true); // a wrong band counts once per turn
+            emit wrongAttemptCounted(s);
         }
         return;
     }
@@ -167,6 +175,10 @@ void GameFlow::RunFindSequence()
     faders_.LockAllFaders();
     tone_.StopTone();
     counters_.RecordFind();
+    if (turnInSearch_) {
+        turnInSearch_ = false;
+        emit turnFound();
+    }
     if (state_.AutoRestartSeconds > 0) {
         reStart.setInterval(TimerIntervalMs(state_.AutoRestartSeconds));
         reStart.start();
@@ -174,6 +186,14 @@ void GameFlow::RunFindSequence()
     QCoreApplication::processEvents();
     Timer1.start();
     Timer1Timer(); // the find's figures at once, not 70 ms later
+}
+
+void GameFlow::EndTurnInSearch()
+{
+    if (!turnInSearch_)
+        return;
+    turnInSearch_ = false;
+    emit turnAbandoned();
 }
 
 void GameFlow::StartGeneratorTone()
@@ -204,6 +224,7 @@ void GameFlow::Neustart()
 
 void GameFlow::ResetGame()
 {
+    EndTurnInSearch();
     turn_.GameMode = ModeIdle;
     counters_.ClearCurrentResults();
     faders_.ResetLevels();
@@ -226,6 +247,7 @@ void GameFlow::aFeedbackGeneratorExecute()
         emit feedbackGeneratorChecked(true);
         if (!tone_.SoundIdle())
             tone_.StopTone();
+        EndTurnInSearch();
         turn_.GameMode = ModeGeneratorSilent;
         emit panelsEnabled();
     }
@@ -235,6 +257,7 @@ void GameFlow::aFeedbackGeneratorExecute()
 
 void GameFlow::ShowChart(GameModeValue chartMode)
 {
+    EndTurnInSearch(); // a turn stops counting under a chart
     turn_.GameMode = chartMode;
     repaint_();
 }

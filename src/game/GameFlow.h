@@ -5,6 +5,7 @@
 // The one writer of the TurnSlice (GameMode, RingingBand, ToneFrequency).
 // Thread: GUI only.
 
+#include "model/BandWeights.h"
 #include "model/GameState.h"
 #include "results/StatusLines.h"
 
@@ -12,6 +13,7 @@
 #include <QObject>
 #include <QTimer>
 #include <functional>
+#include <optional>
 
 class Dialogs;
 class FaderModel;
@@ -46,6 +48,13 @@ class GameFlow final : public QObject {
     void ShowChart(GameModeValue chartMode);
     // "Automatischer Neustart" > "Aus".
     void StopAutoRestart() { reStart.stop(); }
+    // The window closes: a turn still in the search ends without a find.
+    void AbandonTurn() { EndTurnInSearch(); }
+
+    // Where the band draw gets its weights from; nullopt (or no source) draws
+    // every band in play equally often, exactly as the game always did.
+    using BandWeightsSource = std::function<std::optional<BandWeights>()>;
+    void SetBandWeightsSource(BandWeightsSource source) { bandWeights_ = std::move(source); }
 
     void startTimerTimer(); // the random start delay ran out
     void reStartTimer();    // the automatic next turn is due
@@ -63,10 +72,18 @@ class GameFlow final : public QObject {
     void newGameButtonShown();
     void panelsEnabled();
     void feedbackGeneratorChecked(bool checked);
+    // A turn's life, for whoever keeps a record of it. A turn starts when its
+    // tone starts and leaves the search exactly once: found, or abandoned (START
+    // while it rings, NEUES SPIEL, a chart, the generator, quitting).
+    void turnStarted();
+    void wrongAttemptCounted(int band); // after TurnAttempts counted it
+    void turnFound();                   // after RecordFind: LastFindTime is the find time
+    void turnAbandoned();
 
   private:
     void RunFindSequence();
     void StartGeneratorTone();
+    void EndTurnInSearch();
 
     TurnSlice& turn_;
     const GameState& state_;
@@ -79,4 +96,6 @@ class GameFlow final : public QObject {
     std::function<void()> repaint_;
     QLocale locale_;
     bool generatorOn_ = false;
+    bool turnInSearch_ = false; // between turnStarted and its found or abandoned
+    BandWeightsSource bandWeights_;
 };

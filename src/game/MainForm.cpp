@@ -10,6 +10,12 @@
 #include "game/SettingsFile.h"
 #include "game/SoundCardDialog.h"
 #include "game/StatusPanel.h"
+#include "game/TrainingMenu.h"
+#include "journal/ConfusionView.h"
+#include "journal/Journal.h"
+#include "journal/JournalExport.h"
+#include "journal/LearningCurveView.h"
+#include "journal/TurnRecorder.h"
 #include "platform/Dialogs.h"
 #include "platform/Random.h"
 #include "results/Charts.h"
@@ -45,6 +51,7 @@ MainForm::MainForm(const MainFormServices& services)
     setWindowIcon(ProgramIcon());
     BuildWidgets();
     menu_ = new MainMenu(menuBar(), state_, faders_, this);
+    trainingMenu_ = new TrainingMenu(menuBar(), menu_->Actions().Hilfe, state_.Training, this);
     renderer_.SetChartColumnPainter(MakeChartColumnPainter());
 
     auto repaint = [this] { FaderPaint(); };
@@ -59,8 +66,12 @@ MainForm::MainForm(const MainFormServices& services)
         [this] { return renderer_.PaintBoxSize(); }, repaint);
     results_ = std::make_unique<ResultsCommands>(state_, resultsFile_, services_.dialogs,
                                                  menu_->ResultsHooks());
+    journal_ = std::make_unique<Journal>(services_.dialogs);
+    recorder_ = std::make_unique<TurnRecorder>(state_, *journal_);
 
     ConnectMenu();
+    ConnectTrainingMenu();
+    ConnectJournal();
     ConnectGame();
     // The bank's keys work whatever has the focus, as long as this window is active.
     setFocusPolicy(Qt::StrongFocus);
@@ -127,6 +138,49 @@ void MainForm::ConnectMenu()
             [this] { ShowHelpTopic(services_.dialogs, services_.manualDir, HelpTopic, this); });
 }
 
+void MainForm::ConnectTrainingMenu()
+{
+    connect(trainingMenu_, &TrainingMenu::confusionsRequested, this, [this] {
+        if (confusionView_)
+            confusionView_->close(); // reopened with the turns recorded since
+        confusionView_ = OpenConfusionView(*journal_, this);
+    });
+    connect(trainingMenu_, &TrainingMenu::learningCurveRequested, this, [this] {
+        if (learningCurveView_)
+            learningCurveView_->close();
+        learningCurveView_ = OpenLearningCurveView(*journal_, this);
+    });
+    connect(trainingMenu_, &TrainingMenu::exportRequested, this,
+            [this] { ExportJournal(*journal_, services_.dialogs); });
+}
+
+ConfusionView* MainForm::OpenConfusions() const
+{
+    return confusionView_;
+}
+
+LearningCurveView* MainForm::OpenLearningCurve() const
+{
+    return learningCurveView_;
+}
+
+void MainForm::ConnectJournal()
+{
+    GameFlow* game = game_.get();
+    TurnRecorder* recorder = recorder_.get();
+    connect(game, &GameFlow::turnStarted, recorder, &TurnRecorder::TurnStarted);
+    connect(game, &GameFlow::wrongAttemptCounted, recorder, &TurnRecorder::WrongAttemptCounted);
+    connect(game, &GameFlow::turnFound, recorder, &TurnRecorder::TurnFound);
+    connect(game, &GameFlow::turnAbandoned, recorder, &TurnRecorder::TurnAbandoned);
+    // "Schwache Bänder üben": weights from the journal while the option is on;
+    // off, or with the journal switched off, the draw is the game's own.
+    game_->SetBandWeightsSource([this]() -> std::optional<BandWeights> {
+        if (state_.Training.Schwerpunkt == 0)
+            return std::nullopt;
+        return journal_->DrillWeights();
+    });
+}
+
 void MainForm::ConnectGame()
 {
     connect(game_.get(), &GameFlow::statusLinesChanged, this, &MainForm::ShowStatusLines);
@@ -191,6 +245,7 @@ bool MainForm::StartUp()
     settingsPath_ = SettingsFilePath(services_.settingsDir);
     ReadSettings(settingsPath_, state_);
     menu_->ApplyStartupChecks();
+    trainingMenu_->ApplyStartupChecks();
 
     // A missing device has been reported once; a volume for it would only
     // add a second box.
@@ -299,6 +354,8 @@ void MainForm::ShutDown()
     started_ = false;
     hide();
     QCoreApplication::processEvents();
+
+    game_->AbandonTurn(); // a turn still in the search is recorded as given up
 
     QString errorText;
     if (!WriteSettings(settingsPath_, state_, &errorText)) {

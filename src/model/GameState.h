@@ -3,6 +3,7 @@
 // one instance of it; the window only turns events into their operations.
 
 #include "model/BandSlot.h"
+#include "model/TrainingSettings.h"
 
 #include <QString>
 #include <cstdint>
@@ -88,5 +89,16 @@ struct StoredResultsSlice {
     QString ResultsFileName; // empty when none
 };
 
+// The options of the "Training" menu (model/TrainingSettings.h). Writers: the
+// settings reader once at start-up, afterwards only the "Training" menu.
+struct TrainingSlice {
+    TrainingSettings Training;
+};
+
 // Whether a tone plays (SoundIdle) is not here: the tone output owns it.
-struct GameState : FaderSlice, TurnSlice, SettingsSlice, CounterSlice, StoredResultsSlice {};
+struct GameState : FaderSlice,
+                   TurnSlice,
+                   SettingsSlice,
+                   CounterSlice,
+                   StoredResultsSlice,
+                   TrainingSlice {};

@@ -24,6 +24,8 @@ class ProfileFile {
     // The value of the first matching key in the first matching section,
     // trimmed, with one pair of enclosing quotes removed; nullopt if absent.
     std::optional<QString> ReadString(QStringView section, QStringView key) const;
+    // Whether a section of that name is in the file, with or without keys.
+    bool HasSection(QStringView section) const { return FindSection(section).has_value(); }
 
     // The names of the file's sections, and of the keys of the first section
     // of a name, each once (first spelling), in file order: what reading

@@ -15,15 +15,17 @@ struct Entry {
     std::optional<QString> value;
 };
 
-// The nine keys the program owns; every other key must survive a write.
+// The keys the program owns; every other key must survive a write.
 bool IsSettingsKey(const QString& section, const QString& key)
 {
     static const QStringList owned{
-        QStringLiteral("Filter/LowCut"),     QStringLiteral("Filter/Highcut"),
-        QStringLiteral("Audio/Volumen"),     QStringLiteral("Audio/Soundkarte"),
-        QStringLiteral("Spiel/Selektmode"),  QStringLiteral("Spiel/SoundStop"),
-        QStringLiteral("Spiel/Zufallszeit"), QStringLiteral("Spiel/StartZeit"),
-        QStringLiteral("Daten/Dateiname"),
+        QStringLiteral("Filter/LowCut"),        QStringLiteral("Filter/Highcut"),
+        QStringLiteral("Audio/Volumen"),        QStringLiteral("Audio/Soundkarte"),
+        QStringLiteral("Spiel/Selektmode"),     QStringLiteral("Spiel/SoundStop"),
+        QStringLiteral("Spiel/Zufallszeit"),    QStringLiteral("Spiel/StartZeit"),
+        QStringLiteral("Daten/Dateiname"),      QStringLiteral("Training/Schwerpunkt"),
+        QStringLiteral("Training/Anschwellen"), QStringLiteral("Training/Hintergrund"),
+        QStringLiteral("Training/Musik"),
     };
     return owned.contains(section.trimmed() + u'/' + key.trimmed(), Qt::CaseInsensitive);
 }
@@ -52,6 +54,13 @@ QString Differences(const GameState& a, const GameState& b)
     compare("SoundStop", a.FeedbackTimeSetting, b.FeedbackTimeSetting);
     compare("Zufallszeit", a.RandomStartSeconds, b.RandomStartSeconds);
     compare("StartZeit", a.AutoRestartSeconds, b.AutoRestartSeconds);
+    compare("Schwerpunkt", a.Training.Schwerpunkt, b.Training.Schwerpunkt);
+    compare("Anschwellen", a.Training.Anschwellen, b.Training.Anschwellen);
+    compare("Hintergrund", a.Training.Hintergrund, b.Training.Hintergrund);
+    compare("[Training]", a.Training.SectionInFile, b.Training.SectionInFile);
+    if (a.Training.Musik != b.Training.Musik)
+        changed
+            << QStringLiteral("Musik: \"%1\" -> \"%2\"").arg(a.Training.Musik, b.Training.Musik);
     if (a.ResultsFileName != b.ResultsFileName)
         changed << QStringLiteral("Dateiname: \"%1\" -> \"%2\"")
                        .arg(a.ResultsFileName, b.ResultsFileName);
