@@ -13,6 +13,7 @@
 #include <mutex>
 
 class Dialogs;
+class TrainingSound;
 struct GameState;
 
 class ToneOutput : public QObject {
@@ -43,6 +44,10 @@ class ToneOutput : public QObject {
     void ReportWaveError(WaveResult code, const QString& operation);
     // For shutdown: stops a running tone, then releases the sample blocks.
     void Shutdown();
+    // Lets `training` shape the tones of turns (swell, bed) from the next
+    // tone on; null plays every tone plain. It must outlive this object.
+    // Thread: GUI.
+    void SetTrainingSound(TrainingSound* training) { training_ = training; }
 
     // The feedback-time timer (disabled, 1000 ms at start). Its timeout is
     // handled by the owner of the feedback timing.
@@ -61,10 +66,15 @@ class ToneOutput : public QObject {
     void PrepareHeader(WaveHeader& header, std::int16_t* block, const char* unprepareCaption,
                        const char* prepareCaption);
 
+    // The next block of the running tone, plain or shaped. Thread: GUI.
+    void FillBlock(std::int16_t* block);
+
     GameState& state_;
     WaveOut& wave_;
     Dialogs& dialogs_;
     ToneSynthesis synthesis_;
+    TrainingSound* training_ = nullptr;
+    bool shaped_ = false; // this tone's blocks come from training_
     QTimer soundStop_;
 
     // Taken around reset, close and each refill. Recursive, because a refill

@@ -1,0 +1,65 @@
+#include "audio/TrainingSound.h"
+
+#include "audio/PinkNoise.h"
+
+#include <algorithm>
+#include <cmath>
+#include <numbers>
+#include <random>
+
+TrainingSound::TrainingSound(QObject* parent)
+    : QObject(parent), pinkSeed_(std::random_device{}()), music_(this)
+{
+}
+
+bool TrainingSound::StartTone(bool turnTone)
+{
+    // Remember how far the song got before this tone replaces the bed.
+    if (toneBed_ && toneBed_ == lastMusic_)
+        musicPosition_ = bedPosition_;
+    toneSwells_ = turnTone && swell_;
+    toneBed_ = nullptr;
+    if (turnTone && bed_ == BedSource::PinkNoise) {
+        toneBed_ = MakeBedLoop(RenderPinkNoise(pinkSeed_++, PinkNoiseLoopSamples));
+        bedPosition_ = 0;
+    } else if (turnTone && bed_ == BedSource::Music && music_.Bed()) {
+        toneBed_ = music_.Bed();
+        if (toneBed_ != lastMusic_)
+            musicPosition_ = 0;
+        lastMusic_ = toneBed_;
+        bedPosition_ = musicPosition_;
+    }
+    envelope_.Restart();
+    bedSamplesPlayed_ = 0;
+    // The tone peaks at 16384; only a bed whose peaks reach past the other
+    // half of the 16-bit range makes the mix turn down, for the whole tone.
+    mixScale_ = toneBed_ ? std::min(1.0, 32767.0 / (ToneAmplitude + toneBed_->peak)) : 1.0;
+    return toneSwells_ || toneBed_;
+}
+
+void TrainingSound::FillToneBlock(std::int16_t* block, ToneSynthesis& tone)
+{
+    envelope_.StartBlock();
+    const bool swells = toneSwells_;
+    const BedLoop* bed = toneBed_.get();
+    const std::int16_t* bedSamples = bed ? bed->samples.data() : nullptr;
+    const std::size_t bedLength = bed ? bed->samples.size() : 0;
+    const double bedGain = bed ? bed->gain : 0.0;
+    tone.RenderTone(block, [&](double sine) {
+        double sample = ToneAmplitude * sine;
+        if (swells)
+            sample *= envelope_.NextGain();
+        if (bedSamples) {
+            double bedSample = bedGain * bedSamples[bedPosition_];
+            if (bedSamplesPlayed_ < BedFadeInSamples) {
+                const double x = (bedSamplesPlayed_ + 0.5) / BedFadeInSamples;
+                bedSample *= 0.5 - 0.5 * std::cos(std::numbers::pi * x);
+                ++bedSamplesPlayed_;
+            }
+            sample += bedSample;
+            if (++bedPosition_ == bedLength)
+                bedPosition_ = 0;
+        }
+        return static_cast<std::int16_t>(std::nearbyint(mixScale_ * sample));
+    });
+}
