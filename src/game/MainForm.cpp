@@ -10,6 +10,7 @@
 #include "game/SettingsFile.h"
 #include "game/SoundCardDialog.h"
 #include "game/StatusPanel.h"
+#include "game/TrainingMenu.h"
 #include "platform/Dialogs.h"
 #include "platform/Random.h"
 #include "results/Charts.h"
@@ -45,6 +46,7 @@ MainForm::MainForm(const MainFormServices& services)
     setWindowIcon(ProgramIcon());
     BuildWidgets();
     menu_ = new MainMenu(menuBar(), state_, faders_, this);
+    trainingMenu_ = new TrainingMenu(menuBar(), menu_->Actions().Hilfe, state_.Training, this);
     renderer_.SetChartColumnPainter(MakeChartColumnPainter());
 
     auto repaint = [this] { FaderPaint(); };
@@ -61,6 +63,7 @@ MainForm::MainForm(const MainFormServices& services)
                                                  menu_->ResultsHooks());
 
     ConnectMenu();
+    ConnectTrainingMenu();
     ConnectGame();
     // The bank's keys work whatever has the focus, as long as this window is active.
     setFocusPolicy(Qt::StrongFocus);
@@ -127,6 +130,11 @@ void MainForm::ConnectMenu()
             [this] { ShowHelpTopic(services_.dialogs, services_.manualDir, HelpTopic, this); });
 }
 
+void MainForm::ConnectTrainingMenu()
+{
+    // The journal's windows and the weighted draw are wired here.
+}
+
 void MainForm::ConnectGame()
 {
     connect(game_.get(), &GameFlow::statusLinesChanged, this, &MainForm::ShowStatusLines);
@@ -191,6 +199,7 @@ bool MainForm::StartUp()
     settingsPath_ = SettingsFilePath(services_.settingsDir);
     ReadSettings(settingsPath_, state_);
     menu_->ApplyStartupChecks();
+    trainingMenu_->ApplyStartupChecks();
 
     CheckSoundDevices();
     tone_.ApplyVolume(); // SoundIdle is still 0: sets device 0 before anything is open

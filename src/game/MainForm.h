@@ -28,6 +28,7 @@ class MillisecondClock;
 class QLabel;
 class RandomGenerator;
 class StatusPanel;
+class TrainingMenu;
 class WaveOut;
 
 // What the main form is handed from outside; tests pass fakes.
@@ -68,6 +69,7 @@ class MainForm final : public QMainWindow {
     FaderInput& Input() { return *input_; }
     ResultsCommands& Results() { return *results_; }
     MainMenu* Menu() const { return menu_; }
+    TrainingMenu* Training() const { return trainingMenu_; }
     FaderView* Fader() const { return fader_; }
     StatusPanel* Panel1() const { return panel1_; }
     QLabel* Panel2() const { return panel2_; }
@@ -80,6 +82,7 @@ class MainForm final : public QMainWindow {
   private:
     void BuildWidgets();
     void ConnectMenu();
+    void ConnectTrainingMenu();
     void ConnectGame();
     void ShowStatusLines(const StatusLines& lines);
     void CheckSoundDevices();
@@ -104,6 +107,7 @@ class MainForm final : public QMainWindow {
     StatusPanel* panel1_ = nullptr;
     QLabel* panel2_ = nullptr;
     MainMenu* menu_ = nullptr;
+    TrainingMenu* trainingMenu_ = nullptr;
 
     QString settingsPath_;
     bool started_ = false;

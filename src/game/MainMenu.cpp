@@ -232,6 +232,7 @@ void MainMenu::BuildAuswertung(QMenuBar* bar)
 void MainMenu::BuildHilfe(QMenuBar* bar)
 {
     QMenu* hilfe = AddMenu(bar, "Hilfe");
+    actions_.Hilfe = hilfe->menuAction();
     actions_.UeberHeulmeister = AddItem(hilfe, "Über Heulmeister");
     connect(actions_.UeberHeulmeister, &QAction::triggered, this, &MainMenu::aboutRequested);
     hilfe->addSeparator();

@@ -39,7 +39,8 @@ struct MainMenuActions {
     QAction* TotalZeit = nullptr;
     QAction* FortschrittVersuche = nullptr;
     QAction* FortschrittZeit = nullptr;
-    // Hilfe
+    // Hilfe; the menu itself, so that later menus can stand in front of it
+    QAction* Hilfe = nullptr;
     QAction* UeberHeulmeister = nullptr;
     QAction* Anleitung = nullptr;
 };

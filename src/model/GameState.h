@@ -3,6 +3,7 @@
 // instance of it; the window only turns events into their operations.
 
 #include "model/BandSlot.h"
+#include "model/TrainingSettings.h"
 
 #include <QString>
 #include <cstdint>
@@ -72,4 +73,7 @@ struct GameState {
 
     // Results data file in use; empty when none
     QString ResultsFileName;
+
+    // Options of the "Training" menu
+    TrainingSettings Training;
 };
