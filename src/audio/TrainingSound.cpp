@@ -7,8 +7,8 @@
 #include <numbers>
 #include <random>
 
-TrainingSound::TrainingSound(QObject* parent)
-    : QObject(parent), pinkSeed_(std::random_device{}()), music_(this)
+TrainingSound::TrainingSound(const TrainingSettings& settings)
+    : settings_(settings), pinkSeed_(std::random_device{}())
 {
 }
 
@@ -17,12 +17,13 @@ bool TrainingSound::StartTone(bool turnTone)
     // Remember how far the song got before this tone replaces the bed.
     if (toneBed_ && toneBed_ == lastMusic_)
         musicPosition_ = bedPosition_;
-    toneSwells_ = turnTone && swell_;
+    toneSwells_ = turnTone && settings_.Anschwellen == 1;
     toneBed_ = nullptr;
-    if (turnTone && bed_ == BedSource::PinkNoise) {
+    if (turnTone && settings_.Hintergrund == BedPinkNoise) {
         toneBed_ = MakeBedLoop(RenderPinkNoise(pinkSeed_++, PinkNoiseLoopSamples));
         bedPosition_ = 0;
-    } else if (turnTone && bed_ == BedSource::Music && music_.Bed()) {
+    } else if (turnTone && settings_.Hintergrund == BedMusic && music_.Bed() &&
+               music_.BedPath() == settings_.Musik) {
         toneBed_ = music_.Bed();
         if (toneBed_ != lastMusic_)
             musicPosition_ = 0;

@@ -10,15 +10,12 @@
 #include "audio/BedLoop.h"
 #include "audio/MusicBedLoader.h"
 #include "audio/SwellEnvelope.h"
+#include "model/TrainingSettings.h"
 
-#include <QObject>
 #include <cstdint>
 #include <memory>
 
 class ToneSynthesis;
-
-// The values of the setting "Hintergrund".
-enum class BedSource : std::int32_t { None = 0, PinkNoise = 1, Music = 2 };
 
 // The bed fades in over this time instead of starting with a click.
 constexpr int BedFadeInSamples = SampleRate / 50;
@@ -26,17 +23,12 @@ constexpr int BedFadeInSamples = SampleRate / 50;
 // hears it repeat.
 constexpr std::size_t PinkNoiseLoopSamples = std::size_t{20} * SampleRate;
 
-class TrainingSound final : public QObject {
-    Q_OBJECT
-
+class TrainingSound {
   public:
-    explicit TrainingSound(QObject* parent = nullptr);
+    // Reads "Anschwellen" and "Hintergrund" from `settings` at each turn's
+    // start; `settings` must outlive this object.
+    explicit TrainingSound(const TrainingSettings& settings);
 
-    // Take effect with the next turn. Thread: GUI.
-    void SetSwell(bool on) { swell_ = on; }
-    void SetBed(BedSource bed) { bed_ = bed; }
-    bool Swell() const { return swell_; }
-    BedSource Bed() const { return bed_; }
     // The seed of the next turn's pink noise; every turn takes the next one.
     // Thread: GUI.
     void SetPinkNoiseSeed(std::uint32_t seed) { pinkSeed_ = seed; }
@@ -45,8 +37,8 @@ class TrainingSound final : public QObject {
 
     // Called by ToneOutput when a tone starts. False: play the tone as it
     // is. True: the tone's blocks come from FillToneBlock. Renders this
-    // turn's pink noise; a music bed that is not decoded yet is left out of
-    // this turn. Thread: GUI.
+    // turn's pink noise; the music of "Musik" is left out of a turn that
+    // starts before it is decoded. Thread: GUI.
     bool StartTone(bool turnTone);
     // The next block of the shaped tone: the sine of `tone` (its phase
     // advances exactly as in a plain block) times the swell, plus the bed,
@@ -55,8 +47,7 @@ class TrainingSound final : public QObject {
     void FillToneBlock(std::int16_t* block, ToneSynthesis& tone);
 
   private:
-    bool swell_ = false;
-    BedSource bed_ = BedSource::None;
+    const TrainingSettings& settings_;
     std::uint32_t pinkSeed_;
     MusicBedLoader music_;
 

@@ -11,6 +11,7 @@
 #include "game/SoundCardDialog.h"
 #include "game/StatusPanel.h"
 #include "game/TrainingMenu.h"
+#include "game/TrainingSoundOptions.h"
 #include "platform/Dialogs.h"
 #include "platform/Random.h"
 #include "results/Charts.h"
@@ -47,6 +48,8 @@ MainForm::MainForm(const MainFormServices& services)
     BuildWidgets();
     menu_ = new MainMenu(menuBar(), state_, faders_, this);
     trainingMenu_ = new TrainingMenu(menuBar(), menu_->Actions().Hilfe, state_.Training, this);
+    trainingSound_ = std::make_unique<TrainingSoundOptions>(*trainingMenu_, state_.Training, tone_,
+                                                            services_.dialogs);
     renderer_.SetChartColumnPainter(MakeChartColumnPainter());
 
     auto repaint = [this] { FaderPaint(); };
@@ -200,6 +203,7 @@ bool MainForm::StartUp()
     ReadSettings(settingsPath_, state_);
     menu_->ApplyStartupChecks();
     trainingMenu_->ApplyStartupChecks();
+    trainingSound_->StartUp();
 
     CheckSoundDevices();
     tone_.ApplyVolume(); // SoundIdle is still 0: sets device 0 before anything is open

@@ -29,6 +29,7 @@ class QLabel;
 class RandomGenerator;
 class StatusPanel;
 class TrainingMenu;
+class TrainingSoundOptions;
 class WaveOut;
 
 // What the main form is handed from outside; tests pass fakes.
@@ -102,6 +103,7 @@ class MainForm final : public QMainWindow {
     std::unique_ptr<ResultsCommands> results_;
     std::unique_ptr<GameFlow> game_;
     std::unique_ptr<FaderInput> input_;
+    std::unique_ptr<TrainingSoundOptions> trainingSound_; // shapes tone_'s turns, goes first
 
     FaderView* fader_ = nullptr;
     StatusPanel* panel1_ = nullptr;
