@@ -7,9 +7,32 @@
 #include <numbers>
 #include <random>
 
+namespace {
+
+std::shared_ptr<const BedLoop> PinkNoiseBed(std::uint32_t seed)
+{
+    return MakeBedLoop(RenderPinkNoise(seed, PinkNoiseLoopSamples));
+}
+
+} // namespace
+
 TrainingSound::TrainingSound(const TrainingSettings& settings)
     : settings_(settings), pinkSeed_(std::random_device{}())
 {
+}
+
+TrainingSound::~TrainingSound()
+{
+    if (nextPinkNoise_.valid())
+        nextPinkNoise_.wait();
+}
+
+void TrainingSound::SetPinkNoiseSeed(std::uint32_t seed)
+{
+    // Noise already rendered ahead came from the old seed.
+    if (nextPinkNoise_.valid())
+        nextPinkNoise_.get();
+    pinkSeed_ = seed;
 }
 
 bool TrainingSound::StartTone(bool turnTone)
@@ -20,7 +43,9 @@ bool TrainingSound::StartTone(bool turnTone)
     toneSwells_ = turnTone && settings_.Anschwellen == 1;
     toneBed_ = nullptr;
     if (turnTone && settings_.Hintergrund == BedPinkNoise) {
-        toneBed_ = MakeBedLoop(RenderPinkNoise(pinkSeed_++, PinkNoiseLoopSamples));
+        // Rendering 20 s of noise would hold up START by tens of milliseconds.
+        toneBed_ = nextPinkNoise_.valid() ? nextPinkNoise_.get() : PinkNoiseBed(pinkSeed_++);
+        nextPinkNoise_ = std::async(std::launch::async, PinkNoiseBed, pinkSeed_++);
         bedPosition_ = 0;
     } else if (turnTone && settings_.Hintergrund == BedMusic && music_.Bed() &&
                music_.BedPath() == settings_.Musik) {

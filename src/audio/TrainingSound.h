@@ -13,6 +13,7 @@
 #include "model/TrainingSettings.h"
 
 #include <cstdint>
+#include <future>
 #include <memory>
 
 class ToneSynthesis;
@@ -29,16 +30,20 @@ class TrainingSound {
     // start; `settings` must outlive this object.
     explicit TrainingSound(const TrainingSettings& settings);
 
+    // Waits for the pink noise that is rendered ahead, if any.
+    ~TrainingSound();
+
     // The seed of the next turn's pink noise; every turn takes the next one.
     // Thread: GUI.
-    void SetPinkNoiseSeed(std::uint32_t seed) { pinkSeed_ = seed; }
+    void SetPinkNoiseSeed(std::uint32_t seed);
     // Decoding of the music bed, on its own thread. Thread: GUI.
     MusicBedLoader& Music() { return music_; }
 
     // Called by ToneOutput when a tone starts. False: play the tone as it
-    // is. True: the tone's blocks come from FillToneBlock. Renders this
-    // turn's pink noise; the music of "Musik" is left out of a turn that
-    // starts before it is decoded. Thread: GUI.
+    // is. True: the tone's blocks come from FillToneBlock. Pink noise is
+    // rendered one turn ahead on a worker thread (only the first turn with
+    // it waits for its own); the music of "Musik" is left out of a turn
+    // that starts before it is decoded. Thread: GUI.
     bool StartTone(bool turnTone);
     // The next block of the shaped tone: the sine of `tone` (its phase
     // advances exactly as in a plain block) times the swell, plus the bed,
@@ -49,6 +54,7 @@ class TrainingSound {
   private:
     const TrainingSettings& settings_;
     std::uint32_t pinkSeed_;
+    std::future<std::shared_ptr<const BedLoop>> nextPinkNoise_;
     MusicBedLoader music_;
 
     // The running tone.
