@@ -196,7 +196,6 @@ void BenchStart()
         return;
     }
     GameState state;
-    state.SoundIdle = 1;
     state.SoundCardId = device;
     SilentDialogs dialogs;
     ToneOutput tone(state, wave, dialogs);

@@ -661,8 +661,6 @@ void TestDisplay::coverIsBlack()
         renderer.FormResize(QSize(640, 480), 96);
     else
         renderer.SetPaintBox(QSize(640, 480), 96);
-    renderer.CoverPicture = QImage(640, 480, QImage::Format_RGB32);
-    renderer.CoverPicture.fill(Qt::black);
     renderer.CoverShown = true;
     GameState state = StartState();
     state.GameMode = static_cast<GameModeValue>(mode);

@@ -175,7 +175,7 @@ class MainFormTest : public QObject {
         QCOMPARE(BandLabel(state.BandTable[15]), QStringLiteral("1k"));
         QCOMPARE(state.SelectedFader, NoFader);
         QCOMPARE(state.RingingBand, NoFader);
-        QCOMPARE(state.SoundIdle, std::uint8_t(1));
+        QVERIFY(form->Tone().SoundIdle());
         QVERIFY(form->Panel1()->pNeu->isHidden());
     }
 
@@ -282,6 +282,12 @@ class MainFormTest : public QObject {
         }
         QCOMPARE(form->Menu()->Actions().Soundkarte->isEnabled(), soundCardMenuEnabled);
 
+        // Without a device its report is the only box: no volume is sent.
+        if (deviceCount == 0) {
+            QCOMPARE(dialogs_.captions().count(), 2);
+            QCOMPARE(waveOut_.calls.count(), 0);
+            return;
+        }
         // The default volume -10 goes to device 0 (handle 0) before anything is open.
         QVERIFY(!waveOut_.calls.isEmpty());
         const FakeWaveOut::Call& first = waveOut_.calls.first();

@@ -503,7 +503,8 @@ class TestResultsCommands : public QObject {
         if (!argument.isEmpty())
             arguments << path(argument) << f.Path("good"); // only the first counts
 
-        f.commands->LoadAtStartUp(arguments);
+        f.commands->LoadRememberedFile();
+        f.commands->LoadCommandLineFile(arguments);
 
         QCOMPARE(f.state.ResultsFileName, path(loadedName));
         QCOMPARE(int(f.state.StoredBandTable[18].Finds), storedBand18Finds);
@@ -522,7 +523,7 @@ class TestResultsCommands : public QObject {
         WriteResults(f.Path("rel.HMD"), 18, {1, 1, 1000});
         const QString previous = QDir::currentPath();
         QVERIFY(QDir::setCurrent(f.dir.path()));
-        f.commands->LoadAtStartUp({QStringLiteral("rel.HMD")});
+        f.commands->LoadCommandLineFile({QStringLiteral("rel.HMD")});
         QDir::setCurrent(previous);
         QCOMPARE(f.state.ResultsFileName, QFileInfo(f.Path("rel.HMD")).absoluteFilePath());
         QCOMPARE(int(f.state.StoredBandTable[18].Finds), 1);

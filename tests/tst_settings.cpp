@@ -126,6 +126,8 @@ class SettingsTest : public QObject {
     void eachKeyHasItsSectionAndDefault();
     void cutRangeGuard_data();
     void cutRangeGuard();
+    void volumeGuard_data();
+    void volumeGuard();
     void caseInsensitiveNamesUpdatedInPlace();
     void foreignLinesSurviveWrite();
     void crlfFileStaysCrlf();
@@ -573,6 +575,29 @@ void SettingsTest::cutRangeGuard()
     ReadSettings(path_, state);
     QCOMPARE(state.LowCutBand, low);
     QCOMPARE(state.HighCutBand, high);
+}
+
+void SettingsTest::volumeGuard_data()
+{
+    QTest::addColumn<QByteArray>("text");
+    QTest::addColumn<int>("volume");
+    QTest::newRow("bottom") << QByteArray("-12") << -12;
+    QTest::newRow("top") << QByteArray("12") << 12;
+    // Out of the fader's travel starts low, not at the nearer end.
+    QTest::newRow("13") << QByteArray("13") << -11;
+    QTest::newRow("-13") << QByteArray("-13") << -11;
+    QTest::newRow("huge") << QByteArray("2147483647") << -11;
+    QTest::newRow("garbage") << QByteArray("laut") << -10;
+}
+
+void SettingsTest::volumeGuard()
+{
+    QFETCH(QByteArray, text);
+    QFETCH(int, volume);
+    WriteBytes(path_, "[Audio]\nVolumen=" + text + "\n");
+    GameState state = ScrambledState();
+    ReadSettings(path_, state);
+    QCOMPARE(state.MasterVolume, volume);
 }
 
 void SettingsTest::caseInsensitiveNamesUpdatedInPlace()

@@ -22,7 +22,8 @@ class MusicBedLoader final : public QObject {
     // Starts decoding `path`; the bed of an earlier file stays in Bed() until
     // this one is ready. Thread: GUI.
     void Load(const QString& path);
-    // The last file decoded successfully, null before that. Thread: GUI.
+    // The last file decoded successfully (null before that) and its path.
+    // Thread: GUI.
     std::shared_ptr<const BedLoop> Bed() const { return bed_; }
     QString BedPath() const { return bedPath_; }
     // True from Load until `ready` or `failed`. Thread: GUI.

@@ -40,7 +40,7 @@ void DispatchWaitingMessages()
 
 } // namespace
 
-ToneOutput::ToneOutput(GameState& state, WaveOut& wave, Dialogs& dialogs, QObject* parent)
+ToneOutput::ToneOutput(const GameState& state, WaveOut& wave, Dialogs& dialogs, QObject* parent)
     : QObject(parent), state_(state), wave_(wave), dialogs_(dialogs)
 {
     soundStop_.setInterval(1000);
@@ -50,8 +50,8 @@ ToneOutput::~ToneOutput()
 {
     // Last resort if the owner skipped Shutdown: the device must not keep
     // blocks that are about to be freed. No boxes, no event dispatch here.
-    if (state_.SoundIdle == 0 && sampleBlock1_) {
-        state_.SoundIdle = 1;
+    if (!soundIdle_ && sampleBlock1_) {
+        soundIdle_ = true;
         wave_.Reset(waveHandle_);
         wave_.Close(waveHandle_);
     }
@@ -107,14 +107,14 @@ void ToneOutput::StartToneOutput()
     if (!sampleBlock1_ || !sampleBlock2_)
         return;
     ApplyFeedbackTime();
-    state_.SoundIdle = 1;
+    soundIdle_ = true;
     PrepareHeader(waveHeader1_, sampleBlock1_.get(), "Unprepare 1", "Prepare 1");
     PrepareHeader(waveHeader2_, sampleBlock2_.get(), "Unprepare 2", "Prepare 2");
     // Both blocks go in while paused, so playback starts with a full queue.
     ReportWaveError(wave_.Pause(waveHandle_), "Pause");
     ReportWaveError(wave_.Write(waveHandle_, waveHeader1_), "Write 1");
     ReportWaveError(wave_.Write(waveHandle_, waveHeader2_), "Write 2");
-    state_.SoundIdle = 0;
+    soundIdle_ = false;
     ReportWaveError(wave_.Restart(waveHandle_), "Restart");
     if (state_.FeedbackTimeSetting > 0 && state_.GameMode == ModeSearching &&
         !soundStop_.isActive())
@@ -123,9 +123,9 @@ void ToneOutput::StartToneOutput()
 
 void ToneOutput::StopTone()
 {
-    if (state_.SoundIdle == 1)
+    if (soundIdle_)
         return;
-    state_.SoundIdle = 1;
+    soundIdle_ = true;
     soundStop_.stop();
     {
         WaveMutexLock lock(waveMutex_);
@@ -138,8 +138,7 @@ void ToneOutput::StopTone()
         ReportWaveError(wave_.Close(waveHandle_), "Close");
     }
     DispatchWaitingMessages();
-    if (state_.GameMode == ModeGeneratorPlaying)
-        state_.GameMode = ModeGeneratorSilent;
+    emit toneStopped();
 }
 
 void ToneOutput::OnBufferDone(WaveHeader* header)
@@ -150,7 +149,7 @@ void ToneOutput::OnBufferDone(WaveHeader* header)
     WaveMutexLock lock(waveMutex_);
     wave_.Unprepare(waveHandle_, *header);
     header->flags = 0;
-    if (state_.SoundIdle == 1)
+    if (soundIdle_)
         return;
     FillBlock(reinterpret_cast<std::int16_t*>(header->data));
     wave_.Prepare(waveHandle_, *header);
@@ -159,13 +158,17 @@ void ToneOutput::OnBufferDone(WaveHeader* header)
 
 void ToneOutput::ApplyVolume()
 {
-    // Out of range (an edited settings file) becomes -11 either way.
-    if (state_.MasterVolume > MaxLevel)
-        state_.MasterVolume = -11;
-    if (state_.MasterVolume < MinLevel)
-        state_.MasterVolume = -11;
-    if (state_.SoundIdle == 1)
-        return;
+    if (!soundIdle_)
+        SendVolume();
+}
+
+void ToneOutput::ApplyStartUpVolume()
+{
+    SendVolume();
+}
+
+void ToneOutput::SendVolume()
+{
     const auto v =
         static_cast<std::uint32_t>(std::nearbyint(state_.MasterVolume * 32767 / 12.0 + 32767));
     ReportWaveError(wave_.SetVolume(waveHandle_, v | (v << 16)), "Set Vol");

@@ -21,9 +21,16 @@ constexpr long double TwoPi = 6.283185307179586477L;
 double BandLowerEdge(const BandArray& bands, int g);
 double BandUpperEdge(const BandArray& bands, int g);
 
-// Draws RingingBand (band first) and ToneFrequency (division point 5..95 of
-// 100 second) from `random`.
-void PickTurnFrequency(GameState& state, RandomGenerator& random);
+// The band that rings in a turn and the tone's exact frequency inside it.
+struct TurnFrequency {
+    std::int32_t band = NoFader;
+    double frequencyHz = 0.0;
+};
+
+// Draws the band (first) from LowCutBand + 1 .. HighCutBand, then the
+// frequency (division point 5..95 of 100) from `random`. The settings reader
+// and the menus keep the cut range where both neighbours of every band exist.
+TurnFrequency PickTurnFrequency(const GameState& state, RandomGenerator& random);
 
 class ToneSynthesis {
   public:
@@ -33,7 +40,7 @@ class ToneSynthesis {
     void FillToneBlock(std::int16_t* block);
     // The phase walk of FillToneBlock with the sample left to `shape`, which
     // turns sin(phase) into the 16-bit sample: shaped tones keep exactly the
-    // plain tone's phase.
+    // plain tone's phase. Thread: GUI.
     template <typename Shape> void RenderTone(std::int16_t* block, Shape&& shape)
     {
         double phase = TonePhase;

@@ -230,7 +230,6 @@ const QImage& FaderRenderer::PaintStraightforward(const GameState& state)
     if (CoverShown) {
         canvas.SetBrushColor(Black);
         canvas.FillRect(0, 0, cw, ch);
-        canvas.Draw(0, 0, CoverPicture);
         painter.end();
         return Finish();
     }

@@ -21,9 +21,15 @@ constexpr int RaisedLevel = 6;
 GameFlow::GameFlow(GameState& state, FaderModel& faders, ToneOutput& tone,
                    ResultsCounters& counters, Dialogs& dialogs, RandomGenerator& random,
                    MillisecondClock& clock, std::function<void()> repaint, QObject* parent)
-    : QObject(parent), state_(state), faders_(faders), tone_(tone), counters_(counters),
-      dialogs_(dialogs), random_(random), clock_(clock), repaint_(std::move(repaint))
+    : QObject(parent), turn_(state), state_(state), faders_(faders), tone_(tone),
+      counters_(counters), dialogs_(dialogs), random_(random), clock_(clock),
+      repaint_(std::move(repaint))
 {
+    // A generator tone that stops, for whatever reason, leaves the generator silent.
+    connect(&tone_, &ToneOutput::toneStopped, this, [this] {
+        if (turn_.GameMode == ModeGeneratorPlaying)
+            turn_.GameMode = ModeGeneratorSilent;
+    });
     Timer1.setInterval(70);
     startTimer.setSingleShot(true);
     reStart.setSingleShot(true);
@@ -35,10 +41,10 @@ GameFlow::GameFlow(GameState& state, FaderModel& faders, ToneOutput& tone,
 
 void GameFlow::pNeuClick()
 {
-    if (state_.SoundIdle == 0) {
+    if (!tone_.SoundIdle()) {
         // Giving up the turn; also ends a generator tone or a replay.
         tone_.StopTone();
-        state_.GameMode = ModeTurnOver;
+        turn_.GameMode = ModeTurnOver;
         repaint_();
         reStart.stop();
         startTimer.stop();
@@ -48,7 +54,7 @@ void GameFlow::pNeuClick()
         aStartItExecute();
         return;
     }
-    state_.TurnClockRunning = 0;
+    counters_.StopTurnClock();
     PrepareTurn();
     const int delayMs = random_.Below(state_.RandomStartSeconds * 1000);
     // A drawn delay of 0 ms starts at once; a zero-interval one-shot timer
@@ -76,9 +82,9 @@ void GameFlow::reStartTimer()
 void GameFlow::PrepareTurn()
 {
     emit newGameButtonShown();
-    state_.GameMode = ModeSearching;
+    turn_.GameMode = ModeSearching;
     faders_.ResetLevels();
-    state_.SelectedFader = NoFader;
+    faders_.SelectFader(NoFader);
     repaint_();
 }
 
@@ -86,9 +92,11 @@ void GameFlow::aStartItExecute()
 {
     if (state_.GameMode == ModeGeneratorPlaying)
         tone_.StopTone();
-    if (state_.SoundIdle == 1) {
+    if (tone_.SoundIdle()) {
         PrepareTurn();
-        PickTurnFrequency(state_, random_);
+        const TurnFrequency drawn = PickTurnFrequency(state_, random_);
+        turn_.RingingBand = drawn.band;
+        turn_.ToneFrequency = drawn.frequencyHz;
         tone_.PrepareTone(state_.ToneFrequency);
         tone_.StartToneOutput();
         faders_.OpenCutRange();
@@ -97,7 +105,7 @@ void GameFlow::aStartItExecute()
     }
     // A replay still rings when the automatic next turn fires.
     tone_.StopTone();
-    state_.GameMode = ModeIdle;
+    turn_.GameMode = ModeIdle;
     reStart.stop();
     startTimer.stop();
 }
@@ -107,7 +115,7 @@ void GameFlow::EvaluateFader()
     const int s = state_.SelectedFader;
     if (FaderKind(state_, s) != FaderInPlay)
         return;
-    BandSlot& slot = state_.BandTable[s];
+    const BandSlot& slot = state_.BandTable[s];
     const bool pulledDown = slot.Level <= PulledDownLevel;
     // Scoring modes other than 0 only come from an edited settings file; they
     // are read as "Anwahl und Absenkung", so a turn can always be won.
@@ -118,8 +126,10 @@ void GameFlow::EvaluateFader()
             return;
         if (s == state_.RingingBand)
             RunFindSequence();
-        else
+        else {
             counters_.CountWrongAttempt(s);
+            faders_.SetLocked(s, true); // a wrong band counts once per turn
+        }
         return;
     }
 
@@ -129,11 +139,11 @@ void GameFlow::EvaluateFader()
     if (!generator && !replay)
         return;
     if (slot.Level >= RaisedLevel && slot.Locked == 0) {
-        slot.Locked = 1;
+        faders_.SetLocked(s, true);
         StartGeneratorTone();
     }
     if (pulledDown && slot.Locked == 1) {
-        slot.Locked = 0;
+        faders_.SetLocked(s, false);
         tone_.StopTone();
     }
     repaint_();
@@ -142,7 +152,7 @@ void GameFlow::EvaluateFader()
 void GameFlow::RunFindSequence()
 {
     Timer1.stop();
-    state_.GameMode = ModeTurnOver;
+    turn_.GameMode = ModeTurnOver;
     faders_.LockAllFaders();
     tone_.StopTone();
     counters_.RecordFind();
@@ -158,10 +168,10 @@ void GameFlow::RunFindSequence()
 void GameFlow::StartGeneratorTone()
 {
     tone_.StopTone();
-    state_.RingingBand = state_.SelectedFader;
+    turn_.RingingBand = state_.SelectedFader;
     if (state_.GameMode == ModeGeneratorSilent) {
-        state_.ToneFrequency = state_.BandTable[state_.RingingBand].Frequency;
-        state_.GameMode = ModeGeneratorPlaying;
+        turn_.ToneFrequency = state_.BandTable[state_.RingingBand].Frequency;
+        turn_.GameMode = ModeGeneratorPlaying;
     }
     tone_.PrepareTone(state_.ToneFrequency);
     tone_.StartToneOutput();
@@ -183,9 +193,10 @@ void GameFlow::Neustart()
 
 void GameFlow::ResetGame()
 {
-    state_.GameMode = ModeIdle;
+    turn_.GameMode = ModeIdle;
     counters_.ClearCurrentResults();
-    state_.SelectedFader = NoFader;
+    faders_.ResetLevels();
+    faders_.SelectFader(NoFader);
     repaint_();
     tone_.SoundStop().stop();
 }
@@ -202,9 +213,9 @@ void GameFlow::aFeedbackGeneratorExecute()
     } else {
         generatorOn_ = true;
         emit feedbackGeneratorChecked(true);
-        if (state_.SoundIdle == 0)
+        if (!tone_.SoundIdle())
             tone_.StopTone();
-        state_.GameMode = ModeGeneratorSilent;
+        turn_.GameMode = ModeGeneratorSilent;
         emit panelsEnabled();
     }
     faders_.ResetLevels();
@@ -213,7 +224,7 @@ void GameFlow::aFeedbackGeneratorExecute()
 
 void GameFlow::ShowChart(GameModeValue chartMode)
 {
-    state_.GameMode = chartMode;
+    turn_.GameMode = chartMode;
     repaint_();
 }
 

@@ -2,6 +2,7 @@
 // The game's state machine: START, the turn, the evaluation of the selected
 // fader, the find, NEUES SPIEL, the random start delay, the automatic next
 // turn, the feedback generator switch, the charts and the status lines.
+// The one writer of the TurnSlice (GameMode, RingingBand, ToneFrequency).
 // Thread: GUI only.
 
 #include "model/GameState.h"
@@ -22,20 +23,23 @@ class ToneOutput;
 class GameFlow final : public QObject {
     Q_OBJECT
   public:
+    // Writes only the TurnSlice of `state`.
     GameFlow(GameState& state, FaderModel& faders, ToneOutput& tone, ResultsCounters& counters,
              Dialogs& dialogs, RandomGenerator& random, MillisecondClock& clock,
              std::function<void()> repaint, QObject* parent = nullptr);
 
-    // START: gives up a ringing turn, or starts one (after a random delay).
+    // The START button (pStart), the right mouse button and Enter after a
+    // find: gives up a ringing turn, or starts one (after a random delay).
     void pNeuClick();
+    // Starts the turn's tone now: START without delay, startTimer, reStart.
     void aStartItExecute();
     void PrepareTurn();
     // Judges SelectedFader after a selection or a level change.
     void EvaluateFader();
-    // NEUES SPIEL: asks, then resets the game.
+    // The NEUES SPIEL button (pNeu): asks, then resets the game.
     void Neustart();
     void ResetGame();
-    // The feedback generator menu item; the mark is the generator's own state.
+    // "Spielablauf" > "Feedbackgenerator"; the mark is the generator's own state.
     void aFeedbackGeneratorExecute();
     bool FeedbackGeneratorOn() const { return generatorOn_; }
     // The "Auswertung" commands: only the picture changes.
@@ -43,9 +47,9 @@ class GameFlow final : public QObject {
     // "Automatischer Neustart" > "Aus".
     void StopAutoRestart() { reStart.stop(); }
 
-    void startTimerTimer();
-    void reStartTimer();
-    void Timer1Timer();
+    void startTimerTimer(); // the random start delay ran out
+    void reStartTimer();    // the automatic next turn is due
+    void Timer1Timer();     // every 70 ms: the status lines
 
     // Locale of the figures; the user's by default.
     void SetLocale(const QLocale& locale) { locale_ = locale; }
@@ -64,7 +68,8 @@ class GameFlow final : public QObject {
     void RunFindSequence();
     void StartGeneratorTone();
 
-    GameState& state_;
+    TurnSlice& turn_;
+    const GameState& state_;
     FaderModel& faders_;
     ToneOutput& tone_;
     ResultsCounters& counters_;

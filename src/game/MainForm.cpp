@@ -40,7 +40,7 @@ constexpr int HelpTopic = 10;
 
 MainForm::MainForm(const MainFormServices& services)
     : services_(services), faders_(state_, [this] { FaderPaint(); }),
-      tone_(state_, services.waveOut, services.dialogs), feedbackTiming_(state_, tone_),
+      tone_(state_, services.waveOut, services.dialogs), feedbackTiming_(tone_),
       resultsFile_(state_)
 {
     setWindowFlag(Qt::FramelessWindowHint);
@@ -205,17 +205,16 @@ bool MainForm::StartUp()
     trainingMenu_->ApplyStartupChecks();
     trainingSound_->StartUp();
 
-    CheckSoundDevices();
-    tone_.ApplyVolume(); // SoundIdle is still 0: sets device 0 before anything is open
+    // A missing device has been reported once; a volume for it would only
+    // add a second box.
+    if (CheckSoundDevices() > 0)
+        tone_.ApplyStartUpVolume();
 
     faders_.InitBandTable(services_.random);
-    state_.StoredBandTable = state_.BandTable;
+    resultsFile_.InitStoredBandTable();
     faders_.LockAllFaders();
-    state_.SoundIdle = 1;
     results_->LoadRememberedFile();
 
-    state_.SelectedFader = NoFader;
-    state_.RingingBand = NoFader;
     faders_.OpenCutRange();
     panel1_->pNeu->hide();
     results_->LoadCommandLineFile(services_.arguments);
@@ -224,7 +223,7 @@ bool MainForm::StartUp()
     return true;
 }
 
-void MainForm::CheckSoundDevices()
+std::uint32_t MainForm::CheckSoundDevices()
 {
     const std::uint32_t deviceCount = services_.waveOut.DeviceCount();
     if (deviceCount == 0) {
@@ -235,6 +234,7 @@ void MainForm::CheckSoundDevices()
         services_.dialogs.MessageBox(noDevice);
     }
     menu_->SetSoundCardCount(static_cast<int>(deviceCount));
+    return deviceCount;
 }
 
 void MainForm::FaderPaint()

@@ -86,7 +86,8 @@ class MainForm final : public QMainWindow {
     void ConnectTrainingMenu();
     void ConnectGame();
     void ShowStatusLines(const StatusLines& lines);
-    void CheckSoundDevices();
+    // Reports a machine without output device; returns the device count.
+    std::uint32_t CheckSoundDevices();
     void RunActiveWindowSequence();
     void CoverScreen();
     void ShutDown();

@@ -139,6 +139,10 @@ void ReadSettings(const QString& path, GameState& state)
     ReadTraining(profile, state.Training);
 
     GuardCutRange(state);
+    // An edited volume outside the fader's travel starts low, not at the
+    // nearer end: a loud start is what the warning is about.
+    if (state.MasterVolume < MinLevel || state.MasterVolume > MaxLevel)
+        state.MasterVolume = -11;
 }
 
 bool WriteSettings(const QString& path, const GameState& state, QString* errorText)

@@ -15,7 +15,8 @@ QString SettingsFilePath(const QString& programDir);
 
 // Fills the nine settings fields and the "[Training]" options; a missing
 // file, key or integer gives the default. A cut range the band table cannot
-// hold falls back to the defaults.
+// hold falls back to the defaults, a volume outside -12..12 becomes -11;
+// nothing checks them again later.
 void ReadSettings(const QString& path, GameState& state);
 
 // Writes the nine keys, keeping every other line of an existing file, and

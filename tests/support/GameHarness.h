@@ -30,6 +30,7 @@ class GameHarness {
     void Stop() { form.reset(); }
 
     GameState& State() { return form->State(); }
+    bool SoundIdle() { return form->Tone().SoundIdle(); }
     GameFlow& Game() { return form->Game(); }
     StatusPanel* Panel() { return form->Panel1(); }
 
