@@ -5,6 +5,8 @@
 #include "model/FaderModel.h"
 #include "model/GameState.h"
 #include "platform/Random.h"
+#include "support/Builders.h"
+#include "support/FakeClockAndRandom.h"
 
 #include <QTemporaryDir>
 #include <QtTest>
@@ -14,29 +16,9 @@
 
 namespace {
 
-// Answers Below() from a script (clamped into the bound) and records bounds.
-class ScriptedRandom final : public RandomGenerator {
-  public:
-    explicit ScriptedRandom(std::vector<int> answers) : answers_(std::move(answers)) {}
-    void SeedFromClock() override {}
-    std::int32_t Below(std::int32_t bound) override
-    {
-        bounds.push_back(bound);
-        const int answer = next_ < answers_.size() ? answers_[next_++] : 0;
-        return std::clamp(answer, 0, bound - 1);
-    }
-    std::vector<int> bounds;
-
-  private:
-    std::vector<int> answers_;
-    std::size_t next_ = 0;
-};
-
 GameState StateWithBands(int lowCut, int highCut)
 {
-    GameState state;
-    for (int g = 0; g < BandCount; ++g)
-        state.BandTable[g].Frequency = BandDefinitions[g].frequencyHz;
+    GameState state = StartUpState();
     state.LowCutBand = lowCut;
     state.HighCutBand = highCut;
     return state;
@@ -94,20 +76,22 @@ class TestAudioSynthesis : public QObject {
         QFETCH(int, band);
         QFETCH(double, frequencyHz);
         GameState state = StateWithBands(lowCut, highCut);
-        ScriptedRandom random({bandDraw, pointDraw});
+        ScriptedRandom random;
+        random.values = {bandDraw, pointDraw};
         const TurnFrequency drawn = PickTurnFrequency(state, random);
         QCOMPARE(drawn.band, band);
         QVERIFY2(std::abs(drawn.frequencyHz - frequencyHz) < 5e-5,
                  qPrintable(QString::number(drawn.frequencyHz, 'f', 6)));
         // Band first, division point second.
-        QCOMPARE(random.bounds, std::vector<int>({highCut - lowCut, 91}));
+        QCOMPARE(random.bounds, QList<std::int32_t>({highCut - lowCut, 91}));
     }
 
     void adjacentCutsAlwaysRingTheHighCut()
     {
         for (int lowCut : {1, 5, 12}) {
             GameState state = StateWithBands(lowCut, lowCut + 1);
-            ScriptedRandom random({0, 0});
+            ScriptedRandom random;
+            random.values = {0, 0};
             QCOMPARE(PickTurnFrequency(state, random).band, lowCut + 1);
         }
     }
@@ -162,7 +146,8 @@ class TestAudioSynthesis : public QObject {
         for (int draw : {0, 1000}) {
             GameState state = StateWithBands(0, 0);
             ReadSettings(path, state);
-            ScriptedRandom random({draw, draw});
+            ScriptedRandom random;
+            random.values = {draw, draw};
             const TurnFrequency drawn = PickTurnFrequency(state, random);
             QVERIFY(random.bounds.at(0) >= 1);
             QVERIFY(drawn.band >= 1 && drawn.band <= BandCount - 2);

@@ -6,6 +6,7 @@
 #include "model/GameState.h"
 #include "results/ResultsCommands.h"
 #include "results/ResultsFile.h"
+#include "support/Builders.h"
 #include "support/ScriptedDialogs.h"
 
 #include <QAction>
@@ -29,20 +30,10 @@ struct Counters {
     int findTimeMs = 0;
 };
 
-BandArray FreshTable()
-{
-    BandArray table{};
-    for (int band = 0; band < BandCount; ++band) {
-        SetBandLabel(table[band], QString::fromLatin1(BandDefinitions[band].label));
-        table[band].Frequency = BandDefinitions[band].frequencyHz;
-    }
-    return table;
-}
-
 // A results file with one band's counters set.
 void WriteResults(const QString& path, int band, Counters counters)
 {
-    BandArray table = FreshTable();
+    BandArray table = FreshBandTable();
     table[band].Finds = counters.finds;
     table[band].Attempts = counters.attempts;
     table[band].FindTime = counters.findTimeMs;
@@ -95,7 +86,7 @@ struct Fixture {
 
     Fixture()
     {
-        state.BandTable = FreshTable();
+        state.BandTable = FreshBandTable();
         state.StoredBandTable = state.BandTable;
         ResultsCommandHooks hooks;
         hooks.setSaveEnabled = [this](bool on) { saveEnabledCalls.append(on); };
