@@ -101,7 +101,7 @@ class TestJournal : public QObject {
         for (QAction* action : rig_->form->Training()->Menu()->actions())
             items << (action->isSeparator() ? QStringLiteral("-") : action->text());
         QCOMPARE(items, QStringList({"Verwechslungen ...", "Lernkurve ...", "Exportieren ...", "-",
-                                     "Schwache Bänder üben"}));
+                                     "Schwache Bänder üben", "Anschwellen", "Hintergrund"}));
     }
 
     void startUpOpensNoJournal()

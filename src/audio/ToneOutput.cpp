@@ -1,5 +1,6 @@
 #include "audio/ToneOutput.h"
 
+#include "audio/TrainingSound.h"
 #include "model/GameState.h"
 #include "platform/Dialogs.h"
 
@@ -80,14 +81,25 @@ void ToneOutput::PrepareTone(double frequencyHz)
 {
     OpenWaveDevice();
     synthesis_.StartTone(frequencyHz);
+    // A turn's tone is the one that starts in ModeSearching; the generator
+    // and the replay after a find play it plain.
+    shaped_ = training_ && training_->StartTone(state_.GameMode == ModeSearching);
     // The blocks are allocated once and reused: freeing them here could pull
     // memory from under a device that failed to hand them back.
     if (!sampleBlock1_)
         sampleBlock1_ = std::make_unique<std::int16_t[]>(BlockSamples);
     if (!sampleBlock2_)
         sampleBlock2_ = std::make_unique<std::int16_t[]>(BlockSamples);
-    synthesis_.FillToneBlock(sampleBlock1_.get());
-    synthesis_.FillToneBlock(sampleBlock2_.get());
+    FillBlock(sampleBlock1_.get());
+    FillBlock(sampleBlock2_.get());
+}
+
+void ToneOutput::FillBlock(std::int16_t* block)
+{
+    if (shaped_)
+        training_->FillToneBlock(block, synthesis_);
+    else
+        synthesis_.FillToneBlock(block);
 }
 
 void ToneOutput::PrepareHeader(WaveHeader& header, std::int16_t* block,
@@ -151,7 +163,7 @@ void ToneOutput::OnBufferDone(WaveHeader* header)
     header->flags = 0;
     if (soundIdle_)
         return;
-    synthesis_.FillToneBlock(reinterpret_cast<std::int16_t*>(header->data));
+    FillBlock(reinterpret_cast<std::int16_t*>(header->data));
     wave_.Prepare(waveHandle_, *header);
     wave_.Write(waveHandle_, *header);
 }

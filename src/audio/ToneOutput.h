@@ -15,6 +15,7 @@
 #include <mutex>
 
 class Dialogs;
+class TrainingSound;
 struct GameState;
 
 // The device a SoundCardId plays on: an edited number beyond the list means
@@ -54,6 +55,10 @@ class ToneOutput : public QObject {
     void ReportWaveError(WaveResult code, const QString& operation);
     // For shutdown: stops a running tone, then releases the sample blocks.
     void Shutdown();
+    // Lets `training` shape the tones of turns (swell, bed) from the next
+    // tone on; null plays every tone plain. It must outlive this object.
+    // Thread: GUI.
+    void SetTrainingSound(TrainingSound* training) { training_ = training; }
 
     // The feedback-time timer (disabled, 1000 ms at start). Its timeout is
     // handled by the owner of the feedback timing.
@@ -77,10 +82,15 @@ class ToneOutput : public QObject {
     void PrepareHeader(WaveHeader& header, std::int16_t* block, const char* unprepareCaption,
                        const char* prepareCaption);
 
+    // The next block of the running tone, plain or shaped. Thread: GUI.
+    void FillBlock(std::int16_t* block);
+
     const GameState& state_;
     WaveOut& wave_;
     Dialogs& dialogs_;
     ToneSynthesis synthesis_;
+    TrainingSound* training_ = nullptr;
+    bool shaped_ = false; // this tone's blocks come from training_
     QTimer soundStop_;
 
     bool soundIdle_ = true;

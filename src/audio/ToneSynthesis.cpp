@@ -66,13 +66,7 @@ void ToneSynthesis::StartTone(double frequencyHz)
 
 void ToneSynthesis::FillToneBlock(std::int16_t* block)
 {
-    double phase = TonePhase;
-    for (int i = 0; i < BlockSamples; ++i) {
-        // Reduce before the sample; a phase of exactly 2 pi stays.
-        if (phase > TwoPi)
-            phase = static_cast<double>(phase - TwoPi);
-        block[i] = static_cast<std::int16_t>(std::nearbyint(ToneAmplitude * std::sin(phase)));
-        phase = static_cast<double>(static_cast<long double>(phase) + PhaseStep);
-    }
-    TonePhase = phase;
+    RenderTone(block, [](double sine) {
+        return static_cast<std::int16_t>(std::nearbyint(ToneAmplitude * sine));
+    });
 }

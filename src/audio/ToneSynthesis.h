@@ -5,6 +5,7 @@
 #include "model/BandWeights.h"
 #include "model/GameState.h"
 
+#include <cmath>
 #include <cstdint>
 
 class RandomGenerator;
@@ -47,6 +48,21 @@ class ToneSynthesis {
     void StartTone(double frequencyHz);
     // Writes the next BlockSamples samples of the running tone; allocates nothing.
     void FillToneBlock(std::int16_t* block);
+    // The phase walk of FillToneBlock with the sample left to `shape`, which
+    // turns sin(phase) into the 16-bit sample: shaped tones keep exactly the
+    // plain tone's phase. Thread: GUI.
+    template <typename Shape> void RenderTone(std::int16_t* block, Shape&& shape)
+    {
+        double phase = TonePhase;
+        for (int i = 0; i < BlockSamples; ++i) {
+            // Reduce before the sample; a phase of exactly 2 pi stays.
+            if (phase > TwoPi)
+                phase = static_cast<double>(phase - TwoPi);
+            block[i] = shape(std::sin(phase));
+            phase = static_cast<double>(static_cast<long double>(phase) + PhaseStep);
+        }
+        TonePhase = phase;
+    }
 
     double TonePhase = 0.0; // radians at the next sample
     double PhaseStep = 0.0; // radians per sample

@@ -11,6 +11,7 @@
 #include "game/SoundCardDialog.h"
 #include "game/StatusPanel.h"
 #include "game/TrainingMenu.h"
+#include "game/TrainingSoundOptions.h"
 #include "journal/ConfusionView.h"
 #include "journal/Journal.h"
 #include "journal/JournalExport.h"
@@ -52,6 +53,8 @@ MainForm::MainForm(const MainFormServices& services)
     BuildWidgets();
     menu_ = new MainMenu(menuBar(), state_, faders_, this);
     trainingMenu_ = new TrainingMenu(menuBar(), menu_->Actions().Hilfe, state_.Training, this);
+    trainingSound_ = std::make_unique<TrainingSoundOptions>(*trainingMenu_, state_.Training, tone_,
+                                                            services_.dialogs);
     renderer_.SetChartColumnPainter(MakeChartColumnPainter());
 
     auto repaint = [this] { FaderPaint(); };
@@ -246,6 +249,7 @@ bool MainForm::StartUp()
     ReadSettings(settingsPath_, state_);
     menu_->ApplyStartupChecks();
     trainingMenu_->ApplyStartupChecks();
+    trainingSound_->StartUp();
 
     // A missing device has been reported once; a volume for it would only
     // add a second box.

@@ -34,6 +34,7 @@ class RandomGenerator;
 class StatusPanel;
 class TrainingMenu;
 class TurnRecorder;
+class TrainingSoundOptions;
 class WaveOut;
 
 // What the main form is handed from outside; tests pass fakes.
@@ -116,6 +117,7 @@ class MainForm final : public QMainWindow {
     // Opens nothing until the first turn ends or a view asks.
     std::unique_ptr<Journal> journal_;
     std::unique_ptr<TurnRecorder> recorder_;
+    std::unique_ptr<TrainingSoundOptions> trainingSound_; // shapes tone_'s turns, goes first
 
     FaderView* fader_ = nullptr;
     StatusPanel* panel1_ = nullptr;

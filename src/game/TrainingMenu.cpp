@@ -3,6 +3,7 @@
 #include "model/TrainingSettings.h"
 
 #include <QAction>
+#include <QActionGroup>
 #include <QMenu>
 #include <QMenuBar>
 
@@ -21,11 +22,14 @@ TrainingMenu::TrainingMenu(QMenuBar* bar, QAction* before, TrainingSettings& set
     BuildJournalItems();
     menu_->addSeparator();
     BuildPracticeItems();
+    BuildSoundItems();
 }
 
 void TrainingMenu::ApplyStartupChecks()
 {
     actions_.SchwacheBaender->setChecked(settings_.Schwerpunkt != 0);
+    actions_.Anschwellen->setChecked(settings_.Anschwellen != 0);
+    MarkBed();
 }
 
 void TrainingMenu::BuildJournalItems()
@@ -47,4 +51,49 @@ void TrainingMenu::BuildPracticeItems()
         settings_.Schwerpunkt = on ? 1 : 0;
         emit weakBandsChanged(on);
     });
+}
+
+// How a turn sounds: the swell and the bed under the tone.
+void TrainingMenu::BuildSoundItems()
+{
+    actions_.Anschwellen = menu_->addAction(QStringLiteral("Anschwellen"));
+    actions_.Anschwellen->setCheckable(true);
+    connect(actions_.Anschwellen, &QAction::toggled, this,
+            [this](bool on) { settings_.Anschwellen = on ? 1 : 0; });
+
+    QMenu* hintergrund = menu_->addMenu(QStringLiteral("Hintergrund"));
+    actions_.Hintergrund = hintergrund->menuAction();
+    auto* group = new QActionGroup(hintergrund);
+    const auto addItem = [&](const char* caption) {
+        QAction* item = hintergrund->addAction(QString::fromUtf8(caption));
+        item->setCheckable(true);
+        group->addAction(item);
+        return item;
+    };
+    actions_.Keiner = addItem("Keiner");
+    actions_.RosaRauschen = addItem("Rosa Rauschen");
+    actions_.Musik = addItem("Musik ...");
+    connect(actions_.Keiner, &QAction::triggered, this, [this] { ChooseBed(BedNone); });
+    connect(actions_.RosaRauschen, &QAction::triggered, this, [this] { ChooseBed(BedPinkNoise); });
+    connect(actions_.Musik, &QAction::triggered, this, [this] {
+        // The mark stays where it was until a file is chosen.
+        MarkBed();
+        emit musicFileRequested();
+    });
+    MarkBed();
+}
+
+void TrainingMenu::ChooseBed(std::int32_t bed, const QString& musicPath)
+{
+    settings_.Hintergrund = bed;
+    if (bed == BedMusic)
+        settings_.Musik = musicPath;
+    MarkBed();
+}
+
+void TrainingMenu::MarkBed()
+{
+    QAction* const items[] = {actions_.Keiner, actions_.RosaRauschen, actions_.Musik};
+    const std::int32_t bed = settings_.Hintergrund;
+    items[bed >= BedNone && bed <= BedMusic ? bed : BedNone]->setChecked(true);
 }

@@ -14,6 +14,9 @@ constexpr std::int32_t Anschwellen = 0; // the tone starts at full level
 constexpr std::int32_t Hintergrund = 0; // 0 none, 1 pink noise, 2 music
 } // namespace TrainingDefaults
 
+// The values of "Hintergrund".
+enum BedSource : std::int32_t { BedNone = 0, BedPinkNoise = 1, BedMusic = 2 };
+
 struct TrainingSettings {
     std::int32_t Schwerpunkt = TrainingDefaults::Schwerpunkt; // 1: weak bands ring more often
     std::int32_t Anschwellen = TrainingDefaults::Anschwellen; // 1: the tone swells in
