@@ -222,7 +222,8 @@ class MainFormTest : public QObject {
         QVERIFY(form->Panel1()->isVisible());
 
         // The picture is the fader bank at the paint box's size, not the cover.
-        QTRY_COMPARE(form->Fader()->Picture()->size(), form->Fader()->DeviceSize());
+        QTRY_VERIFY(form->Renderer().HasFaderImage());
+        QCOMPARE(form->Renderer().PaintBoxSize(), form->Fader()->DeviceSize());
         QCOMPARE(form->Panel2()->text(), QString());
     }
 

@@ -46,6 +46,7 @@ MainForm::MainForm(const MainFormServices& services)
     BuildWidgets();
     menu_ = new MainMenu(menuBar(), state_, faders_, this);
     renderer_.SetChartColumnPainter(MakeChartColumnPainter());
+    fader_->Show(renderer_, state_);
 
     auto repaint = [this] { FaderPaint(); };
     counters_ = std::make_unique<ResultsCounters>(
@@ -226,8 +227,9 @@ void MainForm::CheckSoundDevices()
 
 void MainForm::FaderPaint()
 {
-    fader_->SetPicture(&renderer_.FaderPaint(state_));
-    panel2_->clear();
+    fader_->Refresh();
+    if (!panel2_->text().isEmpty()) // an empty label would still repaint
+        panel2_->clear();
 }
 
 void MainForm::FormResize()
