@@ -9,6 +9,7 @@
 #include <QApplication>
 #include <QTextStream>
 #include <cstdio>
+#include <memory>
 
 namespace {
 
@@ -32,6 +33,10 @@ int main(int argc, char* argv[])
         early.action == CommandLineRequest::PrintVersion)
         return AnswerOnConsole(early);
 
+    // The sound device scan loads the sound libraries and asks every sound
+    // system; it runs while the window comes up.
+    const auto deviceScan = std::make_shared<PortAudioDeviceScan>();
+
     QApplication app(argc, argv);
     QGuiApplication::setApplicationDisplayName(QStringLiteral("Heulmeister PRO"));
     QGuiApplication::setDesktopFileName(QLatin1String(DesktopEntryId));
@@ -49,7 +54,7 @@ int main(int argc, char* argv[])
     QtDialogs dialogs;
     SteadyMillisecondClock clock;
     StdRandomGenerator random;
-    PortAudioWaveOut waveOut;
+    PortAudioWaveOut waveOut(deviceScan);
     MainForm form({dialogs, clock, random, waveOut, installed ? QString() : programDir, manualDir,
                    resultsFiles});
     if (!form.StartUp())

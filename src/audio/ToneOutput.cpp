@@ -147,13 +147,29 @@ void ToneOutput::OnBufferDone(WaveHeader* header)
 
 void ToneOutput::ApplyVolume()
 {
+    ClampVolume();
+    if (state_.SoundIdle == 1)
+        return;
+    SendVolume();
+}
+
+void ToneOutput::ApplyStartupVolume()
+{
+    ClampVolume();
+    SendVolume();
+}
+
+void ToneOutput::ClampVolume()
+{
     // Out of range (an edited settings file) becomes -11 either way.
     if (state_.MasterVolume > MaxLevel)
         state_.MasterVolume = -11;
     if (state_.MasterVolume < MinLevel)
         state_.MasterVolume = -11;
-    if (state_.SoundIdle == 1)
-        return;
+}
+
+void ToneOutput::SendVolume()
+{
     const auto v =
         static_cast<std::uint32_t>(std::nearbyint(state_.MasterVolume * 32767 / 12.0 + 32767));
     ReportWaveError(wave_.SetVolume(waveHandle_, v | (v << 16)), "Set Vol");

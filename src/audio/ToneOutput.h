@@ -37,6 +37,10 @@ class ToneOutput : public QObject {
     // Clamps MasterVolume and, while a tone runs (or before the first one,
     // SoundIdle still 0), sends it to the device.
     void ApplyVolume();
+    // Start-up, once the device list is known: sends MasterVolume (clamped)
+    // to the device before anything has been opened, whatever SoundIdle says
+    // by then.
+    void ApplyStartupVolume();
     // SoundStop interval from FeedbackTimeSetting 1..6; other values keep it.
     void ApplyFeedbackTime();
     // Shows the device's text for a non-zero code, captioned `operation`.
@@ -57,6 +61,8 @@ class ToneOutput : public QObject {
     bool event(QEvent* event) override;
 
   private:
+    void ClampVolume();
+    void SendVolume();
     // Queues one block: unprepare if still marked, prepare, with its captions.
     void PrepareHeader(WaveHeader& header, std::int16_t* block, const char* unprepareCaption,
                        const char* prepareCaption);

@@ -104,8 +104,10 @@ void MainForm::ConnectMenu()
     const MainMenuActions& actions = menu_->Actions();
     connect(menu_, &MainMenu::quitRequested, this, &QWidget::close);
     connect(menu_, &MainMenu::autoRestartStopped, this, [this] { game_->StopAutoRestart(); });
-    connect(menu_, &MainMenu::feedbackGeneratorTriggered, this,
-            [this] { game_->aFeedbackGeneratorExecute(); });
+    connect(menu_, &MainMenu::feedbackGeneratorTriggered, this, [this] {
+        RunDeviceSteps();
+        game_->aFeedbackGeneratorExecute();
+    });
     const std::pair<QAction*, GameModeValue> charts[] = {
         {actions.AktuellVersuche, ModeCurrentAttempts},
         {actions.AktuellZeit, ModeCurrentTimes},
@@ -138,7 +140,10 @@ void MainForm::ConnectGame()
     });
     connect(game_.get(), &GameFlow::feedbackGeneratorChecked, menu_->Actions().Feedbackgenerator,
             &QAction::setChecked);
-    connect(panel1_->pStart, &QPushButton::clicked, this, [this] { game_->pNeuClick(); });
+    connect(panel1_->pStart, &QPushButton::clicked, this, [this] {
+        RunDeviceSteps();
+        game_->pNeuClick();
+    });
     connect(panel1_->pNeu, &QPushButton::clicked, this, [this] { game_->Neustart(); });
     connect(fader_, &FaderView::mousePressed, this, [this](Qt::MouseButtons buttons, QPoint at) {
         input_->FaderMouseDown(buttons, at.x(), at.y());
@@ -193,8 +198,11 @@ bool MainForm::StartUp()
     ReadSettings(settingsPath_, state_);
     menu_->ApplyStartupChecks();
 
-    CheckSoundDevices();
-    tone_.ApplyVolume(); // SoundIdle is still 0: sets device 0 before anything is open
+    // The device list comes from a scan started with the program; the steps
+    // that need it run now if it is known, else as soon as it is.
+    deviceStepsPending_ = true;
+    if (!services_.waveOut.NotifyWhenDevicesKnown(this, [this] { RunDeviceSteps(); }))
+        RunDeviceSteps();
 
     faders_.InitBandTable(services_.random);
     state_.StoredBandTable = state_.BandTable;
@@ -210,6 +218,19 @@ bool MainForm::StartUp()
 
     started_ = true;
     return true;
+}
+
+// The start-up steps that need the device list, once and in their order:
+// when the scan is done, or sooner, waiting for it, when a turn or the
+// generator is about to use the device.
+void MainForm::RunDeviceSteps()
+{
+    if (!deviceStepsPending_)
+        return;
+    deviceStepsPending_ = false;
+    services_.waveOut.WaitForDevices();
+    CheckSoundDevices();
+    tone_.ApplyStartupVolume(); // device 0, before anything is open
 }
 
 void MainForm::CheckSoundDevices()

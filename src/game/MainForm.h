@@ -83,6 +83,7 @@ class MainForm final : public QMainWindow {
     void ConnectGame();
     void ShowStatusLines(const StatusLines& lines);
     void CheckSoundDevices();
+    void RunDeviceSteps();
     void RunActiveWindowSequence();
     void CoverScreen();
     void ShutDown();
@@ -108,4 +109,5 @@ class MainForm final : public QMainWindow {
     QString settingsPath_;
     bool started_ = false;
     bool inActiveWindowSequence_ = false;
+    bool deviceStepsPending_ = false;
 };
