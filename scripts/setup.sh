@@ -5,7 +5,7 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 
 packages=(cmake ninja-build g++ pkg-config qt6-base-dev portaudio19-dev libasound2-dev
-          libjack-jackd2-dev fonts-liberation2 fontconfig xvfb xauth xdotool imagemagick
+          libjack-jackd2-dev libxcb1-dev fonts-liberation2 fontconfig xvfb xauth xdotool imagemagick
           x11-utils openbox dpkg-dev appstream desktop-file-utils)
 missing=()
 for package in "${packages[@]}"; do

@@ -44,6 +44,11 @@ int main(int argc, char* argv[])
     if (request.action != CommandLineRequest::Run)
         return AnswerOnConsole(request);
 
+    // The safety warning needs nothing of the window: it comes up first.
+    QtDialogs dialogs;
+    if (!MainForm::SafetyWarningAccepted(dialogs))
+        return 0;
+
     const QString programDir = QCoreApplication::applicationDirPath();
     const QString manualDir = ManualDirectory(programDir);
     const bool installed = manualDir != programDir;
@@ -51,13 +56,12 @@ int main(int argc, char* argv[])
     if (!request.resultsFile.isEmpty())
         resultsFiles << request.resultsFile;
 
-    QtDialogs dialogs;
     SteadyMillisecondClock clock;
     StdRandomGenerator random;
     PortAudioWaveOut waveOut(deviceScan);
     MainForm form({dialogs, clock, random, waveOut, installed ? QString() : programDir, manualDir,
                    resultsFiles});
-    if (!form.StartUp())
+    if (!form.StartUp(/*warningAccepted=*/true))
         return 0;
     form.ShowCoveringScreen();
     return app.exec();

@@ -342,6 +342,18 @@ QRect FaderRenderer::FrequencyArea(const QFontMetrics& metrics, const QString& t
     return QRect(0, top, paintBox_.width(), paintBox_.height() - top);
 }
 
+const QRect& FaderRenderer::CachedLabelArea(int fader, const QString& text) const
+{
+    RememberedArea& remembered = labelAreas_[fader];
+    if (remembered.sizeGeneration != sizeGeneration_ || remembered.text != text) {
+        const double centre = fader == VolumeFader ? VolumeCentre * geometry_.ColumnWidth
+                                                   : geometry_.ColumnCentre(fader);
+        remembered = {sizeGeneration_, text,
+                      labelMetrics_ ? LabelArea(*labelMetrics_, centre, text) : QRect()};
+    }
+    return remembered.area;
+}
+
 void FaderRenderer::Paint(QPainter& painter, const QRegion& region, const GameState& state) const
 {
     const QRect whole(QPoint(0, 0), paintBox_);
@@ -393,8 +405,7 @@ void FaderRenderer::Paint(QPainter& painter, const QRegion& region, const GameSt
             chartColumn_(canvas, state, band, geometry_);
         }
         const QString label = BandLabel(state.BandTable[band]);
-        if (!label.isEmpty() &&
-            area.intersects(LabelArea(canvas.Metrics(), geometry_.ColumnCentre(band), label)))
+        if (!label.isEmpty() && area.intersects(CachedLabelArea(band, label)))
             DrawBandLabel(canvas, state, band);
     }
     if (faderMode) {
@@ -402,7 +413,7 @@ void FaderRenderer::Paint(QPainter& painter, const QRegion& region, const GameSt
         if (area.intersects(TrackArea(VolumeColumn)))
             canvas.Draw(VolumeColumn * geometry_.ColumnWidth, geometry_.TrackTop, faderImage_);
         const double volumeCentre = VolumeCentre * geometry_.ColumnWidth;
-        if (area.intersects(LabelArea(canvas.Metrics(), volumeCentre, VolumeLabel))) {
+        if (area.intersects(CachedLabelArea(VolumeFader, VolumeLabel))) {
             canvas.SetBrushColor(Black); // as the last band label left it
             canvas.TextOut(Nearest(volumeCentre - canvas.TextWidth(VolumeLabel) / 2.0),
                            geometry_.LabelTop, VolumeLabel);
@@ -465,10 +476,8 @@ QRegion FaderRenderer::ChangedArea(const FaderPictureContent& before,
             changed += KnobArea(centre, now.level);
         }
         if (old.label != now.label || old.highlighted != now.highlighted) {
-            const double centre = fader == VolumeFader ? VolumeCentre * geometry_.ColumnWidth
-                                                       : geometry_.ColumnCentre(fader);
-            changed += LabelArea(*labelMetrics_, centre, old.label);
-            changed += LabelArea(*labelMetrics_, centre, now.label);
+            changed += CachedLabelArea(fader, old.label);
+            changed += CachedLabelArea(fader, now.label);
         }
     }
     if (before.frequencyText != after.frequencyText) {

@@ -116,6 +116,10 @@ class FaderRenderer {
     QRect TrackArea(int column) const;
     QRect KnobArea(int centreX, int level) const;
     QRect LabelArea(const QFontMetrics& metrics, double centreX, const QString& text) const;
+    // LabelArea of fader `fader` showing `text`, remembered per size: the
+    // labels hardly ever change, and measuring text is the dearest part of
+    // deciding what a small region needs.
+    const QRect& CachedLabelArea(int fader, const QString& text) const;
     QRect FrequencyArea(const QFontMetrics& metrics, const QString& text) const;
     int FaderCentreX(int fader) const;
 
@@ -145,4 +149,10 @@ class FaderRenderer {
     std::optional<QFontMetrics> labelMetrics_;
     std::optional<QFontMetrics> frequencyMetrics_;
     mutable TextPiece frequencyPiece_;
+    struct RememberedArea {
+        int sizeGeneration = -1;
+        QString text;
+        QRect area;
+    };
+    mutable std::array<RememberedArea, VolumeFader + 1> labelAreas_;
 };

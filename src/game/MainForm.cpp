@@ -180,10 +180,8 @@ bool MainForm::eventFilter(QObject* watched, QEvent* event)
     return false; // no key is consumed
 }
 
-bool MainForm::StartUp()
+bool MainForm::SafetyWarningAccepted(Dialogs& dialogs)
 {
-    services_.random.SeedFromClock();
-
     MessageBoxRequest warning;
     warning.caption = WarningCaption;
     warning.text = WarningText;
@@ -191,7 +189,13 @@ bool MainForm::StartUp()
     warning.buttons = DialogButtons::OkCancel;
     warning.defaultButton = DialogResult::Ok;
     warning.alwaysOnTop = true;
-    if (services_.dialogs.MessageBox(warning) != DialogResult::Ok)
+    return dialogs.MessageBox(warning) == DialogResult::Ok;
+}
+
+bool MainForm::StartUp(bool warningAccepted)
+{
+    services_.random.SeedFromClock();
+    if (!warningAccepted && !SafetyWarningAccepted(services_.dialogs))
         return false;
 
     settingsPath_ = SettingsFilePath(services_.settingsDir);

@@ -51,8 +51,12 @@ class MainForm final : public QMainWindow {
     ~MainForm() override;
 
     // The start-up sequence. False when the player declined the warning:
-    // then nothing was read and nothing will be written.
-    bool StartUp();
+    // then nothing was read and nothing will be written. With
+    // `warningAccepted` the warning was shown and accepted before the form
+    // was built (the program does so, to show it without waiting for that).
+    bool StartUp(bool warningAccepted = false);
+    // The safety warning of start-up; true when the player accepted it.
+    static bool SafetyWarningAccepted(Dialogs& dialogs);
     // Shows the window over the whole screen and makes it the active one.
     void ShowCoveringScreen();
 

@@ -314,7 +314,7 @@ PortAudioDeviceScan::PortAudioDeviceScan() : thread_([this] { Run(); }) {}
 
 PortAudioDeviceScan::~PortAudioDeviceScan()
 {
-    Wait();
+    thread_.join();
     if (initError_ == paNoError)
         Pa_Terminate();
 }
@@ -337,6 +337,7 @@ void PortAudioDeviceScan::Run()
     devices_ = std::move(devices);
     finished_ = std::chrono::steady_clock::now();
     done_ = true;
+    doneSignal_.notify_all();
     for (auto& [context, done] : waiting_)
         if (context)
             QMetaObject::invokeMethod(context, std::move(done), Qt::QueuedConnection);
@@ -345,9 +346,10 @@ void PortAudioDeviceScan::Run()
 
 void PortAudioDeviceScan::Wait()
 {
-    if (!joined_ && thread_.joinable())
-        thread_.join();
-    joined_ = true;
+    // Not a join: the thread may be slow to end on a busy machine once its
+    // work is done.
+    std::unique_lock lock(mutex_);
+    doneSignal_.wait(lock, [this] { return done_; });
 }
 
 bool PortAudioDeviceScan::NotifyWhenDone(QObject* context, std::function<void()> done)

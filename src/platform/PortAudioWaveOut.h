@@ -14,6 +14,7 @@
 
 #include <QPointer>
 #include <chrono>
+#include <condition_variable>
 #include <functional>
 #include <map>
 #include <memory>
@@ -56,8 +57,8 @@ class PortAudioDeviceScan {
     void Run();
 
     std::mutex mutex_;
+    std::condition_variable doneSignal_;
     bool done_ = false;
-    bool joined_ = false;
     std::vector<std::pair<QPointer<QObject>, std::function<void()>>> waiting_;
     int initError_ = 0;
     std::vector<int> devices_;
