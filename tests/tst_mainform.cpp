@@ -135,6 +135,32 @@ class MainFormTest : public QObject {
         QVERIFY(box.alwaysOnTop);
     }
 
+    void warningAskedBeforeTheFormIsNotAskedAgain_data()
+    {
+        QTest::addColumn<int>("answer");
+        QTest::newRow("OK") << int(DialogResult::Ok);
+        QTest::newRow("Cancel") << int(DialogResult::Cancel);
+    }
+
+    void warningAskedBeforeTheFormIsNotAskedAgain()
+    {
+        // The program asks before it builds the window, then starts up
+        // without asking once more.
+        QFETCH(int, answer);
+        dialogs_.boxAnswers = {DialogResult(answer)};
+        const bool accepted = MainForm::SafetyWarningAccepted(dialogs_);
+        QCOMPARE(accepted, answer == int(DialogResult::Ok));
+        QCOMPARE(dialogs_.captions(), QStringList({"Vorsicht!!!"}));
+        QVERIFY(dialogs_.boxes.first().alwaysOnTop);
+        if (!accepted)
+            return;
+        auto form = MakeForm();
+        QVERIFY(form->StartUp(/*warningAccepted=*/true));
+        QCOMPARE(dialogs_.captions().count("Vorsicht!!!"), 1);
+        QCOMPARE(form->State().LowCutBand, 11);
+        QVERIFY(form->Panel1()->pNeu->isHidden());
+    }
+
     void firstStartUsesDefaultsAndShutdownWritesNineKeysInOrder()
     {
         {
