@@ -174,10 +174,13 @@ class PartialRepaintTest : public QObject {
             const int band = random.bounded(BandCount);
             if (kind < 30) {
                 // A drag moves a level one step, a key jumps.
-                int& level = state.BandTable[band].Level;
-                level = random.bounded(4) == 0
-                            ? random.bounded(MinLevel, MaxLevel + 1)
-                            : qBound(MinLevel, level + random.bounded(-1, 2), MaxLevel);
+                // The record is packed: read and write its fields by value.
+                const int previous = state.BandTable[band].Level;
+                const int level =
+                    random.bounded(4) == 0
+                        ? random.bounded(MinLevel, MaxLevel + 1)
+                        : qBound(MinLevel, previous + random.bounded(-1, 2), MaxLevel);
+                state.BandTable[band].Level = level;
                 what = QStringLiteral("level %1 to %2").arg(band).arg(level);
             } else if (kind < 38) {
                 state.MasterVolume = random.bounded(MinLevel, MaxLevel + 1);
