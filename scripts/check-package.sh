@@ -46,6 +46,27 @@ stray=$(dpkg-deb -c "$deb" | awk '{ print $6 }' | grep -v -e '^\./$' -e '^\./usr
 if [ -x "$root/usr/bin/heulmeister" ]; then pass "program: /usr/bin/heulmeister"
 else fail "program missing or not executable: /usr/bin/heulmeister"; fi
 need_file usr/share/heulmeister/Heulmeister.html "manual (bin/../share/heulmeister)"
+# The learning curve's plot module, where the program looks for it (bin/../lib/heulmeister).
+need_file usr/lib/heulmeister/heulmeister-curveplot.so "learning curve plot module"
+case "$(field Depends)" in
+    *libqt6charts6*) pass "the plot module's Qt Charts is a dependency" ;;
+    *) fail "Depends lacks Qt Charts for the plot module: '$(field Depends)'" ;;
+esac
+case "$(field Depends)" in
+    *libqt6sql6-sqlite*) pass "Qt's SQLite driver for the journal is a dependency" ;;
+    *) fail "Depends lacks libqt6sql6-sqlite: '$(field Depends)'" ;;
+esac
+
+# The licence: the Debian copyright file in machine-readable form, GPL-3.0 or later,
+# and the AppStream metadata saying the same.
+copyright=usr/share/doc/heulmeister/copyright
+need_file "$copyright" "Debian copyright file"
+if [ -f "$root/$copyright" ]; then
+    head -n 1 "$root/$copyright" | grep -q '^Format: https://www.debian.org/doc/packaging-manuals/copyright-format/1.0/' &&
+        pass "copyright file is machine-readable (DEP-5)" || fail "copyright file lacks the DEP-5 Format line"
+    grep -q '^License: GPL-3.0+$' "$root/$copyright" &&
+        pass "copyright file: GPL-3.0+" || fail "copyright file names no GPL-3.0+ licence"
+fi
 
 # Desktop entry: exactly one; its Exec and Icon must resolve inside the package.
 shopt -s nullglob
@@ -92,6 +113,8 @@ if [ -n "$id" ]; then
             pass "metadata launches the desktop entry" || fail "metadata's launchable is not $id.desktop"
         grep -q "<release version=\"$version\"" "$root/$metainfo" &&
             pass "metadata lists release $version" || fail "metadata lists no release $version"
+        grep -q "<project_license>GPL-3.0-or-later</project_license>" "$root/$metainfo" &&
+            pass "metadata: project licence GPL-3.0-or-later" || fail "metadata lacks project_license GPL-3.0-or-later"
     fi
 fi
 if command -v appstreamcli >/dev/null; then

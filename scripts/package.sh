@@ -16,6 +16,6 @@ fi
 
 cmake -S . -B build -G Ninja -DCMAKE_INSTALL_PREFIX=/usr
 # Only what the package holds; the tests and benchmarks are not in it.
-cmake --build build --target heulmeister heulmeister_man_page
+cmake --build build --target heulmeister heulmeister_curveplot heulmeister_man_page
 cpack --config build/CPackConfig.cmake -B build
 ls -1 build/*.deb

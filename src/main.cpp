@@ -4,6 +4,7 @@
 #include "platform/Dialogs.h"
 #include "platform/InstallPaths.h"
 #include "platform/PortAudioWaveOut.h"
+#include "platform/QtTranslations.h"
 #include "platform/Random.h"
 
 #include <QApplication>
@@ -38,6 +39,7 @@ int main(int argc, char* argv[])
     const auto deviceScan = std::make_shared<PortAudioDeviceScan>();
 
     QApplication app(argc, argv);
+    InstallQtTranslations(app);
     QGuiApplication::setApplicationDisplayName(QStringLiteral("Heulmeister PRO"));
     QGuiApplication::setDesktopFileName(QLatin1String(DesktopEntryId));
     const CommandLineRequest request = ParseCommandLine(app.arguments().mid(1));

@@ -19,7 +19,6 @@ class TestAudioOutput : public QObject {
         FakeWaveOut wave;
         ScriptedDialogs dialogs;
         ToneOutput tone{state, wave, dialogs};
-        Rig() { state.SoundIdle = 1; }
     };
 
     // The device calls since `from`, with the two headers named 1 and 2.
@@ -61,7 +60,7 @@ class TestAudioOutput : public QObject {
         StartTone(rig);
         QCOMPARE(Sequence(rig), QStringList({"Open", "Prepare 1", "Prepare 2", "Pause", "Write 1",
                                              "Write 2", "Restart"}));
-        QCOMPARE(rig.state.SoundIdle, 0);
+        QVERIFY(!rig.tone.SoundIdle());
         QVERIFY(rig.dialogs.boxes.isEmpty());
         // Everything after the open goes to the handle the open returned.
         const WaveHandle handle = rig.tone.CurrentWaveHandle();
@@ -94,26 +93,29 @@ class TestAudioOutput : public QObject {
     void stopResetsUnpreparesAndCloses_data()
     {
         QTest::addColumn<int>("modeBefore");
-        QTest::addColumn<int>("modeAfter");
-        QTest::newRow("generator tone") << int(ModeGeneratorPlaying) << int(ModeGeneratorSilent);
-        QTest::newRow("turn") << int(ModeSearching) << int(ModeSearching);
-        QTest::newRow("replay after a find") << int(ModeTurnOver) << int(ModeTurnOver);
+        QTest::newRow("generator tone") << int(ModeGeneratorPlaying);
+        QTest::newRow("turn") << int(ModeSearching);
+        QTest::newRow("replay after a find") << int(ModeTurnOver);
     }
 
     void stopResetsUnpreparesAndCloses()
     {
         QFETCH(int, modeBefore);
-        QFETCH(int, modeAfter);
         Rig rig;
         rig.state.GameMode = static_cast<GameModeValue>(modeBefore);
         rig.state.FeedbackTimeSetting = 2;
         StartTone(rig);
         const int from = rig.wave.calls.size();
+        QSignalSpy stopped(&rig.tone, &ToneOutput::toneStopped);
         rig.tone.StopTone();
         QCOMPARE(Sequence(rig, from),
                  QStringList({"Reset", "Unprepare 1", "Unprepare 2", "Close"}));
-        QCOMPARE(rig.state.SoundIdle, 1);
-        QCOMPARE(int(rig.state.GameMode), modeAfter);
+        QVERIFY(rig.tone.SoundIdle());
+        QCOMPARE(stopped.count(), 1);
+        // The mode is the game's: the tone output only reports.
+        QCOMPARE(int(rig.state.GameMode), modeBefore);
+        rig.tone.StopTone();
+        QCOMPARE(stopped.count(), 1);
         QCOMPARE(rig.tone.WaveHeader1().flags, 0u);
         QCOMPARE(rig.tone.WaveHeader2().flags, 0u);
         QCOMPARE(rig.wave.queuedBlocks(), 0);
@@ -209,7 +211,7 @@ class TestAudioOutput : public QObject {
         rig.state.GameMode = ModeSearching;
         StartTone(rig);
         // The start goes on as if everything had worked.
-        QCOMPARE(rig.state.SoundIdle, 0);
+        QVERIFY(!rig.tone.SoundIdle());
         rig.tone.StopTone();
         QCOMPARE(Captions(rig.dialogs), captions);
         for (const MessageBoxRequest& box : rig.dialogs.boxes) {
@@ -242,36 +244,32 @@ class TestAudioOutput : public QObject {
     void applyVolume_data()
     {
         QTest::addColumn<int>("masterVolume");
-        QTest::addColumn<int>("soundIdle");
-        QTest::addColumn<int>("clamped");
+        QTest::addColumn<bool>("startUp");
         QTest::addColumn<int>("sent"); // -1: nothing sent
-        QTest::newRow("-12") << -12 << 0 << -12 << 0;
-        QTest::newRow("-11") << -11 << 0 << -11 << 2731;
-        QTest::newRow("-10") << -10 << 0 << -10 << 5461;
-        QTest::newRow("-6 tie to even") << -6 << 0 << -6 << 16384;
-        QTest::newRow("-1") << -1 << 0 << -1 << 30036;
-        QTest::newRow("0") << 0 << 0 << 0 << 32767;
-        QTest::newRow("5") << 5 << 0 << 5 << 46420;
-        QTest::newRow("6 tie to even") << 6 << 0 << 6 << 49150;
-        QTest::newRow("12") << 12 << 0 << 12 << 65534;
-        QTest::newRow("13 becomes -11") << 13 << 0 << -11 << 2731;
-        QTest::newRow("-13 becomes -11") << -13 << 0 << -11 << 2731;
-        QTest::newRow("idle sends nothing") << 4 << 1 << 4 << -1;
-        QTest::newRow("idle 13 still clamped") << 13 << 1 << -11 << -1;
-        QTest::newRow("idle -13 still clamped") << -13 << 1 << -11 << -1;
+        QTest::newRow("-12") << -12 << true << 0;
+        QTest::newRow("-11") << -11 << true << 2731;
+        QTest::newRow("-10") << -10 << true << 5461;
+        QTest::newRow("-6 tie to even") << -6 << true << 16384;
+        QTest::newRow("-1") << -1 << true << 30036;
+        QTest::newRow("0") << 0 << true << 32767;
+        QTest::newRow("5") << 5 << true << 46420;
+        QTest::newRow("6 tie to even") << 6 << true << 49150;
+        QTest::newRow("12") << 12 << true << 65534;
+        QTest::newRow("idle sends nothing") << 4 << false << -1;
     }
 
     void applyVolume()
     {
         QFETCH(int, masterVolume);
-        QFETCH(int, soundIdle);
-        QFETCH(int, clamped);
+        QFETCH(bool, startUp);
         QFETCH(int, sent);
         Rig rig;
-        rig.state.SoundIdle = static_cast<std::uint8_t>(soundIdle);
         rig.state.MasterVolume = masterVolume;
-        rig.tone.ApplyVolume();
-        QCOMPARE(rig.state.MasterVolume, clamped);
+        if (startUp)
+            rig.tone.ApplyStartUpVolume();
+        else
+            rig.tone.ApplyVolume();
+        QCOMPARE(rig.state.MasterVolume, masterVolume);
         if (sent < 0) {
             QVERIFY(rig.wave.calls.isEmpty());
             return;
@@ -375,7 +373,7 @@ class TestAudioOutput : public QObject {
         QCOMPARE(Sequence(rig, from).first(), QStringLiteral("Reset"));
         QVERIFY(Sequence(rig, from).contains("Close"));
         QCOMPARE(rig.wave.queuedBlocks(), 0);
-        QCOMPARE(rig.state.SoundIdle, 1);
+        QVERIFY(rig.tone.SoundIdle());
         QVERIFY(rig.tone.WaveHeader1().data == nullptr);
         const int afterShutdown = rig.wave.calls.size();
         rig.tone.Shutdown();

@@ -125,7 +125,6 @@ class TestAudioPortAudio : public QObject {
     {
         GameState state;
         state.SoundCardId = captureDevice_;
-        state.SoundIdle = 1;
         ScriptedDialogs dialogs;
         ToneOutput tone(state, *wave_, dialogs);
         // Not a whole number of periods per block, so a phase that did not
@@ -137,7 +136,7 @@ class TestAudioPortAudio : public QObject {
         const qsizetype wantedFrames = 8 * BlockSamples;
         QVERIFY(Pump([&] { return QFile(capturePath_).size() >= wantedFrames * 4; }));
         tone.StopTone();
-        QCOMPARE(state.SoundIdle, 1);
+        QVERIFY(tone.SoundIdle());
         QVERIFY(dialogs.boxes.isEmpty());
 
         const QList<std::int16_t> captured = Captured();
@@ -281,11 +280,14 @@ class TestAudioPortAudio : public QObject {
             QVERIFY(!text.isEmpty() && text.size() <= 127);
         }
         QVERIFY(wave_->ErrorText(WaveBadDeviceId) != wave_->ErrorText(WaveInvalidHandle));
-        // The library's own codes come with the library's own texts.
+        // The library's own codes read in German, with the library's words after them.
         QCOMPARE(wave_->ErrorText(WaveResult(std::int32_t(-9996))),
-                 QStringLiteral("Invalid device"));
+                 QStringLiteral("Das Ausgabegerät gibt es nicht. (PortAudio: Invalid device)"));
         QCOMPARE(wave_->ErrorText(WaveResult(std::int32_t(-9999))),
-                 QStringLiteral("Unanticipated host error"));
+                 QStringLiteral("Das Audiosystem meldet einen unerwarteten Fehler. (PortAudio: "
+                                "Unanticipated host error)"));
+        QCOMPARE(wave_->ErrorText(WaveNoDriver),
+                 QStringLiteral("Es ist kein Ausgabegerät vorhanden."));
     }
 
     void cleanupTestCase() { wave_.reset(); }

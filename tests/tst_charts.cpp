@@ -8,6 +8,7 @@
 #include "display/PixelExactCanvas.h"
 #include "model/FaderModel.h"
 #include "results/Charts.h"
+#include "support/Builders.h"
 
 #include <QPainter>
 #include <QtTest>
@@ -44,17 +45,6 @@ int BarRight(int band)
 int Centre(int band)
 {
     return 40 * band + 60;
-}
-
-GameState StartState()
-{
-    GameState state;
-    for (int band = 0; band < BandCount; ++band) {
-        SetBandLabel(state.BandTable[band], QString::fromLatin1(BandDefinitions[band].label));
-        state.BandTable[band].Frequency = BandDefinitions[band].frequencyHz;
-    }
-    state.StoredBandTable = state.BandTable;
-    return state;
 }
 
 void SetCounters(BandSlot& slot, int finds, int attempts, int findTimeMs = 0)
@@ -133,17 +123,6 @@ QString FirstDifference(const QImage& actual, const QImage& expected, int rows)
     return {};
 }
 
-int CountColour(const QImage& image, QRect area, QRgb colour)
-{
-    int count = 0;
-    area = area.intersected(image.rect());
-    for (int y = area.top(); y <= area.bottom(); ++y)
-        for (int x = area.left(); x <= area.right(); ++x)
-            if (image.pixel(x, y) == colour)
-                ++count;
-    return count;
-}
-
 struct ChartRenderer {
     FaderRenderer renderer;
     ChartRenderer()
@@ -204,7 +183,7 @@ void TestCharts::attemptsExample()
 {
     // Band 15 found 4 times with 10 attempts: 2,5 attempts per find.
     ChartRenderer chart;
-    GameState state = StartState();
+    GameState state = StartUpState();
     state.GameMode = ModeCurrentAttempts;
     SetCounters(state.BandTable[15], 4, 10);
     const QImage image = chart.Paint(state);
@@ -228,7 +207,7 @@ void TestCharts::progressExample()
 {
     // Stored 6 finds with 21 attempts (3,5), now 4 with 10 (2,5): one attempt better.
     ChartRenderer chart;
-    GameState state = StartState();
+    GameState state = StartUpState();
     state.GameMode = ModeProgressAttempts;
     SetCounters(state.BandTable[15], 4, 10);
     SetCounters(state.StoredBandTable[15], 6, 21);
@@ -262,7 +241,7 @@ void TestCharts::noFindsGivesMarksOnly()
     QFETCH(int, mode);
     QFETCH(int, lineY);
     ChartRenderer chart;
-    GameState state = StartState();
+    GameState state = StartUpState();
     state.GameMode = Mode(mode);
     // Attempts and times without a find are no result.
     SetCounters(state.BandTable[15], 0, 3, 4000);
@@ -291,7 +270,7 @@ void TestCharts::cutBandsNeverCharted()
     QFETCH(int, lowCut);
     QFETCH(int, highCut);
     ChartRenderer chart;
-    GameState state = StartState();
+    GameState state = StartUpState();
     state.GameMode = Mode(mode);
     state.LowCutBand = lowCut;
     state.HighCutBand = highCut;
@@ -362,7 +341,7 @@ void TestCharts::comparisonColumns()
     QFETCH(bool, labelAbove);
 
     ChartRenderer chart;
-    GameState state = StartState();
+    GameState state = StartUpState();
     state.GameMode = Mode(mode);
     const int band = 20;
     if (mode == ModeProgressAttempts) {
@@ -413,7 +392,7 @@ void TestCharts::totalAddsSums()
     QFETCH(QString, label);
 
     ChartRenderer chart;
-    GameState state = StartState();
+    GameState state = StartUpState();
     state.GameMode = Mode(mode);
     const int band = 12;
     const bool times = mode == ModeCurrentTimes || mode == ModeTotalTimes;
@@ -432,7 +411,7 @@ void TestCharts::totalAddsSums()
 void TestCharts::currentWithoutStoredFinds()
 {
     ChartRenderer chart;
-    GameState state = StartState();
+    GameState state = StartUpState();
     SetCounters(state.BandTable[14], 1, 2, 3000);
 
     state.GameMode = ModeProgressAttempts;
@@ -456,7 +435,7 @@ void TestCharts::barPastTheTopIsNotClipped()
 {
     // 123 s per find: the bar runs out of the picture, its label far above it.
     ChartRenderer chart;
-    GameState state = StartState();
+    GameState state = StartUpState();
     state.GameMode = ModeCurrentTimes;
     SetCounters(state.BandTable[16], 1, 1, 123000);
     const QImage image = chart.Paint(state);
@@ -473,7 +452,7 @@ void TestCharts::barOnAnotherPaintBox()
     renderer.FormResize(QSize(1280, 430), 96);
     renderer.SetChartColumnPainter(MakeChartColumnPainter(German()));
     QCOMPARE(renderer.TrackTop(), 43);
-    GameState state = StartState();
+    GameState state = StartUpState();
     state.GameMode = ModeCurrentAttempts;
     SetCounters(state.BandTable[15], 4, 10);
     const QImage& image = renderer.FaderPaint(state);
@@ -491,7 +470,7 @@ void TestCharts::scientificLabelStandsOnItsBar()
     // above the paint box can be read: 123 s gives top = 280 - 0.024 x 123000.
     const int shift = 2800;
     const int top = 280 - 2952;
-    GameState state = StartState();
+    GameState state = StartUpState();
     state.GameMode = ModeCurrentTimes;
     SetCounters(state.BandTable[16], 1, 1, 123000);
     const FaderGeometry geometry = FaderGeometry::For(PaintBox, FaderGeometry::TrackSize(PaintBox));
@@ -560,7 +539,7 @@ void TestCharts::chartValue()
     QFETCH(bool, charted);
     QFETCH(double, value);
 
-    GameState state = StartState();
+    GameState state = StartUpState();
     state.GameMode = Mode(mode);
     SetCounters(state.BandTable[band], currentFinds, currentAttempts);
     SetCounters(state.StoredBandTable[band], storedFinds, storedAttempts);

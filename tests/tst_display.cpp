@@ -5,6 +5,7 @@
 #include "display/Nearest.h"
 #include "display/PixelExactCanvas.h"
 #include "model/FaderModel.h"
+#include "support/Builders.h"
 
 #include <QFontInfo>
 #include <QFontMetrics>
@@ -19,30 +20,6 @@ const QRgb Red = qRgb(255, 0, 0);
 const QRgb Aqua = qRgb(0, 255, 255);
 const QRgb Yellow = qRgb(255, 255, 0);
 const QRgb Grey = qRgb(128, 128, 128);
-
-// A form as start-up leaves it: labels set, bands 11..22 open, levels 0.
-GameState StartState()
-{
-    GameState state;
-    for (int band = 0; band < BandCount; ++band) {
-        SetBandLabel(state.BandTable[band], QString::fromLatin1(BandDefinitions[band].label));
-        state.BandTable[band].Frequency = BandDefinitions[band].frequencyHz;
-        state.BandTable[band].Locked =
-            (band < state.LowCutBand || band > state.HighCutBand) ? 1 : 0;
-    }
-    return state;
-}
-
-int CountColour(const QImage& image, QRect area, QRgb colour)
-{
-    int count = 0;
-    area = area.intersected(image.rect());
-    for (int y = area.top(); y <= area.bottom(); ++y)
-        for (int x = area.left(); x <= area.right(); ++x)
-            if (image.pixel(x, y) == colour)
-                ++count;
-    return count;
-}
 
 // The smallest rectangle holding every pixel of a colour in an area.
 QRect ColourBounds(const QImage& image, QRect area, QRgb colour)
@@ -90,6 +67,8 @@ class TestDisplay : public QObject {
     void chartModesDrawNoFaders_data();
     void chartModesDrawNoFaders();
     void chartColumnPainterCalledPerBand();
+    void chartOnlyInChartModes_data();
+    void chartOnlyInChartModes();
     void columnWidthHalfToEven();
     void labelFontSizeSearch_data();
     void labelFontSizeSearch();
@@ -257,7 +236,7 @@ void TestDisplay::bankOf1280x900()
 {
     FaderRenderer renderer;
     renderer.FormResize(QSize(1280, 900), 96);
-    const GameState state = StartState();
+    const GameState state = StartUpState();
     const QImage image = renderer.FaderPaint(state);
     QCOMPARE(image.size(), QSize(1280, 900));
     const QImage& track = renderer.FaderImage();
@@ -349,7 +328,7 @@ void TestDisplay::knobLevels()
     QFETCH(int, bottom);
     FaderRenderer renderer;
     renderer.FormResize(QSize(1280, 900), 96);
-    GameState state = StartState();
+    GameState state = StartUpState();
     state.BandTable[5].Level = level;
     state.BandTable[5].Locked = 0;
     state.SelectedFader = 5;
@@ -403,7 +382,7 @@ void TestDisplay::knobColours()
     QFETCH(QRgb, label);
     FaderRenderer renderer;
     renderer.FormResize(QSize(1280, 900), 96);
-    GameState state = StartState();
+    GameState state = StartUpState();
     const int band = 16;
     state.GameMode = static_cast<GameModeValue>(mode);
     state.BandTable[band].Locked = locked ? 1 : 0;
@@ -437,7 +416,7 @@ void TestDisplay::volumeFaderColours()
     QFETCH(QRgb, colour);
     FaderRenderer renderer;
     renderer.FormResize(QSize(1280, 900), 96);
-    GameState state = StartState();
+    GameState state = StartUpState();
     state.SelectedFader = selectedFader;
     state.MasterVolume = 0;
     // Locks never reach the volume fader's knob.
@@ -468,7 +447,7 @@ void TestDisplay::frequencyText()
     QFETCH(bool, shown);
     FaderRenderer renderer;
     renderer.FormResize(QSize(1280, 900), 96);
-    GameState state = StartState();
+    GameState state = StartUpState();
     state.GameMode = static_cast<GameModeValue>(mode);
     state.ToneFrequency = 1250; // no descenders in "1.25kHz"
     const QImage& image = renderer.FaderPaint(state);
@@ -517,7 +496,7 @@ void TestDisplay::frequencyTextIsTheTextDrawn()
     QFETCH(double, frequencyHz);
     FaderRenderer renderer;
     renderer.FormResize(size, 96);
-    GameState state = StartState();
+    GameState state = StartUpState();
     state.ToneFrequency = frequencyHz;
     state.GameMode = ModeGeneratorSilent; // the same knobs, no text
     QImage expected = renderer.FaderPaint(state);
@@ -551,7 +530,7 @@ void TestDisplay::chartModesDrawNoFaders()
     QFETCH(int, mode);
     FaderRenderer renderer;
     renderer.FormResize(QSize(1280, 900), 96);
-    GameState state = StartState();
+    GameState state = StartUpState();
     state.GameMode = static_cast<GameModeValue>(mode);
     state.SelectedFader = 15;
     state.ToneFrequency = 1000;
@@ -564,6 +543,43 @@ void TestDisplay::chartModesDrawNoFaders()
     QVERIFY(CountColour(image, QRect(Nearest(renderer.ColumnCentre(15)) - 20, 702, 40, 30), White) >
             0);
     QCOMPARE(CountColour(image, QRect(1200, 0, 80, 900), Black), 80 * 900);
+}
+
+void TestDisplay::chartOnlyInChartModes_data()
+{
+    QTest::addColumn<int>("mode");
+    QTest::addColumn<bool>("chart");
+    QTest::newRow("idle") << int(ModeIdle) << false;
+    QTest::newRow("current attempts") << int(ModeCurrentAttempts) << true;
+    QTest::newRow("current times") << int(ModeCurrentTimes) << true;
+    QTest::newRow("generator playing") << int(ModeGeneratorPlaying) << false;
+    QTest::newRow("generator silent") << int(ModeGeneratorSilent) << false;
+    QTest::newRow("total attempts") << int(ModeTotalAttempts) << true;
+    QTest::newRow("total times") << int(ModeTotalTimes) << true;
+    QTest::newRow("progress attempts") << int(ModeProgressAttempts) << true;
+    QTest::newRow("progress times") << int(ModeProgressTimes) << true;
+    QTest::newRow("turn over") << int(ModeTurnOver) << false;
+    QTest::newRow("searching") << int(ModeSearching) << false;
+}
+
+// A chart mode shows the chart columns and no fader; every other mode the bank.
+void TestDisplay::chartOnlyInChartModes()
+{
+    QFETCH(int, mode);
+    QFETCH(bool, chart);
+    FaderRenderer renderer;
+    renderer.FormResize(QSize(1280, 900), 96);
+    int columns = 0;
+    renderer.SetChartColumnPainter(
+        [&columns](PixelExactCanvas&, const GameState&, int, const FaderGeometry&) { ++columns; });
+    GameState state = StartUpState();
+    state.GameMode = static_cast<GameModeValue>(mode);
+    const QImage& image = renderer.FaderPaint(state);
+    QCOMPARE(columns, chart ? BandCount : 0);
+    // Above the labels a chart with empty columns is all black; the bank is not.
+    const QRect aboveLabels(0, 0, image.width(), renderer.Geometry().LabelTop);
+    QCOMPARE(CountColour(image, aboveLabels, Black) == aboveLabels.width() * aboveLabels.height(),
+             chart);
 }
 
 void TestDisplay::chartColumnPainterCalledPerBand()
@@ -582,7 +598,7 @@ void TestDisplay::chartColumnPainterCalledPerBand()
         canvas.Rectangle(left, 7 * geometry.TrackTop, right, geometry.LabelTop + 40);
         canvas.SetBrushClear();
     });
-    GameState state = StartState();
+    GameState state = StartUpState();
     state.GameMode = ModeCurrentAttempts;
     const QImage& image = renderer.FaderPaint(state);
     QList<int> expected;
@@ -663,7 +679,7 @@ void TestDisplay::pointSizesFollowResolution()
     single.FormResize(QSize(1280, 900), 96);
     FaderRenderer dense;
     dense.FormResize(QSize(2560, 1800), 96, 2.0);
-    GameState state = StartState();
+    GameState state = StartUpState();
     state.GameMode = ModeTurnOver;
     state.ToneFrequency = 1250;
     const QImage& small = single.FaderPaint(state);
@@ -702,10 +718,8 @@ void TestDisplay::coverIsBlack()
         renderer.FormResize(QSize(640, 480), 96);
     else
         renderer.SetPaintBox(QSize(640, 480), 96);
-    renderer.CoverPicture = QImage(640, 480, QImage::Format_RGB32);
-    renderer.CoverPicture.fill(Qt::black);
     renderer.CoverShown = true;
-    GameState state = StartState();
+    GameState state = StartUpState();
     state.GameMode = static_cast<GameModeValue>(mode);
     state.ToneFrequency = 440;
     const QImage& image = renderer.FaderPaint(state);
@@ -722,7 +736,7 @@ void TestDisplay::whiteWithoutTrackPicture()
     FaderRenderer renderer;
     renderer.SetPaintBox(QSize(300, 200), 96);
     QVERIFY(!renderer.HasFaderImage());
-    GameState state = StartState();
+    GameState state = StartUpState();
     state.GameMode = ModeTurnOver;
     state.ToneFrequency = 1000;
     const QImage& image = renderer.FaderPaint(state);
@@ -739,7 +753,7 @@ GameState RandomState(QRandomGenerator& random, int round)
     const GameModeValue modes[] = {ModeIdle,         ModeGeneratorPlaying, ModeGeneratorSilent,
                                    ModeTurnOver,     ModeSearching,        ModeCurrentAttempts,
                                    ModeProgressTimes};
-    GameState state = StartState();
+    GameState state = StartUpState();
     state.GameMode = modes[round % std::size(modes)];
     state.SelectedFader = random.bounded(-1, 30);
     state.RingingBand = random.bounded(-1, 28);

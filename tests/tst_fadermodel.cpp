@@ -182,19 +182,6 @@ class FaderModelTest : public QObject {
         QCOMPARE(state_.SelectedFader, NoFader);
         QVERIFY(repaints_ > 0);
     }
-
-    void modesSplitIntoFaderAndChartPictures()
-    {
-        const GameModeValue charts[] = {ModeCurrentAttempts,  ModeCurrentTimes,
-                                        ModeTotalAttempts,    ModeTotalTimes,
-                                        ModeProgressAttempts, ModeProgressTimes};
-        const GameModeValue faders[] = {ModeIdle, ModeGeneratorPlaying, ModeGeneratorSilent,
-                                        ModeTurnOver, ModeSearching};
-        for (GameModeValue mode : charts)
-            QVERIFY(IsChartMode(mode) && !IsFaderMode(mode));
-        for (GameModeValue mode : faders)
-            QVERIFY(IsFaderMode(mode) && !IsChartMode(mode));
-    }
 };
 
 QTEST_APPLESS_MAIN(FaderModelTest)

@@ -20,12 +20,8 @@ class TestFeedbackTiming : public QObject {
         FakeWaveOut wave;
         ScriptedDialogs dialogs;
         ToneOutput tone{state, wave, dialogs};
-        FeedbackTiming timing{state, tone};
-        Rig()
-        {
-            state.SoundIdle = 1;
-            state.GameMode = ModeSearching;
-        }
+        FeedbackTiming timing{tone};
+        Rig() { state.GameMode = ModeSearching; }
         ~Rig() { tone.Shutdown(); }
 
         void StartTone(int feedbackTimeSetting)
@@ -59,7 +55,7 @@ class TestFeedbackTiming : public QObject {
         QCOMPARE(rig.wave.calls.last().handle, rig.tone.CurrentWaveHandle());
         QVERIFY(rig.wave.paused());
         QVERIFY(!rig.tone.SoundStop().isActive());
-        QCOMPARE(rig.state.SoundIdle, 0);
+        QVERIFY(!rig.tone.SoundIdle());
         QCOMPARE(rig.state.GameMode, ModeSearching);
         // Both blocks stay queued; nothing asks for more, nothing resumes.
         QCOMPARE(rig.wave.queuedBlocks(), 2);
@@ -70,7 +66,7 @@ class TestFeedbackTiming : public QObject {
         rig.tone.StopTone();
         QCOMPARE(rig.OperationsSince(from),
                  QStringList({"Pause", "Reset", "Unprepare", "Unprepare", "Close"}));
-        QCOMPARE(rig.state.SoundIdle, 1);
+        QVERIFY(rig.tone.SoundIdle());
         QCOMPARE(rig.wave.queuedBlocks(), 0);
         QVERIFY(rig.dialogs.boxes.isEmpty());
     }
@@ -84,7 +80,7 @@ class TestFeedbackTiming : public QObject {
         QCOMPARE(rig.wave.calls.last().operation, QStringLiteral("Pause"));
         QVERIFY(rig.dialogs.boxes.isEmpty());
         QVERIFY(!rig.tone.SoundStop().isActive());
-        QCOMPARE(rig.state.SoundIdle, 0);
+        QVERIFY(!rig.tone.SoundIdle());
     }
 
     void withNoToneItOnlyDisablesItself()

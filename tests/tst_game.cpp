@@ -23,6 +23,7 @@ class GameTest : public QObject {
     std::unique_ptr<GameHarness> rig_;
 
     GameState& State() { return rig_->State(); }
+    bool SoundIdle() { return rig_->SoundIdle(); }
     GameFlow& Game() { return rig_->Game(); }
     StatusPanel* Panel() { return rig_->Panel(); }
     void Start(const QByteArray& settings) { QVERIFY(rig_->Start(settings)); }
@@ -37,7 +38,7 @@ class GameTest : public QObject {
     {
         rig_->StartTurnRinging(draw);
         QCOMPARE(State().GameMode, ModeSearching);
-        QCOMPARE(State().SoundIdle, std::uint8_t(0));
+        QVERIFY(!SoundIdle());
     }
     int Calls(const QString& operation) const { return rig_->Calls(operation); }
     QStringList Labels() { return rig_->Labels(); }
@@ -70,7 +71,7 @@ class GameTest : public QObject {
         ClickFader(15);
         QCOMPARE(State().GameMode, ModeTurnOver);
         QCOMPARE(State().TurnAttempts, 3);
-        QCOMPARE(State().SoundIdle, std::uint8_t(1));
+        QVERIFY(SoundIdle());
         QCOMPARE(Calls("Reset"), 1);
         QCOMPARE(Calls("Close"), 1);
         QCOMPARE(int(State().BandTable[15].Finds), 1);
@@ -142,7 +143,7 @@ class GameTest : public QObject {
         QCOMPARE(State().TurnAttempts, 1);
         ClickStart();
         QCOMPARE(State().GameMode, ModeTurnOver);
-        QCOMPARE(State().SoundIdle, std::uint8_t(1));
+        QVERIFY(SoundIdle());
         QCOMPARE(State().GameAttempts, 0);
         QCOMPARE(State().GameFinds, 0);
         QCOMPARE(int(State().BandTable[14].Finds), 0);
@@ -171,9 +172,12 @@ class GameTest : public QObject {
         QCOMPARE(State().GameMode, ModeTurnOver);
 
         rig_->dialogs.boxAnswers = {DialogResult::Yes};
+        State().BandTable[20].Level = 5;
         QTest::mouseClick(Panel()->pNeu, Qt::LeftButton);
         QCOMPARE(State().GameMode, ModeIdle);
         QCOMPARE(State().GameFinds, 0);
+        QCOMPARE(int(State().BandTable[20].Level), 0);
+        QCOMPARE(State().SelectedFader, NoFader);
         QCOMPARE(int(State().BandTable[15].Finds), 0);
         QVERIFY(!rig_->form->Menu()->Actions().SpeichernUnter->isEnabled());
         QCOMPARE(Labels().at(0), QStringLiteral("Neues Spiel"));
@@ -207,16 +211,49 @@ class GameTest : public QObject {
         ClickStart();
         QCOMPARE(rig_->random.bounds.first(), 4000);
         QCOMPARE(State().GameMode, ModeSearching);
-        QCOMPARE(State().SoundIdle, std::uint8_t(1)); // silent while the delay runs
+        QVERIFY(SoundIdle()); // silent while the delay runs
         QVERIFY(Game().startTimer.isActive());
         QCOMPARE(Game().startTimer.interval(), 2500);
         QCOMPARE(Labels(), QStringList({"", "", ""}));
 
         rig_->random.values = {DrawFor1k, 0};
         Game().startTimerTimer();
-        QCOMPARE(State().SoundIdle, std::uint8_t(0));
+        QVERIFY(!SoundIdle());
         QCOMPARE(State().RingingBand, 15);
         QCOMPARE(State().TurnClockRunning, std::uint8_t(1));
+    }
+
+    // Hand-edited seconds keep their meaning up to the longest timer interval.
+    void longDelaysFromTheSettingsFile_data()
+    {
+        QTest::addColumn<int>("seconds");
+        QTest::addColumn<int>("intervalMs");
+        QTest::newRow("one day") << 86400 << 86400000;
+        QTest::newRow("largest that fits") << 2147483 << 2147483000;
+        QTest::newRow("first that does not") << 2147484 << 2147483647;
+        QTest::newRow("largest integer") << 2147483647 << 2147483647;
+    }
+
+    void longDelaysFromTheSettingsFile()
+    {
+        QFETCH(int, seconds);
+        QFETCH(int, intervalMs);
+        Start(QStringLiteral("[Spiel]\nSelektmode=0\nZufallszeit=%1\nStartZeit=%1\n")
+                  .arg(seconds)
+                  .toLatin1());
+        rig_->random.values = {intervalMs - 1};
+        ClickStart();
+        QCOMPARE(rig_->random.bounds.first(), intervalMs);
+        QVERIFY(SoundIdle()); // the delay runs; the turn has not started at once
+        QVERIFY(Game().startTimer.isActive());
+        QCOMPARE(Game().startTimer.interval(), intervalMs - 1);
+
+        rig_->random.values = {DrawFor1k, 0};
+        Game().startTimerTimer();
+        ClickFader(15);
+        QCOMPARE(State().GameMode, ModeTurnOver);
+        QVERIFY(Game().reStart.isActive());
+        QCOMPARE(Game().reStart.interval(), intervalMs);
     }
 
     void zeroDelayStartsAtOnce()
@@ -224,7 +261,7 @@ class GameTest : public QObject {
         Start("[Spiel]\nZufallszeit=2\n");
         rig_->random.values = {0, DrawFor1k, 0};
         ClickStart();
-        QCOMPARE(State().SoundIdle, std::uint8_t(0));
+        QVERIFY(!SoundIdle());
         QVERIFY(!Game().startTimer.isActive());
     }
 
@@ -267,7 +304,7 @@ class GameTest : public QObject {
         emit soundStop.timeout({});
         QCOMPARE(Calls("Pause"), 2); // one while queueing, one to fall silent
         QVERIFY(!soundStop.isActive());
-        QCOMPARE(State().SoundIdle, std::uint8_t(0));
+        QVERIFY(!SoundIdle());
         QCOMPARE(State().GameMode, ModeSearching);
         rig_->clock.Advance(1500);
         QCOMPARE(Labels().at(0), QStringLiteral("Aktuell: 0 Zeit:3,5s.")); // the clock runs on
@@ -298,7 +335,7 @@ class GameTest : public QObject {
         const MainMenuActions& actions = rig_->form->Menu()->Actions();
         (item == "AktuellVersuche" ? actions.AktuellVersuche : actions.AktuellZeit)->trigger();
         QCOMPARE(int(State().GameMode), mode);
-        QCOMPARE(State().SoundIdle, std::uint8_t(0)); // the tone rings on
+        QVERIFY(!SoundIdle()); // the tone rings on
         QCOMPARE(Labels().at(0), title);
         ClickFader(15); // nothing counts while a chart is shown
         QCOMPARE(State().GameFinds, 0);
@@ -440,16 +477,16 @@ class GameTest : public QObject {
         QCOMPARE(State().BandTable[14].Locked, std::uint8_t(0)); // left: reset and opened
         DragTo(8);
         QCOMPARE(int(State().BandTable[15].Level), 8);
-        QCOMPARE(State().SoundIdle, std::uint8_t(1)); // still marked from the find: no replay
+        QVERIFY(SoundIdle()); // still marked from the find: no replay
         DragTo(-8);
         QCOMPARE(State().BandTable[15].Locked, std::uint8_t(0));
         const double foundFrequency = State().ToneFrequency;
         DragTo(7);
-        QCOMPARE(State().SoundIdle, std::uint8_t(0)); // the turn's own tone again
+        QVERIFY(!SoundIdle()); // the turn's own tone again
         QCOMPARE(State().ToneFrequency, foundFrequency);
         QCOMPARE(State().GameMode, ModeTurnOver);
         DragTo(-6);
-        QCOMPARE(State().SoundIdle, std::uint8_t(1));
+        QVERIFY(SoundIdle());
     }
 };
 

@@ -6,6 +6,7 @@
 #include "model/GameState.h"
 #include "results/ResultsCommands.h"
 #include "results/ResultsFile.h"
+#include "support/Builders.h"
 #include "support/ScriptedDialogs.h"
 
 #include <QAction>
@@ -29,20 +30,10 @@ struct Counters {
     int findTimeMs = 0;
 };
 
-BandArray FreshTable()
-{
-    BandArray table{};
-    for (int band = 0; band < BandCount; ++band) {
-        SetBandLabel(table[band], QString::fromLatin1(BandDefinitions[band].label));
-        table[band].Frequency = BandDefinitions[band].frequencyHz;
-    }
-    return table;
-}
-
 // A results file with one band's counters set.
 void WriteResults(const QString& path, int band, Counters counters)
 {
-    BandArray table = FreshTable();
+    BandArray table = FreshBandTable();
     table[band].Finds = counters.finds;
     table[band].Attempts = counters.attempts;
     table[band].FindTime = counters.findTimeMs;
@@ -95,7 +86,7 @@ struct Fixture {
 
     Fixture()
     {
-        state.BandTable = FreshTable();
+        state.BandTable = FreshBandTable();
         state.StoredBandTable = state.BandTable;
         ResultsCommandHooks hooks;
         hooks.setSaveEnabled = [this](bool on) { saveEnabledCalls.append(on); };
@@ -503,7 +494,8 @@ class TestResultsCommands : public QObject {
         if (!argument.isEmpty())
             arguments << path(argument) << f.Path("good"); // only the first counts
 
-        f.commands->LoadAtStartUp(arguments);
+        f.commands->LoadRememberedFile();
+        f.commands->LoadCommandLineFile(arguments);
 
         QCOMPARE(f.state.ResultsFileName, path(loadedName));
         QCOMPARE(int(f.state.StoredBandTable[18].Finds), storedBand18Finds);
@@ -522,7 +514,7 @@ class TestResultsCommands : public QObject {
         WriteResults(f.Path("rel.HMD"), 18, {1, 1, 1000});
         const QString previous = QDir::currentPath();
         QVERIFY(QDir::setCurrent(f.dir.path()));
-        f.commands->LoadAtStartUp({QStringLiteral("rel.HMD")});
+        f.commands->LoadCommandLineFile({QStringLiteral("rel.HMD")});
         QDir::setCurrent(previous);
         QCOMPARE(f.state.ResultsFileName, QFileInfo(f.Path("rel.HMD")).absoluteFilePath());
         QCOMPARE(int(f.state.StoredBandTable[18].Finds), 1);

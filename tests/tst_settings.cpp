@@ -126,6 +126,8 @@ class SettingsTest : public QObject {
     void eachKeyHasItsSectionAndDefault();
     void cutRangeGuard_data();
     void cutRangeGuard();
+    void volumeGuard_data();
+    void volumeGuard();
     void caseInsensitiveNamesUpdatedInPlace();
     void foreignLinesSurviveWrite();
     void crlfFileStaysCrlf();
@@ -136,6 +138,10 @@ class SettingsTest : public QObject {
     void settingsPathFallsBackToConfigHome_data();
     void settingsPathFallsBackToConfigHome();
     void unreadableFileIsNotReplaced();
+    void trainingSectionWrittenOnlyWhenPresentOrChanged_data();
+    void trainingSectionWrittenOnlyWhenPresentOrChanged();
+    void trainingValuesRead_data();
+    void trainingValuesRead();
 
   private:
     QTemporaryDir dir_;
@@ -575,6 +581,29 @@ void SettingsTest::cutRangeGuard()
     QCOMPARE(state.HighCutBand, high);
 }
 
+void SettingsTest::volumeGuard_data()
+{
+    QTest::addColumn<QByteArray>("text");
+    QTest::addColumn<int>("volume");
+    QTest::newRow("bottom") << QByteArray("-12") << -12;
+    QTest::newRow("top") << QByteArray("12") << 12;
+    // Out of the fader's travel starts low, not at the nearer end.
+    QTest::newRow("13") << QByteArray("13") << -11;
+    QTest::newRow("-13") << QByteArray("-13") << -11;
+    QTest::newRow("huge") << QByteArray("2147483647") << -11;
+    QTest::newRow("garbage") << QByteArray("laut") << -10;
+}
+
+void SettingsTest::volumeGuard()
+{
+    QFETCH(QByteArray, text);
+    QFETCH(int, volume);
+    WriteBytes(path_, "[Audio]\nVolumen=" + text + "\n");
+    GameState state = ScrambledState();
+    ReadSettings(path_, state);
+    QCOMPARE(state.MasterVolume, volume);
+}
+
 void SettingsTest::caseInsensitiveNamesUpdatedInPlace()
 {
     WriteBytes(path_, "[filter]\nlowcut=3\nHIGHCUT=20\n[AUDIO]\nvolumen=2\n");
@@ -783,6 +812,93 @@ void SettingsTest::unreadableFileIsNotReplaced()
     QVERIFY(!error.isEmpty());
     QVERIFY(QFile::setPermissions(path_, QFile::ReadOwner | QFile::WriteOwner));
     QCOMPARE(ReadBytes(path_), content);
+}
+
+void SettingsTest::trainingSectionWrittenOnlyWhenPresentOrChanged_data()
+{
+    QTest::addColumn<QByteArray>("before");
+    QTest::addColumn<int>("schwerpunkt");
+    QTest::addColumn<QString>("musik");
+    QTest::addColumn<QByteArray>("trainingAfter"); // the file from "[Training]" on; empty: none
+
+    const QByteArray nine = "[Filter]\nLowCut=11\nHighcut=22\n\n[Spiel]\nSelektmode=1\n"
+                            "SoundStop=0\nZufallszeit=0\nStartZeit=0\n\n[Audio]\nVolumen=-10\n"
+                            "Soundkarte=0\n\n[Daten]\nDateiname=\n";
+    QTest::newRow("never touched: no section") << nine << 0 << QString() << QByteArray();
+    QTest::newRow("option on: the section is added")
+        << nine << 1 << QString()
+        << QByteArray("[Training]\nSchwerpunkt=1\nAnschwellen=0\nHintergrund=0\nMusik=\n");
+    QTest::newRow("a music file alone adds it")
+        << nine << 0 << QStringLiteral("/musik/bett.flac")
+        << QByteArray("[Training]\nSchwerpunkt=0\nAnschwellen=0\nHintergrund=0\n"
+                      "Musik=/musik/bett.flac\n");
+    QTest::newRow("switched off again: the section stays, every line kept")
+        << nine + "\n[Training]\n; mein Kommentar\nSchwerpunkt=1\nEigenerSchluessel=7\n"
+        << 0 << QString()
+        << QByteArray("[Training]\n; mein Kommentar\nSchwerpunkt=0\nEigenerSchluessel=7\n"
+                      "Anschwellen=0\nHintergrund=0\nMusik=\n");
+}
+
+void SettingsTest::trainingSectionWrittenOnlyWhenPresentOrChanged()
+{
+    QFETCH(QByteArray, before);
+    QFETCH(int, schwerpunkt);
+    QFETCH(QString, musik);
+    QFETCH(QByteArray, trainingAfter);
+    WriteBytes(path_, before);
+    GameState state;
+    ReadSettings(path_, state);
+    state.Training.Schwerpunkt = schwerpunkt;
+    state.Training.Musik = musik;
+    QVERIFY(WriteSettings(path_, state));
+    const QByteArray after = ReadBytes(path_);
+    const qsizetype section = after.indexOf("[Training]");
+    if (trainingAfter.isEmpty()) {
+        QCOMPARE(after, before); // byte for byte the file of a player who never used the menu
+        return;
+    }
+    QVERIFY(section >= 0);
+    QCOMPARE(after.mid(section), trainingAfter);
+    // Everything in front of the section is kept as it was.
+    const qsizetype oldSection = before.indexOf("[Training]");
+    const qsizetype kept = oldSection >= 0 ? oldSection : before.size();
+    QCOMPARE(after.left(kept), before.left(kept));
+}
+
+void SettingsTest::trainingValuesRead_data()
+{
+    QTest::addColumn<QByteArray>("file");
+    QTest::addColumn<int>("schwerpunkt");
+    QTest::addColumn<int>("anschwellen");
+    QTest::addColumn<int>("hintergrund");
+    QTest::addColumn<QString>("musik");
+    QTest::newRow("no section") << QByteArray("[Spiel]\nSelektmode=0\n") << 0 << 0 << 0
+                                << QString();
+    QTest::newRow("all set") << QByteArray("[training]\nSCHWERPUNKT=1\nAnschwellen=1\n"
+                                           "Hintergrund=2\nMusik=C:\\Musik\\a b.wav\n")
+                             << 1 << 1 << 2 << QStringLiteral("C:\\Musik\\a b.wav");
+    QTest::newRow("out of range reads as off")
+        << QByteArray("[Training]\nSchwerpunkt=2\nAnschwellen=-1\nHintergrund=3\n") << 0 << 0 << 0
+        << QString();
+    QTest::newRow("not a number reads as off")
+        << QByteArray("[Training]\nSchwerpunkt=ja\nHintergrund=1x\n") << 0 << 0 << 0 << QString();
+}
+
+void SettingsTest::trainingValuesRead()
+{
+    QFETCH(QByteArray, file);
+    QFETCH(int, schwerpunkt);
+    QFETCH(int, anschwellen);
+    QFETCH(int, hintergrund);
+    QFETCH(QString, musik);
+    WriteBytes(path_, file);
+    GameState state;
+    state.Training.Schwerpunkt = 7; // must be overwritten
+    ReadSettings(path_, state);
+    QCOMPARE(state.Training.Schwerpunkt, schwerpunkt);
+    QCOMPARE(state.Training.Anschwellen, anschwellen);
+    QCOMPARE(state.Training.Hintergrund, hintergrund);
+    QCOMPARE(state.Training.Musik, musik);
 }
 
 QTEST_GUILESS_MAIN(SettingsTest)

@@ -99,7 +99,8 @@ class TestSoundCard : public QObject {
         QTest::newRow("last") << 3 << 2 << 2;
         QTest::newRow("beyond the list") << 2 << 5 << 1;
         QTest::newRow("just beyond") << 3 << 3 << 2;
-        QTest::newRow("negative") << 3 << -1 << -1;
+        QTest::newRow("largest integer") << 3 << 2147483647 << 2;
+        QTest::newRow("negative") << 3 << -1 << 0;
         QTest::newRow("no devices") << 0 << 0 << -1;
     }
 
@@ -119,6 +120,17 @@ class TestSoundCard : public QObject {
         for (QRadioButton* entry : dialog.Entries())
             checked += entry->isChecked() ? 1 : 0;
         QCOMPARE(checked, marked >= 0 ? 1 : 0);
+        if (marked < 0)
+            return;
+
+        // The tone plays on the device the dialog marks.
+        ScriptedDialogs dialogs;
+        ToneOutput tone(state, wave, dialogs);
+        tone.PrepareTone(1000.0);
+        QCOMPARE(wave.calls.last().operation, QStringLiteral("Open"));
+        QCOMPARE(wave.calls.last().value, std::uint32_t(marked));
+        QVERIFY(dialogs.boxes.isEmpty());
+        tone.Shutdown();
     }
 
     void okTakesTheMarkedDevice_data()
@@ -130,7 +142,7 @@ class TestSoundCard : public QObject {
         QTest::newRow("third of three") << 3 << 1 << 2 << 2;
         QTest::newRow("first of three") << 3 << 2 << 0 << 0;
         QTest::newRow("removed device, unchanged mark") << 2 << 5 << -1 << 1;
-        QTest::newRow("nothing marked") << 3 << -1 << -1 << -1;
+        QTest::newRow("negative, first marked") << 3 << -1 << -1 << 0;
     }
 
     void okTakesTheMarkedDevice()
@@ -303,7 +315,6 @@ class TestSoundCard : public QObject {
     void theNextToneOpensTheChosenDevice()
     {
         GameState state;
-        state.SoundIdle = 1;
         state.SoundCardId = 0;
         FakeWaveOut wave;
         wave.productNames = Devices(3);
@@ -322,7 +333,7 @@ class TestSoundCard : public QObject {
         // The running tone goes on where it is.
         for (int i = before; i < wave.calls.size(); ++i)
             QCOMPARE(wave.calls[i].operation, QStringLiteral("ProductName"));
-        QCOMPARE(state.SoundIdle, 0);
+        QVERIFY(!tone.SoundIdle());
 
         tone.StopTone();
         const int next = wave.calls.size();

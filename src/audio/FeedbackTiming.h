@@ -6,7 +6,6 @@
 #include <QObject>
 
 class ToneOutput;
-struct GameState;
 
 class FeedbackTiming : public QObject {
     Q_OBJECT
@@ -14,13 +13,12 @@ class FeedbackTiming : public QObject {
   public:
     // Handles the timeout of `tone`'s SoundStop timer; `tone` must outlive
     // this object.
-    FeedbackTiming(GameState& state, ToneOutput& tone, QObject* parent = nullptr);
+    explicit FeedbackTiming(ToneOutput& tone, QObject* parent = nullptr);
 
     // One-shot: disables SoundStop and, while a tone runs, pauses the device.
     // Nothing resumes it; a failed pause is not reported. Thread: GUI only.
     void SoundStopTimer();
 
   private:
-    GameState& state_;
     ToneOutput& tone_;
 };

@@ -1,11 +1,14 @@
 #include "audio/ToneOutput.h"
 
+#include "audio/TrainingSound.h"
 #include "model/GameState.h"
 #include "platform/Dialogs.h"
 
 #include <QCoreApplication>
+#include <algorithm>
 #include <chrono>
 #include <cmath>
+#include <limits>
 
 namespace {
 
@@ -39,7 +42,16 @@ void DispatchWaitingMessages()
 
 } // namespace
 
-ToneOutput::ToneOutput(GameState& state, WaveOut& wave, Dialogs& dialogs, QObject* parent)
+std::int32_t OutputDeviceFor(std::int32_t soundCardId, std::uint32_t deviceCount)
+{
+    if (deviceCount == 0)
+        return soundCardId;
+    const auto last = static_cast<std::int32_t>(
+        std::min<std::uint32_t>(deviceCount - 1, std::numeric_limits<std::int32_t>::max()));
+    return std::clamp(soundCardId, 0, last);
+}
+
+ToneOutput::ToneOutput(const GameState& state, WaveOut& wave, Dialogs& dialogs, QObject* parent)
     : QObject(parent), state_(state), wave_(wave), dialogs_(dialogs)
 {
     soundStop_.setInterval(1000);
@@ -49,8 +61,8 @@ ToneOutput::~ToneOutput()
 {
     // Last resort if the owner skipped Shutdown: the device must not keep
     // blocks that are about to be freed. No boxes, no event dispatch here.
-    if (state_.SoundIdle == 0 && sampleBlock1_) {
-        state_.SoundIdle = 1;
+    if (!soundIdle_ && sampleBlock1_) {
+        soundIdle_ = true;
         wave_.Reset(waveHandle_);
         wave_.Close(waveHandle_);
     }
@@ -59,7 +71,8 @@ ToneOutput::~ToneOutput()
 void ToneOutput::OpenWaveDevice()
 {
     const WaveFormat format{WaveFormatPcm, 1, SampleRate, SampleRate * 2, 2, 16};
-    ReportWaveError(wave_.Open(waveHandle_, state_.SoundCardId, format, this), "Open");
+    const std::int32_t device = OutputDeviceFor(state_.SoundCardId, wave_.DeviceCount());
+    ReportWaveError(wave_.Open(waveHandle_, device, format, this), "Open");
     ApplyVolume();
     DispatchWaitingMessages();
 }
@@ -68,14 +81,25 @@ void ToneOutput::PrepareTone(double frequencyHz)
 {
     OpenWaveDevice();
     synthesis_.StartTone(frequencyHz);
+    // A turn's tone is the one that starts in ModeSearching; the generator
+    // and the replay after a find play it plain.
+    shaped_ = training_ && training_->StartTone(state_.GameMode == ModeSearching);
     // The blocks are allocated once and reused: freeing them here could pull
     // memory from under a device that failed to hand them back.
     if (!sampleBlock1_)
         sampleBlock1_ = std::make_unique<std::int16_t[]>(BlockSamples);
     if (!sampleBlock2_)
         sampleBlock2_ = std::make_unique<std::int16_t[]>(BlockSamples);
-    synthesis_.FillToneBlock(sampleBlock1_.get());
-    synthesis_.FillToneBlock(sampleBlock2_.get());
+    FillBlock(sampleBlock1_.get());
+    FillBlock(sampleBlock2_.get());
+}
+
+void ToneOutput::FillBlock(std::int16_t* block)
+{
+    if (shaped_)
+        training_->FillToneBlock(block, synthesis_);
+    else
+        synthesis_.FillToneBlock(block);
 }
 
 void ToneOutput::PrepareHeader(WaveHeader& header, std::int16_t* block,
@@ -95,14 +119,14 @@ void ToneOutput::StartToneOutput()
     if (!sampleBlock1_ || !sampleBlock2_)
         return;
     ApplyFeedbackTime();
-    state_.SoundIdle = 1;
+    soundIdle_ = true;
     PrepareHeader(waveHeader1_, sampleBlock1_.get(), "Unprepare 1", "Prepare 1");
     PrepareHeader(waveHeader2_, sampleBlock2_.get(), "Unprepare 2", "Prepare 2");
     // Both blocks go in while paused, so playback starts with a full queue.
     ReportWaveError(wave_.Pause(waveHandle_), "Pause");
     ReportWaveError(wave_.Write(waveHandle_, waveHeader1_), "Write 1");
     ReportWaveError(wave_.Write(waveHandle_, waveHeader2_), "Write 2");
-    state_.SoundIdle = 0;
+    soundIdle_ = false;
     ReportWaveError(wave_.Restart(waveHandle_), "Restart");
     if (state_.FeedbackTimeSetting > 0 && state_.GameMode == ModeSearching &&
         !soundStop_.isActive())
@@ -111,9 +135,9 @@ void ToneOutput::StartToneOutput()
 
 void ToneOutput::StopTone()
 {
-    if (state_.SoundIdle == 1)
+    if (soundIdle_)
         return;
-    state_.SoundIdle = 1;
+    soundIdle_ = true;
     soundStop_.stop();
     {
         WaveMutexLock lock(waveMutex_);
@@ -126,8 +150,7 @@ void ToneOutput::StopTone()
         ReportWaveError(wave_.Close(waveHandle_), "Close");
     }
     DispatchWaitingMessages();
-    if (state_.GameMode == ModeGeneratorPlaying)
-        state_.GameMode = ModeGeneratorSilent;
+    emit toneStopped();
 }
 
 void ToneOutput::OnBufferDone(WaveHeader* header)
@@ -138,34 +161,22 @@ void ToneOutput::OnBufferDone(WaveHeader* header)
     WaveMutexLock lock(waveMutex_);
     wave_.Unprepare(waveHandle_, *header);
     header->flags = 0;
-    if (state_.SoundIdle == 1)
+    if (soundIdle_)
         return;
-    synthesis_.FillToneBlock(reinterpret_cast<std::int16_t*>(header->data));
+    FillBlock(reinterpret_cast<std::int16_t*>(header->data));
     wave_.Prepare(waveHandle_, *header);
     wave_.Write(waveHandle_, *header);
 }
 
 void ToneOutput::ApplyVolume()
 {
-    ClampVolume();
-    if (state_.SoundIdle == 1)
-        return;
-    SendVolume();
+    if (!soundIdle_)
+        SendVolume();
 }
 
-void ToneOutput::ApplyStartupVolume()
+void ToneOutput::ApplyStartUpVolume()
 {
-    ClampVolume();
     SendVolume();
-}
-
-void ToneOutput::ClampVolume()
-{
-    // Out of range (an edited settings file) becomes -11 either way.
-    if (state_.MasterVolume > MaxLevel)
-        state_.MasterVolume = -11;
-    if (state_.MasterVolume < MinLevel)
-        state_.MasterVolume = -11;
 }
 
 void ToneOutput::SendVolume()

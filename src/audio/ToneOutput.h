@@ -2,7 +2,9 @@
 // The tone output over the wave device: opens it, keeps two sample blocks
 // cycling, stops and closes it, sets its volume and reports every failed
 // device call in a message box. It is the device's notify target: each
-// WaveDoneEvent runs OnBufferDone. Thread: GUI only, all of it.
+// WaveDoneEvent runs OnBufferDone. It alone knows whether a tone plays
+// (SoundIdle); it reads the game state and writes none of it.
+// Thread: GUI only, all of it.
 
 #include "audio/ToneSynthesis.h"
 #include "platform/WaveOut.h"
@@ -13,40 +15,50 @@
 #include <mutex>
 
 class Dialogs;
+class TrainingSound;
 struct GameState;
+
+// The device a SoundCardId plays on: an edited number beyond the list means
+// the last device, a negative one the first, as the sound card dialog marks
+// them. Without any device the number stays and the open reports it.
+std::int32_t OutputDeviceFor(std::int32_t soundCardId, std::uint32_t deviceCount);
 
 class ToneOutput : public QObject {
     Q_OBJECT
 
   public:
     // `wave` and `dialogs` must outlive this object.
-    ToneOutput(GameState& state, WaveOut& wave, Dialogs& dialogs, QObject* parent = nullptr);
+    ToneOutput(const GameState& state, WaveOut& wave, Dialogs& dialogs, QObject* parent = nullptr);
     ~ToneOutput() override;
 
     // Opens device SoundCardId; failures are reported under "Open".
     void OpenWaveDevice();
     // Opens the device and renders the first second of `frequencyHz`. Call
-    // with SoundIdle = 1 (after StopTone), then StartToneOutput.
+    // while idle (after StopTone), then StartToneOutput.
     void PrepareTone(double frequencyHz);
     // Queues both blocks and starts playback; arms SoundStop in a timed turn.
     void StartToneOutput();
-    // Resets and closes the device; nothing at all when SoundIdle is 1.
+    // Resets and closes the device, then emits toneStopped; nothing at all
+    // while idle.
     void StopTone();
     // Refills and requeues a block the device handed back, unless stopping.
     void OnBufferDone(WaveHeader* header);
-    // Clamps MasterVolume and, while a tone runs (or before the first one,
-    // SoundIdle still 0), sends it to the device.
+    // Sends MasterVolume to the device while a tone runs.
     void ApplyVolume();
-    // Start-up, once the device list is known: sends MasterVolume (clamped)
-    // to the device before anything has been opened, whatever SoundIdle says
-    // by then.
-    void ApplyStartupVolume();
+    // Start-up: sends MasterVolume before any device is open.
+    void ApplyStartUpVolume();
+    // True when no tone output runs.
+    bool SoundIdle() const { return soundIdle_; }
     // SoundStop interval from FeedbackTimeSetting 1..6; other values keep it.
     void ApplyFeedbackTime();
     // Shows the device's text for a non-zero code, captioned `operation`.
     void ReportWaveError(WaveResult code, const QString& operation);
     // For shutdown: stops a running tone, then releases the sample blocks.
     void Shutdown();
+    // Lets `training` shape the tones of turns (swell, bed) from the next
+    // tone on; null plays every tone plain. It must outlive this object.
+    // Thread: GUI.
+    void SetTrainingSound(TrainingSound* training) { training_ = training; }
 
     // The feedback-time timer (disabled, 1000 ms at start). Its timeout is
     // handled by the owner of the feedback timing.
@@ -57,24 +69,35 @@ class ToneOutput : public QObject {
     const WaveHeader& WaveHeader2() const { return waveHeader2_; }
     const ToneSynthesis& Synthesis() const { return synthesis_; }
 
+  signals:
+    // A running tone output was stopped.
+    void toneStopped();
+
   protected:
     bool event(QEvent* event) override;
 
   private:
-    void ClampVolume();
     void SendVolume();
     // Queues one block: unprepare if still marked, prepare, with its captions.
     void PrepareHeader(WaveHeader& header, std::int16_t* block, const char* unprepareCaption,
                        const char* prepareCaption);
 
-    GameState& state_;
+    // The next block of the running tone, plain or shaped. Thread: GUI.
+    void FillBlock(std::int16_t* block);
+
+    const GameState& state_;
     WaveOut& wave_;
     Dialogs& dialogs_;
     ToneSynthesis synthesis_;
+    TrainingSound* training_ = nullptr;
+    bool shaped_ = false; // this tone's blocks come from training_
     QTimer soundStop_;
 
+    bool soundIdle_ = true;
+
     // Taken around reset, close and each refill. Recursive, because a refill
-    // can run inside a message box shown while StopTone holds it.
+    // can run inside a message box shown while StopTone holds it. Everything
+    // here runs on the GUI thread, so it only ever admits its own holder.
     std::recursive_timed_mutex waveMutex_;
     WaveHandle waveHandle_ = 0;
     WaveHeader waveHeader1_;

@@ -2,8 +2,10 @@
 // The feedback tone: which band rings in a turn, the exact frequency inside
 // it, and the sine samples. Plain computation, no device. Thread: GUI only.
 
+#include "model/BandWeights.h"
 #include "model/GameState.h"
 
+#include <cmath>
 #include <cstdint>
 
 class RandomGenerator;
@@ -20,9 +22,25 @@ constexpr long double TwoPi = 6.283185307179586477L;
 double BandLowerEdge(const BandArray& bands, int g);
 double BandUpperEdge(const BandArray& bands, int g);
 
-// Draws RingingBand (band first) and ToneFrequency (division point 5..95 of
-// 100 second) from `random`.
-void PickTurnFrequency(GameState& state, RandomGenerator& random);
+// The band that rings in a turn and the tone's exact frequency inside it.
+struct TurnFrequency {
+    std::int32_t band = NoFader;
+    double frequencyHz = 0.0;
+};
+
+// Draws the band (first) from LowCutBand + 1 .. HighCutBand, then the
+// frequency (division point 5..95 of 100) from `random`. The settings reader
+// and the menus keep the cut range where both neighbours of every band exist.
+// Without `weights` every band is equally likely, from one Below() call; with
+// them (the "Schwache Bänder üben" option) band b is drawn with probability
+// weights[b] / (sum over those bands) from one Fraction() call. The frequency
+// inside the band is drawn the same way in both cases.
+TurnFrequency PickTurnFrequency(const GameState& state, RandomGenerator& random,
+                                const BandWeights* weights = nullptr);
+// The band a weighted draw gives for the fraction u (0 <= u < 1): the first
+// candidate whose cumulative weight exceeds u times the total. Weights that
+// are not positive numbers count as 0; -1 when no candidate has weight.
+int WeightedBand(const BandWeights& weights, int firstBand, int lastBand, double u);
 
 class ToneSynthesis {
   public:
@@ -30,6 +48,21 @@ class ToneSynthesis {
     void StartTone(double frequencyHz);
     // Writes the next BlockSamples samples of the running tone; allocates nothing.
     void FillToneBlock(std::int16_t* block);
+    // The phase walk of FillToneBlock with the sample left to `shape`, which
+    // turns sin(phase) into the 16-bit sample: shaped tones keep exactly the
+    // plain tone's phase. Thread: GUI.
+    template <typename Shape> void RenderTone(std::int16_t* block, Shape&& shape)
+    {
+        double phase = TonePhase;
+        for (int i = 0; i < BlockSamples; ++i) {
+            // Reduce before the sample; a phase of exactly 2 pi stays.
+            if (phase > TwoPi)
+                phase = static_cast<double>(phase - TwoPi);
+            block[i] = shape(std::sin(phase));
+            phase = static_cast<double>(static_cast<long double>(phase) + PhaseStep);
+        }
+        TonePhase = phase;
+    }
 
     double TonePhase = 0.0; // radians at the next sample
     double PhaseStep = 0.0; // radians per sample

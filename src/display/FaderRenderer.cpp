@@ -255,7 +255,6 @@ QImage FaderRenderer::PaintStraightforward(const GameState& state) const
     if (CoverShown) {
         canvas.SetBrushColor(Black);
         canvas.FillRect(0, 0, cw, ch);
-        canvas.Draw(0, 0, CoverPicture);
     } else if (!hasFaderImage_) {
         canvas.SetBrushColor(White);
         canvas.FillRect(0, 0, cw, ch);
@@ -371,7 +370,6 @@ void FaderRenderer::Paint(QPainter& painter, const QRegion& region, const GameSt
     if (CoverShown) {
         canvas.SetBrushColor(Black);
         canvas.FillRect(0, 0, cw, ch);
-        canvas.Draw(0, 0, CoverPicture);
         return;
     }
     if (!hasFaderImage_) {

@@ -81,9 +81,8 @@ class FaderRenderer {
 
     void SetChartColumnPainter(ChartColumnPainter painter) { chartColumn_ = std::move(painter); }
 
-    // Start-up cover: while set, a repaint shows CoverPicture (black) only.
+    // While the window is being laid out: a repaint shows black only.
     bool CoverShown = false;
-    QImage CoverPicture;
 
     int LabelFontSize() const { return labelFontSize_; }
     bool HasFaderImage() const { return hasFaderImage_; }

@@ -1,8 +1,8 @@
 #pragma once
-// Rounding of every pixel coordinate, the mouse level and the device volume:
-// to the nearest integer, an exact half to the even neighbour. Written out
-// rather than left to the floating-point rounding mode, which a library could
-// have changed.
+// Rounding of every pixel coordinate and of the mouse level: to the nearest
+// integer, an exact half to the even neighbour. Written out rather than left
+// to the floating-point rounding mode, which a library could have changed;
+// out-of-range values saturate instead of overflowing.
 
 #include <climits>
 #include <cmath>

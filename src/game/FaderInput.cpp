@@ -9,7 +9,7 @@
 
 #include <algorithm>
 
-FaderInput::FaderInput(GameState& state, FaderModel& faders, GameFlow& game, ToneOutput& tone,
+FaderInput::FaderInput(const GameState& state, FaderModel& faders, GameFlow& game, ToneOutput& tone,
                        std::function<const FaderGeometry&()> geometry,
                        std::function<QSize()> paintBox, std::function<void()> repaint)
     : state_(state), faders_(faders), game_(game), tone_(tone), geometry_(std::move(geometry)),
@@ -49,11 +49,11 @@ void FaderInput::FaderMouseDown(Qt::MouseButtons buttons, int x, int)
             if (state_.GameMode == ModeTurnOver && FaderKind(state_, fader) == FaderInPlay &&
                 FaderKind(state_, previous) == FaderInPlay) {
                 // Leaving a replayed band ends its tone.
-                state_.BandTable[previous].Level = 0;
+                faders_.SetLevel(previous, 0);
                 tone_.StopTone();
-                state_.BandTable[previous].Locked = 0;
+                faders_.SetLocked(previous, false);
             }
-            state_.SelectedFader = fader;
+            faders_.SelectFader(fader);
             game_.EvaluateFader();
             repaint_();
         }
@@ -75,7 +75,7 @@ void FaderInput::FaderMouseMove(Qt::MouseButtons buttons, int, int y)
                              mode == ModeSearching ||
                              (mode == ModeTurnOver && s == state_.RingingBand);
         if (movable && level != state_.BandTable[s].Level) {
-            state_.BandTable[s].Level = level;
+            faders_.SetLevel(s, level);
             game_.EvaluateFader();
             repaint_();
         }
@@ -86,7 +86,7 @@ void FaderInput::FaderMouseMove(Qt::MouseButtons buttons, int, int y)
 
 void FaderInput::ChangeVolume(int newVolume)
 {
-    state_.MasterVolume = newVolume;
+    faders_.SetMasterVolume(newVolume);
     tone_.ApplyVolume();
     repaint_();
 }
@@ -96,8 +96,8 @@ void FaderInput::ResetGeneratorFaderBeforeLeaving()
     const int s = state_.SelectedFader;
     if (state_.GameMode != ModeGeneratorPlaying || FaderKind(state_, s) != FaderInPlay)
         return;
-    state_.BandTable[s].Level = 0;
-    state_.BandTable[s].Locked = 0;
+    faders_.SetLevel(s, 0);
+    faders_.SetLocked(s, false);
     tone_.StopTone();
 }
 
@@ -105,7 +105,8 @@ bool FaderInput::FormKeyDown(int qtKey)
 {
     const int s = state_.SelectedFader;
     const FaderKindValue kind = FaderKind(state_, s);
-    BandSlot* slot = kind == FaderInPlay ? &state_.BandTable[s] : nullptr;
+    const bool band = kind == FaderInPlay;
+    const int level = band ? state_.BandTable[s].Level : 0;
 
     switch (qtKey) {
     case Qt::Key_Right: {
@@ -113,16 +114,16 @@ bool FaderInput::FormKeyDown(int qtKey)
         const int next = state_.SelectedFader + 1;
         switch (FaderKind(state_, next)) {
         case FaderBelowCut:
-            state_.SelectedFader = state_.HighCutBand;
+            faders_.SelectFader(state_.HighCutBand);
             break;
         case FaderAboveCut:
-            state_.SelectedFader = VolumeFader;
+            faders_.SelectFader(VolumeFader);
             break;
         case FaderVolume:
-            state_.SelectedFader = state_.LowCutBand;
+            faders_.SelectFader(state_.LowCutBand);
             break;
         case FaderInPlay:
-            state_.SelectedFader = next;
+            faders_.SelectFader(next);
             break;
         }
         repaint_();
@@ -133,21 +134,21 @@ bool FaderInput::FormKeyDown(int qtKey)
         const int next = state_.SelectedFader - 1;
         switch (FaderKind(state_, next)) {
         case FaderBelowCut:
-            state_.SelectedFader = state_.HighCutBand;
+            faders_.SelectFader(state_.HighCutBand);
             break;
         case FaderAboveCut:
-            state_.SelectedFader = state_.LowCutBand;
+            faders_.SelectFader(state_.LowCutBand);
             break;
         default:
-            state_.SelectedFader = next;
+            faders_.SelectFader(next);
             break;
         }
         repaint_();
         return true;
     }
     case Qt::Key_Up:
-        if (slot && slot->Level < MaxLevel) {
-            ++slot->Level;
+        if (band && level < MaxLevel) {
+            faders_.SetLevel(s, level + 1);
             repaint_();
         } else if (kind == FaderVolume && state_.MasterVolume < MaxLevel) {
             ChangeVolume(state_.MasterVolume + 1);
@@ -156,8 +157,8 @@ bool FaderInput::FormKeyDown(int qtKey)
         game_.EvaluateFader();
         return true;
     case Qt::Key_Down:
-        if (slot && slot->Level > MinLevel) {
-            --slot->Level;
+        if (band && level > MinLevel) {
+            faders_.SetLevel(s, level - 1);
             game_.EvaluateFader();
             repaint_();
         } else if (kind == FaderVolume && state_.MasterVolume > MinLevel) {
@@ -165,21 +166,21 @@ bool FaderInput::FormKeyDown(int qtKey)
         }
         return true;
     case Qt::Key_Space:
-        if (slot && slot->Level != 0) {
-            slot->Level = 0;
+        if (band && level != 0) {
+            faders_.SetLevel(s, 0);
             repaint_();
         }
         return true;
     case Qt::Key_PageUp:
-        if (slot && slot->Level < MaxLevel) {
-            slot->Level = MaxLevel;
+        if (band && level < MaxLevel) {
+            faders_.SetLevel(s, MaxLevel);
             game_.EvaluateFader();
             repaint_();
         }
         return true;
     case Qt::Key_PageDown:
-        if (slot && slot->Level > MinLevel) {
-            slot->Level = MinLevel;
+        if (band && level > MinLevel) {
+            faders_.SetLevel(s, MinLevel);
             game_.EvaluateFader();
             repaint_();
         }
@@ -199,7 +200,7 @@ bool FaderInput::FormKeyDown(int qtKey)
 void FaderInput::FormKeyPress(QChar character)
 {
     if (character.toUpper() == QLatin1Char('V')) {
-        state_.SelectedFader = VolumeFader;
+        faders_.SelectFader(VolumeFader);
         repaint_();
     }
 }

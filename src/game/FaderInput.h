@@ -1,8 +1,8 @@
 #pragma once
 // Mouse and keyboard on the fader bank: selecting faders, setting levels,
 // the volume fader, and the keys that go on to the next turn. Keeps no state
-// of its own. Positions are in the paint box's device pixels, the unit the
-// renderer draws in. Thread: GUI only.
+// of its own and changes the bank only through FaderModel. Positions are in the paint box's device
+// pixels, the unit the renderer draws in. Thread: GUI only.
 
 #include <QSize>
 #include <Qt>
@@ -18,7 +18,7 @@ class FaderInput {
   public:
     // `geometry` and `paintBox` give the drawn picture's geometry at the
     // time of the event.
-    FaderInput(GameState& state, FaderModel& faders, GameFlow& game, ToneOutput& tone,
+    FaderInput(const GameState& state, FaderModel& faders, GameFlow& game, ToneOutput& tone,
                std::function<const FaderGeometry&()> geometry, std::function<QSize()> paintBox,
                std::function<void()> repaint);
 
@@ -38,7 +38,7 @@ class FaderInput {
     void ResetGeneratorFaderBeforeLeaving();
     void ChangeVolume(int newVolume);
 
-    GameState& state_;
+    const GameState& state_;
     FaderModel& faders_;
     GameFlow& game_;
     ToneOutput& tone_;

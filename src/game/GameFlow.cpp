@@ -10,20 +10,37 @@
 
 #include <QCoreApplication>
 
+#include <algorithm>
+#include <limits>
+
 namespace {
 
 // A fader counts as pulled down at -6 or lower and as raised at +6 or higher.
 constexpr int PulledDownLevel = -6;
 constexpr int RaisedLevel = 6;
 
+// Seconds from the settings as a timer interval: computed in 64 bits, so an
+// edited value keeps its meaning up to the longest interval a timer holds.
+int TimerIntervalMs(std::int32_t seconds)
+{
+    return static_cast<int>(
+        std::min<std::int64_t>(std::int64_t(seconds) * 1000, std::numeric_limits<int>::max()));
+}
+
 } // namespace
 
 GameFlow::GameFlow(GameState& state, FaderModel& faders, ToneOutput& tone,
                    ResultsCounters& counters, Dialogs& dialogs, RandomGenerator& random,
                    MillisecondClock& clock, std::function<void()> repaint, QObject* parent)
-    : QObject(parent), state_(state), faders_(faders), tone_(tone), counters_(counters),
-      dialogs_(dialogs), random_(random), clock_(clock), repaint_(std::move(repaint))
+    : QObject(parent), turn_(state), state_(state), faders_(faders), tone_(tone),
+      counters_(counters), dialogs_(dialogs), random_(random), clock_(clock),
+      repaint_(std::move(repaint))
 {
+    // A generator tone that stops, for whatever reason, leaves the generator silent.
+    connect(&tone_, &ToneOutput::toneStopped, this, [this] {
+        if (turn_.GameMode == ModeGeneratorPlaying)
+            turn_.GameMode = ModeGeneratorSilent;
+    });
     Timer1.setInterval(70);
     startTimer.setSingleShot(true);
     reStart.setSingleShot(true);
@@ -35,22 +52,23 @@ GameFlow::GameFlow(GameState& state, FaderModel& faders, ToneOutput& tone,
 
 void GameFlow::pNeuClick()
 {
-    if (state_.SoundIdle == 0) {
+    if (!tone_.SoundIdle()) {
         // Giving up the turn; also ends a generator tone or a replay.
         tone_.StopTone();
-        state_.GameMode = ModeTurnOver;
+        turn_.GameMode = ModeTurnOver;
         repaint_();
         reStart.stop();
         startTimer.stop();
+        EndTurnInSearch(); // recorded once the tone is quiet
         return;
     }
     if (state_.RandomStartSeconds <= 0) {
         aStartItExecute();
         return;
     }
-    state_.TurnClockRunning = 0;
+    counters_.StopTurnClock();
     PrepareTurn();
-    const int delayMs = random_.Below(state_.RandomStartSeconds * 1000);
+    const int delayMs = random_.Below(TimerIntervalMs(state_.RandomStartSeconds));
     // A drawn delay of 0 ms starts at once; a zero-interval one-shot timer
     // would otherwise leave the turn prepared and silent.
     if (delayMs == 0) {
@@ -76,9 +94,9 @@ void GameFlow::reStartTimer()
 void GameFlow::PrepareTurn()
 {
     emit newGameButtonShown();
-    state_.GameMode = ModeSearching;
+    turn_.GameMode = ModeSearching;
     faders_.ResetLevels();
-    state_.SelectedFader = NoFader;
+    faders_.SelectFader(NoFader);
     repaint_();
 }
 
@@ -86,18 +104,26 @@ void GameFlow::aStartItExecute()
 {
     if (state_.GameMode == ModeGeneratorPlaying)
         tone_.StopTone();
-    if (state_.SoundIdle == 1) {
+    EndTurnInSearch(); // only a silent output can leave one behind here
+    if (tone_.SoundIdle()) {
         PrepareTurn();
-        PickTurnFrequency(state_, random_);
+        const std::optional<BandWeights> weights =
+            bandWeights_ ? bandWeights_() : std::optional<BandWeights>();
+        const TurnFrequency drawn =
+            PickTurnFrequency(state_, random_, weights ? &*weights : nullptr);
+        turn_.RingingBand = drawn.band;
+        turn_.ToneFrequency = drawn.frequencyHz;
         tone_.PrepareTone(state_.ToneFrequency);
         tone_.StartToneOutput();
         faders_.OpenCutRange();
         counters_.StartTurnClock();
+        turnInSearch_ = true;
+        emit turnStarted();
         return;
     }
     // A replay still rings when the automatic next turn fires.
     tone_.StopTone();
-    state_.GameMode = ModeIdle;
+    turn_.GameMode = ModeIdle;
     reStart.stop();
     startTimer.stop();
 }
@@ -107,7 +133,7 @@ void GameFlow::EvaluateFader()
     const int s = state_.SelectedFader;
     if (FaderKind(state_, s) != FaderInPlay)
         return;
-    BandSlot& slot = state_.BandTable[s];
+    const BandSlot& slot = state_.BandTable[s];
     const bool pulledDown = slot.Level <= PulledDownLevel;
     // Scoring modes other than 0 only come from an edited settings file; they
     // are read as "Anwahl und Absenkung", so a turn can always be won.
@@ -116,10 +142,13 @@ void GameFlow::EvaluateFader()
     if (state_.GameMode == ModeSearching && slot.Locked == 0) {
         if (!counts)
             return;
-        if (s == state_.RingingBand)
+        if (s == state_.RingingBand) {
             RunFindSequence();
-        else
+        } else {
             counters_.CountWrongAttempt(s);
+            faders_.SetLocked(s, true); // a wrong band counts once per turn
+            emit wrongAttemptCounted(s);
+        }
         return;
     }
 
@@ -129,11 +158,11 @@ void GameFlow::EvaluateFader()
     if (!generator && !replay)
         return;
     if (slot.Level >= RaisedLevel && slot.Locked == 0) {
-        slot.Locked = 1;
+        faders_.SetLocked(s, true);
         StartGeneratorTone();
     }
     if (pulledDown && slot.Locked == 1) {
-        slot.Locked = 0;
+        faders_.SetLocked(s, false);
         tone_.StopTone();
     }
     repaint_();
@@ -142,12 +171,16 @@ void GameFlow::EvaluateFader()
 void GameFlow::RunFindSequence()
 {
     Timer1.stop();
-    state_.GameMode = ModeTurnOver;
+    turn_.GameMode = ModeTurnOver;
     faders_.LockAllFaders();
     tone_.StopTone();
     counters_.RecordFind();
+    if (turnInSearch_) {
+        turnInSearch_ = false;
+        emit turnFound();
+    }
     if (state_.AutoRestartSeconds > 0) {
-        reStart.setInterval(state_.AutoRestartSeconds * 1000);
+        reStart.setInterval(TimerIntervalMs(state_.AutoRestartSeconds));
         reStart.start();
     }
     QCoreApplication::processEvents();
@@ -155,13 +188,21 @@ void GameFlow::RunFindSequence()
     Timer1Timer(); // the find's figures at once, not 70 ms later
 }
 
+void GameFlow::EndTurnInSearch()
+{
+    if (!turnInSearch_)
+        return;
+    turnInSearch_ = false;
+    emit turnAbandoned();
+}
+
 void GameFlow::StartGeneratorTone()
 {
     tone_.StopTone();
-    state_.RingingBand = state_.SelectedFader;
+    turn_.RingingBand = state_.SelectedFader;
     if (state_.GameMode == ModeGeneratorSilent) {
-        state_.ToneFrequency = state_.BandTable[state_.RingingBand].Frequency;
-        state_.GameMode = ModeGeneratorPlaying;
+        turn_.ToneFrequency = state_.BandTable[state_.RingingBand].Frequency;
+        turn_.GameMode = ModeGeneratorPlaying;
     }
     tone_.PrepareTone(state_.ToneFrequency);
     tone_.StartToneOutput();
@@ -183,9 +224,11 @@ void GameFlow::Neustart()
 
 void GameFlow::ResetGame()
 {
-    state_.GameMode = ModeIdle;
+    EndTurnInSearch();
+    turn_.GameMode = ModeIdle;
     counters_.ClearCurrentResults();
-    state_.SelectedFader = NoFader;
+    faders_.ResetLevels();
+    faders_.SelectFader(NoFader);
     repaint_();
     tone_.SoundStop().stop();
 }
@@ -202,9 +245,10 @@ void GameFlow::aFeedbackGeneratorExecute()
     } else {
         generatorOn_ = true;
         emit feedbackGeneratorChecked(true);
-        if (state_.SoundIdle == 0)
+        if (!tone_.SoundIdle())
             tone_.StopTone();
-        state_.GameMode = ModeGeneratorSilent;
+        EndTurnInSearch();
+        turn_.GameMode = ModeGeneratorSilent;
         emit panelsEnabled();
     }
     faders_.ResetLevels();
@@ -213,7 +257,8 @@ void GameFlow::aFeedbackGeneratorExecute()
 
 void GameFlow::ShowChart(GameModeValue chartMode)
 {
-    state_.GameMode = chartMode;
+    EndTurnInSearch(); // a turn stops counting under a chart
+    turn_.GameMode = chartMode;
     repaint_();
 }
 

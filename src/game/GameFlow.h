@@ -2,8 +2,10 @@
 // The game's state machine: START, the turn, the evaluation of the selected
 // fader, the find, NEUES SPIEL, the random start delay, the automatic next
 // turn, the feedback generator switch, the charts and the status lines.
+// The one writer of the TurnSlice (GameMode, RingingBand, ToneFrequency).
 // Thread: GUI only.
 
+#include "model/BandWeights.h"
 #include "model/GameState.h"
 #include "results/StatusLines.h"
 
@@ -11,6 +13,7 @@
 #include <QObject>
 #include <QTimer>
 #include <functional>
+#include <optional>
 
 class Dialogs;
 class FaderModel;
@@ -22,30 +25,40 @@ class ToneOutput;
 class GameFlow final : public QObject {
     Q_OBJECT
   public:
+    // Writes only the TurnSlice of `state`.
     GameFlow(GameState& state, FaderModel& faders, ToneOutput& tone, ResultsCounters& counters,
              Dialogs& dialogs, RandomGenerator& random, MillisecondClock& clock,
              std::function<void()> repaint, QObject* parent = nullptr);
 
-    // START: gives up a ringing turn, or starts one (after a random delay).
+    // The START button (pStart), the right mouse button and Enter after a
+    // find: gives up a ringing turn, or starts one (after a random delay).
     void pNeuClick();
+    // Starts the turn's tone now: START without delay, startTimer, reStart.
     void aStartItExecute();
     void PrepareTurn();
     // Judges SelectedFader after a selection or a level change.
     void EvaluateFader();
-    // NEUES SPIEL: asks, then resets the game.
+    // The NEUES SPIEL button (pNeu): asks, then resets the game.
     void Neustart();
     void ResetGame();
-    // The feedback generator menu item; the mark is the generator's own state.
+    // "Spielablauf" > "Feedbackgenerator"; the mark is the generator's own state.
     void aFeedbackGeneratorExecute();
     bool FeedbackGeneratorOn() const { return generatorOn_; }
     // The "Auswertung" commands: only the picture changes.
     void ShowChart(GameModeValue chartMode);
     // "Automatischer Neustart" > "Aus".
     void StopAutoRestart() { reStart.stop(); }
+    // The window closes: a turn still in the search ends without a find.
+    void AbandonTurn() { EndTurnInSearch(); }
 
-    void startTimerTimer();
-    void reStartTimer();
-    void Timer1Timer();
+    // Where the band draw gets its weights from; nullopt (or no source) draws
+    // every band in play equally often, exactly as the game always did.
+    using BandWeightsSource = std::function<std::optional<BandWeights>()>;
+    void SetBandWeightsSource(BandWeightsSource source) { bandWeights_ = std::move(source); }
+
+    void startTimerTimer(); // the random start delay ran out
+    void reStartTimer();    // the automatic next turn is due
+    void Timer1Timer();     // every 70 ms: the status lines
 
     // Locale of the figures; the user's by default.
     void SetLocale(const QLocale& locale) { locale_ = locale; }
@@ -59,12 +72,21 @@ class GameFlow final : public QObject {
     void newGameButtonShown();
     void panelsEnabled();
     void feedbackGeneratorChecked(bool checked);
+    // A turn's life, for whoever keeps a record of it. A turn starts when its
+    // tone starts and leaves the search exactly once: found, or abandoned (START
+    // while it rings, NEUES SPIEL, a chart, the generator, quitting).
+    void turnStarted();
+    void wrongAttemptCounted(int band); // after TurnAttempts counted it
+    void turnFound();                   // after RecordFind: LastFindTime is the find time
+    void turnAbandoned();
 
   private:
     void RunFindSequence();
     void StartGeneratorTone();
+    void EndTurnInSearch();
 
-    GameState& state_;
+    TurnSlice& turn_;
+    const GameState& state_;
     FaderModel& faders_;
     ToneOutput& tone_;
     ResultsCounters& counters_;
@@ -74,4 +96,6 @@ class GameFlow final : public QObject {
     std::function<void()> repaint_;
     QLocale locale_;
     bool generatorOn_ = false;
+    bool turnInSearch_ = false; // between turnStarted and its found or abandoned
+    BandWeightsSource bandWeights_;
 };

@@ -43,9 +43,9 @@ QUrl HelpWindow::Source() const
     return browser_->source();
 }
 
-HelpWindow* ShowHelpTopic(Dialogs& dialogs, const QString& programDir, int topic, QWidget* parent)
+HelpWindow* ShowHelpTopic(Dialogs& dialogs, const QString& manualDir, int topic, QWidget* parent)
 {
-    const QString manualPath = QDir(programDir).filePath(ManualFileName);
+    const QString manualPath = QDir(manualDir).filePath(ManualFileName);
     if (!QFileInfo(manualPath).isFile()) {
         MessageBoxRequest request;
         request.caption = QStringLiteral("Anleitung");

@@ -9,7 +9,7 @@
 class Dialogs;
 class QTextBrowser;
 
-// The manual's file name; it lies in the program's directory.
+// The manual's file name; see ManualDirectory() for where it lies.
 extern const QString ManualFileName;
 
 // Topics are anchors of the manual named "topic<n>".
@@ -30,7 +30,7 @@ class HelpWindow : public QWidget {
     QTextBrowser* browser_ = nullptr;
 };
 
-// Opens the manual of `programDir` at `topic`, in the parent's help window if it
+// Opens the manual in `manualDir` at `topic`, in the parent's help window if it
 // has one already. A missing manual is reported in a message box and nothing
 // else happens; the result is then nullptr.
-HelpWindow* ShowHelpTopic(Dialogs& dialogs, const QString& programDir, int topic, QWidget* parent);
+HelpWindow* ShowHelpTopic(Dialogs& dialogs, const QString& manualDir, int topic, QWidget* parent);

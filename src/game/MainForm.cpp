@@ -10,6 +10,13 @@
 #include "game/SettingsFile.h"
 #include "game/SoundCardDialog.h"
 #include "game/StatusPanel.h"
+#include "game/TrainingMenu.h"
+#include "game/TrainingSoundOptions.h"
+#include "journal/ConfusionView.h"
+#include "journal/Journal.h"
+#include "journal/JournalExport.h"
+#include "journal/LearningCurveView.h"
+#include "journal/TurnRecorder.h"
 #include "platform/Dialogs.h"
 #include "platform/Random.h"
 #include "results/Charts.h"
@@ -38,13 +45,16 @@ constexpr int HelpTopic = 10;
 
 MainForm::MainForm(const MainFormServices& services)
     : services_(services), faders_(state_, [this] { FaderPaint(); }),
-      tone_(state_, services.waveOut, services.dialogs), feedbackTiming_(state_, tone_),
+      tone_(state_, services.waveOut, services.dialogs), feedbackTiming_(tone_),
       resultsFile_(state_)
 {
     setWindowFlag(Qt::FramelessWindowHint);
     setWindowIcon(ProgramIcon());
     BuildWidgets();
     menu_ = new MainMenu(menuBar(), state_, faders_, this);
+    trainingMenu_ = new TrainingMenu(menuBar(), menu_->Actions().Hilfe, state_.Training, this);
+    trainingSound_ = std::make_unique<TrainingSoundOptions>(*trainingMenu_, state_.Training, tone_,
+                                                            services_.dialogs);
     renderer_.SetChartColumnPainter(MakeChartColumnPainter());
     fader_->Show(renderer_, state_);
 
@@ -60,8 +70,12 @@ MainForm::MainForm(const MainFormServices& services)
         [this] { return renderer_.PaintBoxSize(); }, repaint);
     results_ = std::make_unique<ResultsCommands>(state_, resultsFile_, services_.dialogs,
                                                  menu_->ResultsHooks());
+    journal_ = std::make_unique<Journal>(services_.dialogs);
+    recorder_ = std::make_unique<TurnRecorder>(state_, *journal_);
 
     ConnectMenu();
+    ConnectTrainingMenu();
+    ConnectJournal();
     ConnectGame();
     // The bank's keys work whatever has the focus, as long as this window is active.
     setFocusPolicy(Qt::StrongFocus);
@@ -128,6 +142,49 @@ void MainForm::ConnectMenu()
     connect(menu_, &MainMenu::aboutRequested, this, [this] { ShowAboutBox(this); });
     connect(menu_, &MainMenu::helpRequested, this,
             [this] { ShowHelpTopic(services_.dialogs, services_.manualDir, HelpTopic, this); });
+}
+
+void MainForm::ConnectTrainingMenu()
+{
+    connect(trainingMenu_, &TrainingMenu::confusionsRequested, this, [this] {
+        if (confusionView_)
+            confusionView_->close(); // reopened with the turns recorded since
+        confusionView_ = OpenConfusionView(*journal_, this);
+    });
+    connect(trainingMenu_, &TrainingMenu::learningCurveRequested, this, [this] {
+        if (learningCurveView_)
+            learningCurveView_->close();
+        learningCurveView_ = OpenLearningCurveView(*journal_, this);
+    });
+    connect(trainingMenu_, &TrainingMenu::exportRequested, this,
+            [this] { ExportJournal(*journal_, services_.dialogs); });
+}
+
+ConfusionView* MainForm::OpenConfusions() const
+{
+    return confusionView_;
+}
+
+LearningCurveView* MainForm::OpenLearningCurve() const
+{
+    return learningCurveView_;
+}
+
+void MainForm::ConnectJournal()
+{
+    GameFlow* game = game_.get();
+    TurnRecorder* recorder = recorder_.get();
+    connect(game, &GameFlow::turnStarted, recorder, &TurnRecorder::TurnStarted);
+    connect(game, &GameFlow::wrongAttemptCounted, recorder, &TurnRecorder::WrongAttemptCounted);
+    connect(game, &GameFlow::turnFound, recorder, &TurnRecorder::TurnFound);
+    connect(game, &GameFlow::turnAbandoned, recorder, &TurnRecorder::TurnAbandoned);
+    // "Schwache Bänder üben": weights from the journal while the option is on;
+    // off, or with the journal switched off, the draw is the game's own.
+    game_->SetBandWeightsSource([this]() -> std::optional<BandWeights> {
+        if (state_.Training.Schwerpunkt == 0)
+            return std::nullopt;
+        return journal_->DrillWeights();
+    });
 }
 
 void MainForm::ConnectGame()
@@ -201,6 +258,8 @@ bool MainForm::StartUp(bool warningAccepted)
     settingsPath_ = SettingsFilePath(services_.settingsDir);
     ReadSettings(settingsPath_, state_);
     menu_->ApplyStartupChecks();
+    trainingMenu_->ApplyStartupChecks();
+    trainingSound_->StartUp();
 
     // The device list comes from a scan started with the program; the steps
     // that need it run now if it is known, else as soon as it is.
@@ -209,13 +268,10 @@ bool MainForm::StartUp(bool warningAccepted)
         RunDeviceSteps();
 
     faders_.InitBandTable(services_.random);
-    state_.StoredBandTable = state_.BandTable;
+    resultsFile_.InitStoredBandTable();
     faders_.LockAllFaders();
-    state_.SoundIdle = 1;
     results_->LoadRememberedFile();
 
-    state_.SelectedFader = NoFader;
-    state_.RingingBand = NoFader;
     faders_.OpenCutRange();
     panel1_->pNeu->hide();
     results_->LoadCommandLineFile(services_.arguments);
@@ -233,11 +289,13 @@ void MainForm::RunDeviceSteps()
         return;
     deviceStepsPending_ = false;
     services_.waveOut.WaitForDevices();
-    CheckSoundDevices();
-    tone_.ApplyStartupVolume(); // device 0, before anything is open
+    // A missing device has been reported once; a volume for it would only
+    // add a second box.
+    if (CheckSoundDevices() > 0)
+        tone_.ApplyStartUpVolume();
 }
 
-void MainForm::CheckSoundDevices()
+std::uint32_t MainForm::CheckSoundDevices()
 {
     const std::uint32_t deviceCount = services_.waveOut.DeviceCount();
     if (deviceCount == 0) {
@@ -248,6 +306,7 @@ void MainForm::CheckSoundDevices()
         services_.dialogs.MessageBox(noDevice);
     }
     menu_->SetSoundCardCount(static_cast<int>(deviceCount));
+    return deviceCount;
 }
 
 void MainForm::FaderPaint()
@@ -326,6 +385,8 @@ void MainForm::ShutDown()
     started_ = false;
     hide();
     QCoreApplication::processEvents();
+
+    game_->AbandonTurn(); // a turn still in the search is recorded as given up
 
     QString errorText;
     if (!WriteSettings(settingsPath_, state_, &errorText)) {

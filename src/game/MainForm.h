@@ -16,18 +16,25 @@
 #include <memory>
 
 #include <QMainWindow>
+#include <QPointer>
 #include <QStringList>
 #include <QTimer>
 
 class Dialogs;
 class FaderInput;
+class ConfusionView;
 class FaderView;
 class GameFlow;
+class Journal;
+class LearningCurveView;
 class MainMenu;
 class MillisecondClock;
 class QLabel;
 class RandomGenerator;
 class StatusPanel;
+class TrainingMenu;
+class TurnRecorder;
+class TrainingSoundOptions;
 class WaveOut;
 
 // What the main form is handed from outside; tests pass fakes.
@@ -72,6 +79,11 @@ class MainForm final : public QMainWindow {
     FaderInput& Input() { return *input_; }
     ResultsCommands& Results() { return *results_; }
     MainMenu* Menu() const { return menu_; }
+    TrainingMenu* Training() const { return trainingMenu_; }
+    Journal& TrainingJournal() { return *journal_; }
+    // The journal's windows, while they are open.
+    ConfusionView* OpenConfusions() const;
+    LearningCurveView* OpenLearningCurve() const;
     FaderView* Fader() const { return fader_; }
     StatusPanel* Panel1() const { return panel1_; }
     QLabel* Panel2() const { return panel2_; }
@@ -84,9 +96,12 @@ class MainForm final : public QMainWindow {
   private:
     void BuildWidgets();
     void ConnectMenu();
+    void ConnectTrainingMenu();
+    void ConnectJournal();
     void ConnectGame();
     void ShowStatusLines(const StatusLines& lines);
-    void CheckSoundDevices();
+    // Reports a machine without output device; returns the device count.
+    std::uint32_t CheckSoundDevices();
     void RunDeviceSteps();
     void RunActiveWindowSequence();
     void CoverScreen();
@@ -104,11 +119,18 @@ class MainForm final : public QMainWindow {
     std::unique_ptr<ResultsCommands> results_;
     std::unique_ptr<GameFlow> game_;
     std::unique_ptr<FaderInput> input_;
+    // Opens nothing until the first turn ends or a view asks.
+    std::unique_ptr<Journal> journal_;
+    std::unique_ptr<TurnRecorder> recorder_;
+    std::unique_ptr<TrainingSoundOptions> trainingSound_; // shapes tone_'s turns, goes first
 
     FaderView* fader_ = nullptr;
     StatusPanel* panel1_ = nullptr;
     QLabel* panel2_ = nullptr;
     MainMenu* menu_ = nullptr;
+    TrainingMenu* trainingMenu_ = nullptr;
+    QPointer<ConfusionView> confusionView_;
+    QPointer<LearningCurveView> learningCurveView_;
 
     QString settingsPath_;
     bool started_ = false;

@@ -9,7 +9,7 @@
 #include <QMenuBar>
 
 MainMenu::MainMenu(QMenuBar* bar, GameState& state, FaderModel& faders, QObject* parent)
-    : QObject(parent), state_(state), faders_(faders)
+    : QObject(parent), settings_(state), state_(state), faders_(faders)
 {
     BuildDatei(bar);
     BuildSpielablauf(bar);
@@ -232,6 +232,7 @@ void MainMenu::BuildAuswertung(QMenuBar* bar)
 void MainMenu::BuildHilfe(QMenuBar* bar)
 {
     QMenu* hilfe = AddMenu(bar, "Hilfe");
+    actions_.Hilfe = hilfe->menuAction();
     actions_.UeberHeulmeister = AddItem(hilfe, "Über Heulmeister");
     connect(actions_.UeberHeulmeister, &QAction::triggered, this, &MainMenu::aboutRequested);
     hilfe->addSeparator();
@@ -241,18 +242,18 @@ void MainMenu::BuildHilfe(QMenuBar* bar)
 
 void MainMenu::ChooseFeedbackTime(int value)
 {
-    state_.FeedbackTimeSetting = value;
+    settings_.FeedbackTimeSetting = value;
     emit feedbackTimeChosen();
 }
 
 void MainMenu::ChooseRandomStart(int seconds)
 {
-    state_.RandomStartSeconds = seconds;
+    settings_.RandomStartSeconds = seconds;
 }
 
 void MainMenu::ChooseAutoRestart(int seconds)
 {
-    state_.AutoRestartSeconds = seconds;
+    settings_.AutoRestartSeconds = seconds;
     if (seconds == 0)
         emit autoRestartStopped();
 }
@@ -269,7 +270,7 @@ void MainMenu::ChooseHighCut(int band)
 
 void MainMenu::ChooseScoringMode(int mode)
 {
-    state_.ScoringMode = mode;
+    settings_.ScoringMode = mode;
 }
 
 ResultsCommandHooks MainMenu::ResultsHooks()

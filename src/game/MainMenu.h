@@ -14,6 +14,7 @@
 
 class FaderModel;
 struct GameState;
+struct SettingsSlice;
 class QAction;
 class QActionGroup;
 class QMenu;
@@ -39,7 +40,8 @@ struct MainMenuActions {
     QAction* TotalZeit = nullptr;
     QAction* FortschrittVersuche = nullptr;
     QAction* FortschrittZeit = nullptr;
-    // Hilfe
+    // Hilfe; the menu itself, so that later menus can stand in front of it
+    QAction* Hilfe = nullptr;
     QAction* UeberHeulmeister = nullptr;
     QAction* Anleitung = nullptr;
 };
@@ -47,7 +49,8 @@ struct MainMenuActions {
 class MainMenu : public QObject {
     Q_OBJECT
   public:
-    // Fills `bar` with the five menus. `state` and `faders` must outlive this.
+    // Fills `bar` with the five menus. `state` and `faders` must outlive this;
+    // the menu writes only the SettingsSlice of `state`.
     MainMenu(QMenuBar* bar, GameState& state, FaderModel& faders, QObject* parent = nullptr);
 
     const MainMenuActions& Actions() const { return actions_; }
@@ -101,7 +104,8 @@ class MainMenu : public QObject {
     void ChooseHighCut(int band);
     void ChooseScoringMode(int mode);
 
-    GameState& state_;
+    SettingsSlice& settings_;
+    const GameState& state_;
     FaderModel& faders_;
     MainMenuActions actions_;
     QActionGroup* feedbackTimeGroup_ = nullptr;

@@ -15,6 +15,7 @@ const QString FilterSection = QStringLiteral("Filter");
 const QString AudioSection = QStringLiteral("Audio");
 const QString GameSection = QStringLiteral("Spiel");
 const QString DataSection = QStringLiteral("Daten");
+const QString TrainingSection = QStringLiteral("Training");
 
 // Plain decimal only: "12abc", "1.5", "0x10" or a value beyond 32 bits is not
 // a setting but a damaged line.
@@ -69,6 +70,37 @@ void WriteInteger(ProfileFile& profile, const QString& section, const char* key,
     profile.WriteString(section, QLatin1String(key), QString::number(value));
 }
 
+// Out-of-range switches read as off: a hand-edited file must not turn on
+// something the player never chose.
+std::int32_t ReadSwitch(const ProfileFile& profile, const char* key, std::int32_t defaultValue,
+                        std::int32_t highest)
+{
+    const std::int32_t value = ReadInteger(profile, TrainingSection, key, defaultValue);
+    return value >= 0 && value <= highest ? value : defaultValue;
+}
+
+void ReadTraining(const ProfileFile& profile, TrainingSettings& training)
+{
+    training.SectionInFile = profile.HasSection(TrainingSection);
+    training.Schwerpunkt = ReadSwitch(profile, "Schwerpunkt", TrainingDefaults::Schwerpunkt, 1);
+    training.Anschwellen = ReadSwitch(profile, "Anschwellen", TrainingDefaults::Anschwellen, 1);
+    training.Hintergrund = ReadSwitch(profile, "Hintergrund", TrainingDefaults::Hintergrund, 2);
+    training.Musik = profile.ReadString(TrainingSection, u"Musik").value_or(QString());
+}
+
+// Only a section that is already there or a changed option is written, so the
+// settings file of a player who never uses the "Training" menu keeps its bytes.
+void WriteTraining(ProfileFile& profile, const TrainingSettings& training)
+{
+    if (!training.SectionInFile && !profile.HasSection(TrainingSection) && training.IsDefault())
+        return;
+    WriteInteger(profile, TrainingSection, "Schwerpunkt", training.Schwerpunkt);
+    WriteInteger(profile, TrainingSection, "Anschwellen", training.Anschwellen);
+    WriteInteger(profile, TrainingSection, "Hintergrund", training.Hintergrund);
+    if (!profile.WriteString(TrainingSection, QStringLiteral("Musik"), training.Musik))
+        profile.WriteString(TrainingSection, QStringLiteral("Musik"), QString());
+}
+
 } // namespace
 
 QString SettingsFilePath(const QString& programDir)
@@ -104,8 +136,13 @@ void ReadSettings(const QString& path, GameState& state)
         ReadInteger(profile, GameSection, "Zufallszeit", SettingDefaults::RandomStart);
     state.AutoRestartSeconds =
         ReadInteger(profile, GameSection, "StartZeit", SettingDefaults::AutoRestart);
+    ReadTraining(profile, state.Training);
 
     GuardCutRange(state);
+    // An edited volume outside the fader's travel starts low, not at the
+    // nearer end: a loud start is what the warning is about.
+    if (state.MasterVolume < MinLevel || state.MasterVolume > MaxLevel)
+        state.MasterVolume = -11;
 }
 
 bool WriteSettings(const QString& path, const GameState& state, QString* errorText)
@@ -134,6 +171,7 @@ bool WriteSettings(const QString& path, const GameState& state, QString* errorTe
     // than remember a different file.
     if (!profile.WriteString(DataSection, QStringLiteral("Dateiname"), state.ResultsFileName))
         profile.WriteString(DataSection, QStringLiteral("Dateiname"), QString());
+    WriteTraining(profile, state.Training);
 
     return profile.Save(path, errorText);
 }

@@ -13,11 +13,14 @@ inline constexpr char SettingsFileName[] = "Heulmeister Pro.inf";
 // ~/.config/Heulmeister Pro.
 QString SettingsFilePath(const QString& programDir);
 
-// Fills the nine settings fields; a missing file, key or integer gives the
-// default. A cut range the band table cannot hold falls back to the defaults.
+// Fills the nine settings fields and the "[Training]" options; a missing
+// file, key or integer gives the default. A cut range the band table cannot
+// hold falls back to the defaults, a volume outside -12..12 becomes -11;
+// nothing checks them again later.
 void ReadSettings(const QString& path, GameState& state);
 
 // Writes the nine keys, keeping every other line of an existing file, and
-// creates the folder if needed. False with the reason when the file cannot be
-// read or written; an existing file is then left as it was.
+// creates the folder if needed. The "[Training]" keys are written only when
+// the file has that section or an option differs from its default. False with the reason when the
+// file cannot be read or written; an existing file is then left as it was.
 bool WriteSettings(const QString& path, const GameState& state, QString* errorText = nullptr);

@@ -1,6 +1,8 @@
 #include "game/SoundCardDialog.h"
 #include "game/DialogLook.h"
 
+#include "audio/ToneOutput.h"
+
 #include "model/GameState.h"
 #include "platform/WaveOut.h"
 
@@ -29,8 +31,8 @@ QPushButton* AddButton(QWidget* parent, QStyle::StandardPixmap glyph, const QStr
 
 } // namespace
 
-SoundCardDialog::SoundCardDialog(GameState& state, WaveOut& wave, QWidget* owner)
-    : QDialog(owner), state_(state), wave_(wave)
+SoundCardDialog::SoundCardDialog(SettingsSlice& settings, WaveOut& wave, QWidget* owner)
+    : QDialog(owner), settings_(settings), wave_(wave)
 {
     setWindowTitle(QStringLiteral("Soundkarte"));
     setWindowFlags(Qt::Tool | Qt::MSWindowsFixedSizeDialogHint | Qt::WindowTitleHint |
@@ -85,11 +87,11 @@ void SoundCardDialog::FormCreate()
         AddEntry(productName, static_cast<int>(device));
     }
 
-    if (entries_.isEmpty() || state_.SoundCardId < 0)
+    if (entries_.isEmpty())
         return;
-    // A device that has gone away leaves its number beyond the list.
-    const int marked = std::min<qsizetype>(state_.SoundCardId, entries_.size() - 1);
-    entries_[marked]->setChecked(true);
+    // Marks the device the tone plays on, also for a number from an edited
+    // file or of a device that has gone away.
+    entries_[OutputDeviceFor(settings_.SoundCardId, count)]->setChecked(true);
 }
 
 void SoundCardDialog::AddEntry(const QString& productName, int device)
@@ -135,12 +137,12 @@ void SoundCardDialog::BitBtn1Click()
 {
     const int index = ItemIndex();
     if (index >= 0)
-        state_.SoundCardId = DeviceNumber(entries_[index]);
+        settings_.SoundCardId = DeviceNumber(entries_[index]);
     accept();
 }
 
-void ShowSoundCardDialog(GameState& state, WaveOut& wave, QWidget* owner)
+void ShowSoundCardDialog(SettingsSlice& settings, WaveOut& wave, QWidget* owner)
 {
-    SoundCardDialog dialog(state, wave, owner);
+    SoundCardDialog dialog(settings, wave, owner);
     dialog.exec();
 }

@@ -12,22 +12,23 @@ class QPushButton;
 class QRadioButton;
 class QScrollArea;
 class WaveOut;
-struct GameState;
+struct SettingsSlice;
 
 class SoundCardDialog : public QDialog {
     Q_OBJECT
 
   public:
-    // Lists the devices of `wave` at once; `state` must outlive the dialog.
-    SoundCardDialog(GameState& state, WaveOut& wave, QWidget* owner = nullptr);
+    // Lists the devices of `wave` at once; `settings` must outlive the dialog.
+    SoundCardDialog(SettingsSlice& settings, WaveOut& wave, QWidget* owner = nullptr);
 
-    // SoundCardId := device number of the marked entry, then closes with OK.
+    // OK: SoundCardId becomes the device number of the marked entry, then the
+    // dialog closes.
     // With no entry marked SoundCardId keeps its value.
     void BitBtn1Click();
 
-    QGroupBox* RadioGroup1() const { return radioGroup1_; }
-    QPushButton* BitBtn1() const { return bitBtn1_; } // OK
-    QPushButton* BitBtn2() const { return bitBtn2_; } // Cancel
+    QGroupBox* RadioGroup1() const { return radioGroup1_; } // the list of devices
+    QPushButton* BitBtn1() const { return bitBtn1_; }       // OK
+    QPushButton* BitBtn2() const { return bitBtn2_; }       // Cancel
     // The entries in device-number order.
     QList<QRadioButton*> Entries() const { return entries_; }
     // Device number an entry carries.
@@ -42,7 +43,7 @@ class SoundCardDialog : public QDialog {
     void FormCreate();
     void AddEntry(const QString& productName, int device);
 
-    GameState& state_;
+    SettingsSlice& settings_;
     WaveOut& wave_;
     QGroupBox* radioGroup1_ = nullptr;
     QScrollArea* entryArea_ = nullptr;
@@ -55,4 +56,4 @@ class SoundCardDialog : public QDialog {
 
 // Menu "Soundkarte": a fresh dialog owned by `owner`, shown modally and
 // destroyed when it closes. Thread: GUI only.
-void ShowSoundCardDialog(GameState& state, WaveOut& wave, QWidget* owner);
+void ShowSoundCardDialog(SettingsSlice& settings, WaveOut& wave, QWidget* owner);

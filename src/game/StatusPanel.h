@@ -15,11 +15,11 @@ class StatusPanel final : public QWidget {
 
     explicit StatusPanel(QWidget* parent = nullptr);
 
-    QLabel* Label1;
+    QLabel* Label1; // the three status lines, top to bottom
     QLabel* Label2;
     QLabel* Label3;
-    QPushButton* pStart;
-    QPushButton* pNeu;
+    QPushButton* pStart; // START
+    QPushButton* pNeu;   // NEUES SPIEL
 
   protected:
     void resizeEvent(QResizeEvent* event) override;

@@ -52,19 +52,19 @@ bool IsFaderMode(GameModeValue mode)
     return !IsChartMode(mode);
 }
 
-FaderKindValue FaderKind(const GameState& state, int fader)
+FaderKindValue FaderKind(const FaderSlice& faders, int fader)
 {
-    if (fader < state.LowCutBand)
+    if (fader < faders.LowCutBand)
         return FaderBelowCut;
     if (fader == VolumeFader)
         return FaderVolume;
-    if (fader > state.HighCutBand)
+    if (fader > faders.HighCutBand)
         return FaderAboveCut;
     return FaderInPlay;
 }
 
 FaderModel::FaderModel(GameState& state, std::function<void()> repaint)
-    : state_(state), repaint_(std::move(repaint))
+    : faders_(state), state_(state), repaint_(std::move(repaint))
 {
 }
 
@@ -72,7 +72,7 @@ void FaderModel::InitBandTable(RandomGenerator& random)
 {
     random.SeedFromClock();
     for (int i = 0; i < BandCount; ++i) {
-        BandSlot& slot = state_.BandTable[i];
+        BandSlot& slot = faders_.BandTable[i];
         slot.Level = 0;
         slot.Finds = 0;
         slot.Attempts = 0;
@@ -84,27 +84,24 @@ void FaderModel::InitBandTable(RandomGenerator& random)
 
 void FaderModel::LockAllFaders()
 {
-    for (BandSlot& slot : state_.BandTable)
+    for (BandSlot& slot : faders_.BandTable)
         slot.Locked = 1;
-    state_.SelectedFader = NoFader;
+    faders_.SelectedFader = NoFader;
     repaint_();
 }
 
 void FaderModel::OpenCutRange()
 {
-    // The bounds are guarded when the settings are read; clamp once more so
-    // that no caller can make this write past the table.
-    const int first = std::max(state_.LowCutBand, 0);
-    const int last = std::min(state_.HighCutBand, BandCount - 1);
-    for (int i = first; i <= last; ++i)
-        state_.BandTable[i].Locked = 0;
-    state_.SelectedFader = NoFader;
+    // The settings reader and the menus keep the range inside the table.
+    for (int i = faders_.LowCutBand; i <= faders_.HighCutBand; ++i)
+        faders_.BandTable[i].Locked = 0;
+    faders_.SelectedFader = NoFader;
     repaint_();
 }
 
 void FaderModel::ResetLevels()
 {
-    for (BandSlot& slot : state_.BandTable)
+    for (BandSlot& slot : faders_.BandTable)
         slot.Level = 0;
 }
 
@@ -114,8 +111,8 @@ void FaderModel::ChangeCutRange(CutEdge edge, int band)
         return;
     LockAllFaders();
     if (edge == CutEdge::Low)
-        state_.LowCutBand = band;
+        faders_.LowCutBand = band;
     else
-        state_.HighCutBand = band;
+        faders_.HighCutBand = band;
     OpenCutRange(); // repaints
 }

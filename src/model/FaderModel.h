@@ -1,6 +1,7 @@
 #pragma once
 // The band table and the fader model: which faders are in play, locking and
-// opening them, the cut range. Thread: GUI only.
+// opening them, the cut range, levels, selection and volume. The one writer of
+// the FaderSlice. Thread: GUI only.
 
 #include "model/GameState.h"
 
@@ -25,10 +26,11 @@ struct BandDefinition {
 extern const std::array<BandDefinition, BandCount> BandDefinitions;
 
 // Classifies a fader index against the cut range; -1 (no fader) is below it.
-FaderKindValue FaderKind(const GameState& state, int fader);
+FaderKindValue FaderKind(const FaderSlice& faders, int fader);
 
 class FaderModel {
   public:
+    // Writes only the FaderSlice of `state`; reads the mode.
     FaderModel(GameState& state, std::function<void()> repaint);
 
     // Seeds the generator, then sets labels and frequencies and clears levels
@@ -40,9 +42,16 @@ class FaderModel {
     // A cut-range menu choice; ignored while a turn is running.
     void ChangeCutRange(CutEdge edge, int band);
 
-    FaderKindValue FaderKind(int fader) const { return ::FaderKind(state_, fader); }
+    // The operations of fader input and game flow; none repaints.
+    void SelectFader(int fader) { faders_.SelectedFader = fader; }
+    void SetLevel(int band, int level) { faders_.BandTable[band].Level = level; }
+    void SetLocked(int band, bool locked) { faders_.BandTable[band].Locked = locked ? 1 : 0; }
+    void SetMasterVolume(int level) { faders_.MasterVolume = level; }
+
+    FaderKindValue FaderKind(int fader) const { return ::FaderKind(faders_, fader); }
 
   private:
-    GameState& state_;
+    FaderSlice& faders_;
+    const GameState& state_;
     std::function<void()> repaint_;
 };

@@ -1,8 +1,9 @@
 #pragma once
-// Everything the main form owns, as plain data. The subsystems work on one
-// instance of it; the window only turns events into their operations.
+// Everything the main window owns, as plain data. The subsystems work on
+// one instance of it; the window only turns events into their operations.
 
 #include "model/BandSlot.h"
+#include "model/TrainingSettings.h"
 
 #include <QString>
 #include <cstdint>
@@ -37,31 +38,41 @@ constexpr std::int32_t RandomStart = 0;
 constexpr std::int32_t AutoRestart = 0;
 } // namespace SettingDefaults
 
-struct GameState {
-    // Band table and fader model
+// The state is cut into slices, each with one writer. A class that writes a
+// slice keeps a reference to that slice and a const one to the rest; readers
+// take `const GameState&`.
+
+// The fader bank. Writer: FaderModel (levels, locks, selection, cut range,
+// volume); the settings reader fills cut range and volume once at start-up,
+// already checked. The counters inside BandTable (Finds, Attempts, FindTime)
+// are written by ResultsCounters.
+struct FaderSlice {
     BandArray BandTable{};
-    BandArray StoredBandTable{};
     std::int32_t SelectedFader = NoFader;
     std::int32_t LowCutBand = SettingDefaults::LowCut;
     std::int32_t HighCutBand = SettingDefaults::HighCut;
     std::int32_t MasterVolume = SettingDefaults::Volume;
+};
 
-    // Mode and the turn's tone
+// The mode and the turn's tone. Writer: GameFlow.
+struct TurnSlice {
     GameModeValue GameMode = ModeIdle;
     std::int32_t RingingBand = NoFader;
     double ToneFrequency = 0.0; // Hz
+};
 
-    // Game settings
+// The game settings of the menus. Writers: the settings reader once at
+// start-up, afterwards only the menu's commands (MainMenu, SoundCardDialog).
+struct SettingsSlice {
     std::int32_t ScoringMode = SettingDefaults::ScoringMode;
     std::int32_t RandomStartSeconds = SettingDefaults::RandomStart;
     std::int32_t AutoRestartSeconds = SettingDefaults::AutoRestart;
     std::int32_t FeedbackTimeSetting = SettingDefaults::FeedbackTime;
-
-    // Audio
     std::int32_t SoundCardId = SettingDefaults::SoundCard;
-    std::uint8_t SoundIdle = 0; // 1 when no tone output runs
+};
 
-    // Turn and game counters
+// The turn and game counters. Writer: ResultsCounters.
+struct CounterSlice {
     std::int32_t TurnAttempts = 0;
     std::uint32_t TurnStartTime = 0; // ms clock
     std::uint8_t TurnClockRunning = 0;
@@ -69,7 +80,25 @@ struct GameState {
     std::int32_t GameAttempts = 0;
     std::int32_t GameFinds = 0;
     std::uint32_t GameTime = 0; // ms
-
-    // Results data file in use; empty when none
-    QString ResultsFileName;
 };
+
+// The results loaded from or saved to a results data file. Writer:
+// ResultsFile; the settings reader fills ResultsFileName once at start-up.
+struct StoredResultsSlice {
+    BandArray StoredBandTable{};
+    QString ResultsFileName; // empty when none
+};
+
+// The options of the "Training" menu (model/TrainingSettings.h). Writers: the
+// settings reader once at start-up, afterwards only the "Training" menu.
+struct TrainingSlice {
+    TrainingSettings Training;
+};
+
+// Whether a tone plays (SoundIdle) is not here: the tone output owns it.
+struct GameState : FaderSlice,
+                   TurnSlice,
+                   SettingsSlice,
+                   CounterSlice,
+                   StoredResultsSlice,
+                   TrainingSlice {};

@@ -540,32 +540,60 @@ WaveResult PortAudioWaveOut::SetVolume(WaveHandle handle, std::uint32_t volume)
 
 QString PortAudioWaveOut::ErrorText(WaveResult code)
 {
+    // The program speaks German; PortAudio's own words follow as the detail
+    // a bug report needs.
     const auto libraryCode = static_cast<std::int32_t>(code);
-    if (libraryCode < 0)
-        return QString::fromUtf8(Pa_GetErrorText(libraryCode)).left(127);
+    if (libraryCode < 0) {
+        QString text;
+        switch (libraryCode) {
+        case paInvalidDevice:
+            text = QStringLiteral("Das Ausgabegerät gibt es nicht.");
+            break;
+        case paDeviceUnavailable:
+            text = QStringLiteral("Das Ausgabegerät ist nicht verfügbar.");
+            break;
+        case paUnanticipatedHostError:
+            text = QStringLiteral("Das Audiosystem meldet einen unerwarteten Fehler.");
+            break;
+        case paInsufficientMemory:
+            text = QStringLiteral("Nicht genug Speicher für die Tonausgabe.");
+            break;
+        case paSampleFormatNotSupported:
+        case paInvalidSampleRate:
+        case paInvalidChannelCount:
+            text = QStringLiteral("Das Ausgabegerät kann dieses Tonformat nicht abspielen.");
+            break;
+        default:
+            text = QStringLiteral("Fehler der Tonausgabe.");
+            break;
+        }
+        return (text + QStringLiteral(" (PortAudio: %1)")
+                           .arg(QString::fromUtf8(Pa_GetErrorText(libraryCode))))
+            .left(127);
+    }
     switch (code) {
     case WaveNoError:
-        return QStringLiteral("The command completed successfully.");
+        return QStringLiteral("Der Befehl wurde ausgeführt.");
     case WaveUnspecifiedError:
-        return QStringLiteral("Unspecified error.");
+        return QStringLiteral("Nicht näher bezeichneter Fehler der Tonausgabe.");
     case WaveBadDeviceId:
-        return QStringLiteral("The device number is out of range.");
+        return QStringLiteral("Die Gerätenummer liegt außerhalb des gültigen Bereichs.");
     case WaveInvalidHandle:
-        return QStringLiteral("The device handle is invalid (the device is not open).");
+        return QStringLiteral("Das Ausgabegerät ist nicht geöffnet.");
     case WaveNoDriver:
-        return QStringLiteral("No sound output device is present.");
+        return QStringLiteral("Es ist kein Ausgabegerät vorhanden.");
     case WaveNoMemory:
-        return QStringLiteral("Unable to allocate memory, or too many blocks queued.");
+        return QStringLiteral("Nicht genug Speicher, oder zu viele Blöcke in der Warteschlange.");
     case WaveInvalidParameter:
-        return QStringLiteral("An invalid parameter was passed to the device.");
+        return QStringLiteral("Dem Ausgabegerät wurde ein ungültiger Wert übergeben.");
     case WaveBadFormat:
-        return QStringLiteral("The device does not support this wave format.");
+        return QStringLiteral("Das Ausgabegerät kann dieses Tonformat nicht abspielen.");
     case WaveStillPlaying:
-        return QStringLiteral("There are still blocks in the queue.");
+        return QStringLiteral("Es sind noch Blöcke in der Warteschlange.");
     case WaveUnprepared:
-        return QStringLiteral("The block was not prepared.");
+        return QStringLiteral("Der Block wurde nicht vorbereitet.");
     default:
-        return QStringLiteral("Unknown wave output error %1.").arg(code);
+        return QStringLiteral("Unbekannter Fehler der Tonausgabe (%1).").arg(code);
     }
 }
 

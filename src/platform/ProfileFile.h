@@ -24,6 +24,8 @@ class ProfileFile {
     // The value of the first matching key in the first matching section,
     // trimmed, with one pair of enclosing quotes removed; nullopt if absent.
     std::optional<QString> ReadString(QStringView section, QStringView key) const;
+    // Whether a section of that name is in the file, with or without keys.
+    bool HasSection(QStringView section) const { return FindSection(section).has_value(); }
 
     // Sets the key in place, or appends it at the end of its section, or
     // appends the section at the end of the file. False, and nothing changed,

@@ -24,7 +24,7 @@ const QString SaveCaption = QStringLiteral("Speichern unter");
 
 } // namespace
 
-ResultsCommands::ResultsCommands(GameState& state, ResultsFile& resultsFile, Dialogs& dialogs,
+ResultsCommands::ResultsCommands(const GameState& state, ResultsFile& resultsFile, Dialogs& dialogs,
                                  ResultsCommandHooks hooks)
     : state_(state), resultsFile_(resultsFile), dialogs_(dialogs), hooks_(std::move(hooks))
 {
@@ -83,12 +83,6 @@ void ResultsCommands::SaveAs(const QString& proposedName)
     question.defaultButton = DialogResult::No;
     if (dialogs_.MessageBox(question) == DialogResult::Yes)
         Save(chosen);
-}
-
-void ResultsCommands::LoadAtStartUp(const QStringList& arguments)
-{
-    LoadRememberedFile();
-    LoadCommandLineFile(arguments);
 }
 
 void ResultsCommands::LoadRememberedFile()

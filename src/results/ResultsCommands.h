@@ -25,22 +25,21 @@ struct ResultsCommandHooks {
 
 class ResultsCommands {
   public:
-    ResultsCommands(GameState& state, ResultsFile& resultsFile, Dialogs& dialogs,
+    ResultsCommands(const GameState& state, ResultsFile& resultsFile, Dialogs& dialogs,
                     ResultsCommandHooks hooks = {});
 
-    // "Laden": the open dialog, proposing the file in use.
+    // "Datei" > "Laden": the open dialog, proposing the file in use.
     void Laden1Click();
-    // "Speichern": into the file in use; when that has gone, "Speichern unter"
+    // "Datei" > "Speichern": into the file in use; when that has gone, "Speichern unter"
     // proposing its name.
     void SpeichernClick();
-    // "Speichern unter": the save dialog, then asks before the results of a
+    // "Datei" > "Speichern unter": the save dialog, then asks before the results of a
     // file that has not been loaded in this run are replaced.
     void SpeichernUnterClick();
 
-    // Start-up: the remembered file, then the first command-line argument
-    // (arguments without the program's name). Missing files load nothing; a
-    // failure shows its box and the rest goes on.
-    void LoadAtStartUp(const QStringList& arguments);
+    // Start-up loads the remembered file, later the first command-line
+    // argument (arguments without the program's name). Missing files load
+    // nothing; a failure shows its box and start-up goes on.
     void LoadRememberedFile();
     void LoadCommandLineFile(const QStringList& arguments);
 
@@ -60,7 +59,7 @@ class ResultsCommands {
     void ShowError(const ResultsFileOutcome& outcome);
     void EnableSave();
 
-    GameState& state_;
+    const GameState& state_;
     ResultsFile& resultsFile_;
     Dialogs& dialogs_;
     ResultsCommandHooks hooks_;

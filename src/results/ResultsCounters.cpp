@@ -7,24 +7,23 @@
 ResultsCounters::ResultsCounters(GameState& state, const MillisecondClock& clock,
                                  ResultsFile& resultsFile,
                                  std::function<void(bool)> setSaveAsEnabled)
-    : state_(state), clock_(clock), resultsFile_(resultsFile),
-      setSaveAsEnabled_(std::move(setSaveAsEnabled))
+    : counters_(state), bandTable_(state.BandTable), state_(state), clock_(clock),
+      resultsFile_(resultsFile), setSaveAsEnabled_(std::move(setSaveAsEnabled))
 {
 }
 
 void ResultsCounters::StartTurnClock()
 {
-    state_.TurnAttempts = 0;
-    state_.TurnStartTime = clock_.timeGetTime();
-    state_.TurnClockRunning = 1;
+    counters_.TurnAttempts = 0;
+    counters_.TurnStartTime = clock_.timeGetTime();
+    counters_.TurnClockRunning = 1;
 }
 
 void ResultsCounters::CountWrongAttempt(int fader)
 {
     if (fader < 0 || fader >= BandCount)
         return;
-    state_.TurnAttempts = WrappingAdd(state_.TurnAttempts, 1);
-    state_.BandTable[fader].Locked = 1;
+    counters_.TurnAttempts = WrappingAdd(counters_.TurnAttempts, 1);
 }
 
 void ResultsCounters::RecordFind()
@@ -32,35 +31,34 @@ void ResultsCounters::RecordFind()
     const int band = state_.RingingBand;
     if (band < 0 || band >= BandCount)
         return;
-    BandSlot& slot = state_.BandTable[band];
-    state_.TurnAttempts = WrappingAdd(state_.TurnAttempts, 1);
+    BandSlot& slot = bandTable_[band];
+    counters_.TurnAttempts = WrappingAdd(counters_.TurnAttempts, 1);
     slot.Finds = WrappingAdd(slot.Finds, 1);
-    slot.Attempts = WrappingAdd(slot.Attempts, state_.TurnAttempts);
+    slot.Attempts = WrappingAdd(slot.Attempts, counters_.TurnAttempts);
     // Unsigned difference: a clock wrap during the turn still gives the right time.
-    state_.LastFindTime = clock_.timeGetTime() - state_.TurnStartTime;
-    slot.FindTime = WrappingAdd(slot.FindTime, static_cast<std::int32_t>(state_.LastFindTime));
-    state_.GameTime += state_.LastFindTime;
-    state_.GameAttempts = WrappingAdd(state_.GameAttempts, state_.TurnAttempts);
+    counters_.LastFindTime = clock_.timeGetTime() - counters_.TurnStartTime;
+    slot.FindTime = WrappingAdd(slot.FindTime, static_cast<std::int32_t>(counters_.LastFindTime));
+    counters_.GameTime += counters_.LastFindTime;
+    counters_.GameAttempts = WrappingAdd(counters_.GameAttempts, counters_.TurnAttempts);
     if (setSaveAsEnabled_)
         setSaveAsEnabled_(true);
-    state_.GameFinds = WrappingAdd(state_.GameFinds, 1);
+    counters_.GameFinds = WrappingAdd(counters_.GameFinds, 1);
 }
 
 void ResultsCounters::ClearCurrentResults()
 {
     // The part of this game that is already in a file must survive the reset.
     resultsFile_.KeepSavedGame();
-    for (BandSlot& slot : state_.BandTable) {
-        slot.Level = 0;
+    for (BandSlot& slot : bandTable_) {
         slot.Finds = 0;
         slot.Attempts = 0;
         slot.FindTime = 0;
     }
     if (setSaveAsEnabled_)
         setSaveAsEnabled_(false);
-    state_.TurnAttempts = 0;
-    state_.GameAttempts = 0;
-    state_.LastFindTime = 0;
-    state_.GameTime = 0;
-    state_.GameFinds = 0;
+    counters_.TurnAttempts = 0;
+    counters_.GameAttempts = 0;
+    counters_.LastFindTime = 0;
+    counters_.GameTime = 0;
+    counters_.GameFinds = 0;
 }

@@ -47,7 +47,12 @@ ResultsFileOutcome Failure(const QString& text)
 
 } // namespace
 
-ResultsFile::ResultsFile(GameState& state) : state_(state) {}
+ResultsFile::ResultsFile(GameState& state) : stored_(state), state_(state) {}
+
+void ResultsFile::InitStoredBandTable()
+{
+    stored_.StoredBandTable = state_.BandTable;
+}
 
 ResultsFileOutcome ResultsFile::LoadResults(const QString& fileName)
 {
@@ -80,8 +85,8 @@ ResultsFileOutcome ResultsFile::LoadResults(const QString& fileName)
         savedGame_ = {};
         savedGameFile_.clear();
     }
-    state_.StoredBandTable = records;
-    state_.ResultsFileName = fileName;
+    stored_.StoredBandTable = records;
+    stored_.ResultsFileName = fileName;
     return {};
 }
 
@@ -119,7 +124,7 @@ ResultsFileOutcome ResultsFile::SaveResults(const QString& fileName)
     for (int i = 0; i < BandCount; ++i)
         savedGame_[i] = BandCounters::Of(state_.BandTable[i]);
     savedGameFile_ = QFileInfo(fileName).canonicalFilePath();
-    state_.ResultsFileName = fileName;
+    stored_.ResultsFileName = fileName;
     return {};
 }
 
@@ -128,7 +133,7 @@ void ResultsFile::KeepSavedGame()
     for (int i = 0; i < BandCount; ++i) {
         if (savedGame_[i].IsZero())
             continue;
-        BandSlot& stored = state_.StoredBandTable[i];
+        BandSlot& stored = stored_.StoredBandTable[i];
         // The file holds the stored part it was saved with plus the saved game.
         SavedPart(stored).StoreIn(stored);
         savedGame_[i].AddTo(stored);

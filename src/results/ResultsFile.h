@@ -2,7 +2,7 @@
 // The results data file (.HMD): 28 BandSlot records of 293 bytes, no header.
 // Loading fills StoredBandTable, saving writes stored plus current counters.
 // No dialogs in here: the caller shows errors and switches menu items.
-// Thread: GUI only.
+// The one writer of the StoredResultsSlice. Thread: GUI only.
 
 #include "model/GameState.h"
 #include "results/BandCounters.h"
@@ -36,13 +36,17 @@ struct ResultsFileOutcome {
 // never counts it twice. Loading any other file forgets savedGame_.
 class ResultsFile {
   public:
+    // Writes only the StoredResultsSlice of `state`.
     explicit ResultsFile(GameState& state);
 
+    // Start-up: the stored results start as the fresh band table, no counts.
+    void InitStoredBandTable();
+
     // Reads the whole file read-only and checks it before StoredBandTable
-    // changes; on success ResultsFileName := fileName. A file longer than 28
+    // changes; on success ResultsFileName is fileName. A file longer than 28
     // records loads its first 28.
     ResultsFileOutcome LoadResults(const QString& fileName);
-    // Replaces the file atomically; on success ResultsFileName := fileName.
+    // Replaces the file atomically; on success ResultsFileName is fileName.
     // On failure an existing file is left as it was.
     ResultsFileOutcome SaveResults(const QString& fileName);
     // Called by a game reset before BandTable's counters are cleared.
@@ -54,7 +58,8 @@ class ResultsFile {
   private:
     bool HoldsSavedGame(const BandArray& records) const;
 
-    GameState& state_;
+    StoredResultsSlice& stored_;
+    const GameState& state_;
     std::array<BandCounters, BandCount> savedGame_{};
     QString savedGameFile_; // canonical path of the file that holds savedGame_
 };

@@ -62,6 +62,8 @@ pcm.!default {
 }
 CONF
 export ALSA_CONFIG_PATH="$work/asound.conf"
+# The training journal goes to the scratch folder, never to the real home.
+export XDG_DATA_HOME="$work/data"
 
 (cd "$work" && exec "$work/program/heulmeister") >"$work/program.log" 2>&1 &
 game=$!
@@ -125,4 +127,13 @@ keys=$(grep -o '^[A-Za-z]*=' "$settings" | tr -d '=' | tr '\n' ' ')
 [ "$keys" = "Selektmode SoundStop Zufallszeit StartZeit LowCut Highcut Volumen Soundkarte Dateiname " ] \
   || fail "settings file holds: $keys"
 grep -q '^Selektmode=0' "$settings" || fail "scoring mode not kept"
-echo "PASS: one turn played, found in band $band, settings written"
+# Nobody opened "Training": no section of its own in the settings file.
+! grep -q '^\[Training\]' "$settings" || fail "settings file gained a [Training] section"
+# The turn is in the training journal, found in the band that rang.
+journal="$work/data/Heulmeister Pro/journal.sqlite"
+[ -s "$journal" ] || fail "no training journal at $journal"
+if command -v sqlite3 >/dev/null; then
+    row=$(sqlite3 "$journal" "SELECT ringing_band, outcome FROM turns")
+    [ "$row" = "$band|found" ] || fail "journal holds '$row', expected '$band|found'"
+fi
+echo "PASS: one turn played, found in band $band, settings written, turn in the journal"

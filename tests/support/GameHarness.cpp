@@ -15,9 +15,24 @@
 GameHarness::GameHarness()
 {
     waveOut.productNames = {QStringLiteral("Testkarte")};
+    if (qEnvironmentVariableIsSet("XDG_DATA_HOME"))
+        previousDataHome_ = qgetenv("XDG_DATA_HOME");
+    qputenv("XDG_DATA_HOME", dataHome.path().toLocal8Bit());
 }
 
-GameHarness::~GameHarness() = default;
+GameHarness::~GameHarness()
+{
+    form.reset(); // records a turn in play into dataHome, not elsewhere
+    if (previousDataHome_)
+        qputenv("XDG_DATA_HOME", *previousDataHome_);
+    else
+        qunsetenv("XDG_DATA_HOME");
+}
+
+QString GameHarness::JournalPath() const
+{
+    return dataHome.filePath(QStringLiteral("Heulmeister Pro/journal.sqlite"));
+}
 
 bool GameHarness::Start(const QByteArray& settings)
 {

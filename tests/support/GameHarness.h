@@ -11,6 +11,7 @@
 #include <QStringList>
 #include <QTemporaryDir>
 #include <memory>
+#include <optional>
 
 class GameFlow;
 class StatusPanel;
@@ -23,6 +24,8 @@ class GameHarness {
   public:
     GameHarness();
     ~GameHarness();
+    // Where the window's training journal lives.
+    QString JournalPath() const;
 
     // Writes `settings` as the settings file, starts the game and shows it.
     // False when the window did not come up.
@@ -30,6 +33,7 @@ class GameHarness {
     void Stop() { form.reset(); }
 
     GameState& State() { return form->State(); }
+    bool SoundIdle() { return form->Tone().SoundIdle(); }
     GameFlow& Game() { return form->Game(); }
     StatusPanel* Panel() { return form->Panel1(); }
 
@@ -48,9 +52,15 @@ class GameHarness {
     QStringList Labels();
 
     QTemporaryDir programDir;
+    // XDG_DATA_HOME while the harness lives: the training journal lands
+    // here, never in the real ~/.local/share.
+    QTemporaryDir dataHome;
     ScriptedDialogs dialogs;
     FakeClock clock;
     ScriptedRandom random;
     FakeWaveOut waveOut;
     std::unique_ptr<MainForm> form;
+
+  private:
+    std::optional<QByteArray> previousDataHome_;
 };

@@ -1,0 +1,152 @@
+#include "audio/MusicBedDecoder.h"
+
+#include "audio/SoundFileLibraries.h"
+
+#include <QFile>
+#include <QFileInfo>
+
+#include <memory>
+#include <new>
+#include <vector>
+
+namespace {
+
+constexpr sf_count_t ChunkFrames = 8192;
+
+struct SndfileCloser {
+    const SoundFileLibraries* lib;
+    void operator()(SNDFILE* file) const { lib->close(file); }
+};
+struct ResamplerDeleter {
+    const SoundFileLibraries* lib;
+    void operator()(SRC_STATE* state) const { lib->deleteResampler(state); }
+};
+
+QString OpenErrorText(const SoundFileLibraries& lib, int code)
+{
+    switch (code) {
+    case SF_ERR_UNRECOGNISED_FORMAT:
+        return QStringLiteral("Das Dateiformat ist unbekannt.");
+    case SF_ERR_MALFORMED_FILE:
+        return QStringLiteral("Die Datei ist beschädigt.");
+    case SF_ERR_UNSUPPORTED_ENCODING:
+        return QStringLiteral("Die Kodierung der Datei wird nicht unterstützt.");
+    default:
+        return QStringLiteral("Die Datei kann nicht geöffnet werden (%1).")
+            .arg(QString::fromUtf8(lib.errorNumberText(code)));
+    }
+}
+
+// Everything the decoder needs to ask before the library opens the file,
+// with the player's words for it.
+QString CheckFile(const QString& path)
+{
+    const QFileInfo info(path);
+    if (!info.exists())
+        return QStringLiteral("Die Datei ist nicht vorhanden.");
+    if (info.isDir())
+        return QStringLiteral("Das ist ein Ordner, keine Datei.");
+    if (!info.isReadable())
+        return QStringLiteral("Die Datei darf nicht gelesen werden.");
+    return {};
+}
+
+MusicBedResult Decode(const QString& path, const std::atomic<bool>& cancelled)
+{
+    if (QString problem = CheckFile(path); !problem.isEmpty())
+        return {nullptr, problem};
+    QString missing;
+    const SoundFileLibraries* lib = LoadSoundFileLibraries(&missing);
+    if (!lib)
+        return {nullptr, missing};
+
+    SF_INFO info{};
+    std::unique_ptr<SNDFILE, SndfileCloser> file(
+        lib->open(QFile::encodeName(path).constData(), SFM_READ, &info), SndfileCloser{lib});
+    if (!file)
+        return {nullptr, OpenErrorText(*lib, lib->error(nullptr))};
+    if (info.channels <= 0 || info.samplerate <= 0)
+        return {nullptr, QStringLiteral("Die Datei nennt keine gültige Abtastrate.")};
+
+    const double ratio = static_cast<double>(SampleRate) / info.samplerate;
+    const bool resample = info.samplerate != SampleRate;
+    int error = 0;
+    std::unique_ptr<SRC_STATE, ResamplerDeleter> resampler(nullptr, ResamplerDeleter{lib});
+    if (resample) {
+        resampler.reset(lib->newResampler(SRC_SINC_MEDIUM_QUALITY, 1, &error));
+        if (!resampler)
+            return {nullptr, QStringLiteral("Die Umrechnung auf 48 kHz ist fehlgeschlagen (%1).")
+                                 .arg(QString::fromUtf8(lib->resamplerErrorText(error)))};
+    }
+
+    std::vector<float> frames(static_cast<std::size_t>(ChunkFrames) * info.channels);
+    std::vector<float> mono(ChunkFrames);
+    std::vector<float> converted(static_cast<std::size_t>(ChunkFrames * ratio) + 256);
+    std::vector<float> output;
+    output.reserve(std::min<std::size_t>(
+        MusicBedMaxSamples,
+        static_cast<std::size_t>(std::max<sf_count_t>(info.frames, 0) * ratio) + 1024));
+
+    bool endOfInput = false;
+    while (!endOfInput && output.size() < MusicBedMaxSamples) {
+        if (cancelled.load(std::memory_order_relaxed))
+            return {};
+        const sf_count_t read = lib->readFloatFrames(file.get(), frames.data(), ChunkFrames);
+        if (read < ChunkFrames) {
+            if (lib->error(file.get()) != SF_ERR_NO_ERROR)
+                return {nullptr,
+                        QStringLiteral("Die Datei ist nach %1 Sekunden nicht mehr lesbar (%2).")
+                            .arg(output.size() / SampleRate)
+                            .arg(QString::fromUtf8(lib->errorText(file.get())))};
+            endOfInput = true;
+        }
+        for (sf_count_t f = 0; f < read; ++f) {
+            float sum = 0.0f;
+            for (int c = 0; c < info.channels; ++c)
+                sum += frames[static_cast<std::size_t>(f * info.channels + c)];
+            mono[static_cast<std::size_t>(f)] = sum / static_cast<float>(info.channels);
+        }
+        if (!resample) {
+            output.insert(output.end(), mono.begin(), mono.begin() + read);
+            continue;
+        }
+        // The converter may not take the whole chunk at once; feed it the rest.
+        SRC_DATA data{};
+        data.data_in = mono.data();
+        data.input_frames = static_cast<long>(read);
+        data.src_ratio = ratio;
+        data.end_of_input = endOfInput ? 1 : 0;
+        do {
+            data.data_out = converted.data();
+            data.output_frames = static_cast<long>(converted.size());
+            if ((error = lib->process(resampler.get(), &data)) != 0)
+                return {nullptr,
+                        QStringLiteral("Die Umrechnung auf 48 kHz ist fehlgeschlagen (%1).")
+                            .arg(QString::fromUtf8(lib->resamplerErrorText(error)))};
+            output.insert(output.end(), converted.begin(),
+                          converted.begin() + data.output_frames_gen);
+            data.data_in += data.input_frames_used;
+            data.input_frames -= data.input_frames_used;
+        } while (data.input_frames > 0 || (endOfInput && data.output_frames_gen > 0));
+    }
+    if (output.size() > MusicBedMaxSamples)
+        output.resize(MusicBedMaxSamples);
+    if (output.size() < MinimumBedSamples)
+        return {nullptr, QStringLiteral("Die Datei enthält weniger als eine Sekunde Ton.")};
+
+    auto bed = MakeBedLoop(std::move(output));
+    if (!bed)
+        return {nullptr, QStringLiteral("Die Datei enthält nur Stille.")};
+    return {std::move(bed), {}};
+}
+
+} // namespace
+
+MusicBedResult DecodeMusicBed(const QString& path, const std::atomic<bool>& cancelled)
+{
+    try {
+        return Decode(path, cancelled);
+    } catch (const std::bad_alloc&) {
+        return {nullptr, QStringLiteral("Der Arbeitsspeicher reicht dafür nicht aus.")};
+    }
+}

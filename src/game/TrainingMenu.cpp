@@ -1,0 +1,99 @@
+#include "game/TrainingMenu.h"
+
+#include "model/TrainingSettings.h"
+
+#include <QAction>
+#include <QActionGroup>
+#include <QMenu>
+#include <QMenuBar>
+
+TrainingMenu::TrainingMenu(QMenuBar* bar, QAction* before, TrainingSettings& settings,
+                           QObject* parent)
+    : QObject(parent), settings_(settings)
+{
+    // Owned by the bar, like the five menus beside it.
+    menu_ = new QMenu(QStringLiteral("Training"), bar);
+    actions_.Training = menu_->menuAction();
+    if (before)
+        bar->insertMenu(before, menu_);
+    else
+        bar->addMenu(menu_);
+
+    BuildJournalItems();
+    menu_->addSeparator();
+    BuildPracticeItems();
+    BuildSoundItems();
+}
+
+void TrainingMenu::ApplyStartupChecks()
+{
+    actions_.SchwacheBaender->setChecked(settings_.Schwerpunkt != 0);
+    actions_.Anschwellen->setChecked(settings_.Anschwellen != 0);
+    MarkBed();
+}
+
+void TrainingMenu::BuildJournalItems()
+{
+    actions_.Verwechslungen = menu_->addAction(QStringLiteral("Verwechslungen ..."));
+    connect(actions_.Verwechslungen, &QAction::triggered, this, &TrainingMenu::confusionsRequested);
+    actions_.Lernkurve = menu_->addAction(QStringLiteral("Lernkurve ..."));
+    connect(actions_.Lernkurve, &QAction::triggered, this, &TrainingMenu::learningCurveRequested);
+    actions_.Exportieren = menu_->addAction(QStringLiteral("Exportieren ..."));
+    connect(actions_.Exportieren, &QAction::triggered, this, &TrainingMenu::exportRequested);
+}
+
+// The options that change how a turn is played; all of them off by default.
+void TrainingMenu::BuildPracticeItems()
+{
+    actions_.SchwacheBaender = menu_->addAction(QStringLiteral("Schwache Bänder üben"));
+    actions_.SchwacheBaender->setCheckable(true);
+    connect(actions_.SchwacheBaender, &QAction::toggled, this, [this](bool on) {
+        settings_.Schwerpunkt = on ? 1 : 0;
+        emit weakBandsChanged(on);
+    });
+}
+
+// How a turn sounds: the swell and the bed under the tone.
+void TrainingMenu::BuildSoundItems()
+{
+    actions_.Anschwellen = menu_->addAction(QStringLiteral("Anschwellen"));
+    actions_.Anschwellen->setCheckable(true);
+    connect(actions_.Anschwellen, &QAction::toggled, this,
+            [this](bool on) { settings_.Anschwellen = on ? 1 : 0; });
+
+    QMenu* hintergrund = menu_->addMenu(QStringLiteral("Hintergrund"));
+    actions_.Hintergrund = hintergrund->menuAction();
+    auto* group = new QActionGroup(hintergrund);
+    const auto addItem = [&](const char* caption) {
+        QAction* item = hintergrund->addAction(QString::fromUtf8(caption));
+        item->setCheckable(true);
+        group->addAction(item);
+        return item;
+    };
+    actions_.Keiner = addItem("Keiner");
+    actions_.RosaRauschen = addItem("Rosa Rauschen");
+    actions_.Musik = addItem("Musik ...");
+    connect(actions_.Keiner, &QAction::triggered, this, [this] { ChooseBed(BedNone); });
+    connect(actions_.RosaRauschen, &QAction::triggered, this, [this] { ChooseBed(BedPinkNoise); });
+    connect(actions_.Musik, &QAction::triggered, this, [this] {
+        // The mark stays where it was until a file is chosen.
+        MarkBed();
+        emit musicFileRequested();
+    });
+    MarkBed();
+}
+
+void TrainingMenu::ChooseBed(std::int32_t bed, const QString& musicPath)
+{
+    settings_.Hintergrund = bed;
+    if (bed == BedMusic)
+        settings_.Musik = musicPath;
+    MarkBed();
+}
+
+void TrainingMenu::MarkBed()
+{
+    QAction* const items[] = {actions_.Keiner, actions_.RosaRauschen, actions_.Musik};
+    const std::int32_t bed = settings_.Hintergrund;
+    items[bed >= BedNone && bed <= BedMusic ? bed : BedNone]->setChecked(true);
+}

@@ -1,0 +1,64 @@
+#pragma once
+// The menu "Training", between "Auswertung" and "Hilfe": the journal's views
+// and export, and the practice options. Its options live in the "[Training]"
+// section of the settings file (model/TrainingSettings.h); this menu is their
+// only writer after start-up. Thread: GUI only.
+
+#include <QObject>
+#include <QString>
+#include <cstdint>
+
+struct TrainingSettings;
+class QAction;
+class QMenu;
+class QMenuBar;
+
+struct TrainingMenuActions {
+    QAction* Training = nullptr;        // the menu itself, in the bar
+    QAction* Verwechslungen = nullptr;  // confusion matrix window
+    QAction* Lernkurve = nullptr;       // learning curve window
+    QAction* Exportieren = nullptr;     // the journal as CSV
+    QAction* SchwacheBaender = nullptr; // checkable: weighted draw of the ringing band
+    QAction* Anschwellen = nullptr;     // checkable: a turn's tone swells in
+    QAction* Hintergrund = nullptr;     // the submenu of the bed under the tone
+    QAction* Keiner = nullptr;          // radio: no bed
+    QAction* RosaRauschen = nullptr;    // radio: pink noise
+    QAction* Musik = nullptr;           // radio: the player's music, asks for the file
+};
+
+class TrainingMenu : public QObject {
+    Q_OBJECT
+  public:
+    // Inserts "Training" into `bar` in front of `before` (the "Hilfe" menu),
+    // or at the end when `before` is null. `settings` must outlive this.
+    TrainingMenu(QMenuBar* bar, QAction* before, TrainingSettings& settings,
+                 QObject* parent = nullptr);
+
+    const TrainingMenuActions& Actions() const { return actions_; }
+    QMenu* Menu() const { return menu_; }
+
+    // After the settings are read: the check marks show the options read.
+    void ApplyStartupChecks();
+    // Sets "Hintergrund" (for the music also "Musik") and marks its item;
+    // for a choice made elsewhere, such as the fall-back to "Keiner".
+    void ChooseBed(std::int32_t bed, const QString& musicPath = {});
+
+  signals:
+    void confusionsRequested();     // "Verwechslungen ..."
+    void learningCurveRequested();  // "Lernkurve ..."
+    void exportRequested();         // "Exportieren ..."
+    void weakBandsChanged(bool on); // "Schwache Bänder üben", after the setting changed
+    // "Musik ...": nothing has changed yet; the receiver asks for the file and
+    // calls ChooseBed, or leaves the bed as it was.
+    void musicFileRequested();
+
+  private:
+    void BuildJournalItems();
+    void BuildPracticeItems();
+    void BuildSoundItems();
+    void MarkBed();
+
+    TrainingSettings& settings_;
+    QMenu* menu_ = nullptr;
+    TrainingMenuActions actions_;
+};

@@ -1,0 +1,62 @@
+#include "journal/CurvePlotModule.h"
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QFileInfo>
+#include <QLibrary>
+
+#include <optional>
+
+namespace {
+
+std::optional<QStringList>& SearchPathOverride()
+{
+    static std::optional<QStringList> folders;
+    return folders;
+}
+
+} // namespace
+
+void SetCurvePlotSearchPath(const QStringList& folders)
+{
+    SearchPathOverride() = folders;
+}
+
+QStringList CurvePlotSearchPath()
+{
+    if (SearchPathOverride())
+        return *SearchPathOverride();
+    const QString programDir = QCoreApplication::applicationDirPath();
+    return {programDir, QDir::cleanPath(programDir + QStringLiteral("/../lib/heulmeister"))};
+}
+
+CreateCurvePlotFunction LoadCurvePlot(QString* errorText)
+{
+    static CreateCurvePlotFunction loaded = nullptr;
+    if (loaded)
+        return loaded;
+    QStringList tried;
+    QString lastError;
+    for (const QString& folder : CurvePlotSearchPath()) {
+        const QString path = QDir(folder).filePath(QLatin1String(CurvePlotModuleFile));
+        tried << QDir::toNativeSeparators(path);
+        if (!QFileInfo::exists(path))
+            continue;
+        // Never unloaded: the plots it made may outlive any one window.
+        QLibrary module(path);
+        module.setLoadHints(QLibrary::PreventUnloadHint);
+        if (auto factory =
+                reinterpret_cast<CreateCurvePlotFunction>(module.resolve(CurvePlotFactoryName))) {
+            loaded = factory;
+            return loaded;
+        }
+        lastError = module.errorString();
+    }
+    if (errorText)
+        *errorText = lastError.isEmpty()
+                         ? QStringLiteral("Das Modul für die Grafik fehlt (gesucht: %1).")
+                               .arg(tried.join(QStringLiteral(", ")))
+                         : QStringLiteral("Das Modul für die Grafik lässt sich nicht laden: %1")
+                               .arg(lastError);
+    return nullptr;
+}

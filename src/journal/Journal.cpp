@@ -1,0 +1,517 @@
+#include "journal/Journal.h"
+
+#include "platform/Dialogs.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QSqlDatabase>
+#include <QSqlError>
+#include <QSqlQuery>
+#include <QTemporaryFile>
+
+#include <algorithm>
+
+namespace {
+
+const QString DriverName = QStringLiteral("QSQLITE");
+const QString BoxCaption = QStringLiteral("Trainingsjournal");
+
+// Primary SQLite result codes the player can do something about.
+enum SqliteCode {
+    SqlitePerm = 3,
+    SqliteBusy = 5,
+    SqliteLocked = 6,
+    SqliteReadOnly = 8,
+    SqliteIoError = 10,
+    SqliteCorrupt = 11,
+    SqliteFull = 13,
+    SqliteCantOpen = 14,
+    SqliteNotADatabase = 26,
+};
+
+int PrimaryCode(const QSqlError& error)
+{
+    bool ok = false;
+    const int code = error.nativeErrorCode().toInt(&ok);
+    if (ok)
+        return code & 0xff;
+    // Some driver paths pass on SQLite's text alone, which SQLite keeps the
+    // same from release to release.
+    static const std::pair<const char*, int> texts[] = {
+        {"database or disk is full", SqliteFull},
+        {"attempt to write a readonly database", SqliteReadOnly},
+        {"unable to open database file", SqliteCantOpen},
+        {"file is not a database", SqliteNotADatabase},
+        {"database disk image is malformed", SqliteCorrupt},
+        {"disk I/O error", SqliteIoError},
+        {"database is locked", SqliteBusy},
+        {"access permission denied", SqlitePerm},
+    };
+    const QString text = error.databaseText();
+    for (const auto& [message, value] : texts)
+        if (text.contains(QLatin1String(message)))
+            return value;
+    return -1;
+}
+
+bool MeansNotADatabase(const QSqlError& error)
+{
+    const int code = PrimaryCode(error);
+    return code == SqliteNotADatabase || code == SqliteCorrupt;
+}
+
+QString Describe(const QSqlError& error)
+{
+    QString reason;
+    switch (PrimaryCode(error)) {
+    case SqliteFull:
+        reason = QStringLiteral("Der Datenträger ist voll.");
+        break;
+    case SqliteReadOnly:
+        reason = QStringLiteral("Die Datei oder ihr Ordner ist schreibgeschützt.");
+        break;
+    case SqlitePerm:
+        reason = QStringLiteral("Der Zugriff auf die Datei wurde verweigert.");
+        break;
+    case SqliteCantOpen:
+        reason = QStringLiteral("Die Datei kann nicht geöffnet oder angelegt werden "
+                                "(fehlt die Schreibberechtigung für den Ordner?).");
+        break;
+    case SqliteNotADatabase:
+    case SqliteCorrupt:
+        reason = QStringLiteral("Die Datei ist keine lesbare Datenbank.");
+        break;
+    case SqliteIoError:
+        reason = QStringLiteral("Beim Lesen oder Schreiben der Datei ist ein Fehler aufgetreten.");
+        break;
+    case SqliteBusy:
+    case SqliteLocked:
+        reason = QStringLiteral("Die Datei ist von einem anderen Programm gesperrt.");
+        break;
+    default:
+        reason = QStringLiteral("Die Datenbank meldet einen Fehler.");
+        break;
+    }
+    const QString detail =
+        error.databaseText().isEmpty() ? error.driverText() : error.databaseText();
+    if (!detail.isEmpty())
+        reason += QStringLiteral(" (SQLite: %1)").arg(detail);
+    return reason;
+}
+
+// Why the folder takes no file, or nullopt when it does. SQLite's "unable to
+// open" does not say; a read-only mount or a missing permission does.
+std::optional<QString> FolderRefusesFiles(const QString& folder)
+{
+    QTemporaryFile probe(folder + QStringLiteral("/.journal-probe-XXXXXX"));
+    if (probe.open())
+        return std::nullopt;
+    return probe.errorString();
+}
+
+// A file SQLite would not take for a database. Checked before SQLite opens
+// it: SQLite would treat a -wal or -shm beside it as its own and remove them
+// when it closes.
+bool IsNoDatabase(const QString& path)
+{
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        return false; // missing: a new journal; unreadable: SQLite says why
+    const QByteArray head = file.read(16);
+    return !head.isEmpty() && head != QByteArray("SQLite format 3\0", 16);
+}
+
+// Columns a row needs; anything a later version adds must be nullable or
+// have a default, so rows other tools insert with just these read the same.
+const char CreateTable[] = "CREATE TABLE IF NOT EXISTS turns ("
+                           " id INTEGER PRIMARY KEY,"
+                           " started_at TEXT,"
+                           " ringing_band INTEGER,"
+                           " frequency_hz REAL,"
+                           " scoring_mode INTEGER,"
+                           " low_cut INTEGER,"
+                           " high_cut INTEGER,"
+                           " attempts INTEGER,"
+                           " tried TEXT DEFAULT '',"
+                           " find_ms INTEGER,"
+                           " outcome TEXT,"
+                           " feedback_time INTEGER,"
+                           " random_start INTEGER,"
+                           " swell INTEGER DEFAULT 0,"
+                           " bed INTEGER DEFAULT 0)";
+const char CreateIndex[] = "CREATE INDEX IF NOT EXISTS turns_by_start ON turns (started_at)";
+
+QString SelectColumns()
+{
+    return QStringLiteral("SELECT %1 FROM turns").arg(JournalColumns.join(QStringLiteral(", ")));
+}
+
+QList<QVariant> RowOf(const QSqlQuery& query)
+{
+    QList<QVariant> row;
+    row.reserve(JournalColumns.size());
+    for (int i = 0; i < JournalColumns.size(); ++i)
+        row << query.value(i);
+    return row;
+}
+
+int NextConnectionNumber()
+{
+    static int next = 0;
+    return ++next;
+}
+
+} // namespace
+
+QString JournalFilePath()
+{
+    QString dataHome = qEnvironmentVariable("XDG_DATA_HOME");
+    if (dataHome.isEmpty() || QDir::isRelativePath(dataHome))
+        dataHome = QDir::homePath() + QStringLiteral("/.local/share");
+    return QDir(dataHome).filePath(QStringLiteral("Heulmeister Pro/journal.sqlite"));
+}
+
+Journal::Journal(Dialogs& dialogs, QString filePath, UtcClock nowUtc)
+    : dialogs_(dialogs), path_(std::move(filePath)),
+      connectionName_(QStringLiteral("heulmeister-journal-%1").arg(NextConnectionNumber())),
+      nowUtc_(std::move(nowUtc))
+{
+}
+
+Journal::~Journal()
+{
+    Close();
+}
+
+QDateTime Journal::NowUtc() const
+{
+    return nowUtc_ ? nowUtc_().toUTC() : QDateTime::currentDateTimeUtc();
+}
+
+QSqlDatabase Journal::Database() const
+{
+    return QSqlDatabase::database(connectionName_, /*open=*/false);
+}
+
+void Journal::Close()
+{
+    if (QSqlDatabase::contains(connectionName_)) {
+        {
+            QSqlDatabase db = Database();
+            db.close(); // the last connection checkpoints and removes the -wal file
+        }
+        QSqlDatabase::removeDatabase(connectionName_);
+    }
+    open_ = false;
+}
+
+bool Journal::Open()
+{
+    return EnsureOpen();
+}
+
+bool Journal::EnsureOpen()
+{
+    if (off_)
+        return false;
+    if (open_)
+        return true;
+
+    QString reason;
+    OpenResult result = IsNoDatabase(path_) ? OpenResult::NotADatabase : TryOpen(&reason);
+    if (result == OpenResult::NotADatabase) {
+        Close();
+        QString movedTo;
+        if (!MoveAside(&movedTo, &reason)) {
+            SwitchOff(reason);
+            return false;
+        }
+        result = TryOpen(&reason);
+        if (result == OpenResult::Ok) {
+            MessageBoxRequest box;
+            box.caption = BoxCaption;
+            box.text = QStringLiteral("Die Datei „%1“ ist keine lesbare Datenbank.\n"
+                                      "Sie wurde unverändert nach „%2“ verschoben; ein neues "
+                                      "Trainingsjournal wurde angelegt.")
+                           .arg(QDir::toNativeSeparators(path_), QDir::toNativeSeparators(movedTo));
+            box.icon = DialogIcon::Information;
+            open_ = true;
+            dialogs_.MessageBox(box);
+            return !off_;
+        }
+    }
+    if (result != OpenResult::Ok) {
+        Close();
+        SwitchOff(reason);
+        return false;
+    }
+    open_ = true;
+    return true;
+}
+
+Journal::OpenResult Journal::TryOpen(QString* reason)
+{
+    const QString folder = QFileInfo(path_).absolutePath();
+    if (!QDir().mkpath(folder)) {
+        *reason = QStringLiteral("Der Ordner „%1“ kann nicht angelegt werden.")
+                      .arg(QDir::toNativeSeparators(folder));
+        return OpenResult::Failed;
+    }
+    if (!QSqlDatabase::isDriverAvailable(DriverName)) {
+        *reason = QStringLiteral("Der SQLite-Treiber von Qt fehlt (Paket libqt6sql6-sqlite).");
+        return OpenResult::Failed;
+    }
+
+    QSqlDatabase db = QSqlDatabase::contains(connectionName_)
+                          ? Database()
+                          : QSqlDatabase::addDatabase(DriverName, connectionName_);
+    db.setDatabaseName(path_);
+    // Another running copy of the game may be writing its turn.
+    db.setConnectOptions(QStringLiteral("QSQLITE_BUSY_TIMEOUT=2000"));
+    if (!db.open()) {
+        *reason = Reason(db.lastError());
+        return OpenResult::Failed;
+    }
+
+    QSqlQuery query(db);
+    auto failed = [&](const QSqlError& error) {
+        *reason = Reason(error);
+        return MeansNotADatabase(error) ? OpenResult::NotADatabase : OpenResult::Failed;
+    };
+
+    // Read before anything is written: a damaged or newer file stays as it is.
+    if (!query.exec(QStringLiteral("PRAGMA user_version")) || !query.next())
+        return failed(query.lastError());
+    const int version = query.value(0).toInt();
+    if (!query.exec(QStringLiteral("SELECT count(*) FROM sqlite_master")))
+        return failed(query.lastError());
+    if (version > JournalSchemaVersion) {
+        *reason = QStringLiteral("Das Journal stammt von einer neueren Version von Heulmeister "
+                                 "Pro (Schemaversion %1; dieses Programm kennt Version %2).")
+                      .arg(version)
+                      .arg(JournalSchemaVersion);
+        return OpenResult::Failed;
+    }
+
+    // WAL: a crash or a kill can lose only the turn being written, never
+    // leave the file unreadable. NORMAL is durable against a crash of the
+    // program and skips a sync per turn.
+    if (!query.exec(QStringLiteral("PRAGMA journal_mode=WAL")))
+        return failed(query.lastError());
+    if (!query.exec(QStringLiteral("PRAGMA synchronous=NORMAL")))
+        return failed(query.lastError());
+
+    if (version < JournalSchemaVersion) {
+        const bool created =
+            query.exec(QStringLiteral("BEGIN IMMEDIATE")) &&
+            query.exec(QLatin1String(CreateTable)) && query.exec(QLatin1String(CreateIndex)) &&
+            query.exec(QStringLiteral("PRAGMA user_version = %1").arg(JournalSchemaVersion)) &&
+            query.exec(QStringLiteral("COMMIT"));
+        if (!created) {
+            const QSqlError error = query.lastError();
+            QSqlQuery(db).exec(QStringLiteral("ROLLBACK"));
+            return failed(error);
+        }
+    }
+
+    // A table someone else made must still have every column we read.
+    if (!query.exec(SelectColumns() + QStringLiteral(" LIMIT 0"))) {
+        const QSqlError error = query.lastError();
+        if (MeansNotADatabase(error))
+            return failed(error);
+        *reason =
+            QStringLiteral("Der Tabelle „turns“ fehlen Spalten (%1).").arg(error.databaseText());
+        return OpenResult::Failed;
+    }
+    return OpenResult::Ok;
+}
+
+bool Journal::MoveAside(QString* movedTo, QString* reason)
+{
+    const QString stamp = NowUtc().toString(QStringLiteral("yyyyMMdd'T'HHmmss'Z'"));
+    const QString base = path_ + QStringLiteral(".defekt-") + stamp;
+    static const QStringList companions = {QStringLiteral("-wal"), QStringLiteral("-shm")};
+    auto taken = [](const QString& name) {
+        if (QFileInfo::exists(name))
+            return true;
+        for (const QString& suffix : companions)
+            if (QFileInfo::exists(name + suffix))
+                return true;
+        return false;
+    };
+    QString target = base;
+    for (int n = 2; taken(target); ++n)
+        target = base + QStringLiteral("-%1").arg(n);
+
+    QFile file(path_);
+    if (!file.rename(target)) {
+        *reason = QStringLiteral("Die Datei ist keine lesbare Datenbank und kann nicht "
+                                 "beiseitegelegt werden: %1")
+                      .arg(file.errorString());
+        return false;
+    }
+    // An old -wal beside a new database would be replayed into it, so the
+    // journal only starts again when both companions moved too.
+    for (const QString& suffix : companions) {
+        QFile companion(path_ + suffix);
+        if (companion.exists() && !companion.rename(target + suffix)) {
+            *reason = QStringLiteral("Die Datei ist keine lesbare Datenbank; „%1“ kann nicht "
+                                     "beiseitegelegt werden: %2")
+                          .arg(QDir::toNativeSeparators(path_ + suffix), companion.errorString());
+            return false;
+        }
+    }
+    *movedTo = target;
+    return true;
+}
+
+QString Journal::Reason(const QSqlError& error) const
+{
+    const int code = PrimaryCode(error);
+    if (code == SqliteCantOpen || code == SqliteReadOnly || code == SqlitePerm) {
+        const QString folder = QFileInfo(path_).absolutePath();
+        if (const auto why = FolderRefusesFiles(folder))
+            return QStringLiteral("Im Ordner „%1“ kann keine Datei angelegt werden (%2).")
+                .arg(QDir::toNativeSeparators(folder), *why);
+    }
+    return Describe(error);
+}
+
+void Journal::SwitchOff(const QString& reason)
+{
+    if (off_)
+        return;
+    Close();
+    off_ = true;
+    offReason_ = reason;
+    recentFinds_.reset();
+
+    MessageBoxRequest box;
+    box.caption = BoxCaption;
+    box.text = QStringLiteral("Das Trainingsjournal ist bis zum Programmende ausgeschaltet.\n\n"
+                              "Datei: %1\nGrund: %2\n\n"
+                              "Das Spiel läuft weiter; die Runden werden bis dahin nicht "
+                              "aufgezeichnet.")
+                   .arg(QDir::toNativeSeparators(path_), reason);
+    box.icon = DialogIcon::Warning;
+    dialogs_.MessageBox(box);
+}
+
+bool Journal::Record(const JournalTurn& turn)
+{
+    if (!EnsureOpen())
+        return false;
+    QSqlError error;
+    {
+        // BEGIN and COMMIT as statements of our own: their errors keep
+        // SQLite's code, which the driver's transaction calls drop.
+        QSqlQuery statement(Database());
+        QSqlQuery insert(Database());
+        insert.prepare(QStringLiteral(
+            "INSERT INTO turns (started_at, ringing_band, frequency_hz, scoring_mode, low_cut, "
+            "high_cut, attempts, tried, find_ms, outcome, feedback_time, random_start, swell, bed) "
+            "VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?)"));
+        insert.addBindValue(FormatStartedAt(turn.startedAt));
+        insert.addBindValue(turn.ringingBand);
+        insert.addBindValue(turn.frequencyHz);
+        insert.addBindValue(turn.scoringMode);
+        insert.addBindValue(turn.lowCut);
+        insert.addBindValue(turn.highCut);
+        insert.addBindValue(turn.attempts);
+        insert.addBindValue(FormatTried(turn.tried));
+        insert.addBindValue(turn.findMs ? QVariant(*turn.findMs)
+                                        : QVariant(QMetaType(QMetaType::LongLong)));
+        insert.addBindValue(FormatOutcome(turn.outcome));
+        insert.addBindValue(turn.feedbackTime);
+        insert.addBindValue(turn.randomStart);
+        insert.addBindValue(turn.swell);
+        insert.addBindValue(turn.bed);
+
+        if (!statement.exec(QStringLiteral("BEGIN IMMEDIATE"))) {
+            error = statement.lastError();
+        } else if (!insert.exec()) {
+            error = insert.lastError();
+            insert.finish();
+            statement.exec(QStringLiteral("ROLLBACK"));
+        } else {
+            insert.finish();
+            if (!statement.exec(QStringLiteral("COMMIT"))) {
+                error = statement.lastError();
+                statement.exec(QStringLiteral("ROLLBACK"));
+            } else {
+                if (recentFinds_)
+                    recentFinds_->Add(turn);
+                return true;
+            }
+        }
+    }
+    SwitchOff(Reason(error));
+    return false;
+}
+
+std::optional<std::vector<QList<QVariant>>> Journal::ReadRows()
+{
+    if (!EnsureOpen())
+        return std::nullopt;
+    std::vector<QList<QVariant>> rows;
+    QSqlError error;
+    {
+        QSqlQuery query(Database());
+        query.setForwardOnly(true);
+        if (query.exec(SelectColumns() + QStringLiteral(" ORDER BY id"))) {
+            while (query.next())
+                rows.push_back(RowOf(query));
+            if (!query.lastError().isValid())
+                return rows;
+        }
+        error = query.lastError();
+    }
+    SwitchOff(Reason(error));
+    return std::nullopt;
+}
+
+std::optional<std::vector<JournalTurn>> Journal::ReadTurns()
+{
+    if (!EnsureOpen())
+        return std::nullopt;
+    std::vector<JournalTurn> turns;
+    QSqlError error;
+    {
+        QSqlQuery query(Database());
+        query.setForwardOnly(true);
+        if (query.exec(SelectColumns())) {
+            while (query.next())
+                if (auto turn = TurnFromRow(RowOf(query)))
+                    turns.push_back(std::move(*turn));
+            if (!query.lastError().isValid()) {
+                std::stable_sort(turns.begin(), turns.end(),
+                                 [](const JournalTurn& a, const JournalTurn& b) {
+                                     if (a.startedAt != b.startedAt)
+                                         return a.startedAt < b.startedAt;
+                                     return a.id < b.id;
+                                 });
+                return turns;
+            }
+        }
+        error = query.lastError();
+    }
+    SwitchOff(Reason(error));
+    return std::nullopt;
+}
+
+std::optional<BandWeights> Journal::DrillWeights()
+{
+    if (off_)
+        return std::nullopt;
+    if (!recentFinds_) {
+        const auto turns = ReadTurns();
+        if (!turns)
+            return std::nullopt;
+        RecentFinds recent;
+        for (const JournalTurn& turn : *turns)
+            recent.Add(turn);
+        recentFinds_ = recent;
+    }
+    return recentFinds_->Weights();
+}

@@ -1,0 +1,91 @@
+#pragma once
+// The training journal: every turn that ends, one row in the SQLite database
+// `journal.sqlite` (table `turns`) through Qt SQL. Nothing is opened until a
+// turn is recorded or a view asks, so the start of the program does not wait
+// for it. A fault (no write permission, a full disk, a newer schema, a file
+// that is not a database) switches the journal off for the rest of the run
+// with one German message box; the game never notices. Thread: GUI only.
+
+#include "journal/JournalStats.h"
+#include "journal/JournalTurn.h"
+#include "model/BandWeights.h"
+
+#include <QDateTime>
+#include <QList>
+#include <QString>
+#include <QVariant>
+
+#include <functional>
+#include <optional>
+#include <vector>
+
+class Dialogs;
+class QSqlDatabase;
+class QSqlError;
+
+// $XDG_DATA_HOME/Heulmeister Pro/journal.sqlite; ~/.local/share when the
+// variable is unset or not an absolute path.
+QString JournalFilePath();
+
+// The schema this program writes, kept in PRAGMA user_version. A journal
+// with a higher number comes from a newer program and is left alone.
+constexpr int JournalSchemaVersion = 1;
+
+class Journal {
+  public:
+    using UtcClock = std::function<QDateTime()>;
+
+    // Nothing is touched on disk here. `nowUtc` stamps the turns and the name
+    // of a file moved aside; the system clock when empty.
+    explicit Journal(Dialogs& dialogs, QString filePath = JournalFilePath(), UtcClock nowUtc = {});
+    ~Journal();
+    Journal(const Journal&) = delete;
+    Journal& operator=(const Journal&) = delete;
+
+    const QString& FilePath() const { return path_; }
+    QDateTime NowUtc() const;
+
+    // Switched off by a fault, for the rest of the run.
+    bool IsOff() const { return off_; }
+    // Why, in German, for the views.
+    const QString& OffReason() const { return offReason_; }
+
+    // Opens the journal now if it is not open yet. False when it is off.
+    bool Open();
+
+    // Writes one turn in one transaction. False when the journal is off or
+    // switched itself off now.
+    bool Record(const JournalTurn& turn);
+
+    // Every row a view may trust (see TurnFromRow), in the order the turns
+    // started. Nullopt when the journal is off.
+    std::optional<std::vector<JournalTurn>> ReadTurns();
+
+    // Every row as stored, by id, values in JournalColumns order: what the
+    // export writes. Nullopt when the journal is off.
+    std::optional<std::vector<QList<QVariant>>> ReadRows();
+
+    // Weights of the weighted band draw from the recorded finds; nullopt
+    // when the journal is off, so the game draws as it always did.
+    std::optional<BandWeights> DrillWeights();
+
+  private:
+    enum class OpenResult { Ok, NotADatabase, Failed };
+
+    bool EnsureOpen();
+    OpenResult TryOpen(QString* reason);
+    bool MoveAside(QString* movedTo, QString* reason);
+    QString Reason(const QSqlError& error) const;
+    void SwitchOff(const QString& reason);
+    void Close();
+    QSqlDatabase Database() const;
+
+    Dialogs& dialogs_;
+    QString path_;
+    QString connectionName_;
+    UtcClock nowUtc_;
+    bool open_ = false;
+    bool off_ = false;
+    QString offReason_;
+    std::optional<RecentFinds> recentFinds_; // loaded at the first weighted draw
+};

@@ -1,0 +1,134 @@
+#include "journal/JournalExport.h"
+
+#include "journal/Journal.h"
+#include "journal/JournalTurn.h"
+#include "platform/Dialogs.h"
+
+#include <QDir>
+#include <QLocale>
+#include <QSaveFile>
+
+namespace {
+
+const QString ExportCaption = QStringLiteral("Trainingsjournal exportieren");
+
+QString FieldText(const QVariant& value)
+{
+    if (value.isNull())
+        return QString();
+    switch (value.typeId()) {
+    case QMetaType::Double:
+    case QMetaType::Float:
+        // The shortest text that reads back as the same number, always with "."
+        return QLocale::c().toString(value.toDouble(), 'g', QLocale::FloatingPointShortest);
+    default:
+        return value.toString();
+    }
+}
+
+void ShowFailure(Dialogs& dialogs, const QString& text)
+{
+    MessageBoxRequest box;
+    box.caption = ExportCaption;
+    box.text = text;
+    box.icon = DialogIcon::Error;
+    dialogs.MessageBox(box);
+}
+
+} // namespace
+
+QByteArray CsvField(const QVariant& value)
+{
+    const QByteArray text = FieldText(value).toUtf8();
+    const bool quoted =
+        text.contains(',') || text.contains('"') || text.contains('\r') || text.contains('\n');
+    if (!quoted)
+        return text;
+    QByteArray field = "\"";
+    field += QByteArray(text).replace("\"", "\"\"");
+    field += '"';
+    return field;
+}
+
+QByteArray JournalCsv(const std::vector<QList<QVariant>>& rows)
+{
+    QByteArray csv;
+    csv.reserve(static_cast<qsizetype>(rows.size()) * 96 + 200);
+    auto appendLine = [&csv](const QList<QVariant>& values) {
+        for (qsizetype i = 0; i < values.size(); ++i) {
+            if (i > 0)
+                csv += ',';
+            csv += CsvField(values[i]);
+        }
+        csv += "\r\n";
+    };
+    QList<QVariant> header;
+    for (const QString& column : JournalColumns)
+        header << column;
+    appendLine(header);
+    for (const QList<QVariant>& row : rows)
+        appendLine(row);
+    return csv;
+}
+
+bool WriteFileAtomically(const QString& path, const QByteArray& bytes, QString* errorText)
+{
+    QSaveFile file(path);
+    // Unbuffered, so a full disk shows in write() and not only at commit(),
+    // when the rename would already replace the old file.
+    if (!file.open(QIODevice::WriteOnly | QIODevice::Unbuffered)) {
+        *errorText = file.errorString();
+        return false;
+    }
+    qsizetype written = 0;
+    while (written < bytes.size()) {
+        const qint64 n = file.write(bytes.constData() + written, bytes.size() - written);
+        if (n <= 0) {
+            *errorText = file.errorString();
+            file.cancelWriting();
+            return false;
+        }
+        written += n;
+    }
+    if (file.error() != QFileDevice::NoError) {
+        *errorText = file.errorString();
+        file.cancelWriting();
+        return false;
+    }
+    if (!file.commit()) {
+        *errorText = file.errorString();
+        return false;
+    }
+    return true;
+}
+
+bool ExportJournal(Journal& journal, Dialogs& dialogs)
+{
+    if (journal.IsOff()) {
+        ShowFailure(dialogs, QStringLiteral("Das Trainingsjournal ist ausgeschaltet und kann nicht "
+                                            "exportiert werden.\nGrund: %1")
+                                 .arg(journal.OffReason()));
+        return false;
+    }
+    FileDialogRequest request;
+    request.caption = ExportCaption;
+    request.filter = QStringLiteral("CSV-Dateien|*.csv|Alle Dateien|*.*");
+    request.defaultExtension = QStringLiteral("csv");
+    request.proposedName = QStringLiteral("Trainingsjournal.csv");
+    const QString chosen = dialogs.SaveFileName(request);
+    if (chosen.isEmpty())
+        return false;
+
+    // A fault here has switched the journal off and said so already.
+    const auto rows = journal.ReadRows();
+    if (!rows)
+        return false;
+    QString errorText;
+    if (!WriteFileAtomically(chosen, JournalCsv(*rows), &errorText)) {
+        ShowFailure(dialogs, QStringLiteral("Die Datei „%1“ konnte nicht geschrieben werden:\n%2\n"
+                                            "Eine vorhandene Datei bleibt unverändert.")
+                                 .arg(QDir::toNativeSeparators(chosen), errorText));
+        return false;
+    }
+    return true;
+}

@@ -1,0 +1,165 @@
+#include "journal/JournalStats.h"
+
+#include <algorithm>
+#include <cstdlib>
+#include <map>
+
+namespace {
+
+std::optional<int> PeriodDays(JournalPeriod period)
+{
+    switch (period) {
+    case JournalPeriod::Last7Days:
+        return 7;
+    case JournalPeriod::Last30Days:
+        return 30;
+    case JournalPeriod::All:
+        break;
+    }
+    return std::nullopt;
+}
+
+std::optional<double> Median(std::vector<double> values)
+{
+    if (values.empty())
+        return std::nullopt;
+    const std::size_t middle = values.size() / 2;
+    std::nth_element(values.begin(), values.begin() + middle, values.end());
+    if (values.size() % 2 == 1)
+        return values[middle];
+    const double upper = values[middle];
+    const double lower = *std::max_element(values.begin(), values.begin() + middle);
+    return (lower + upper) / 2;
+}
+
+} // namespace
+
+ConfusionMatrix ComputeConfusionMatrix(const std::vector<JournalTurn>& turns, JournalPeriod period,
+                                       const QDateTime& nowUtc, const QTimeZone& localZone)
+{
+    ConfusionMatrix matrix;
+    const std::optional<int> days = PeriodDays(period);
+    const QDate today = nowUtc.toTimeZone(localZone).date();
+    const QDate firstDay = days ? today.addDays(1 - *days) : QDate();
+    for (const JournalTurn& turn : turns) {
+        if (days) {
+            // A clock set wrong once must not put turns into every period.
+            const QDate day = turn.startedAt.toTimeZone(localZone).date();
+            if (day < firstDay || day > today)
+                continue;
+        }
+        ++matrix.turns;
+        auto& row = matrix.counts[turn.ringingBand];
+        for (int tried : turn.tried)
+            if (tried != turn.ringingBand) // a wrong try can never be the ringing band
+                ++row[tried];
+        if (turn.Found())
+            ++row[turn.ringingBand];
+    }
+
+    std::vector<ConfusionPair> pairs;
+    for (int r = 0; r < BandCount; ++r)
+        for (int c = 0; c < BandCount; ++c)
+            if (r != c && matrix.counts[r][c] > 0)
+                pairs.push_back({r, c, matrix.counts[r][c]});
+    const std::size_t kept = std::min<std::size_t>(3, pairs.size());
+    std::partial_sort(pairs.begin(), pairs.begin() + kept, pairs.end(),
+                      [](const ConfusionPair& a, const ConfusionPair& b) {
+                          if (a.count != b.count)
+                              return a.count > b.count;
+                          if (a.ringingBand != b.ringingBand)
+                              return a.ringingBand < b.ringingBand;
+                          return a.triedBand < b.triedBand;
+                      });
+    pairs.resize(kept);
+    matrix.mostConfused = std::move(pairs);
+    return matrix;
+}
+
+LearningFigures ComputeFigures(const std::vector<const JournalTurn*>& turns)
+{
+    LearningFigures figures;
+    int firstAttempt = 0;
+    int withTry = 0;
+    int nearTry = 0;
+    std::vector<double> findSeconds;
+    for (const JournalTurn* turn : turns) {
+        ++figures.turns;
+        if (turn->Found()) {
+            ++figures.found;
+            if (turn->attempts == 1)
+                ++firstAttempt;
+            findSeconds.push_back(static_cast<double>(*turn->findMs) / 1000.0);
+        }
+        if (const auto first = turn->FirstTry()) {
+            ++withTry;
+            if (std::abs(*first - turn->ringingBand) <= 1)
+                ++nearTry;
+        }
+    }
+    if (figures.found > 0)
+        figures.firstAttemptShare = double(firstAttempt) / figures.found;
+    if (withTry > 0)
+        figures.nearFirstTryShare = double(nearTry) / withTry;
+    figures.medianFindSeconds = Median(std::move(findSeconds));
+    return figures;
+}
+
+LearningCurve ComputeLearningCurve(const std::vector<JournalTurn>& turns,
+                                   const QTimeZone& localZone)
+{
+    LearningCurve curve;
+    curve.turns = static_cast<int>(turns.size());
+
+    std::map<QDate, std::vector<const JournalTurn*>> byDay;
+    std::array<std::vector<const JournalTurn*>, BandCount> byBand;
+    for (const JournalTurn& turn : turns) {
+        byDay[turn.startedAt.toTimeZone(localZone).date()].push_back(&turn);
+        byBand[turn.ringingBand].push_back(&turn);
+    }
+    curve.days.reserve(byDay.size());
+    for (const auto& [day, dayTurns] : byDay)
+        curve.days.push_back({day, ComputeFigures(dayTurns)});
+    for (int band = 0; band < BandCount; ++band) {
+        auto& bandTurns = byBand[band];
+        if (bandTurns.size() > BandWindow)
+            bandTurns.erase(bandTurns.begin(), bandTurns.end() - BandWindow);
+        curve.bands[band] = ComputeFigures(bandTurns);
+    }
+    return curve;
+}
+
+void RecentFinds::Add(const JournalTurn& turn)
+{
+    if (!turn.Found())
+        return;
+    auto& recent = attempts_[turn.ringingBand];
+    recent.push_back(turn.attempts);
+    if (recent.size() > BandWindow)
+        recent.pop_front();
+}
+
+BandWeights RecentFinds::Weights() const
+{
+    BandWeights weights{};
+    for (int band = 0; band < BandCount; ++band) {
+        const auto& recent = attempts_[band];
+        if (recent.empty()) {
+            weights[band] = 2.0;
+            continue;
+        }
+        double wrong = 0;
+        for (int attempts : recent)
+            wrong += attempts - 1;
+        weights[band] = 1.0 + wrong / static_cast<double>(recent.size());
+    }
+    return weights;
+}
+
+BandWeights WeakBandWeights(const std::vector<JournalTurn>& chronological)
+{
+    RecentFinds recent;
+    for (const JournalTurn& turn : chronological)
+        recent.Add(turn);
+    return recent.Weights();
+}

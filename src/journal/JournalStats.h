@@ -1,0 +1,92 @@
+#pragma once
+// What the journal's views and the weighted band draw compute from the
+// recorded turns. Plain computation on checked turns (see TurnFromRow), so
+// tests can seed turns and compare. Thread: any.
+
+#include "journal/JournalTurn.h"
+#include "model/BandWeights.h"
+
+#include <QDate>
+#include <QDateTime>
+#include <QTimeZone>
+
+#include <array>
+#include <deque>
+#include <optional>
+#include <vector>
+
+// ---- Confusion matrix ------------------------------------------------------
+
+enum class JournalPeriod { Last7Days, Last30Days, All };
+
+struct ConfusionPair {
+    int ringingBand = 0;
+    int triedBand = 0;
+    int count = 0;
+};
+
+struct ConfusionMatrix {
+    // counts[ringing][tried]: how often `tried` was tried wrongly while
+    // `ringing` rang; counts[b][b] holds the finds of b.
+    std::array<std::array<int, BandCount>, BandCount> counts{};
+    int turns = 0; // turns of the period
+    // The pairs most often confused, most frequent first (ties: lower
+    // ringing band, then lower tried band); at most three.
+    std::vector<ConfusionPair> mostConfused;
+};
+
+// Turns of the period: the last 7 or 30 calendar days in `localZone` up to
+// and including the day of `nowUtc`, or all.
+ConfusionMatrix ComputeConfusionMatrix(const std::vector<JournalTurn>& turns, JournalPeriod period,
+                                       const QDateTime& nowUtc, const QTimeZone& localZone);
+
+// ---- Learning curve ----------------------------------------------------------
+
+// The three figures of a set of turns. A share is nullopt when nothing could
+// be counted for it, the median when nothing was found.
+struct LearningFigures {
+    int turns = 0;
+    int found = 0;
+    std::optional<double> firstAttemptShare; // found at the first attempt / found, 0..1
+    std::optional<double>
+        nearFirstTryShare; // first try on the band or a neighbour / turns with a try
+    std::optional<double> medianFindSeconds; // over the found turns
+};
+
+struct LearningDay {
+    QDate day; // local calendar day of the turns' start
+    LearningFigures figures;
+};
+
+// Per band over the band's last `BandWindow` turns.
+constexpr int BandWindow = 20;
+
+struct LearningCurve {
+    std::vector<LearningDay> days; // ascending, only days with turns
+    std::array<LearningFigures, BandCount> bands{};
+    int turns = 0;
+};
+
+// `turns` in chronological order (as Journal::ReadTurns gives them);
+// `localZone` turns a start time into the player's calendar day.
+LearningCurve ComputeLearningCurve(const std::vector<JournalTurn>& turns,
+                                   const QTimeZone& localZone);
+LearningFigures ComputeFigures(const std::vector<const JournalTurn*>& turns);
+
+// ---- Weights of the weighted draw ----------------------------------------------
+
+// The attempts of each band's last BandWindow found turns, kept up to date
+// turn by turn so that a draw costs nothing.
+class RecentFinds {
+  public:
+    // Turns in chronological order; only found ones count.
+    void Add(const JournalTurn& turn);
+    // weight(b) = 1 + the mean of (attempts - 1) over b's recent finds; 2 for
+    // a band never found.
+    BandWeights Weights() const;
+
+  private:
+    std::array<std::deque<int>, BandCount> attempts_;
+};
+
+BandWeights WeakBandWeights(const std::vector<JournalTurn>& chronological);

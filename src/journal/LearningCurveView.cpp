@@ -1,0 +1,120 @@
+#include "journal/LearningCurveView.h"
+
+#include "journal/BandNames.h"
+#include "journal/CurvePlotModule.h"
+#include "journal/Journal.h"
+
+#include <QHeaderView>
+#include <QLabel>
+#include <QTableWidget>
+#include <QTimeZone>
+#include <QVBoxLayout>
+
+namespace {
+
+const QString Dash = QStringLiteral("–");
+
+QString Percent(const std::optional<double>& share)
+{
+    return share ? QLocale().toString(*share * 100, 'f', 0) + QStringLiteral(" %") : Dash;
+}
+
+QString Seconds(const std::optional<double>& seconds)
+{
+    return seconds ? QLocale().toString(*seconds, 'f', 1) + QStringLiteral(" s") : Dash;
+}
+
+} // namespace
+
+LearningCurveView::LearningCurveView(std::optional<std::vector<JournalTurn>> turns,
+                                     const QString& offReason, QWidget* parent)
+    : QWidget(parent, Qt::Window)
+{
+    setWindowTitle(QStringLiteral("Lernkurve"));
+    if (turns)
+        curve_ = ComputeLearningCurve(*turns, QTimeZone::systemTimeZone());
+
+    auto* layout = new QVBoxLayout(this);
+    auto* explanation = new QLabel(
+        QStringLiteral("Je Tag: der Anteil der gefundenen Runden, die beim ersten Versuch gefunden "
+                       "wurden; der Anteil der Runden, deren erster Versuch das klingende Band "
+                       "oder eines seiner beiden Nachbarn traf; der Median der Fundzeit. Die "
+                       "Tabelle zeigt dasselbe je Band über seine letzten %1 Runden.")
+            .arg(BandWindow),
+        this);
+    explanation->setWordWrap(true);
+    layout->addWidget(explanation);
+
+    notice_ = new QLabel(this);
+    notice_->setWordWrap(true);
+    QString problem;
+    if (!turns) {
+        notice_->setText(
+            QStringLiteral("Das Trainingsjournal ist ausgeschaltet: %1").arg(offReason));
+    } else if (curve_.days.empty()) {
+        notice_->setText(QStringLiteral(
+            "Im Trainingsjournal ist noch keine Runde aufgezeichnet. Jede beendete Runde landet "
+            "dort; nach den ersten Runden zeigt dieses Fenster Ihre Lernkurve."));
+    } else if (CreateCurvePlotFunction createPlot = LoadCurvePlot(&problem)) {
+        plot_ = createPlot(curve_, this);
+        plot_->setMinimumSize(640, 300);
+        layout->addWidget(plot_, 3);
+    } else {
+        notice_->setText(QStringLiteral("Die Grafik kann nicht gezeigt werden. %1").arg(problem));
+    }
+    notice_->setVisible(!notice_->text().isEmpty());
+    layout->addWidget(notice_);
+
+    bandTable_ = new QTableWidget(BandCount, 6, this);
+    bandTable_->setHorizontalHeaderLabels({QStringLiteral("Band"), QStringLiteral("Runden"),
+                                           QStringLiteral("Gefunden"),
+                                           QStringLiteral("Beim 1. Versuch gefunden"),
+                                           QStringLiteral("1. Versuch auf dem Band oder daneben"),
+                                           QStringLiteral("Median der Fundzeit")});
+    bandTable_->verticalHeader()->hide();
+    bandTable_->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    bandTable_->setSelectionMode(QAbstractItemView::NoSelection);
+    bandTable_->horizontalHeader()->setSectionResizeMode(QHeaderView::ResizeToContents);
+    bandTable_->horizontalHeader()->setStretchLastSection(true);
+    FillBandTable();
+    layout->addWidget(bandTable_, 2);
+    bandTable_->setVisible(curve_.turns > 0);
+    resize(900, 760);
+}
+
+void LearningCurveView::FillBandTable()
+{
+    for (int band = 0; band < BandCount; ++band) {
+        const LearningFigures& figures = curve_.bands[band];
+        const QString cells[] = {
+            BandName(band),
+            QString::number(figures.turns),
+            QString::number(figures.found),
+            Percent(figures.firstAttemptShare),
+            Percent(figures.nearFirstTryShare),
+            Seconds(figures.medianFindSeconds),
+        };
+        for (int column = 0; column < 6; ++column) {
+            auto* item = new QTableWidgetItem(cells[column]);
+            item->setTextAlignment(column == 0 ? Qt::AlignLeft | Qt::AlignVCenter
+                                               : Qt::AlignRight | Qt::AlignVCenter);
+            bandTable_->setItem(band, column, item);
+        }
+        // Only the bands that rang; the rest would be rows of dashes.
+        bandTable_->setRowHidden(band, figures.turns == 0);
+    }
+}
+
+QString LearningCurveView::NoticeText() const
+{
+    return notice_->text();
+}
+
+LearningCurveView* OpenLearningCurveView(Journal& journal, QWidget* parent)
+{
+    auto turns = journal.ReadTurns();
+    auto* view = new LearningCurveView(std::move(turns), journal.OffReason(), parent);
+    view->setAttribute(Qt::WA_DeleteOnClose);
+    view->show();
+    return view;
+}

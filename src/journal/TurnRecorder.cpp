@@ -1,0 +1,55 @@
+#include "journal/TurnRecorder.h"
+
+#include "journal/Journal.h"
+#include "model/GameState.h"
+
+TurnRecorder::TurnRecorder(const GameState& state, Journal& journal, QObject* parent)
+    : QObject(parent), state_(state), journal_(journal)
+{
+}
+
+void TurnRecorder::TurnStarted()
+{
+    JournalTurn turn;
+    turn.startedAt = journal_.NowUtc();
+    turn.ringingBand = state_.RingingBand;
+    turn.frequencyHz = state_.ToneFrequency;
+    turn.scoringMode = state_.ScoringMode;
+    turn.lowCut = state_.LowCutBand;
+    turn.highCut = state_.HighCutBand;
+    turn.feedbackTime = state_.FeedbackTimeSetting;
+    turn.randomStart = state_.RandomStartSeconds;
+    turn.swell = state_.Training.Anschwellen;
+    turn.bed = state_.Training.Hintergrund;
+    turn_ = turn;
+}
+
+void TurnRecorder::WrongAttemptCounted(int band)
+{
+    if (turn_)
+        turn_->tried << band;
+}
+
+void TurnRecorder::TurnFound()
+{
+    if (!turn_)
+        return;
+    turn_->findMs = state_.LastFindTime;
+    Finish(TurnOutcome::Found);
+}
+
+void TurnRecorder::TurnAbandoned()
+{
+    Finish(TurnOutcome::Abandoned);
+}
+
+void TurnRecorder::Finish(TurnOutcome outcome)
+{
+    if (!turn_)
+        return;
+    JournalTurn turn = std::move(*turn_);
+    turn_.reset();
+    turn.outcome = outcome;
+    turn.attempts = state_.TurnAttempts;
+    journal_.Record(turn);
+}

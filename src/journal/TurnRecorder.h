@@ -1,0 +1,38 @@
+#pragma once
+// Follows the turn in play and hands it to the journal when it leaves the
+// search. Connected to the game's turn signals by the window; reads the game
+// state, writes nothing of it. Thread: GUI only.
+
+#include "journal/JournalTurn.h"
+
+#include <QObject>
+#include <optional>
+
+class Journal;
+struct GameState;
+
+class TurnRecorder final : public QObject {
+    Q_OBJECT
+  public:
+    TurnRecorder(const GameState& state, Journal& journal, QObject* parent = nullptr);
+
+    // The turn being played, if any.
+    const std::optional<JournalTurn>& TurnInPlay() const { return turn_; }
+
+  public slots:
+    // The tone has started: band, frequency and settings of the turn.
+    void TurnStarted();
+    // A wrong fader was counted; the tried bands keep their order.
+    void WrongAttemptCounted(int band);
+    // The find was recorded in the counters: TurnAttempts and LastFindTime hold it.
+    void TurnFound();
+    // The turn left the search without a find.
+    void TurnAbandoned();
+
+  private:
+    void Finish(TurnOutcome outcome);
+
+    const GameState& state_;
+    Journal& journal_;
+    std::optional<JournalTurn> turn_;
+};

@@ -1,0 +1,196 @@
+#include "support/JournalFiles.h"
+
+#include <QFile>
+#include <QSqlDatabase>
+#include <QSqlError>
+#include <QSqlQuery>
+#include <QSqlRecord>
+
+#include <cerrno>
+#include <cstring>
+#include <sys/mount.h>
+
+namespace {
+
+// Runs `work` on a fresh connection to `path` and removes it again.
+template <typename Work> auto WithConnection(const QString& path, Work work)
+{
+    static int next = 0;
+    const QString name = QStringLiteral("test-reader-%1").arg(++next);
+    auto result = [&] {
+        QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), name);
+        db.setDatabaseName(path);
+        db.setConnectOptions(QStringLiteral("QSQLITE_BUSY_TIMEOUT=2000"));
+        return work(db);
+    }();
+    QSqlDatabase::removeDatabase(name);
+    return result;
+}
+
+} // namespace
+
+QList<QVariantMap> ReadJournalRows(const QString& path, QString* error)
+{
+    return WithConnection(path, [&](QSqlDatabase& db) {
+        QList<QVariantMap> rows;
+        if (!db.open()) {
+            if (error)
+                *error = db.lastError().text();
+            return rows;
+        }
+        {
+            QSqlQuery query(db);
+            if (!query.exec(QStringLiteral("SELECT * FROM turns ORDER BY id"))) {
+                if (error)
+                    *error = query.lastError().text();
+            }
+            while (query.next()) {
+                QVariantMap row;
+                const QSqlRecord record = query.record();
+                for (int i = 0; i < record.count(); ++i)
+                    row.insert(record.fieldName(i), query.value(i));
+                rows << row;
+            }
+        }
+        db.close();
+        return rows;
+    });
+}
+
+QVariant JournalValue(const QString& path, const QString& statement)
+{
+    return WithConnection(path, [&](QSqlDatabase& db) {
+        QVariant value;
+        if (!db.open())
+            return QVariant(db.lastError().text());
+        {
+            QSqlQuery query(db);
+            if (query.exec(statement) && query.next())
+                value = query.value(0);
+            else
+                value = query.lastError().text();
+        }
+        db.close();
+        return value;
+    });
+}
+
+QString JournalIntegrity(const QString& path)
+{
+    return JournalValue(path, QStringLiteral("PRAGMA integrity_check")).toString();
+}
+
+int JournalUserVersion(const QString& path)
+{
+    return JournalValue(path, QStringLiteral("PRAGMA user_version")).toInt();
+}
+
+bool RunSql(const QString& path, const QStringList& statements, QString* error)
+{
+    return WithConnection(path, [&](QSqlDatabase& db) {
+        if (!db.open()) {
+            if (error)
+                *error = db.lastError().text();
+            return false;
+        }
+        bool ok = true;
+        {
+            QSqlQuery query(db);
+            for (const QString& statement : statements) {
+                if (!query.exec(statement)) {
+                    if (error)
+                        *error = statement + QStringLiteral(": ") + query.lastError().text();
+                    ok = false;
+                    break;
+                }
+            }
+        }
+        db.close();
+        return ok;
+    });
+}
+
+JournalTurn MakeTurn(const QDateTime& startedAtUtc, int ringingBand, TurnOutcome outcome,
+                     int attempts, QList<int> tried, qint64 findMs)
+{
+    JournalTurn turn;
+    turn.startedAt = startedAtUtc;
+    turn.ringingBand = ringingBand;
+    turn.frequencyHz = 1000.0;
+    turn.scoringMode = 1;
+    turn.lowCut = 11;
+    turn.highCut = 22;
+    turn.outcome = outcome;
+    turn.attempts = attempts;
+    turn.tried = std::move(tried);
+    if (outcome == TurnOutcome::Found)
+        turn.findMs = findMs;
+    return turn;
+}
+
+QByteArray FileBytes(const QString& path)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+TestMount TestMount::ReadOnly(const QString& folder)
+{
+    TestMount mount;
+    mount.folder_ = folder;
+    const QByteArray path = folder.toLocal8Bit();
+    if (::mount(path.constData(), path.constData(), nullptr, MS_BIND, nullptr) != 0) {
+        mount.error_ = QString::fromLocal8Bit(std::strerror(errno));
+        return mount;
+    }
+    mount.mounted_ = true;
+    if (::mount(nullptr, path.constData(), nullptr, MS_BIND | MS_REMOUNT | MS_RDONLY, nullptr) != 0)
+        mount.error_ = QString::fromLocal8Bit(std::strerror(errno));
+    return mount;
+}
+
+TestMount TestMount::Tmpfs(const QString& folder, int sizeKiB)
+{
+    TestMount mount;
+    mount.folder_ = folder;
+    const QByteArray options = "size=" + QByteArray::number(sizeKiB) + "k";
+    if (::mount("tmpfs", folder.toLocal8Bit().constData(), "tmpfs", 0, options.constData()) != 0)
+        mount.error_ = QString::fromLocal8Bit(std::strerror(errno));
+    else
+        mount.mounted_ = true;
+    return mount;
+}
+
+TestMount::TestMount(TestMount&& other) noexcept
+    : folder_(std::move(other.folder_)), mounted_(other.mounted_), error_(std::move(other.error_))
+{
+    other.mounted_ = false;
+}
+
+TestMount::~TestMount()
+{
+    if (mounted_)
+        ::umount2(folder_.toLocal8Bit().constData(), MNT_DETACH);
+}
+
+qint64 FillDisk(const QString& filePath)
+{
+    QFile file(filePath);
+    if (!file.open(QIODevice::WriteOnly | QIODevice::Unbuffered))
+        return 0;
+    const QByteArray block(4096, 'x');
+    qint64 total = 0;
+    for (;;) {
+        const qint64 written = file.write(block);
+        if (written <= 0)
+            break;
+        total += written;
+    }
+    // The last partial block may still fit.
+    for (;;) {
+        if (file.write("x", 1) != 1)
+            break;
+        ++total;
+    }
+    return total;
+}

@@ -1,0 +1,702 @@
+// The training journal: turns recorded through the real window, the faults
+// that switch it off while the game runs on, and the weighted band draw.
+
+#include "audio/ToneSynthesis.h"
+#include "game/GameFlow.h"
+#include "game/MainForm.h"
+#include "game/MainMenu.h"
+#include "game/StatusPanel.h"
+#include "game/TrainingMenu.h"
+#include "journal/ConfusionView.h"
+#include "journal/Journal.h"
+#include "model/FaderModel.h"
+#include "support/Builders.h"
+#include "support/GameHarness.h"
+#include "support/JournalFiles.h"
+
+#include <QAction>
+#include <QDir>
+#include <QMenu>
+#include <QMenuBar>
+#include <QPushButton>
+#include <QRegularExpression>
+#include <QSqlDatabase>
+#include <QtTest>
+
+#include <cmath>
+#include <map>
+
+namespace {
+
+enum class Ending { Found, StartWhileRinging, NeuesSpiel, Chart, GeneratorOn, Quit };
+enum class Fault {
+    ReadOnlyFolder,
+    ReadOnlyFolderWithJournal,
+    DiskFullAtOpen,
+    DiskFullWhileWriting,
+    NewerSchema
+};
+
+const QDateTime Monday = QDateTime(QDate(2026, 12, 7), QTime(9, 0), Qt::UTC);
+
+// Writes turns into a journal file as an earlier run of the program would.
+bool SeedJournal(const QString& path, const QList<JournalTurn>& turns)
+{
+    ScriptedDialogs quiet;
+    Journal journal(quiet, path);
+    for (const JournalTurn& turn : turns)
+        if (!journal.Record(turn))
+            return false;
+    return quiet.boxes.isEmpty();
+}
+
+} // namespace
+
+class TestJournal : public QObject {
+    Q_OBJECT
+
+  private:
+    std::unique_ptr<GameHarness> rig_;
+
+    GameState& State() { return rig_->State(); }
+    void Start(const QByteArray& settings) { QVERIFY(rig_->Start(settings)); }
+    QString JournalFolder() const { return QFileInfo(rig_->JournalPath()).absolutePath(); }
+    // The boxes other than the safety warning at the start.
+    QList<MessageBoxRequest> JournalBoxes() const
+    {
+        QList<MessageBoxRequest> boxes;
+        for (const MessageBoxRequest& box : rig_->dialogs.boxes)
+            if (box.caption == QStringLiteral("Trainingsjournal"))
+                boxes << box;
+        return boxes;
+    }
+    // One turn found under "Anwahl": `wrong` tried first, `ms` of searching.
+    void PlayFoundTurn(int draw, int ringing, QList<int> wrong, std::uint32_t ms)
+    {
+        rig_->StartTurnRinging(draw);
+        QCOMPARE(State().RingingBand, ringing);
+        for (int band : wrong)
+            rig_->ClickFader(band);
+        rig_->clock.Advance(ms);
+        rig_->ClickFader(ringing);
+        QCOMPARE(State().GameMode, ModeTurnOver);
+    }
+
+  private slots:
+    void initTestCase() { QLocale::setDefault(QLocale(QLocale::German, QLocale::Germany)); }
+    void init() { rig_ = std::make_unique<GameHarness>(); }
+    void cleanup() { rig_.reset(); }
+
+    // ---- recording ------------------------------------------------------------
+
+    void trainingMenuBetweenAuswertungAndHilfe()
+    {
+        Start("");
+        QStringList menus;
+        for (QAction* action : rig_->form->menuBar()->actions())
+            menus << action->text();
+        QCOMPARE(menus, QStringList({"Datei", "Spielablauf", "Einstellung", "Auswertung",
+                                     "Training", "Hilfe"}));
+        QStringList items;
+        for (QAction* action : rig_->form->Training()->Menu()->actions())
+            items << (action->isSeparator() ? QStringLiteral("-") : action->text());
+        QCOMPARE(items, QStringList({"Verwechslungen ...", "Lernkurve ...", "Exportieren ...", "-",
+                                     "Schwache Bänder üben", "Anschwellen", "Hintergrund"}));
+    }
+
+    void startUpOpensNoJournal()
+    {
+        Start("[Spiel]\nSelektmode=0\n");
+        // Neither the database nor Qt Charts on the way to the first window.
+        QVERIFY(!QFileInfo::exists(JournalFolder()));
+        QVERIFY(QSqlDatabase::connectionNames().isEmpty());
+        const QByteArray maps = FileBytes("/proc/self/maps");
+        QVERIFY(!maps.contains("libQt6Charts"));
+        QVERIFY(!maps.contains("libqsqlite"));
+        rig_->StartTurnRinging(DrawFor1k);
+        rig_->ClickFader(14);
+        // Nothing is written while the player searches.
+        QVERIFY(!QFileInfo::exists(rig_->JournalPath()));
+    }
+
+    void foundTurnIsRecorded_data()
+    {
+        QTest::addColumn<QByteArray>("settings");
+        QTest::addColumn<QList<int>>("wrong");
+        QTest::addColumn<bool>("byDragging");
+        QTest::newRow("Anwahl, two wrong")
+            << QByteArray("[Spiel]\nSelektmode=0\nSoundStop=3\n") << QList<int>{14, 12} << false;
+        QTest::newRow("Anwahl, at once")
+            << QByteArray("[Spiel]\nSelektmode=0\nZufallszeit=4\n") << QList<int>{} << false;
+        QTest::newRow("Anwahl und Absenkung, three wrong")
+            << QByteArray("[Spiel]\nSelektmode=1\n[Filter]\nLowCut=9\nHighcut=24\n")
+            << QList<int>{20, 9, 16} << true;
+    }
+
+    void foundTurnIsRecorded()
+    {
+        QFETCH(QByteArray, settings);
+        QFETCH(QList<int>, wrong);
+        QFETCH(bool, byDragging);
+        Start(settings);
+        const QDateTime before = QDateTime::currentDateTimeUtc().addSecs(-1);
+        rig_->random.values = {15 - State().LowCutBand - 1, 45};
+        rig_->form->Game().aStartItExecute(); // no random delay, straight into the turn
+        QCOMPARE(State().RingingBand, 15);
+        const double frequency = State().ToneFrequency;
+        for (int band : wrong) {
+            rig_->ClickFader(band);
+            if (byDragging)
+                rig_->DragTo(-6);
+            rig_->clock.Advance(700);
+        }
+        rig_->ClickFader(15);
+        if (byDragging)
+            rig_->DragTo(-7);
+        QCOMPARE(State().GameMode, ModeTurnOver);
+        const QDateTime after = QDateTime::currentDateTimeUtc().addSecs(1);
+
+        const QList<QVariantMap> rows = ReadJournalRows(rig_->JournalPath());
+        QCOMPARE(rows.size(), 1);
+        const QVariantMap& row = rows.front();
+        const QString startedAt = row["started_at"].toString();
+        QVERIFY2(QRegularExpression("^\\d{4}-\\d\\d-\\d\\dT\\d\\d:\\d\\d:\\d\\dZ$")
+                     .match(startedAt)
+                     .hasMatch(),
+                 qPrintable(startedAt));
+        const QDateTime started = QDateTime::fromString(startedAt, Qt::ISODate);
+        QVERIFY(started >= before && started <= after);
+        QCOMPARE(row["ringing_band"].toInt(), 15);
+        QCOMPARE(row["frequency_hz"].toDouble(), frequency);
+        QCOMPARE(row["scoring_mode"].toInt(), State().ScoringMode);
+        QCOMPARE(row["low_cut"].toInt(), State().LowCutBand);
+        QCOMPARE(row["high_cut"].toInt(), State().HighCutBand);
+        QCOMPARE(row["attempts"].toInt(), int(wrong.size()) + 1);
+        QCOMPARE(row["attempts"].toInt(), State().TurnAttempts);
+        QStringList tried;
+        for (int band : wrong)
+            tried << QString::number(band);
+        QCOMPARE(row["tried"].toString(), tried.join(' '));
+        QCOMPARE(row["find_ms"].toLongLong(), qint64(State().LastFindTime));
+        QCOMPARE(row["find_ms"].toLongLong(), qint64(700 * wrong.size()));
+        QCOMPARE(row["outcome"].toString(), QStringLiteral("found"));
+        QCOMPARE(row["feedback_time"].toInt(), State().FeedbackTimeSetting);
+        QCOMPARE(row["random_start"].toInt(), State().RandomStartSeconds);
+        QCOMPARE(row["swell"].toInt(), 0);
+        QCOMPARE(row["bed"].toInt(), 0);
+        QCOMPARE(JournalUserVersion(rig_->JournalPath()), JournalSchemaVersion);
+        QVERIFY(JournalBoxes().isEmpty());
+    }
+
+    void abandonedTurnIsRecorded_data()
+    {
+        QTest::addColumn<int>("ending");
+        QTest::addColumn<QList<int>>("wrong");
+        // After the ending, START and quitting: a START that starts a new turn
+        // adds that turn (given up by quitting); one that only silences a tone
+        // still ringing adds nothing.
+        QTest::addColumn<int>("rowsAtTheEnd");
+        QTest::newRow("START while it rings")
+            << int(Ending::StartWhileRinging) << QList<int>{16} << 2;
+        QTest::newRow("NEUES SPIEL, the tone rings on")
+            << int(Ending::NeuesSpiel) << QList<int>{14, 13} << 1;
+        QTest::newRow("a chart, the tone rings on") << int(Ending::Chart) << QList<int>{} << 1;
+        QTest::newRow("the generator") << int(Ending::GeneratorOn) << QList<int>{22} << 2;
+        QTest::newRow("quitting") << int(Ending::Quit) << QList<int>{12, 21} << 1;
+    }
+
+    void abandonedTurnIsRecorded()
+    {
+        QFETCH(int, ending);
+        QFETCH(QList<int>, wrong);
+        QFETCH(int, rowsAtTheEnd);
+        Start("[Spiel]\nSelektmode=0\n");
+        rig_->StartTurnRinging(DrawFor1k);
+        for (int band : wrong)
+            rig_->ClickFader(band);
+        rig_->clock.Advance(2500);
+        const QString journalPath = rig_->JournalPath();
+        switch (Ending(ending)) {
+        case Ending::StartWhileRinging:
+            rig_->ClickStart();
+            QCOMPARE(State().GameMode, ModeTurnOver);
+            break;
+        case Ending::NeuesSpiel:
+            rig_->dialogs.boxAnswers = {DialogResult::Yes};
+            rig_->Panel()->pNeu->click();
+            QCOMPARE(State().GameMode, ModeIdle);
+            break;
+        case Ending::Chart:
+            rig_->form->Menu()->Actions().AktuellVersuche->trigger();
+            break;
+        case Ending::GeneratorOn:
+            rig_->form->Menu()->Actions().Feedbackgenerator->trigger();
+            QCOMPARE(State().GameMode, ModeGeneratorSilent);
+            break;
+        case Ending::Quit:
+            rig_->Stop();
+            break;
+        case Ending::Found:
+            break;
+        }
+        const QList<QVariantMap> rows = ReadJournalRows(journalPath);
+        QCOMPARE(rows.size(), 1);
+        QCOMPARE(rows[0]["outcome"].toString(), QStringLiteral("abandoned"));
+        QCOMPARE(rows[0]["ringing_band"].toInt(), 15);
+        QCOMPARE(rows[0]["attempts"].toInt(), int(wrong.size()));
+        QVERIFY(rows[0]["find_ms"].isNull());
+        QStringList tried;
+        for (int band : wrong)
+            tried << QString::number(band);
+        QCOMPARE(rows[0]["tried"].toString(), tried.join(' '));
+
+        // Once ended, the turn is not recorded again, whatever follows.
+        if (rig_->form) {
+            rig_->ClickStart();
+            rig_->Stop();
+        }
+        QCOMPARE(ReadJournalRows(journalPath).size(), rowsAtTheEnd);
+    }
+
+    void feedbackTimeRunningOutDoesNotEndTheTurn()
+    {
+        Start("[Spiel]\nSelektmode=0\nSoundStop=2\n");
+        rig_->StartTurnRinging(DrawFor1k);
+        QTimer& soundStop = rig_->form->Tone().SoundStop();
+        QVERIFY(soundStop.isActive());
+        rig_->clock.Advance(1000);
+        emit soundStop.timeout({});
+        QVERIFY(!QFileInfo::exists(rig_->JournalPath()));
+        rig_->ClickFader(16);
+        rig_->clock.Advance(3000);
+        rig_->ClickFader(15);
+        const QList<QVariantMap> rows = ReadJournalRows(rig_->JournalPath());
+        QCOMPARE(rows.size(), 1);
+        QCOMPARE(rows[0]["outcome"].toString(), QStringLiteral("found"));
+        QCOMPARE(rows[0]["find_ms"].toLongLong(), 4000);
+        QCOMPARE(rows[0]["feedback_time"].toInt(), 2);
+    }
+
+    void everyTurnIsCommittedWhenItEnds()
+    {
+        Start("[Spiel]\nSelektmode=0\n");
+        PlayFoundTurn(DrawFor1k, 15, {14}, 1200);
+        // Another tool (or this program after a kill) reads it at once.
+        QCOMPARE(ReadJournalRows(rig_->JournalPath()).size(), 1);
+        PlayFoundTurn(DrawFor800, 14, {}, 900);
+        QCOMPARE(ReadJournalRows(rig_->JournalPath()).size(), 2);
+        rig_->StartTurnRinging(DrawFor1k); // in play: not in the file
+        QCOMPARE(ReadJournalRows(rig_->JournalPath()).size(), 2);
+        QCOMPARE(JournalIntegrity(rig_->JournalPath()), QStringLiteral("ok"));
+        QCOMPARE(JournalValue(rig_->JournalPath(), "PRAGMA journal_mode").toString(),
+                 QStringLiteral("wal"));
+    }
+
+    void untouchedTrainingMenuLeavesTheSettingsAsTheyWere()
+    {
+        // A player who never opens "Training": the settings file has no new section.
+        Start("[Spiel]\nSelektmode=0\n");
+        PlayFoundTurn(DrawFor1k, 15, {14}, 1200);
+        const QString settings = rig_->form->SettingsPath();
+        rig_->Stop();
+        QVERIFY(!FileBytes(settings).contains("Training"));
+    }
+
+    // ---- faults ------------------------------------------------------------------
+
+    void faultSwitchesTheJournalOff_data()
+    {
+        QTest::addColumn<int>("fault");
+        QTest::addColumn<QString>("reason");
+        QTest::newRow("read-only folder")
+            << int(Fault::ReadOnlyFolder) << "kann keine Datei angelegt werden";
+        QTest::newRow("read-only folder holding a journal")
+            << int(Fault::ReadOnlyFolderWithJournal) << "kann keine Datei angelegt werden";
+        QTest::newRow("disk full at the first turn") << int(Fault::DiskFullAtOpen) << "voll";
+        QTest::newRow("disk full at a later turn") << int(Fault::DiskFullWhileWriting) << "voll";
+        QTest::newRow("newer schema") << int(Fault::NewerSchema) << "neueren Version";
+    }
+
+    void faultSwitchesTheJournalOff()
+    {
+        QFETCH(int, fault);
+        QFETCH(QString, reason);
+        const QString folder = JournalFolder();
+        const QString path = rig_->JournalPath();
+        QVERIFY(QDir().mkpath(folder));
+        std::optional<TestMount> mount;
+        QByteArray before;
+
+        switch (Fault(fault)) {
+        case Fault::ReadOnlyFolder:
+            mount.emplace(TestMount::ReadOnly(folder));
+            break;
+        case Fault::ReadOnlyFolderWithJournal:
+            QVERIFY(SeedJournal(path, {MakeTurn(Monday, 15, TurnOutcome::Found, 2, {14})}));
+            before = FileBytes(path);
+            mount.emplace(TestMount::ReadOnly(folder));
+            break;
+        case Fault::DiskFullAtOpen:
+            mount.emplace(TestMount::Tmpfs(folder, 64));
+            QVERIFY(FillDisk(folder + "/filler") > 0);
+            break;
+        case Fault::DiskFullWhileWriting:
+            mount.emplace(TestMount::Tmpfs(folder, 256));
+            break;
+        case Fault::NewerSchema:
+            QVERIFY(SeedJournal(path, {MakeTurn(Monday, 15, TurnOutcome::Found, 2, {14})}));
+            QVERIFY(RunSql(path, {"PRAGMA user_version = 2"}));
+            before = FileBytes(path);
+            break;
+        }
+        if (mount)
+            QVERIFY2(mount->Mounted() && mount->Error().isEmpty(), qPrintable(mount->Error()));
+
+        Start("[Spiel]\nSelektmode=0\n");
+        if (Fault(fault) == Fault::DiskFullWhileWriting) {
+            PlayFoundTurn(DrawFor1k, 15, {14}, 1000);
+            QVERIFY(JournalBoxes().isEmpty());
+            QVERIFY(FillDisk(folder + "/filler") > 0);
+        }
+
+        PlayFoundTurn(DrawFor1k, 15, {16, 13}, 2000);
+        QCOMPARE(JournalBoxes().size(), 1);
+        const MessageBoxRequest box = JournalBoxes().front();
+        QCOMPARE(box.icon, DialogIcon::Warning);
+        QVERIFY2(box.text.contains(path), qPrintable(box.text));
+        QVERIFY2(box.text.contains(reason), qPrintable(box.text));
+
+        // The game runs on, and the journal says nothing more.
+        PlayFoundTurn(DrawFor800, 14, {}, 500);
+        QCOMPARE(State().GameFinds, Fault(fault) == Fault::DiskFullWhileWriting ? 3 : 2);
+        QCOMPARE(rig_->Labels().at(0), QStringLiteral("Aktuell: 1 Zeit:0,5s."));
+        rig_->form->Training()->Actions().Verwechslungen->trigger();
+        QVERIFY(rig_->form->OpenConfusions());
+        QVERIFY(rig_->form->OpenConfusions()->SummaryText().contains("ausgeschaltet"));
+        rig_->Stop();
+        QCOMPARE(JournalBoxes().size(), 1);
+
+        // The file afterwards.
+        switch (Fault(fault)) {
+        case Fault::ReadOnlyFolder:
+            QVERIFY(!QFileInfo::exists(path));
+            break;
+        case Fault::ReadOnlyFolderWithJournal:
+        case Fault::NewerSchema:
+            QCOMPARE(FileBytes(path), before);
+            break;
+        case Fault::DiskFullAtOpen:
+            QVERIFY(!QFileInfo::exists(path) || JournalIntegrity(path) == "ok");
+            break;
+        case Fault::DiskFullWhileWriting: {
+            QVERIFY(QFile::remove(folder + "/filler"));
+            QCOMPARE(JournalIntegrity(path), QStringLiteral("ok"));
+            const QList<QVariantMap> rows = ReadJournalRows(path);
+            QCOMPARE(rows.size(), 1); // the turn before the disk filled up, whole
+            QCOMPARE(rows[0]["tried"].toString(), QStringLiteral("14"));
+            break;
+        }
+        }
+        mount.reset();
+        if (Fault(fault) == Fault::ReadOnlyFolderWithJournal) {
+            QCOMPARE(JournalIntegrity(path), QStringLiteral("ok"));
+            QCOMPARE(ReadJournalRows(path).size(), 1);
+        }
+    }
+
+    void fileThatIsNoDatabaseIsMovedAside()
+    {
+        const QString folder = JournalFolder();
+        const QString path = rig_->JournalPath();
+        QVERIFY(QDir().mkpath(folder));
+        const QByteArray garbage = QByteArray("Das ist keine Datenbank.\n").repeated(200);
+        const std::map<QString, QByteArray> files = {
+            {"", garbage}, {"-wal", "altes WAL"}, {"-shm", QByteArray(100, '\1')}};
+        for (const auto& [suffix, bytes] : files) {
+            QFile file(path + suffix);
+            QVERIFY(file.open(QIODevice::WriteOnly));
+            file.write(bytes);
+        }
+
+        Start("[Spiel]\nSelektmode=0\n");
+        PlayFoundTurn(DrawFor1k, 15, {14}, 1000);
+        QCOMPARE(JournalBoxes().size(), 1);
+        QCOMPARE(JournalBoxes().front().icon, DialogIcon::Information);
+
+        const QStringList aside =
+            QDir(folder).entryList({"journal.sqlite.defekt-*"}, QDir::Files, QDir::Name);
+        QCOMPARE(aside.size(), 3);
+        const QString movedName = aside.front();
+        QVERIFY2(QRegularExpression("^journal\\.sqlite\\.defekt-\\d{8}T\\d{6}Z$")
+                     .match(movedName)
+                     .hasMatch(),
+                 qPrintable(movedName));
+        for (const auto& [suffix, bytes] : files)
+            QCOMPARE(FileBytes(folder + "/" + movedName + suffix), bytes);
+        QVERIFY(JournalBoxes().front().text.contains(movedName));
+        QVERIFY(JournalBoxes().front().text.contains(path));
+
+        // A new journal took its place and records on.
+        PlayFoundTurn(DrawFor800, 14, {}, 700);
+        QCOMPARE(JournalIntegrity(path), QStringLiteral("ok"));
+        QCOMPARE(ReadJournalRows(path).size(), 2);
+        QCOMPARE(JournalBoxes().size(), 1);
+    }
+
+    void oddRowsFromOtherToolsAreNotTrusted_data()
+    {
+        QTest::addColumn<QString>("values");
+        QTest::newRow("band 28") << "'2026-12-07T09:00:00Z', 28, 1000, 1, 11, 22, 1, '', 900, "
+                                    "'found', 0, 0, 0, 0";
+        QTest::newRow("band -1") << "'2026-12-07T09:00:00Z', -1, 1000, 1, 11, 22, 1, '', 900, "
+                                    "'found', 0, 0, 0, 0";
+        QTest::newRow("negative find time") << "'2026-12-07T09:00:00Z', 12, 1000, 1, 11, 22, 1, "
+                                               "'', -900, 'found', 0, 0, 0, 0";
+        QTest::newRow("negative attempts") << "'2026-12-07T09:00:00Z', 12, 1000, 1, 11, 22, -3, "
+                                              "'', 900, 'found', 0, 0, 0, 0";
+        QTest::newRow("tried band 99") << "'2026-12-07T09:00:00Z', 12, 1000, 1, 11, 22, 2, "
+                                          "'13 99', 900, 'found', 0, 0, 0, 0";
+        QTest::newRow("unknown outcome") << "'2026-12-07T09:00:00Z', 12, 1000, 1, 11, 22, 1, '', "
+                                            "900, 'gewonnen', 0, 0, 0, 0";
+        QTest::newRow("no time") << "'gestern', 12, 1000, 1, 11, 22, 1, '', 900, 'found', 0, 0, "
+                                    "0, 0";
+        QTest::newRow("attempts beyond any integer")
+            << "'2026-12-07T09:00:00Z', 12, 1000, 1, 11, 22, 1e300, '', 900, 'found', 0, 0, 0, 0";
+        QTest::newRow("find without attempt") << "'2026-12-07T09:00:00Z', 12, 1000, 1, 11, 22, "
+                                                 "0, '', 900, 'found', 0, 0, 0, 0";
+    }
+
+    void oddRowsFromOtherToolsAreNotTrusted()
+    {
+        QFETCH(QString, values);
+        const QString path = rig_->JournalPath();
+        QVERIFY(SeedJournal(path, {MakeTurn(Monday, 13, TurnOutcome::Found, 1)}));
+        const QString columns =
+            "started_at, ringing_band, frequency_hz, scoring_mode, low_cut, high_cut, attempts, "
+            "tried, find_ms, outcome, feedback_time, random_start, swell, bed";
+        QString error;
+        QVERIFY2(RunSql(path,
+                        {"INSERT INTO turns (" + columns + ") VALUES (" + values + ")",
+                         // a sound row written with just the named columns
+                         "INSERT INTO turns (" + columns +
+                             ") VALUES ('2026-12-07T10:00:00Z', 12, 990.5, 0, 11, 22, 3, '13 11', "
+                             "4000, 'found', 0, 0, 0, 0)"},
+                        &error),
+                 qPrintable(error));
+
+        ScriptedDialogs dialogs;
+        Journal journal(dialogs, path);
+        const auto turns = journal.ReadTurns();
+        QVERIFY(turns);
+        QCOMPARE(int(turns->size()), 2);
+        QCOMPARE((*turns)[1].ringingBand, 12);
+        QCOMPARE((*turns)[1].tried, QList<int>({13, 11}));
+        // The draw ignores it too: band 12 weighs 1 + 2 wrong, band 13 1 + 0.
+        const auto weights = journal.DrillWeights();
+        QVERIFY(weights);
+        QCOMPARE((*weights)[12], 3.0);
+        QCOMPARE((*weights)[13], 1.0);
+        QCOMPARE((*weights)[14], 2.0);
+        QVERIFY(dialogs.boxes.isEmpty());
+    }
+
+    // ---- the weighted draw ------------------------------------------------------------
+
+    void weightsFollowTheFormula_data()
+    {
+        // weight(b) = 1 + mean(attempts - 1) over b's last 20 found turns; 2 without one.
+        QTest::addColumn<QList<int>>("foundAttempts"); // band 12's finds, oldest first
+        QTest::addColumn<int>("abandoned");            // band 12's turns given up
+        QTest::addColumn<double>("weight");
+        QTest::newRow("never played") << QList<int>{} << 0 << 2.0;
+        QTest::newRow("only given up") << QList<int>{} << 3 << 2.0;
+        QTest::newRow("always at once") << QList<int>{1, 1, 1} << 0 << 1.0;
+        QTest::newRow("one and five") << QList<int>{1, 5} << 2 << 3.0;
+        QTest::newRow("two, four, three") << QList<int>{2, 4, 3} << 0 << 3.0;
+        QList<int> improving(5, 11);
+        improving += QList<int>(20, 1);
+        QTest::newRow("only the last 20 count") << improving << 0 << 1.0;
+        QList<int> worse(20, 1);
+        worse += QList<int>{3};
+        QTest::newRow("the 21st pushes out the first") << worse << 0 << 1.1;
+    }
+
+    void weightsFollowTheFormula()
+    {
+        QFETCH(QList<int>, foundAttempts);
+        QFETCH(int, abandoned);
+        QFETCH(double, weight);
+        QList<JournalTurn> turns;
+        QDateTime at = Monday;
+        for (int attempts : foundAttempts) {
+            turns << MakeTurn(at, 12, TurnOutcome::Found, attempts);
+            at = at.addSecs(60);
+        }
+        for (int i = 0; i < abandoned; ++i) {
+            turns << MakeTurn(at, 12, TurnOutcome::Abandoned, 4, {11, 13, 14, 15});
+            at = at.addSecs(60);
+        }
+        turns << MakeTurn(at, 20, TurnOutcome::Found, 7); // another band's weight is its own
+        const QString path = rig_->JournalPath();
+        QVERIFY(SeedJournal(path, turns));
+
+        ScriptedDialogs dialogs;
+        Journal journal(dialogs, path);
+        const auto weights = journal.DrillWeights();
+        QVERIFY(weights);
+        QVERIFY(std::abs((*weights)[12] - weight) < 1e-12);
+        QCOMPARE((*weights)[20], 7.0);
+        QCOMPARE((*weights)[11], 2.0);
+
+        // A turn recorded now counts at once.
+        QVERIFY(journal.Record(MakeTurn(at.addSecs(60), 11, TurnOutcome::Found, 4)));
+        QCOMPARE(journal.DrillWeights()->at(11), 4.0);
+    }
+
+    void weightedDrawThroughTheWindow_data()
+    {
+        // Cut 11..14: bands 12, 13, 14 ring. Seeded weights 3, 1, 2 (total 6).
+        QTest::addColumn<QByteArray>("training");
+        QTest::addColumn<bool>("brokenJournal");
+        QTest::addColumn<double>("fraction");
+        QTest::addColumn<int>("bandDraw");
+        QTest::addColumn<int>("ringing");
+        QTest::addColumn<bool>("weighted");
+        const QByteArray on = "[Training]\nSchwerpunkt=1\n";
+        QTest::newRow("on, start of band 12") << on << false << 0.0 << 0 << 12 << true;
+        QTest::newRow("on, end of band 12") << on << false << 0.49 << 0 << 12 << true;
+        QTest::newRow("on, band 13 begins at 3/6") << on << false << 0.5 << 0 << 13 << true;
+        QTest::newRow("on, end of band 13") << on << false << 0.66 << 0 << 13 << true;
+        QTest::newRow("on, band 14") << on << false << 0.67 << 0 << 14 << true;
+        QTest::newRow("on, last") << on << false << 0.9999 << 0 << 14 << true;
+        QTest::newRow("off: the game's draw") << QByteArray() << false << 0.9 << 1 << 13 << false;
+        QTest::newRow("off in the file")
+            << QByteArray("[Training]\nSchwerpunkt=0\n") << false << 0.9 << 0 << 12 << false;
+        QTest::newRow("on, journal off") << on << true << 0.9 << 2 << 14 << false;
+    }
+
+    void weightedDrawThroughTheWindow()
+    {
+        QFETCH(QByteArray, training);
+        QFETCH(bool, brokenJournal);
+        QFETCH(double, fraction);
+        QFETCH(int, bandDraw);
+        QFETCH(int, ringing);
+        QFETCH(bool, weighted);
+        const QString path = rig_->JournalPath();
+        QVERIFY(SeedJournal(path, {MakeTurn(Monday, 12, TurnOutcome::Found, 1),
+                                   MakeTurn(Monday, 12, TurnOutcome::Found, 5),
+                                   MakeTurn(Monday, 13, TurnOutcome::Found, 1),
+                                   MakeTurn(Monday, 13, TurnOutcome::Abandoned, 6)}));
+        if (brokenJournal)
+            QVERIFY(RunSql(path, {"PRAGMA user_version = 9"}));
+        const QByteArray journalBefore = FileBytes(path);
+
+        Start("[Filter]\nLowCut=11\nHighcut=14\n[Spiel]\nSelektmode=0\n" + training);
+        rig_->random.bounds.clear();
+        // The weighted draw asks for no integer for the band.
+        rig_->random.values =
+            weighted ? QList<std::int32_t>{45} : QList<std::int32_t>{bandDraw, 45};
+        rig_->random.fractions = {fraction};
+        rig_->ClickStart();
+        QCOMPARE(State().RingingBand, ringing);
+        if (weighted) {
+            QCOMPARE(rig_->random.fractionsAsked, 1);
+            QCOMPARE(rig_->random.bounds, QList<std::int32_t>({91}));
+        } else {
+            // Exactly the game's own calls: the band among three, then the point.
+            QCOMPARE(rig_->random.fractionsAsked, 0);
+            QCOMPARE(rig_->random.bounds, QList<std::int32_t>({3, 91}));
+        }
+        // The frequency inside the band is drawn as always: point 5 + 45 of 100.
+        const double lower = BandLowerEdge(State().BandTable, ringing);
+        const double upper = BandUpperEdge(State().BandTable, ringing);
+        QCOMPARE(State().ToneFrequency, lower + 50 * ((upper - lower) / 100));
+        QCOMPARE(JournalBoxes().size(), brokenJournal ? 1 : 0);
+        if (training.isEmpty())
+            QCOMPARE(FileBytes(path), journalBefore); // not even opened for the draw
+    }
+
+    void weakBandsOptionFromTheMenu()
+    {
+        Start("[Spiel]\nSelektmode=0\n");
+        QAction* option = rig_->form->Training()->Actions().SchwacheBaender;
+        QVERIFY(option->isCheckable());
+        QVERIFY(!option->isChecked());
+        option->trigger();
+        QCOMPARE(State().Training.Schwerpunkt, 1);
+        rig_->random.bounds.clear();
+        rig_->random.fractions = {0.0};
+        rig_->random.values = {45};
+        rig_->ClickStart();
+        QCOMPARE(rig_->random.fractionsAsked, 1);
+        QCOMPARE(State().RingingBand, 12); // an empty journal weighs every band 2
+        const QString settings = rig_->form->SettingsPath();
+        rig_->Stop();
+        QVERIFY2(FileBytes(settings).contains("[Training]\nSchwerpunkt=1\n"),
+                 FileBytes(settings).constData());
+    }
+
+    void weightedDrawMatchesItsWeightsOverManyTurns()
+    {
+        GameState state = StartUpState();
+        state.LowCutBand = 14;
+        state.HighCutBand = 18; // bands 15..18
+        BandWeights weights{};
+        weights.fill(2.0);
+        weights[15] = 1.0;
+        weights[16] = 4.5;
+        weights[17] = 2.0;
+        weights[18] = 1.5;
+        weights[14] = 50.0; // at the cut: never rings, whatever its weight
+        SeededRandom random(20261207);
+        constexpr int Draws = 90000;
+        std::map<int, int> seen;
+        for (int i = 0; i < Draws; ++i) {
+            const TurnFrequency drawn = PickTurnFrequency(state, random, &weights);
+            ++seen[drawn.band];
+            QVERIFY(drawn.frequencyHz > BandLowerEdge(state.BandTable, drawn.band) &&
+                    drawn.frequencyHz < BandUpperEdge(state.BandTable, drawn.band));
+        }
+        QCOMPARE(int(seen.size()), 4);
+        double total = 0;
+        for (int g = 15; g <= 18; ++g)
+            total += weights[g];
+        // Pearson's chi-square with 3 degrees of freedom; 16.27 is its 0.1 %
+        // point, so a sound draw fails this once in a thousand seeds.
+        double chiSquare = 0;
+        for (int g = 15; g <= 18; ++g) {
+            const double expected = Draws * weights[g] / total;
+            chiSquare += std::pow(seen[g] - expected, 2) / expected;
+        }
+        QVERIFY2(chiSquare < 16.27, qPrintable(QString::number(chiSquare)));
+    }
+
+    void weightedBandEdges_data()
+    {
+        QTest::addColumn<QList<double>>("weights"); // bands 1..4
+        QTest::addColumn<double>("fraction");
+        QTest::addColumn<int>("band");
+        QTest::newRow("first") << QList<double>{1, 1, 1, 1} << 0.0 << 1;
+        QTest::newRow("a quarter is the second") << QList<double>{1, 1, 1, 1} << 0.25 << 2;
+        QTest::newRow("weightless bands are passed") << QList<double>{0, 0, 2, 0} << 0.0 << 3;
+        QTest::newRow("rounding up stays inside") << QList<double>{0.1, 0.2, 0.3, 0} << 1.0 << 3;
+        QTest::newRow("negative and NaN weigh nothing")
+            << QList<double>{-5, std::nan(""), 1, 1} << 0.4 << 3;
+        QTest::newRow("nothing to draw from") << QList<double>{0, 0, 0, 0} << 0.5 << -1;
+    }
+
+    void weightedBandEdges()
+    {
+        QFETCH(QList<double>, weights);
+        QFETCH(double, fraction);
+        QFETCH(int, band);
+        BandWeights all{};
+        for (int i = 0; i < 4; ++i)
+            all[i + 1] = weights[i];
+        QCOMPARE(WeightedBand(all, 1, 4, fraction), band);
+    }
+};
+
+QTEST_MAIN(TestJournal)
+#include "tst_journal.moc"

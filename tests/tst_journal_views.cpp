@@ -1,0 +1,519 @@
+// The journal's views and export: the confusion matrix and the learning curve
+// from a seeded journal, their windows (also on an empty journal), and the CSV
+// export against RFC 4180.
+
+#include "game/MainForm.h"
+#include "game/TrainingMenu.h"
+#include "journal/ConfusionView.h"
+#include "journal/CurvePlotModule.h"
+#include "journal/Journal.h"
+#include "journal/JournalExport.h"
+#include "journal/JournalStats.h"
+#include "journal/LearningCurveView.h"
+#include "support/GameHarness.h"
+#include "support/JournalFiles.h"
+
+#include <QAction>
+#include <QComboBox>
+#include <QDir>
+#include <QTableWidget>
+#include <QtTest>
+
+#include <optional>
+
+namespace {
+
+QDateTime Utc(int year, int month, int day, int hour, int minute = 0)
+{
+    return QDateTime(QDate(year, month, day), QTime(hour, minute), Qt::UTC);
+}
+
+bool SeedJournal(const QString& path, const QList<JournalTurn>& turns)
+{
+    ScriptedDialogs quiet;
+    Journal journal(quiet, path);
+    for (const JournalTurn& turn : turns)
+        if (!journal.Record(turn))
+            return false;
+    return quiet.boxes.isEmpty();
+}
+
+// The turns the computations below are checked against: two days of play,
+// the second on `lastDay`, at times that fall on the same date in any zone
+// within eleven hours of UTC.
+QList<JournalTurn> LearningTurns(QDate lastDay = QDate(2026, 12, 3))
+{
+    const QDate firstDay = lastDay.addDays(-2);
+    auto at = [](QDate day, int hour) { return QDateTime(day, QTime(hour, 0), Qt::UTC); };
+    return {
+        // The first day: two finds (2 s at once, 6 s after 800 Hz and 2 kHz), two given up
+        MakeTurn(at(firstDay, 11), 15, TurnOutcome::Found, 1, {}, 2000),
+        MakeTurn(at(firstDay, 12), 15, TurnOutcome::Found, 3, {14, 18}, 6000),
+        MakeTurn(at(firstDay, 12), 12, TurnOutcome::Abandoned, 1, {18}),
+        MakeTurn(at(firstDay, 13), 12, TurnOutcome::Abandoned, 0, {}),
+        // The second: three finds
+        MakeTurn(at(lastDay, 11), 15, TurnOutcome::Found, 2, {16}, 3000),
+        MakeTurn(at(lastDay, 12), 20, TurnOutcome::Found, 1, {}, 1000),
+        MakeTurn(at(lastDay, 13), 20, TurnOutcome::Found, 4, {22, 19, 25}, 9000),
+    };
+}
+
+std::vector<JournalTurn> AsVector(const QList<JournalTurn>& turns)
+{
+    return std::vector<JournalTurn>(turns.begin(), turns.end());
+}
+
+// An RFC 4180 reader written from the RFC, not from the writer: records end
+// in CRLF, fields are separated by commas, a quoted field may hold commas,
+// CR, LF and doubled quotes. Nullopt for text that breaks the grammar.
+std::optional<QList<QStringList>> ParseCsv(const QByteArray& bytes)
+{
+    QList<QStringList> records;
+    QStringList record;
+    QByteArray field;
+    qsizetype i = 0;
+    const qsizetype n = bytes.size();
+    while (i < n) {
+        if (bytes[i] == '"') {
+            ++i;
+            for (;;) {
+                if (i >= n)
+                    return std::nullopt; // unterminated
+                if (bytes[i] == '"') {
+                    if (i + 1 < n && bytes[i + 1] == '"') {
+                        field += '"';
+                        i += 2;
+                        continue;
+                    }
+                    ++i;
+                    break;
+                }
+                field += bytes[i++];
+            }
+        } else {
+            while (i < n && bytes[i] != ',' && bytes[i] != '\r' && bytes[i] != '\n') {
+                if (bytes[i] == '"')
+                    return std::nullopt; // a quote inside an unquoted field
+                field += bytes[i++];
+            }
+        }
+        record << QString::fromUtf8(field);
+        field.clear();
+        if (i < n && bytes[i] == ',') {
+            ++i;
+            continue;
+        }
+        if (i + 1 < n && bytes[i] == '\r' && bytes[i + 1] == '\n') {
+            i += 2;
+            records << record;
+            record.clear();
+            continue;
+        }
+        return std::nullopt; // a bare CR or LF, or no line end at the end
+    }
+    return records;
+}
+
+} // namespace
+
+class TestJournalViews : public QObject {
+    Q_OBJECT
+
+  private:
+    std::unique_ptr<GameHarness> rig_;
+
+  private slots:
+    void initTestCase() { QLocale::setDefault(QLocale(QLocale::German, QLocale::Germany)); }
+    void init() { rig_ = std::make_unique<GameHarness>(); }
+    void cleanup()
+    {
+        rig_.reset();
+        SetCurvePlotSearchPath({QStringLiteral(BUILD_DIR)});
+    }
+
+    // Runs first, before any test loads the module for the rest of the run.
+    void learningCurveWithoutItsPlotModule()
+    {
+        SetCurvePlotSearchPath({QDir::tempPath() + "/no-such-folder"});
+        LearningCurveView view(AsVector(LearningTurns()), QString());
+        QVERIFY(!view.Plot());
+        QVERIFY2(view.NoticeText().contains("heulmeister-curveplot.so"),
+                 qPrintable(view.NoticeText()));
+        QCOMPARE(view.BandTable()->item(15, 1)->text(), QStringLiteral("3")); // the table stays
+    }
+
+    // ---- confusion matrix ----------------------------------------------------------
+
+    void confusionMatrixOfAPeriod_data()
+    {
+        QTest::addColumn<int>("period");
+        QTest::addColumn<int>("turns");
+        QTest::addColumn<QList<QList<int>>>("cells"); // ringing, tried, count
+        QTest::newRow("last 7 days")
+            << int(JournalPeriod::Last7Days) << 4
+            << QList<QList<int>>{{15, 14, 2}, {15, 16, 1}, {15, 15, 2}, {20, 20, 1},
+                                 {12, 13, 0}, {12, 12, 0}, {18, 17, 1}};
+        QTest::newRow("last 30 days")
+            << int(JournalPeriod::Last30Days) << 6
+            << QList<QList<int>>{{15, 14, 3}, {15, 15, 2}, {12, 13, 0}, {18, 17, 2}};
+        QTest::newRow("all") << int(JournalPeriod::All) << 7
+                             << QList<QList<int>>{{15, 14, 3}, {15, 16, 1}, {15, 15, 2},
+                                                  {12, 13, 1}, {12, 12, 1}, {20, 20, 1},
+                                                  {14, 15, 0}};
+    }
+
+    void confusionMatrixOfAPeriod()
+    {
+        QFETCH(int, period);
+        QFETCH(int, turns);
+        QFETCH(QList<QList<int>>, cells);
+        // "Now" is 7 December, 12:00 UTC; the last 7 days begin on 1 December.
+        const QList<JournalTurn> seeded = {
+            MakeTurn(Utc(2026, 12, 7, 8), 15, TurnOutcome::Found, 3, {14, 16}),
+            MakeTurn(Utc(2026, 12, 4, 8), 15, TurnOutcome::Found, 2, {14}),
+            MakeTurn(Utc(2026, 12, 7, 9), 20, TurnOutcome::Found, 1, {}),
+            MakeTurn(Utc(2026, 12, 1, 0), 18, TurnOutcome::Abandoned, 1, {17}),
+            MakeTurn(Utc(2026, 11, 30, 23, 59), 15, TurnOutcome::Abandoned, 1, {14}),
+            MakeTurn(Utc(2026, 11, 8, 0), 18, TurnOutcome::Abandoned, 1, {17}),
+            MakeTurn(Utc(2026, 10, 20, 8), 12, TurnOutcome::Found, 2, {13}),
+        };
+        const QString path = rig_->JournalPath();
+        QVERIFY(SeedJournal(path, seeded));
+        ScriptedDialogs dialogs;
+        Journal journal(dialogs, path);
+        const auto read = journal.ReadTurns();
+        QVERIFY(read);
+        const ConfusionMatrix matrix = ComputeConfusionMatrix(
+            *read, JournalPeriod(period), Utc(2026, 12, 7, 12), QTimeZone::utc());
+        QCOMPARE(matrix.turns, turns);
+        for (const QList<int>& cell : cells)
+            QVERIFY2(matrix.counts[cell[0]][cell[1]] == cell[2],
+                     qPrintable(QStringLiteral("%1 -> %2: %3")
+                                    .arg(cell[0])
+                                    .arg(cell[1])
+                                    .arg(matrix.counts[cell[0]][cell[1]])));
+    }
+
+    void mostConfusedPairs()
+    {
+        const QList<JournalTurn> seeded = {
+            MakeTurn(Utc(2026, 12, 7, 8), 15, TurnOutcome::Found, 3, {14, 16}),
+            MakeTurn(Utc(2026, 12, 4, 8), 15, TurnOutcome::Found, 2, {14}),
+            MakeTurn(Utc(2026, 11, 30, 8), 15, TurnOutcome::Abandoned, 1, {14}),
+            MakeTurn(Utc(2026, 10, 20, 8), 12, TurnOutcome::Found, 2, {13}),
+            MakeTurn(Utc(2026, 10, 21, 8), 22, TurnOutcome::Found, 2, {21}),
+        };
+        const ConfusionMatrix matrix = ComputeConfusionMatrix(
+            AsVector(seeded), JournalPeriod::All, Utc(2026, 12, 7, 12), QTimeZone::utc());
+        QCOMPARE(int(matrix.mostConfused.size()), 3);
+        // Three times 800 Hz for 1 kHz; then the ties in band order.
+        QCOMPARE(matrix.mostConfused[0].ringingBand, 15);
+        QCOMPARE(matrix.mostConfused[0].triedBand, 14);
+        QCOMPARE(matrix.mostConfused[0].count, 3);
+        QCOMPARE(matrix.mostConfused[1].ringingBand, 12);
+        QCOMPARE(matrix.mostConfused[2].ringingBand, 15);
+        QCOMPARE(matrix.mostConfused[2].triedBand, 16);
+        QCOMPARE(ConfusionSummary(matrix, QLocale(QLocale::German, QLocale::Germany)),
+                 QStringLiteral("Am häufigsten wurde 1 kHz für 800 Hz gehalten (3-mal), danach "
+                                "500 Hz für 625 Hz (einmal) und 1 kHz für 1,25 kHz (einmal)."));
+    }
+
+    // ---- learning curve --------------------------------------------------------------
+
+    void learningCurvePerDay()
+    {
+        const LearningCurve curve =
+            ComputeLearningCurve(AsVector(LearningTurns()), QTimeZone::utc());
+        QCOMPARE(int(curve.days.size()), 2);
+        const LearningFigures& first = curve.days[0].figures;
+        QCOMPARE(curve.days[0].day, QDate(2026, 12, 1));
+        QCOMPARE(first.turns, 4);
+        QCOMPARE(first.found, 2);
+        QCOMPARE(*first.firstAttemptShare, 0.5);
+        // First tries: 1 kHz itself, 800 Hz (a neighbour), 2 kHz for 500 Hz
+        // (not); the fourth turn has none.
+        QCOMPARE(*first.nearFirstTryShare, 2.0 / 3.0);
+        QCOMPARE(*first.medianFindSeconds, 4.0);
+        const LearningFigures& second = curve.days[1].figures;
+        QCOMPARE(curve.days[1].day, QDate(2026, 12, 3));
+        QCOMPARE(*second.firstAttemptShare, 1.0 / 3.0);
+        QCOMPARE(*second.nearFirstTryShare, 2.0 / 3.0);
+        QCOMPARE(*second.medianFindSeconds, 3.0);
+    }
+
+    void learningCurveDaysAreLocal_data()
+    {
+        QTest::addColumn<QByteArray>("zone");
+        QTest::addColumn<QDate>("day");
+        QTest::newRow("UTC") << QByteArray("UTC") << QDate(2026, 12, 1);
+        QTest::newRow("Berlin, already the next day")
+            << QByteArray("Europe/Berlin") << QDate(2026, 12, 2);
+        QTest::newRow("New York, still the day")
+            << QByteArray("America/New_York") << QDate(2026, 12, 1);
+    }
+
+    void learningCurveDaysAreLocal()
+    {
+        QFETCH(QByteArray, zone);
+        QFETCH(QDate, day);
+        const std::vector<JournalTurn> turns = {
+            MakeTurn(Utc(2026, 12, 1, 23, 30), 15, TurnOutcome::Found, 1)};
+        const LearningCurve curve = ComputeLearningCurve(turns, QTimeZone(zone));
+        QCOMPARE(int(curve.days.size()), 1);
+        QCOMPARE(curve.days[0].day, day);
+    }
+
+    void learningCurvePerBand_data()
+    {
+        QTest::addColumn<int>("band");
+        QTest::addColumn<int>("turns");
+        QTest::addColumn<int>("found");
+        QTest::addColumn<double>("firstAttempt"); // -1: none
+        QTest::addColumn<double>("nearTry");      // -1: none
+        QTest::addColumn<double>("median");       // -1: none
+        QTest::newRow("1 kHz") << 15 << 3 << 3 << 1.0 / 3 << 1.0 << 3.0;
+        QTest::newRow("500 Hz, never found") << 12 << 2 << 0 << -1.0 << 0.0 << -1.0;
+        QTest::newRow("2 kHz") << 20 << 2 << 2 << 0.5 << 0.5 << 5.0;
+        QTest::newRow("630 Hz: only its last 20 turns") << 13 << 20 << 0 << -1.0 << -1.0 << -1.0;
+        QTest::newRow("never rang") << 3 << 0 << 0 << -1.0 << -1.0 << -1.0;
+    }
+
+    void learningCurvePerBand()
+    {
+        QFETCH(int, band);
+        QFETCH(int, turns);
+        QFETCH(int, found);
+        QFETCH(double, firstAttempt);
+        QFETCH(double, nearTry);
+        QFETCH(double, median);
+        QList<JournalTurn> seeded = LearningTurns();
+        // 625 Hz: five quick finds, then twenty turns given up untried.
+        for (int i = 0; i < 25; ++i)
+            seeded << (i < 5 ? MakeTurn(Utc(2026, 12, 4, 8, i), 13, TurnOutcome::Found, 1)
+                             : MakeTurn(Utc(2026, 12, 4, 8, i), 13, TurnOutcome::Abandoned, 0));
+        const LearningCurve curve = ComputeLearningCurve(AsVector(seeded), QTimeZone::utc());
+        const LearningFigures& figures = curve.bands[band];
+        QCOMPARE(figures.turns, turns);
+        QCOMPARE(figures.found, found);
+        auto same = [](const std::optional<double>& value, double expected) {
+            return expected < 0 ? !value.has_value() : value && qFuzzyCompare(*value, expected);
+        };
+        QVERIFY(same(figures.firstAttemptShare, firstAttempt));
+        QVERIFY(same(figures.nearFirstTryShare, nearTry));
+        QVERIFY(same(figures.medianFindSeconds, median));
+    }
+
+    // ---- windows ------------------------------------------------------------------------
+
+    void viewsOnAnEmptyJournal()
+    {
+        QVERIFY(rig_->Start("[Spiel]\nSelektmode=0\n"));
+        const TrainingMenuActions& training = rig_->form->Training()->Actions();
+        training.Verwechslungen->trigger();
+        ConfusionView* confusions = rig_->form->OpenConfusions();
+        QVERIFY(confusions);
+        QVERIFY(QTest::qWaitForWindowExposed(confusions));
+        QVERIFY2(confusions->SummaryText().contains("keine Runde"),
+                 qPrintable(confusions->SummaryText()));
+        QCOMPARE(confusions->Matrix().turns, 0);
+        confusions->SetPeriod(JournalPeriod::Last7Days);
+        QVERIFY(confusions->SummaryText().contains("keine Runde"));
+
+        training.Lernkurve->trigger();
+        LearningCurveView* curve = rig_->form->OpenLearningCurve();
+        QVERIFY(curve);
+        QVERIFY(QTest::qWaitForWindowExposed(curve));
+        QVERIFY(!curve->Plot());
+        QVERIFY2(curve->NoticeText().contains("noch keine Runde"), qPrintable(curve->NoticeText()));
+        QVERIFY(curve->BandTable()->isHidden());  // no table of dashes
+        QVERIFY(rig_->dialogs.boxes.size() == 1); // the safety warning, nothing else
+    }
+
+    void viewsShowTheRecordedTurns()
+    {
+        // Two days of play ending today, and one turn long ago.
+        QList<JournalTurn> seeded = LearningTurns(QDate::currentDate());
+        seeded << MakeTurn(QDateTime::currentDateTimeUtc().addDays(-60), 18, TurnOutcome::Found, 2,
+                           {17});
+        QVERIFY(SeedJournal(rig_->JournalPath(), seeded));
+        QVERIFY(rig_->Start("[Spiel]\nSelektmode=0\n"));
+        const TrainingMenuActions& training = rig_->form->Training()->Actions();
+
+        training.Verwechslungen->trigger();
+        ConfusionView* confusions = rig_->form->OpenConfusions();
+        QVERIFY(QTest::qWaitForWindowExposed(confusions));
+        QCOMPARE(confusions->Period(), JournalPeriod::All);
+        QCOMPARE(confusions->Matrix().turns, 8);
+        QCOMPARE(confusions->Matrix().counts[15][14], 1);
+        QCOMPARE(confusions->Matrix().counts[12][18], 1);
+        QCOMPARE(confusions->Matrix().counts[18][17], 1);
+        QCOMPARE(confusions->HeatMap()->CellToolTip(15, 14),
+                 QStringLiteral("Es klang 1 kHz, versucht wurde 800 Hz: einmal."));
+        QCOMPARE(confusions->HeatMap()->CellToolTip(15, 15),
+                 QStringLiteral("1 kHz klang und wurde 3-mal gefunden."));
+        const QRect cell = confusions->HeatMap()->CellRect(15, 14);
+        QVERIFY(confusions->HeatMap()->CellAt(cell.center()) == std::make_pair(15, 14));
+        QVERIFY(!confusions->HeatMap()->CellAt(QPoint(1, 1)));
+        // The player picks "Letzte 7 Tage": the turn of two months ago drops out.
+        confusions->PeriodChooser()->setCurrentIndex(0);
+        QCOMPARE(confusions->Period(), JournalPeriod::Last7Days);
+        QCOMPARE(confusions->Matrix().turns, 7);
+        QCOMPARE(confusions->Matrix().counts[18][17], 0);
+        QVERIFY(confusions->SummaryText().startsWith("Am häufigsten wurde "));
+
+        training.Lernkurve->trigger();
+        LearningCurveView* curve = rig_->form->OpenLearningCurve();
+        QVERIFY(QTest::qWaitForWindowExposed(curve));
+        QVERIFY2(curve->Plot(), qPrintable(curve->NoticeText()));
+        QCOMPARE(curve->Plot()->metaObject()->className(), "QChartView");
+        QCOMPARE(int(curve->Curve().days.size()), 3);
+        QTableWidget* table = curve->BandTable();
+        QVERIFY(table->isVisible());
+        QVERIFY(table->isRowHidden(3)); // never rang
+        QVERIFY(!table->isRowHidden(12));
+        QCOMPARE(table->item(15, 0)->text(), QStringLiteral("1 kHz"));
+        QCOMPARE(table->item(15, 1)->text(), QStringLiteral("3"));
+        QCOMPARE(table->item(15, 3)->text(), QStringLiteral("33 %"));
+        QCOMPARE(table->item(15, 4)->text(), QStringLiteral("100 %"));
+        QCOMPARE(table->item(15, 5)->text(), QStringLiteral("3,0 s"));
+
+        // Opening again shows what was recorded since.
+        rig_->StartTurnRinging(DrawFor1k);
+        rig_->ClickFader(15);
+        training.Lernkurve->trigger();
+        QTRY_VERIFY(rig_->form->OpenLearningCurve() && rig_->form->OpenLearningCurve() != curve);
+        QCOMPARE(rig_->form->OpenLearningCurve()->BandTable()->item(15, 1)->text(),
+                 QStringLiteral("4"));
+    }
+
+    // ---- CSV ------------------------------------------------------------------------------
+
+    void csvField_data()
+    {
+        QTest::addColumn<QVariant>("value");
+        QTest::addColumn<QByteArray>("field");
+        QTest::newRow("plain") << QVariant("found") << QByteArray("found");
+        QTest::newRow("spaces stay bare") << QVariant("14 16 13") << QByteArray("14 16 13");
+        QTest::newRow("comma") << QVariant("a,b") << QByteArray("\"a,b\"");
+        QTest::newRow("quote") << QVariant("sagt \"hallo\"")
+                               << QByteArray("\"sagt \"\"hallo\"\"\"");
+        QTest::newRow("line feed") << QVariant("a\nb") << QByteArray("\"a\nb\"");
+        QTest::newRow("carriage return") << QVariant("a\rb") << QByteArray("\"a\rb\"");
+        QTest::newRow("empty text") << QVariant("") << QByteArray("");
+        QTest::newRow("NULL") << QVariant() << QByteArray("");
+        QTest::newRow("integer") << QVariant(qlonglong(-42)) << QByteArray("-42");
+        QTest::newRow("real, point as separator")
+            << QVariant(905.6074719) << QByteArray("905.6074719");
+        QTest::newRow("real keeps every digit")
+            << QVariant(1106.8535595036305) << QByteArray("1106.8535595036305");
+        QTest::newRow("UTF-8") << QVariant("Bänder") << QByteArray("B\xc3\xa4nder");
+    }
+
+    void csvField()
+    {
+        QFETCH(QVariant, value);
+        QFETCH(QByteArray, field);
+        QCOMPARE(CsvField(value), field);
+    }
+
+    void csvReadsBackAsRecorded()
+    {
+        const QString path = rig_->JournalPath();
+        QVERIFY(SeedJournal(path, LearningTurns()));
+        QString error;
+        // What other tools may have put in: text with every character CSV quotes.
+        QVERIFY2(RunSql(path,
+                        {"INSERT INTO turns (started_at, ringing_band, frequency_hz, attempts, "
+                         "tried, outcome) VALUES ('2026-12-05T08:00:00Z', 15, 1000.25, 1, "
+                         "'x,\"y\"' || char(13) || char(10) || 'z', 'aufgegeben, \"ja\"')"},
+                        &error),
+                 qPrintable(error));
+        ScriptedDialogs dialogs;
+        Journal journal(dialogs, path);
+        const auto rows = journal.ReadRows();
+        QVERIFY(rows);
+        const QByteArray csv = JournalCsv(*rows);
+        QVERIFY(csv.startsWith("id,started_at,ringing_band,frequency_hz,scoring_mode,low_cut,"
+                               "high_cut,attempts,tried,find_ms,outcome,feedback_time,"
+                               "random_start,swell,bed\r\n"));
+        const auto records = ParseCsv(csv);
+        QVERIFY(records);
+        QCOMPARE(records->size(), int(rows->size()) + 1);
+        for (qsizetype r = 0; r < qsizetype(rows->size()); ++r) {
+            const QStringList& record = (*records)[r + 1];
+            QCOMPARE(record.size(), 15);
+            for (int c = 0; c < 15; ++c) {
+                const QVariant& value = (*rows)[r][c];
+                if (value.typeId() == QMetaType::Double)
+                    QCOMPARE(record[c].toDouble(), value.toDouble()); // exactly, by its text
+                else
+                    QCOMPARE(record[c], value.isNull() ? QString() : value.toString());
+            }
+        }
+        QCOMPARE(records->last()[8], QStringLiteral("x,\"y\"\r\nz"));
+        QCOMPARE((*records)[2][8], QStringLiteral("14 18"));
+        QCOMPARE((*records)[2][1], QStringLiteral("2026-12-01T12:00:00Z"));
+        QCOMPARE((*records)[3][9], QString()); // not found: no find time
+    }
+
+    void exportFromTheMenu()
+    {
+        QVERIFY(rig_->Start("[Spiel]\nSelektmode=0\n"));
+        rig_->StartTurnRinging(DrawFor1k);
+        rig_->ClickFader(14);
+        rig_->clock.Advance(1500);
+        rig_->ClickFader(15);
+        const QString target = rig_->programDir.filePath("Journal.csv");
+        rig_->dialogs.fileAnswers = {target};
+        rig_->form->Training()->Actions().Exportieren->trigger();
+        QCOMPARE(rig_->dialogs.fileDialogs.size(), 1);
+        QCOMPARE(rig_->dialogs.fileDialogs[0].defaultExtension, QStringLiteral("csv"));
+        const auto records = ParseCsv(FileBytes(target));
+        QVERIFY(records);
+        QCOMPARE(records->size(), 2);
+        QCOMPARE((*records)[1][2], QStringLiteral("15"));
+        QCOMPARE((*records)[1][7], QStringLiteral("2"));
+        QCOMPARE((*records)[1][8], QStringLiteral("14"));
+        QCOMPARE((*records)[1][9], QStringLiteral("1500"));
+        QCOMPARE((*records)[1][10], QStringLiteral("found"));
+        QCOMPARE((*records)[1][3].toDouble(), rig_->State().ToneFrequency);
+        QCOMPARE(rig_->dialogs.boxes.size(), 1); // only the safety warning
+
+        // Cancelling the dialog writes nothing.
+        QVERIFY(QFile::remove(target));
+        rig_->form->Training()->Actions().Exportieren->trigger();
+        QVERIFY(!QFileInfo::exists(target));
+    }
+
+    void exportToAFullDiskKeepsTheOldFile()
+    {
+        QList<JournalTurn> many;
+        for (int i = 0; i < 2000; ++i)
+            many << MakeTurn(Utc(2026, 12, 1, 8).addSecs(i * 60), 12 + i % 10, TurnOutcome::Found,
+                             1 + i % 4, QList<int>{2, 3, 4}.mid(0, i % 4), 1000 + i);
+        QVERIFY(SeedJournal(rig_->JournalPath(), many));
+        const QString folder = rig_->programDir.filePath("stick");
+        QVERIFY(QDir().mkpath(folder));
+        TestMount stick = TestMount::Tmpfs(folder, 64);
+        QVERIFY2(stick.Mounted(), qPrintable(stick.Error()));
+        const QString target = folder + "/Journal.csv";
+        {
+            QFile old(target);
+            QVERIFY(old.open(QIODevice::WriteOnly));
+            old.write("die alte Datei\r\n");
+        }
+        ScriptedDialogs dialogs;
+        dialogs.fileAnswers = {target};
+        Journal journal(dialogs, rig_->JournalPath());
+        QVERIFY(!ExportJournal(journal, dialogs));
+        QCOMPARE(dialogs.boxes.size(), 1);
+        QCOMPARE(dialogs.boxes[0].caption, QStringLiteral("Trainingsjournal exportieren"));
+        QVERIFY(dialogs.boxes[0].text.contains(target));
+        QCOMPARE(FileBytes(target), QByteArray("die alte Datei\r\n"));
+        QCOMPARE(QDir(folder).entryList(QDir::Files), QStringList{"Journal.csv"}); // no leftovers
+        QVERIFY(!journal.IsOff()); // the journal itself is fine
+    }
+};
+
+QTEST_MAIN(TestJournalViews)
+#include "tst_journal_views.moc"
