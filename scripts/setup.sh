@@ -1,5 +1,6 @@
 #!/usr/bin/env bash
-# Installs what the build and the tests need (Debian 12, as root or with sudo)
+# Installs what the build, the tests and the fuzzers (clang with its libFuzzer
+# runtime) need (Debian 12, as root or with sudo)
 # and builds into build/ (or build-sanitize/ with HEULMEISTER_SANITIZE=1).
 set -euo pipefail
 cd "$(dirname "$0")/.."
@@ -8,7 +9,8 @@ packages=(cmake ninja-build g++ pkg-config qt6-base-dev portaudio19-dev libasoun
           libjack-jackd2-dev libxcb1-dev libsndfile1-dev libsamplerate0-dev fonts-liberation2 fontconfig
           xvfb xauth xdotool imagemagick x11-utils openbox dpkg-dev appstream
           desktop-file-utils qt6-translations-l10n libqt6sql6-sqlite qt6-charts-dev
-          libqt6opengl6-dev sqlite3)
+          libqt6opengl6-dev sqlite3
+          clang libclang-rt-14-dev)
 missing=()
 for package in "${packages[@]}"; do
     dpkg-query -W -f='${Status}' "$package" 2>/dev/null | grep -q 'install ok installed' \

@@ -165,6 +165,9 @@ class TestCharts : public QObject {
     void barPastTheTopIsNotClipped();
     void barOnAnotherPaintBox();
     void scientificLabelStandsOnItsBar();
+    void hugeCountersDrawAtOnce_data();
+    void hugeCountersDrawAtOnce();
+    void neighboursOfAHugeBarStayDrawn();
     void chartValue_data();
     void chartValue();
     void chartLabel_data();
@@ -499,6 +502,101 @@ void TestCharts::scientificLabelStandsOnItsBar()
     DrawLabel(expected, fontSize, 16, top - textHeight, QStringLiteral("1,2E2"), shift);
     QVERIFY(CountColour(image, QRect(600, top - textHeight + shift, 160, textHeight), White) > 0);
     const QString difference = FirstDifference(image, expected, image.height());
+    QVERIFY2(difference.isEmpty(), qPrintable(difference));
+}
+
+// Counters near the 32-bit limits, as a hand-made results file holds them:
+// the bar is clipped to the picture and drawn at once. The work is counted in
+// rows, not timed.
+void TestCharts::hugeCountersDrawAtOnce_data()
+{
+    QTest::addColumn<int>("mode");
+    QTest::addColumn<QList<int>>("current"); // finds, attempts, find time
+    QTest::addColumn<QList<int>>("stored");
+    QTest::addColumn<int>("barTop"); // band 16's bar covers rows barTop..barBottom-1
+    QTest::addColumn<int>("barBottom");
+
+    const int max = INT_MAX;
+    const int min = INT_MIN;
+    const QList<int> none{0, 0, 0};
+    QTest::newRow("total attempts near 2^31")
+        << int(ModeTotalAttempts) << none << QList<int>{1, max, 0} << 0 << Baseline;
+    QTest::newRow("total times near 2^31")
+        << int(ModeTotalTimes) << none << QList<int>{1, 1, max} << 0 << Baseline;
+    QTest::newRow("total sums past 32 bits") << int(ModeTotalAttempts) << QList<int>{1, max, max}
+                                             << QList<int>{1, max, max} << 0 << Baseline;
+    QTest::newRow("current attempts near 2^31")
+        << int(ModeCurrentAttempts) << QList<int>{1, max, 0} << none << 0 << Baseline;
+    QTest::newRow("negative attempts hang to the bottom")
+        << int(ModeCurrentAttempts) << QList<int>{1, min, 0} << none << Baseline << 400;
+    QTest::newRow("negative time hangs to the bottom")
+        << int(ModeCurrentTimes) << QList<int>{1, 1, min} << none << Baseline << 400;
+    QTest::newRow("progress: huge improvement") << int(ModeProgressAttempts) << QList<int>{1, 1, 0}
+                                                << QList<int>{1, max, 0} << 0 << ZeroLine;
+    QTest::newRow("progress: huge worsening") << int(ModeProgressAttempts) << QList<int>{1, max, 0}
+                                              << QList<int>{1, 1, 0} << ZeroLine << 400;
+    QTest::newRow("progress times: widest difference")
+        << int(ModeProgressTimes) << QList<int>{1, 1, max} << QList<int>{1, 1, min} << ZeroLine
+        << 400;
+}
+
+void TestCharts::hugeCountersDrawAtOnce()
+{
+    QFETCH(int, mode);
+    QFETCH(QList<int>, current);
+    QFETCH(QList<int>, stored);
+    QFETCH(int, barTop);
+    QFETCH(int, barBottom);
+
+    GameState state = StartUpState();
+    state.GameMode = Mode(mode);
+    SetCounters(state.BandTable[16], current[0], current[1], current[2]);
+    SetCounters(state.StoredBandTable[16], stored[0], stored[1], stored[2]);
+    const FaderGeometry geometry = FaderGeometry::For(PaintBox, FaderGeometry::TrackSize(PaintBox));
+    QImage image(PaintBox, QImage::Format_ARGB32_Premultiplied);
+    image.fill(Black);
+    std::int64_t rows = 0;
+    {
+        QPainter painter(&image);
+        PixelExactCanvas canvas(painter);
+        canvas.SetFont(ArialFont(15));
+        canvas.SetFontColor(WhiteColour);
+        const auto paintColumn = MakeChartColumnPainter(German());
+        for (int band = 0; band < BandCount; ++band)
+            paintColumn(canvas, state, band, geometry);
+        rows = canvas.RowsVisited();
+    }
+    // 27 marks of 3 rows; the bar's rows on the picture (with a row of slack
+    // either side) walked once and filled as outline, outline and inside.
+    const int pictureRows = PaintBox.height() + 2;
+    QVERIFY2(rows <= 27 * 3 + 4 * pictureRows,
+             qPrintable(QStringLiteral("%1 rows visited").arg(rows)));
+    const int barRows = barBottom - barTop;
+    QCOMPARE(CountColour(image, QRect(BarLeft(16), barTop, 28, barRows), White), 28 * barRows);
+    QCOMPARE(CountColour(image, QRect(BarLeft(16), 0, 28, PaintBox.height()), White), 28 * barRows);
+    QCOMPARE(CountColour(image, QRect(BarLeft(16) - 4, 0, 4, PaintBox.height()), White), 0);
+    QCOMPARE(CountColour(image, QRect(BarRight(16), 0, 4, PaintBox.height()), White), 0);
+}
+
+void TestCharts::neighboursOfAHugeBarStayDrawn()
+{
+    // Beside a bar of 2^31 - 1 attempts per find, the other bands keep their
+    // bars and labels.
+    ChartRenderer chart;
+    GameState state = StartUpState();
+    state.GameMode = ModeTotalAttempts;
+    SetCounters(state.BandTable[15], 4, 10);
+    SetCounters(state.StoredBandTable[16], 1, INT_MAX);
+    SetCounters(state.StoredBandTable[17], 1, 3);
+    const QImage image = chart.Paint(state);
+
+    const int h = chart.TextHeight();
+    const QImage expected =
+        ExpectedChart(image, chart.FontSize(), Baseline,
+                      {{15, 220, QStringLiteral("2,5"), 220 - h},
+                       {16, 0, QStringLiteral("2,1E9"), -1000},
+                       {17, Baseline - 72, QStringLiteral("3,0"), Baseline - 72 - h}});
+    const QString difference = FirstDifference(image, expected, LabelTop);
     QVERIFY2(difference.isEmpty(), qPrintable(difference));
 }
 

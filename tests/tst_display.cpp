@@ -12,6 +12,8 @@
 #include <QRandomGenerator>
 #include <QtTest>
 
+#include <climits>
+
 namespace {
 
 const QRgb Black = qRgb(0, 0, 0);
@@ -81,6 +83,8 @@ class TestDisplay : public QObject {
     void paintMatchesStraightforward();
     void paintOfARegionMatchesThere_data();
     void paintOfARegionMatchesThere();
+    void figuresAtTheIntLimits_data();
+    void figuresAtTheIntLimits();
 };
 
 void TestDisplay::formatFrequency_data()
@@ -856,6 +860,66 @@ void TestDisplay::paintOfARegionMatchesThere()
         copy.end();
         QVERIFY2(canvas == expected, qPrintable(QStringLiteral("round %1").arg(round)));
     }
+}
+
+// Figures whose coordinates reach the int limits (a bar of a counter near
+// 2^31) land clipped on the picture, and cost rows of the picture only.
+void TestDisplay::figuresAtTheIntLimits_data()
+{
+    QTest::addColumn<int>("figure");
+    QTest::addColumn<QRect>("white"); // what the figure covers on a 200 x 100 picture
+
+    enum { Rectangle, RoundRect, FillRect, VerticalLine, HorizontalLine };
+    QTest::newRow("rectangle over the whole int range") << int(Rectangle) << QRect(10, 0, 20, 100);
+    QTest::newRow("round rectangle, ends swapped") << int(RoundRect) << QRect(10, 0, 20, 100);
+    QTest::newRow("fill across all columns") << int(FillRect) << QRect(0, 40, 200, 20);
+    QTest::newRow("vertical line, 3 wide") << int(VerticalLine) << QRect(49, 0, 3, 100);
+    QTest::newRow("horizontal line drawn leftwards") << int(HorizontalLine) << QRect(0, 49, 200, 3);
+}
+
+void TestDisplay::figuresAtTheIntLimits()
+{
+    QFETCH(int, figure);
+    QFETCH(QRect, white);
+    QImage image(200, 100, QImage::Format_ARGB32_Premultiplied);
+    image.fill(Qt::black);
+    std::int64_t rows = 0;
+    {
+        QPainter painter(&image);
+        PixelExactCanvas canvas(painter);
+        canvas.SetPen(Qt::white, 3);
+        canvas.SetBrushColor(Qt::white);
+        switch (figure) {
+        case 0:
+            canvas.Rectangle(10, INT_MIN, 30, INT_MAX);
+            break;
+        case 1:
+            canvas.RoundRect(10, INT_MAX, 30, INT_MIN, INT_MIN, INT_MAX);
+            break;
+        case 2:
+            canvas.FillRect(INT_MIN, 40, INT_MAX, 60);
+            break;
+        case 3:
+            canvas.MoveTo(50, INT_MIN);
+            canvas.LineTo(50, INT_MAX);
+            break;
+        default:
+            canvas.MoveTo(INT_MAX, 50);
+            canvas.LineTo(INT_MIN, 50);
+            break;
+        }
+        rows = canvas.RowsVisited();
+    }
+    QVERIFY2(rows <= 4 * 102, qPrintable(QStringLiteral("%1 rows visited").arg(rows)));
+    int whitePixels = 0;
+    for (int y = 0; y < image.height(); ++y)
+        for (int x = 0; x < image.width(); ++x)
+            if (image.pixel(x, y) == qRgb(255, 255, 255))
+                ++whitePixels;
+    QCOMPARE(whitePixels, white.width() * white.height());
+    for (int y = white.top(); y <= white.bottom(); ++y)
+        for (int x = white.left(); x <= white.right(); ++x)
+            QCOMPARE(image.pixel(x, y), qRgb(255, 255, 255));
 }
 
 QTEST_MAIN(TestDisplay)

@@ -13,6 +13,7 @@
 #include "support/Builders.h"
 #include "support/GameHarness.h"
 #include "support/JournalFiles.h"
+#include "support/ScratchMount.h"
 
 #include <QAction>
 #include <QDir>
@@ -38,17 +39,6 @@ enum class Fault {
 };
 
 const QDateTime Monday = QDateTime(QDate(2026, 12, 7), QTime(9, 0), Qt::UTC);
-
-// Writes turns into a journal file as an earlier run of the program would.
-bool SeedJournal(const QString& path, const QList<JournalTurn>& turns)
-{
-    ScriptedDialogs quiet;
-    Journal journal(quiet, path);
-    for (const JournalTurn& turn : turns)
-        if (!journal.Record(turn))
-            return false;
-    return quiet.boxes.isEmpty();
-}
 
 } // namespace
 
@@ -324,24 +314,24 @@ class TestJournal : public QObject {
         const QString folder = JournalFolder();
         const QString path = rig_->JournalPath();
         QVERIFY(QDir().mkpath(folder));
-        std::optional<TestMount> mount;
+        std::optional<ScratchMount> mount;
         QByteArray before;
 
         switch (Fault(fault)) {
         case Fault::ReadOnlyFolder:
-            mount.emplace(TestMount::ReadOnly(folder));
+            mount.emplace(ScratchMount::ReadOnly(folder));
             break;
         case Fault::ReadOnlyFolderWithJournal:
             QVERIFY(SeedJournal(path, {MakeTurn(Monday, 15, TurnOutcome::Found, 2, {14})}));
             before = FileBytes(path);
-            mount.emplace(TestMount::ReadOnly(folder));
+            mount.emplace(ScratchMount::ReadOnly(folder));
             break;
         case Fault::DiskFullAtOpen:
-            mount.emplace(TestMount::Tmpfs(folder, 64));
-            QVERIFY(FillDisk(folder + "/filler") > 0);
+            mount.emplace(ScratchMount::SmallTmpfs(folder, 64 * 1024));
+            QVERIFY(FillFileSystem(folder));
             break;
         case Fault::DiskFullWhileWriting:
-            mount.emplace(TestMount::Tmpfs(folder, 256));
+            mount.emplace(ScratchMount::SmallTmpfs(folder, 256 * 1024));
             break;
         case Fault::NewerSchema:
             QVERIFY(SeedJournal(path, {MakeTurn(Monday, 15, TurnOutcome::Found, 2, {14})}));
@@ -356,7 +346,7 @@ class TestJournal : public QObject {
         if (Fault(fault) == Fault::DiskFullWhileWriting) {
             PlayFoundTurn(DrawFor1k, 15, {14}, 1000);
             QVERIFY(JournalBoxes().isEmpty());
-            QVERIFY(FillDisk(folder + "/filler") > 0);
+            QVERIFY(FillFileSystem(folder));
         }
 
         PlayFoundTurn(DrawFor1k, 15, {16, 13}, 2000);

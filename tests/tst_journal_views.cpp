@@ -12,6 +12,7 @@
 #include "journal/LearningCurveView.h"
 #include "support/GameHarness.h"
 #include "support/JournalFiles.h"
+#include "support/ScratchMount.h"
 
 #include <QAction>
 #include <QComboBox>
@@ -26,16 +27,6 @@ namespace {
 QDateTime Utc(int year, int month, int day, int hour, int minute = 0)
 {
     return QDateTime(QDate(year, month, day), QTime(hour, minute), Qt::UTC);
-}
-
-bool SeedJournal(const QString& path, const QList<JournalTurn>& turns)
-{
-    ScriptedDialogs quiet;
-    Journal journal(quiet, path);
-    for (const JournalTurn& turn : turns)
-        if (!journal.Record(turn))
-            return false;
-    return quiet.boxes.isEmpty();
 }
 
 // The turns the computations below are checked against: two days of play,
@@ -494,7 +485,7 @@ class TestJournalViews : public QObject {
         QVERIFY(SeedJournal(rig_->JournalPath(), many));
         const QString folder = rig_->programDir.filePath("stick");
         QVERIFY(QDir().mkpath(folder));
-        TestMount stick = TestMount::Tmpfs(folder, 64);
+        ScratchMount stick = ScratchMount::SmallTmpfs(folder, 64 * 1024);
         QVERIFY2(stick.Mounted(), qPrintable(stick.Error()));
         const QString target = folder + "/Journal.csv";
         {

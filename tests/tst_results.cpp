@@ -9,13 +9,13 @@
 #include "results/StatusLines.h"
 #include "support/Builders.h"
 #include "support/FakeClockAndRandom.h"
+#include "support/ScratchMount.h"
 
 #include <QtTest>
 #include <bit>
 #include <cstring>
 #include <memory>
 #include <random>
-#include <unistd.h>
 
 namespace {
 
@@ -128,11 +128,6 @@ QByteArray ReadFile(const QString& path)
 {
     QFile file(path);
     return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-}
-
-bool RunningAsRoot()
-{
-    return geteuid() == 0;
 }
 
 } // namespace
@@ -661,6 +656,8 @@ class ResultsTest : public QObject {
         QCOMPARE(QDir(dir_->path()).entryList(QDir::Files), QStringList());
     }
 
+    // Root ignores permission bits, so the refusal comes from a read-only
+    // mount of the file or of its folder.
     void saveWithoutWritePermissionKeepsTheFile_data()
     {
         QTest::addColumn<bool>("lockFolder");
@@ -671,21 +668,54 @@ class ResultsTest : public QObject {
     void saveWithoutWritePermissionKeepsTheFile()
     {
         QFETCH(bool, lockFolder);
-        if (RunningAsRoot())
-            QSKIP("permissions deny nothing to root");
         const QString path = PathOf("kept.HMD");
         QVERIFY(WriteFile(path, GoldenFile()));
-        const auto readOnly = QFile::ReadOwner | QFile::ReadGroup | QFile::ExeOwner;
-        if (lockFolder)
-            QVERIFY(QFile::setPermissions(dir_->path(), readOnly));
-        else
-            QVERIFY(QFile::setPermissions(path, QFile::ReadOwner));
+        const ScratchMount readOnly = ScratchMount::ReadOnly(lockFolder ? dir_->path() : path);
+        QVERIFY2(readOnly.Mounted(), qPrintable(readOnly.Error()));
+        state_.ResultsFileName = QStringLiteral("remembered.HMD");
         PlayFind(14, 0, 100);
         const ResultsFileOutcome outcome = file_->SaveResults(path);
-        QFile::setPermissions(dir_->path(), readOnly | QFile::WriteOwner);
         QCOMPARE(outcome.status, ResultsFileStatus::Failed);
         QCOMPARE(outcome.errorText, QStringLiteral("File access denied."));
         QCOMPARE(ReadFile(path), GoldenFile());
+        QCOMPARE(state_.ResultsFileName, QStringLiteral("remembered.HMD"));
+    }
+
+    // A full disk: the old file stays byte for byte and the error says so,
+    // whether the file is replaced or written new.
+    void saveOnFullDiskKeepsTheFile_data()
+    {
+        QTest::addColumn<bool>("replace");
+        QTest::newRow("existing file") << true;
+        QTest::newRow("new file") << false;
+    }
+
+    void saveOnFullDiskKeepsTheFile()
+    {
+        QFETCH(bool, replace);
+        const QString folder = PathOf("voll");
+        QVERIFY(QDir().mkpath(folder));
+        ScratchMount tmpfs = ScratchMount::SmallTmpfs(folder, 64 * 1024);
+        QVERIFY2(tmpfs.Mounted(), qPrintable(tmpfs.Error()));
+        const QString path = folder + QStringLiteral("/kept.HMD");
+        if (replace)
+            QVERIFY(WriteFile(path, GoldenFile()));
+        QVERIFY(FillFileSystem(folder));
+        state_.ResultsFileName = QStringLiteral("remembered.HMD");
+        PlayFind(14, 0, 100);
+
+        const ResultsFileOutcome outcome = file_->SaveResults(path);
+
+        QCOMPARE(outcome.status, ResultsFileStatus::Failed);
+        QCOMPARE(outcome.errorText, QStringLiteral("Disk full."));
+        QCOMPARE(QFile::exists(path), replace);
+        if (replace)
+            QCOMPARE(ReadFile(path), GoldenFile());
+        QCOMPARE(state_.ResultsFileName, QStringLiteral("remembered.HMD"));
+        // No temporary file is left behind.
+        QCOMPARE(QDir(folder).entryList(QDir::Files),
+                 replace ? (QStringList{"filler", "kept.HMD"}) : QStringList{"filler"});
+        QVERIFY2(tmpfs.Unmount(), qPrintable(tmpfs.Error()));
     }
 
     // ---- Saved results stay intact

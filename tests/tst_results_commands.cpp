@@ -7,14 +7,17 @@
 #include "results/ResultsCommands.h"
 #include "results/ResultsFile.h"
 #include "support/Builders.h"
+#include "support/ScratchMount.h"
 #include "support/ScriptedDialogs.h"
 
 #include <QAction>
 #include <QApplication>
 #include <QDir>
 #include <QFile>
+#include <QFileDialog>
 #include <QMenuBar>
 #include <QTemporaryDir>
+#include <QTimer>
 #include <QtTest>
 
 #include <cstring>
@@ -73,6 +76,13 @@ char* toString(const Counters& c)
     return QTest::toString(
         QStringLiteral("%1/%2/%3").arg(c.finds).arg(c.attempts).arg(c.findTimeMs));
 }
+
+// Which question "Speichern unter" asks before it writes.
+enum class Question {
+    None,
+    NotLoaded,    // the remembered file, whose results were never loaded
+    ReplaceOther, // another existing file
+};
 
 // The form as start-up leaves it, with the commands wired to recording hooks.
 struct Fixture {
@@ -285,28 +295,41 @@ class TestResultsCommands : public QObject {
         QTest::addColumn<bool>("rememberedExists");
         QTest::addColumn<bool>("loaded"); // the remembered file loaded in this run
         QTest::addColumn<QString>("chosen");
-        QTest::addColumn<bool>("chosenExists");
-        QTest::addColumn<bool>("asks");
-        QTest::addColumn<int>("answer"); // DialogResult given to the question
+        QTest::addColumn<bool>("chosenExists"); // another file of the chosen name exists
+        QTest::addColumn<int>("question");      // Question asked, if any
+        QTest::addColumn<int>("answer");        // DialogResult given to the question
         QTest::addColumn<bool>("saves");
 
         const int yes = int(DialogResult::Yes);
         const int no = int(DialogResult::No);
-        QTest::newRow("new name") << "" << false << false << "neu.HMD" << false << false << no
+        const int none = int(Question::None);
+        const int notLoaded = int(Question::NotLoaded);
+        const int replace = int(Question::ReplaceOther);
+        QTest::newRow("new name") << "" << false << false << "neu.HMD" << false << none << no
                                   << true;
-        QTest::newRow("other existing name is replaced")
-            << "alt.HMD" << true << false << "anders.HMD" << true << false << no << true;
+        // Another existing file would lose its results: asked first.
+        QTest::newRow("other existing file: No keeps it")
+            << "alt.HMD" << true << false << "anders.HMD" << true << replace << no << false;
+        QTest::newRow("other existing file: Yes replaces it")
+            << "alt.HMD" << true << false << "anders.HMD" << true << replace << yes << true;
+        QTest::newRow("other existing file while one is loaded")
+            << "alt.HMD" << true << true << "anders.HMD" << true << replace << no << false;
+        QTest::newRow("other existing file, none remembered")
+            << "" << false << false << "anders.HMD" << true << replace << yes << true;
+        // The loaded file, under another spelling of its name: nothing to lose.
+        QTest::newRow("loaded file spelled otherwise")
+            << "alt.HMD" << true << true << "./alt.HMD" << false << none << no << true;
         QTest::newRow("remembered, not loaded: No keeps the file")
-            << "alt.HMD" << true << false << "alt.HMD" << true << true << no << false;
+            << "alt.HMD" << true << false << "alt.HMD" << true << notLoaded << no << false;
         QTest::newRow("remembered, not loaded: Yes replaces it")
-            << "alt.HMD" << true << false << "alt.HMD" << true << true << yes << true;
+            << "alt.HMD" << true << false << "alt.HMD" << true << notLoaded << yes << true;
         QTest::newRow("remembered and loaded")
-            << "alt.HMD" << true << true << "alt.HMD" << true << false << no << true;
+            << "alt.HMD" << true << true << "alt.HMD" << true << none << no << true;
         QTest::newRow("remembered but missing at start")
-            << "alt.HMD" << false << false << "alt.HMD" << false << true << yes << true;
+            << "alt.HMD" << false << false << "alt.HMD" << false << notLoaded << yes << true;
         // Names are compared exactly.
         QTest::newRow("other case is another name")
-            << "alt.HMD" << true << false << "ALT.HMD" << false << false << no << true;
+            << "alt.HMD" << true << false << "ALT.HMD" << false << none << no << true;
     }
 
     void speichernUnter()
@@ -316,7 +339,7 @@ class TestResultsCommands : public QObject {
         QFETCH(bool, loaded);
         QFETCH(QString, chosen);
         QFETCH(bool, chosenExists);
-        QFETCH(bool, asks);
+        QFETCH(int, question);
         QFETCH(int, answer);
         QFETCH(bool, saves);
 
@@ -347,15 +370,24 @@ class TestResultsCommands : public QObject {
         QCOMPARE(request.filter, QStringLiteral("Heulmeisterdaten|*.HMD"));
         QCOMPARE(request.defaultExtension, QStringLiteral("HMD"));
 
-        QCOMPARE(f.dialogs.boxes.size(), asks ? 1 : 0);
-        if (asks) {
+        QCOMPARE(f.dialogs.boxes.size(), question == int(Question::None) ? 0 : 1);
+        if (question != int(Question::None)) {
             const MessageBoxRequest& box = f.dialogs.boxes.constFirst();
             QCOMPARE(box.caption, QStringLiteral("Datei existiert bereits"));
-            QCOMPARE(box.text, QStringLiteral("Es existiert bereits eine Datei gleichen Namens,\n"
-                                              "deren Daten jedoch noch nicht geladen sind.\n"
-                                              "Falls sie jetzt speichern, gehen diese Daten "
-                                              "verloren.\n"
-                                              "Wollen sie dennoch speichern?"));
+            if (question == int(Question::NotLoaded)) {
+                QCOMPARE(box.text,
+                         QStringLiteral("Es existiert bereits eine Datei gleichen Namens,\n"
+                                        "deren Daten jedoch noch nicht geladen sind.\n"
+                                        "Falls sie jetzt speichern, gehen diese Daten "
+                                        "verloren.\n"
+                                        "Wollen sie dennoch speichern?"));
+            } else {
+                QCOMPARE(box.text, QStringLiteral("Die Datei \"%1\" existiert bereits.\n"
+                                                  "Falls sie jetzt speichern, gehen die darin "
+                                                  "gespeicherten Ergebnisse verloren.\n"
+                                                  "Wollen sie dennoch speichern?")
+                                       .arg(QDir::toNativeSeparators(chosenPath)));
+            }
             QCOMPARE(box.icon, DialogIcon::Question);
             QCOMPARE(box.buttons, DialogButtons::YesNo);
             QCOMPARE(box.defaultButton, DialogResult::No);
@@ -416,6 +448,69 @@ class TestResultsCommands : public QObject {
         QCOMPARE(f.state.ResultsFileName, remembered);
         QVERIFY(f.saveEnabledCalls.isEmpty());
         QVERIFY(!f.commands->SaveEnabled());
+    }
+
+    void desktopSaveDialogAsksNothingOfItsOwn()
+    {
+        // The game asks its own questions; the desktop's save dialog must not
+        // ask a second one for an existing file.
+        QTemporaryDir dir;
+        const QString path = dir.filePath(QStringLiteral("da.HMD"));
+        WriteResults(path, 3, {1, 1, 1});
+        bool sawDialog = false;
+        bool confirmsOverwrite = true;
+        QTimer poll;
+        QObject::connect(&poll, &QTimer::timeout, [&] {
+            auto* dialog = qobject_cast<QFileDialog*>(QApplication::activeModalWidget());
+            if (!dialog)
+                return;
+            sawDialog = true;
+            confirmsOverwrite = !dialog->testOption(QFileDialog::DontConfirmOverwrite);
+            if (confirmsOverwrite) { // its question would wait for a person
+                dialog->reject();
+                return;
+            }
+            dialog->selectFile(path);
+            QMetaObject::invokeMethod(dialog, "accept");
+        });
+        poll.start(10);
+        QtDialogs dialogs;
+        FileDialogRequest request;
+        request.caption = QStringLiteral("Speichern unter");
+        request.filter = ResultsCommands::SaveFilter;
+        request.defaultExtension = ResultsCommands::DefaultExtension;
+        const QString chosen = dialogs.SaveFileName(request);
+        poll.stop();
+        QVERIFY(sawDialog);
+        QVERIFY(!confirmsOverwrite);
+        QCOMPARE(QFileInfo(chosen).canonicalFilePath(), QFileInfo(path).canonicalFilePath());
+    }
+
+    void speichernOnAFullDisk()
+    {
+        // "Speichern" into the loaded file on a full disk: one error box, and
+        // the file keeps its results byte for byte.
+        Fixture f;
+        const QString folder = f.Path("voll");
+        QVERIFY(QDir().mkpath(folder));
+        ScratchMount tmpfs = ScratchMount::SmallTmpfs(folder, 64 * 1024);
+        QVERIFY2(tmpfs.Mounted(), qPrintable(tmpfs.Error()));
+        const QString path = folder + QStringLiteral("/daten.HMD");
+        WriteResults(path, 14, {2, 5, 3000});
+        f.dialogs.fileAnswers << path;
+        f.commands->Laden1Click();
+        const QByteArray before = Bytes(path);
+        QVERIFY(FillFileSystem(folder));
+        f.Play(16, {1, 3, 900});
+
+        f.commands->SpeichernClick();
+
+        QCOMPARE(f.dialogs.boxes.size(), 1);
+        VerifyErrorBox(f.dialogs.boxes.constFirst(), QStringLiteral("Disk full."));
+        QCOMPARE(Bytes(path), before);
+        QCOMPARE(f.state.ResultsFileName, path);
+        QVERIFY(f.commands->SaveEnabled());
+        QVERIFY2(tmpfs.Unmount(), qPrintable(tmpfs.Error()));
     }
 
     void errorBoxCaptionFromTheHook()

@@ -3,6 +3,7 @@
 
 #include "game/SettingsFile.h"
 #include "platform/ProfileFile.h"
+#include "support/ScratchMount.h"
 
 #include <QDir>
 #include <QFile>
@@ -23,17 +24,6 @@ void WriteBytes(const QString& path, const QByteArray& bytes)
     QFile file(path);
     QVERIFY(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
     QCOMPARE(file.write(bytes), bytes.size());
-}
-
-// Root (or a capability) ignores permission bits; such a run cannot check
-// what a read-only folder or file does.
-bool PermissionsDenyWriting(const QString& folder)
-{
-    QFile probe(folder + QStringLiteral("/probe"));
-    if (!probe.open(QIODevice::WriteOnly))
-        return true;
-    probe.remove();
-    return false;
 }
 
 class EnvironmentOverride {
@@ -114,6 +104,10 @@ class SettingsTest : public QObject {
     void rejectsWhatALineCannotHold();
     void missingFileLoadsEmpty();
     void saveFailureIsReported();
+    void byteOrderMarksRoundTrip_data();
+    void byteOrderMarksRoundTrip();
+    void newKeyInLongSectionIsLinear_data();
+    void newKeyInLongSectionIsLinear();
 
     // SettingsFile
 
@@ -134,10 +128,14 @@ class SettingsTest : public QObject {
     void windows1252FileName();
     void backslashesKeptVerbatim();
     void lineBreakInFileNameIsNotWritten();
+    void carriageReturnReadFromTheFileIsKept();
     void settingsPathNextToProgram();
     void settingsPathFallsBackToConfigHome_data();
     void settingsPathFallsBackToConfigHome();
     void unreadableFileIsNotReplaced();
+    void fullDiskKeepsTheFile_data();
+    void fullDiskKeepsTheFile();
+    void readOnlyFolderKeepsTheFile();
     void trainingSectionWrittenOnlyWhenPresentOrChanged_data();
     void trainingSectionWrittenOnlyWhenPresentOrChanged();
     void trainingValuesRead_data();
@@ -394,6 +392,75 @@ void SettingsTest::saveFailureIsReported()
     QString error;
     QVERIFY(!profile.Save(dir_.filePath(QStringLiteral("kein/ordner/x.inf")), &error));
     QVERIFY(!error.isEmpty());
+}
+
+// Byte-order marks at the start: however many there are, the file means the
+// same before and after the program writes it back, and keeps its marks.
+void SettingsTest::byteOrderMarksRoundTrip_data()
+{
+    QTest::addColumn<int>("marks");
+    QTest::addColumn<QByteArray>("body");
+    const QByteArray utf8("[Spiel]\nZufallszeit=6\n[Daten]\nDateiname=/tmp/M\xc3\xbcll.HMD\n");
+    const QByteArray cp1252("[Spiel]\nZufallszeit=6\n[Daten]\nDateiname=/tmp/M\xfcll.HMD\n");
+    for (int marks = 0; marks <= 4; ++marks) {
+        QTest::addRow("%d marks, utf-8", marks) << marks << utf8;
+        QTest::addRow("%d marks, windows-1252", marks) << marks << cp1252;
+    }
+}
+
+void SettingsTest::byteOrderMarksRoundTrip()
+{
+    QFETCH(int, marks);
+    QFETCH(QByteArray, body);
+    const QByteArray mark("\xEF\xBB\xBF");
+    WriteBytes(path_, mark.repeated(marks) + body);
+
+    GameState first = ScrambledState();
+    ReadSettings(path_, first);
+    QCOMPARE(first.RandomStartSeconds, 6);
+    QCOMPARE(first.ResultsFileName, QStringLiteral("/tmp/Müll.HMD"));
+    QVERIFY(WriteSettings(path_, first));
+    const QByteArray written = ReadBytes(path_);
+    QVERIFY(written.startsWith(mark.repeated(marks) + "[Spiel]"));
+
+    GameState second = ScrambledState();
+    ReadSettings(path_, second);
+    QCOMPARE(second.RandomStartSeconds, 6);
+    QCOMPARE(second.ResultsFileName, first.ResultsFileName);
+    QCOMPARE(second.LowCutBand, first.LowCutBand);
+    QVERIFY(WriteSettings(path_, second));
+    QCOMPARE(ReadBytes(path_), written);
+}
+
+// A key missing from a huge section costs lines in proportion to the file,
+// not to its square: counted, not timed.
+void SettingsTest::newKeyInLongSectionIsLinear_data()
+{
+    QTest::addColumn<int>("lines");
+    QTest::newRow("1000 lines") << 1000;
+    QTest::newRow("20000 lines") << 20000;
+}
+
+void SettingsTest::newKeyInLongSectionIsLinear()
+{
+    QFETCH(int, lines);
+    QByteArray content("[Filter]\nLowCut=5\n");
+    for (int i = 0; i < lines; ++i)
+        content += "Notiz" + QByteArray::number(i) + "=x\n";
+    content += "[Audio]\nVolumen=1\n";
+    ProfileFile profile;
+    profile.LoadBytes(content);
+    QCOMPARE(profile.LinesScanned(), std::size_t{0});
+
+    QVERIFY(profile.WriteString(QStringLiteral("Filter"), QStringLiteral("Highcut"),
+                                QStringLiteral("22")));
+
+    const std::size_t fileLines = std::size_t(lines) + 4;
+    QVERIFY2(profile.LinesScanned() <= 4 * fileLines,
+             qPrintable(QStringLiteral("%1 lines scanned for a file of %2")
+                            .arg(profile.LinesScanned())
+                            .arg(fileLines)));
+    QVERIFY(profile.ToBytes().endsWith("=x\nHighcut=22\n[Audio]\nVolumen=1\n"));
 }
 
 void SettingsTest::firstWriteOfFreshFile()
@@ -738,6 +805,22 @@ void SettingsTest::lineBreakInFileNameIsNotWritten()
     QVERIFY(read.ResultsFileName.isEmpty());
 }
 
+// A lone carriage return inside a line is part of its value; writing back the
+// value just read must keep it rather than forget the file name.
+void SettingsTest::carriageReturnReadFromTheFileIsKept()
+{
+    const QByteArray content("[Daten]\nDateiname=/tmp/a\rb.HMD\n");
+    WriteBytes(path_, content);
+    GameState state;
+    ReadSettings(path_, state);
+    QCOMPARE(state.ResultsFileName, QStringLiteral("/tmp/a\rb.HMD"));
+    QVERIFY(WriteSettings(path_, state));
+    GameState read = ScrambledState();
+    ReadSettings(path_, read);
+    QCOMPARE(read.ResultsFileName, state.ResultsFileName);
+    QVERIFY(ReadBytes(path_).startsWith(content));
+}
+
 void SettingsTest::settingsPathNextToProgram()
 {
     QCOMPARE(SettingsFilePath(dir_.path()), dir_.path() + QStringLiteral("/Heulmeister Pro.inf"));
@@ -765,14 +848,11 @@ void SettingsTest::settingsPathFallsBackToConfigHome()
     QFETCH(QString, configHome);
     QFETCH(QString, expectedFolder);
 
+    // An installed program's folder: read-only even for root.
     const QString programDir = dir_.filePath(QStringLiteral("programm"));
     QVERIFY(QDir().mkpath(programDir));
-    QVERIFY(QFile::setPermissions(programDir, QFile::ReadOwner | QFile::ExeOwner));
-    const bool denied = PermissionsDenyWriting(programDir);
-    if (!denied) {
-        QFile::setPermissions(programDir, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
-        QSKIP("Running with rights that ignore a read-only folder");
-    }
+    ScratchMount readOnly = ScratchMount::ReadOnly(programDir);
+    QVERIFY2(readOnly.Mounted(), qPrintable(readOnly.Error()));
 
     EnvironmentOverride xdg("XDG_CONFIG_HOME");
     EnvironmentOverride home("HOME");
@@ -785,7 +865,7 @@ void SettingsTest::settingsPathFallsBackToConfigHome()
         xdg.Set(configHome.toLocal8Bit());
 
     const QString path = SettingsFilePath(programDir);
-    QFile::setPermissions(programDir, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+    QVERIFY2(readOnly.Unmount(), qPrintable(readOnly.Error()));
     QCOMPARE(path, dir_.path() + expectedFolder + QStringLiteral("/Heulmeister Pro.inf"));
 
     // The folder is created on the first write.
@@ -801,16 +881,69 @@ void SettingsTest::unreadableFileIsNotReplaced()
     const QByteArray content("[Fenster]\nLinks=10\n");
     WriteBytes(path_, content);
     QVERIFY(QFile::setPermissions(path_, QFile::WriteOwner));
-    QFile probe(path_);
-    if (probe.open(QIODevice::ReadOnly)) {
-        QFile::setPermissions(path_, QFile::ReadOwner | QFile::WriteOwner);
-        QSKIP("Running with rights that ignore an unreadable file");
+    QString error;
+    bool written = false;
+    {
+        // Root reads any file; without that override the bits count.
+        const WithoutPermissionOverride asUser;
+        QVERIFY(asUser.Active());
+        QFile probe(path_);
+        QVERIFY(!probe.open(QIODevice::ReadOnly));
+        written = WriteSettings(path_, SampleState(), &error);
     }
+    QVERIFY(QFile::setPermissions(path_, QFile::ReadOwner | QFile::WriteOwner));
+    QVERIFY(!written);
+    QVERIFY2(error.contains(QStringLiteral("Zugriff verweigert")), qPrintable(error));
+    QCOMPARE(ReadBytes(path_), content);
+}
+
+// A full disk while the settings are written at exit: the old file stays
+// byte for byte and the reason is given in German.
+void SettingsTest::fullDiskKeepsTheFile_data()
+{
+    QTest::addColumn<QByteArray>("content"); // empty: no file yet
+    QTest::newRow("existing file") << QByteArray("; eigene Notiz\n[Filter]\nLowCut=5\n");
+    QTest::newRow("new file") << QByteArray();
+}
+
+void SettingsTest::fullDiskKeepsTheFile()
+{
+    QFETCH(QByteArray, content);
+    const QString folder = dir_.filePath(QStringLiteral("voll"));
+    QVERIFY(QDir().mkpath(folder));
+    ScratchMount tmpfs = ScratchMount::SmallTmpfs(folder, 64 * 1024);
+    QVERIFY2(tmpfs.Mounted(), qPrintable(tmpfs.Error()));
+    const QString path = folder + QStringLiteral("/Heulmeister Pro.inf");
+    if (!content.isEmpty())
+        WriteBytes(path, content);
+    QVERIFY(FillFileSystem(folder));
 
     QString error;
-    QVERIFY(!WriteSettings(path_, SampleState(), &error));
-    QVERIFY(!error.isEmpty());
-    QVERIFY(QFile::setPermissions(path_, QFile::ReadOwner | QFile::WriteOwner));
+    const bool written = WriteSettings(path, SampleState(), &error);
+
+    QVERIFY(!written);
+    QVERIFY2(error.contains(QStringLiteral("kein Platz")), qPrintable(error));
+    QVERIFY2(error.contains(QStringLiteral("Heulmeister Pro.inf")), qPrintable(error));
+    QCOMPARE(QFile::exists(path), !content.isEmpty());
+    QCOMPARE(ReadBytes(path), content);
+    QStringList expectedFiles{QStringLiteral("filler")};
+    if (!content.isEmpty())
+        expectedFiles << QStringLiteral("Heulmeister Pro.inf");
+    QCOMPARE(QDir(folder).entryList(QDir::Files), expectedFiles);
+    QVERIFY2(tmpfs.Unmount(), qPrintable(tmpfs.Error()));
+}
+
+void SettingsTest::readOnlyFolderKeepsTheFile()
+{
+    const QByteArray content("[Filter]\nLowCut=5\n");
+    WriteBytes(path_, content);
+    ScratchMount readOnly = ScratchMount::ReadOnly(dir_.path());
+    QVERIFY2(readOnly.Mounted(), qPrintable(readOnly.Error()));
+    QString error;
+    const bool written = WriteSettings(path_, SampleState(), &error);
+    QVERIFY2(readOnly.Unmount(), qPrintable(readOnly.Error()));
+    QVERIFY(!written);
+    QVERIFY2(error.contains(QStringLiteral("schreibgeschützt")), qPrintable(error));
     QCOMPARE(ReadBytes(path_), content);
 }
 

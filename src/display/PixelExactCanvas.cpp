@@ -9,27 +9,28 @@ namespace {
 
 // One row of a rounded figure: its first pixel and the one past its last.
 struct Span {
-    int left = 0;
-    int right = 0;
+    std::int64_t left = 0;
+    std::int64_t right = 0;
     bool empty() const { return left >= right; }
 };
 
 // The row y of the figure x1..x2-1, y1..y2-1 with corner radii rx, ry.
-Span RoundedRow(int x1, int y1, int x2, int y2, double rx, double ry, int y)
+Span RoundedRow(std::int64_t x1, std::int64_t y1, std::int64_t x2, std::int64_t y2, double rx,
+                double ry, std::int64_t y)
 {
     if (x1 >= x2 || y < y1 || y >= y2)
         return {};
-    int cut = 0;
+    std::int64_t cut = 0;
     if (rx > 0 && ry > 0) {
-        const double centre = y + 0.5;
+        const double centre = static_cast<double>(y) + 0.5;
         double depth = 0; // 0 on the straight part, towards 1 at the corner's tip
-        if (centre < y1 + ry)
-            depth = (y1 + ry - centre) / ry;
-        else if (centre > y2 - ry)
-            depth = (centre - (y2 - ry)) / ry;
+        if (centre < static_cast<double>(y1) + ry)
+            depth = (static_cast<double>(y1) + ry - centre) / ry;
+        else if (centre > static_cast<double>(y2) - ry)
+            depth = (centre - (static_cast<double>(y2) - ry)) / ry;
         if (depth > 0) {
             const double inset = rx * (1.0 - std::sqrt(std::max(0.0, 1.0 - depth * depth)));
-            cut = std::max(0, static_cast<int>(std::ceil(inset - 0.5)));
+            cut = std::max<std::int64_t>(0, static_cast<std::int64_t>(std::ceil(inset - 0.5)));
         }
     }
     return {x1 + cut, x2 - cut};
@@ -87,10 +88,34 @@ void PixelExactCanvas::SetFont(const QFont& font)
     metrics_.emplace(font_, painter_.device());
 }
 
-void PixelExactCanvas::FillSpan(int x1, int x2, int y1, int y2, QColor colour)
+QRect PixelExactCanvas::VisibleArea() const
 {
-    if (x1 < x2 && y1 < y2)
-        painter_.fillRect(QRect(x1, y1, x2 - x1, y2 - y1), colour);
+    const QPaintDevice* device = painter_.device();
+    if (!device)
+        return {};
+    const qreal ratio = device->devicePixelRatio() > 0 ? device->devicePixelRatio() : 1.0;
+    const QRectF picture(0, 0, device->width() / ratio, device->height() / ratio);
+    QRect area = painter_.worldTransform().inverted().mapRect(picture).toAlignedRect();
+    if (painter_.hasClipping())
+        area &= painter_.clipBoundingRect().toAlignedRect();
+    // A pixel of slack against rounding in the transform.
+    return area.adjusted(-1, -1, 1, 1);
+}
+
+void PixelExactCanvas::FillSpan(std::int64_t x1, std::int64_t x2, std::int64_t y1, std::int64_t y2,
+                                QColor colour)
+{
+    const QRect visible = VisibleArea();
+    x1 = std::max<std::int64_t>(x1, visible.left());
+    x2 = std::min<std::int64_t>(x2, std::int64_t{visible.right()} + 1);
+    y1 = std::max<std::int64_t>(y1, visible.top());
+    y2 = std::min<std::int64_t>(y2, std::int64_t{visible.bottom()} + 1);
+    if (x1 < x2 && y1 < y2) {
+        rowsVisited_ += y2 - y1;
+        painter_.fillRect(QRect(static_cast<int>(x1), static_cast<int>(y1),
+                                static_cast<int>(x2 - x1), static_cast<int>(y2 - y1)),
+                          colour);
+    }
 }
 
 void PixelExactCanvas::FillRect(int x1, int y1, int x2, int y2)
@@ -108,15 +133,15 @@ void PixelExactCanvas::MoveTo(int x, int y)
 
 void PixelExactCanvas::LineTo(int x, int y)
 {
-    const int before = penWidth_ / 2;
+    const std::int64_t before = penWidth_ / 2;
     if (y == penY_) {
         // The end point is left out whichever way the line runs.
-        const int left = x >= penX_ ? penX_ : x + 1;
-        const int right = x >= penX_ ? x : penX_ + 1;
+        const std::int64_t left = x >= penX_ ? penX_ : std::int64_t{x} + 1;
+        const std::int64_t right = x >= penX_ ? x : std::int64_t{penX_} + 1;
         FillSpan(left, right, y - before, y - before + penWidth_, penColour_);
     } else if (x == penX_) {
-        const int top = y >= penY_ ? penY_ : y + 1;
-        const int bottom = y >= penY_ ? y : penY_ + 1;
+        const std::int64_t top = y >= penY_ ? penY_ : std::int64_t{y} + 1;
+        const std::int64_t bottom = y >= penY_ ? y : std::int64_t{penY_} + 1;
         FillSpan(x - before, x - before + penWidth_, top, bottom, penColour_);
     } else {
         painter_.setPen(QPen(penColour_, penWidth_, Qt::SolidLine, Qt::FlatCap, Qt::MiterJoin));
@@ -130,27 +155,33 @@ void PixelExactCanvas::Rectangle(int x1, int y1, int x2, int y2)
     RoundRect(x1, y1, x2, y2, 0, 0);
 }
 
-void PixelExactCanvas::RoundRect(int x1, int y1, int x2, int y2, int ellipseWidth,
+void PixelExactCanvas::RoundRect(int left, int top, int right, int bottom, int ellipseWidth,
                                  int ellipseHeight)
 {
-    if (x1 > x2)
-        std::swap(x1, x2);
-    if (y1 > y2)
-        std::swap(y1, y2);
+    std::int64_t x1 = std::min(left, right);
+    std::int64_t x2 = std::max(left, right);
+    std::int64_t y1 = std::min(top, bottom);
+    std::int64_t y2 = std::max(top, bottom);
     if (x1 == x2 || y1 == y2)
         return;
-    const double rx = std::min(std::abs(ellipseWidth), x2 - x1) / 2.0;
-    const double ry = std::min(std::abs(ellipseHeight), y2 - y1) / 2.0;
+    const double rx = std::min<std::int64_t>(std::abs(std::int64_t{ellipseWidth}), x2 - x1) / 2.0;
+    const double ry = std::min<std::int64_t>(std::abs(std::int64_t{ellipseHeight}), y2 - y1) / 2.0;
     const int p = penWidth_;
     const double innerRx = std::max(0.0, rx - p);
     const double innerRy = std::max(0.0, ry - p);
 
+    // Rows off the picture are not walked: a bar from a counter near 2^31
+    // costs the picture's height, not two billion rows.
+    const QRect visible = VisibleArea();
+    const std::int64_t firstRow = std::max<std::int64_t>(y1, visible.top());
+    const std::int64_t endRow = std::min<std::int64_t>(y2, std::int64_t{visible.bottom()} + 1);
+
     // Rows with the same spans are filled as one block: the straight middle of
     // a knob or a slot costs three rectangles however tall it is.
-    int runTop = y1;
+    std::int64_t runTop = firstRow;
     Span runOuter;
     Span runInner;
-    auto flush = [&](int runBottom) {
+    auto flush = [&](std::int64_t runBottom) {
         if (runOuter.empty())
             return;
         if (runInner.empty()) {
@@ -162,7 +193,8 @@ void PixelExactCanvas::RoundRect(int x1, int y1, int x2, int y2, int ellipseWidt
         if (brushSolid_)
             FillSpan(runInner.left, runInner.right, runTop, runBottom, brushColour_);
     };
-    for (int y = y1; y < y2; ++y) {
+    for (std::int64_t y = firstRow; y < endRow; ++y) {
+        ++rowsVisited_;
         const Span outer = RoundedRow(x1, y1, x2, y2, rx, ry, y);
         Span inner = RoundedRow(x1 + p, y1 + p, x2 - p, y2 - p, innerRx, innerRy, y);
         inner.left = std::max(inner.left, outer.left);
@@ -171,15 +203,16 @@ void PixelExactCanvas::RoundRect(int x1, int y1, int x2, int y2, int ellipseWidt
             inner = {};
         const bool same = outer.left == runOuter.left && outer.right == runOuter.right &&
                           inner.left == runInner.left && inner.right == runInner.right;
-        if (y == y1 || !same) {
-            if (y != y1)
+        if (y == firstRow || !same) {
+            if (y != firstRow)
                 flush(y);
             runTop = y;
             runOuter = outer;
             runInner = inner;
         }
     }
-    flush(y2);
+    if (firstRow < endRow)
+        flush(endRow);
 }
 
 int PixelExactCanvas::TextWidth(const QString& text) const
@@ -195,6 +228,14 @@ int PixelExactCanvas::TextHeight(const QString&) const
 void PixelExactCanvas::TextOut(int x, int y, const QString& text)
 {
     if (text.isEmpty())
+        return;
+    // A text whose cell lies far off the picture has no pixel on it either
+    // (glyphs stay within a line height of their cell).
+    const QRect visible = VisibleArea();
+    const std::int64_t height = TextHeight(text);
+    const std::int64_t width = TextWidth(text);
+    if (std::int64_t{y} + 2 * height < visible.top() || y - 2 * height > visible.bottom() ||
+        std::int64_t{x} + width + 2 * height < visible.left() || x - 2 * height > visible.right())
         return;
     if (brushSolid_)
         FillSpan(x, x + TextWidth(text), y, y + TextHeight(text), brushColour_);

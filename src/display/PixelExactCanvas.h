@@ -22,6 +22,8 @@
 //   colour first when the brush is solid; the glyphs are drawn in the font
 //   colour with their top-left at (x, y).
 // - Draw(x, y, image): a plain copy with its top-left at (x, y).
+// Coordinates may be anything an int holds; only what lands on the picture
+// costs work.
 
 #include <QColor>
 #include <QFont>
@@ -30,6 +32,7 @@
 #include <QPainter>
 #include <QString>
 
+#include <cstdint>
 #include <optional>
 
 class PixelExactCanvas {
@@ -63,8 +66,21 @@ class PixelExactCanvas {
     int TextHeight(const QString& text) const;
     void Draw(int x, int y, const QImage& picture);
 
+    // Rows the figures have walked through or filled since construction: the
+    // drawing work, for tests that must not time it.
+    std::int64_t RowsVisited() const { return rowsVisited_; }
+
+    // The part of the canvas's coordinates that lands on the picture (after
+    // the painter's transform and clip). Figures reaching past it are drawn
+    // only as far as it, so a coordinate near the int limits costs no more
+    // than one at the picture's edge.
+    QRect VisibleArea() const;
+
   private:
-    void FillSpan(int x1, int x2, int y1, int y2, QColor colour);
+    // Coordinates in 64 bits: a figure's edges plus a pen width may pass the
+    // int limits.
+    void FillSpan(std::int64_t x1, std::int64_t x2, std::int64_t y1, std::int64_t y2,
+                  QColor colour);
 
     QPainter& painter_;
     qreal fontScale_ = 1.0;
@@ -77,6 +93,7 @@ class PixelExactCanvas {
     QColor fontColour_{0, 0, 0};
     int penX_ = 0;
     int penY_ = 0;
+    std::int64_t rowsVisited_ = 0;
 };
 
 // Arial, regular, at a size in points, drawn without antialiasing.

@@ -121,7 +121,11 @@ void ReadSettings(const QString& path, GameState& state)
 {
     ProfileFile profile;
     profile.Load(path); // an unreadable file reads as empty: all defaults
+    ReadSettingsFrom(profile, state);
+}
 
+void ReadSettingsFrom(const ProfileFile& profile, GameState& state)
+{
     state.LowCutBand = ReadInteger(profile, FilterSection, "LowCut", SettingDefaults::LowCut);
     state.HighCutBand = ReadInteger(profile, FilterSection, "Highcut", SettingDefaults::HighCut);
     state.MasterVolume = ReadInteger(profile, AudioSection, "Volumen", SettingDefaults::Volume);
@@ -158,7 +162,12 @@ bool WriteSettings(const QString& path, const GameState& state, QString* errorTe
     ProfileFile profile;
     if (!profile.Load(path, errorText))
         return false;
+    WriteSettingsInto(profile, state);
+    return profile.Save(path, errorText);
+}
 
+void WriteSettingsInto(ProfileFile& profile, const GameState& state)
+{
     WriteInteger(profile, FilterSection, "LowCut", state.LowCutBand);
     WriteInteger(profile, FilterSection, "Highcut", state.HighCutBand);
     WriteInteger(profile, GameSection, "Selektmode", state.ScoringMode);
@@ -172,6 +181,4 @@ bool WriteSettings(const QString& path, const GameState& state, QString* errorTe
     if (!profile.WriteString(DataSection, QStringLiteral("Dateiname"), state.ResultsFileName))
         profile.WriteString(DataSection, QStringLiteral("Dateiname"), QString());
     WriteTraining(profile, state.Training);
-
-    return profile.Save(path, errorText);
 }

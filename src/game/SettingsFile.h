@@ -6,6 +6,8 @@
 
 #include <QString>
 
+class ProfileFile;
+
 inline constexpr char SettingsFileName[] = "Heulmeister Pro.inf";
 
 // Next to the program when that folder is writable, as on Windows; otherwise
@@ -18,6 +20,11 @@ QString SettingsFilePath(const QString& programDir);
 // hold falls back to the defaults, a volume outside -12..12 becomes -11;
 // nothing checks them again later.
 void ReadSettings(const QString& path, GameState& state);
+
+// The same on a profile already in memory.
+void ReadSettingsFrom(const ProfileFile& profile, GameState& state);
+// Sets the nine keys in the write order, keeping every other line.
+void WriteSettingsInto(ProfileFile& profile, const GameState& state);
 
 // Writes the nine keys, keeping every other line of an existing file, and
 // creates the folder if needed. The "[Training]" keys are written only when

@@ -1,9 +1,14 @@
 #include "platform/ProfileFile.h"
 
+#include "platform/FileErrorText.h"
+
+#include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QSaveFile>
 #include <QStringDecoder>
+
+#include <cerrno>
 
 namespace {
 
@@ -64,21 +69,25 @@ QString DecodeWindows1252(const QByteArray& bytes)
 
 QString DecodeFileText(const QByteArray& bytes)
 {
-    QStringDecoder utf8(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
+    // The marks in front are counted by the caller; the decoder must not drop
+    // one more silently, or the file would mean something else once written.
+    QStringDecoder utf8(QStringDecoder::Utf8,
+                        QStringDecoder::Flag::Stateless | QStringDecoder::Flag::ConvertInitialBom);
     QString text = utf8(bytes);
     if (utf8.hasError())
         return DecodeWindows1252(bytes);
     return text;
 }
 
-std::optional<QString> SectionNameOf(const QString& line)
+// A view into the line: looking up a section allocates nothing per line.
+std::optional<QStringView> SectionNameOf(const QString& line)
 {
     const QStringView text = Trimmed(line);
     if (!text.startsWith(u'['))
         return std::nullopt;
     const qsizetype close = text.indexOf(u']');
     const QStringView name = close < 0 ? text.mid(1) : text.mid(1, close - 1);
-    return Trimmed(name).toString();
+    return Trimmed(name);
 }
 
 struct KeyLine {
@@ -124,23 +133,31 @@ QString StoredValue(const QString& value)
 
 } // namespace
 
+namespace {
+
+bool Failed(QString* errorText, int errorNumber, const QString& path)
+{
+    if (errorText)
+        *errorText = QStringLiteral("%1\nDatei: %2")
+                         .arg(GermanFileErrorText(errorNumber), QDir::toNativeSeparators(path));
+    return false;
+}
+
+} // namespace
+
 bool ProfileFile::Load(const QString& path, QString* errorText)
 {
     LoadBytes({});
     if (!QFileInfo::exists(path))
         return true;
     QFile file(path);
-    if (!file.open(QIODevice::ReadOnly)) {
-        if (errorText)
-            *errorText = file.errorString();
-        return false;
-    }
+    errno = 0;
+    if (!file.open(QIODevice::ReadOnly))
+        return Failed(errorText, errno != 0 ? errno : EACCES, path);
+    errno = 0;
     const QByteArray bytes = file.readAll();
-    if (file.error() != QFile::NoError) {
-        if (errorText)
-            *errorText = file.errorString();
-        return false;
-    }
+    if (file.error() != QFile::NoError)
+        return Failed(errorText, errno != 0 ? errno : EIO, path);
     LoadBytes(bytes);
     return true;
 }
@@ -148,10 +165,17 @@ bool ProfileFile::Load(const QString& path, QString* errorText)
 void ProfileFile::LoadBytes(const QByteArray& bytes)
 {
     lines_.clear();
+    linesScanned_ = 0;
     newLineEnding_ = QStringLiteral("\n");
-    hasByteOrderMark_ = bytes.startsWith(ByteOrderMark);
-    const QString text =
-        DecodeFileText(hasByteOrderMark_ ? bytes.mid(ByteOrderMark.size()) : bytes);
+    // Every mark in front is a mark, not text in the first line; written back
+    // as many as were read.
+    byteOrderMarks_ = 0;
+    qsizetype textStart = 0;
+    while (QByteArrayView(bytes).sliced(textStart).startsWith(ByteOrderMark)) {
+        ++byteOrderMarks_;
+        textStart += ByteOrderMark.size();
+    }
+    const QString text = DecodeFileText(bytes.mid(textStart));
 
     qsizetype start = 0;
     while (start < text.size()) {
@@ -175,6 +199,7 @@ std::optional<std::size_t> ProfileFile::FindSection(QStringView section) const
 {
     const QStringView wanted = Trimmed(section);
     for (std::size_t i = 0; i < lines_.size(); ++i) {
+        ++linesScanned_;
         const auto name = SectionNameOf(lines_[i].text);
         if (name && SameName(*name, wanted))
             return i;
@@ -185,16 +210,19 @@ std::optional<std::size_t> ProfileFile::FindSection(QStringView section) const
 std::size_t ProfileFile::SectionEnd(std::size_t headerIndex) const
 {
     std::size_t i = headerIndex + 1;
-    while (i < lines_.size() && !SectionNameOf(lines_[i].text))
+    while (i < lines_.size() && !SectionNameOf(lines_[i].text)) {
+        ++linesScanned_;
         ++i;
+    }
     return i;
 }
 
-std::optional<std::size_t> ProfileFile::FindKey(std::size_t headerIndex, QStringView key) const
+std::optional<std::size_t> ProfileFile::FindKey(std::size_t headerIndex, std::size_t sectionEnd,
+                                                QStringView key) const
 {
     const QStringView wanted = Trimmed(key);
-    const std::size_t end = SectionEnd(headerIndex);
-    for (std::size_t i = headerIndex + 1; i < end; ++i) {
+    for (std::size_t i = headerIndex + 1; i < sectionEnd; ++i) {
+        ++linesScanned_;
         const auto keyLine = KeyLineOf(lines_[i].text);
         if (keyLine && SameName(keyLine->name, wanted))
             return i;
@@ -207,11 +235,45 @@ std::optional<QString> ProfileFile::ReadString(QStringView section, QStringView 
     const auto header = FindSection(section);
     if (!header)
         return std::nullopt;
-    const auto index = FindKey(*header, key);
+    const auto index = FindKey(*header, SectionEnd(*header), key);
     if (!index)
         return std::nullopt;
     const QString& line = lines_[*index].text;
     return ValueOf(line, *KeyLineOf(line));
+}
+
+namespace {
+
+void AddOnce(std::vector<QString>& names, QStringView name)
+{
+    for (const QString& known : names)
+        if (SameName(known, name))
+            return;
+    names.push_back(name.toString());
+}
+
+} // namespace
+
+std::vector<QString> ProfileFile::SectionNames() const
+{
+    std::vector<QString> names;
+    for (const Line& line : lines_)
+        if (const auto name = SectionNameOf(line.text))
+            AddOnce(names, *name);
+    return names;
+}
+
+std::vector<QString> ProfileFile::KeyNames(QStringView section) const
+{
+    std::vector<QString> names;
+    const auto header = FindSection(section);
+    if (!header)
+        return names;
+    const std::size_t end = SectionEnd(*header);
+    for (std::size_t i = *header + 1; i < end; ++i)
+        if (const auto keyLine = KeyLineOf(lines_[i].text))
+            AddOnce(names, keyLine->name);
+    return names;
 }
 
 void ProfileFile::EnsureLastLineEnded()
@@ -225,12 +287,25 @@ bool ProfileFile::WriteString(const QString& section, const QString& key, const 
     const QString sectionName = Trimmed(section).toString();
     const QString keyName = Trimmed(key).toString();
     if (sectionName.isEmpty() || keyName.isEmpty() || HasLineBreak(section) || HasLineBreak(key) ||
-        HasLineBreak(value) || sectionName.contains(u']') || keyName.contains(u'=') ||
-        keyName.startsWith(u';') || keyName.startsWith(u'['))
+        sectionName.contains(u']') || keyName.contains(u'=') || keyName.startsWith(u';') ||
+        keyName.startsWith(u'['))
+        return false;
+
+    // Each lookup once: a section of many lines costs a few passes over it.
+    const auto header = FindSection(sectionName);
+    const std::size_t sectionEnd = header ? SectionEnd(*header) : lines_.size();
+    const auto index = header ? FindKey(*header, sectionEnd, keyName) : std::nullopt;
+    if (index) {
+        const QString& line = lines_[*index].text;
+        // An unchanged value leaves its line byte for byte, also one read
+        // with a lone carriage return in it.
+        if (ValueOf(line, *KeyLineOf(line)) == value)
+            return true;
+    }
+    if (HasLineBreak(value))
         return false;
     const QString stored = StoredValue(value);
 
-    const auto header = FindSection(sectionName);
     if (!header) {
         EnsureLastLineEnded();
         if (!lines_.empty() && !Trimmed(lines_.back().text).isEmpty())
@@ -240,12 +315,9 @@ bool ProfileFile::WriteString(const QString& section, const QString& key, const 
         return true;
     }
 
-    if (const auto index = FindKey(*header, keyName)) {
+    if (index) {
         QString& line = lines_[*index].text;
-        const KeyLine keyLine = *KeyLineOf(line);
-        if (ValueOf(line, keyLine) == value)
-            return true; // an unchanged value leaves its line byte for byte
-        qsizetype prefixEnd = keyLine.valueStart;
+        qsizetype prefixEnd = KeyLineOf(line)->valueStart;
         if (Trimmed(QStringView(line).mid(prefixEnd)).isEmpty())
             prefixEnd = line.indexOf(u'=') + 1;
         line = line.left(prefixEnd) + stored;
@@ -255,7 +327,8 @@ bool ProfileFile::WriteString(const QString& section, const QString& key, const 
     // After the section's last entry, so blank lines and a comment that
     // introduce the next section stay in front of it.
     std::size_t insertAt = *header + 1;
-    for (std::size_t i = insertAt; i < SectionEnd(*header); ++i) {
+    for (std::size_t i = insertAt; i < sectionEnd; ++i) {
+        ++linesScanned_;
         const QStringView text = Trimmed(lines_[i].text);
         if (!text.isEmpty() && !text.startsWith(u';'))
             insertAt = i + 1;
@@ -272,19 +345,28 @@ QByteArray ProfileFile::ToBytes() const
     QString text;
     for (const Line& line : lines_)
         text += line.text + line.ending;
-    QByteArray bytes = hasByteOrderMark_ ? ByteOrderMark : QByteArray();
+    QByteArray bytes = ByteOrderMark.repeated(byteOrderMarks_);
     bytes += text.toUtf8();
     return bytes;
 }
 
 bool ProfileFile::Save(const QString& path, QString* errorText) const
 {
+    // Unbuffered: a buffered QSaveFile learns of a full disk only inside
+    // commit(), which then still renames the empty file over the old one.
     QSaveFile file(path);
     const QByteArray bytes = ToBytes();
-    if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size() || !file.commit()) {
-        if (errorText)
-            *errorText = file.errorString();
-        return false;
+    errno = 0;
+    if (!file.open(QIODevice::WriteOnly | QIODevice::Unbuffered))
+        return Failed(errorText, WriteErrorNumber(errno, path), path);
+    errno = 0;
+    if (file.write(bytes) != bytes.size() || !file.flush() || file.error() != QFile::NoError) {
+        const int writeError = WriteErrorNumber(errno, path);
+        file.cancelWriting();
+        return Failed(errorText, writeError, path);
     }
+    errno = 0;
+    if (!file.commit())
+        return Failed(errorText, WriteErrorNumber(errno, path), path);
     return true;
 }

@@ -27,6 +27,12 @@ class ProfileFile {
     // Whether a section of that name is in the file, with or without keys.
     bool HasSection(QStringView section) const { return FindSection(section).has_value(); }
 
+    // The names of the file's sections, and of the keys of the first section
+    // of a name, each once (first spelling), in file order: what reading
+    // with an empty section or key lists on Windows.
+    std::vector<QString> SectionNames() const;
+    std::vector<QString> KeyNames(QStringView section) const;
+
     // Sets the key in place, or appends it at the end of its section, or
     // appends the section at the end of the file. False, and nothing changed,
     // for names or values that a line cannot hold (line breaks, "=" in a key,
@@ -38,6 +44,10 @@ class ProfileFile {
     // Replaces the file atomically: a failed save leaves the old file whole.
     bool Save(const QString& path, QString* errorText = nullptr) const;
 
+    // Lines the lookups have examined since the last load: what a write
+    // costs, for tests that must not time it.
+    std::size_t LinesScanned() const { return linesScanned_; }
+
   private:
     struct Line {
         QString text;
@@ -46,10 +56,12 @@ class ProfileFile {
 
     std::optional<std::size_t> FindSection(QStringView section) const;
     std::size_t SectionEnd(std::size_t headerIndex) const;
-    std::optional<std::size_t> FindKey(std::size_t headerIndex, QStringView key) const;
+    std::optional<std::size_t> FindKey(std::size_t headerIndex, std::size_t sectionEnd,
+                                       QStringView key) const;
     void EnsureLastLineEnded();
 
     std::vector<Line> lines_;
     QString newLineEnding_ = QStringLiteral("\n");
-    bool hasByteOrderMark_ = false;
+    int byteOrderMarks_ = 0; // UTF-8 marks in front of the text
+    mutable std::size_t linesScanned_ = 0;
 };

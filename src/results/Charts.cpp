@@ -5,6 +5,8 @@
 #include "display/PixelExactCanvas.h"
 #include "results/FormatFigure.h"
 
+#include <algorithm>
+
 namespace {
 
 const QColor White(255, 255, 255);
@@ -51,6 +53,16 @@ void Bar(PixelExactCanvas& canvas, int left, int lineY, int right, int end)
     canvas.SetPen(White, MarkPenWidth);
     canvas.SetBrushColor(White);
     canvas.Rectangle(left, lineY, right, end);
+}
+
+// A bar end far past the picture's edge, moved in to just past it: the bar
+// looks the same clipped, its label stays off the picture as before, and the
+// label's position (an end minus a text height) cannot overflow.
+int KeptNearPicture(const PixelExactCanvas& canvas, int y, int textHeight)
+{
+    const QRect visible = canvas.VisibleArea();
+    const int margin = 2 * textHeight + MarkPenWidth;
+    return std::clamp(y, visible.top() - margin, visible.bottom() + margin);
 }
 
 void ValueLabel(PixelExactCanvas& canvas, double columnCentre, int top, const QString& text)
@@ -153,14 +165,17 @@ void PaintChartColumn(PixelExactCanvas& canvas, const GameState& state, int band
     if (!comparison) {
         // From the sums, as the averages were taken: no rounding in between.
         const double pixelsPerUnit = IsTimeChart(state.GameMode) ? 6 * t / 10000.0 : ChartUnit(t);
-        const int top = Nearest(lineY - pixelsPerUnit * entry.sum / entry.finds);
+        const int top =
+            KeptNearPicture(canvas, Nearest(lineY - pixelsPerUnit * entry.sum / entry.finds),
+                            canvas.TextHeight(text));
         Bar(canvas, left, lineY, right, top);
         ValueLabel(canvas, centre, top - canvas.TextHeight(text), text);
         return;
     }
 
     const double d = entry.value;
-    const int end = Nearest(lineY - ChartUnit(t) * d);
+    const int end =
+        KeptNearPicture(canvas, Nearest(lineY - ChartUnit(t) * d), canvas.TextHeight(text));
     if (d >= ComparisonThreshold || d <= -ComparisonThreshold)
         Bar(canvas, left, lineY, right, end);
     else

@@ -3,6 +3,7 @@
 #include "platform/Dialogs.h"
 #include "results/ResultsFile.h"
 
+#include <QDir>
 #include <QFileInfo>
 #include <QGuiApplication>
 
@@ -16,7 +17,20 @@ const QString ResultsCommands::ReplaceQuestion =
                    "Falls sie jetzt speichern, gehen diese Daten verloren.\n"
                    "Wollen sie dennoch speichern?");
 
+const QString ResultsCommands::ReplaceOtherQuestion =
+    QStringLiteral("Die Datei \"%1\" existiert bereits.\n"
+                   "Falls sie jetzt speichern, gehen die darin gespeicherten Ergebnisse verloren.\n"
+                   "Wollen sie dennoch speichern?");
+
 namespace {
+
+bool SameFile(const QString& a, const QString& b)
+{
+    if (a.isEmpty() || b.isEmpty())
+        return false;
+    const QString canonical = QFileInfo(a).canonicalFilePath();
+    return !canonical.isEmpty() && canonical == QFileInfo(b).canonicalFilePath();
+}
 
 // The titles the desktop's own dialogs carry in German.
 const QString OpenCaption = QStringLiteral("Öffnen");
@@ -69,7 +83,18 @@ void ResultsCommands::SaveAs(const QString& proposedName)
     const QString chosen = dialogs_.SaveFileName(request);
     if (chosen.isEmpty())
         return;
-    if (chosen != state_.ResultsFileName || saveEnabled_) {
+    if (chosen != state_.ResultsFileName) {
+        // Another file's results would be gone for good; the loaded file
+        // under another spelling of its name loses nothing.
+        const bool loadedFile = saveEnabled_ && SameFile(chosen, state_.ResultsFileName);
+        const QFileInfo existing(chosen);
+        // A folder of that name only gets the error box of the save.
+        if (existing.exists() && !existing.isDir() && !loadedFile && !ConfirmReplace(chosen))
+            return;
+        Save(chosen);
+        return;
+    }
+    if (saveEnabled_) {
         Save(chosen);
         return;
     }
@@ -83,6 +108,17 @@ void ResultsCommands::SaveAs(const QString& proposedName)
     question.defaultButton = DialogResult::No;
     if (dialogs_.MessageBox(question) == DialogResult::Yes)
         Save(chosen);
+}
+
+bool ResultsCommands::ConfirmReplace(const QString& fileName)
+{
+    MessageBoxRequest question;
+    question.caption = ReplaceCaption;
+    question.text = ReplaceOtherQuestion.arg(QDir::toNativeSeparators(fileName));
+    question.icon = DialogIcon::Question;
+    question.buttons = DialogButtons::YesNo;
+    question.defaultButton = DialogResult::No;
+    return dialogs_.MessageBox(question) == DialogResult::Yes;
 }
 
 void ResultsCommands::LoadRememberedFile()

@@ -33,8 +33,10 @@ class ResultsCommands {
     // "Datei" > "Speichern": into the file in use; when that has gone, "Speichern unter"
     // proposing its name.
     void SpeichernClick();
-    // "Datei" > "Speichern unter": the save dialog, then asks before the results of a
-    // file that has not been loaded in this run are replaced.
+    // "Datei" > "Speichern unter": the save dialog, then asks before the
+    // results of a file that has not been loaded in this run are replaced:
+    // the remembered file, or any other existing file (the loaded one asks
+    // nothing).
     void SpeichernUnterClick();
 
     // Start-up loads the remembered file, later the first command-line
@@ -51,11 +53,14 @@ class ResultsCommands {
     static const QString DefaultExtension;
     static const QString ReplaceCaption;
     static const QString ReplaceQuestion;
+    // Names the other file ("%1") whose results saving would replace.
+    static const QString ReplaceOtherQuestion;
 
   private:
     void Load(const QString& fileName);
     void Save(const QString& fileName);
     void SaveAs(const QString& proposedName);
+    bool ConfirmReplace(const QString& fileName);
     void ShowError(const ResultsFileOutcome& outcome);
     void EnableSave();
 

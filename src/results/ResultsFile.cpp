@@ -101,10 +101,12 @@ ResultsFileOutcome ResultsFile::SaveResults(const QString& fileName)
         return Failure(ErrorText(ENOENT, Access::Writing));
 
     // Written to a temporary file beside it and renamed over the old one, so
-    // a failure at any point leaves the previous file whole.
+    // a failure at any point leaves the previous file whole. Unbuffered: a
+    // buffered QSaveFile learns of a full disk only inside commit(), which
+    // then still renames the empty file over the old one.
     QSaveFile file(fileName);
     errno = 0;
-    if (!file.open(QIODevice::WriteOnly)) {
+    if (!file.open(QIODevice::WriteOnly | QIODevice::Unbuffered)) {
         const int openError = errno;
         if (info.exists() && !info.isWritable())
             return Failure(ErrorText(EACCES, Access::Writing));
@@ -112,7 +114,8 @@ ResultsFileOutcome ResultsFile::SaveResults(const QString& fileName)
     }
     const QByteArray image = ResultsImage();
     errno = 0;
-    if (file.write(image) != image.size()) {
+    if (file.write(image) != image.size() || !file.flush() ||
+        file.error() != QFileDevice::NoError) {
         const int writeError = errno != 0 ? errno : EIO;
         file.cancelWriting();
         return Failure(ErrorText(writeError, Access::Writing));

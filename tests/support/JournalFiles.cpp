@@ -1,14 +1,13 @@
 #include "support/JournalFiles.h"
 
+#include "journal/Journal.h"
+#include "support/ScriptedDialogs.h"
+
 #include <QFile>
 #include <QSqlDatabase>
 #include <QSqlError>
 #include <QSqlQuery>
 #include <QSqlRecord>
-
-#include <cerrno>
-#include <cstring>
-#include <sys/mount.h>
 
 namespace {
 
@@ -134,63 +133,12 @@ QByteArray FileBytes(const QString& path)
     return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
 }
 
-TestMount TestMount::ReadOnly(const QString& folder)
+bool SeedJournal(const QString& path, const QList<JournalTurn>& turns)
 {
-    TestMount mount;
-    mount.folder_ = folder;
-    const QByteArray path = folder.toLocal8Bit();
-    if (::mount(path.constData(), path.constData(), nullptr, MS_BIND, nullptr) != 0) {
-        mount.error_ = QString::fromLocal8Bit(std::strerror(errno));
-        return mount;
-    }
-    mount.mounted_ = true;
-    if (::mount(nullptr, path.constData(), nullptr, MS_BIND | MS_REMOUNT | MS_RDONLY, nullptr) != 0)
-        mount.error_ = QString::fromLocal8Bit(std::strerror(errno));
-    return mount;
-}
-
-TestMount TestMount::Tmpfs(const QString& folder, int sizeKiB)
-{
-    TestMount mount;
-    mount.folder_ = folder;
-    const QByteArray options = "size=" + QByteArray::number(sizeKiB) + "k";
-    if (::mount("tmpfs", folder.toLocal8Bit().constData(), "tmpfs", 0, options.constData()) != 0)
-        mount.error_ = QString::fromLocal8Bit(std::strerror(errno));
-    else
-        mount.mounted_ = true;
-    return mount;
-}
-
-TestMount::TestMount(TestMount&& other) noexcept
-    : folder_(std::move(other.folder_)), mounted_(other.mounted_), error_(std::move(other.error_))
-{
-    other.mounted_ = false;
-}
-
-TestMount::~TestMount()
-{
-    if (mounted_)
-        ::umount2(folder_.toLocal8Bit().constData(), MNT_DETACH);
-}
-
-qint64 FillDisk(const QString& filePath)
-{
-    QFile file(filePath);
-    if (!file.open(QIODevice::WriteOnly | QIODevice::Unbuffered))
-        return 0;
-    const QByteArray block(4096, 'x');
-    qint64 total = 0;
-    for (;;) {
-        const qint64 written = file.write(block);
-        if (written <= 0)
-            break;
-        total += written;
-    }
-    // The last partial block may still fit.
-    for (;;) {
-        if (file.write("x", 1) != 1)
-            break;
-        ++total;
-    }
-    return total;
+    ScriptedDialogs quiet;
+    Journal journal(quiet, path);
+    for (const JournalTurn& turn : turns)
+        if (!journal.Record(turn))
+            return false;
+    return quiet.boxes.isEmpty();
 }

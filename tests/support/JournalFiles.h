@@ -1,7 +1,7 @@
 #pragma once
 // Helpers for tests of the training journal: reading a journal file the way
 // another tool would (its own connection), writing rows the program did not
-// write, and the mounts that make a write fail as root.
+// write. The mounts that make a write fail as root are in ScratchMount.h.
 
 #include "journal/JournalTurn.h"
 
@@ -30,24 +30,6 @@ JournalTurn MakeTurn(const QDateTime& startedAtUtc, int ringingBand, TurnOutcome
 
 QByteArray FileBytes(const QString& path);
 
-// A mount for as long as the object lives: a read-only bind mount of a folder
-// onto itself, or a small tmpfs. CI runs as root, where file permissions do
-// not stop a write; these do.
-class TestMount {
-  public:
-    static TestMount ReadOnly(const QString& folder);
-    static TestMount Tmpfs(const QString& folder, int sizeKiB);
-    TestMount(TestMount&& other) noexcept;
-    ~TestMount();
-    bool Mounted() const { return mounted_; }
-    const QString& Error() const { return error_; }
-
-  private:
-    TestMount() = default;
-    QString folder_;
-    bool mounted_ = false;
-    QString error_;
-};
-
-// Writes a file until the disk is full; the number of bytes written.
-qint64 FillDisk(const QString& filePath);
+// Writes turns into a journal file as an earlier run of the program would;
+// false when one could not be written.
+bool SeedJournal(const QString& path, const QList<JournalTurn>& turns);
