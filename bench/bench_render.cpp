@@ -1,11 +1,14 @@
-// Cost of one full repaint of the fader bank against one plain copy of a
-// frame of the same size. Run: ./build/bench/bench_render [--save picture.png]
+// Cost of drawing the fader bank, whole and only where one level step changed
+// it, against one plain copy of a frame of the same size. The renderer alone,
+// into an image; bench_drag measures the way through the window.
+// Run: ./build/bench/bench_render [--save picture.png]
 
 #include "display/FaderRenderer.h"
 #include "model/FaderModel.h"
 
 #include <QGuiApplication>
 #include <QImage>
+#include <QPainter>
 
 #include <algorithm>
 #include <chrono>
@@ -59,36 +62,43 @@ int main(int argc, char** argv)
         int runs;
     };
     const Case cases[] = {{{1280, 900}, 400}, {{1920, 1080}, 300}, {{3840, 2160}, 120}};
-    std::printf("%-10s %-10s %12s %12s %12s %10s %10s\n", "size", "mode", "layer us", "plain us",
-                "memcpy us", "layer/cp", "plain/cp");
+    std::printf("%-10s %-10s %12s %12s %12s %10s %10s\n", "size", "mode", "full us", "step us",
+                "memcpy us", "full/cp", "step/cp");
     for (const Case& c : cases) {
         FaderRenderer renderer;
         renderer.FormResize(c.size, 96);
         const size_t frameBytes = size_t(c.size.width()) * c.size.height() * 4;
         std::vector<unsigned char> source(frameBytes, 1), target(frameBytes);
+        QImage frame(c.size, QImage::Format_ARGB32_Premultiplied);
         for (GameModeValue mode : {ModeSearching, ModeTurnOver}) {
             GameState state = BenchState(mode);
-            renderer.FaderPaint(state); // builds the layer
             // The three are measured in turns, so a busy machine slows all alike.
-            std::vector<double> copyUs, layerUs, plainUs;
+            std::vector<double> copyUs, fullUs, stepUs;
             for (int run = 0; run < c.runs; ++run) {
-                // Each frame moves the selection and a level, as keyboard input does.
-                state.SelectedFader = run % 29;
-                state.BandTable[run % BandCount].Level = run % 25 - 12;
+                // Each frame moves one level, as a drag does.
+                const FaderPictureContent before = renderer.Content(state);
+                BandSlot& moved = state.BandTable[run % BandCount];
+                moved.Level = moved.Level == MaxLevel ? MinLevel : moved.Level + 1;
+                const QRegion changed = renderer.ChangedArea(before, renderer.Content(state));
                 source[run % frameBytes] = static_cast<unsigned char>(run);
                 copyUs.push_back(
                     Microseconds([&] { std::memcpy(target.data(), source.data(), frameBytes); }));
-                layerUs.push_back(Microseconds([&] { renderer.FaderPaint(state); }));
-                plainUs.push_back(Microseconds([&] { renderer.PaintStraightforward(state); }));
+                fullUs.push_back(Microseconds([&] {
+                    QPainter painter(&frame);
+                    renderer.Paint(painter, QRegion(frame.rect()), state);
+                }));
+                stepUs.push_back(Microseconds([&] {
+                    QPainter painter(&frame);
+                    painter.setClipRegion(changed);
+                    renderer.Paint(painter, changed, state);
+                }));
             }
             const double copy = Median(copyUs);
-            const double layer = Median(layerUs);
-            const double plain = Median(plainUs);
-            renderer.FaderPaint(state);
-            std::printf("%4dx%-5d %-10s %12.0f %12.0f %12.0f %10.2f %10.2f%s\n", c.size.width(),
-                        c.size.height(), mode == ModeSearching ? "searching" : "turnover", layer,
-                        plain, copy, layer / copy, plain / copy,
-                        renderer.LastPaintUsedLayer() ? "" : "  (layer unused)");
+            const double full = Median(fullUs);
+            const double step = Median(stepUs);
+            std::printf("%4dx%-5d %-10s %12.0f %12.0f %12.0f %10.2f %10.2f\n", c.size.width(),
+                        c.size.height(), mode == ModeSearching ? "searching" : "turnover", full,
+                        step, copy, full / copy, step / copy);
             if (savePath && c.size == QSize(1280, 900) && mode == ModeTurnOver) {
                 state.SelectedFader = 16;
                 renderer.FaderPaint(state).save(QString::fromLocal8Bit(savePath));

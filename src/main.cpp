@@ -10,6 +10,7 @@
 #include <QApplication>
 #include <QTextStream>
 #include <cstdio>
+#include <memory>
 
 namespace {
 
@@ -33,6 +34,10 @@ int main(int argc, char* argv[])
         early.action == CommandLineRequest::PrintVersion)
         return AnswerOnConsole(early);
 
+    // The sound device scan loads the sound libraries and asks every sound
+    // system; it runs while the window comes up.
+    const auto deviceScan = std::make_shared<PortAudioDeviceScan>();
+
     QApplication app(argc, argv);
     InstallQtTranslations(app);
     QGuiApplication::setApplicationDisplayName(QStringLiteral("Heulmeister PRO"));
@@ -41,6 +46,11 @@ int main(int argc, char* argv[])
     if (request.action != CommandLineRequest::Run)
         return AnswerOnConsole(request);
 
+    // The safety warning needs nothing of the window: it comes up first.
+    QtDialogs dialogs;
+    if (!MainForm::SafetyWarningAccepted(dialogs))
+        return 0;
+
     const QString programDir = QCoreApplication::applicationDirPath();
     const QString manualDir = ManualDirectory(programDir);
     const bool installed = manualDir != programDir;
@@ -48,13 +58,12 @@ int main(int argc, char* argv[])
     if (!request.resultsFile.isEmpty())
         resultsFiles << request.resultsFile;
 
-    QtDialogs dialogs;
     SteadyMillisecondClock clock;
     StdRandomGenerator random;
-    PortAudioWaveOut waveOut;
+    PortAudioWaveOut waveOut(deviceScan);
     MainForm form({dialogs, clock, random, waveOut, installed ? QString() : programDir, manualDir,
                    resultsFiles});
-    if (!form.StartUp())
+    if (!form.StartUp(/*warningAccepted=*/true))
         return 0;
     form.ShowCoveringScreen();
     return app.exec();

@@ -11,6 +11,7 @@
 #include <QDeadlineTimer>
 #include <QFile>
 #include <QTemporaryDir>
+#include <QThread>
 #include <QtTest>
 #include <cmath>
 #include <memory>
@@ -94,6 +95,30 @@ class TestAudioPortAudio : public QObject {
             captureDevice_ >= 0,
             qPrintable(
                 QStringLiteral("no \"%1\" among: %2").arg(CaptureDeviceName, names.join(", "))));
+    }
+
+    void deviceScanRunsBesideTheGuiThread()
+    {
+        // A second scan in the process: PortAudio counts its initialisations.
+        auto scan = std::make_shared<PortAudioDeviceScan>();
+        PortAudioWaveOut wave(scan);
+        QObject context;
+        int calls = 0;
+        bool onGuiThread = false;
+        const bool pending = wave.NotifyWhenDevicesKnown(&context, [&] {
+            ++calls;
+            onGuiThread = QThread::currentThread() == context.thread();
+        });
+        if (pending) {
+            QVERIFY(Pump([&] { return calls > 0; }));
+            QVERIFY(onGuiThread);
+        }
+        // The list is the one the first scan found, and known from now on.
+        QCOMPARE(wave.DeviceCount(), wave_->DeviceCount());
+        QVERIFY(!wave.NotifyWhenDevicesKnown(&context, [&] { ++calls; }));
+        QCoreApplication::processEvents();
+        QCOMPARE(calls, pending ? 1 : 0);
+        QVERIFY(scan->StartTime() <= scan->FinishTime());
     }
 
     void wholeToneCycleReachesTheSinkSampleForSample()

@@ -134,7 +134,8 @@ struct ChartRenderer {
     int FontSize() const { return renderer.LabelFontSize(); }
     int TextHeight() const
     {
-        return QFontMetrics(ArialFont(FontSize()), &renderer.BackBuffer()).height();
+        const QImage picture = renderer.FaderPaint(GameState());
+        return QFontMetrics(ArialFont(FontSize()), &picture).height();
     }
 };
 

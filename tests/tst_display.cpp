@@ -64,6 +64,8 @@ class TestDisplay : public QObject {
     void volumeFaderColours();
     void frequencyText_data();
     void frequencyText();
+    void frequencyTextIsTheTextDrawn_data();
+    void frequencyTextIsTheTextDrawn();
     void chartModesDrawNoFaders_data();
     void chartModesDrawNoFaders();
     void chartColumnPainterCalledPerBand();
@@ -77,9 +79,10 @@ class TestDisplay : public QObject {
     void coverIsBlack_data();
     void coverIsBlack();
     void whiteWithoutTrackPicture();
-    void layerMatchesStraightforward_data();
-    void layerMatchesStraightforward();
-    void layerFollowsLabelChanges();
+    void paintMatchesStraightforward_data();
+    void paintMatchesStraightforward();
+    void paintOfARegionMatchesThere_data();
+    void paintOfARegionMatchesThere();
     void figuresAtTheIntLimits_data();
     void figuresAtTheIntLimits();
 };
@@ -390,7 +393,6 @@ void TestDisplay::knobColours()
     state.SelectedFader = selected ? band : 3;
     state.RingingBand = ringing ? band : 12;
     state.ToneFrequency = 1250;
-    // Both paths paint into the same buffer: keep a copy of each.
     const QImage layered = renderer.FaderPaint(state);
     const QImage plain = renderer.PaintStraightforward(state);
     for (const QImage* image : {&layered, &plain}) {
@@ -478,6 +480,45 @@ void TestDisplay::frequencyText()
                  CountColour(image, QRect(0, 702, 1280, 1), Black) +
                  CountColour(image, QRect(0, 702, 1280, 1), Grey),
              1280);
+}
+
+void TestDisplay::frequencyTextIsTheTextDrawn_data()
+{
+    QTest::addColumn<QSize>("size");
+    QTest::addColumn<double>("frequencyHz");
+    QTest::newRow("1280x900, 1.25kHz") << QSize(1280, 900) << 1250.0;
+    QTest::newRow("1280x900, 801Hz") << QSize(1280, 900) << 800.767;
+    QTest::newRow("640x400, 31.5Hz") << QSize(640, 400) << 31.5;
+    QTest::newRow("3840x2160, 12.5kHz") << QSize(3840, 2160) << 12500.0;
+}
+
+void TestDisplay::frequencyTextIsTheTextDrawn()
+{
+    // The text's pixels are kept and copied: they must be what drawing the
+    // text there gives, over the same bank without it.
+    QFETCH(QSize, size);
+    QFETCH(double, frequencyHz);
+    FaderRenderer renderer;
+    renderer.FormResize(size, 96);
+    GameState state = StartUpState();
+    state.ToneFrequency = frequencyHz;
+    state.GameMode = ModeGeneratorSilent; // the same knobs, no text
+    QImage expected = renderer.FaderPaint(state);
+    {
+        QPainter painter(&expected);
+        PixelExactCanvas canvas(painter);
+        canvas.SetBrushClear();
+        canvas.SetFontColor(QColor(128, 128, 128));
+        canvas.SetFont(ArialFont(Nearest(size.height() / 7.3)));
+        const QString text = FormatFrequency(frequencyHz);
+        canvas.TextOut(Nearest((size.width() - canvas.TextWidth(text)) / 2.0),
+                       size.height() - canvas.TextHeight(text), text);
+    }
+    state.GameMode = ModeTurnOver;
+    const QImage first = renderer.FaderPaint(state);
+    QVERIFY(first == expected);
+    QVERIFY(renderer.FaderPaint(state) == expected);
+    QVERIFY(renderer.PaintStraightforward(state) == expected);
 }
 
 void TestDisplay::chartModesDrawNoFaders_data()
@@ -707,76 +748,118 @@ void TestDisplay::whiteWithoutTrackPicture()
     QCOMPARE(CountColour(image, image.rect(), White), 300 * 200);
 }
 
-void TestDisplay::layerMatchesStraightforward_data()
-{
-    QTest::addColumn<QSize>("size");
-    QTest::addColumn<qreal>("dpr");
-    QTest::addColumn<bool>("layerExpected");
-    QTest::newRow("1280x900") << QSize(1280, 900) << qreal(1) << true;
-    QTest::newRow("1920x1080") << QSize(1920, 1080) << qreal(1) << true;
-    QTest::newRow("688x500") << QSize(688, 500) << qreal(1) << true;
-    QTest::newRow("1001x777") << QSize(1001, 777) << qreal(1) << true;
-    QTest::newRow("1600x1125 at 1.25") << QSize(1600, 1125) << qreal(1.25) << true;
-    QTest::newRow("2561x1439") << QSize(2561, 1439) << qreal(1) << true;
-    QTest::newRow("333x211") << QSize(333, 211) << qreal(1) << true;
-    QTest::newRow("97x63") << QSize(97, 63) << qreal(1) << false;
-    QTest::newRow("1500x90 flat") << QSize(1500, 90) << qreal(1) << false;
-    QTest::newRow("15x10") << QSize(15, 10) << qreal(1) << false;
-    QTest::newRow("3x2") << QSize(3, 2) << qreal(1) << false;
-}
+namespace {
 
-void TestDisplay::layerMatchesStraightforward()
+// A random state of the game as the renderer sees it; every tenth one with
+// a cut range out of range, as an edited settings file can give.
+GameState RandomState(QRandomGenerator& random, int round)
 {
-    QFETCH(QSize, size);
-    QFETCH(qreal, dpr);
-    QFETCH(bool, layerExpected);
-    FaderRenderer renderer;
-    renderer.FormResize(size, 96, dpr);
-    QRandomGenerator random(4711);
     const GameModeValue modes[] = {ModeIdle,         ModeGeneratorPlaying, ModeGeneratorSilent,
                                    ModeTurnOver,     ModeSearching,        ModeCurrentAttempts,
                                    ModeProgressTimes};
-    bool layerSeen = false;
-    for (int round = 0; round < 60; ++round) {
-        GameState state = StartUpState();
-        state.GameMode = modes[round % std::size(modes)];
-        state.SelectedFader = random.bounded(-1, 30);
-        state.RingingBand = random.bounded(-1, 28);
-        state.MasterVolume = random.bounded(MinLevel, MaxLevel + 1);
-        state.ToneFrequency = 20.0 + random.bounded(17000.0);
-        for (BandSlot& slot : state.BandTable) {
-            slot.Level = random.bounded(MinLevel, MaxLevel + 1);
-            slot.Locked = random.bounded(2);
-        }
-        if (round % 10 == 9) {
-            state.LowCutBand = 29; // a settings file out of range: 28 is no volume fader
-            state.SelectedFader = VolumeFader;
-        }
-        const QImage fast = renderer.FaderPaint(state);
-        layerSeen = layerSeen || renderer.LastPaintUsedLayer();
-        const QImage reference = renderer.PaintStraightforward(state);
-        QCOMPARE(fast.size(), size);
-        QVERIFY2(fast == reference, qPrintable(QStringLiteral("round %1").arg(round)));
+    GameState state = StartUpState();
+    state.GameMode = modes[round % std::size(modes)];
+    state.SelectedFader = random.bounded(-1, 30);
+    state.RingingBand = random.bounded(-1, 28);
+    state.MasterVolume = random.bounded(MinLevel, MaxLevel + 1);
+    state.ToneFrequency = 20.0 + random.bounded(17000.0);
+    for (BandSlot& slot : state.BandTable) {
+        slot.Level = random.bounded(MinLevel, MaxLevel + 1);
+        slot.Locked = random.bounded(2);
     }
-    QCOMPARE(layerSeen, layerExpected);
+    if (round % 10 == 9) {
+        state.LowCutBand = 29; // 28 is then no volume fader
+        state.SelectedFader = VolumeFader;
+    }
+    if (round % 13 == 12)
+        state.BandTable[round % BandCount].Level = 14; // beyond the track
+    return state;
 }
 
-void TestDisplay::layerFollowsLabelChanges()
+void SizesWithRatios()
 {
+    QTest::addColumn<QSize>("size");
+    QTest::addColumn<qreal>("dpr");
+    QTest::newRow("1280x900") << QSize(1280, 900) << qreal(1);
+    QTest::newRow("1920x1080") << QSize(1920, 1080) << qreal(1);
+    QTest::newRow("688x500") << QSize(688, 500) << qreal(1);
+    QTest::newRow("1001x777") << QSize(1001, 777) << qreal(1);
+    QTest::newRow("1600x1125 at 1.25") << QSize(1600, 1125) << qreal(1.25);
+    QTest::newRow("2560x1800 at 2") << QSize(2560, 1800) << qreal(2);
+    QTest::newRow("333x211") << QSize(333, 211) << qreal(1);
+    // Labels wider than their columns and knobs beyond the tracks.
+    QTest::newRow("97x63") << QSize(97, 63) << qreal(1);
+    QTest::newRow("1500x90 flat") << QSize(1500, 90) << qreal(1);
+    QTest::newRow("15x10") << QSize(15, 10) << qreal(1);
+    QTest::newRow("3x2") << QSize(3, 2) << qreal(1);
+}
+
+} // namespace
+
+void TestDisplay::paintMatchesStraightforward_data()
+{
+    SizesWithRatios();
+}
+
+void TestDisplay::paintMatchesStraightforward()
+{
+    QFETCH(QSize, size);
+    QFETCH(qreal, dpr);
     FaderRenderer renderer;
-    renderer.FormResize(QSize(1280, 900), 96);
-    GameState state = StartUpState();
-    renderer.FaderPaint(state);
-    SetBandLabel(state.BandTable[4], QStringLiteral("XYZ"));
-    state.SelectedFader = 4;
-    const QImage fast = renderer.FaderPaint(state);
-    QVERIFY(renderer.LastPaintUsedLayer());
-    QVERIFY(fast == renderer.PaintStraightforward(state));
-    // An out-of-range level goes the long way and still matches.
-    state.BandTable[7].Level = 14;
-    const QImage outside = renderer.FaderPaint(state);
-    QVERIFY(!renderer.LastPaintUsedLayer());
-    QVERIFY(outside == renderer.PaintStraightforward(state));
+    renderer.FormResize(size, 96, dpr);
+    QRandomGenerator random(4711);
+    for (int round = 0; round < 40; ++round) {
+        const GameState state = RandomState(random, round);
+        const QImage picture = renderer.FaderPaint(state);
+        QCOMPARE(picture.size(), size);
+        QCOMPARE(picture.devicePixelRatio(), dpr);
+        QVERIFY2(picture == renderer.PaintStraightforward(state),
+                 qPrintable(QStringLiteral("round %1").arg(round)));
+    }
+}
+
+void TestDisplay::paintOfARegionMatchesThere_data()
+{
+    SizesWithRatios();
+}
+
+void TestDisplay::paintOfARegionMatchesThere()
+{
+    // Random rectangles painted on a picture of another state: inside them the
+    // pixels become the new picture's, outside they stay.
+    QFETCH(QSize, size);
+    QFETCH(qreal, dpr);
+    FaderRenderer renderer;
+    renderer.FormResize(size, 96, dpr);
+    QRandomGenerator random(815);
+    for (int round = 0; round < 30; ++round) {
+        const GameState before = RandomState(random, round + 1);
+        const GameState after = RandomState(random, round);
+        QImage canvas = renderer.PaintStraightforward(before);
+        canvas.setDevicePixelRatio(1);
+        QRegion region;
+        for (int i = random.bounded(1, 4); i > 0; --i) {
+            const int x = random.bounded(-5, size.width() + 5);
+            const int y = random.bounded(-5, size.height() + 5);
+            region += QRect(x, y, random.bounded(1, size.width() / 3 + 2),
+                            random.bounded(1, size.height() / 3 + 2));
+        }
+        QPainter painter(&canvas);
+        painter.setClipRegion(region);
+        renderer.Paint(painter, region, after);
+        painter.end();
+
+        QImage expected = renderer.PaintStraightforward(before);
+        expected.setDevicePixelRatio(1);
+        QImage wanted = renderer.PaintStraightforward(after);
+        wanted.setDevicePixelRatio(1);
+        QPainter copy(&expected);
+        copy.setClipRegion(region);
+        copy.setCompositionMode(QPainter::CompositionMode_Source);
+        copy.drawImage(0, 0, wanted);
+        copy.end();
+        QVERIFY2(canvas == expected, qPrintable(QStringLiteral("round %1").arg(round)));
+    }
 }
 
 // Figures whose coordinates reach the int limits (a bar of a counter near

@@ -40,7 +40,8 @@ class GeneratorTest : public QObject {
         const FaderGeometry& g = rig_->form->Renderer().Geometry();
         const int level = State().BandTable[fader].Level;
         const int x = int(g.ColumnCentre(fader)) - g.KnobHalfWidth() + 2;
-        return rig_->form->Fader()->Picture()->pixel(x, g.KnobTop(level) + 1) & 0xFFFFFF;
+        const QImage shown = rig_->form->Fader()->grab().toImage();
+        return shown.pixel(x, g.KnobTop(level) + 1) & 0xFFFFFF;
     }
 
   private slots:

@@ -77,6 +77,22 @@ class MainFormTest : public QObject {
     {
         QFile::remove(SettingsPath());
         dialogs_ = ScriptedDialogs();
+        waveOut_ = FakeWaveOut();
+    }
+
+    // The calls the wave device saw, by operation and handle, in order.
+    QStringList DeviceCalls() const
+    {
+        QStringList calls;
+        for (const FakeWaveOut::Call& call : waveOut_.calls)
+            calls << QStringLiteral("%1 %2").arg(call.operation).arg(call.handle);
+        return calls;
+    }
+
+    void SetDeviceCount(int count)
+    {
+        for (int i = 0; i < count; ++i)
+            waveOut_.productNames << QStringLiteral("Karte %1").arg(i);
     }
 
     void cancelAtTheWarningReadsAndWritesNothing()
@@ -113,6 +129,32 @@ class MainFormTest : public QObject {
         QCOMPARE(box.icon, DialogIcon::Error);
         QCOMPARE(box.buttons, DialogButtons::OkCancel);
         QVERIFY(box.alwaysOnTop);
+    }
+
+    void warningAskedBeforeTheFormIsNotAskedAgain_data()
+    {
+        QTest::addColumn<int>("answer");
+        QTest::newRow("OK") << int(DialogResult::Ok);
+        QTest::newRow("Cancel") << int(DialogResult::Cancel);
+    }
+
+    void warningAskedBeforeTheFormIsNotAskedAgain()
+    {
+        // The program asks before it builds the window, then starts up
+        // without asking once more.
+        QFETCH(int, answer);
+        dialogs_.boxAnswers = {DialogResult(answer)};
+        const bool accepted = MainForm::SafetyWarningAccepted(dialogs_);
+        QCOMPARE(accepted, answer == int(DialogResult::Ok));
+        QCOMPARE(dialogs_.captions(), QStringList({"Vorsicht!!!"}));
+        QVERIFY(dialogs_.boxes.first().alwaysOnTop);
+        if (!accepted)
+            return;
+        auto form = MakeForm();
+        QVERIFY(form->StartUp(/*warningAccepted=*/true));
+        QCOMPARE(dialogs_.captions().count("Vorsicht!!!"), 1);
+        QCOMPARE(form->State().LowCutBand, 11);
+        QVERIFY(form->Panel1()->pNeu->isHidden());
     }
 
     void firstStartUsesDefaultsAndShutdownWritesNineKeysInOrder()
@@ -219,7 +261,8 @@ class MainFormTest : public QObject {
         QVERIFY(form->Panel1()->isVisible());
 
         // The picture is the fader bank at the paint box's size, not the cover.
-        QTRY_COMPARE(form->Fader()->Picture()->size(), form->Fader()->DeviceSize());
+        QTRY_VERIFY(form->Renderer().HasFaderImage());
+        QCOMPARE(form->Renderer().PaintBoxSize(), form->Fader()->DeviceSize());
         QCOMPARE(form->Panel2()->text(), QString());
     }
 
@@ -291,6 +334,115 @@ class MainFormTest : public QObject {
         QCOMPARE(first.operation, QStringLiteral("SetVolume"));
         QCOMPARE(first.handle, WaveHandle(0));
         QCOMPARE(first.value, std::uint32_t(5461) | (std::uint32_t(5461) << 16));
+    }
+
+    void lateDeviceScanDelaysOnlyItsOwnSteps_data()
+    {
+        QTest::addColumn<int>("deviceCount");
+        QTest::newRow("none") << 0;
+        QTest::newRow("one") << 1;
+        QTest::newRow("three") << 3;
+    }
+
+    void lateDeviceScanDelaysOnlyItsOwnSteps()
+    {
+        // Neither the warning nor the bank waits for the scan; the box, the
+        // menu item and the start-up volume follow it, in that order.
+        QFETCH(int, deviceCount);
+        SetDeviceCount(deviceCount);
+        waveOut_.scanLate = true;
+        waveOut_.SetResult("SetVolume", 1); // its box shows when the volume went out
+        auto form = MakeForm();
+        QStringList seen;
+        dialogs_.onBox = [&](const MessageBoxRequest& box) {
+            seen << QStringLiteral("%1, menu %2, volume calls %3")
+                        .arg(box.caption)
+                        .arg(form->Menu()->Actions().Soundkarte->isEnabled() ? "on" : "off")
+                        .arg(DeviceCalls().count(QStringLiteral("SetVolume 0")));
+        };
+        QVERIFY(form->StartUp());
+        form->ShowCoveringScreen();
+        QVERIFY(QTest::qWaitForWindowActive(form.get()));
+        // The bank's first frame reaches the window.
+        QTRY_VERIFY(form->Renderer().HasFaderImage());
+        const QImage bank = form->Renderer().PaintStraightforward(form->State());
+        const auto shown = [&] {
+            const QPoint at = form->Fader()->mapTo(form.get(), QPoint(0, 0));
+            return form->screen()
+                ->grabWindow(form->winId())
+                .toImage()
+                .copy(QRect(at, form->Fader()->size()))
+                .convertToFormat(bank.format());
+        };
+        QTRY_VERIFY(shown() == bank);
+        QVERIFY(!waveOut_.scanFinished());
+        QCOMPARE(dialogs_.captions(), QStringList({"Vorsicht!!!"}));
+        QVERIFY(waveOut_.calls.isEmpty());
+        QVERIFY(!form->Menu()->Actions().Soundkarte->isEnabled());
+
+        waveOut_.FinishScan();
+        QTRY_COMPARE(dialogs_.boxes.size(), 2);
+        QStringList expected = {"Vorsicht!!!, menu off, volume calls 0"};
+        // Without a device the one box says so; no volume goes out.
+        if (deviceCount == 0)
+            expected << "Keine Soundkarte gefunden, menu off, volume calls 0";
+        else
+            expected << QStringLiteral("Set Vol, menu %1, volume calls 1")
+                            .arg(deviceCount > 1 ? "on" : "off");
+        QCOMPARE(seen, expected);
+        if (deviceCount == 0) {
+            QVERIFY(DeviceCalls().isEmpty());
+        } else {
+            QCOMPARE(DeviceCalls(), QStringList({"SetVolume 0"}));
+            QCOMPARE(waveOut_.calls.first().value,
+                     std::uint32_t(5461) | (std::uint32_t(5461) << 16));
+        }
+        QCOMPARE(waveOut_.scanWaits, 0);
+        // Once only.
+        QTest::qWait(20);
+        QCOMPARE(dialogs_.boxes.size(), 2);
+    }
+
+    void deviceNeededBeforeTheScanEndsWaitsForIt_data()
+    {
+        QTest::addColumn<bool>("generator");
+        QTest::newRow("START") << false;
+        QTest::newRow("feedback generator") << true;
+    }
+
+    void deviceNeededBeforeTheScanEndsWaitsForIt()
+    {
+        QFETCH(bool, generator);
+        SetDeviceCount(0);
+        waveOut_.scanLate = true;
+        auto form = MakeForm();
+        QVERIFY(form->StartUp());
+        form->ShowCoveringScreen();
+        QVERIFY(QTest::qWaitForWindowActive(form.get()));
+        QVERIFY(!waveOut_.scanFinished());
+
+        if (generator) {
+            form->Menu()->Actions().Feedbackgenerator->trigger();
+            form->State().SelectedFader = 15;
+            form->State().BandTable[15].Level = 8;
+            form->Game().EvaluateFader(); // a raised fader plays
+        } else {
+            QTest::mouseClick(form->Panel1()->pStart, Qt::LeftButton);
+        }
+        QCOMPARE(waveOut_.scanWaits, 1);
+        // The start-up steps first, then the turn's (or the generator's) device.
+        QCOMPARE(dialogs_.captions().mid(0, 2),
+                 QStringList({"Vorsicht!!!", "Keine Soundkarte gefunden"}));
+        const QStringList calls = DeviceCalls();
+        QVERIFY(calls.size() > 1);
+        QCOMPARE(calls.at(0), QStringLiteral("Open 0")); // no start-up volume without a device
+        QVERIFY(!form->Tone().SoundIdle());
+
+        // The scan's own notice comes later and changes nothing.
+        const int boxes = dialogs_.boxes.size();
+        QTest::qWait(20);
+        QCOMPARE(dialogs_.boxes.size(), boxes);
+        QCOMPARE(DeviceCalls().count(QStringLiteral("SetVolume 0")), 0);
     }
 
     void buttonsAndStatusLinesReachScreenReaders()

@@ -8,8 +8,10 @@
 #include <QFontMetrics>
 #include <QPainter>
 
-#include <cstring>
-#include <vector>
+#include <QRegion>
+
+#include <algorithm>
+#include <cstdlib>
 
 namespace {
 
@@ -52,13 +54,11 @@ bool ShowsFrequency(GameModeValue mode)
     return mode == ModeGeneratorPlaying || mode == ModeTurnOver;
 }
 
-bool LevelsInRange(const GameState& state)
+// How far drawn text may reach past its metrics' boxes: large text is filled
+// as a path, whose aliased outline keeps to them only roughly.
+int TextMargin(const QFontMetrics& metrics)
 {
-    auto inRange = [](int level) { return level >= MinLevel && level <= MaxLevel; };
-    for (const BandSlot& slot : state.BandTable)
-        if (!inRange(slot.Level))
-            return false;
-    return inRange(state.MasterVolume);
+    return 2 + metrics.height() / 8;
 }
 
 } // namespace
@@ -69,7 +69,10 @@ void FaderRenderer::SetPaintBox(QSize devicePixels, qreal logicalDpi, qreal devi
     devicePixelRatio_ = devicePixelRatio > 0 ? devicePixelRatio : 1.0;
     dotsPerMetre_ = qMax(1, qRound(logicalDpi * devicePixelRatio_ / 0.0254));
     geometry_ = FaderGeometry::For(paintBox_, faderImage_.size());
-    layerValid_ = false;
+    const QImage probe = NewPicture(QSize(1, 1));
+    labelMetrics_.emplace(ArialFont(labelFontSize_), &probe);
+    frequencyMetrics_.emplace(ArialFont(qMax(FrequencyPointSize(), 1)), &probe);
+    ++sizeGeneration_;
 }
 
 void FaderRenderer::FormResize(QSize devicePixels, qreal logicalDpi, qreal devicePixelRatio)
@@ -78,6 +81,8 @@ void FaderRenderer::FormResize(QSize devicePixels, qreal logicalDpi, qreal devic
     labelFontSize_ = SearchLabelFontSize();
     BuildFaderImage();
     geometry_ = FaderGeometry::For(paintBox_, faderImage_.size());
+    const QImage probe = NewPicture(QSize(1, 1));
+    labelMetrics_.emplace(ArialFont(labelFontSize_), &probe);
 }
 
 QImage FaderRenderer::NewPicture(QSize size) const
@@ -98,6 +103,13 @@ int FaderRenderer::SearchLabelFontSize() const
             return size;
     }
     return MaxLabelFontSize;
+}
+
+int FaderRenderer::FrequencyPointSize() const
+{
+    // Points from the height as the window system counts it: on a dense screen
+    // the device height would make the figures twice as large as the bank.
+    return Nearest(paintBox_.height() / devicePixelRatio_ / 7.3);
 }
 
 void FaderRenderer::BuildFaderImage()
@@ -131,25 +143,6 @@ void FaderRenderer::BuildFaderImage()
     canvas.RoundRect(Nearest(w / 2.0 - 0.2 * w), 0, Nearest(w / 2.0 + 0.2 * w), h, corner, corner);
 }
 
-bool FaderRenderer::PrepareBackBuffer()
-{
-    if (paintBox_.isEmpty()) {
-        backBuffer_ = QImage();
-        return false;
-    }
-    if (backBuffer_.size() != paintBox_ || backBuffer_.dotsPerMeterY() != dotsPerMetre_)
-        backBuffer_ = NewPicture(paintBox_);
-    // Painted in device pixels; the ratio goes back on in Finish.
-    backBuffer_.setDevicePixelRatio(1.0);
-    return true;
-}
-
-const QImage& FaderRenderer::Finish()
-{
-    backBuffer_.setDevicePixelRatio(devicePixelRatio_);
-    return backBuffer_;
-}
-
 void FaderRenderer::DrawKnob(PixelExactCanvas& canvas, int centreX, int level) const
 {
     const int knobHalf = geometry_.KnobHalfWidth();
@@ -169,25 +162,15 @@ void FaderRenderer::DrawBandFader(PixelExactCanvas& canvas, const GameState& sta
     canvas.Draw((band + 1) * geometry_.ColumnWidth, geometry_.TrackTop, faderImage_);
     canvas.SetPenColor(White);
     canvas.SetBrushColor(KnobColour(state, band));
-    DrawKnob(canvas, Nearest(geometry_.ColumnCentre(band)), state.BandTable[band].Level);
+    DrawKnob(canvas, FaderCentreX(band), state.BandTable[band].Level);
 }
 
-QRect FaderRenderer::DrawLabel(PixelExactCanvas& canvas, double centreX, const QString& text) const
-{
-    const int x = Nearest(centreX - canvas.TextWidth(text) / 2.0);
-    canvas.TextOut(x, geometry_.LabelTop, text);
-    return canvas.TextExtent(x, geometry_.LabelTop, text);
-}
-
-QRect FaderRenderer::DrawBandLabel(PixelExactCanvas& canvas, const GameState& state, int band) const
+void FaderRenderer::DrawBandLabel(PixelExactCanvas& canvas, const GameState& state, int band) const
 {
     canvas.SetBrushColor(Black);
-    return DrawLabel(canvas, geometry_.ColumnCentre(band), BandLabel(state.BandTable[band]));
-}
-
-QRect FaderRenderer::DrawVolumeLabel(PixelExactCanvas& canvas) const
-{
-    return DrawLabel(canvas, VolumeCentre * geometry_.ColumnWidth, VolumeLabel);
+    const QString text = BandLabel(state.BandTable[band]);
+    canvas.TextOut(Nearest(geometry_.ColumnCentre(band) - canvas.TextWidth(text) / 2.0),
+                   geometry_.LabelTop, text);
 }
 
 void FaderRenderer::DrawVolumeFader(PixelExactCanvas& canvas, const GameState& state) const
@@ -195,19 +178,56 @@ void FaderRenderer::DrawVolumeFader(PixelExactCanvas& canvas, const GameState& s
     canvas.SetFontColor(FaderSelected(state, VolumeFader) ? Yellow : White);
     canvas.Draw(VolumeColumn * geometry_.ColumnWidth, geometry_.TrackTop, faderImage_);
     // The brush is still the labels' black, so "VOL" has a black cell too.
-    DrawVolumeLabel(canvas);
+    canvas.TextOut(
+        Nearest(VolumeCentre * geometry_.ColumnWidth - canvas.TextWidth(VolumeLabel) / 2.0),
+        geometry_.LabelTop, VolumeLabel);
     canvas.SetPenColor(White);
     canvas.SetBrushColor(KnobColour(state, VolumeFader));
-    DrawKnob(canvas, Nearest(VolumeCentre * geometry_.ColumnWidth), state.MasterVolume);
+    DrawKnob(canvas, FaderCentreX(VolumeFader), state.MasterVolume);
+}
+
+const FaderRenderer::TextPiece& FaderRenderer::FrequencyPiece(const QString& text,
+                                                              int pointSize) const
+{
+    TextPiece& piece = frequencyPiece_;
+    if (piece.text == text && piece.pointSize == pointSize && piece.dotsPerMetre == dotsPerMetre_)
+        return piece;
+    piece = TextPiece{text, pointSize, dotsPerMetre_, {}, {}};
+    const QImage probe = NewPicture(QSize(1, 1));
+    const QFontMetrics metrics(ArialFont(pointSize), &probe);
+    const int margin = 2 * TextMargin(metrics);
+    QImage canvasImage = NewPicture(
+        QSize(metrics.horizontalAdvance(text) + 2 * margin, metrics.height() + 2 * margin));
+    if (canvasImage.isNull())
+        return piece;
+    canvasImage.fill(Qt::transparent);
+    QPainter painter(&canvasImage);
+    PixelExactCanvas canvas(painter);
+    canvas.SetBrushClear();
+    canvas.SetFontColor(Grey);
+    canvas.SetFont(ArialFont(pointSize));
+    canvas.TextOut(margin, margin, text);
+    painter.end();
+    // Keep only the rows and columns the glyphs reached.
+    QRect used;
+    for (int y = 0; y < canvasImage.height(); ++y) {
+        const auto* line = reinterpret_cast<const QRgb*>(canvasImage.constScanLine(y));
+        for (int x = 0; x < canvasImage.width(); ++x)
+            if (qAlpha(line[x]) != 0)
+                used |= QRect(x, y, 1, 1);
+    }
+    if (used.isEmpty())
+        return piece;
+    piece.pixels = canvasImage.copy(used);
+    piece.offset = used.topLeft() - QPoint(margin, margin);
+    return piece;
 }
 
 void FaderRenderer::DrawFrequencyText(PixelExactCanvas& canvas, const GameState& state) const
 {
     if (!ShowsFrequency(state.GameMode))
         return;
-    // Points from the height as the window system counts it: on a dense screen
-    // the device height would make the figures twice as large as the bank.
-    const int pointSize = Nearest(paintBox_.height() / devicePixelRatio_ / 7.3);
+    const int pointSize = FrequencyPointSize();
     if (pointSize <= 0)
         return;
     canvas.SetBrushClear();
@@ -215,14 +235,19 @@ void FaderRenderer::DrawFrequencyText(PixelExactCanvas& canvas, const GameState&
     canvas.SetFont(ArialFont(pointSize));
     const QString text = FormatFrequency(state.ToneFrequency);
     const int x = Nearest((paintBox_.width() - canvas.TextWidth(text)) / 2.0);
-    canvas.TextOut(x, paintBox_.height() - canvas.TextHeight(text), text);
+    const int y = paintBox_.height() - canvas.TextHeight(text);
+    // What TextOut(x, y, text) draws: grey glyphs, nothing else.
+    const TextPiece& piece = FrequencyPiece(text, pointSize);
+    if (!piece.pixels.isNull())
+        canvas.Painter().drawImage(QPoint(x, y) + piece.offset, piece.pixels);
 }
 
-const QImage& FaderRenderer::PaintStraightforward(const GameState& state)
+QImage FaderRenderer::PaintStraightforward(const GameState& state) const
 {
-    if (!PrepareBackBuffer())
-        return backBuffer_;
-    QPainter painter(&backBuffer_);
+    QImage picture = NewPicture(paintBox_);
+    if (picture.isNull())
+        return picture;
+    QPainter painter(&picture);
     PixelExactCanvas canvas(painter);
     const int cw = paintBox_.width();
     const int ch = paintBox_.height();
@@ -230,144 +255,240 @@ const QImage& FaderRenderer::PaintStraightforward(const GameState& state)
     if (CoverShown) {
         canvas.SetBrushColor(Black);
         canvas.FillRect(0, 0, cw, ch);
-        painter.end();
-        return Finish();
+    } else if (!hasFaderImage_) {
+        canvas.SetBrushColor(White);
+        canvas.FillRect(0, 0, cw, ch);
+    } else {
+        canvas.SetBrushColor(Black);
+        canvas.FillRect(0, 0, cw, ch);
+        canvas.SetFont(ArialFont(labelFontSize_));
+        canvas.SetFontColor(White);
+        const bool faderMode = IsFaderMode(state.GameMode);
+        for (int band = 0; band < BandCount; ++band) {
+            if (faderMode)
+                DrawBandFader(canvas, state, band);
+            else if (IsChartMode(state.GameMode) && chartColumn_)
+                chartColumn_(canvas, state, band, geometry_);
+            DrawBandLabel(canvas, state, band);
+        }
+        if (faderMode)
+            DrawVolumeFader(canvas, state);
+        DrawFrequencyText(canvas, state);
+    }
+    painter.end();
+    picture.setDevicePixelRatio(devicePixelRatio_);
+    return picture;
+}
+
+QImage FaderRenderer::FaderPaint(const GameState& state) const
+{
+    QImage picture = NewPicture(paintBox_);
+    if (picture.isNull())
+        return picture;
+    QPainter painter(&picture);
+    Paint(painter, QRegion(picture.rect()), state);
+    painter.end();
+    picture.setDevicePixelRatio(devicePixelRatio_);
+    return picture;
+}
+
+int FaderRenderer::FaderCentreX(int fader) const
+{
+    if (fader == VolumeFader)
+        return Nearest(VolumeCentre * geometry_.ColumnWidth);
+    return Nearest(geometry_.ColumnCentre(fader));
+}
+
+QRect FaderRenderer::TrackArea(int column) const
+{
+    return QRect(column * geometry_.ColumnWidth, geometry_.TrackTop, faderImage_.width(),
+                 faderImage_.height());
+}
+
+QRect FaderRenderer::KnobArea(int centreX, int level) const
+{
+    // The knob's rectangle and its line, both as the canvas normalises them.
+    const int knobHalf = std::abs(geometry_.KnobHalfWidth());
+    const int top = geometry_.KnobTop(level);
+    const int bottom = geometry_.KnobBottom(level);
+    const QRect knob = QRect(QPoint(centreX - knobHalf, std::min(top, bottom)),
+                             QPoint(centreX + knobHalf, std::max(top, bottom)));
+    const int lineHalf = std::abs(geometry_.KnobLineHalfWidth());
+    const int lineY = geometry_.KnobLineY(level);
+    const QRect line(QPoint(centreX - lineHalf, lineY - 2), QPoint(centreX + lineHalf, lineY + 2));
+    return knob.united(line).adjusted(-1, -1, 1, 1);
+}
+
+QRect FaderRenderer::LabelArea(const QFontMetrics& metrics, double centreX,
+                               const QString& text) const
+{
+    if (text.isEmpty())
+        return {};
+    const int x = Nearest(centreX - metrics.horizontalAdvance(text) / 2.0);
+    const int margin = TextMargin(metrics);
+    return TextExtent(metrics, x, geometry_.LabelTop, text)
+        .adjusted(-margin, -margin, margin, margin);
+}
+
+QRect FaderRenderer::FrequencyArea(const QFontMetrics& metrics, const QString& text) const
+{
+    if (text.isEmpty())
+        return {};
+    // The whole row: large text is filled as a path, whose outline does not
+    // keep to the metrics' bounding box.
+    const int margin = TextMargin(metrics);
+    const int top = paintBox_.height() - metrics.height() - margin;
+    return QRect(0, top, paintBox_.width(), paintBox_.height() - top);
+}
+
+const QRect& FaderRenderer::CachedLabelArea(int fader, const QString& text) const
+{
+    RememberedArea& remembered = labelAreas_[fader];
+    if (remembered.sizeGeneration != sizeGeneration_ || remembered.text != text) {
+        const double centre = fader == VolumeFader ? VolumeCentre * geometry_.ColumnWidth
+                                                   : geometry_.ColumnCentre(fader);
+        remembered = {sizeGeneration_, text,
+                      labelMetrics_ ? LabelArea(*labelMetrics_, centre, text) : QRect()};
+    }
+    return remembered.area;
+}
+
+void FaderRenderer::Paint(QPainter& painter, const QRegion& region, const GameState& state) const
+{
+    const QRect whole(QPoint(0, 0), paintBox_);
+    const QRegion area = region.intersected(whole);
+    if (area.isEmpty())
+        return;
+    // Point sizes are meant for the picture's resolution, which a widget's
+    // painter (logical resolution, ratio undone) may not have.
+    const int deviceDpi = painter.device() ? painter.device()->logicalDpiY() : 0;
+    const qreal pictureDpi = qRound(dotsPerMetre_ * 0.0254);
+    PixelExactCanvas canvas(painter, deviceDpi > 0 ? pictureDpi / deviceDpi : 1.0);
+    const int cw = paintBox_.width();
+    const int ch = paintBox_.height();
+
+    if (CoverShown) {
+        canvas.SetBrushColor(Black);
+        canvas.FillRect(0, 0, cw, ch);
+        return;
     }
     if (!hasFaderImage_) {
         canvas.SetBrushColor(White);
         canvas.FillRect(0, 0, cw, ch);
-        painter.end();
-        return Finish();
+        return;
     }
 
+    // The steps of the straightforward repaint in their order; a step is left
+    // out only when nothing it draws can reach the region, and the canvas
+    // state each later step relies on is set all the same.
     canvas.SetBrushColor(Black);
     canvas.FillRect(0, 0, cw, ch);
     canvas.SetFont(ArialFont(labelFontSize_));
     canvas.SetFontColor(White);
     const bool faderMode = IsFaderMode(state.GameMode);
+    const bool chartMode = IsChartMode(state.GameMode) && chartColumn_;
     for (int band = 0; band < BandCount; ++band) {
-        if (faderMode)
-            DrawBandFader(canvas, state, band);
-        else if (IsChartMode(state.GameMode) && chartColumn_)
+        if (faderMode) {
+            canvas.SetFontColor(FaderSelected(state, band) ? Yellow : White);
+            const int centre = FaderCentreX(band);
+            const int level = state.BandTable[band].Level;
+            if (area.intersects(TrackArea(band + 1)))
+                canvas.Draw((band + 1) * geometry_.ColumnWidth, geometry_.TrackTop, faderImage_);
+            if (area.intersects(KnobArea(centre, level))) {
+                canvas.SetPenColor(White);
+                canvas.SetBrushColor(KnobColour(state, band));
+                DrawKnob(canvas, centre, level);
+            }
+        } else if (chartMode) {
             chartColumn_(canvas, state, band, geometry_);
-        DrawBandLabel(canvas, state, band);
+        }
+        const QString label = BandLabel(state.BandTable[band]);
+        if (!label.isEmpty() && area.intersects(CachedLabelArea(band, label)))
+            DrawBandLabel(canvas, state, band);
     }
-    if (faderMode)
-        DrawVolumeFader(canvas, state);
-    DrawFrequencyText(canvas, state);
-    painter.end();
-    return Finish();
+    if (faderMode) {
+        canvas.SetFontColor(FaderSelected(state, VolumeFader) ? Yellow : White);
+        if (area.intersects(TrackArea(VolumeColumn)))
+            canvas.Draw(VolumeColumn * geometry_.ColumnWidth, geometry_.TrackTop, faderImage_);
+        const double volumeCentre = VolumeCentre * geometry_.ColumnWidth;
+        if (area.intersects(CachedLabelArea(VolumeFader, VolumeLabel))) {
+            canvas.SetBrushColor(Black); // as the last band label left it
+            canvas.TextOut(Nearest(volumeCentre - canvas.TextWidth(VolumeLabel) / 2.0),
+                           geometry_.LabelTop, VolumeLabel);
+        }
+        const int centre = FaderCentreX(VolumeFader);
+        if (area.intersects(KnobArea(centre, state.MasterVolume))) {
+            canvas.SetPenColor(White);
+            canvas.SetBrushColor(KnobColour(state, VolumeFader));
+            DrawKnob(canvas, centre, state.MasterVolume);
+        }
+    }
+    if (ShowsFrequency(state.GameMode) && FrequencyPointSize() > 0) {
+        canvas.SetFont(ArialFont(FrequencyPointSize()));
+        const QString text = FormatFrequency(state.ToneFrequency);
+        if (area.intersects(FrequencyArea(canvas.Metrics(), text)))
+            DrawFrequencyText(canvas, state);
+    }
 }
 
-bool FaderRenderer::LayerMatches(const GameState& state) const
+FaderPictureContent FaderRenderer::Content(const GameState& state) const
 {
-    if (!layerValid_)
-        return false;
-    for (int band = 0; band < BandCount; ++band)
-        if (std::memcmp(layerLabels_[band].data(), state.BandTable[band].Label,
-                        sizeof(BandSlot::Label)) != 0)
-            return false;
-    return true;
+    FaderPictureContent content;
+    content.sizeGeneration = sizeGeneration_;
+    content.cover = CoverShown;
+    content.hasTrack = hasFaderImage_;
+    content.mode = state.GameMode;
+    if (!IsFaderMode(state.GameMode) || CoverShown || !hasFaderImage_)
+        return content;
+    for (int fader = 0; fader <= VolumeFader; ++fader) {
+        FaderPictureContent::Fader& shown = content.faders[fader];
+        shown.level = fader == VolumeFader ? state.MasterVolume : state.BandTable[fader].Level;
+        shown.knob = KnobColour(state, fader).rgb();
+        shown.highlighted = FaderSelected(state, fader);
+        shown.label = fader == VolumeFader ? VolumeLabel : BandLabel(state.BandTable[fader]);
+    }
+    if (ShowsFrequency(state.GameMode))
+        content.frequencyText = FormatFrequency(state.ToneFrequency);
+    return content;
 }
 
-void FaderRenderer::BuildLayer(const GameState& state)
+QRegion FaderRenderer::ChangedArea(const FaderPictureContent& before,
+                                   const FaderPictureContent& after) const
 {
-    layerValid_ = true;
-    layerUsable_ = false;
-    for (int band = 0; band < BandCount; ++band)
-        std::memcpy(layerLabels_[band].data(), state.BandTable[band].Label,
-                    sizeof(BandSlot::Label));
-    if (paintBox_.isEmpty())
-        return;
+    if (before == after)
+        return {};
+    const QRect whole(QPoint(0, 0), paintBox_);
+    if (before.sizeGeneration != after.sizeGeneration || before.cover != after.cover ||
+        before.hasTrack != after.hasTrack || before.mode != after.mode ||
+        !IsFaderMode(after.mode) || after.cover || !after.hasTrack || !labelMetrics_ ||
+        !frequencyMetrics_)
+        return whole;
 
-    layer_ = NewPicture(paintBox_);
-    QPainter painter(&layer_);
-    PixelExactCanvas canvas(painter);
-    const FaderGeometry& g = geometry_;
-    const int w = g.ColumnWidth;
-    canvas.SetBrushColor(Black);
-    canvas.FillRect(0, 0, paintBox_.width(), paintBox_.height());
-    canvas.SetFont(ArialFont(labelFontSize_));
-    canvas.SetFontColor(White);
-    std::vector<QRect> labelExtents;
-    for (int band = 0; band < BandCount; ++band) {
-        canvas.Draw((band + 1) * w, g.TrackTop, faderImage_);
-        labelExtents.push_back(DrawBandLabel(canvas, state, band));
+    QRegion changed;
+    for (int fader = 0; fader <= VolumeFader; ++fader) {
+        const FaderPictureContent::Fader& old = before.faders[fader];
+        const FaderPictureContent::Fader& now = after.faders[fader];
+        if (old.level != now.level || old.knob != now.knob) {
+            const int centre = FaderCentreX(fader);
+            changed += KnobArea(centre, old.level);
+            changed += KnobArea(centre, now.level);
+        }
+        if (old.label != now.label || old.highlighted != now.highlighted) {
+            changed += CachedLabelArea(fader, old.label);
+            changed += CachedLabelArea(fader, now.label);
+        }
     }
-    canvas.Draw(VolumeColumn * w, g.TrackTop, faderImage_);
-    labelExtents.push_back(DrawVolumeLabel(canvas));
-    painter.end();
-
-    // The layer stands in for the step-by-step drawing only where the order
-    // cannot show: labels apart from each other and from the track rows, and
-    // every knob and knob line inside its own track at every level.
-    const int trackBottom = g.TrackTop + g.TrackHeight;
-    for (size_t a = 0; a < labelExtents.size(); ++a) {
-        const QRect& extent = labelExtents[a];
-        if (!extent.isEmpty() && extent.top() < trackBottom && extent.bottom() >= g.TrackTop)
-            return;
-        for (size_t b = a + 1; b < labelExtents.size(); ++b)
-            if (extent.intersects(labelExtents[b]))
-                return;
+    if (before.frequencyText != after.frequencyText) {
+        changed += FrequencyArea(*frequencyMetrics_, before.frequencyText);
+        changed += FrequencyArea(*frequencyMetrics_, after.frequencyText);
     }
-    const int knobHalf = g.KnobHalfWidth();
-    const int lineHalf = g.KnobLineHalfWidth();
-    auto insideColumn = [&](int column, int left, int right) {
-        return left >= right || (left >= column * w && right <= (column + 1) * w);
-    };
-    auto insideTrack = [&](int top, int bottom) {
-        return top >= bottom || (top >= g.TrackTop && bottom <= trackBottom);
-    };
-    for (int column = 1; column <= VolumeColumn; ++column) {
-        if (column == VolumeColumn - 1)
-            continue; // the empty column
-        const int centre = Nearest((column + 0.5) * w);
-        if (!insideColumn(column, centre - knobHalf, centre + knobHalf) ||
-            !insideColumn(column, centre - lineHalf, centre + lineHalf))
-            return;
-    }
-    for (int level = MinLevel; level <= MaxLevel; ++level) {
-        if (knobHalf > 0 && !insideTrack(g.KnobTop(level), g.KnobBottom(level)))
-            return;
-        const int lineY = g.KnobLineY(level);
-        if (lineHalf > 0 && !insideTrack(lineY - 1, lineY + 2))
-            return;
-    }
-    layerUsable_ = true;
+    return changed.intersected(whole);
 }
 
-const QImage& FaderRenderer::FaderPaint(const GameState& state)
+QRegion FaderRenderer::RepaintArea(const FaderPictureContent& shown,
+                                   const FaderPictureContent& now) const
 {
-    lastPaintUsedLayer_ = false;
-    if (CoverShown || !hasFaderImage_ || !IsFaderMode(state.GameMode) || paintBox_.isEmpty())
-        return PaintStraightforward(state);
-    if (!LayerMatches(state))
-        BuildLayer(state);
-    if (!layerUsable_ || !LevelsInRange(state))
-        return PaintStraightforward(state);
-
-    PrepareBackBuffer();
-    lastPaintUsedLayer_ = true;
-    std::memcpy(backBuffer_.bits(), layer_.constBits(), layer_.sizeInBytes());
-    QPainter painter(&backBuffer_);
-    PixelExactCanvas canvas(painter);
-    canvas.SetPenColor(White);
-    for (int band = 0; band < BandCount; ++band) {
-        canvas.SetBrushColor(KnobColour(state, band));
-        DrawKnob(canvas, Nearest(geometry_.ColumnCentre(band)), state.BandTable[band].Level);
-    }
-    canvas.SetBrushColor(KnobColour(state, VolumeFader));
-    DrawKnob(canvas, Nearest(VolumeCentre * geometry_.ColumnWidth), state.MasterVolume);
-
-    canvas.SetFont(ArialFont(labelFontSize_));
-    canvas.SetFontColor(Yellow);
-    if (state.SelectedFader >= 0 && state.SelectedFader < BandCount)
-        DrawBandLabel(canvas, state, state.SelectedFader);
-    if (FaderSelected(state, VolumeFader)) {
-        canvas.SetBrushColor(Black);
-        DrawVolumeLabel(canvas);
-    }
-    DrawFrequencyText(canvas, state);
-    painter.end();
-    return Finish();
+    if (now.cover || IsChartMode(now.mode))
+        return QRect(QPoint(0, 0), paintBox_);
+    return ChangedArea(shown, now);
 }

@@ -1,21 +1,45 @@
 #pragma once
 // The picture of the paint box `Fader`: the fader bank with its labels and the
-// tone's frequency, or the frame of a chart. Drawn whole into a back buffer
-// in device pixels; the main form copies it to the screen. No widgets here.
-// Thread: GUI only.
+// tone's frequency, or the frame of a chart. Drawn in device pixels, straight
+// into whatever painter the caller has (the widget's paint event), clipped to
+// the rectangles that changed. No widgets here. Thread: GUI only.
 
 #include "display/FaderGeometry.h"
 #include "model/BandSlot.h"
 #include "model/GameState.h"
 
+#include <QFontMetrics>
 #include <QImage>
 #include <QRect>
+#include <QRegion>
 #include <QSize>
+#include <QString>
 
 #include <array>
 #include <functional>
+#include <optional>
 
 class PixelExactCanvas;
+class QPainter;
+
+// What the picture shows, as far as it can change without a resize: enough to
+// tell which rectangles two states paint differently.
+struct FaderPictureContent {
+    struct Fader {
+        int level = 0;
+        QRgb knob = 0;
+        bool highlighted = false; // yellow label
+        QString label;
+        bool operator==(const Fader&) const = default;
+    };
+    int sizeGeneration = -1; // no picture shown yet
+    bool cover = false;
+    bool hasTrack = false;
+    GameModeValue mode = ModeIdle;
+    std::array<Fader, VolumeFader + 1> faders{};
+    QString frequencyText;
+    bool operator==(const FaderPictureContent&) const = default;
+};
 
 class FaderRenderer {
   public:
@@ -32,19 +56,28 @@ class FaderRenderer {
     // the track picture. The caller repaints afterwards.
     void FormResize(QSize devicePixels, qreal logicalDpi, qreal devicePixelRatio = 1.0);
 
-    // The whole picture for the current state; its device pixel ratio is set,
-    // so it can be drawn at (0, 0) of the paint box as it is. The reference
-    // stays valid until the next paint or resize.
-    const QImage& FaderPaint(const GameState& state);
-    // The last picture painted.
-    const QImage& BackBuffer() const { return backBuffer_; }
+    // Draws the picture inside `region` (device pixels of the paint box) with
+    // `painter`, whose user space must be those device pixels and which must
+    // already be clipped to `region` or less. Every step of the full repaint
+    // runs in its order; only steps that cannot reach the region are left
+    // out, so any region, painted in any order, gives the whole picture's
+    // pixels there.
+    void Paint(QPainter& painter, const QRegion& region, const GameState& state) const;
 
-    // The same picture drawn step by step, without the prepared layer. Kept as
-    // the reference that FaderPaint must match pixel for pixel.
-    const QImage& PaintStraightforward(const GameState& state);
+    // The whole picture for `state` in a new image with its device pixel
+    // ratio set (tests, benchmarks; the window paints through Paint).
+    QImage FaderPaint(const GameState& state) const;
+    // The same picture drawn step by step, every step whole: the reference
+    // that Paint must match pixel for pixel.
+    QImage PaintStraightforward(const GameState& state) const;
 
-    // Whether the last FaderPaint started from the prepared layer (tests, benchmark).
-    bool LastPaintUsedLayer() const { return lastPaintUsedLayer_; }
+    // What `state` shows, and the device pixels in which two such contents
+    // may differ (the whole box for a new size, the cover or another mode).
+    FaderPictureContent Content(const GameState& state) const;
+    QRegion ChangedArea(const FaderPictureContent& before, const FaderPictureContent& after) const;
+    // What a repaint call must renew: the changed area, and the whole box for
+    // a chart or the cover, whose pixels depend on more than the content.
+    QRegion RepaintArea(const FaderPictureContent& shown, const FaderPictureContent& now) const;
 
     void SetChartColumnPainter(ChartColumnPainter painter) { chartColumn_ = std::move(painter); }
 
@@ -55,6 +88,7 @@ class FaderRenderer {
     bool HasFaderImage() const { return hasFaderImage_; }
     const QImage& FaderImage() const { return faderImage_; }
     QSize PaintBoxSize() const { return paintBox_; }
+    qreal DevicePixelRatio() const { return devicePixelRatio_; }
 
     const FaderGeometry& Geometry() const { return geometry_; }
     int ColumnWidth() const { return geometry_.ColumnWidth; }
@@ -68,37 +102,56 @@ class FaderRenderer {
     void BuildFaderImage();
     int SearchLabelFontSize() const;
     QImage NewPicture(QSize size) const;
-    bool PrepareBackBuffer();
-    const QImage& Finish();
+    int FrequencyPointSize() const;
 
     void DrawBandFader(PixelExactCanvas& canvas, const GameState& state, int band) const;
-    // Labels are centred on a column; each returns the pixels it may have touched.
-    QRect DrawLabel(PixelExactCanvas& canvas, double centreX, const QString& text) const;
-    QRect DrawBandLabel(PixelExactCanvas& canvas, const GameState& state, int band) const;
-    QRect DrawVolumeLabel(PixelExactCanvas& canvas) const;
+    void DrawBandLabel(PixelExactCanvas& canvas, const GameState& state, int band) const;
     void DrawVolumeFader(PixelExactCanvas& canvas, const GameState& state) const;
     void DrawKnob(PixelExactCanvas& canvas, int centreX, int level) const;
     void DrawFrequencyText(PixelExactCanvas& canvas, const GameState& state) const;
 
-    bool LayerMatches(const GameState& state) const;
-    void BuildLayer(const GameState& state);
+    // Where the steps of a repaint can draw, for leaving out those that
+    // cannot reach a region.
+    QRect TrackArea(int column) const;
+    QRect KnobArea(int centreX, int level) const;
+    QRect LabelArea(const QFontMetrics& metrics, double centreX, const QString& text) const;
+    // LabelArea of fader `fader` showing `text`, remembered per size: the
+    // labels hardly ever change, and measuring text is the dearest part of
+    // deciding what a small region needs.
+    const QRect& CachedLabelArea(int fader, const QString& text) const;
+    QRect FrequencyArea(const QFontMetrics& metrics, const QString& text) const;
+    int FaderCentreX(int fader) const;
+
+    // The frequency text's pixels, drawn once per text and size and then only
+    // copied: large text is filled as a path whose edge pixels depend on
+    // what other sizes of the font drew before, so drawing it anew at each
+    // repaint could change a few of them.
+    struct TextPiece {
+        QString text;
+        int pointSize = 0;
+        int dotsPerMetre = 0;
+        QImage pixels; // transparent, the glyphs opaque
+        QPoint offset; // of the pixels from the text's top-left corner
+    };
+    const TextPiece& FrequencyPiece(const QString& text, int pointSize) const;
 
     QSize paintBox_;
     int dotsPerMetre_ = 3780; // 96 dpi
     qreal devicePixelRatio_ = 1.0;
+    int sizeGeneration_ = 0;
     int labelFontSize_ = 0;
     bool hasFaderImage_ = false;
     QImage faderImage_;
     FaderGeometry geometry_;
-    QImage backBuffer_;
     ChartColumnPainter chartColumn_;
-
-    // What only a resize or new labels change: background, tracks, white
-    // labels and "VOL". Usable when nothing drawn per repaint overlaps a
-    // label, so the order of drawing cannot matter.
-    QImage layer_;
-    bool layerValid_ = false;
-    bool layerUsable_ = false;
-    bool lastPaintUsedLayer_ = false;
-    std::array<std::array<std::uint8_t, sizeof(BandSlot::Label)>, BandCount> layerLabels_{};
+    // For the changed areas of labels and frequency text, at the picture's resolution.
+    std::optional<QFontMetrics> labelMetrics_;
+    std::optional<QFontMetrics> frequencyMetrics_;
+    mutable TextPiece frequencyPiece_;
+    struct RememberedArea {
+        int sizeGeneration = -1;
+        QString text;
+        QRect area;
+    };
+    mutable std::array<RememberedArea, VolumeFader + 1> labelAreas_;
 };

@@ -49,7 +49,17 @@ QFont ArialFont(int pointSize)
     return font;
 }
 
-PixelExactCanvas::PixelExactCanvas(QPainter& painter) : painter_(painter)
+QRect TextExtent(const QFontMetrics& metrics, int x, int y, const QString& text)
+{
+    if (text.isEmpty())
+        return {};
+    const QRect cell(x, y, metrics.horizontalAdvance(text), metrics.height());
+    const QRect glyphs = metrics.boundingRect(text).translated(x, y + metrics.ascent());
+    return cell.united(glyphs);
+}
+
+PixelExactCanvas::PixelExactCanvas(QPainter& painter, qreal fontScale)
+    : painter_(painter), fontScale_(fontScale > 0 ? fontScale : 1.0)
 {
     painter_.setRenderHint(QPainter::Antialiasing, false);
     painter_.setRenderHint(QPainter::TextAntialiasing, false);
@@ -72,6 +82,8 @@ void PixelExactCanvas::SetBrushColor(QColor colour)
 void PixelExactCanvas::SetFont(const QFont& font)
 {
     font_ = font;
+    if (fontScale_ != 1.0 && font_.pointSizeF() > 0)
+        font_.setPointSizeF(font_.pointSizeF() * fontScale_);
     painter_.setFont(font_);
     metrics_.emplace(font_, painter_.device());
 }
@@ -211,15 +223,6 @@ int PixelExactCanvas::TextWidth(const QString& text) const
 int PixelExactCanvas::TextHeight(const QString&) const
 {
     return metrics_->height();
-}
-
-QRect PixelExactCanvas::TextExtent(int x, int y, const QString& text) const
-{
-    if (text.isEmpty())
-        return {};
-    const QRect cell(x, y, TextWidth(text), TextHeight(text));
-    const QRect glyphs = metrics_->boundingRect(text).translated(x, y + metrics_->ascent());
-    return cell.united(glyphs);
 }
 
 void PixelExactCanvas::TextOut(int x, int y, const QString& text)

@@ -37,8 +37,10 @@
 
 class PixelExactCanvas {
   public:
-    // The painter must be active on a raster image.
-    explicit PixelExactCanvas(QPainter& painter);
+    // The painter must be active on a raster image (or a widget backed by
+    // one). `fontScale` multiplies every point size set: for a painter whose
+    // device has another resolution than the one the sizes are meant for.
+    explicit PixelExactCanvas(QPainter& painter, qreal fontScale = 1.0);
 
     QPainter& Painter() { return painter_; }
 
@@ -52,6 +54,7 @@ class PixelExactCanvas {
     void SetFont(const QFont& font);
     const QFont& Font() const { return font_; }
     void SetFontColor(QColor colour) { fontColour_ = colour; }
+    const QFontMetrics& Metrics() const { return *metrics_; }
 
     void FillRect(int x1, int y1, int x2, int y2);
     void MoveTo(int x, int y);
@@ -62,9 +65,6 @@ class PixelExactCanvas {
     int TextWidth(const QString& text) const;
     int TextHeight(const QString& text) const;
     void Draw(int x, int y, const QImage& picture);
-
-    // The pixels that TextOut(x, y, text) may touch: the cell and the glyphs.
-    QRect TextExtent(int x, int y, const QString& text) const;
 
     // Rows the figures have walked through or filled since construction: the
     // drawing work, for tests that must not time it.
@@ -83,6 +83,7 @@ class PixelExactCanvas {
                   QColor colour);
 
     QPainter& painter_;
+    qreal fontScale_ = 1.0;
     QColor penColour_{0, 0, 0};
     int penWidth_ = 1;
     QColor brushColour_{255, 255, 255};
@@ -97,3 +98,7 @@ class PixelExactCanvas {
 
 // Arial, regular, at a size in points, drawn without antialiasing.
 QFont ArialFont(int pointSize);
+
+// The pixels that drawing `text` with its top-left at (x, y) may touch: the
+// cell (advance x height) and the glyphs.
+QRect TextExtent(const QFontMetrics& metrics, int x, int y, const QString& text);

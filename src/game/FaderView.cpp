@@ -1,6 +1,7 @@
 #include "game/FaderView.h"
 
 #include <QMouseEvent>
+#include <QPaintEvent>
 #include <QPainter>
 #include <cmath>
 
@@ -11,10 +12,24 @@ FaderView::FaderView(QWidget* parent) : QWidget(parent)
     setFocusPolicy(Qt::NoFocus);
 }
 
-void FaderView::SetPicture(const QImage* picture)
+void FaderView::Show(const FaderRenderer& renderer, const GameState& state)
 {
-    picture_ = picture;
+    renderer_ = &renderer;
+    state_ = &state;
+    shown_ = FaderPictureContent();
     update();
+}
+
+QRegion FaderView::Refresh()
+{
+    if (renderer_ == nullptr)
+        return {};
+    const FaderPictureContent now = renderer_->Content(*state_);
+    const QRegion changed = ToLogical(renderer_->RepaintArea(shown_, now));
+    shown_ = now;
+    if (!changed.isEmpty())
+        update(changed);
+    return changed;
 }
 
 QSize FaderView::DeviceSize() const
@@ -23,13 +38,60 @@ QSize FaderView::DeviceSize() const
     return QSize(qRound(width() * ratio), qRound(height() * ratio));
 }
 
-void FaderView::paintEvent(QPaintEvent*)
+QRegion FaderView::ToLogical(const QRegion& devicePixels) const
+{
+    const qreal ratio = renderer_->DevicePixelRatio();
+    if (ratio == 1.0)
+        return devicePixels.intersected(rect());
+    QRegion logical;
+    for (const QRect& r : devicePixels) {
+        const int left = static_cast<int>(std::floor(r.left() / ratio)) - 1;
+        const int top = static_cast<int>(std::floor(r.top() / ratio)) - 1;
+        const int right = static_cast<int>(std::ceil((r.right() + 1) / ratio)) + 1;
+        const int bottom = static_cast<int>(std::ceil((r.bottom() + 1) / ratio)) + 1;
+        logical += QRect(QPoint(left, top), QPoint(right - 1, bottom - 1));
+    }
+    return logical.intersected(rect());
+}
+
+QRegion FaderView::ToDevicePixels(const QRegion& logical) const
+{
+    const qreal ratio = renderer_->DevicePixelRatio();
+    if (ratio == 1.0)
+        return logical;
+    QRegion device;
+    for (const QRect& r : logical) {
+        const int left = static_cast<int>(std::floor(r.left() * ratio)) - 2;
+        const int top = static_cast<int>(std::floor(r.top() * ratio)) - 2;
+        const int right = static_cast<int>(std::ceil((r.right() + 1) * ratio)) + 2;
+        const int bottom = static_cast<int>(std::ceil((r.bottom() + 1) * ratio)) + 2;
+        device += QRect(QPoint(left, top), QPoint(right - 1, bottom - 1));
+    }
+    return device;
+}
+
+void FaderView::paintEvent(QPaintEvent* event)
 {
     QPainter painter(this);
-    if (picture_ == nullptr || picture_->isNull())
+    if (renderer_ == nullptr || renderer_->PaintBoxSize().isEmpty()) {
         painter.fillRect(rect(), Qt::black);
-    else
-        painter.drawImage(QPoint(0, 0), *picture_);
+        return;
+    }
+    // A change that no repaint announced yet is painted here already; the
+    // rest of it must follow, or a later change back would leave it behind.
+    const FaderPictureContent now = renderer_->Content(*state_);
+    if (!(now == shown_)) {
+        update(ToLogical(renderer_->ChangedArea(shown_, now)));
+        shown_ = now;
+    }
+    // Draw in the picture's device pixels: undo the ratio and put the origin
+    // on a whole pixel, as the window system places the widget.
+    const QTransform device = painter.deviceTransform();
+    const qreal ratio = device.m11() > 0 ? device.m11() : 1.0;
+    const qreal snapX = qRound(device.dx()) - device.dx();
+    const qreal snapY = qRound(device.dy()) - device.dy();
+    painter.setWorldTransform(QTransform(1 / ratio, 0, 0, 1 / ratio, snapX / ratio, snapY / ratio));
+    renderer_->Paint(painter, ToDevicePixels(event->region()), *state_);
 }
 
 void FaderView::resizeEvent(QResizeEvent*)

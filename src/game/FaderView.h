@@ -1,19 +1,26 @@
 #pragma once
-// The paint box: shows the picture the renderer made and reports mouse and
-// size changes in device pixels. It draws nothing of its own.
+// The paint box: paints the renderer's picture of the game state straight
+// into its own paint event, only where the picture changed, and reports mouse
+// and size changes in device pixels.
 
-#include <QImage>
+#include "display/FaderRenderer.h"
+
+#include <QRegion>
 #include <QWidget>
+
+struct GameState;
 
 class FaderView final : public QWidget {
     Q_OBJECT
   public:
     explicit FaderView(QWidget* parent = nullptr);
 
-    // Shows `picture`, which the renderer keeps alive and repaints in place;
-    // holding it by pointer avoids a copy of every frame.
-    void SetPicture(const QImage* picture);
-    const QImage* Picture() const { return picture_; }
+    // Shows `renderer`'s picture of `state`; both must outlive the view.
+    void Show(const FaderRenderer& renderer, const GameState& state);
+    // The repaint: schedules the rectangles whose pixels changed since the
+    // last call (the whole box after a resize, a mode change and in a chart)
+    // and returns them in the widget's coordinates.
+    QRegion Refresh();
     // Client size in device pixels, the unit of all fader geometry.
     QSize DeviceSize() const;
 
@@ -30,5 +37,13 @@ class FaderView final : public QWidget {
 
   private:
     QPoint ToDevice(QPointF logical) const;
-    const QImage* picture_ = nullptr;
+    // Picture pixels to widget coordinates and back, each a little generous
+    // when the ratio is fractional, so no pixel between them gets lost.
+    QRegion ToLogical(const QRegion& devicePixels) const;
+    QRegion ToDevicePixels(const QRegion& logical) const;
+
+    const FaderRenderer* renderer_ = nullptr;
+    const GameState* state_ = nullptr;
+    // What the pixels on screen show, or are scheduled to show.
+    FaderPictureContent shown_;
 };

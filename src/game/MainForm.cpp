@@ -56,6 +56,7 @@ MainForm::MainForm(const MainFormServices& services)
     trainingSound_ = std::make_unique<TrainingSoundOptions>(*trainingMenu_, state_.Training, tone_,
                                                             services_.dialogs);
     renderer_.SetChartColumnPainter(MakeChartColumnPainter());
+    fader_->Show(renderer_, state_);
 
     auto repaint = [this] { FaderPaint(); };
     counters_ = std::make_unique<ResultsCounters>(
@@ -117,8 +118,10 @@ void MainForm::ConnectMenu()
     const MainMenuActions& actions = menu_->Actions();
     connect(menu_, &MainMenu::quitRequested, this, &QWidget::close);
     connect(menu_, &MainMenu::autoRestartStopped, this, [this] { game_->StopAutoRestart(); });
-    connect(menu_, &MainMenu::feedbackGeneratorTriggered, this,
-            [this] { game_->aFeedbackGeneratorExecute(); });
+    connect(menu_, &MainMenu::feedbackGeneratorTriggered, this, [this] {
+        RunDeviceSteps();
+        game_->aFeedbackGeneratorExecute();
+    });
     const std::pair<QAction*, GameModeValue> charts[] = {
         {actions.AktuellVersuche, ModeCurrentAttempts},
         {actions.AktuellZeit, ModeCurrentTimes},
@@ -194,7 +197,10 @@ void MainForm::ConnectGame()
     });
     connect(game_.get(), &GameFlow::feedbackGeneratorChecked, menu_->Actions().Feedbackgenerator,
             &QAction::setChecked);
-    connect(panel1_->pStart, &QPushButton::clicked, this, [this] { game_->pNeuClick(); });
+    connect(panel1_->pStart, &QPushButton::clicked, this, [this] {
+        RunDeviceSteps();
+        game_->pNeuClick();
+    });
     connect(panel1_->pNeu, &QPushButton::clicked, this, [this] { game_->Neustart(); });
     connect(fader_, &FaderView::mousePressed, this, [this](Qt::MouseButtons buttons, QPoint at) {
         input_->FaderMouseDown(buttons, at.x(), at.y());
@@ -231,10 +237,8 @@ bool MainForm::eventFilter(QObject* watched, QEvent* event)
     return false; // no key is consumed
 }
 
-bool MainForm::StartUp()
+bool MainForm::SafetyWarningAccepted(Dialogs& dialogs)
 {
-    services_.random.SeedFromClock();
-
     MessageBoxRequest warning;
     warning.caption = WarningCaption;
     warning.text = WarningText;
@@ -242,7 +246,13 @@ bool MainForm::StartUp()
     warning.buttons = DialogButtons::OkCancel;
     warning.defaultButton = DialogResult::Ok;
     warning.alwaysOnTop = true;
-    if (services_.dialogs.MessageBox(warning) != DialogResult::Ok)
+    return dialogs.MessageBox(warning) == DialogResult::Ok;
+}
+
+bool MainForm::StartUp(bool warningAccepted)
+{
+    services_.random.SeedFromClock();
+    if (!warningAccepted && !SafetyWarningAccepted(services_.dialogs))
         return false;
 
     settingsPath_ = SettingsFilePath(services_.settingsDir);
@@ -251,10 +261,11 @@ bool MainForm::StartUp()
     trainingMenu_->ApplyStartupChecks();
     trainingSound_->StartUp();
 
-    // A missing device has been reported once; a volume for it would only
-    // add a second box.
-    if (CheckSoundDevices() > 0)
-        tone_.ApplyStartUpVolume();
+    // The device list comes from a scan started with the program; the steps
+    // that need it run now if it is known, else as soon as it is.
+    deviceStepsPending_ = true;
+    if (!services_.waveOut.NotifyWhenDevicesKnown(this, [this] { RunDeviceSteps(); }))
+        RunDeviceSteps();
 
     faders_.InitBandTable(services_.random);
     resultsFile_.InitStoredBandTable();
@@ -267,6 +278,21 @@ bool MainForm::StartUp()
 
     started_ = true;
     return true;
+}
+
+// The start-up steps that need the device list, once and in their order:
+// when the scan is done, or sooner, waiting for it, when a turn or the
+// generator is about to use the device.
+void MainForm::RunDeviceSteps()
+{
+    if (!deviceStepsPending_)
+        return;
+    deviceStepsPending_ = false;
+    services_.waveOut.WaitForDevices();
+    // A missing device has been reported once; a volume for it would only
+    // add a second box.
+    if (CheckSoundDevices() > 0)
+        tone_.ApplyStartUpVolume();
 }
 
 std::uint32_t MainForm::CheckSoundDevices()
@@ -285,8 +311,9 @@ std::uint32_t MainForm::CheckSoundDevices()
 
 void MainForm::FaderPaint()
 {
-    fader_->SetPicture(&renderer_.FaderPaint(state_));
-    panel2_->clear();
+    fader_->Refresh();
+    if (!panel2_->text().isEmpty()) // an empty label would still repaint
+        panel2_->clear();
 }
 
 void MainForm::FormResize()

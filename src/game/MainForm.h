@@ -58,8 +58,12 @@ class MainForm final : public QMainWindow {
     ~MainForm() override;
 
     // The start-up sequence. False when the player declined the warning:
-    // then nothing was read and nothing will be written.
-    bool StartUp();
+    // then nothing was read and nothing will be written. With
+    // `warningAccepted` the warning was shown and accepted before the form
+    // was built (the program does so, to show it without waiting for that).
+    bool StartUp(bool warningAccepted = false);
+    // The safety warning of start-up; true when the player accepted it.
+    static bool SafetyWarningAccepted(Dialogs& dialogs);
     // Shows the window over the whole screen and makes it the active one.
     void ShowCoveringScreen();
 
@@ -98,6 +102,7 @@ class MainForm final : public QMainWindow {
     void ShowStatusLines(const StatusLines& lines);
     // Reports a machine without output device; returns the device count.
     std::uint32_t CheckSoundDevices();
+    void RunDeviceSteps();
     void RunActiveWindowSequence();
     void CoverScreen();
     void ShutDown();
@@ -130,4 +135,5 @@ class MainForm final : public QMainWindow {
     QString settingsPath_;
     bool started_ = false;
     bool inActiveWindowSequence_ = false;
+    bool deviceStepsPending_ = false;
 };

@@ -310,24 +310,91 @@ class PortAudioStream {
     std::atomic<std::int64_t> firstWriteTicks_{-1};
 };
 
-PortAudioWaveOut::PortAudioWaveOut()
+PortAudioDeviceScan::PortAudioDeviceScan() : thread_([this] { Run(); }) {}
+
+PortAudioDeviceScan::~PortAudioDeviceScan()
 {
+    thread_.join();
+    if (initError_ == paNoError)
+        Pa_Terminate();
+}
+
+void PortAudioDeviceScan::Run()
+{
+    started_ = std::chrono::steady_clock::now();
     // Without a sound card ALSA and JACK print dozens of lines while
     // PortAudio probes them; the game reports its own failures.
     snd_lib_error_set_handler(SilentAlsaError);
     jack_set_error_function(SilentJackMessage);
     jack_set_info_function(SilentJackMessage);
-    initError_ = Pa_Initialize();
-    if (initError_ == paNoError)
-        devices_ = ListOutputDevices();
-    volumes_.assign(std::max<std::size_t>(devices_.size(), 1), 0xFFFFFFFF);
+    const int error = Pa_Initialize();
+    std::vector<int> devices;
+    if (error == paNoError)
+        devices = ListOutputDevices();
+
+    std::lock_guard lock(mutex_);
+    initError_ = error;
+    devices_ = std::move(devices);
+    finished_ = std::chrono::steady_clock::now();
+    done_ = true;
+    doneSignal_.notify_all();
+    for (auto& [context, done] : waiting_)
+        if (context)
+            QMetaObject::invokeMethod(context, std::move(done), Qt::QueuedConnection);
+    waiting_.clear();
+}
+
+void PortAudioDeviceScan::Wait()
+{
+    // Not a join: the thread may be slow to end on a busy machine once its
+    // work is done.
+    std::unique_lock lock(mutex_);
+    doneSignal_.wait(lock, [this] { return done_; });
+}
+
+bool PortAudioDeviceScan::NotifyWhenDone(QObject* context, std::function<void()> done)
+{
+    std::lock_guard lock(mutex_);
+    if (done_)
+        return false;
+    waiting_.emplace_back(context, std::move(done));
+    return true;
+}
+
+PortAudioWaveOut::PortAudioWaveOut() : PortAudioWaveOut(std::make_shared<PortAudioDeviceScan>()) {}
+
+PortAudioWaveOut::PortAudioWaveOut(std::shared_ptr<PortAudioDeviceScan> scan)
+    : scan_(std::move(scan))
+{
 }
 
 PortAudioWaveOut::~PortAudioWaveOut()
 {
     streams_.clear();
-    if (initError_ == paNoError)
-        Pa_Terminate();
+}
+
+const std::vector<int>& PortAudioWaveOut::Devices()
+{
+    scan_->Wait();
+    if (volumes_.empty())
+        volumes_.assign(std::max<std::size_t>(scan_->Devices().size(), 1), 0xFFFFFFFF);
+    return scan_->Devices();
+}
+
+int PortAudioWaveOut::InitError()
+{
+    Devices();
+    return scan_->InitError();
+}
+
+bool PortAudioWaveOut::NotifyWhenDevicesKnown(QObject* context, std::function<void()> known)
+{
+    return scan_->NotifyWhenDone(context, std::move(known));
+}
+
+void PortAudioWaveOut::WaitForDevices()
+{
+    Devices();
 }
 
 PortAudioStream* PortAudioWaveOut::Find(WaveHandle handle)
@@ -338,33 +405,35 @@ PortAudioStream* PortAudioWaveOut::Find(WaveHandle handle)
 
 std::uint32_t PortAudioWaveOut::DeviceCount()
 {
-    return static_cast<std::uint32_t>(devices_.size());
+    return static_cast<std::uint32_t>(Devices().size());
 }
 
 WaveResult PortAudioWaveOut::ProductName(std::uint32_t device, QString& name)
 {
-    if (device >= devices_.size())
-        return devices_.empty() ? WaveNoDriver : WaveBadDeviceId;
-    name = QString::fromUtf8(Pa_GetDeviceInfo(devices_[device])->name).left(ProductNameLength);
+    const std::vector<int>& devices = Devices();
+    if (device >= devices.size())
+        return devices.empty() ? WaveNoDriver : WaveBadDeviceId;
+    name = QString::fromUtf8(Pa_GetDeviceInfo(devices[device])->name).left(ProductNameLength);
     return WaveNoError;
 }
 
 WaveResult PortAudioWaveOut::Open(WaveHandle& handle, std::int32_t device, const WaveFormat& format,
                                   QObject* notifyTarget)
 {
-    if (initError_ != paNoError)
-        return FromPortAudio(initError_);
-    if (devices_.empty())
+    const std::vector<int>& devices = Devices();
+    if (InitError() != paNoError)
+        return FromPortAudio(InitError());
+    if (devices.empty())
         return WaveNoDriver;
-    if (device < 0 || static_cast<std::size_t>(device) >= devices_.size())
+    if (device < 0 || static_cast<std::size_t>(device) >= devices.size())
         return WaveBadDeviceId;
     if (format.formatTag != WaveFormatPcm || format.channels != 1 || format.bitsPerSample != 16 ||
         format.blockAlign != 2 || format.samplesPerSec == 0)
         return WaveBadFormat;
 
-    const PaDeviceInfo* info = Pa_GetDeviceInfo(devices_[device]);
+    const PaDeviceInfo* info = Pa_GetDeviceInfo(devices[device]);
     PaStreamParameters output{};
-    output.device = devices_[device];
+    output.device = devices[device];
     // Stereo where possible, so each channel gets its own gain.
     output.channelCount = std::min(info->maxOutputChannels, 2);
     output.sampleFormat = paInt16;
@@ -451,9 +520,9 @@ WaveResult PortAudioWaveOut::SetVolume(WaveHandle handle, std::uint32_t volume)
 {
     int deviceNumber = 0;
     if (handle == 0) {
-        if (initError_ != paNoError)
-            return FromPortAudio(initError_);
-        if (devices_.empty())
+        if (InitError() != paNoError)
+            return FromPortAudio(InitError());
+        if (Devices().empty())
             return WaveNoDriver;
     } else {
         PortAudioStream* stream = Find(handle);

@@ -7,26 +7,78 @@
 // GUI thread turns that into one posted WaveDoneEvent per block.
 //
 // Threads: construct, destroy and call every WaveOut operation on the GUI
-// thread. Construct at most one instance per process (it owns
+// thread. At most one instance per process (its scan owns
 // Pa_Initialize/Pa_Terminate).
 
 #include "platform/WaveOut.h"
 
+#include <QPointer>
 #include <chrono>
+#include <condition_variable>
+#include <functional>
 #include <map>
 #include <memory>
+#include <mutex>
 #include <optional>
+#include <thread>
 #include <vector>
 
 class PortAudioStream;
 
+// PortAudio's initialisation and device scan on a thread of its own: it loads
+// the sound libraries and asks every sound system, some 50 ms that the window
+// need not wait for. Start it first thing in main, before the application.
+// Threads: construct and destroy on the GUI thread (or before there is one);
+// the other operations on the GUI thread. The destructor waits for the scan
+// and ends PortAudio, so it must outlive every stream.
+class PortAudioDeviceScan {
+  public:
+    PortAudioDeviceScan();
+    ~PortAudioDeviceScan();
+    PortAudioDeviceScan(const PortAudioDeviceScan&) = delete;
+    PortAudioDeviceScan& operator=(const PortAudioDeviceScan&) = delete;
+
+    // Blocks until the scan has finished.
+    void Wait();
+    // Posts `done` to `context`'s thread once the scan has finished and
+    // returns true; false, posting nothing, when it has finished already.
+    bool NotifyWhenDone(QObject* context, std::function<void()> done);
+
+    // After Wait: PortAudio's code of Pa_Initialize, and the PortAudio index
+    // of each device number (the system's default output first).
+    int InitError() const { return initError_; }
+    const std::vector<int>& Devices() const { return devices_; }
+
+    // For measurements: when the scan started and finished on its thread.
+    std::chrono::steady_clock::time_point StartTime() const { return started_; }
+    std::chrono::steady_clock::time_point FinishTime() const { return finished_; }
+
+  private:
+    void Run();
+
+    std::mutex mutex_;
+    std::condition_variable doneSignal_;
+    bool done_ = false;
+    std::vector<std::pair<QPointer<QObject>, std::function<void()>>> waiting_;
+    int initError_ = 0;
+    std::vector<int> devices_;
+    std::chrono::steady_clock::time_point started_;
+    std::chrono::steady_clock::time_point finished_;
+    std::thread thread_; // last: starts once the rest is in place
+};
+
 class PortAudioWaveOut final : public WaveOut {
   public:
+    // Scans for devices itself, in the background.
     PortAudioWaveOut();
+    // With a scan started earlier.
+    explicit PortAudioWaveOut(std::shared_ptr<PortAudioDeviceScan> scan);
     ~PortAudioWaveOut() override;
     PortAudioWaveOut(const PortAudioWaveOut&) = delete;
     PortAudioWaveOut& operator=(const PortAudioWaveOut&) = delete;
 
+    bool NotifyWhenDevicesKnown(QObject* context, std::function<void()> known) override;
+    void WaitForDevices() override;
     std::uint32_t DeviceCount() override;
     WaveResult ProductName(std::uint32_t device, QString& name) override;
     WaveResult Open(WaveHandle& handle, std::int32_t device, const WaveFormat& format,
@@ -47,9 +99,11 @@ class PortAudioWaveOut final : public WaveOut {
 
   private:
     PortAudioStream* Find(WaveHandle handle);
+    // The scan's results, after waiting for it.
+    const std::vector<int>& Devices();
+    int InitError();
 
-    int initError_ = 0;                  // PortAudio code of Pa_Initialize
-    std::vector<int> devices_;           // PortAudio index per device number
+    std::shared_ptr<PortAudioDeviceScan> scan_;
     std::vector<std::uint32_t> volumes_; // per device number, kept across openings
     std::map<WaveHandle, std::unique_ptr<PortAudioStream>> streams_;
     WaveHandle nextHandle_ = 1; // never reused, so a stale handle stays invalid

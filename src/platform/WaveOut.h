@@ -11,6 +11,7 @@
 #include <QEvent>
 #include <QString>
 #include <cstdint>
+#include <functional>
 
 class QObject;
 
@@ -74,6 +75,14 @@ class WaveDoneEvent final : public QEvent {
 class WaveOut {
   public:
     virtual ~WaveOut() = default;
+
+    // The device list may come from a scan still running on a thread of its
+    // own. Returns false when the list is known; otherwise calls `known` once
+    // it is, on `context`'s thread through its event queue, and returns true.
+    // Every other operation waits for the list. GUI thread.
+    virtual bool NotifyWhenDevicesKnown(QObject* context, std::function<void()> known);
+    // Blocks until the device list is known. GUI thread.
+    virtual void WaitForDevices() {}
 
     virtual std::uint32_t DeviceCount() = 0;
     // Product name, at most 31 characters.

@@ -27,6 +27,32 @@ bool FakeWaveOut::FinishNextBlock()
     return true;
 }
 
+bool FakeWaveOut::NotifyWhenDevicesKnown(QObject* context, std::function<void()> known)
+{
+    if (!scanLate || scanFinished_)
+        return false;
+    scanWaiting_.append({context, std::move(known)});
+    return true;
+}
+
+void FakeWaveOut::FinishScan()
+{
+    scanFinished_ = true;
+    // Posted, as a scan on its own thread has to.
+    for (auto& [context, known] : scanWaiting_)
+        if (context)
+            QMetaObject::invokeMethod(context, std::move(known), Qt::QueuedConnection);
+    scanWaiting_.clear();
+}
+
+void FakeWaveOut::WaitForDevices()
+{
+    if (!scanLate || scanFinished_)
+        return;
+    ++scanWaits;
+    FinishScan();
+}
+
 std::uint32_t FakeWaveOut::DeviceCount()
 {
     return static_cast<std::uint32_t>(productNames.size());

@@ -21,6 +21,14 @@ class FakeWaveOut final : public WaveOut {
         std::uint32_t value = 0; // Open: device; SetVolume: volume
     };
 
+    // A scan that reports late: the device list is unknown until FinishScan
+    // (or until something waits for it, which finishes it at once).
+    bool scanLate = false;
+    void FinishScan();
+    bool scanFinished() const { return scanFinished_; }
+    // How often the game had to wait for the list.
+    int scanWaits = 0;
+
     // Every later call of `operation` returns `code` (0 to succeed again).
     void SetResult(const QString& operation, WaveResult code) { results_[operation] = code; }
     // Plays the oldest queued block: appends its samples to played() and
@@ -34,6 +42,8 @@ class FakeWaveOut final : public WaveOut {
     int queuedBlocks() const { return static_cast<int>(queue_.size()); }
     bool paused() const { return paused_; }
 
+    bool NotifyWhenDevicesKnown(QObject* context, std::function<void()> known) override;
+    void WaitForDevices() override;
     std::uint32_t DeviceCount() override;
     WaveResult ProductName(std::uint32_t device, QString& name) override;
     WaveResult Open(WaveHandle& handle, std::int32_t device, const WaveFormat& format,
@@ -60,4 +70,6 @@ class FakeWaveOut final : public WaveOut {
     std::vector<std::int16_t> played_;
     WaveHandle nextHandle_ = 1;
     bool paused_ = false;
+    bool scanFinished_ = false;
+    QList<QPair<QPointer<QObject>, std::function<void()>>> scanWaiting_;
 };

@@ -3,6 +3,8 @@
 DialogResult ScriptedDialogs::MessageBox(const MessageBoxRequest& request)
 {
     boxes.append(request);
+    if (onBox)
+        onBox(request);
     if (boxAnswers.isEmpty())
         return request.defaultButton;
     return boxAnswers.takeFirst();

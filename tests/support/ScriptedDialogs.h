@@ -6,6 +6,7 @@
 
 #include <QList>
 #include <QStringList>
+#include <functional>
 
 class ScriptedDialogs final : public Dialogs {
   public:
@@ -17,6 +18,9 @@ class ScriptedDialogs final : public Dialogs {
     // and a file dialog is cancelled.
     QList<DialogResult> boxAnswers;
     QStringList fileAnswers;
+
+    // Called as each box comes up, to look at the program while it waits.
+    std::function<void(const MessageBoxRequest&)> onBox;
 
     QList<MessageBoxRequest> boxes;
     QList<FileDialogRequest> fileDialogs;
