@@ -209,6 +209,21 @@ struct Rig {
     }
     ~Rig() { tone.Shutdown(); }
 
+    // Chooses `path` as the bed and starts decoding it.
+    void ChooseMusic(const QString& path)
+    {
+        state.Training.Hintergrund = BedMusic;
+        state.Training.Musik = path;
+        sound.Music().Load(path);
+    }
+    // The same, and waits until the music can play.
+    bool LoadMusic(const QString& path)
+    {
+        QSignalSpy ready(&sound.Music(), &MusicBedLoader::ready);
+        ChooseMusic(path);
+        return ready.wait(30000);
+    }
+
     // Starts a tone and lets the device play `blocks` blocks of it.
     Samples Play(double frequencyHz, int blocks)
     {
@@ -425,11 +440,7 @@ class TestAudioRealism : public QObject {
         QVERIFY(WriteTwoSines(path, format, rate, 8.0, 330.0, 0.5, 2500.0, 0.25));
 
         Rig rig;
-        rig.state.Training.Hintergrund = BedMusic;
-        rig.state.Training.Musik = path;
-        QSignalSpy ready(&rig.sound.Music(), &MusicBedLoader::ready);
-        rig.sound.Music().Load(path);
-        QVERIFY(ready.wait(30000));
+        QVERIFY(rig.LoadMusic(path));
 
         const std::vector<double> bed = Bed(rig.Play(1000.0, 12), 1000.0, false);
         const std::size_t from = SampleRate, count = 4 * SampleRate;
@@ -461,11 +472,7 @@ class TestAudioRealism : public QObject {
         QVERIFY(WriteTwoSines(path, SF_FORMAT_WAV | SF_FORMAT_PCM_16, 44100, 2.013, 330.0, 0.5,
                               2500.0, 0.25));
         Rig rig;
-        rig.state.Training.Hintergrund = BedMusic;
-        rig.state.Training.Musik = path;
-        QSignalSpy ready(&rig.sound.Music(), &MusicBedLoader::ready);
-        rig.sound.Music().Load(path);
-        QVERIFY(ready.wait(30000));
+        QVERIFY(rig.LoadMusic(path));
         const std::vector<double> bed = Bed(rig.Play(1000.0, 24), 1000.0, false);
         // A click is a kink: the second difference of the music itself,
         // away from any seam, bounds it across six seams.
@@ -489,10 +496,8 @@ class TestAudioRealism : public QObject {
         QVERIFY(WriteTwoSines(path, SF_FORMAT_WAV | SF_FORMAT_PCM_16, 44100, 3.0, 330.0, 0.5,
                               2500.0, 0.25));
         Rig rig;
-        rig.state.Training.Hintergrund = BedMusic;
-        rig.state.Training.Musik = path;
         QSignalSpy ready(&rig.sound.Music(), &MusicBedLoader::ready);
-        rig.sound.Music().Load(path);
+        rig.ChooseMusic(path);
         // A turn that starts while the file is decoded plays at once, plain.
         QVERIFY(rig.sound.Music().Loading());
         QVERIFY(!rig.sound.StartTone(true));
@@ -520,11 +525,7 @@ class TestAudioRealism : public QObject {
             sf_close(file);
         }
         Rig rig;
-        rig.state.Training.Hintergrund = BedMusic;
-        rig.state.Training.Musik = path;
-        QSignalSpy ready(&rig.sound.Music(), &MusicBedLoader::ready);
-        rig.sound.Music().Load(path);
-        QVERIFY(ready.wait(30000));
+        QVERIFY(rig.LoadMusic(path));
         const Samples played = rig.Play(1000.0, 6);
         // The loop: the file less its crossfade, which also softens the
         // first two clicks.

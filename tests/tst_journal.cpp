@@ -29,6 +29,11 @@
 
 namespace {
 
+// The columns another tool fills when it adds a row by hand.
+const QString OddRowColumns =
+    QStringLiteral("started_at, ringing_band, frequency_hz, scoring_mode, low_cut, high_cut, "
+                   "attempts, tried, find_ms, outcome, feedback_time, random_start, swell, bed");
+
 enum class Ending { Found, StartWhileRinging, NeuesSpiel, Chart, GeneratorOn, Quit };
 enum class Fault {
     ReadOnlyFolder,
@@ -435,25 +440,36 @@ class TestJournal : public QObject {
 
     void oddRowsFromOtherToolsAreNotTrusted_data()
     {
+        // A sound found turn of band 12 with one column spoilt.
+        const QStringList columns = OddRowColumns.split(QStringLiteral(", "));
+        const auto spoilt = [&columns](const QString& column, const QString& value) {
+            QStringList values = {"'2026-12-07T09:00:00Z'",
+                                  "12",
+                                  "1000",
+                                  "1",
+                                  "11",
+                                  "22",
+                                  "1",
+                                  "''",
+                                  "900",
+                                  "'found'",
+                                  "0",
+                                  "0",
+                                  "0",
+                                  "0"};
+            values[columns.indexOf(column)] = value;
+            return values.join(QStringLiteral(", "));
+        };
         QTest::addColumn<QString>("values");
-        QTest::newRow("band 28") << "'2026-12-07T09:00:00Z', 28, 1000, 1, 11, 22, 1, '', 900, "
-                                    "'found', 0, 0, 0, 0";
-        QTest::newRow("band -1") << "'2026-12-07T09:00:00Z', -1, 1000, 1, 11, 22, 1, '', 900, "
-                                    "'found', 0, 0, 0, 0";
-        QTest::newRow("negative find time") << "'2026-12-07T09:00:00Z', 12, 1000, 1, 11, 22, 1, "
-                                               "'', -900, 'found', 0, 0, 0, 0";
-        QTest::newRow("negative attempts") << "'2026-12-07T09:00:00Z', 12, 1000, 1, 11, 22, -3, "
-                                              "'', 900, 'found', 0, 0, 0, 0";
-        QTest::newRow("tried band 99") << "'2026-12-07T09:00:00Z', 12, 1000, 1, 11, 22, 2, "
-                                          "'13 99', 900, 'found', 0, 0, 0, 0";
-        QTest::newRow("unknown outcome") << "'2026-12-07T09:00:00Z', 12, 1000, 1, 11, 22, 1, '', "
-                                            "900, 'gewonnen', 0, 0, 0, 0";
-        QTest::newRow("no time") << "'gestern', 12, 1000, 1, 11, 22, 1, '', 900, 'found', 0, 0, "
-                                    "0, 0";
-        QTest::newRow("attempts beyond any integer")
-            << "'2026-12-07T09:00:00Z', 12, 1000, 1, 11, 22, 1e300, '', 900, 'found', 0, 0, 0, 0";
-        QTest::newRow("find without attempt") << "'2026-12-07T09:00:00Z', 12, 1000, 1, 11, 22, "
-                                                 "0, '', 900, 'found', 0, 0, 0, 0";
+        QTest::newRow("band 28") << spoilt("ringing_band", "28");
+        QTest::newRow("band -1") << spoilt("ringing_band", "-1");
+        QTest::newRow("negative find time") << spoilt("find_ms", "-900");
+        QTest::newRow("negative attempts") << spoilt("attempts", "-3");
+        QTest::newRow("tried band 99") << spoilt("tried", "'13 99'");
+        QTest::newRow("unknown outcome") << spoilt("outcome", "'gewonnen'");
+        QTest::newRow("no time") << spoilt("started_at", "'gestern'");
+        QTest::newRow("attempts beyond any integer") << spoilt("attempts", "1e300");
+        QTest::newRow("find without attempt") << spoilt("attempts", "0");
     }
 
     void oddRowsFromOtherToolsAreNotTrusted()
@@ -461,9 +477,7 @@ class TestJournal : public QObject {
         QFETCH(QString, values);
         const QString path = rig_->JournalPath();
         QVERIFY(SeedJournal(path, {MakeTurn(Monday, 13, TurnOutcome::Found, 1)}));
-        const QString columns =
-            "started_at, ringing_band, frequency_hz, scoring_mode, low_cut, high_cut, attempts, "
-            "tried, find_ms, outcome, feedback_time, random_start, swell, bed";
+        const QString columns = OddRowColumns;
         QString error;
         QVERIFY2(RunSql(path,
                         {"INSERT INTO turns (" + columns + ") VALUES (" + values + ")",
