@@ -13,7 +13,7 @@ launcher=()
 command -v ccache >/dev/null && launcher=(-DCMAKE_CXX_COMPILER_LAUNCHER=ccache)
 cmake -S . -B "$build_dir" -G Ninja -DCMAKE_CXX_COMPILER=clang++ -DCMAKE_BUILD_TYPE=RelWithDebInfo \
     -DHEULMEISTER_FUZZ=ON -DBUILD_TESTING=OFF "${launcher[@]}"
-cmake --build "$build_dir" --target fuzz_settings fuzz_results
+cmake --build "$build_dir" --target fuzz_settings fuzz_results fuzz_journal
 
 export QT_QPA_PLATFORM=offscreen
 export ASAN_OPTIONS=detect_leaks=0
@@ -21,9 +21,10 @@ export UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1
 status=0
 # Longest input worth trying: a few kilobytes hold every shape of settings
 # file (the whole long-section regression is replayed by tst_fuzz);
-# a results file is read no further than its 28 records.
-declare -A max_len=([settings]=4096 [results]=8300)
-for target in settings results; do
+# a results file is read no further than its 28 records; a few dozen
+# journal rows meet every check.
+declare -A max_len=([settings]=4096 [results]=8300 [journal]=4096)
+for target in settings results journal; do
     corpus=$build_dir/corpus-$target
     mkdir -p "$corpus"
     echo "== fuzz_$target for $seconds s"

@@ -1,6 +1,7 @@
 // The fuzz targets' checks over every regression input (each a hostile file
 // that once broke the program) and the seed corpus, in the normal build.
 
+#include "JournalFuzzTarget.h"
 #include "ResultsFuzzTarget.h"
 #include "SettingsFuzzTarget.h"
 
@@ -18,6 +19,8 @@ Check CheckFor(const QString& target)
 {
     if (target == QLatin1String("settings"))
         return CheckSettingsFile;
+    if (target == QLatin1String("journal"))
+        return CheckJournalRows;
     return CheckResultsFile;
 }
 
@@ -36,11 +39,15 @@ class TestFuzz : public QObject {
 void TestFuzz::inputsAreThere_data()
 {
     QTest::addColumn<QString>("folder");
-    for (const char* folder :
-         {"regressions/settings", "regressions/results", "corpus/settings", "corpus/results"})
-        QTest::newRow(folder) << QString::fromLatin1(folder);
-    QTest::newRow("settings dictionary") << QStringLiteral("settings.dict");
-    QTest::newRow("results dictionary") << QStringLiteral("results.dict");
+    for (const char* target : {"settings", "results", "journal"}) {
+        for (const char* kind : {"regressions", "corpus"}) {
+            const QString folder =
+                QStringLiteral("%1/%2").arg(QLatin1String(kind), QLatin1String(target));
+            QTest::newRow(qPrintable(folder)) << folder;
+        }
+        QTest::addRow("%s dictionary", target)
+            << QStringLiteral("%1.dict").arg(QLatin1String(target));
+    }
 }
 
 void TestFuzz::inputsAreThere()
@@ -58,7 +65,8 @@ void TestFuzz::replay_data()
     QTest::addColumn<QString>("target");
     QTest::addColumn<QString>("path");
     for (const QString& kind : {QStringLiteral("regressions"), QStringLiteral("corpus")}) {
-        for (const QString& target : {QStringLiteral("settings"), QStringLiteral("results")}) {
+        for (const QString& target :
+             {QStringLiteral("settings"), QStringLiteral("results"), QStringLiteral("journal")}) {
             const QDir folder(QStringLiteral(FUZZ_DIR "/%1/%2").arg(kind, target));
             for (const QString& name : folder.entryList(QDir::Files, QDir::Name))
                 QTest::addRow("%s/%s/%s", qPrintable(kind), qPrintable(target), qPrintable(name))

@@ -77,3 +77,38 @@ put("regressions/results", "negative-counters.HMD",
 put("regressions/results", "zero-finds-with-attempts.HMD",
     results({band: (0 if band % 2 else -1, MAX, MIN) for band in range(28)}))
 put("regressions/results", "one-byte-short.HMD", results({14: (1, 1, 1)})[:-1])
+
+
+def row(started="2026-12-07T21:05:33Z", band=14, attempts=1, tried="", find_ms="i1200",
+        outcome="found", frequency="d1000.0", row_id="i1"):
+    """One line of journal rows: tab-separated values, typed by their first letter."""
+    values = [row_id, "t" + started, "i%d" % band, frequency, "i1", "i11", "i22", "i%d" % attempts,
+              "t" + tried, find_ms, "t" + outcome, "i2", "i0", "i0", "i0"]
+    return "\t".join(values).encode("utf-8")
+
+
+def rows(*lines):
+    return b"\n".join(lines)
+
+
+put("corpus/journal", "one-find.rows", row())
+put("corpus/journal", "a-week-of-turns.rows", rows(*[
+    row(started="2026-12-%02dT%02d:00:00Z" % (1 + i % 7, 8 + i % 12), band=i % 28,
+        attempts=1 + i % 4, tried=" ".join(str((i + k) % 28) for k in range(i % 4)),
+        find_ms="i%d" % (900 + 37 * i), row_id="i%d" % (i + 1))
+    for i in range(40)]))
+put("corpus/journal", "given-up-and-foreign.rows", rows(
+    row(outcome="abandoned", find_ms="", attempts=3, tried="3 4 5"),
+    row(started="2026-12-07 21:05:33+01:00", band=2),
+    b"hand\twritten\tjunk",
+    row(outcome="Found")))
+put("regressions/journal", "extreme-values.rows", rows(
+    row(attempts=2**31 - 1, find_ms="i9223372036854775807"),
+    row(find_ms="i-1"),
+    row(frequency="dnan"), row(frequency="dinf"), row(frequency="b\x00\xff"),
+    row(started="9999-12-31T23:59:59Z"), row(started="0001-01-01T00:00:00Z"),
+    row(started="-0001-01-01T00:00:00Z"), row(band=28), row(band=-1),
+    row(tried=" ".join(["27"] * 500), attempts=501)))
+put("regressions/journal", "quotes-commas-and-line-breaks.rows", rows(
+    row(outcome='found",\r\x01'), row(started='2026-12-07T21:05:33Z,"'),
+    row(tried="1,2\r3"), b"\t\t\t\t\t\t\t\t\t\t\t\t\t\t\t\t\t\t"))
