@@ -1,12 +1,9 @@
 // libFuzzer entry for the results file and what consumes its counters.
 
+#include "FuzzEntry.h"
 #include "ResultsFuzzTarget.h"
 
 #include <QGuiApplication>
-
-#include <cstdint>
-#include <cstdio>
-#include <cstdlib>
 
 extern "C" int LLVMFuzzerInitialize(int* argc, char*** argv)
 {
@@ -21,11 +18,5 @@ extern "C" int LLVMFuzzerInitialize(int* argc, char*** argv)
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
 {
-    const QString failure =
-        CheckResultsFile(QByteArray(reinterpret_cast<const char*>(data), qsizetype(size)));
-    if (!failure.isEmpty()) {
-        std::fprintf(stderr, "%s\n", qPrintable(failure));
-        std::abort();
-    }
-    return 0;
+    return RunFuzzCheck(CheckResultsFile, data, size);
 }

@@ -1,18 +1,9 @@
 // libFuzzer entry for the settings file.
 
+#include "FuzzEntry.h"
 #include "SettingsFuzzTarget.h"
-
-#include <cstdint>
-#include <cstdio>
-#include <cstdlib>
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
 {
-    const QString failure =
-        CheckSettingsFile(QByteArray(reinterpret_cast<const char*>(data), qsizetype(size)));
-    if (!failure.isEmpty()) {
-        std::fprintf(stderr, "%s\n", qPrintable(failure));
-        std::abort();
-    }
-    return 0;
+    return RunFuzzCheck(CheckSettingsFile, data, size);
 }
