@@ -84,6 +84,9 @@ MainForm::MainForm(const MainFormServices& services)
 
 MainForm::~MainForm()
 {
+    // A scan still running would post its notice to this form from its own
+    // thread while the form goes away; the program waits for it on exit anyway.
+    services_.waveOut.WaitForDevices();
     qApp->removeEventFilter(this);
     if (started_)
         ShutDown();
