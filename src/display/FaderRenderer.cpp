@@ -173,14 +173,19 @@ void FaderRenderer::DrawBandLabel(PixelExactCanvas& canvas, const GameState& sta
                    geometry_.LabelTop, text);
 }
 
+void FaderRenderer::DrawVolumeLabel(PixelExactCanvas& canvas) const
+{
+    canvas.TextOut(
+        Nearest(VolumeCentre * geometry_.ColumnWidth - canvas.TextWidth(VolumeLabel) / 2.0),
+        geometry_.LabelTop, VolumeLabel);
+}
+
 void FaderRenderer::DrawVolumeFader(PixelExactCanvas& canvas, const GameState& state) const
 {
     canvas.SetFontColor(FaderSelected(state, VolumeFader) ? Yellow : White);
     canvas.Draw(VolumeColumn * geometry_.ColumnWidth, geometry_.TrackTop, faderImage_);
     // The brush is still the labels' black, so "VOL" has a black cell too.
-    canvas.TextOut(
-        Nearest(VolumeCentre * geometry_.ColumnWidth - canvas.TextWidth(VolumeLabel) / 2.0),
-        geometry_.LabelTop, VolumeLabel);
+    DrawVolumeLabel(canvas);
     canvas.SetPenColor(White);
     canvas.SetBrushColor(KnobColour(state, VolumeFader));
     DrawKnob(canvas, FaderCentreX(VolumeFader), state.MasterVolume);
@@ -410,11 +415,9 @@ void FaderRenderer::Paint(QPainter& painter, const QRegion& region, const GameSt
         canvas.SetFontColor(FaderSelected(state, VolumeFader) ? Yellow : White);
         if (area.intersects(TrackArea(VolumeColumn)))
             canvas.Draw(VolumeColumn * geometry_.ColumnWidth, geometry_.TrackTop, faderImage_);
-        const double volumeCentre = VolumeCentre * geometry_.ColumnWidth;
         if (area.intersects(CachedLabelArea(VolumeFader, VolumeLabel))) {
             canvas.SetBrushColor(Black); // as the last band label left it
-            canvas.TextOut(Nearest(volumeCentre - canvas.TextWidth(VolumeLabel) / 2.0),
-                           geometry_.LabelTop, VolumeLabel);
+            DrawVolumeLabel(canvas);
         }
         const int centre = FaderCentreX(VolumeFader);
         if (area.intersects(KnobArea(centre, state.MasterVolume))) {

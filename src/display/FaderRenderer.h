@@ -106,6 +106,7 @@ class FaderRenderer {
 
     void DrawBandFader(PixelExactCanvas& canvas, const GameState& state, int band) const;
     void DrawBandLabel(PixelExactCanvas& canvas, const GameState& state, int band) const;
+    void DrawVolumeLabel(PixelExactCanvas& canvas) const;
     void DrawVolumeFader(PixelExactCanvas& canvas, const GameState& state) const;
     void DrawKnob(PixelExactCanvas& canvas, int centreX, int level) const;
     void DrawFrequencyText(PixelExactCanvas& canvas, const GameState& state) const;
