@@ -11,12 +11,12 @@
 #include "game/MainMenu.h"
 #include "model/FaderModel.h"
 #include "support/GameHarness.h"
+#include "support/PictureCompare.h"
 
 #include <QAction>
 #include <QRandomGenerator>
 #include <QScreen>
 #include <QtTest>
-#include <cstring>
 
 namespace {
 
@@ -32,43 +32,6 @@ GameState StartState()
             (band < state.LowCutBand || band > state.HighCutBand) ? 1 : 0;
     }
     return state;
-}
-
-// Where two pictures differ first, or a null point when they are the same.
-std::optional<QPoint> FirstDifference(const QImage& shown, const QImage& expected)
-{
-    const QImage a = shown.convertToFormat(QImage::Format_ARGB32_Premultiplied);
-    const QImage b = expected.convertToFormat(QImage::Format_ARGB32_Premultiplied);
-    if (a.size() != b.size())
-        return QPoint(-1, -1);
-    for (int y = 0; y < a.height(); ++y) {
-        const auto* lineA = reinterpret_cast<const QRgb*>(a.constScanLine(y));
-        const auto* lineB = reinterpret_cast<const QRgb*>(b.constScanLine(y));
-        if (std::memcmp(lineA, lineB, a.width() * sizeof(QRgb)) == 0)
-            continue;
-        for (int x = 0; x < a.width(); ++x)
-            if (lineA[x] != lineB[x])
-                return QPoint(x, y);
-    }
-    return std::nullopt;
-}
-
-QString Describe(const std::optional<QPoint>& at, const QImage& shown, const QImage& expected,
-                 const QString& step)
-{
-    if (at->x() < 0)
-        return QStringLiteral("%1: size %2x%3, expected %4x%5")
-            .arg(step)
-            .arg(shown.width())
-            .arg(shown.height())
-            .arg(expected.width())
-            .arg(expected.height());
-    return QStringLiteral("%1: pixel (%2, %3) is %4, expected %5")
-        .arg(step)
-        .arg(at->x())
-        .arg(at->y())
-        .arg(shown.pixel(*at), 8, 16)
-        .arg(expected.pixel(*at), 8, 16);
 }
 
 // The paint box alone, rendered region by region onto one image of the
@@ -225,7 +188,7 @@ class PartialRepaintTest : public QObject {
             const QImage expected = rig.renderer.PaintStraightforward(state);
             const std::optional<QPoint> difference = FirstDifference(rig.shown, expected);
             if (difference)
-                QFAIL(qPrintable(Describe(difference, rig.shown, expected,
+                QFAIL(qPrintable(DescribeDifference(difference, rig.shown, expected,
                                           QStringLiteral("step %1, %2").arg(step).arg(what))));
         }
     }
@@ -354,7 +317,7 @@ class PartialRepaintTest : public QObject {
             const QImage expected = form.Renderer().PaintStraightforward(form.State());
             const std::optional<QPoint> difference = FirstDifference(window, expected);
             if (difference)
-                QFAIL(qPrintable(Describe(difference, window, expected,
+                QFAIL(qPrintable(DescribeDifference(difference, window, expected,
                                           QStringLiteral("step %1, %2").arg(step).arg(what))));
         }
     }

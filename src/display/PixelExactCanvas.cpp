@@ -93,7 +93,11 @@ QRect PixelExactCanvas::VisibleArea() const
     const QPaintDevice* device = painter_.device();
     if (!device)
         return {};
-    const qreal ratio = device->devicePixelRatio() > 0 ? device->devicePixelRatio() : 1.0;
+    // A widget reports its size in logical pixels already, an image or a
+    // pixmap in its own pixels; the painter's user space is logical.
+    const bool logicalSize = device->devType() == QInternal::Widget;
+    const qreal ratio =
+        logicalSize || device->devicePixelRatio() <= 0 ? 1.0 : device->devicePixelRatio();
     const QRectF picture(0, 0, device->width() / ratio, device->height() / ratio);
     QRect area = painter_.worldTransform().inverted().mapRect(picture).toAlignedRect();
     if (painter_.hasClipping())

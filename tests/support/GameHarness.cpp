@@ -55,8 +55,10 @@ QPoint GameHarness::FaderPoint(int fader, int level) const
 {
     const FaderGeometry& g = form->Renderer().Geometry();
     const int column = fader == VolumeFader ? 30 : fader + 1;
-    return QPoint(int((column + 0.5) * g.ColumnWidth),
-                  g.TrackTop + int((12.5 - level) * g.StepPitch));
+    // The geometry is in device pixels, the widget's events in logical ones.
+    const qreal ratio = form->Fader()->devicePixelRatioF();
+    return QPoint(int((column + 0.5) * g.ColumnWidth / ratio),
+                  int((g.TrackTop + (12.5 - level) * g.StepPitch) / ratio));
 }
 
 void GameHarness::ClickFader(int fader, Qt::MouseButton button)

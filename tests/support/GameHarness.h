@@ -37,7 +37,8 @@ class GameHarness {
     GameFlow& Game() { return form->Game(); }
     StatusPanel* Panel() { return form->Panel1(); }
 
-    // Centre of a fader's column at the height of `level` in the paint box.
+    // Centre of a fader's column at the height of `level`, in the paint box's
+    // logical coordinates.
     QPoint FaderPoint(int fader, int level = 0) const;
     void ClickFader(int fader, Qt::MouseButton button = Qt::LeftButton);
     // A drag with the left button held, to the height of `level`.
