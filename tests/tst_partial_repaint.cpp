@@ -188,8 +188,9 @@ class PartialRepaintTest : public QObject {
             const QImage expected = rig.renderer.PaintStraightforward(state);
             const std::optional<QPoint> difference = FirstDifference(rig.shown, expected);
             if (difference)
-                QFAIL(qPrintable(DescribeDifference(difference, rig.shown, expected,
-                                          QStringLiteral("step %1, %2").arg(step).arg(what))));
+                QFAIL(qPrintable(
+                    DescribeDifference(difference, rig.shown, expected,
+                                       QStringLiteral("step %1, %2").arg(step).arg(what))));
         }
     }
 
@@ -317,8 +318,9 @@ class PartialRepaintTest : public QObject {
             const QImage expected = form.Renderer().PaintStraightforward(form.State());
             const std::optional<QPoint> difference = FirstDifference(window, expected);
             if (difference)
-                QFAIL(qPrintable(DescribeDifference(difference, window, expected,
-                                          QStringLiteral("step %1, %2").arg(step).arg(what))));
+                QFAIL(qPrintable(
+                    DescribeDifference(difference, window, expected,
+                                       QStringLiteral("step %1, %2").arg(step).arg(what))));
         }
     }
 };
