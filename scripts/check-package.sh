@@ -3,11 +3,11 @@
 # every file the desktop needs where it looks for it, checks that the desktop
 # entry's Exec and Icon resolve, validates the metadata and asks the packaged
 # program for its version. Exits 1 when anything is missing or wrong.
-# Usage: scripts/check-package.sh [PACKAGE.deb]   (default: newest build/*.deb)
+# Usage: scripts/check-package.sh [PACKAGE.deb]   (default: newest build-package/*.deb)
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
-deb=${1:-$(ls -t build/heulmeister_*.deb 2>/dev/null | head -n 1 || true)}
+deb=${1:-$(ls -t build-package/heulmeister_*.deb 2>/dev/null | head -n 1 || true)}
 if [ -z "$deb" ] || [ ! -f "$deb" ]; then
     echo "check-package: no package found; run scripts/package.sh first" >&2
     exit 1

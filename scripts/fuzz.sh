@@ -11,9 +11,8 @@ seconds=${FUZZ_SECONDS:-60}
 build_dir=build-fuzz
 launcher=()
 command -v ccache >/dev/null && launcher=(-DCMAKE_CXX_COMPILER_LAUNCHER=ccache)
-cmake -S . -B "$build_dir" -G Ninja -DCMAKE_CXX_COMPILER=clang++ -DCMAKE_BUILD_TYPE=RelWithDebInfo \
-    -DHEULMEISTER_FUZZ=ON -DBUILD_TESTING=OFF "${launcher[@]}"
-cmake --build "$build_dir" --target fuzz_settings fuzz_results fuzz_journal
+cmake --preset fuzz "${launcher[@]}"
+cmake --build --preset fuzz
 
 export QT_QPA_PLATFORM=offscreen
 export ASAN_OPTIONS=detect_leaks=0

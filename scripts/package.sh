@@ -1,5 +1,5 @@
 #!/usr/bin/env bash
-# Builds the Debian package build/heulmeister_<version>_<arch>.deb
+# Builds the Debian package build-package/heulmeister_<version>_<arch>.deb
 # (Debian 12, as root or with sudo for the one tool it may have to install).
 set -euo pipefail
 cd "$(dirname "$0")/.."
@@ -14,8 +14,8 @@ if ! command -v dpkg-shlibdeps >/dev/null; then
         apt-get install -y -qq --no-install-recommends dpkg-dev
 fi
 
-cmake -S . -B build -G Ninja -DCMAKE_INSTALL_PREFIX=/usr
-# Only what the package holds; the tests and benchmarks are not in it.
-cmake --build build --target heulmeister heulmeister_curveplot heulmeister_man_page
-cpack --config build/CPackConfig.cmake -B build
-ls -1 build/*.deb
+# A tree of its own, installed under /usr, without tests and benchmarks.
+cmake --preset package
+cmake --build --preset package
+cpack --config build-package/CPackConfig.cmake -B build-package
+ls -1 build-package/*.deb

@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Installs what the build, the tests and the fuzzers (clang with its libFuzzer
 # runtime) need (Debian 12, as root or with sudo)
-# and builds into build/ (or build-sanitize/ with HEULMEISTER_SANITIZE=1).
+# and builds the dev preset into build/ (the sanitize preset into
+# build-sanitize/ with HEULMEISTER_SANITIZE=1); see CMakePresets.json.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
@@ -10,12 +11,10 @@ packages=(cmake ninja-build g++ pkg-config qt6-base-dev portaudio19-dev libasoun
           xvfb xauth xdotool imagemagick x11-utils openbox dpkg-dev appstream
           desktop-file-utils qt6-translations-l10n libqt6sql6-sqlite qt6-charts-dev
           libqt6opengl6-dev sqlite3
-          clang libclang-rt-14-dev)
-missing=()
-for package in "${packages[@]}"; do
-    dpkg-query -W -f='${Status}' "$package" 2>/dev/null | grep -q 'install ok installed' \
-        || missing+=("$package")
-done
+          clang libclang-rt-14-dev clang-format)
+# One query for the whole list: the package manager runs only when something is missing.
+mapfile -t missing < <(dpkg-query -W -f='${Package} ${db:Status-Status}\n' "${packages[@]}" 2>&1 |
+    awk '/no packages found matching/ { print $NF; next } $2 != "installed" { print $1 }')
 if [ ${#missing[@]} -gt 0 ]; then
     sudo_cmd=()
     [ "$(id -u)" -eq 0 ] || sudo_cmd=(sudo)
@@ -25,11 +24,7 @@ if [ ${#missing[@]} -gt 0 ]; then
         apt-get install -y -qq --no-install-recommends "${missing[@]}"
 fi
 
-build_dir=build
-cmake_options=()
-if [ "${HEULMEISTER_SANITIZE:-0}" = 1 ]; then
-    build_dir=build-sanitize
-    cmake_options+=(-DHEULMEISTER_SANITIZE=ON -DCMAKE_BUILD_TYPE=Debug)
-fi
-cmake -S . -B "$build_dir" -G Ninja "${cmake_options[@]}"
-cmake --build "$build_dir"
+preset=dev
+[ "${HEULMEISTER_SANITIZE:-0}" = 1 ] && preset=sanitize
+cmake --preset "$preset"
+cmake --build --preset "$preset"

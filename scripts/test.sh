@@ -4,7 +4,6 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 bash scripts/setup.sh
-build_dir=build
-[ "${HEULMEISTER_SANITIZE:-0}" = 1 ] && build_dir=build-sanitize
-export QT_QPA_PLATFORM=offscreen
-ctest --test-dir "$build_dir" --output-on-failure "$@"
+preset=dev
+[ "${HEULMEISTER_SANITIZE:-0}" = 1 ] && preset=sanitize
+ctest --preset "$preset" "$@"
