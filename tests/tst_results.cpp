@@ -14,6 +14,7 @@
 #include <QtTest>
 #include <bit>
 #include <cstring>
+#include <limits>
 #include <memory>
 #include <random>
 
@@ -716,6 +717,51 @@ class ResultsTest : public QObject {
         QCOMPARE(QDir(folder).entryList(QDir::Files),
                  replace ? (QStringList{"filler", "kept.HMD"}) : QStringList{"filler"});
         QVERIFY2(tmpfs.Unmount(), qPrintable(tmpfs.Error()));
+    }
+
+    // Counters stop at the largest value the file's fields hold: a wrapped
+    // Attempts would read as negative, and the band's history would be
+    // dropped at the next save.
+    void countersStopAtTheirLimit_data()
+    {
+        QTest::addColumn<Counts>("stored");  // band 18 as loaded
+        QTest::addColumn<Counts>("current"); // band 18 before one more find
+        QTest::addColumn<quint32>("findMs");
+        QTest::addColumn<Counts>("saved");
+        const qint32 max = std::numeric_limits<qint32>::max();
+        QTest::newRow("stored attempts")
+            << Counts{5, max, 900} << Counts{} << 500u << Counts{6, max, 1400};
+        QTest::newRow("stored finds and time")
+            << Counts{max, max, max} << Counts{} << 500u << Counts{max, max, max};
+        QTest::newRow("current counters")
+            << Counts{1, 1, 1} << Counts{max, max, max - 9} << 500u << Counts{max, max, max};
+        QTest::newRow("find longer than the time field")
+            << Counts{} << Counts{} << 0x80000010u << Counts{1, 2, max};
+    }
+
+    void countersStopAtTheirLimit()
+    {
+        QFETCH(Counts, stored);
+        QFETCH(Counts, current);
+        QFETCH(quint32, findMs);
+        QFETCH(Counts, saved);
+        stored.StoreIn(state_.StoredBandTable[18]);
+        current.StoreIn(state_.BandTable[18]);
+        state_.GameFinds = current.Finds;
+        state_.GameAttempts = current.Attempts;
+        state_.GameTime = quint32(current.FindTime);
+        PlayFind(18, 1, findMs);
+        // The game's totals stay the band's sums.
+        QCOMPARE((Counts{state_.GameFinds, state_.GameAttempts, qint32(state_.GameTime)}),
+                 CountsOf(state_.BandTable[18]));
+        const QString path = PathOf("full.HMD");
+        QVERIFY(file_->SaveResults(path).Succeeded());
+        QCOMPARE(SavedCounts(path, 18), saved);
+        // The next run loads the file and saves again: the history is kept.
+        state_.BandTable = FreshBandTable();
+        ResultsFile nextRun(state_);
+        QVERIFY(nextRun.LoadResults(path).Succeeded() && nextRun.SaveResults(path).Succeeded());
+        QCOMPARE(SavedCounts(path, 18), saved);
     }
 
     // ---- Saved results stay intact

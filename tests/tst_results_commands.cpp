@@ -16,10 +16,12 @@
 #include <QFile>
 #include <QFileDialog>
 #include <QMenuBar>
+#include <QProcess>
 #include <QTemporaryDir>
 #include <QTimer>
 #include <QtTest>
 
+#include <cstddef>
 #include <cstring>
 #include <memory>
 
@@ -233,6 +235,87 @@ class TestResultsCommands : public QObject {
         QVERIFY(f.dialogs.boxes.isEmpty());
         QCOMPARE(CountersIn(path, 14), (Counters{3, 6, 3500}));
         QCOMPARE(CountersIn(path, 15), (Counters{1, 2, 700}));
+        QCOMPARE(f.state.ResultsFileName, path);
+    }
+
+    // Two games on one file: a save over what the other wrote since this game
+    // loaded or saved the file asks first; No leaves file and game alone.
+    void saveOverAFileChangedOnDisk_data()
+    {
+        QTest::addColumn<QString>("change");
+        QTest::addColumn<bool>("saveAs"); // "Speichern unter" with the same name
+        QTest::addColumn<int>("answer");
+        const int yes = int(DialogResult::Yes);
+        const int no = int(DialogResult::No);
+        QTest::newRow("unchanged: no question") << "" << false << no;
+        QTest::newRow("other game saved: No") << "other game" << false << no;
+        QTest::newRow("other game saved: Yes") << "other game" << false << yes;
+        QTest::newRow("other game saved, Speichern unter: No") << "other game" << true << no;
+        QTest::newRow("same size and time, other bytes") << "bytes" << false << no;
+        QTest::newRow("only the time") << "time" << false << no;
+        QTest::newRow("appended to by another process") << "appended" << false << no;
+    }
+
+    void saveOverAFileChangedOnDisk()
+    {
+        QFETCH(QString, change);
+        QFETCH(bool, saveAs);
+        QFETCH(int, answer);
+        Fixture f;
+        Fixture other; // a second game running on the same file
+        const QString path = f.Path("daten.HMD");
+        WriteResults(path, 14, {2, 5, 3000});
+        for (Fixture* game : {&f, &other}) {
+            game->dialogs.fileAnswers << path;
+            game->commands->Laden1Click();
+        }
+        f.Play(15, {1, 2, 700});
+        f.commands->SpeichernClick();
+        QVERIFY(f.dialogs.boxes.isEmpty());
+
+        QFile file(path);
+        QVERIFY(file.open(QIODevice::ReadWrite));
+        const QDateTime modified = file.fileTime(QFileDevice::FileModificationTime);
+        if (change == "other game") {
+            other.Play(16, {1, 1, 400});
+            other.dialogs.boxAnswers << DialogResult::Yes; // it was asked as well
+            other.commands->SpeichernClick();
+            QCOMPARE(other.dialogs.boxes.size(), 1);
+        } else if (change == "bytes") {
+            QVERIFY(file.seek(16 * sizeof(BandSlot) + offsetof(BandSlot, Finds)));
+            file.write("\x07");
+            QVERIFY(file.flush());
+            QVERIFY(file.setFileTime(modified, QFileDevice::FileModificationTime));
+        } else if (change == "time") {
+            QVERIFY(file.setFileTime(modified.addSecs(2), QFileDevice::FileModificationTime));
+        } else if (change == "appended") {
+            QCOMPARE(QProcess::execute("/bin/sh", {"-c", "printf x >> \"$1\"", "sh", path}), 0);
+        }
+        file.close();
+        const QByteArray before = Bytes(path);
+        f.Play(15, {2, 3, 1500});
+        f.dialogs.boxAnswers << DialogResult(answer);
+        if (saveAs) {
+            f.dialogs.fileAnswers << path;
+            f.commands->SpeichernUnterClick();
+        } else {
+            f.commands->SpeichernClick();
+        }
+
+        QCOMPARE(f.dialogs.boxes.size(), change.isEmpty() ? 0 : 1);
+        if (!change.isEmpty()) {
+            const MessageBoxRequest& box = f.dialogs.boxes.constFirst();
+            QCOMPARE(box.caption, AppTitle);
+            QCOMPARE(box.text, QStringLiteral("Die Ergebnisdatei wurde inzwischen von einem "
+                                              "anderen Programm geändert. Trotzdem speichern?"));
+            QCOMPARE(box.icon, DialogIcon::Question);
+            QCOMPARE(box.buttons, DialogButtons::YesNo);
+            QCOMPARE(box.defaultButton, DialogResult::No);
+        }
+        if (answer == int(DialogResult::No) && !change.isEmpty())
+            QCOMPARE(Bytes(path), before);
+        else
+            QCOMPARE(CountersIn(path, 15), (Counters{2, 3, 1500}));
         QCOMPARE(f.state.ResultsFileName, path);
     }
 

@@ -7,7 +7,6 @@
 
 #include <QDir>
 #include <QFile>
-#include <QStringDecoder>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -126,6 +125,8 @@ class SettingsTest : public QObject {
     void foreignLinesSurviveWrite();
     void crlfFileStaysCrlf();
     void windows1252FileName();
+    void eachLineKeepsItsEncoding_data();
+    void eachLineKeepsItsEncoding();
     void backslashesKeptVerbatim();
     void lineBreakInFileNameIsNotWritten();
     void carriageReturnReadFromTheFileIsKept();
@@ -283,10 +284,14 @@ void SettingsTest::writeValue_data()
         << QByteArray("\xEF\xBB\xBF[Filter]\nLowCut=5\n") << "Filter"
         << "LowCut"
         << "6" << QByteArray("\xEF\xBB\xBF[Filter]\nLowCut=6\n");
-    QTest::newRow("windows-1252 saved as utf-8")
+    QTest::newRow("windows-1252 line kept, new line in utf-8")
         << QByteArray("[Daten]\nA=M\xfcll\n") << "Daten"
         << "B"
-        << "\xc3\xa4" << QByteArray("[Daten]\nA=M\xc3\xbcll\nB=\xc3\xa4\n");
+        << "\xc3\xa4" << QByteArray("[Daten]\nA=M\xfcll\nB=\xc3\xa4\n");
+    QTest::newRow("changed windows-1252 line in utf-8")
+        << QByteArray("[Daten]\nA=M\xfcll\n") << "Daten"
+        << "A"
+        << "\xc3\xa4" << QByteArray("[Daten]\nA=\xc3\xa4\n");
 }
 
 void SettingsTest::writeValue()
@@ -772,12 +777,55 @@ void SettingsTest::windows1252FileName()
     const QString expected = QStringLiteral("C:\\Eigene Dateien\\Müller\\Übung €.HMD");
     QCOMPARE(state.ResultsFileName, expected);
 
+    // Unchanged, the line keeps its bytes, so the Windows version still reads it.
     QVERIFY(WriteSettings(path_, state));
-    const QByteArray bytes = ReadBytes(path_);
-    QStringDecoder utf8(QStringDecoder::Utf8);
-    const QString text = utf8(bytes);
-    QVERIFY(!utf8.hasError());
-    QVERIFY(text.contains(QStringLiteral("Dateiname=") + expected + QStringLiteral("\r\n")));
+    QVERIFY(ReadBytes(path_).startsWith("[Daten]\r\nDateiname=C:\\Eigene Dateien\\M\xfcller\\\xdc"
+                                        "bung \x80.HMD\r\n"));
+    GameState read = ScrambledState();
+    ReadSettings(path_, read);
+    QCOMPARE(read.ResultsFileName, expected);
+}
+
+// One byte of the other encoding in a comment garbles no other line, and what
+// the game did not change goes back byte for byte.
+void SettingsTest::eachLineKeepsItsEncoding_data()
+{
+    QTest::addColumn<QByteArray>("comment");
+    QTest::addColumn<QByteArray>("u"); // "ü" in the encoding of the paths
+    QTest::addColumn<QByteArray>("lineEnd");
+    const QByteArray utf8U("\xc3\xbc");
+    QTest::newRow("utf-8 paths, latin-1 comment")
+        << QByteArray("; Gr\xfc\xdf") << utf8U << QByteArray("\n");
+    QTest::newRow("the same with crlf")
+        << QByteArray("; Gr\xfc\xdf") << utf8U << QByteArray("\r\n");
+    QTest::newRow("windows-1252 paths, utf-8 comment")
+        << QByteArray("; Gr\xc3\xbc\xc3\x9f") << QByteArray("\xfc") << QByteArray("\n");
+}
+
+void SettingsTest::eachLineKeepsItsEncoding()
+{
+    QFETCH(QByteArray, comment);
+    QFETCH(QByteArray, u);
+    QFETCH(QByteArray, lineEnd);
+    QByteArray content = "[Filter]\nLowCut=11\nHighcut=22\n" + comment +
+                         "\n[Audio]\nVolumen=-10\nSoundkarte=0\n[Spiel]\nSelektmode=1\n"
+                         "SoundStop=0\nZufallszeit=0\nStartZeit=0\n[Daten]\nDateiname=/M" +
+                         u +
+                         "ller.HMD\n[Training]\nSchwerpunkt=0\nAnschwellen=0\n"
+                         "Hintergrund=2\nMusik=/M" +
+                         u + "ller.flac\n";
+    content.replace("\n", lineEnd);
+    WriteBytes(path_, content);
+
+    GameState state;
+    ReadSettings(path_, state);
+    QCOMPARE(state.ResultsFileName, QStringLiteral("/Müller.HMD"));
+    QCOMPARE(state.Training.Musik, QStringLiteral("/Müller.flac"));
+    QVERIFY(WriteSettings(path_, state));
+    QCOMPARE(ReadBytes(path_), content);
+    state.MasterVolume = -3;
+    QVERIFY(WriteSettings(path_, state));
+    QCOMPARE(ReadBytes(path_), content.replace("Volumen=-10", "Volumen=-3"));
 }
 
 void SettingsTest::backslashesKeptVerbatim()

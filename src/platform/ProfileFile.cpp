@@ -56,7 +56,7 @@ constexpr char16_t Cp1252High[32] = {
     0x2013, 0x2014, 0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0x009D, 0x017E, 0x0178,
 };
 
-QString DecodeWindows1252(const QByteArray& bytes)
+QString DecodeWindows1252(QByteArrayView bytes)
 {
     QString text;
     text.reserve(bytes.size());
@@ -67,10 +67,12 @@ QString DecodeWindows1252(const QByteArray& bytes)
     return text;
 }
 
-QString DecodeFileText(const QByteArray& bytes)
+// Per line: a file the game wrote in UTF-8 keeps its paths readable when a
+// hand-edited comment brings one Latin-1 byte.
+QString DecodeLine(QByteArrayView bytes)
 {
-    // The marks in front are counted by the caller; the decoder must not drop
-    // one more silently, or the file would mean something else once written.
+    // A mark at the start of a later line is text; the decoder must not drop
+    // it silently, or the line would mean something else once written.
     QStringDecoder utf8(QStringDecoder::Utf8,
                         QStringDecoder::Flag::Stateless | QStringDecoder::Flag::ConvertInitialBom);
     QString text = utf8(bytes);
@@ -175,19 +177,20 @@ void ProfileFile::LoadBytes(const QByteArray& bytes)
         ++byteOrderMarks_;
         textStart += ByteOrderMark.size();
     }
-    const QString text = DecodeFileText(bytes.mid(textStart));
-
+    const QByteArrayView text = QByteArrayView(bytes).sliced(textStart);
     qsizetype start = 0;
     while (start < text.size()) {
-        const qsizetype newLine = text.indexOf(u'\n', start);
+        const qsizetype newLine = text.indexOf('\n', start);
         if (newLine < 0) {
-            lines_.push_back({text.mid(start), QString()});
+            const QByteArray lineBytes = text.sliced(start).toByteArray();
+            lines_.push_back({DecodeLine(lineBytes), QString(), lineBytes});
             break;
         }
-        const bool crlf = newLine > start && text[newLine - 1] == u'\r';
+        const bool crlf = newLine > start && text[newLine - 1] == '\r';
         const qsizetype textEnd = crlf ? newLine - 1 : newLine;
-        lines_.push_back({text.mid(start, textEnd - start),
-                          crlf ? QStringLiteral("\r\n") : QStringLiteral("\n")});
+        const QByteArray lineBytes = text.sliced(start, textEnd - start).toByteArray();
+        lines_.push_back({DecodeLine(lineBytes),
+                          crlf ? QStringLiteral("\r\n") : QStringLiteral("\n"), lineBytes});
         start = newLine + 1;
     }
     // New lines follow the file's first line end.
@@ -309,9 +312,9 @@ bool ProfileFile::WriteString(const QString& section, const QString& key, const 
     if (!header) {
         EnsureLastLineEnded();
         if (!lines_.empty() && !Trimmed(lines_.back().text).isEmpty())
-            lines_.push_back({QString(), newLineEnding_});
-        lines_.push_back({u'[' + sectionName + u']', newLineEnding_});
-        lines_.push_back({keyName + u'=' + stored, newLineEnding_});
+            lines_.push_back({QString(), newLineEnding_, std::nullopt});
+        lines_.push_back({u'[' + sectionName + u']', newLineEnding_, std::nullopt});
+        lines_.push_back({keyName + u'=' + stored, newLineEnding_, std::nullopt});
         return true;
     }
 
@@ -321,6 +324,7 @@ bool ProfileFile::WriteString(const QString& section, const QString& key, const 
         if (Trimmed(QStringView(line).mid(prefixEnd)).isEmpty())
             prefixEnd = line.indexOf(u'=') + 1;
         line = line.left(prefixEnd) + stored;
+        lines_[*index].bytesRead.reset();
         return true;
     }
 
@@ -336,17 +340,17 @@ bool ProfileFile::WriteString(const QString& section, const QString& key, const 
     if (insertAt == lines_.size())
         EnsureLastLineEnded();
     lines_.insert(lines_.begin() + static_cast<std::ptrdiff_t>(insertAt),
-                  Line{keyName + u'=' + stored, newLineEnding_});
+                  Line{keyName + u'=' + stored, newLineEnding_, std::nullopt});
     return true;
 }
 
 QByteArray ProfileFile::ToBytes() const
 {
-    QString text;
-    for (const Line& line : lines_)
-        text += line.text + line.ending;
     QByteArray bytes = ByteOrderMark.repeated(byteOrderMarks_);
-    bytes += text.toUtf8();
+    for (const Line& line : lines_) {
+        bytes += line.bytesRead ? *line.bytesRead : line.text.toUtf8();
+        bytes += line.ending.toLatin1();
+    }
     return bytes;
 }
 

@@ -17,8 +17,9 @@ class ProfileFile {
     // A missing file loads as an empty profile. False (with the reason) only
     // when the file exists but cannot be read; the profile is then empty.
     bool Load(const QString& path, QString* errorText = nullptr);
-    // Takes the file's bytes: UTF-8, or Windows-1252 when they are not valid
-    // UTF-8 (files written by the Windows version).
+    // Takes the file's bytes line by line: a line of valid UTF-8 is UTF-8,
+    // any other Windows-1252 (written by the Windows version, or a comment
+    // typed in a Latin-1 editor), so one such byte garbles no other line.
     void LoadBytes(const QByteArray& bytes);
 
     // The value of the first matching key in the first matching section,
@@ -39,7 +40,8 @@ class ProfileFile {
     // "]" in a section name, empty names).
     bool WriteString(const QString& section, const QString& key, const QString& value);
 
-    // The whole file as UTF-8 with its own line ends.
+    // Every line not written since the load with its bytes as read, the
+    // others as UTF-8, each with its own line end.
     QByteArray ToBytes() const;
     // Replaces the file atomically: a failed save leaves the old file whole.
     bool Save(const QString& path, QString* errorText = nullptr) const;
@@ -52,6 +54,9 @@ class ProfileFile {
     struct Line {
         QString text;
         QString ending; // "\n", "\r\n" or empty for a last line without one
+        // The bytes of text as read; none once the line is written, so an
+        // untouched line in either encoding goes back as it came.
+        std::optional<QByteArray> bytesRead;
     };
 
     std::optional<std::size_t> FindSection(QStringView section) const;

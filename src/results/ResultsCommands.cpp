@@ -22,6 +22,10 @@ const QString ResultsCommands::ReplaceOtherQuestion =
                    "Falls sie jetzt speichern, gehen die darin gespeicherten Ergebnisse verloren.\n"
                    "Wollen sie dennoch speichern?");
 
+const QString ResultsCommands::ChangedOnDiskQuestion =
+    QStringLiteral("Die Ergebnisdatei wurde inzwischen von einem anderen Programm geändert. "
+                   "Trotzdem speichern?");
+
 namespace {
 
 bool SameFile(const QString& a, const QString& b)
@@ -89,9 +93,10 @@ void ResultsCommands::SaveAs(const QString& proposedName)
         const bool loadedFile = saveEnabled_ && SameFile(chosen, state_.ResultsFileName);
         const QFileInfo existing(chosen);
         // A folder of that name only gets the error box of the save.
-        if (existing.exists() && !existing.isDir() && !loadedFile && !ConfirmReplace(chosen))
+        const bool asked = existing.exists() && !existing.isDir() && !loadedFile;
+        if (asked && !ConfirmReplace(chosen))
             return;
-        Save(chosen);
+        Save(chosen, asked);
         return;
     }
     if (saveEnabled_) {
@@ -107,7 +112,7 @@ void ResultsCommands::SaveAs(const QString& proposedName)
     question.buttons = DialogButtons::YesNo;
     question.defaultButton = DialogResult::No;
     if (dialogs_.MessageBox(question) == DialogResult::Yes)
-        Save(chosen);
+        Save(chosen, true);
 }
 
 bool ResultsCommands::ConfirmReplace(const QString& fileName)
@@ -115,6 +120,17 @@ bool ResultsCommands::ConfirmReplace(const QString& fileName)
     MessageBoxRequest question;
     question.caption = ReplaceCaption;
     question.text = ReplaceOtherQuestion.arg(QDir::toNativeSeparators(fileName));
+    question.icon = DialogIcon::Question;
+    question.buttons = DialogButtons::YesNo;
+    question.defaultButton = DialogResult::No;
+    return dialogs_.MessageBox(question) == DialogResult::Yes;
+}
+
+bool ResultsCommands::ConfirmSaveOverChangedFile()
+{
+    MessageBoxRequest question;
+    question.caption = BoxCaption();
+    question.text = ChangedOnDiskQuestion;
     question.icon = DialogIcon::Question;
     question.buttons = DialogButtons::YesNo;
     question.defaultButton = DialogResult::No;
@@ -152,8 +168,13 @@ void ResultsCommands::Load(const QString& fileName)
     }
 }
 
-void ResultsCommands::Save(const QString& fileName)
+void ResultsCommands::Save(const QString& fileName, bool replaceConfirmed)
 {
+    // Saving writes what this game loaded plus its own finds: whatever a
+    // second game put into the file meanwhile would be gone without a word.
+    if (!replaceConfirmed && resultsFile_.ChangedSinceLoadedOrSaved(fileName) &&
+        !ConfirmSaveOverChangedFile())
+        return;
     const ResultsFileOutcome outcome = resultsFile_.SaveResults(fileName);
     if (outcome.Succeeded())
         EnableSave();
@@ -171,11 +192,16 @@ void ResultsCommands::EnableSave()
 void ResultsCommands::ShowError(const ResultsFileOutcome& outcome)
 {
     MessageBoxRequest box;
-    box.caption = hooks_.applicationTitle ? hooks_.applicationTitle()
-                                          : QGuiApplication::applicationDisplayName();
+    box.caption = BoxCaption();
     box.text = outcome.errorText;
     box.icon = DialogIcon::Error;
     box.buttons = DialogButtons::Ok;
     box.defaultButton = DialogResult::Ok;
     dialogs_.MessageBox(box);
+}
+
+QString ResultsCommands::BoxCaption() const
+{
+    return hooks_.applicationTitle ? hooks_.applicationTitle()
+                                   : QGuiApplication::applicationDisplayName();
 }

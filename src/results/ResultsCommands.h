@@ -1,8 +1,9 @@
 #pragma once
 // The commands "Laden", "Speichern" and "Speichern unter" of the menu "Datei"
-// and the loading of results at start-up: the dialogs, the question before a
-// file's unloaded results would be replaced, the error boxes and the menu
-// items these enable. The file work itself is ResultsFile's. Thread: GUI only.
+// and the loading of results at start-up: the dialogs, the questions before a
+// file's unloaded results or another program's changes to it would be
+// replaced, the error boxes and the menu items these enable. The file work
+// itself is ResultsFile's. Thread: GUI only.
 
 #include "model/GameState.h"
 
@@ -55,12 +56,19 @@ class ResultsCommands {
     static const QString ReplaceQuestion;
     // Names the other file ("%1") whose results saving would replace.
     static const QString ReplaceOtherQuestion;
+    // Another program (a second running game) wrote the file since this game
+    // loaded or saved it.
+    static const QString ChangedOnDiskQuestion;
 
   private:
     void Load(const QString& fileName);
-    void Save(const QString& fileName);
+    // replaceConfirmed: the player has already agreed to replace what the
+    // file holds, so it is not asked about again.
+    void Save(const QString& fileName, bool replaceConfirmed = false);
     void SaveAs(const QString& proposedName);
     bool ConfirmReplace(const QString& fileName);
+    bool ConfirmSaveOverChangedFile();
+    QString BoxCaption() const;
     void ShowError(const ResultsFileOutcome& outcome);
     void EnableSave();
 

@@ -23,7 +23,7 @@ void ResultsCounters::CountWrongAttempt(int fader)
 {
     if (fader < 0 || fader >= BandCount)
         return;
-    counters_.TurnAttempts = WrappingAdd(counters_.TurnAttempts, 1);
+    counters_.TurnAttempts = SaturatingAdd(counters_.TurnAttempts, 1);
 }
 
 void ResultsCounters::RecordFind()
@@ -32,17 +32,18 @@ void ResultsCounters::RecordFind()
     if (band < 0 || band >= BandCount)
         return;
     BandSlot& slot = bandTable_[band];
-    counters_.TurnAttempts = WrappingAdd(counters_.TurnAttempts, 1);
-    slot.Finds = WrappingAdd(slot.Finds, 1);
-    slot.Attempts = WrappingAdd(slot.Attempts, counters_.TurnAttempts);
+    counters_.TurnAttempts = SaturatingAdd(counters_.TurnAttempts, 1);
+    slot.Finds = SaturatingAdd(slot.Finds, 1);
+    slot.Attempts = SaturatingAdd(slot.Attempts, counters_.TurnAttempts);
     // Unsigned difference: a clock wrap during the turn still gives the right time.
     counters_.LastFindTime = clock_.timeGetTime() - counters_.TurnStartTime;
-    slot.FindTime = WrappingAdd(slot.FindTime, static_cast<std::int32_t>(counters_.LastFindTime));
-    counters_.GameTime += counters_.LastFindTime;
-    counters_.GameAttempts = WrappingAdd(counters_.GameAttempts, counters_.TurnAttempts);
+    slot.FindTime = SaturatingAdd(slot.FindTime, StorableTime(counters_.LastFindTime));
+    counters_.GameTime = static_cast<std::uint32_t>(
+        SaturatingAdd(StorableTime(counters_.GameTime), StorableTime(counters_.LastFindTime)));
+    counters_.GameAttempts = SaturatingAdd(counters_.GameAttempts, counters_.TurnAttempts);
     if (setSaveAsEnabled_)
         setSaveAsEnabled_(true);
-    counters_.GameFinds = WrappingAdd(counters_.GameFinds, 1);
+    counters_.GameFinds = SaturatingAdd(counters_.GameFinds, 1);
 }
 
 void ResultsCounters::ClearCurrentResults()

@@ -1,9 +1,11 @@
 #include "results/ResultsFile.h"
 
+#include <QCryptographicHash>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QSaveFile>
+#include <algorithm>
 #include <cerrno>
 #include <cstring>
 
@@ -45,6 +47,28 @@ ResultsFileOutcome Failure(const QString& text)
     return {ResultsFileStatus::Failed, text};
 }
 
+constexpr auto StampHash = QCryptographicHash::Sha256;
+
+// The hash of the file's first sizeBytes bytes, `head` being those already
+// read. Bounded by the size taken from the file system, so a device that
+// never ends cannot hold the game. Empty when the file cannot be read.
+QByteArray ContentHash(const QByteArray& head, QFile& file, qint64 sizeBytes)
+{
+    QCryptographicHash hash(StampHash);
+    hash.addData(head);
+    qint64 left = sizeBytes - head.size();
+    while (left > 0) {
+        const QByteArray chunk = file.read(std::min<qint64>(left, 64 * 1024));
+        if (chunk.isEmpty())
+            break;
+        hash.addData(chunk);
+        left -= chunk.size();
+    }
+    if (file.error() != QFileDevice::NoError)
+        return {};
+    return hash.result();
+}
+
 } // namespace
 
 ResultsFile::ResultsFile(GameState& state) : stored_(state), state_(state) {}
@@ -73,6 +97,9 @@ ResultsFileOutcome ResultsFile::LoadResults(const QString& fileName)
         return Failure(ErrorText(errno != 0 ? errno : EIO, Access::Reading));
     if (bytes.size() < ResultsFileSize)
         return Failure(QStringLiteral("Read beyond end of file."));
+    // The rest of a longer file counts too: another program may have
+    // appended to it, and saving would cut that off.
+    const QByteArray contentHash = ContentHash(bytes, file, info.size());
 
     // The record is the in-memory BandSlot byte for byte.
     BandArray records;
@@ -87,6 +114,7 @@ ResultsFileOutcome ResultsFile::LoadResults(const QString& fileName)
     }
     stored_.StoredBandTable = records;
     stored_.ResultsFileName = fileName;
+    RememberStamp(fileName, contentHash);
     return {};
 }
 
@@ -128,6 +156,7 @@ ResultsFileOutcome ResultsFile::SaveResults(const QString& fileName)
         savedGame_[i] = BandCounters::Of(state_.BandTable[i]);
     savedGameFile_ = QFileInfo(fileName).canonicalFilePath();
     stored_.ResultsFileName = fileName;
+    RememberStamp(fileName, QCryptographicHash::hash(image, StampHash));
     return {};
 }
 
@@ -168,4 +197,29 @@ bool ResultsFile::HoldsSavedGame(const BandArray& records) const
             return false;
     }
     return true;
+}
+
+void ResultsFile::RememberStamp(const QString& fileName, const QByteArray& contentHash)
+{
+    const QFileInfo info(fileName);
+    const QString canonical = info.canonicalFilePath();
+    if (!canonical.isEmpty())
+        stamps_[canonical] = {info.size(), info.lastModified(), contentHash};
+}
+
+bool ResultsFile::ChangedSinceLoadedOrSaved(const QString& fileName) const
+{
+    const QFileInfo info(fileName);
+    const auto known = stamps_.find(info.canonicalFilePath());
+    if (known == stamps_.end())
+        return false;
+    const FileStamp& stamp = known->second;
+    if (info.size() != stamp.sizeBytes || info.lastModified() != stamp.modified)
+        return true;
+    // Same size and time can still hide a rewrite within the clock's tick.
+    QFile file(fileName);
+    if (!file.open(QIODevice::ReadOnly))
+        return true;
+    const QByteArray contentHash = ContentHash({}, file, stamp.sizeBytes);
+    return contentHash.isEmpty() || contentHash != stamp.contentHash;
 }

@@ -8,8 +8,10 @@
 #include "results/BandCounters.h"
 
 #include <QByteArray>
+#include <QDateTime>
 #include <QString>
 #include <array>
+#include <map>
 
 constexpr int ResultsRecordSize = static_cast<int>(sizeof(BandSlot));
 constexpr int ResultsFileSize = ResultsRecordSize * BandCount; // 8204
@@ -55,11 +57,26 @@ class ResultsFile {
     // The bytes SaveResults writes for the present state.
     QByteArray ResultsImage() const;
 
+    // Whether the file differs (size, modification time or content) from
+    // what this game last loaded from or saved to it: another program, such
+    // as a second running game, has written it since, and saving now would
+    // replace its results. False for a file this game has not loaded or
+    // saved, or one that is gone.
+    bool ChangedSinceLoadedOrSaved(const QString& fileName) const;
+
   private:
+    struct FileStamp {
+        qint64 sizeBytes = 0;
+        QDateTime modified;
+        QByteArray contentHash;
+    };
+
     bool HoldsSavedGame(const BandArray& records) const;
+    void RememberStamp(const QString& fileName, const QByteArray& contentHash);
 
     StoredResultsSlice& stored_;
     const GameState& state_;
     std::array<BandCounters, BandCount> savedGame_{};
-    QString savedGameFile_; // canonical path of the file that holds savedGame_
+    QString savedGameFile_;               // canonical path of the file that holds savedGame_
+    std::map<QString, FileStamp> stamps_; // by canonical path
 };

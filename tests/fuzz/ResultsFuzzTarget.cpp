@@ -56,8 +56,8 @@ void PlayFromFile(GameState& state)
     std::int32_t attempts = 0;
     std::uint32_t time = 0;
     for (const BandSlot& slot : state.BandTable) {
-        finds = WrappingAdd(finds, slot.Finds);
-        attempts = WrappingAdd(attempts, slot.Attempts);
+        finds = SaturatingAdd(finds, slot.Finds);
+        attempts = SaturatingAdd(attempts, slot.Attempts);
         time += static_cast<std::uint32_t>(slot.FindTime);
     }
     state.GameFinds = finds;
@@ -147,7 +147,7 @@ QString CheckResultsFile(const QByteArray& bytes)
         return QStringLiteral("the stored table is not the file's first 28 records");
 
     PlayFromFile(state);
-    // The image a save would write: stored plus current counters, wrapping.
+    // The image a save would write: stored plus current counters, saturating.
     if (resultsFile.ResultsImage().size() != ResultsFileSize)
         return QStringLiteral("the saved image has the wrong size");
 
