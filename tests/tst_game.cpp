@@ -194,6 +194,20 @@ class GameTest : public QObject {
         QCOMPARE(box.icon, DialogIcon::Error);
     }
 
+    // A device that exists but fails shows one box per failing call, and the
+    // turn goes on as if it played.
+    void failingDeviceShowsItsChainOfBoxes()
+    {
+        Start("");
+        for (const char* call : {"Open", "SetVolume", "Prepare", "Pause", "Write", "Restart"})
+            rig_->waveOut.SetResult(call, WaveBadDeviceId);
+        rig_->dialogs.boxes.clear();
+        ClickStart();
+        QCOMPARE(rig_->dialogs.captions(), QStringList({"Open", "Prepare 1", "Prepare 2", "Pause",
+                                                        "Write 1", "Write 2", "Restart"}));
+        QCOMPARE(State().GameMode, ModeSearching);
+    }
+
     void neuesSpielAsksFirst()
     {
         Start("[Spiel]\nSelektmode=0\n");
