@@ -58,8 +58,8 @@ class TestAudioOutput : public QObject {
     {
         Rig rig;
         StartTone(rig);
-        QCOMPARE(Sequence(rig), QStringList({"Open", "Prepare 1", "Prepare 2", "Pause", "Write 1",
-                                             "Write 2", "Restart"}));
+        QCOMPARE(Sequence(rig), QStringList({"Open", "SetVolume", "Prepare 1", "Prepare 2", "Pause",
+                                             "Write 1", "Write 2", "Restart"}));
         QVERIFY(!rig.tone.SoundIdle());
         QVERIFY(rig.dialogs.boxes.isEmpty());
         // Everything after the open goes to the handle the open returned.
@@ -162,7 +162,7 @@ class TestAudioOutput : public QObject {
         QCoreApplication::processEvents();
         QCOMPARE(Sequence(rig, from), QStringList({"Unprepare 1"}));
         QCOMPARE(rig.tone.WaveHeader1().flags, 0u);
-        for (const FakeWaveOut::Call& call : rig.wave.calls.mid(7))
+        for (const FakeWaveOut::Call& call : rig.wave.calls.mid(8))
             QVERIFY(call.operation != QStringLiteral("Write"));
         QCOMPARE(rig.wave.queuedBlocks(), 0);
     }
@@ -180,8 +180,8 @@ class TestAudioOutput : public QObject {
         const int from = rig.wave.calls.size();
         StartTone(rig);
         QCOMPARE(Sequence(rig, from),
-                 QStringList({"Open", "Unprepare 1", "Prepare 1", "Unprepare 2", "Prepare 2",
-                              "Pause", "Write 1", "Write 2", "Restart"}));
+                 QStringList({"Open", "SetVolume", "Unprepare 1", "Prepare 1", "Unprepare 2",
+                              "Prepare 2", "Pause", "Write 1", "Write 2", "Restart"}));
         QCOMPARE(Captions(rig.dialogs), QStringList({"Unprepare 1", "Unprepare 2"}));
     }
 
@@ -192,9 +192,12 @@ class TestAudioOutput : public QObject {
         QTest::newRow("none") << QStringList() << QStringList();
         QTest::newRow("open") << QStringList({"Open"}) << QStringList({"Open"});
         QTest::newRow("open, then every call on the dead handle")
-            << QStringList({"Open", "Prepare", "Pause", "Write", "Restart", "Reset", "Close"})
+            << QStringList(
+                   {"Open", "SetVolume", "Prepare", "Pause", "Write", "Restart", "Reset", "Close"})
             << QStringList({"Open", "Prepare 1", "Prepare 2", "Pause", "Write 1", "Write 2",
                             "Restart", "Reset", "Close"});
+        QTest::newRow("volume after a good open")
+            << QStringList({"SetVolume"}) << QStringList({"Set Vol"});
         QTest::newRow("pause and restart")
             << QStringList({"Pause", "Restart"}) << QStringList({"Pause", "Restart"});
         QTest::newRow("writes") << QStringList({"Write"}) << QStringList({"Write 1", "Write 2"});
@@ -219,9 +222,13 @@ class TestAudioOutput : public QObject {
             QCOMPARE(box.icon, DialogIcon::Error);
             QCOMPARE(box.buttons, DialogButtons::Ok);
         }
-        // No step was skipped.
-        QCOMPARE(Sequence(rig).mid(0, 7), QStringList({"Open", "Prepare 1", "Prepare 2", "Pause",
-                                                       "Write 1", "Write 2", "Restart"}));
+        // No step was skipped. The fader's volume follows a good open at
+        // once; a failed open gets none, so no box beyond the chain.
+        QStringList sequence = Sequence(rig);
+        QCOMPARE(sequence.indexOf("SetVolume"), failing.contains("Open") ? -1 : 1);
+        sequence.removeAll("SetVolume");
+        QCOMPARE(sequence.mid(0, 7), QStringList({"Open", "Prepare 1", "Prepare 2", "Pause",
+                                                  "Write 1", "Write 2", "Restart"}));
         QVERIFY(Sequence(rig).contains("Reset"));
         QVERIFY(Sequence(rig).contains("Close"));
     }

@@ -19,6 +19,7 @@
 namespace {
 
 const QString CaptureDeviceName = QStringLiteral("hmcapture");
+const QString SecondCaptureDeviceName = QStringLiteral("hmcapture2");
 constexpr int HangGuardMs = 60000; // only against a hang; the sink is instant
 
 // Collects the blocks a device hands back, in arrival order.
@@ -48,6 +49,7 @@ class TestAudioPortAudio : public QObject {
     QString capturePath_;
     std::unique_ptr<PortAudioWaveOut> wave_;
     int captureDevice_ = -1;
+    int secondCaptureDevice_ = -1;
 
     // Interleaved stereo frames as the sink wrote them.
     QList<std::int16_t> Captured() const
@@ -72,6 +74,28 @@ class TestAudioPortAudio : public QObject {
         return true;
     }
 
+    // Plays `samples` as one block on a fresh opening of `device`.
+    QList<std::int16_t> PlayOneBlock(PortAudioWaveOut& wave, int device,
+                                     std::vector<std::int16_t>& samples)
+    {
+        DoneCollector target;
+        WaveHandle handle = 0;
+        WaveHeader header{reinterpret_cast<char*>(samples.data()),
+                          std::uint32_t(samples.size() * 2), 0};
+        if (wave.Open(handle, device, ToneFormat, &target) != WaveNoError)
+            return {};
+        wave.Prepare(handle, header);
+        wave.Write(handle, header);
+        const bool played = Pump([&] { return !target.done.isEmpty(); });
+        wave.Reset(handle);
+        wave.Unprepare(handle, header);
+        wave.Close(handle);
+        return played ? Captured() : QList<std::int16_t>();
+    }
+
+    // The frames captured so far.
+    qint64 CapturedFrames() const { return QFile(capturePath_).size() / 4; }
+
   private slots:
     void initTestCase()
     {
@@ -89,12 +113,16 @@ class TestAudioPortAudio : public QObject {
             names << name;
             if (name == CaptureDeviceName && captureDevice_ < 0)
                 captureDevice_ = static_cast<int>(d);
+            if (name == SecondCaptureDeviceName && secondCaptureDevice_ < 0)
+                secondCaptureDevice_ = static_cast<int>(d);
         }
         // Not a skip: without the capture PCM nothing below tests anything.
         QVERIFY2(
             captureDevice_ >= 0,
             qPrintable(
                 QStringLiteral("no \"%1\" among: %2").arg(CaptureDeviceName, names.join(", "))));
+        // The first is device 0, which the start-up volume reaches.
+        QVERIFY(captureDevice_ == 0 && secondCaptureDevice_ > 0);
     }
 
     void deviceScanRunsBesideTheGuiThread()
@@ -148,12 +176,15 @@ class TestAudioPortAudio : public QObject {
         QVERIFY(start >= 0);
         const qsizetype frames = captured.size() / 2 - start;
         QVERIFY(frames >= wantedFrames);
+        const double gain = 5461 / 65535.0; // VOL -10, set at the open
         for (qsizetype n = 0; n < frames; ++n) {
             const std::int16_t left = captured[(start + n) * 2];
             const std::int16_t right = captured[(start + n) * 2 + 1];
             const long double cycles = frequencyHz * n / 48000.0L;
-            const double ideal = 16384.0 * std::sin(2 * M_PI * double(cycles - std::floor(cycles)));
-            if (left != right || std::abs(left - ideal) > 1.0)
+            const double ideal =
+                gain * 16384.0 * std::sin(2 * M_PI * double(cycles - std::floor(cycles)));
+            // Rounded to a sample, then the gain truncates.
+            if (left != right || std::abs(left - ideal) > 1.5)
                 QFAIL(qPrintable(QStringLiteral("frame %1: %2/%3, the sine gives %4")
                                      .arg(n)
                                      .arg(left)
@@ -174,17 +205,7 @@ class TestAudioPortAudio : public QObject {
         std::vector<std::int16_t> samples(4800);
         for (std::size_t i = 0; i < samples.size(); ++i)
             samples[i] = static_cast<std::int16_t>((i % 2 ? 1 : -1) * std::int32_t(i * 13 % 32768));
-        WaveHeader header{reinterpret_cast<char*>(samples.data()),
-                          std::uint32_t(samples.size() * 2), 0};
-        QCOMPARE(wave_->Open(handle, captureDevice_, ToneFormat, &target), WaveNoError);
-        QCOMPARE(wave_->Prepare(handle, header), WaveNoError);
-        QCOMPARE(wave_->Write(handle, header), WaveNoError);
-        QVERIFY(Pump([&] { return !target.done.isEmpty(); }));
-        QCOMPARE(wave_->Reset(handle), WaveNoError);
-        QCOMPARE(wave_->Unprepare(handle, header), WaveNoError);
-        QCOMPARE(wave_->Close(handle), WaveNoError);
-
-        const QList<std::int16_t> captured = Captured();
+        const QList<std::int16_t> captured = PlayOneBlock(*wave_, captureDevice_, samples);
         qsizetype start = 0;
         while (start < captured.size() && captured[start] == 0)
             ++start;
@@ -203,6 +224,81 @@ class TestAudioPortAudio : public QObject {
         QCOMPARE(wave_->Open(handle, captureDevice_, ToneFormat, &target), WaveNoError);
         QCOMPARE(wave_->SetVolume(handle, 0xFFFFFFFFu), WaveNoError);
         QCOMPARE(wave_->Close(handle), WaveNoError);
+    }
+
+    void aDeviceNeverSetPlaysSilent()
+    {
+        // A second device layer in the process has set no volume on anything.
+        PortAudioWaveOut fresh;
+        std::vector<std::int16_t> samples(4800, 12000);
+        const QList<std::int16_t> captured = PlayOneBlock(fresh, secondCaptureDevice_, samples);
+        QVERIFY(captured.size() >= qsizetype(samples.size() * 2));
+        QCOMPARE(captured.count(0), captured.size());
+    }
+
+    void volumeSetBetweenTurnsIsTheNextTurns_data()
+    {
+        QTest::addColumn<int>("device");
+        QTest::addColumn<int>("betweenTurns");
+        QTest::addColumn<int>("gain"); // what that step means for the device
+        for (const int device : {0, 1})
+            for (const auto& [volume, gain] :
+                 {std::pair{-12, 0}, {-10, 5461}, {0, 32767}, {6, 49150}})
+                QTest::addRow("device %d, VOL %+d", device, volume) << device << volume << gain;
+    }
+
+    // A turn plays at the volume the fader shows when it starts, wherever the
+    // fader stood during the last one; a move while it rings is heard at once.
+    void volumeSetBetweenTurnsIsTheNextTurns()
+    {
+        QFETCH(int, device);
+        QFETCH(int, betweenTurns);
+        QFETCH(int, gain);
+        constexpr int MovedGain = 57342; // VOL +9
+        GameState state;
+        state.SoundCardId = device == 0 ? captureDevice_ : secondCaptureDevice_;
+        ScriptedDialogs dialogs;
+        ToneOutput tone(state, *wave_, dialogs);
+        tone.ApplyStartUpVolume();
+        const double frequencyHz = 1106.8536;
+        // The last turn: VOL +3 set while it rang.
+        tone.PrepareTone(frequencyHz);
+        tone.StartToneOutput();
+        state.MasterVolume = 3;
+        tone.ApplyVolume();
+        tone.StopTone();
+        state.MasterVolume = betweenTurns;
+        tone.ApplyVolume();
+
+        tone.PrepareTone(frequencyHz);
+        tone.StartToneOutput();
+        QVERIFY(Pump([&] { return CapturedFrames() >= 2 * BlockSamples; }));
+        const qint64 heardBeforeMove = CapturedFrames();
+        state.MasterVolume = 9;
+        tone.ApplyVolume();
+        QVERIFY(Pump([&] { return CapturedFrames() >= heardBeforeMove + 3 * BlockSamples; }));
+        tone.StopTone();
+        QVERIFY(dialogs.boxes.isEmpty());
+
+        const QList<std::int16_t> captured = Captured();
+        const qsizetype frames = captured.size() / 2;
+        ToneSynthesis synthesis;
+        synthesis.StartTone(frequencyHz);
+        std::vector<std::int16_t> plain(frames + BlockSamples);
+        for (qsizetype n = 0; n < frames; n += BlockSamples)
+            synthesis.FillToneBlock(plain.data() + n);
+        // Frame n at gain v, both channels, as the device scales each sample.
+        const auto heard = [&](qsizetype n, int v) {
+            const auto sample = std::int16_t(plain[n] * v / 65535);
+            return captured[n * 2] == sample && captured[n * 2 + 1] == sample;
+        };
+        qsizetype moved = 0;
+        while (moved < frames && heard(moved, gain))
+            ++moved;
+        QVERIFY2(moved >= heardBeforeMove && moved < frames, qPrintable(QString::number(moved)));
+        for (qsizetype n = moved; n < frames; ++n)
+            if (!heard(n, MovedGain))
+                QFAIL(qPrintable(QStringLiteral("frame %1, moved at %2").arg(n).arg(moved)));
     }
 
     void pauseKeepsTheQueueAndResetHandsEveryBlockBack()

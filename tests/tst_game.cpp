@@ -153,6 +153,61 @@ class GameTest : public QObject {
         QCOMPARE(State().TurnAttempts, 0);
     }
 
+    void noSoundDeviceStartsNothing_data()
+    {
+        QTest::addColumn<QByteArray>("settings");
+        QTest::addColumn<bool>("generator");
+        QTest::newRow("START") << QByteArray() << false;
+        QTest::newRow("START, random delay") << QByteArray("[Spiel]\nZufallszeit=4\n") << false;
+        QTest::newRow("generator fader raised") << QByteArray() << true;
+    }
+
+    // Each try to play says once that there is no device, and nothing else
+    // happens: no turn, no count, no device call.
+    void noSoundDeviceStartsNothing()
+    {
+        QFETCH(QByteArray, settings);
+        QFETCH(bool, generator);
+        rig_->waveOut.productNames.clear();
+        Start(settings);
+        rig_->dialogs.boxes.clear();
+        if (generator)
+            rig_->form->Menu()->Actions().Feedbackgenerator->trigger();
+        const GameModeValue mode = State().GameMode;
+        for (int tries = 1; tries <= 2; ++tries) {
+            if (generator) {
+                ClickFader(15);
+                DragTo(8);
+                DragTo(-8);
+            } else {
+                ClickStart();
+            }
+            QCOMPARE(rig_->dialogs.captions(), QStringList(tries, "Keine Soundkarte gefunden"));
+            QCOMPARE(State().GameMode, mode);
+            QVERIFY(SoundIdle());
+            QVERIFY(rig_->waveOut.calls.isEmpty());
+            QCOMPARE(State().TurnClockRunning, std::uint8_t(0));
+            QVERIFY(!Game().startTimer.isActive());
+        }
+        const MessageBoxRequest& box = rig_->dialogs.boxes.last();
+        QCOMPARE(box.text, QStringLiteral("Dieses Programm benötigt eine Soundkarte."));
+        QCOMPARE(box.icon, DialogIcon::Error);
+    }
+
+    // A device that exists but fails shows one box per failing call, and the
+    // turn goes on as if it played.
+    void failingDeviceShowsItsChainOfBoxes()
+    {
+        Start("");
+        for (const char* call : {"Open", "SetVolume", "Prepare", "Pause", "Write", "Restart"})
+            rig_->waveOut.SetResult(call, WaveBadDeviceId);
+        rig_->dialogs.boxes.clear();
+        ClickStart();
+        QCOMPARE(rig_->dialogs.captions(), QStringList({"Open", "Prepare 1", "Prepare 2", "Pause",
+                                                        "Write 1", "Write 2", "Restart"}));
+        QCOMPARE(State().GameMode, ModeSearching);
+    }
+
     void neuesSpielAsksFirst()
     {
         Start("[Spiel]\nSelektmode=0\n");

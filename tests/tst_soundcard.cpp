@@ -126,9 +126,10 @@ class TestSoundCard : public QObject {
         // The tone plays on the device the dialog marks.
         ScriptedDialogs dialogs;
         ToneOutput tone(state, wave, dialogs);
+        const int from = wave.calls.size();
         tone.PrepareTone(1000.0);
-        QCOMPARE(wave.calls.last().operation, QStringLiteral("Open"));
-        QCOMPARE(wave.calls.last().value, std::uint32_t(marked));
+        QCOMPARE(wave.calls.at(from).operation, QStringLiteral("Open"));
+        QCOMPARE(wave.calls.at(from).value, std::uint32_t(marked));
         QVERIFY(dialogs.boxes.isEmpty());
         tone.Shutdown();
     }

@@ -72,8 +72,13 @@ void ToneOutput::OpenWaveDevice()
 {
     const WaveFormat format{WaveFormatPcm, 1, SampleRate, SampleRate * 2, 2, 16};
     const std::int32_t device = OutputDeviceFor(state_.SoundCardId, wave_.DeviceCount());
-    ReportWaveError(wave_.Open(waveHandle_, device, format, this), "Open");
-    ApplyVolume();
+    const WaveResult opened = wave_.Open(waveHandle_, device, format, this);
+    ReportWaveError(opened, "Open");
+    // Every tone starts at the volume the fader shows: the device would keep
+    // whatever it was last given, and the fader may have moved since. A
+    // failed open has nothing to set.
+    if (opened == WaveNoError)
+        SendVolume();
     DispatchWaitingMessages();
 }
 

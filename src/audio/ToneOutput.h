@@ -31,7 +31,8 @@ class ToneOutput : public QObject {
     ToneOutput(const GameState& state, WaveOut& wave, Dialogs& dialogs, QObject* parent = nullptr);
     ~ToneOutput() override;
 
-    // Opens device SoundCardId; failures are reported under "Open".
+    // Opens device SoundCardId and sets it to MasterVolume; failures are
+    // reported under "Open" and "Set Vol".
     void OpenWaveDevice();
     // Opens the device and renders the first second of `frequencyHz`. Call
     // while idle (after StopTone), then StartToneOutput.
@@ -43,7 +44,8 @@ class ToneOutput : public QObject {
     void StopTone();
     // Refills and requeues a block the device handed back, unless stopping.
     void OnBufferDone(WaveHeader* header);
-    // Sends MasterVolume to the device while a tone runs.
+    // Sends MasterVolume to the device while a tone runs; while idle the
+    // next open sends it.
     void ApplyVolume();
     // Start-up: sends MasterVolume before any device is open.
     void ApplyStartUpVolume();

@@ -62,6 +62,10 @@ void GameFlow::pNeuClick()
         EndTurnInSearch(); // recorded once the tone is quiet
         return;
     }
+    // Without a device a turn would only bring one failure box per device
+    // call and a search for a tone nobody hears.
+    if (ReportMissingSoundDevice())
+        return;
     if (state_.RandomStartSeconds <= 0) {
         aStartItExecute();
         return;
@@ -198,6 +202,8 @@ void GameFlow::EndTurnInSearch()
 
 void GameFlow::StartGeneratorTone()
 {
+    if (ReportMissingSoundDevice())
+        return;
     tone_.StopTone();
     turn_.RingingBand = state_.SelectedFader;
     if (state_.GameMode == ModeGeneratorSilent) {
@@ -206,6 +212,18 @@ void GameFlow::StartGeneratorTone()
     }
     tone_.PrepareTone(state_.ToneFrequency);
     tone_.StartToneOutput();
+}
+
+bool GameFlow::ReportMissingSoundDevice()
+{
+    if (tone_.Device().DeviceCount() > 0)
+        return false;
+    MessageBoxRequest noDevice;
+    noDevice.caption = QStringLiteral("Keine Soundkarte gefunden");
+    noDevice.text = QStringLiteral("Dieses Programm benötigt eine Soundkarte.");
+    noDevice.icon = DialogIcon::Error;
+    dialogs_.MessageBox(noDevice);
+    return true;
 }
 
 void GameFlow::Neustart()

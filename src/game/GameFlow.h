@@ -41,6 +41,9 @@ class GameFlow final : public QObject {
     // The NEUES SPIEL button (pNeu): asks, then resets the game.
     void Neustart();
     void ResetGame();
+    // Without any output device: shows the one box that says so and returns
+    // true; nothing else happens.
+    bool ReportMissingSoundDevice();
     // "Spielablauf" > "Feedbackgenerator"; the mark is the generator's own state.
     void aFeedbackGeneratorExecute();
     bool FeedbackGeneratorOn() const { return generatorOn_; }

@@ -201,7 +201,10 @@ void MainForm::ConnectGame()
     connect(game_.get(), &GameFlow::feedbackGeneratorChecked, menu_->Actions().Feedbackgenerator,
             &QAction::setChecked);
     connect(panel1_->pStart, &QPushButton::clicked, this, [this] {
-        RunDeviceSteps();
+        // Start-up steps that run only now have just said that no device
+        // exists; this START would say it a second time.
+        if (RunDeviceSteps() && services_.waveOut.DeviceCount() == 0)
+            return;
         game_->pNeuClick();
     });
     connect(panel1_->pNeu, &QPushButton::clicked, this, [this] { game_->Neustart(); });
@@ -286,28 +289,23 @@ bool MainForm::StartUp(bool warningAccepted)
 // The start-up steps that need the device list, once and in their order:
 // when the scan is done, or sooner, waiting for it, when a turn or the
 // generator is about to use the device.
-void MainForm::RunDeviceSteps()
+bool MainForm::RunDeviceSteps()
 {
     if (!deviceStepsPending_)
-        return;
+        return false;
     deviceStepsPending_ = false;
     services_.waveOut.WaitForDevices();
     // A missing device has been reported once; a volume for it would only
     // add a second box.
     if (CheckSoundDevices() > 0)
         tone_.ApplyStartUpVolume();
+    return true;
 }
 
 std::uint32_t MainForm::CheckSoundDevices()
 {
+    game_->ReportMissingSoundDevice();
     const std::uint32_t deviceCount = services_.waveOut.DeviceCount();
-    if (deviceCount == 0) {
-        MessageBoxRequest noDevice;
-        noDevice.caption = QStringLiteral("Keine Soundkarte gefunden");
-        noDevice.text = QStringLiteral("Dieses Programm benötigt eine Soundkarte.");
-        noDevice.icon = DialogIcon::Error;
-        services_.dialogs.MessageBox(noDevice);
-    }
     menu_->SetSoundCardCount(static_cast<int>(deviceCount));
     return deviceCount;
 }

@@ -102,7 +102,8 @@ class MainForm final : public QMainWindow {
     void ShowStatusLines(const StatusLines& lines);
     // Reports a machine without output device; returns the device count.
     std::uint32_t CheckSoundDevices();
-    void RunDeviceSteps();
+    // True when the steps ran now, false when they had run before.
+    bool RunDeviceSteps();
     void RunActiveWindowSequence();
     void CoverScreen();
     void ShutDown();

@@ -17,6 +17,10 @@
 namespace {
 
 constexpr std::size_t QueueCapacity = 16;
+// A device nobody has set a volume on plays silent, not at full gain: the
+// game sets the fader's volume after every open, so this only shows when a
+// caller forgot, and then silence is the mistake that harms no ear.
+constexpr std::uint32_t UnsetVolume = 0;
 constexpr int ProductNameLength = 31;
 
 void SilentAlsaError(const char*, int, const char*, int, const char*, ...) {}
@@ -305,7 +309,7 @@ class PortAudioStream {
     bool started_ = false;
     bool quit_ = false;
 
-    std::atomic<std::uint32_t> volume_{0xFFFFFFFF};
+    std::atomic<std::uint32_t> volume_{UnsetVolume};
     std::atomic<PaError> playError_{paNoError};
     std::atomic<std::int64_t> firstWriteTicks_{-1};
 };
@@ -377,7 +381,7 @@ const std::vector<int>& PortAudioWaveOut::Devices()
 {
     scan_->Wait();
     if (volumes_.empty())
-        volumes_.assign(std::max<std::size_t>(scan_->Devices().size(), 1), 0xFFFFFFFF);
+        volumes_.assign(std::max<std::size_t>(scan_->Devices().size(), 1), UnsetVolume);
     return scan_->Devices();
 }
 

@@ -106,7 +106,7 @@ class WaveOut {
     // Fails with WaveStillPlaying while blocks are queued.
     virtual WaveResult Close(WaveHandle handle) = 0;
     // Low 16 bits left, high 16 bits right; 0 silent, 65535 full. Kept per
-    // device across openings.
+    // device across openings; a device never set plays silent.
     virtual WaveResult SetVolume(WaveHandle handle, std::uint32_t volume) = 0;
     // A readable text for any code, at most 127 characters.
     virtual QString ErrorText(WaveResult code) = 0;
