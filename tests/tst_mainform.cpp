@@ -60,6 +60,7 @@ QStringList KeysInOrder(const QString& text)
 // Where a named pipe stands in for a file.
 enum class PipeFor {
     MusicBed,
+    MusicRemembered,
     ResultsCommandLine,
     ResultsLaden,
     ResultsRemembered,
@@ -496,6 +497,8 @@ class MainFormTest : public QObject {
         QTest::addColumn<PipeFor>("place");
         QTest::addColumn<QString>("caption"); // empty: the application's title
         QTest::newRow("Musik ...") << PipeFor::MusicBed << QStringLiteral("Hintergrund");
+        QTest::newRow("remembered music")
+            << PipeFor::MusicRemembered << QStringLiteral("Hintergrund");
         QTest::newRow("results file on the command line")
             << PipeFor::ResultsCommandLine << QString();
         QTest::newRow("Laden") << PipeFor::ResultsLaden << QString();
@@ -509,8 +512,9 @@ class MainFormTest : public QObject {
         QFETCH(PipeFor, place);
         QFETCH(QString, caption);
         GameHarness game;
-        QString path = game.programDir.filePath(
-            place == PipeFor::MusicBed ? QStringLiteral("musik.wav") : QStringLiteral("x.HMD"));
+        QString path =
+            game.programDir.filePath(place <= PipeFor::MusicRemembered ? QStringLiteral("musik.wav")
+                                                                       : QStringLiteral("x.HMD"));
         if (place == PipeFor::Settings)
             path = game.SettingsPath();
         if (place == PipeFor::Journal) {
@@ -521,13 +525,12 @@ class MainFormTest : public QObject {
         QVERIFY2(fifo.Made(), qPrintable(fifo.Error()));
         const QStringList arguments =
             place == PipeFor::ResultsCommandLine ? QStringList{path} : QStringList{};
-        if (place == PipeFor::Settings)
-            QVERIFY(game.StartAsIs());
-        else
-            QVERIFY(game.Start("[Spiel]\nSelektmode=0\n[Daten]\nDateiname=" +
-                                   (place == PipeFor::ResultsRemembered ? path.toUtf8() : "") +
-                                   "\n",
-                               arguments));
+        QByteArray settings = "[Spiel]\nSelektmode=0\n";
+        if (place == PipeFor::ResultsRemembered)
+            settings += "[Daten]\nDateiname=" + path.toUtf8() + "\n";
+        if (place == PipeFor::MusicRemembered)
+            settings += "[Training]\nHintergrund=2\nMusik=" + path.toUtf8() + "\n";
+        QVERIFY(place == PipeFor::Settings ? game.StartAsIs() : game.Start(settings, arguments));
         if (caption.isEmpty())
             caption = QGuiApplication::applicationDisplayName();
 
