@@ -14,6 +14,7 @@
 #include "support/FakeWaveOut.h"
 #include "support/GameHarness.h"
 #include "support/ScriptedDialogs.h"
+#include "support/Watchdog.h"
 
 #include <QAction>
 #include <QDir>
@@ -25,6 +26,8 @@
 
 #include <cmath>
 #include <complex>
+#include <condition_variable>
+#include <mutex>
 #include <numbers>
 #include <numeric>
 #include <vector>
@@ -241,6 +244,41 @@ struct Rig {
 };
 
 const double ToneFullRms = 16384.0 / std::sqrt(2.0);
+
+// Stands in for a file on a stalled network share: the decoding of `slowPath`
+// waits until the gate opens.
+struct DecodeGate {
+    std::mutex mutex;
+    std::condition_variable opened;
+    bool open = false;
+    std::atomic<bool> slowDecodeReturned{false};
+
+    // True when it was still shut.
+    bool Open()
+    {
+        const std::lock_guard lock(mutex);
+        const bool wasShut = !open;
+        open = true;
+        opened.notify_all();
+        return wasShut;
+    }
+
+    static MusicBedLoader::Decoder Slow(const std::shared_ptr<DecodeGate>& gate,
+                                        const QString& slowPath)
+    {
+        return [gate, slowPath](const QString& path, const std::atomic<bool>& cancelled) {
+            if (path != slowPath)
+                return DecodeMusicBed(path, cancelled);
+            {
+                std::unique_lock lock(gate->mutex);
+                gate->opened.wait(lock, [&] { return gate->open; });
+            }
+            MusicBedResult result = DecodeMusicBed(path, cancelled);
+            gate->slowDecodeReturned = true;
+            return result;
+        };
+    }
+};
 
 } // namespace
 
@@ -507,6 +545,49 @@ class TestAudioRealism : public QObject {
         QVERIFY(std::abs(Db(ToneFullRms / Rms(bed, 2000, 40000)) - 20.0) < 0.5);
     }
 
+    // Neither a newer file nor the end of the program waits for a decoding
+    // that hangs; its result, when it comes, is dropped.
+    void slowDecodeIsNeverWaitedFor_data()
+    {
+        QTest::addColumn<bool>("loaderGoes");
+        QTest::newRow("another file chosen") << false;
+        QTest::newRow("the program ends") << true;
+    }
+
+    void slowDecodeIsNeverWaitedFor()
+    {
+        QFETCH(bool, loaderGoes);
+        const QString slow = dir_.filePath(QStringLiteral("share.wav"));
+        const QString quick = dir_.filePath(QStringLiteral("local.wav"));
+        for (const QString& path : {slow, quick})
+            QVERIFY(WriteTwoSines(path, SF_FORMAT_WAV | SF_FORMAT_PCM_16, 48000, 2.0, 330.0, 0.5,
+                                  2500.0, 0.25));
+        const auto gate = std::make_shared<DecodeGate>();
+        // Frees the test should the loader wait for the slow decoding.
+        const Watchdog watchdog(5000, [gate] { return gate->Open(); });
+        auto loader = std::make_unique<MusicBedLoader>(nullptr, DecodeGate::Slow(gate, slow));
+        QSignalSpy ready(loader.get(), &MusicBedLoader::ready);
+        QSignalSpy failed(loader.get(), &MusicBedLoader::failed);
+
+        loader->Load(slow);
+        if (loaderGoes) {
+            loader.reset();
+        } else {
+            loader->Load(quick);
+            QVERIFY(ready.wait(30000));
+            QCOMPARE(ready.takeFirst().constFirst().toString(), quick);
+        }
+        QVERIFY(!watchdog.Fired());
+
+        gate->Open();
+        QTRY_VERIFY_WITH_TIMEOUT(gate->slowDecodeReturned.load(), 30000);
+        QTest::qWait(50); // a result on its way would arrive now
+        QCOMPARE(ready.size(), 0);
+        QCOMPARE(failed.size(), 0);
+        if (loader)
+            QCOMPARE(loader->BedPath(), quick);
+    }
+
     void loudPeaksScaleTheWholeMixInsteadOfWrapping()
     {
         // Sparse clicks: at the bed's RMS their peaks reach far beyond 16 bits.
@@ -554,10 +635,11 @@ class TestAudioRealism : public QObject {
     {
         QTest::addColumn<QString>("kind");
         QTest::addColumn<QString>("reason");
+        // The player's words first, the library's in brackets after them.
         QTest::newRow("not audio") << "text"
-                                   << "Das Dateiformat ist unbekannt.";
+                                   << "\nDas Dateiformat ist unbekannt. (libsndfile: ";
         QTest::newRow("empty file") << "empty"
-                                    << "";
+                                    << ". (libsndfile: ";
         QTest::newRow("a folder") << "folder"
                                   << "Das ist ein Ordner, keine Datei.";
         QTest::newRow("half a second of sound") << "short"

@@ -6,13 +6,18 @@
 #include "game/MainForm.h"
 #include "game/MainMenu.h"
 #include "game/StatusPanel.h"
+#include "game/TrainingMenu.h"
 #include "platform/Clock.h"
 #include "platform/Random.h"
 #include "support/FakeClockAndRandom.h"
 #include "support/FakeWaveOut.h"
+#include "support/GameHarness.h"
 #include "support/ScriptedDialogs.h"
+#include "support/Watchdog.h"
 
 #include <QAccessible>
+#include <QAction>
+#include <QDir>
 #include <QFile>
 #include <QLabel>
 #include <QMenuBar>
@@ -52,7 +57,20 @@ QStringList KeysInOrder(const QString& text)
     return keys;
 }
 
+// Where a named pipe stands in for a file.
+enum class PipeFor {
+    MusicBed,
+    MusicRemembered,
+    ResultsCommandLine,
+    ResultsLaden,
+    ResultsRemembered,
+    Settings,
+    Journal
+};
+
 } // namespace
+
+Q_DECLARE_METATYPE(PipeFor)
 
 class MainFormTest : public QObject {
     Q_OBJECT
@@ -471,6 +489,90 @@ class MainFormTest : public QObject {
             heard += line->text(QAccessible::Name);
         }
         QVERIFY(!heard.isEmpty());
+    }
+
+    // A pipe in place of any file the game reads: one German box that names
+    // it, nothing waits on it, nothing is written through it, and the game
+    // goes on.
+    void pipeInPlaceOfAFileIsReportedNotWaitedFor_data()
+    {
+        QTest::addColumn<PipeFor>("place");
+        QTest::addColumn<QString>("caption"); // empty: the application's title
+        QTest::newRow("Musik ...") << PipeFor::MusicBed << QStringLiteral("Hintergrund");
+        QTest::newRow("remembered music")
+            << PipeFor::MusicRemembered << QStringLiteral("Hintergrund");
+        QTest::newRow("results file on the command line")
+            << PipeFor::ResultsCommandLine << QString();
+        QTest::newRow("Laden") << PipeFor::ResultsLaden << QString();
+        QTest::newRow("remembered results file") << PipeFor::ResultsRemembered << QString();
+        QTest::newRow("settings file") << PipeFor::Settings << QStringLiteral("Einstellungen");
+        QTest::newRow("journal") << PipeFor::Journal << QStringLiteral("Trainingsjournal");
+    }
+
+    void pipeInPlaceOfAFileIsReportedNotWaitedFor()
+    {
+        QFETCH(PipeFor, place);
+        QFETCH(QString, caption);
+        GameHarness game;
+        QString path =
+            game.programDir.filePath(place <= PipeFor::MusicRemembered ? QStringLiteral("musik.wav")
+                                                                       : QStringLiteral("x.HMD"));
+        if (place == PipeFor::Settings)
+            path = game.SettingsPath();
+        if (place == PipeFor::Journal) {
+            path = game.JournalPath();
+            QVERIFY(QDir().mkpath(QFileInfo(path).absolutePath()));
+        }
+        const GuardedFifo fifo(path);
+        QVERIFY2(fifo.Made(), qPrintable(fifo.Error()));
+        const QStringList arguments =
+            place == PipeFor::ResultsCommandLine ? QStringList{path} : QStringList{};
+        QByteArray settings = "[Spiel]\nSelektmode=0\n";
+        if (place == PipeFor::ResultsRemembered)
+            settings += "[Daten]\nDateiname=" + path.toUtf8() + "\n";
+        if (place == PipeFor::MusicRemembered)
+            settings += "[Training]\nHintergrund=2\nMusik=" + path.toUtf8() + "\n";
+        QVERIFY(place == PipeFor::Settings ? game.StartAsIs() : game.Start(settings, arguments));
+        if (caption.isEmpty())
+            caption = QGuiApplication::applicationDisplayName();
+
+        game.dialogs.fileAnswers << path;
+        if (place == PipeFor::MusicBed)
+            game.form->Training()->Actions().Musik->trigger();
+        if (place == PipeFor::ResultsLaden)
+            game.form->Menu()->Actions().Laden->trigger();
+        const auto playTurn = [&] {
+            game.StartTurnRinging(DrawFor1k);
+            game.ClickFader(15);
+            return game.State().GameMode == ModeTurnOver;
+        };
+        if (place == PipeFor::Journal)
+            QVERIFY(playTurn()); // the journal opens when the turn ends
+        if (place == PipeFor::Settings) {
+            QCOMPARE(game.State().LowCutBand, SettingDefaults::LowCut);
+            game.Stop(); // written back at the end
+        }
+        const auto pipeBoxes = [&] {
+            QList<MessageBoxRequest> found;
+            for (const MessageBoxRequest& box : game.dialogs.boxes)
+                if (box.text.contains(QDir::toNativeSeparators(path)) &&
+                    box.text.contains(QStringLiteral("keine gewöhnliche Datei")))
+                    found << box;
+            return found;
+        };
+        QTRY_COMPARE_WITH_TIMEOUT(pipeBoxes().size(), 1, 10000);
+        QCOMPARE(pipeBoxes().constFirst().caption, caption);
+        QVERIFY(!fifo.Waited());
+
+        if (game.form) {
+            QVERIFY(playTurn());
+            QVERIFY(playTurn());
+            game.Stop();
+        }
+        QCOMPARE(pipeBoxes().size(), 1);
+        QVERIFY(!fifo.Waited());
+        const QFileInfo stillThePipe(path);
+        QVERIFY(stillThePipe.exists() && !stillThePipe.isFile());
     }
 };
 

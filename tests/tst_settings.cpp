@@ -3,12 +3,17 @@
 
 #include "game/SettingsFile.h"
 #include "platform/ProfileFile.h"
+#include "platform/RegularFile.h"
 #include "support/ScratchMount.h"
+#include "support/Watchdog.h"
 
 #include <QDir>
 #include <QFile>
 #include <QTemporaryDir>
 #include <QTest>
+
+#include <fcntl.h>
+#include <unistd.h>
 
 namespace {
 
@@ -141,6 +146,8 @@ class SettingsTest : public QObject {
     void trainingSectionWrittenOnlyWhenPresentOrChanged();
     void trainingValuesRead_data();
     void trainingValuesRead();
+    void onlyRegularFilesAreOpened_data();
+    void onlyRegularFilesAreOpened();
 
   private:
     QTemporaryDir dir_;
@@ -1080,6 +1087,51 @@ void SettingsTest::trainingValuesRead()
     QCOMPARE(state.Training.Anschwellen, anschwellen);
     QCOMPARE(state.Training.Hintergrund, hintergrund);
     QCOMPARE(state.Training.Musik, musik);
+}
+
+// What the files the player names are checked with before they are read.
+void SettingsTest::onlyRegularFilesAreOpened_data()
+{
+    QTest::addColumn<QString>("kind");
+    QTest::addColumn<int>("errorNumber");
+    QTest::addColumn<QString>("reason"); // empty: opens
+    QTest::newRow("regular file") << "file" << 0 << QString();
+    QTest::newRow("missing") << "missing" << ENOENT << "existiert nicht";
+    QTest::newRow("folder") << "folder" << EISDIR << "Ordner";
+    QTest::newRow("named pipe") << "fifo" << 0
+                                << "keine gewöhnliche Datei, sondern eine benannte Pipe (FIFO).";
+    QTest::newRow("device") << "device" << 0 << "keine gewöhnliche Datei, sondern ein Gerät.";
+}
+
+void SettingsTest::onlyRegularFilesAreOpened()
+{
+    QFETCH(QString, kind);
+    QFETCH(int, errorNumber);
+    QFETCH(QString, reason);
+    QString path = dir_.filePath(QStringLiteral("probe-") + kind);
+    std::unique_ptr<GuardedFifo> fifo;
+    if (kind == "file")
+        WriteBytes(path, "[Filter]\n");
+    if (kind == "folder")
+        QVERIFY(QDir().mkpath(path));
+    if (kind == "fifo")
+        fifo = std::make_unique<GuardedFifo>(path);
+    if (kind == "device")
+        path = QStringLiteral("/dev/null");
+
+    const bool special = reason.startsWith(QStringLiteral("keine"));
+    const ReadOnlyFile file(path);
+    QCOMPARE(file.IsOpen(), reason.isEmpty());
+    QCOMPARE(file.SpecialFile(), special);
+    QCOMPARE(file.ErrorNumber(), errorNumber);
+    QVERIFY2(file.Reason().contains(reason), qPrintable(file.Reason()));
+    QCOMPARE(SpecialFileReason(path), special ? file.Reason() : QString());
+    if (file.IsOpen()) {
+        QCOMPARE(::fcntl(file.Descriptor(), F_GETFL) & O_NONBLOCK, 0); // reads wait for the disk
+        char bytes[16] = {};
+        QCOMPARE(::read(file.Descriptor(), bytes, sizeof bytes), ssize_t(9));
+    }
+    QVERIFY(!fifo || !fifo->Waited());
 }
 
 QTEST_GUILESS_MAIN(SettingsTest)

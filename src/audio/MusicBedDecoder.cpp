@@ -1,8 +1,8 @@
 #include "audio/MusicBedDecoder.h"
 
 #include "audio/SoundFileLibraries.h"
+#include "platform/RegularFile.h"
 
-#include <QFile>
 #include <QFileInfo>
 
 #include <memory>
@@ -22,19 +22,41 @@ struct ResamplerDeleter {
     void operator()(SRC_STATE* state) const { lib->deleteResampler(state); }
 };
 
-QString OpenErrorText(const SoundFileLibraries& lib, int code)
+// The player's words first; the library's own, which name the detail, in
+// brackets after them.
+QString WithLibraryWords(const QString& reason, const char* library, const char* words)
 {
-    switch (code) {
+    return QStringLiteral("%1 (%2: %3)")
+        .arg(reason, QLatin1String(library), QString::fromUtf8(words).trimmed());
+}
+
+QString OpenErrorText(const SoundFileLibraries& lib)
+{
+    QString reason;
+    switch (lib.error(nullptr)) {
     case SF_ERR_UNRECOGNISED_FORMAT:
-        return QStringLiteral("Das Dateiformat ist unbekannt.");
+        reason = QStringLiteral("Das Dateiformat ist unbekannt.");
+        break;
     case SF_ERR_MALFORMED_FILE:
-        return QStringLiteral("Die Datei ist beschädigt.");
+        reason = QStringLiteral("Die Datei ist beschädigt.");
+        break;
     case SF_ERR_UNSUPPORTED_ENCODING:
-        return QStringLiteral("Die Kodierung der Datei wird nicht unterstützt.");
+        reason = QStringLiteral("Die Kodierung der Datei wird nicht unterstützt.");
+        break;
+    case SF_ERR_SYSTEM:
+        reason = QStringLiteral("Die Datei kann nicht gelesen werden.");
+        break;
     default:
-        return QStringLiteral("Die Datei kann nicht geöffnet werden (%1).")
-            .arg(QString::fromUtf8(lib.errorNumberText(code)));
+        reason = QStringLiteral("Die Datei kann nicht geöffnet werden.");
+        break;
     }
+    return WithLibraryWords(reason, "libsndfile", lib.errorText(nullptr));
+}
+
+QString ResamplerErrorText(const SoundFileLibraries& lib, int error)
+{
+    return WithLibraryWords(QStringLiteral("Die Umrechnung auf 48 kHz ist fehlgeschlagen."),
+                            "libsamplerate", lib.resamplerErrorText(error));
 }
 
 // Everything the decoder needs to ask before the library opens the file,
@@ -55,6 +77,11 @@ MusicBedResult Decode(const QString& path, const std::atomic<bool>& cancelled)
 {
     if (QString problem = CheckFile(path); !problem.isEmpty())
         return {nullptr, problem};
+    // A pipe or a device would keep the decoding waiting for as long as
+    // nothing writes into it.
+    const ReadOnlyFile opened(path);
+    if (!opened.IsOpen())
+        return {nullptr, opened.Reason()};
     QString missing;
     const SoundFileLibraries* lib = LoadSoundFileLibraries(&missing);
     if (!lib)
@@ -62,9 +89,9 @@ MusicBedResult Decode(const QString& path, const std::atomic<bool>& cancelled)
 
     SF_INFO info{};
     std::unique_ptr<SNDFILE, SndfileCloser> file(
-        lib->open(QFile::encodeName(path).constData(), SFM_READ, &info), SndfileCloser{lib});
+        lib->openDescriptor(opened.Descriptor(), SFM_READ, &info, SF_FALSE), SndfileCloser{lib});
     if (!file)
-        return {nullptr, OpenErrorText(*lib, lib->error(nullptr))};
+        return {nullptr, OpenErrorText(*lib)};
     if (info.channels <= 0 || info.samplerate <= 0)
         return {nullptr, QStringLiteral("Die Datei nennt keine gültige Abtastrate.")};
 
@@ -75,8 +102,7 @@ MusicBedResult Decode(const QString& path, const std::atomic<bool>& cancelled)
     if (resample) {
         resampler.reset(lib->newResampler(SRC_SINC_MEDIUM_QUALITY, 1, &error));
         if (!resampler)
-            return {nullptr, QStringLiteral("Die Umrechnung auf 48 kHz ist fehlgeschlagen (%1).")
-                                 .arg(QString::fromUtf8(lib->resamplerErrorText(error)))};
+            return {nullptr, ResamplerErrorText(*lib, error)};
     }
 
     std::vector<float> frames(static_cast<std::size_t>(ChunkFrames) * info.channels);
@@ -95,9 +121,10 @@ MusicBedResult Decode(const QString& path, const std::atomic<bool>& cancelled)
         if (read < ChunkFrames) {
             if (lib->error(file.get()) != SF_ERR_NO_ERROR)
                 return {nullptr,
-                        QStringLiteral("Die Datei ist nach %1 Sekunden nicht mehr lesbar (%2).")
-                            .arg(output.size() / SampleRate)
-                            .arg(QString::fromUtf8(lib->errorText(file.get())))};
+                        WithLibraryWords(QStringLiteral("Die Datei ist nach %1 Sekunden nicht "
+                                                        "mehr lesbar.")
+                                             .arg(output.size() / SampleRate),
+                                         "libsndfile", lib->errorText(file.get()))};
             endOfInput = true;
         }
         for (sf_count_t f = 0; f < read; ++f) {
@@ -120,9 +147,7 @@ MusicBedResult Decode(const QString& path, const std::atomic<bool>& cancelled)
             data.data_out = converted.data();
             data.output_frames = static_cast<long>(converted.size());
             if ((error = lib->process(resampler.get(), &data)) != 0)
-                return {nullptr,
-                        QStringLiteral("Die Umrechnung auf 48 kHz ist fehlgeschlagen (%1).")
-                            .arg(QString::fromUtf8(lib->resamplerErrorText(error)))};
+                return {nullptr, ResamplerErrorText(*lib, error)};
             output.insert(output.end(), converted.begin(),
                           converted.begin() + data.output_frames_gen);
             data.data_in += data.input_frames_used;

@@ -1,53 +1,74 @@
 #include "audio/MusicBedLoader.h"
 
 #include <QMetaObject>
-#include <QPointer>
 
-MusicBedLoader::MusicBedLoader(QObject* parent) : QObject(parent) {}
+#include <mutex>
+#include <thread>
+
+// One decode, shared by the loader and its detached worker thread; the one
+// that lets go last frees it. The worker holds everything it touches through
+// this, so neither a newer file nor the loader's end pulls anything away
+// from under it.
+struct MusicBedLoader::Job {
+    QString path;
+    std::atomic<bool> cancelled{false};
+    std::mutex mutex;
+    MusicBedLoader* owner = nullptr; // null once abandoned; guarded by mutex
+};
+
+MusicBedLoader::MusicBedLoader(QObject* parent, Decoder decode)
+    : QObject(parent), decode_(std::move(decode))
+{
+}
 
 MusicBedLoader::~MusicBedLoader()
 {
-    StopWorker();
+    Abandon();
 }
 
-void MusicBedLoader::StopWorker()
+void MusicBedLoader::Abandon()
 {
-    if (!worker_.joinable())
+    if (!job_)
         return;
-    cancel_->store(true);
     // The decoder looks at the flag between chunks of a few milliseconds.
-    worker_.join();
+    job_->cancelled.store(true);
+    const std::lock_guard lock(job_->mutex);
+    job_->owner = nullptr;
+    job_.reset();
 }
 
 void MusicBedLoader::Load(const QString& path)
 {
-    StopWorker();
-    finished_ = false;
-    cancel_ = std::make_shared<std::atomic<bool>>(false);
-    worker_ = std::thread([this, path, cancel = cancel_] {
-        MusicBedResult result = DecodeMusicBed(path, *cancel);
-        if (cancel->load())
+    Abandon();
+    auto job = std::make_shared<Job>();
+    job->path = path;
+    job->owner = this;
+    job_ = job;
+    std::thread([job, decode = decode_] {
+        MusicBedResult result = decode(job->path, job->cancelled);
+        const std::lock_guard lock(job->mutex);
+        if (!job->owner)
             return;
-        // Queued to the GUI thread; dropped with this object if it goes first
-        // (the destructor joins this thread before the object is gone).
+        // Posted while the owner cannot go: Abandon takes this mutex first,
+        // and an object that is destroyed drops the events posted to it.
+        MusicBedLoader* owner = job->owner;
         QMetaObject::invokeMethod(
-            this,
-            [this, path, cancel, result = std::move(result)] {
-                if (!cancel->load())
-                    Finish(path, result);
-            },
+            owner, [owner, job, result = std::move(result)] { owner->Finish(job, result); },
             Qt::QueuedConnection);
-    });
+    }).detach();
 }
 
-void MusicBedLoader::Finish(const QString& path, const MusicBedResult& result)
+void MusicBedLoader::Finish(const std::shared_ptr<Job>& job, const MusicBedResult& result)
 {
-    finished_ = true;
+    // Superseded after the result was on its way.
+    if (job != job_)
+        return;
+    job_.reset();
     if (!result.bed) {
-        emit failed(path, result.errorText);
+        emit failed(job->path, result.errorText);
         return;
     }
     bed_ = result.bed;
-    bedPath_ = path;
-    emit ready(path);
+    bedPath_ = job->path;
+    emit ready(job->path);
 }

@@ -1,22 +1,28 @@
 #pragma once
 // Decodes the player's music file on a worker thread, so neither START nor
 // the menu waits for it. The finished bed is handed over on the GUI thread;
-// a newer request supersedes an older one, whose result is dropped.
+// a newer request supersedes an older one, whose result is dropped. Nothing
+// ever waits for a decode: a superseded one is left to finish on its own
+// (a file on a stalled network share may take as long as it likes), and the
+// program may end while one still runs.
 
 #include "audio/MusicBedDecoder.h"
 
 #include <QObject>
 #include <QString>
 #include <atomic>
+#include <functional>
 #include <memory>
-#include <thread>
 
 class MusicBedLoader final : public QObject {
     Q_OBJECT
 
   public:
-    explicit MusicBedLoader(QObject* parent = nullptr);
-    // Stops a running decode and waits for its thread. Thread: GUI.
+    // How a file becomes a bed; tests put in one that takes its time.
+    using Decoder = std::function<MusicBedResult(const QString&, const std::atomic<bool>&)>;
+
+    explicit MusicBedLoader(QObject* parent = nullptr, Decoder decode = DecodeMusicBed);
+    // Gives up a running decode without waiting for it. Thread: GUI.
     ~MusicBedLoader() override;
 
     // Starts decoding `path`; the bed of an earlier file stays in Bed() until
@@ -27,7 +33,7 @@ class MusicBedLoader final : public QObject {
     std::shared_ptr<const BedLoop> Bed() const { return bed_; }
     QString BedPath() const { return bedPath_; }
     // True from Load until `ready` or `failed`. Thread: GUI.
-    bool Loading() const { return worker_.joinable() && !finished_; }
+    bool Loading() const { return job_ != nullptr; }
 
   signals:
     // Emitted on the GUI thread once the bed of `path` is in Bed().
@@ -36,12 +42,12 @@ class MusicBedLoader final : public QObject {
     void failed(const QString& path, const QString& reason);
 
   private:
-    void StopWorker();
-    void Finish(const QString& path, const MusicBedResult& result);
+    struct Job;
+    void Abandon();
+    void Finish(const std::shared_ptr<Job>& job, const MusicBedResult& result);
 
-    std::thread worker_;
-    std::shared_ptr<std::atomic<bool>> cancel_;
-    bool finished_ = true;
+    Decoder decode_;
+    std::shared_ptr<Job> job_; // the decode whose result is awaited
     std::shared_ptr<const BedLoop> bed_;
     QString bedPath_;
 };

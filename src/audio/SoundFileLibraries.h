@@ -8,12 +8,11 @@
 #include <sndfile.h>
 
 struct SoundFileLibraries {
-    decltype(&sf_open) open;
+    decltype(&sf_open_fd) openDescriptor;
     decltype(&sf_readf_float) readFloatFrames;
     decltype(&sf_close) close;
     decltype(&sf_error) error;
     decltype(&sf_strerror) errorText;
-    decltype(&sf_error_number) errorNumberText;
     decltype(&src_new) newResampler;
     decltype(&src_process) process;
     decltype(&src_delete) deleteResampler;
@@ -21,5 +20,7 @@ struct SoundFileLibraries {
 };
 
 // Both libraries, loaded by the first call; null when either is missing,
-// with the German reason in `errorText`. Thread: any (loads once).
+// with the German reason in `errorText`. They stay loaded, and the table
+// stays in memory, until the process is gone: a decoding may still run while
+// the program exits. Thread: any (loads once).
 const SoundFileLibraries* LoadSoundFileLibraries(QString* errorText);

@@ -28,8 +28,9 @@ void TrainingSoundOptions::StartUp()
 {
     if (settings_.Hintergrund != BedMusic)
         return;
-    // A file on a stick that is not plugged in today is no error.
-    if (!QFileInfo(settings_.Musik).isFile()) {
+    // A file on a stick that is not plugged in today is no error; anything
+    // else the decoder cannot read, a pipe say, is reported as when chosen.
+    if (!QFileInfo::exists(settings_.Musik)) {
         menu_.ChooseBed(BedNone);
         return;
     }

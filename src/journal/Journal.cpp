@@ -1,6 +1,7 @@
 #include "journal/Journal.h"
 
 #include "platform/Dialogs.h"
+#include "platform/RegularFile.h"
 
 #include <QDir>
 #include <QFile>
@@ -218,6 +219,11 @@ bool Journal::EnsureOpen()
     if (open_)
         return true;
 
+    // Neither our own look at its head nor SQLite may wait on a pipe.
+    if (const QString special = SpecialFileReason(path_); !special.isEmpty()) {
+        SwitchOff(special);
+        return false;
+    }
     QString reason;
     OpenResult result = IsNoDatabase(path_) ? OpenResult::NotADatabase : TryOpen(&reason);
     if (result == OpenResult::NotADatabase) {

@@ -1,6 +1,7 @@
 #include "platform/ProfileFile.h"
 
 #include "platform/FileErrorText.h"
+#include "platform/RegularFile.h"
 
 #include <QDir>
 #include <QFile>
@@ -137,12 +138,16 @@ QString StoredValue(const QString& value)
 
 namespace {
 
-bool Failed(QString* errorText, int errorNumber, const QString& path)
+bool Failed(QString* errorText, const QString& reason, const QString& path)
 {
     if (errorText)
-        *errorText = QStringLiteral("%1\nDatei: %2")
-                         .arg(GermanFileErrorText(errorNumber), QDir::toNativeSeparators(path));
+        *errorText = QStringLiteral("%1\nDatei: %2").arg(reason, QDir::toNativeSeparators(path));
     return false;
+}
+
+bool Failed(QString* errorText, int errorNumber, const QString& path)
+{
+    return Failed(errorText, GermanFileErrorText(errorNumber), path);
 }
 
 } // namespace
@@ -152,10 +157,14 @@ bool ProfileFile::Load(const QString& path, QString* errorText)
     LoadBytes({});
     if (!QFileInfo::exists(path))
         return true;
-    QFile file(path);
-    errno = 0;
-    if (!file.open(QIODevice::ReadOnly))
-        return Failed(errorText, errno != 0 ? errno : EACCES, path);
+    // A pipe in the file's place would hold the game up until something
+    // wrote into it; it reads as unreadable, so it is never written either.
+    const ReadOnlyFile opened(path);
+    if (!opened.IsOpen())
+        return Failed(errorText, opened.Reason(), path);
+    QFile file;
+    if (!file.open(opened.Descriptor(), QIODevice::ReadOnly, QFileDevice::DontCloseHandle))
+        return Failed(errorText, EIO, path);
     errno = 0;
     const QByteArray bytes = file.readAll();
     if (file.error() != QFile::NoError)

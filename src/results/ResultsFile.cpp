@@ -1,5 +1,7 @@
 #include "results/ResultsFile.h"
 
+#include "platform/RegularFile.h"
+
 #include <QCryptographicHash>
 #include <QDir>
 #include <QFile>
@@ -86,11 +88,17 @@ ResultsFileOutcome ResultsFile::LoadResults(const QString& fileName)
     if (info.isDir())
         return Failure(ErrorText(EISDIR, Access::Reading));
 
-    // Read-only: loading must not need write access to the file.
-    QFile file(fileName);
-    errno = 0;
-    if (!file.open(QIODevice::ReadOnly))
-        return Failure(ErrorText(errno != 0 ? errno : EACCES, Access::Reading));
+    // Read-only: loading must not need write access to the file. A pipe in
+    // its place would hold the game up until something wrote into it.
+    ReadOnlyFile opened(fileName);
+    if (opened.SpecialFile())
+        return Failure(QStringLiteral("Die Datei „%1“ kann nicht geladen werden.\n%2")
+                           .arg(QDir::toNativeSeparators(fileName), opened.Reason()));
+    if (!opened.IsOpen())
+        return Failure(ErrorText(opened.ErrorNumber(), Access::Reading));
+    QFile file;
+    if (!file.open(opened.Descriptor(), QIODevice::ReadOnly, QFileDevice::DontCloseHandle))
+        return Failure(ErrorText(EIO, Access::Reading));
     errno = 0;
     const QByteArray bytes = file.read(ResultsFileSize);
     if (file.error() != QFileDevice::NoError)

@@ -34,15 +34,25 @@ QString GameHarness::JournalPath() const
     return dataHome.filePath(QStringLiteral("Heulmeister Pro/journal.sqlite"));
 }
 
-bool GameHarness::Start(const QByteArray& settings)
+QString GameHarness::SettingsPath() const
 {
-    QFile file(programDir.filePath(QStringLiteral("Heulmeister Pro.inf")));
+    return programDir.filePath(QStringLiteral("Heulmeister Pro.inf"));
+}
+
+bool GameHarness::Start(const QByteArray& settings, const QStringList& arguments)
+{
+    QFile file(SettingsPath());
     if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate))
         return false;
     file.write(settings);
     file.close();
+    return StartAsIs(arguments);
+}
+
+bool GameHarness::StartAsIs(const QStringList& arguments)
+{
     form = std::make_unique<MainForm>(MainFormServices{
-        dialogs, clock, random, waveOut, programDir.path(), programDir.path(), {}});
+        dialogs, clock, random, waveOut, programDir.path(), programDir.path(), arguments});
     if (!form->StartUp())
         return false;
     form->ShowCoveringScreen();

@@ -29,7 +29,10 @@ class GameHarness {
 
     // Writes `settings` as the settings file, starts the game and shows it.
     // False when the window did not come up.
-    bool Start(const QByteArray& settings);
+    bool Start(const QByteArray& settings, const QStringList& arguments = {});
+    // The same with whatever is in programDir as the settings file.
+    bool StartAsIs(const QStringList& arguments = {});
+    QString SettingsPath() const;
     void Stop() { form.reset(); }
 
     GameState& State() { return form->State(); }
