@@ -73,6 +73,41 @@ QString CheckFile(const QString& path)
     return {};
 }
 
+void MixToMono(const std::vector<float>& frames, sf_count_t count, int channels,
+               std::vector<float>& mono)
+{
+    for (sf_count_t f = 0; f < count; ++f) {
+        float sum = 0.0f;
+        for (int c = 0; c < channels; ++c)
+            sum += frames[static_cast<std::size_t>(f * channels + c)];
+        mono[static_cast<std::size_t>(f)] = sum / static_cast<float>(channels);
+    }
+}
+
+// Converts `count` samples of `mono` and appends them to `output`; the
+// library's error code, 0 when it worked.
+int Resample(const SoundFileLibraries& lib, SRC_STATE* resampler, std::vector<float>& mono,
+             sf_count_t count, double ratio, bool endOfInput, std::vector<float>& converted,
+             std::vector<float>& output)
+{
+    // The converter may not take the whole chunk at once; feed it the rest.
+    SRC_DATA data{};
+    data.data_in = mono.data();
+    data.input_frames = static_cast<long>(count);
+    data.src_ratio = ratio;
+    data.end_of_input = endOfInput ? 1 : 0;
+    do {
+        data.data_out = converted.data();
+        data.output_frames = static_cast<long>(converted.size());
+        if (const int error = lib.process(resampler, &data); error != 0)
+            return error;
+        output.insert(output.end(), converted.begin(), converted.begin() + data.output_frames_gen);
+        data.data_in += data.input_frames_used;
+        data.input_frames -= data.input_frames_used;
+    } while (data.input_frames > 0 || (endOfInput && data.output_frames_gen > 0));
+    return 0;
+}
+
 MusicBedResult Decode(const QString& path, const std::atomic<bool>& cancelled)
 {
     if (QString problem = CheckFile(path); !problem.isEmpty())
@@ -127,32 +162,14 @@ MusicBedResult Decode(const QString& path, const std::atomic<bool>& cancelled)
                                          "libsndfile", lib->errorText(file.get()))};
             endOfInput = true;
         }
-        for (sf_count_t f = 0; f < read; ++f) {
-            float sum = 0.0f;
-            for (int c = 0; c < info.channels; ++c)
-                sum += frames[static_cast<std::size_t>(f * info.channels + c)];
-            mono[static_cast<std::size_t>(f)] = sum / static_cast<float>(info.channels);
-        }
+        MixToMono(frames, read, info.channels, mono);
         if (!resample) {
             output.insert(output.end(), mono.begin(), mono.begin() + read);
             continue;
         }
-        // The converter may not take the whole chunk at once; feed it the rest.
-        SRC_DATA data{};
-        data.data_in = mono.data();
-        data.input_frames = static_cast<long>(read);
-        data.src_ratio = ratio;
-        data.end_of_input = endOfInput ? 1 : 0;
-        do {
-            data.data_out = converted.data();
-            data.output_frames = static_cast<long>(converted.size());
-            if ((error = lib->process(resampler.get(), &data)) != 0)
-                return {nullptr, ResamplerErrorText(*lib, error)};
-            output.insert(output.end(), converted.begin(),
-                          converted.begin() + data.output_frames_gen);
-            data.data_in += data.input_frames_used;
-            data.input_frames -= data.input_frames_used;
-        } while (data.input_frames > 0 || (endOfInput && data.output_frames_gen > 0));
+        error = Resample(*lib, resampler.get(), mono, read, ratio, endOfInput, converted, output);
+        if (error != 0)
+            return {nullptr, ResamplerErrorText(*lib, error)};
     }
     if (output.size() > MusicBedMaxSamples)
         output.resize(MusicBedMaxSamples);

@@ -358,6 +358,39 @@ const QRect& FaderRenderer::CachedLabelArea(int fader, const QString& text) cons
     return remembered.area;
 }
 
+void FaderRenderer::PaintBandFader(PixelExactCanvas& canvas, const QRegion& area,
+                                   const GameState& state, int band) const
+{
+    canvas.SetFontColor(FaderSelected(state, band) ? Yellow : White);
+    const int centre = FaderCentreX(band);
+    const int level = state.BandTable[band].Level;
+    if (area.intersects(TrackArea(band + 1)))
+        canvas.Draw((band + 1) * geometry_.ColumnWidth, geometry_.TrackTop, faderImage_);
+    if (area.intersects(KnobArea(centre, level))) {
+        canvas.SetPenColor(White);
+        canvas.SetBrushColor(KnobColour(state, band));
+        DrawKnob(canvas, centre, level);
+    }
+}
+
+void FaderRenderer::PaintVolumeFader(PixelExactCanvas& canvas, const QRegion& area,
+                                     const GameState& state) const
+{
+    canvas.SetFontColor(FaderSelected(state, VolumeFader) ? Yellow : White);
+    if (area.intersects(TrackArea(VolumeColumn)))
+        canvas.Draw(VolumeColumn * geometry_.ColumnWidth, geometry_.TrackTop, faderImage_);
+    if (area.intersects(CachedLabelArea(VolumeFader, VolumeLabel))) {
+        canvas.SetBrushColor(Black); // as the last band label left it
+        DrawVolumeLabel(canvas);
+    }
+    const int centre = FaderCentreX(VolumeFader);
+    if (area.intersects(KnobArea(centre, state.MasterVolume))) {
+        canvas.SetPenColor(White);
+        canvas.SetBrushColor(KnobColour(state, VolumeFader));
+        DrawKnob(canvas, centre, state.MasterVolume);
+    }
+}
+
 void FaderRenderer::Paint(QPainter& painter, const QRegion& region, const GameState& state) const
 {
     const QRect whole(QPoint(0, 0), paintBox_);
@@ -393,39 +426,16 @@ void FaderRenderer::Paint(QPainter& painter, const QRegion& region, const GameSt
     const bool faderMode = IsFaderMode(state.GameMode);
     const bool chartMode = IsChartMode(state.GameMode) && chartColumn_;
     for (int band = 0; band < BandCount; ++band) {
-        if (faderMode) {
-            canvas.SetFontColor(FaderSelected(state, band) ? Yellow : White);
-            const int centre = FaderCentreX(band);
-            const int level = state.BandTable[band].Level;
-            if (area.intersects(TrackArea(band + 1)))
-                canvas.Draw((band + 1) * geometry_.ColumnWidth, geometry_.TrackTop, faderImage_);
-            if (area.intersects(KnobArea(centre, level))) {
-                canvas.SetPenColor(White);
-                canvas.SetBrushColor(KnobColour(state, band));
-                DrawKnob(canvas, centre, level);
-            }
-        } else if (chartMode) {
+        if (faderMode)
+            PaintBandFader(canvas, area, state, band);
+        else if (chartMode)
             chartColumn_(canvas, state, band, geometry_);
-        }
         const QString label = BandLabel(state.BandTable[band]);
         if (!label.isEmpty() && area.intersects(CachedLabelArea(band, label)))
             DrawBandLabel(canvas, state, band);
     }
-    if (faderMode) {
-        canvas.SetFontColor(FaderSelected(state, VolumeFader) ? Yellow : White);
-        if (area.intersects(TrackArea(VolumeColumn)))
-            canvas.Draw(VolumeColumn * geometry_.ColumnWidth, geometry_.TrackTop, faderImage_);
-        if (area.intersects(CachedLabelArea(VolumeFader, VolumeLabel))) {
-            canvas.SetBrushColor(Black); // as the last band label left it
-            DrawVolumeLabel(canvas);
-        }
-        const int centre = FaderCentreX(VolumeFader);
-        if (area.intersects(KnobArea(centre, state.MasterVolume))) {
-            canvas.SetPenColor(White);
-            canvas.SetBrushColor(KnobColour(state, VolumeFader));
-            DrawKnob(canvas, centre, state.MasterVolume);
-        }
-    }
+    if (faderMode)
+        PaintVolumeFader(canvas, area, state);
     if (ShowsFrequency(state.GameMode) && FrequencyPointSize() > 0) {
         canvas.SetFont(ArialFont(FrequencyPointSize()));
         const QString text = FormatFrequency(state.ToneFrequency);

@@ -110,6 +110,11 @@ class FaderRenderer {
     void DrawVolumeFader(PixelExactCanvas& canvas, const GameState& state) const;
     void DrawKnob(PixelExactCanvas& canvas, int centreX, int level) const;
     void DrawFrequencyText(PixelExactCanvas& canvas, const GameState& state) const;
+    // Paint's steps for one fader: only those that reach `area`.
+    void PaintBandFader(PixelExactCanvas& canvas, const QRegion& area, const GameState& state,
+                        int band) const;
+    void PaintVolumeFader(PixelExactCanvas& canvas, const QRegion& area,
+                          const GameState& state) const;
 
     // Where the steps of a repaint can draw, for leaving out those that
     // cannot reach a region.

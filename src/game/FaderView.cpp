@@ -25,7 +25,7 @@ QRegion FaderView::Refresh()
     if (renderer_ == nullptr)
         return {};
     const FaderPictureContent now = renderer_->Content(*state_);
-    const QRegion changed = ToLogical(renderer_->RepaintArea(shown_, now));
+    QRegion changed = ToLogical(renderer_->RepaintArea(shown_, now));
     shown_ = now;
     if (!changed.isEmpty())
         update(changed);

@@ -188,7 +188,8 @@ QByteArray ResultsFile::ResultsImage() const
     for (int i = 0; i < BandCount; ++i) {
         BandSlot record = state_.BandTable[i];
         SavedPart(state_.StoredBandTable[i]).AddTo(record);
-        std::memcpy(image.data() + i * ResultsRecordSize, &record, ResultsRecordSize);
+        std::memcpy(image.data() + static_cast<std::ptrdiff_t>(i) * ResultsRecordSize, &record,
+                    ResultsRecordSize);
     }
     return image;
 }
