@@ -476,6 +476,53 @@ class TestJournalViews : public QObject {
         QVERIFY(!QFileInfo::exists(target));
     }
 
+    void exportAsksBeforeReplacingAFile_data()
+    {
+        QTest::addColumn<QByteArray>("old");
+        QTest::addColumn<int>("answerCode");
+        QTest::addColumn<QString>("says");
+        const QByteArray results(8204, '\x07'); // a results file (.HMD)
+        const QByteArray earlier = "id,started_at,ringing_band,frequency_hz,scoring_mode,low_cut,"
+                                   "high_cut,attempts,tried,find_ms,outcome,feedback_time,"
+                                   "random_start,swell,bed\r\n";
+        QTest::newRow("results file, no") << results << int(DialogResult::No) << "kein Export";
+        QTest::newRow("results file, yes") << results << int(DialogResult::Yes) << "kein Export";
+        QTest::newRow("earlier export, no")
+            << earlier << int(DialogResult::No) << "früheren Export";
+        QTest::newRow("earlier export, yes")
+            << earlier << int(DialogResult::Yes) << "früheren Export";
+    }
+
+    void exportAsksBeforeReplacingAFile()
+    {
+        QFETCH(QByteArray, old);
+        QFETCH(int, answerCode);
+        const auto answer = DialogResult(answerCode);
+        QFETCH(QString, says);
+        QVERIFY(SeedJournal(rig_->JournalPath(), LearningTurns()));
+        QVERIFY(rig_->Start("[Spiel]\nSelektmode=0\n"));
+        const QString target = rig_->programDir.filePath("Ergebnisse.HMD");
+        {
+            QFile file(target);
+            QVERIFY(file.open(QIODevice::WriteOnly));
+            file.write(old);
+        }
+        rig_->dialogs.fileAnswers = {target};
+        rig_->dialogs.boxAnswers = {answer};
+        rig_->form->Training()->Actions().Exportieren->trigger();
+        QCOMPARE(rig_->dialogs.boxes.size(), 2); // the safety warning, the question
+        const MessageBoxRequest& box = rig_->dialogs.boxes[1];
+        QCOMPARE(box.caption, QStringLiteral("Datei existiert bereits"));
+        QCOMPARE(box.icon, DialogIcon::Question);
+        QCOMPARE(box.buttons, DialogButtons::YesNo);
+        QCOMPARE(box.defaultButton, DialogResult::No);
+        QVERIFY2(box.text.contains(target) && box.text.contains(says), qPrintable(box.text));
+        if (answer == DialogResult::No)
+            QCOMPARE(FileBytes(target), old);
+        else
+            QCOMPARE(ParseCsv(FileBytes(target))->size(), LearningTurns().size() + 1);
+    }
+
     void exportToAFullDiskKeepsTheOldFile()
     {
         QList<JournalTurn> many;
@@ -495,11 +542,17 @@ class TestJournalViews : public QObject {
         }
         ScriptedDialogs dialogs;
         dialogs.fileAnswers = {target};
+        dialogs.boxAnswers = {DialogResult::Yes}; // replace the old file
         Journal journal(dialogs, rig_->JournalPath());
         QVERIFY(!ExportJournal(journal, dialogs));
-        QCOMPARE(dialogs.boxes.size(), 1);
-        QCOMPARE(dialogs.boxes[0].caption, QStringLiteral("Trainingsjournal exportieren"));
-        QVERIFY(dialogs.boxes[0].text.contains(target));
+        QCOMPARE(dialogs.boxes.size(), 2);
+        QCOMPARE(dialogs.boxes[1].caption, QStringLiteral("Trainingsjournal exportieren"));
+        // The German reason first, the system's words in brackets.
+        const QString text = dialogs.boxes[1].text;
+        QVERIFY2(text.contains(target) &&
+                     text.contains("Auf dem Datenträger ist kein Platz mehr frei. (") &&
+                     text.contains("No space left on device)"),
+                 qPrintable(text));
         QCOMPARE(FileBytes(target), QByteArray("die alte Datei\r\n"));
         QCOMPARE(QDir(folder).entryList(QDir::Files), QStringList{"Journal.csv"}); // no leftovers
         QVERIFY(!journal.IsOff()); // the journal itself is fine

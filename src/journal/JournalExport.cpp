@@ -3,10 +3,15 @@
 #include "journal/Journal.h"
 #include "journal/JournalTurn.h"
 #include "platform/Dialogs.h"
+#include "platform/FileErrorText.h"
 
 #include <QDir>
+#include <QFile>
+#include <QFileInfo>
 #include <QLocale>
 #include <QSaveFile>
+
+#include <cerrno>
 
 namespace {
 
@@ -24,6 +29,48 @@ QString FieldText(const QVariant& value)
     default:
         return value.toString();
     }
+}
+
+// The German reason first, the system's own words in brackets.
+QString FailureText(int errorNumber, const QString& path, const QString& systemText)
+{
+    return QStringLiteral("%1 (%2)").arg(GermanFileErrorText(WriteErrorNumber(errorNumber, path)),
+                                         systemText);
+}
+
+// A file this export wrote: it starts with our header line.
+bool IsJournalExport(const QString& path)
+{
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        return false;
+    const QByteArray header = JournalColumns.join(QLatin1Char(',')).toUtf8() + "\r\n";
+    return file.read(header.size()) == header;
+}
+
+// Another file would be gone for good, so the player says so first, as
+// "Speichern unter" asks for a results file.
+bool ConfirmReplace(Dialogs& dialogs, const QString& path)
+{
+    const QFileInfo existing(path);
+    if (!existing.exists() || existing.isDir())
+        return true; // a folder of that name only gets the error box of the write
+    MessageBoxRequest question;
+    question.caption = QStringLiteral("Datei existiert bereits");
+    question.text =
+        IsJournalExport(path)
+            ? QStringLiteral("Die Datei „%1“ existiert bereits.\n"
+                             "Sie enthält einen früheren Export des Trainingsjournals.\n"
+                             "Wollen Sie sie ersetzen?")
+            : QStringLiteral("Die Datei „%1“ existiert bereits.\n"
+                             "Sie ist kein Export des Trainingsjournals; ihr Inhalt "
+                             "geht verloren, falls Sie sie ersetzen.\n"
+                             "Wollen Sie sie dennoch ersetzen?");
+    question.text = question.text.arg(QDir::toNativeSeparators(path));
+    question.icon = DialogIcon::Question;
+    question.buttons = DialogButtons::YesNo;
+    question.defaultButton = DialogResult::No;
+    return dialogs.MessageBox(question) == DialogResult::Yes;
 }
 
 void ShowFailure(Dialogs& dialogs, const QString& text)
@@ -76,27 +123,30 @@ bool WriteFileAtomically(const QString& path, const QByteArray& bytes, QString* 
     QSaveFile file(path);
     // Unbuffered, so a full disk shows in write() and not only at commit(),
     // when the rename would already replace the old file.
+    errno = 0;
     if (!file.open(QIODevice::WriteOnly | QIODevice::Unbuffered)) {
-        *errorText = file.errorString();
+        *errorText = FailureText(errno, path, file.errorString());
         return false;
     }
     qsizetype written = 0;
     while (written < bytes.size()) {
+        errno = 0;
         const qint64 n = file.write(bytes.constData() + written, bytes.size() - written);
         if (n <= 0) {
-            *errorText = file.errorString();
+            *errorText = FailureText(errno, path, file.errorString());
             file.cancelWriting();
             return false;
         }
         written += n;
     }
     if (file.error() != QFileDevice::NoError) {
-        *errorText = file.errorString();
+        *errorText = FailureText(0, path, file.errorString());
         file.cancelWriting();
         return false;
     }
+    errno = 0;
     if (!file.commit()) {
-        *errorText = file.errorString();
+        *errorText = FailureText(errno, path, file.errorString());
         return false;
     }
     return true;
@@ -116,7 +166,7 @@ bool ExportJournal(Journal& journal, Dialogs& dialogs)
     request.defaultExtension = QStringLiteral("csv");
     request.proposedName = QStringLiteral("Trainingsjournal.csv");
     const QString chosen = dialogs.SaveFileName(request);
-    if (chosen.isEmpty())
+    if (chosen.isEmpty() || !ConfirmReplace(dialogs, chosen))
         return false;
 
     // A fault here has switched the journal off and said so already.

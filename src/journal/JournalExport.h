@@ -22,6 +22,7 @@ QByteArray JournalCsv(const std::vector<QList<QVariant>>& rows);
 // Replaces `path` with `bytes` or leaves it as it was: false with the reason.
 bool WriteFileAtomically(const QString& path, const QByteArray& bytes, QString* errorText);
 
-// The menu command: asks for a file name, writes the CSV, reports a failure
-// in one German box. False when nothing was written.
+// The menu command: asks for a file name, asks before replacing a file that
+// is there already, writes the CSV, reports a failure in one German box.
+// False when nothing was written.
 bool ExportJournal(Journal& journal, Dialogs& dialogs);
