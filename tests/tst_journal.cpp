@@ -438,6 +438,41 @@ class TestJournal : public QObject {
         QCOMPARE(JournalBoxes().size(), 1);
     }
 
+    void damagedPagesAreMovedAsideAndSalvaged()
+    {
+        const QString path = rig_->JournalPath();
+        constexpr int Seeded = 3000;
+        QVERIFY(SeedManyTurns(path, Seeded));
+        const QList<QVariantMap> seeded = ReadJournalRows(path);
+        const int pages = QFileInfo(path).size() / JournalValue(path, "PRAGMA page_size").toInt();
+        QVERIFY(DamagePages(path, pages / 2, 4)); // a valid header, four bad pages mid-file
+        QVERIFY(JournalIntegrity(path) != QStringLiteral("ok"));
+        const QByteArray damaged = FileBytes(path);
+
+        Start("[Spiel]\nSelektmode=0\n");
+        PlayFoundTurn(DrawFor1k, 15, {14}, 1000);
+        PlayFoundTurn(DrawFor800, 14, {}, 700);
+        QCOMPARE(JournalBoxes().size(), 1);
+        const MessageBoxRequest box = JournalBoxes().front();
+        QCOMPARE(box.icon, DialogIcon::Information);
+        const QStringList aside =
+            QDir(JournalFolder()).entryList({"journal.sqlite.*"}, QDir::Files);
+        QCOMPARE(aside.size(), 1);
+        QVERIFY(aside.front().startsWith("journal.sqlite.defekt-"));
+        QCOMPARE(FileBytes(JournalFolder() + "/" + aside.front()), damaged);
+
+        // Every readable row, the ones behind the damage too, then the new turns.
+        QCOMPARE(JournalIntegrity(path), QStringLiteral("ok"));
+        const QList<QVariantMap> rows = ReadJournalRows(path);
+        const int saved = rows.size() - 2;
+        QVERIFY2(saved > Seeded / 2 && saved <= Seeded, qPrintable(QString::number(saved)));
+        QVERIFY2(box.text.contains(QStringLiteral("\n%1 Runden ließen sich noch lesen").arg(saved)),
+                 qPrintable(box.text));
+        QCOMPARE(rows[saved - 1], seeded.last());
+        QCOMPARE(rows[saved]["ringing_band"].toInt(), 15);
+        QCOMPARE(rows[saved + 1]["ringing_band"].toInt(), 14);
+    }
+
     void oddRowsFromOtherToolsAreNotTrusted_data()
     {
         // A sound found turn of band 12 with one column spoilt.

@@ -11,6 +11,7 @@
 #include <QTemporaryFile>
 
 #include <algorithm>
+#include <limits>
 
 namespace {
 
@@ -219,9 +220,11 @@ bool Journal::EnsureOpen()
         return true;
 
     QString reason;
-    OpenResult result = IsNoDatabase(path_) ? OpenResult::NotADatabase : TryOpen(&reason);
+    OpenResult result =
+        IsNoDatabase(path_) || damaged_ ? OpenResult::NotADatabase : TryOpen(&reason);
     if (result == OpenResult::NotADatabase) {
         Close();
+        damaged_ = false;
         QString movedTo;
         if (!MoveAside(&movedTo, &reason)) {
             SwitchOff(reason);
@@ -235,6 +238,10 @@ bool Journal::EnsureOpen()
                                       "Sie wurde unverändert nach „%2“ verschoben; ein neues "
                                       "Trainingsjournal wurde angelegt.")
                            .arg(QDir::toNativeSeparators(path_), QDir::toNativeSeparators(movedTo));
+            if (const int saved = Salvage(movedTo); saved > 0)
+                box.text += QStringLiteral("\n%1 Runden ließen sich noch lesen und wurden in "
+                                           "das neue Journal übernommen.")
+                                .arg(saved);
             box.icon = DialogIcon::Information;
             open_ = true;
             dialogs_.MessageBox(box);
@@ -324,6 +331,14 @@ Journal::OpenResult Journal::TryOpen(QString* reason)
             QStringLiteral("Der Tabelle „turns“ fehlen Spalten (%1).").arg(error.databaseText());
         return OpenResult::Failed;
     }
+    // Damaged pages further in would only show when a turn or a view touches them.
+    if (!query.exec(QStringLiteral("PRAGMA quick_check")) || !query.next())
+        return failed(query.lastError());
+    if (query.value(0).toString() != QLatin1String("ok")) {
+        *reason =
+            QStringLiteral("Die Datei ist beschädigt (SQLite: %1).").arg(query.value(0).toString());
+        return OpenResult::NotADatabase;
+    }
     return OpenResult::Ok;
 }
 
@@ -364,6 +379,83 @@ bool Journal::MoveAside(QString* movedTo, QString* reason)
     }
     *movedTo = target;
     return true;
+}
+
+int Journal::Salvage(const QString& damagedPath)
+{
+    // Read from a copy: SQLite would write to the file it reads (a WAL is
+    // replayed and removed), and the file moved aside stays as it was.
+    const QString copy = path_ + QStringLiteral(".rettung");
+    const QStringList suffixes = {QString(), QStringLiteral("-wal"), QStringLiteral("-shm")};
+    auto removeCopy = [&] {
+        for (const QString& suffix : suffixes)
+            QFile::remove(copy + suffix);
+    };
+    removeCopy();
+    for (const QString& suffix : suffixes)
+        if (QFileInfo::exists(damagedPath + suffix) &&
+            !QFile::copy(damagedPath + suffix, copy + suffix)) {
+            removeCopy();
+            return 0;
+        }
+
+    const QString sourceName = connectionName_ + QStringLiteral("-rettung");
+    int saved = 0;
+    {
+        QSqlDatabase source = QSqlDatabase::addDatabase(DriverName, sourceName);
+        source.setDatabaseName(copy);
+        QSqlDatabase target = Database();
+        if (source.open()) {
+            QSqlQuery read(source);
+            read.setForwardOnly(true);
+            QSqlQuery write(target);
+            QStringList marks;
+            for (int i = 0; i < JournalColumns.size(); ++i)
+                marks << QStringLiteral("?");
+            write.prepare(QStringLiteral("INSERT OR IGNORE INTO turns (%1) VALUES (%2)")
+                              .arg(JournalColumns.join(QStringLiteral(", ")),
+                                   marks.join(QStringLiteral(", "))));
+            QSqlQuery(target).exec(QStringLiteral("BEGIN IMMEDIATE"));
+            // A damaged page breaks a scan; the next one starts behind it, a
+            // step further each time nothing could be read, as far as the
+            // largest id (when even that is lost, 64 tries).
+            std::optional<qint64> largest;
+            if (read.exec(QStringLiteral("SELECT max(id) FROM turns")) && read.next())
+                largest = read.value(0).toLongLong();
+            qint64 from = std::numeric_limits<qint64>::min();
+            qint64 step = 1;
+            for (int tries = 0; tries < 64; ++tries) {
+                bool any = false;
+                read.prepare(SelectColumns() + QStringLiteral(" WHERE id >= ? ORDER BY id"));
+                read.addBindValue(from);
+                if (read.exec()) {
+                    while (read.next()) {
+                        const QList<QVariant> row = RowOf(read);
+                        for (const QVariant& value : row)
+                            write.addBindValue(value);
+                        if (write.exec() && write.numRowsAffected() > 0)
+                            ++saved;
+                        from = row[0].toLongLong() + 1;
+                        any = true;
+                    }
+                    if (!read.lastError().isValid())
+                        break;
+                }
+                read.finish();
+                if (from == std::numeric_limits<qint64>::min())
+                    from = 0;
+                step = any ? 1 : std::min<qint64>(step * 2, qint64(1) << 40);
+                if (largest && from > *largest)
+                    break;
+                from += step;
+            }
+            QSqlQuery(target).exec(QStringLiteral("COMMIT"));
+        }
+        source.close();
+    }
+    QSqlDatabase::removeDatabase(sourceName);
+    removeCopy();
+    return saved;
 }
 
 QString Journal::Reason(const QSqlError& error) const
@@ -445,6 +537,12 @@ bool Journal::Record(const JournalTurn& turn)
                 return true;
             }
         }
+    }
+    if (MeansNotADatabase(error) && !damaged_) {
+        // Moved aside with what can still be read, then written to the new file.
+        Close();
+        damaged_ = true;
+        return Record(turn);
     }
     SwitchOff(Reason(error));
     return false;

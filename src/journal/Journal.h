@@ -2,9 +2,12 @@
 // The training journal: every turn that ends, one row in the SQLite database
 // `journal.sqlite` (table `turns`) through Qt SQL. Nothing is opened until a
 // turn is recorded or a view asks, so the start of the program does not wait
-// for it. A fault (no write permission, a full disk, a newer schema, a file
-// that is not a database) switches the journal off for the rest of the run
-// with one German message box; the game never notices. Thread: GUI only.
+// for it. A file that is not a database or has damaged pages is moved aside
+// and what can still be read is copied into a new journal. Any other fault
+// (no write permission, a full disk, a newer schema) switches the journal off
+// for the rest of the run with one German message box; the game never
+// notices. Thread: the one that made it (its Qt SQL connection is that
+// thread's); boxes go to `dialogs` on that thread.
 
 #include "journal/JournalStats.h"
 #include "journal/JournalTurn.h"
@@ -75,6 +78,9 @@ class Journal {
     bool EnsureOpen();
     OpenResult TryOpen(QString* reason);
     bool MoveAside(QString* movedTo, QString* reason);
+    // Copies every row of the file moved aside that can still be read into
+    // the new journal; how many.
+    int Salvage(const QString& damagedPath);
     QString Reason(const QSqlError& error) const;
     void SwitchOff(const QString& reason);
     void Close();
@@ -86,6 +92,7 @@ class Journal {
     UtcClock nowUtc_;
     bool open_ = false;
     bool off_ = false;
+    bool damaged_ = false; // a write met a damaged page: move the file aside
     QString offReason_;
     std::optional<RecentFinds> recentFinds_; // loaded at the first weighted draw
 };
