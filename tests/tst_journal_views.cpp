@@ -8,6 +8,7 @@
 #include "journal/CurvePlotModule.h"
 #include "journal/Journal.h"
 #include "journal/JournalExport.h"
+#include "journal/JournalService.h"
 #include "journal/JournalStats.h"
 #include "journal/LearningCurveView.h"
 #include "support/GameHarness.h"
@@ -17,6 +18,7 @@
 #include <QAction>
 #include <QComboBox>
 #include <QDir>
+#include <QProgressDialog>
 #include <QTableWidget>
 #include <QtTest>
 
@@ -126,7 +128,11 @@ class TestJournalViews : public QObject {
     void learningCurveWithoutItsPlotModule()
     {
         SetCurvePlotSearchPath({QDir::tempPath() + "/no-such-folder"});
-        LearningCurveView view(AsVector(LearningTurns()), QString());
+        LearningCurveView view;
+        QString problem;
+        const CreateCurvePlotFunction createPlot = LoadCurvePlot(&problem);
+        view.ShowCurve(ComputeLearningCurve(AsVector(LearningTurns()), QTimeZone::systemTimeZone()),
+                       createPlot, problem);
         QVERIFY(!view.Plot());
         QVERIFY2(view.NoticeText().contains("heulmeister-curveplot.so"),
                  qPrintable(view.NoticeText()));
@@ -301,6 +307,7 @@ class TestJournalViews : public QObject {
         QVERIFY(rig_->Start("[Spiel]\nSelektmode=0\n"));
         const TrainingMenuActions& training = rig_->form->Training()->Actions();
         training.Verwechslungen->trigger();
+        rig_->form->TrainingJournal().WaitUntilIdle();
         ConfusionView* confusions = rig_->form->OpenConfusions();
         QVERIFY(confusions);
         QVERIFY(QTest::qWaitForWindowExposed(confusions));
@@ -311,6 +318,7 @@ class TestJournalViews : public QObject {
         QVERIFY(confusions->SummaryText().contains("keine Runde"));
 
         training.Lernkurve->trigger();
+        rig_->form->TrainingJournal().WaitUntilIdle();
         LearningCurveView* curve = rig_->form->OpenLearningCurve();
         QVERIFY(curve);
         QVERIFY(QTest::qWaitForWindowExposed(curve));
@@ -331,6 +339,7 @@ class TestJournalViews : public QObject {
         const TrainingMenuActions& training = rig_->form->Training()->Actions();
 
         training.Verwechslungen->trigger();
+        rig_->form->TrainingJournal().WaitUntilIdle();
         ConfusionView* confusions = rig_->form->OpenConfusions();
         QVERIFY(QTest::qWaitForWindowExposed(confusions));
         QCOMPARE(confusions->Period(), JournalPeriod::All);
@@ -353,6 +362,7 @@ class TestJournalViews : public QObject {
         QVERIFY(confusions->SummaryText().startsWith("Am häufigsten wurde "));
 
         training.Lernkurve->trigger();
+        rig_->form->TrainingJournal().WaitUntilIdle();
         LearningCurveView* curve = rig_->form->OpenLearningCurve();
         QVERIFY(QTest::qWaitForWindowExposed(curve));
         QVERIFY2(curve->Plot(), qPrintable(curve->NoticeText()));
@@ -372,9 +382,44 @@ class TestJournalViews : public QObject {
         rig_->StartTurnRinging(DrawFor1k);
         rig_->ClickFader(15);
         training.Lernkurve->trigger();
+        rig_->form->TrainingJournal().WaitUntilIdle();
         QTRY_VERIFY(rig_->form->OpenLearningCurve() && rig_->form->OpenLearningCurve() != curve);
         QCOMPARE(rig_->form->OpenLearningCurve()->BandTable()->item(15, 1)->text(),
                  QStringLiteral("4"));
+    }
+
+    void largeJournalFillsTheWindowsLater()
+    {
+        constexpr int Turns = 200000;
+        QVERIFY(SeedManyTurns(rig_->JournalPath(), Turns));
+        QVERIFY(rig_->Start("[Spiel]\nSelektmode=0\n[Training]\nSchwerpunkt=1\n"));
+        JournalService& journal = rig_->form->TrainingJournal();
+        const TrainingMenuActions& training = rig_->form->Training()->Actions();
+        const QString target = rig_->programDir.filePath("Journal.csv");
+        rig_->dialogs.fileAnswers = {target};
+
+        // Each window is there at once and says it is reading; so is the export.
+        training.Verwechslungen->trigger();
+        training.Lernkurve->trigger();
+        training.Exportieren->trigger();
+        ConfusionView* confusions = rig_->form->OpenConfusions();
+        LearningCurveView* curve = rig_->form->OpenLearningCurve();
+        QVERIFY(confusions->isVisible() && curve->isVisible());
+        QVERIFY(!confusions->IsFilled() && !curve->IsFilled());
+        QCOMPARE(confusions->SummaryText(),
+                 QStringLiteral("Das Trainingsjournal wird gelesen ..."));
+        QProgressDialog* progress = rig_->form->findChild<QProgressDialog*>();
+        QVERIFY(progress && progress->isVisible());
+
+        journal.WaitUntilIdle();
+        QCOMPARE(confusions->Matrix().turns, Turns);
+        QVERIFY(curve->Plot());
+        QCOMPARE(curve->Curve().turns, Turns);
+        QCOMPARE(ParseCsv(FileBytes(target))->size(), Turns + 1);
+        QTRY_VERIFY(!rig_->form->findChild<QProgressDialog*>());
+        // The weighted draw was ready without a read at START.
+        QVERIFY(journal.DrillWeights());
+        QCOMPARE(rig_->dialogs.boxes.size(), 1); // the safety warning
     }
 
     // ---- CSV ------------------------------------------------------------------------------
@@ -457,6 +502,7 @@ class TestJournalViews : public QObject {
         const QString target = rig_->programDir.filePath("Journal.csv");
         rig_->dialogs.fileAnswers = {target};
         rig_->form->Training()->Actions().Exportieren->trigger();
+        rig_->form->TrainingJournal().WaitUntilIdle();
         QCOMPARE(rig_->dialogs.fileDialogs.size(), 1);
         QCOMPARE(rig_->dialogs.fileDialogs[0].defaultExtension, QStringLiteral("csv"));
         const auto records = ParseCsv(FileBytes(target));
@@ -473,6 +519,7 @@ class TestJournalViews : public QObject {
         // Cancelling the dialog writes nothing.
         QVERIFY(QFile::remove(target));
         rig_->form->Training()->Actions().Exportieren->trigger();
+        rig_->form->TrainingJournal().WaitUntilIdle();
         QVERIFY(!QFileInfo::exists(target));
     }
 
@@ -510,6 +557,7 @@ class TestJournalViews : public QObject {
         rig_->dialogs.fileAnswers = {target};
         rig_->dialogs.boxAnswers = {answer};
         rig_->form->Training()->Actions().Exportieren->trigger();
+        rig_->form->TrainingJournal().WaitUntilIdle();
         QCOMPARE(rig_->dialogs.boxes.size(), 2); // the safety warning, the question
         const MessageBoxRequest& box = rig_->dialogs.boxes[1];
         QCOMPARE(box.caption, QStringLiteral("Datei existiert bereits"));

@@ -492,8 +492,16 @@ void Journal::SwitchOff(const QString& reason)
 
 bool Journal::Record(const JournalTurn& turn)
 {
+    if (TryRecord(turn) != WriteResult::Locked)
+        return !off_;
+    SwitchOff(lockReason_);
+    return false;
+}
+
+Journal::WriteResult Journal::TryRecord(const JournalTurn& turn)
+{
     if (!EnsureOpen())
-        return false;
+        return WriteResult::Off;
     QSqlError error;
     {
         // BEGIN and COMMIT as statements of our own: their errors keep
@@ -534,7 +542,7 @@ bool Journal::Record(const JournalTurn& turn)
             } else {
                 if (recentFinds_)
                     recentFinds_->Add(turn);
-                return true;
+                return WriteResult::Written;
             }
         }
     }
@@ -542,13 +550,19 @@ bool Journal::Record(const JournalTurn& turn)
         // Moved aside with what can still be read, then written to the new file.
         Close();
         damaged_ = true;
-        return Record(turn);
+        return TryRecord(turn);
+    }
+    const int code = PrimaryCode(error);
+    if (code == SqliteBusy || code == SqliteLocked) {
+        lockReason_ = Reason(error);
+        return WriteResult::Locked;
     }
     SwitchOff(Reason(error));
-    return false;
+    return WriteResult::Off;
 }
 
-std::optional<std::vector<QList<QVariant>>> Journal::ReadRows()
+std::optional<std::vector<QList<QVariant>>>
+Journal::ReadRows(const std::function<void(qint64 done, qint64 total)>& progress)
 {
     if (!EnsureOpen())
         return std::nullopt;
@@ -557,9 +571,15 @@ std::optional<std::vector<QList<QVariant>>> Journal::ReadRows()
     {
         QSqlQuery query(Database());
         query.setForwardOnly(true);
+        qint64 total = 0;
+        if (progress && query.exec(QStringLiteral("SELECT count(*) FROM turns")) && query.next())
+            total = query.value(0).toLongLong();
         if (query.exec(SelectColumns() + QStringLiteral(" ORDER BY id"))) {
-            while (query.next())
+            while (query.next()) {
                 rows.push_back(RowOf(query));
+                if (progress && rows.size() % 4096 == 0)
+                    progress(qint64(rows.size()), std::max<qint64>(total, qint64(rows.size())));
+            }
             if (!query.lastError().isValid())
                 return rows;
         }

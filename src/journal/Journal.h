@@ -57,8 +57,13 @@ class Journal {
     bool Open();
 
     // Writes one turn in one transaction. False when the journal is off or
-    // switched itself off now.
+    // switched itself off now, also for a database another program holds
+    // locked.
     bool Record(const JournalTurn& turn);
+    // The same, but a lock held by another program only says Locked: the
+    // turn can be written later and the journal stays on.
+    enum class WriteResult { Written, Locked, Off };
+    WriteResult TryRecord(const JournalTurn& turn);
 
     // Every row a view may trust (see TurnFromRow), in the order the turns
     // started. Nullopt when the journal is off.
@@ -66,7 +71,10 @@ class Journal {
 
     // Every row as stored, by id, values in JournalColumns order: what the
     // export writes. Nullopt when the journal is off.
-    std::optional<std::vector<QList<QVariant>>> ReadRows();
+    // `progress` hears every few thousand rows how many of about how many
+    // are read.
+    std::optional<std::vector<QList<QVariant>>>
+    ReadRows(const std::function<void(qint64 done, qint64 total)>& progress = {});
 
     // Weights of the weighted band draw from the recorded finds; nullopt
     // when the journal is off, so the game draws as it always did.
@@ -94,5 +102,6 @@ class Journal {
     bool off_ = false;
     bool damaged_ = false; // a write met a damaged page: move the file aside
     QString offReason_;
+    QString lockReason_;
     std::optional<RecentFinds> recentFinds_; // loaded at the first weighted draw
 };

@@ -1,6 +1,7 @@
 #include "journal/JournalExport.h"
 
 #include "journal/Journal.h"
+#include "journal/JournalService.h"
 #include "journal/JournalTurn.h"
 #include "platform/Dialogs.h"
 #include "platform/FileErrorText.h"
@@ -9,6 +10,8 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QLocale>
+#include <QPointer>
+#include <QProgressDialog>
 #include <QSaveFile>
 
 #include <cerrno>
@@ -97,7 +100,8 @@ QByteArray CsvField(const QVariant& value)
     return field;
 }
 
-QByteArray JournalCsv(const std::vector<QList<QVariant>>& rows)
+QByteArray JournalCsv(const std::vector<QList<QVariant>>& rows,
+                      const std::function<void(qint64 done)>& progress)
 {
     QByteArray csv;
     csv.reserve(static_cast<qsizetype>(rows.size()) * 96 + 200);
@@ -113,8 +117,12 @@ QByteArray JournalCsv(const std::vector<QList<QVariant>>& rows)
     for (const QString& column : JournalColumns)
         header << column;
     appendLine(header);
-    for (const QList<QVariant>& row : rows)
+    qint64 done = 0;
+    for (const QList<QVariant>& row : rows) {
         appendLine(row);
+        if (progress && ++done % 4096 == 0)
+            progress(done);
+    }
     return csv;
 }
 
@@ -152,13 +160,17 @@ bool WriteFileAtomically(const QString& path, const QByteArray& bytes, QString* 
     return true;
 }
 
-bool ExportJournal(Journal& journal, Dialogs& dialogs)
+namespace {
+
+// The file the player chose and agreed to replace; empty when nothing is to
+// be written.
+QString ChooseTarget(Dialogs& dialogs, bool journalOff, const QString& offReason)
 {
-    if (journal.IsOff()) {
+    if (journalOff) {
         ShowFailure(dialogs, QStringLiteral("Das Trainingsjournal ist ausgeschaltet und kann nicht "
                                             "exportiert werden.\nGrund: %1")
-                                 .arg(journal.OffReason()));
-        return false;
+                                 .arg(offReason));
+        return {};
     }
     FileDialogRequest request;
     request.caption = ExportCaption;
@@ -167,18 +179,85 @@ bool ExportJournal(Journal& journal, Dialogs& dialogs)
     request.proposedName = QStringLiteral("Trainingsjournal.csv");
     const QString chosen = dialogs.SaveFileName(request);
     if (chosen.isEmpty() || !ConfirmReplace(dialogs, chosen))
-        return false;
+        return {};
+    return chosen;
+}
 
-    // A fault here has switched the journal off and said so already.
-    const auto rows = journal.ReadRows();
+// Why the CSV could not be written; empty when it was, or when a fault
+// switched the journal off (its own box said so). `progress` hears 0..1000.
+// Thread: the one that owns `journal`.
+QString WriteExport(Journal& journal, const QString& path, bool* written,
+                    const std::function<void(int permille)>& progress)
+{
+    *written = false;
+    qint64 total = 1;
+    const auto rows = journal.ReadRows([&](qint64 done, qint64 all) {
+        total = std::max<qint64>(all, 1);
+        if (progress)
+            progress(int(500 * done / total));
+    });
     if (!rows)
-        return false;
+        return {};
+    total = std::max<qint64>(qint64(rows->size()), 1);
+    const QByteArray csv = JournalCsv(*rows, [&](qint64 done) {
+        if (progress)
+            progress(500 + int(400 * done / total));
+    });
     QString errorText;
-    if (!WriteFileAtomically(chosen, JournalCsv(*rows), &errorText)) {
-        ShowFailure(dialogs, QStringLiteral("Die Datei „%1“ konnte nicht geschrieben werden:\n%2\n"
-                                            "Eine vorhandene Datei bleibt unverändert.")
-                                 .arg(QDir::toNativeSeparators(chosen), errorText));
+    if (!WriteFileAtomically(path, csv, &errorText))
+        return QStringLiteral("Die Datei „%1“ konnte nicht geschrieben werden:\n%2\n"
+                              "Eine vorhandene Datei bleibt unverändert.")
+            .arg(QDir::toNativeSeparators(path), errorText);
+    *written = true;
+    return {};
+}
+
+} // namespace
+
+bool ExportJournal(Journal& journal, Dialogs& dialogs)
+{
+    const QString chosen = ChooseTarget(dialogs, journal.IsOff(), journal.OffReason());
+    if (chosen.isEmpty())
         return false;
-    }
-    return true;
+    bool written = false;
+    const QString failure = WriteExport(journal, chosen, &written, {});
+    if (!failure.isEmpty())
+        ShowFailure(dialogs, failure);
+    return written;
+}
+
+void StartJournalExport(JournalService& journal, QWidget* parent)
+{
+    Dialogs& dialogs = journal.Boxes();
+    const QString chosen = ChooseTarget(dialogs, journal.IsOff(), journal.OffReason());
+    if (chosen.isEmpty())
+        return;
+    auto* progress = new QProgressDialog(QStringLiteral("Das Trainingsjournal wird exportiert ..."),
+                                         QString(), 0, 1000, parent);
+    progress->setWindowTitle(ExportCaption);
+    progress->setCancelButton(nullptr);
+    progress->setMinimumDuration(0);
+    progress->setAutoClose(false);
+    progress->setAttribute(Qt::WA_DeleteOnClose);
+    progress->show();
+    const QPointer<QProgressDialog> shown(progress);
+    journal.Run<QString>(
+        progress,
+        // Thread: the journal's.
+        [chosen, shown](Journal& store) {
+            bool written = false;
+            int lastPermille = -1;
+            return WriteExport(store, chosen, &written, [&](int permille) {
+                if (permille == lastPermille)
+                    return;
+                lastPermille = permille;
+                QMetaObject::invokeMethod(
+                    shown, [shown, permille] { shown->setValue(permille); }, Qt::QueuedConnection);
+            });
+        },
+        [progress, &dialogs](QString& failure) {
+            progress->close();
+            if (!failure.isEmpty())
+                ShowFailure(dialogs, failure);
+        });
 }

@@ -198,3 +198,30 @@ bool DamagePages(const QString& path, int firstPage, int pages)
     file.seek(qint64(firstPage - 1) * pageSize);
     return file.write(QByteArray(pages * pageSize, '\xA5')) == pages * pageSize;
 }
+
+JournalLock::JournalLock(const QString& path)
+    : name_(QStringLiteral("test-lock-%1").arg(quintptr(this)))
+{
+    QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), name_);
+    db.setDatabaseName(path);
+    held_ = db.open() && QSqlQuery(db).exec(QStringLiteral("BEGIN IMMEDIATE"));
+}
+
+JournalLock::~JournalLock()
+{
+    Release();
+    QSqlDatabase::removeDatabase(name_);
+}
+
+void JournalLock::Release()
+{
+    if (!QSqlDatabase::contains(name_))
+        return;
+    {
+        QSqlDatabase db = QSqlDatabase::database(name_, false);
+        if (held_)
+            QSqlQuery(db).exec(QStringLiteral("ROLLBACK"));
+        db.close();
+    }
+    held_ = false;
+}

@@ -41,3 +41,20 @@ bool SeedManyTurns(const QString& path, int count, quint32 seed = 2026);
 // Overwrites `pages` pages of `path` from the 1-based `firstPage` on with
 // bytes no page has; false when the file is too short.
 bool DamagePages(const QString& path, int firstPage, int pages);
+
+// Another program holding the journal's write lock (BEGIN IMMEDIATE on a
+// connection of its own) until Release or the end of the scope. Thread: the
+// one that made it.
+class JournalLock {
+  public:
+    explicit JournalLock(const QString& path);
+    ~JournalLock();
+    JournalLock(const JournalLock&) = delete;
+    JournalLock& operator=(const JournalLock&) = delete;
+    bool Held() const { return held_; }
+    void Release();
+
+  private:
+    QString name_;
+    bool held_ = false;
+};
