@@ -18,7 +18,10 @@
 #include <QAction>
 #include <QComboBox>
 #include <QDir>
+#include <QGraphicsTextItem>
+#include <QGraphicsView>
 #include <QProgressDialog>
+#include <QRegularExpression>
 #include <QTableWidget>
 #include <QtTest>
 
@@ -386,6 +389,51 @@ class TestJournalViews : public QObject {
         QTRY_VERIFY(rig_->form->OpenLearningCurve() && rig_->form->OpenLearningCurve() != curve);
         QCOMPARE(rig_->form->OpenLearningCurve()->BandTable()->item(15, 1)->text(),
                  QStringLiteral("4"));
+    }
+
+    void learningCurveAxesNeverRepeatALabel_data()
+    {
+        QTest::addColumn<QList<int>>("findMs"); // one day each
+        QTest::newRow("under 2 s") << QList<int>{1400, 900, 1200};
+        QTest::newRow("under a second") << QList<int>{300, 450};
+        QTest::newRow("a minute") << QList<int>{61000, 12000, 5000};
+    }
+
+    void learningCurveAxesNeverRepeatALabel()
+    {
+        QFETCH(QList<int>, findMs);
+        QList<JournalTurn> turns;
+        for (int day = 0; day < findMs.size(); ++day)
+            turns << MakeTurn(Utc(2026, 12, 1 + day, 12), 15, TurnOutcome::Found, 1, {},
+                              findMs[day]);
+        QVERIFY(SeedJournal(rig_->JournalPath(), turns));
+        QVERIFY(rig_->Start("[Spiel]\nSelektmode=0\n"));
+        rig_->form->Training()->Actions().Lernkurve->trigger();
+        rig_->form->TrainingJournal().WaitUntilIdle();
+        auto* chart = qobject_cast<QGraphicsView*>(rig_->form->OpenLearningCurve()->Plot());
+        QVERIFY(chart);
+        QVERIFY(QTest::qWaitForWindowExposed(chart->window()));
+        // The labels as drawn: the find-time axis is the right one.
+        QStringList seconds, days;
+        const QRegularExpression number("^\\d+(,\\d+)?$");
+        const QRegularExpression date("^\\d\\d\\.\\d\\d\\.\\d+$");
+        for (QGraphicsItem* item : chart->scene()->items()) {
+            auto* text = dynamic_cast<QGraphicsTextItem*>(item);
+            if (!text || !text->isVisible())
+                continue;
+            const QString label = text->toPlainText();
+            if (number.match(label).hasMatch() && item->scenePos().x() > chart->width() / 2)
+                seconds << label;
+            else if (date.match(label).hasMatch())
+                days << label;
+        }
+        QVERIFY2(seconds.size() >= 3 &&
+                     seconds.size() == QSet<QString>(seconds.begin(), seconds.end()).size(),
+                 qPrintable(seconds.join(" ")));
+        QVERIFY2(!days.isEmpty(), qPrintable(days.join(" ")));
+        for (const QString& day : days)
+            QVERIFY2(QRegularExpression("^\\d\\d\\.12\\.2026$").match(day).hasMatch(),
+                     qPrintable(day));
     }
 
     void largeJournalFillsTheWindowsLater()
