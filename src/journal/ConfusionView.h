@@ -83,7 +83,7 @@ class ConfusionView final : public QWidget {
     QLabel* summary_ = nullptr;
 };
 
-// Thread: the journal's (pure). The three periods' matrices of `turns`.
+// The three periods' matrices of `turns`. Thread: any (pure).
 ConfusionMatrices ComputeConfusionMatrices(const std::vector<JournalTurn>& turns,
                                            const QDateTime& nowUtc, const QTimeZone& localZone);
 

@@ -69,7 +69,8 @@ JournalService::JournalService(Dialogs& dialogs, QString filePath, Journal::UtcC
 
 JournalService::~JournalService()
 {
-    // A lock held at the end gets the busy wait of one more try.
+    // A lock held at the end gets the busy wait of one more try. The lambda
+    // runs on the journal's thread.
     QMetaObject::invokeMethod(
         worker_,
         [this] {
@@ -91,6 +92,7 @@ QDateTime JournalService::NowUtc() const
 
 void JournalService::Post(std::function<void(Journal&)> job)
 {
+    // The lambda runs on the journal's thread.
     QMetaObject::invokeMethod(
         worker_, [this, job = std::move(job)] { job(worker_->TheJournal(*this)); },
         Qt::QueuedConnection);
@@ -125,6 +127,7 @@ bool JournalService::WriteWaiting(Journal& journal)
         if (!worker_->retry) {
             worker_->retry = new QTimer;
             worker_->retry->setSingleShot(true);
+            // Made on, and firing on, the journal's thread.
             QObject::connect(worker_->retry, &QTimer::timeout, worker_,
                              [this] { WriteWaiting(worker_->TheJournal(*this)); });
         }
@@ -142,7 +145,7 @@ void JournalService::Record(const JournalTurn& turn)
 {
     if (off_)
         return;
-    Post([this, turn](Journal& journal) {
+    Post([this, turn](Journal& journal) { // on the journal's thread
         worker_->waiting.push_back(turn);
         WriteWaiting(journal);
     });
@@ -153,7 +156,7 @@ void JournalService::PrepareWeights()
     if (weightsRequested_)
         return;
     weightsRequested_ = true;
-    Post([this](Journal& journal) {
+    Post([this](Journal& journal) { // on the journal's thread
         worker_->weightsWanted = true;
         const std::optional<BandWeights> weights = journal.DrillWeights();
         ReportState(journal);
@@ -175,6 +178,7 @@ void JournalService::WaitUntilIdle(int lockWaitMs)
     const QDeadlineTimer deadline(lockWaitMs);
     for (;;) {
         bool written = true;
+        // The lambda runs on the journal's thread while this one waits.
         QMetaObject::invokeMethod(
             worker_,
             [this, &written] {

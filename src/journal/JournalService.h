@@ -58,7 +58,7 @@ class JournalService final : public QObject {
 
     // Blocks until every job queued so far has run and its results and boxes
     // are handed over, and the queued turns are written unless the database
-    // stays locked for `lockWaitMs`. For tests and the end of the program.
+    // stays locked for `lockWaitMs`. For tests and benchmarks.
     void WaitUntilIdle(int lockWaitMs = 0);
     // Turns waiting for a lock to go. Thread: any.
     int WaitingTurns() const { return waitingTurns_.load(); }
@@ -94,6 +94,7 @@ void JournalService::Run(QObject* receiver, std::function<Result(Journal&)> work
 {
     QPointer<QObject> target(receiver);
     Post([this, target, work = std::move(work), done = std::move(done)](Journal& journal) {
+        // Thread: the journal's; `done` runs on the GUI thread.
         auto result = std::make_shared<Result>(work(journal));
         ReportState(journal);
         QMetaObject::invokeMethod(
