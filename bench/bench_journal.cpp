@@ -115,8 +115,13 @@ double LongestStall(const std::function<void()>& command, const std::function<bo
 {
     const auto start = Clock::now();
     double longest = Milliseconds(command);
+    if (qEnvironmentVariableIsSet("BENCH_VERBOSE"))
+        std::fprintf(stderr, "command %.2f ms\n", longest);
     auto pass = [&longest] {
-        longest = std::max(longest, Milliseconds([] { QCoreApplication::processEvents(); }));
+        const double ms = Milliseconds([] { QCoreApplication::processEvents(); });
+        if (ms > 5 && qEnvironmentVariableIsSet("BENCH_VERBOSE"))
+            std::fprintf(stderr, "pass %.2f ms\n", ms);
+        longest = std::max(longest, ms);
     };
     while (!done()) {
         pass();

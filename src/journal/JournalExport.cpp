@@ -6,6 +6,7 @@
 #include "platform/Dialogs.h"
 #include "platform/FileErrorText.h"
 
+#include <QCoreApplication>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -241,8 +242,10 @@ void StartJournalExport(JournalService& journal, QWidget* parent)
     progress->setAttribute(Qt::WA_DeleteOnClose);
     progress->show();
     const QPointer<QProgressDialog> shown(progress);
+    // Answered to the journal itself: a failure is told even when the
+    // progress window was closed meanwhile.
     journal.Run<QString>(
-        progress,
+        &journal,
         // Thread: the journal's.
         [chosen, shown](Journal& store) {
             bool written = false;
@@ -251,12 +254,19 @@ void StartJournalExport(JournalService& journal, QWidget* parent)
                 if (permille == lastPermille)
                     return;
                 lastPermille = permille;
+                // The window is looked at on the GUI thread, where it may be gone.
                 QMetaObject::invokeMethod(
-                    shown, [shown, permille] { shown->setValue(permille); }, Qt::QueuedConnection);
+                    qApp,
+                    [shown, permille] {
+                        if (shown)
+                            shown->setValue(permille);
+                    },
+                    Qt::QueuedConnection);
             });
         },
-        [progress, &dialogs](QString& failure) {
-            progress->close();
+        [shown, &dialogs](QString& failure) {
+            if (shown)
+                shown->close();
             if (!failure.isEmpty())
                 ShowFailure(dialogs, failure);
         });
