@@ -234,14 +234,18 @@ bool Journal::EnsureOpen()
         if (result == OpenResult::Ok) {
             MessageBoxRequest box;
             box.caption = BoxCaption;
-            box.text = QStringLiteral("Die Datei „%1“ ist keine lesbare Datenbank.\n"
+            // A database with damaged pages still holds rows worth copying.
+            const bool damagedDatabase = !IsNoDatabase(movedTo);
+            box.text = QStringLiteral("Die Datei „%1“ ist %3.\n"
                                       "Sie wurde unverändert nach „%2“ verschoben; ein neues "
                                       "Trainingsjournal wurde angelegt.")
-                           .arg(QDir::toNativeSeparators(path_), QDir::toNativeSeparators(movedTo));
-            if (const int saved = Salvage(movedTo); saved > 0)
+                           .arg(QDir::toNativeSeparators(path_), QDir::toNativeSeparators(movedTo),
+                                damagedDatabase ? QStringLiteral("beschädigt")
+                                                : QStringLiteral("keine lesbare Datenbank"));
+            if (damagedDatabase)
                 box.text += QStringLiteral("\n%1 Runden ließen sich noch lesen und wurden in "
                                            "das neue Journal übernommen.")
-                                .arg(saved);
+                                .arg(Salvage(movedTo));
             box.icon = DialogIcon::Information;
             open_ = true;
             dialogs_.MessageBox(box);
