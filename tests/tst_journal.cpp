@@ -9,6 +9,7 @@
 #include "game/TrainingMenu.h"
 #include "journal/ConfusionView.h"
 #include "journal/Journal.h"
+#include "journal/JournalService.h"
 #include "model/FaderModel.h"
 #include "support/Builders.h"
 #include "support/GameHarness.h"
@@ -55,6 +56,12 @@ class TestJournal : public QObject {
 
     GameState& State() { return rig_->State(); }
     void Start(const QByteArray& settings) { QVERIFY(rig_->Start(settings)); }
+    // The journal writes on a thread of its own: its turns and boxes, now.
+    void Settle()
+    {
+        if (rig_->form)
+            rig_->form->TrainingJournal().WaitUntilIdle();
+    }
     QString JournalFolder() const { return QFileInfo(rig_->JournalPath()).absolutePath(); }
     // The boxes other than the safety warning at the start.
     QList<MessageBoxRequest> JournalBoxes() const
@@ -75,6 +82,7 @@ class TestJournal : public QObject {
         rig_->clock.Advance(ms);
         rig_->ClickFader(ringing);
         QCOMPARE(State().GameMode, ModeTurnOver);
+        Settle();
     }
 
   private slots:
@@ -151,6 +159,7 @@ class TestJournal : public QObject {
         QCOMPARE(State().GameMode, ModeTurnOver);
         const QDateTime after = QDateTime::currentDateTimeUtc().addSecs(1);
 
+        Settle();
         const QList<QVariantMap> rows = ReadJournalRows(rig_->JournalPath());
         QCOMPARE(rows.size(), 1);
         const QVariantMap& row = rows.front();
@@ -234,6 +243,7 @@ class TestJournal : public QObject {
         case Ending::Found:
             break;
         }
+        Settle();
         const QList<QVariantMap> rows = ReadJournalRows(journalPath);
         QCOMPARE(rows.size(), 1);
         QCOMPARE(rows[0]["outcome"].toString(), QStringLiteral("abandoned"));
@@ -250,6 +260,7 @@ class TestJournal : public QObject {
             rig_->ClickStart();
             rig_->Stop();
         }
+        Settle();
         QCOMPARE(ReadJournalRows(journalPath).size(), rowsAtTheEnd);
     }
 
@@ -265,6 +276,7 @@ class TestJournal : public QObject {
         rig_->ClickFader(16);
         rig_->clock.Advance(3000);
         rig_->ClickFader(15);
+        Settle();
         const QList<QVariantMap> rows = ReadJournalRows(rig_->JournalPath());
         QCOMPARE(rows.size(), 1);
         QCOMPARE(rows[0]["outcome"].toString(), QStringLiteral("found"));
@@ -281,6 +293,7 @@ class TestJournal : public QObject {
         PlayFoundTurn(DrawFor800, 14, {}, 900);
         QCOMPARE(ReadJournalRows(rig_->JournalPath()).size(), 2);
         rig_->StartTurnRinging(DrawFor1k); // in play: not in the file
+        Settle();
         QCOMPARE(ReadJournalRows(rig_->JournalPath()).size(), 2);
         QCOMPARE(JournalIntegrity(rig_->JournalPath()), QStringLiteral("ok"));
         QCOMPARE(JournalValue(rig_->JournalPath(), "PRAGMA journal_mode").toString(),
@@ -436,6 +449,69 @@ class TestJournal : public QObject {
         QCOMPARE(JournalIntegrity(path), QStringLiteral("ok"));
         QCOMPARE(ReadJournalRows(path).size(), 2);
         QCOMPARE(JournalBoxes().size(), 1);
+    }
+
+    void lockedDatabaseIsWrittenOnceTheLockGoes()
+    {
+        const QString path = rig_->JournalPath();
+        QVERIFY(SeedJournal(path, {MakeTurn(Monday, 13, TurnOutcome::Found, 1)}));
+        JournalLock lock(path);
+        QVERIFY(lock.Held());
+        Start("[Spiel]\nSelektmode=0\n");
+        JournalService& journal = rig_->form->TrainingJournal();
+        for (int band : {15, 14}) {
+            rig_->StartTurnRinging(band == 15 ? DrawFor1k : DrawFor800);
+            rig_->ClickFader(band);
+        }
+        // The turns wait on the journal's thread; the game goes on, no box.
+        QTRY_COMPARE_WITH_TIMEOUT(journal.WaitingTurns(), 2, 15000);
+        QVERIFY(JournalBoxes().isEmpty());
+        QVERIFY(!journal.IsOff());
+        QCOMPARE(ReadJournalRows(path).size(), 1);
+
+        lock.Release();
+        journal.WaitUntilIdle(10000);
+        QCOMPARE(journal.WaitingTurns(), 0);
+        const QList<QVariantMap> rows = ReadJournalRows(path);
+        QCOMPARE(rows.size(), 3);
+        QCOMPARE(rows[1]["ringing_band"].toInt(), 15);
+        QCOMPARE(rows[2]["ringing_band"].toInt(), 14);
+        QVERIFY(JournalBoxes().isEmpty());
+    }
+
+    void damagedPagesAreMovedAsideAndSalvaged()
+    {
+        const QString path = rig_->JournalPath();
+        constexpr int Seeded = 3000;
+        QVERIFY(SeedManyTurns(path, Seeded));
+        const QList<QVariantMap> seeded = ReadJournalRows(path);
+        const int pages = QFileInfo(path).size() / JournalValue(path, "PRAGMA page_size").toInt();
+        QVERIFY(DamagePages(path, pages / 2, 4)); // a valid header, four bad pages mid-file
+        QVERIFY(JournalIntegrity(path) != QStringLiteral("ok"));
+        const QByteArray damaged = FileBytes(path);
+
+        Start("[Spiel]\nSelektmode=0\n");
+        PlayFoundTurn(DrawFor1k, 15, {14}, 1000);
+        PlayFoundTurn(DrawFor800, 14, {}, 700);
+        QCOMPARE(JournalBoxes().size(), 1);
+        const MessageBoxRequest box = JournalBoxes().front();
+        QCOMPARE(box.icon, DialogIcon::Information);
+        const QStringList aside =
+            QDir(JournalFolder()).entryList({"journal.sqlite.*"}, QDir::Files);
+        QCOMPARE(aside.size(), 1);
+        QVERIFY(aside.front().startsWith("journal.sqlite.defekt-"));
+        QCOMPARE(FileBytes(JournalFolder() + "/" + aside.front()), damaged);
+
+        // Every readable row, the ones behind the damage too, then the new turns.
+        QCOMPARE(JournalIntegrity(path), QStringLiteral("ok"));
+        const QList<QVariantMap> rows = ReadJournalRows(path);
+        const int saved = rows.size() - 2;
+        QVERIFY2(saved > Seeded / 2 && saved < Seeded, qPrintable(QString::number(saved)));
+        QVERIFY2(box.text.contains(QStringLiteral("\n%1 Runden ließen sich noch lesen").arg(saved)),
+                 qPrintable(box.text));
+        QCOMPARE(rows[saved - 1], seeded.last());
+        QCOMPARE(rows[saved]["ringing_band"].toInt(), 15);
+        QCOMPARE(rows[saved + 1]["ringing_band"].toInt(), 14);
     }
 
     void oddRowsFromOtherToolsAreNotTrusted_data()
@@ -597,6 +673,7 @@ class TestJournal : public QObject {
         const QByteArray journalBefore = FileBytes(path);
 
         Start("[Filter]\nLowCut=11\nHighcut=14\n[Spiel]\nSelektmode=0\n" + training);
+        Settle(); // the weights are read while the player gets ready
         rig_->random.bounds.clear();
         // The weighted draw asks for no integer for the band.
         rig_->random.values =
@@ -629,6 +706,7 @@ class TestJournal : public QObject {
         QVERIFY(!option->isChecked());
         option->trigger();
         QCOMPARE(State().Training.Schwerpunkt, 1);
+        Settle();
         rig_->random.bounds.clear();
         rig_->random.fractions = {0.0};
         rig_->random.values = {45};

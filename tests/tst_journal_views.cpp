@@ -8,6 +8,7 @@
 #include "journal/CurvePlotModule.h"
 #include "journal/Journal.h"
 #include "journal/JournalExport.h"
+#include "journal/JournalService.h"
 #include "journal/JournalStats.h"
 #include "journal/LearningCurveView.h"
 #include "support/GameHarness.h"
@@ -17,6 +18,10 @@
 #include <QAction>
 #include <QComboBox>
 #include <QDir>
+#include <QGraphicsTextItem>
+#include <QGraphicsView>
+#include <QProgressDialog>
+#include <QRegularExpression>
 #include <QTableWidget>
 #include <QtTest>
 
@@ -126,7 +131,11 @@ class TestJournalViews : public QObject {
     void learningCurveWithoutItsPlotModule()
     {
         SetCurvePlotSearchPath({QDir::tempPath() + "/no-such-folder"});
-        LearningCurveView view(AsVector(LearningTurns()), QString());
+        LearningCurveView view;
+        QString problem;
+        const CreateCurvePlotFunction createPlot = LoadCurvePlot(&problem);
+        view.ShowCurve(ComputeLearningCurve(AsVector(LearningTurns()), QTimeZone::systemTimeZone()),
+                       createPlot, problem);
         QVERIFY(!view.Plot());
         QVERIFY2(view.NoticeText().contains("heulmeister-curveplot.so"),
                  qPrintable(view.NoticeText()));
@@ -301,6 +310,7 @@ class TestJournalViews : public QObject {
         QVERIFY(rig_->Start("[Spiel]\nSelektmode=0\n"));
         const TrainingMenuActions& training = rig_->form->Training()->Actions();
         training.Verwechslungen->trigger();
+        rig_->form->TrainingJournal().WaitUntilIdle();
         ConfusionView* confusions = rig_->form->OpenConfusions();
         QVERIFY(confusions);
         QVERIFY(QTest::qWaitForWindowExposed(confusions));
@@ -311,6 +321,7 @@ class TestJournalViews : public QObject {
         QVERIFY(confusions->SummaryText().contains("keine Runde"));
 
         training.Lernkurve->trigger();
+        rig_->form->TrainingJournal().WaitUntilIdle();
         LearningCurveView* curve = rig_->form->OpenLearningCurve();
         QVERIFY(curve);
         QVERIFY(QTest::qWaitForWindowExposed(curve));
@@ -331,6 +342,7 @@ class TestJournalViews : public QObject {
         const TrainingMenuActions& training = rig_->form->Training()->Actions();
 
         training.Verwechslungen->trigger();
+        rig_->form->TrainingJournal().WaitUntilIdle();
         ConfusionView* confusions = rig_->form->OpenConfusions();
         QVERIFY(QTest::qWaitForWindowExposed(confusions));
         QCOMPARE(confusions->Period(), JournalPeriod::All);
@@ -353,6 +365,7 @@ class TestJournalViews : public QObject {
         QVERIFY(confusions->SummaryText().startsWith("Am häufigsten wurde "));
 
         training.Lernkurve->trigger();
+        rig_->form->TrainingJournal().WaitUntilIdle();
         LearningCurveView* curve = rig_->form->OpenLearningCurve();
         QVERIFY(QTest::qWaitForWindowExposed(curve));
         QVERIFY2(curve->Plot(), qPrintable(curve->NoticeText()));
@@ -372,9 +385,89 @@ class TestJournalViews : public QObject {
         rig_->StartTurnRinging(DrawFor1k);
         rig_->ClickFader(15);
         training.Lernkurve->trigger();
+        rig_->form->TrainingJournal().WaitUntilIdle();
         QTRY_VERIFY(rig_->form->OpenLearningCurve() && rig_->form->OpenLearningCurve() != curve);
         QCOMPARE(rig_->form->OpenLearningCurve()->BandTable()->item(15, 1)->text(),
                  QStringLiteral("4"));
+    }
+
+    void learningCurveAxesNeverRepeatALabel_data()
+    {
+        QTest::addColumn<QList<int>>("findMs"); // one day each
+        QTest::newRow("under 2 s") << QList<int>{1400, 900, 1200};
+        QTest::newRow("under a second") << QList<int>{300, 450};
+        QTest::newRow("a minute") << QList<int>{61000, 12000, 5000};
+    }
+
+    void learningCurveAxesNeverRepeatALabel()
+    {
+        QFETCH(QList<int>, findMs);
+        QList<JournalTurn> turns;
+        for (int day = 0; day < findMs.size(); ++day)
+            turns << MakeTurn(Utc(2026, 12, 1 + day, 12), 15, TurnOutcome::Found, 1, {},
+                              findMs[day]);
+        QVERIFY(SeedJournal(rig_->JournalPath(), turns));
+        QVERIFY(rig_->Start("[Spiel]\nSelektmode=0\n"));
+        rig_->form->Training()->Actions().Lernkurve->trigger();
+        rig_->form->TrainingJournal().WaitUntilIdle();
+        auto* chart = qobject_cast<QGraphicsView*>(rig_->form->OpenLearningCurve()->Plot());
+        QVERIFY(chart);
+        QVERIFY(QTest::qWaitForWindowExposed(chart->window()));
+        // The labels as drawn: the find-time axis is the right one.
+        QStringList seconds, days;
+        const QRegularExpression number("^\\d+(,\\d+)?$");
+        const QRegularExpression date("^\\d\\d\\.\\d\\d\\.\\d+$");
+        for (QGraphicsItem* item : chart->scene()->items()) {
+            auto* text = dynamic_cast<QGraphicsTextItem*>(item);
+            if (!text || !text->isVisible())
+                continue;
+            const QString label = text->toPlainText();
+            if (number.match(label).hasMatch() && item->scenePos().x() > chart->width() / 2)
+                seconds << label;
+            else if (date.match(label).hasMatch())
+                days << label;
+        }
+        QVERIFY2(seconds.size() >= 3 &&
+                     seconds.size() == QSet<QString>(seconds.begin(), seconds.end()).size(),
+                 qPrintable(seconds.join(" ")));
+        QVERIFY2(!days.isEmpty(), qPrintable(days.join(" ")));
+        for (const QString& day : days)
+            QVERIFY2(QRegularExpression("^\\d\\d\\.12\\.2026$").match(day).hasMatch(),
+                     qPrintable(day));
+    }
+
+    void largeJournalFillsTheWindowsLater()
+    {
+        constexpr int Turns = 200000;
+        QVERIFY(SeedManyTurns(rig_->JournalPath(), Turns));
+        QVERIFY(rig_->Start("[Spiel]\nSelektmode=0\n[Training]\nSchwerpunkt=1\n"));
+        JournalService& journal = rig_->form->TrainingJournal();
+        const TrainingMenuActions& training = rig_->form->Training()->Actions();
+        const QString target = rig_->programDir.filePath("Journal.csv");
+        rig_->dialogs.fileAnswers = {target};
+
+        // Each window is there at once and says it is reading; so is the export.
+        training.Verwechslungen->trigger();
+        training.Lernkurve->trigger();
+        training.Exportieren->trigger();
+        ConfusionView* confusions = rig_->form->OpenConfusions();
+        LearningCurveView* curve = rig_->form->OpenLearningCurve();
+        QVERIFY(confusions->isVisible() && curve->isVisible());
+        QVERIFY(!confusions->IsFilled() && !curve->IsFilled());
+        QCOMPARE(confusions->SummaryText(),
+                 QStringLiteral("Das Trainingsjournal wird gelesen ..."));
+        QProgressDialog* progress = rig_->form->findChild<QProgressDialog*>();
+        QVERIFY(progress && progress->isVisible());
+
+        journal.WaitUntilIdle();
+        QCOMPARE(confusions->Matrix().turns, Turns);
+        QVERIFY(curve->Plot());
+        QCOMPARE(curve->Curve().turns, Turns);
+        QCOMPARE(ParseCsv(FileBytes(target))->size(), Turns + 1);
+        QTRY_VERIFY(!rig_->form->findChild<QProgressDialog*>());
+        // The weighted draw was ready without a read at START.
+        QVERIFY(journal.DrillWeights());
+        QCOMPARE(rig_->dialogs.boxes.size(), 1); // the safety warning
     }
 
     // ---- CSV ------------------------------------------------------------------------------
@@ -457,6 +550,7 @@ class TestJournalViews : public QObject {
         const QString target = rig_->programDir.filePath("Journal.csv");
         rig_->dialogs.fileAnswers = {target};
         rig_->form->Training()->Actions().Exportieren->trigger();
+        rig_->form->TrainingJournal().WaitUntilIdle();
         QCOMPARE(rig_->dialogs.fileDialogs.size(), 1);
         QCOMPARE(rig_->dialogs.fileDialogs[0].defaultExtension, QStringLiteral("csv"));
         const auto records = ParseCsv(FileBytes(target));
@@ -473,7 +567,56 @@ class TestJournalViews : public QObject {
         // Cancelling the dialog writes nothing.
         QVERIFY(QFile::remove(target));
         rig_->form->Training()->Actions().Exportieren->trigger();
+        rig_->form->TrainingJournal().WaitUntilIdle();
         QVERIFY(!QFileInfo::exists(target));
+    }
+
+    void exportAsksBeforeReplacingAFile_data()
+    {
+        QTest::addColumn<QByteArray>("old");
+        QTest::addColumn<int>("answerCode");
+        QTest::addColumn<QString>("says");
+        const QByteArray results(8204, '\x07'); // a results file (.HMD)
+        const QByteArray earlier = "id,started_at,ringing_band,frequency_hz,scoring_mode,low_cut,"
+                                   "high_cut,attempts,tried,find_ms,outcome,feedback_time,"
+                                   "random_start,swell,bed\r\n";
+        QTest::newRow("results file, no") << results << int(DialogResult::No) << "kein Export";
+        QTest::newRow("results file, yes") << results << int(DialogResult::Yes) << "kein Export";
+        QTest::newRow("earlier export, no")
+            << earlier << int(DialogResult::No) << "früheren Export";
+        QTest::newRow("earlier export, yes")
+            << earlier << int(DialogResult::Yes) << "früheren Export";
+    }
+
+    void exportAsksBeforeReplacingAFile()
+    {
+        QFETCH(QByteArray, old);
+        QFETCH(int, answerCode);
+        const auto answer = DialogResult(answerCode);
+        QFETCH(QString, says);
+        QVERIFY(SeedJournal(rig_->JournalPath(), LearningTurns()));
+        QVERIFY(rig_->Start("[Spiel]\nSelektmode=0\n"));
+        const QString target = rig_->programDir.filePath("Ergebnisse.HMD");
+        {
+            QFile file(target);
+            QVERIFY(file.open(QIODevice::WriteOnly));
+            file.write(old);
+        }
+        rig_->dialogs.fileAnswers = {target};
+        rig_->dialogs.boxAnswers = {answer};
+        rig_->form->Training()->Actions().Exportieren->trigger();
+        rig_->form->TrainingJournal().WaitUntilIdle();
+        QCOMPARE(rig_->dialogs.boxes.size(), 2); // the safety warning, the question
+        const MessageBoxRequest& box = rig_->dialogs.boxes[1];
+        QCOMPARE(box.caption, QStringLiteral("Datei existiert bereits"));
+        QCOMPARE(box.icon, DialogIcon::Question);
+        QCOMPARE(box.buttons, DialogButtons::YesNo);
+        QCOMPARE(box.defaultButton, DialogResult::No);
+        QVERIFY2(box.text.contains(target) && box.text.contains(says), qPrintable(box.text));
+        if (answer == DialogResult::No)
+            QCOMPARE(FileBytes(target), old);
+        else
+            QCOMPARE(ParseCsv(FileBytes(target))->size(), LearningTurns().size() + 1);
     }
 
     void exportToAFullDiskKeepsTheOldFile()
@@ -495,11 +638,17 @@ class TestJournalViews : public QObject {
         }
         ScriptedDialogs dialogs;
         dialogs.fileAnswers = {target};
+        dialogs.boxAnswers = {DialogResult::Yes}; // replace the old file
         Journal journal(dialogs, rig_->JournalPath());
         QVERIFY(!ExportJournal(journal, dialogs));
-        QCOMPARE(dialogs.boxes.size(), 1);
-        QCOMPARE(dialogs.boxes[0].caption, QStringLiteral("Trainingsjournal exportieren"));
-        QVERIFY(dialogs.boxes[0].text.contains(target));
+        QCOMPARE(dialogs.boxes.size(), 2);
+        QCOMPARE(dialogs.boxes[1].caption, QStringLiteral("Trainingsjournal exportieren"));
+        // The German reason first, the system's words in brackets.
+        const QString text = dialogs.boxes[1].text;
+        QVERIFY2(text.contains(target) &&
+                     text.contains("Auf dem Datenträger ist kein Platz mehr frei. (") &&
+                     text.contains("No space left on device)"),
+                 qPrintable(text));
         QCOMPARE(FileBytes(target), QByteArray("die alte Datei\r\n"));
         QCOMPARE(QDir(folder).entryList(QDir::Files), QStringList{"Journal.csv"}); // no leftovers
         QVERIFY(!journal.IsOff()); // the journal itself is fine

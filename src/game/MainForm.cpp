@@ -13,8 +13,8 @@
 #include "game/TrainingMenu.h"
 #include "game/TrainingSoundOptions.h"
 #include "journal/ConfusionView.h"
-#include "journal/Journal.h"
 #include "journal/JournalExport.h"
+#include "journal/JournalService.h"
 #include "journal/LearningCurveView.h"
 #include "journal/TurnRecorder.h"
 #include "platform/Dialogs.h"
@@ -70,7 +70,7 @@ MainForm::MainForm(const MainFormServices& services)
         [this] { return renderer_.PaintBoxSize(); }, repaint);
     results_ = std::make_unique<ResultsCommands>(state_, resultsFile_, services_.dialogs,
                                                  menu_->ResultsHooks());
-    journal_ = std::make_unique<Journal>(services_.dialogs);
+    journal_ = std::make_unique<JournalService>(services_.dialogs);
     recorder_ = std::make_unique<TurnRecorder>(state_, *journal_);
 
     ConnectMenu();
@@ -160,7 +160,12 @@ void MainForm::ConnectTrainingMenu()
         learningCurveView_ = OpenLearningCurveView(*journal_, this);
     });
     connect(trainingMenu_, &TrainingMenu::exportRequested, this,
-            [this] { ExportJournal(*journal_, services_.dialogs); });
+            [this] { StartJournalExport(*journal_, this); });
+    // The weighted draw's figures are read while the player gets ready.
+    connect(trainingMenu_, &TrainingMenu::weakBandsChanged, this, [this](bool on) {
+        if (on)
+            journal_->PrepareWeights();
+    });
 }
 
 ConfusionView* MainForm::OpenConfusions() const
@@ -266,6 +271,8 @@ bool MainForm::StartUp(bool warningAccepted)
     menu_->ApplyStartupChecks();
     trainingMenu_->ApplyStartupChecks();
     trainingSound_->StartUp();
+    if (state_.Training.Schwerpunkt != 0)
+        journal_->PrepareWeights();
 
     // The device list comes from a scan started with the program; the steps
     // that need it run now if it is known, else as soon as it is.

@@ -25,7 +25,7 @@ class FaderInput;
 class ConfusionView;
 class FaderView;
 class GameFlow;
-class Journal;
+class JournalService;
 class LearningCurveView;
 class MainMenu;
 class MillisecondClock;
@@ -80,7 +80,7 @@ class MainForm final : public QMainWindow {
     ResultsCommands& Results() { return *results_; }
     MainMenu* Menu() const { return menu_; }
     TrainingMenu* Training() const { return trainingMenu_; }
-    Journal& TrainingJournal() { return *journal_; }
+    JournalService& TrainingJournal() { return *journal_; }
     // The journal's windows, while they are open.
     ConfusionView* OpenConfusions() const;
     LearningCurveView* OpenLearningCurve() const;
@@ -121,7 +121,7 @@ class MainForm final : public QMainWindow {
     std::unique_ptr<GameFlow> game_;
     std::unique_ptr<FaderInput> input_;
     // Opens nothing until the first turn ends or a view asks.
-    std::unique_ptr<Journal> journal_;
+    std::unique_ptr<JournalService> journal_;
     std::unique_ptr<TurnRecorder> recorder_;
     std::unique_ptr<TrainingSoundOptions> trainingSound_; // shapes tone_'s turns, goes first
 

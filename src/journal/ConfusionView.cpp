@@ -1,13 +1,14 @@
 #include "journal/ConfusionView.h"
 
 #include "journal/BandNames.h"
-#include "journal/Journal.h"
+#include "journal/JournalService.h"
 
 #include <QComboBox>
 #include <QHBoxLayout>
 #include <QHelpEvent>
 #include <QLabel>
 #include <QPainter>
+#include <QTimeZone>
 #include <QToolTip>
 #include <QVBoxLayout>
 
@@ -206,12 +207,8 @@ QString ConfusionSummary(const ConfusionMatrix& matrix, const QLocale& locale)
     return sentence + QLatin1Char('.');
 }
 
-ConfusionView::ConfusionView(std::optional<std::vector<JournalTurn>> turns,
-                             const QString& offReason, const QDateTime& nowUtc, QWidget* parent)
-    : QWidget(parent, Qt::Window), journalOff_(!turns), nowUtc_(nowUtc)
+ConfusionView::ConfusionView(QWidget* parent) : QWidget(parent, Qt::Window)
 {
-    if (turns)
-        turns_ = std::move(*turns);
     setWindowTitle(QStringLiteral("Verwechslungen"));
 
     auto* layout = new QVBoxLayout(this);
@@ -222,25 +219,35 @@ ConfusionView::ConfusionView(std::optional<std::vector<JournalTurn>> turns,
     periodChooser_->addItem(QStringLiteral("Letzte 30 Tage"), int(JournalPeriod::Last30Days));
     periodChooser_->addItem(QStringLiteral("Alle"), int(JournalPeriod::All));
     periodChooser_->setCurrentIndex(2);
+    periodChooser_->setEnabled(false);
     top->addWidget(periodChooser_);
     top->addStretch(1);
     layout->addLayout(top);
 
     heatMap_ = new ConfusionHeatMap(this);
     layout->addWidget(heatMap_, 1);
-    summary_ = new QLabel(this);
+    summary_ = new QLabel(QStringLiteral("Das Trainingsjournal wird gelesen ..."), this);
     summary_->setWordWrap(true);
     layout->addWidget(summary_);
 
-    if (journalOff_) {
-        periodChooser_->setEnabled(false);
-        summary_->setText(
-            QStringLiteral("Das Trainingsjournal ist ausgeschaltet: %1").arg(offReason));
-    }
     connect(periodChooser_, &QComboBox::currentIndexChanged, this, [this](int index) {
         SetPeriod(JournalPeriod(periodChooser_->itemData(index).toInt()));
     });
-    Recompute();
+}
+
+void ConfusionView::ShowMatrices(const ConfusionMatrices& matrices)
+{
+    matrices_ = matrices;
+    filled_ = true;
+    periodChooser_->setEnabled(true);
+    ShowPeriod();
+}
+
+void ConfusionView::ShowJournalOff(const QString& reason)
+{
+    filled_ = true;
+    journalOff_ = true;
+    summary_->setText(QStringLiteral("Das Trainingsjournal ist ausgeschaltet: %1").arg(reason));
 }
 
 void ConfusionView::SetPeriod(JournalPeriod period)
@@ -249,15 +256,14 @@ void ConfusionView::SetPeriod(JournalPeriod period)
     const int index = periodChooser_->findData(int(period));
     if (index >= 0 && index != periodChooser_->currentIndex())
         periodChooser_->setCurrentIndex(index); // comes back here once
-    Recompute();
+    ShowPeriod();
 }
 
-void ConfusionView::Recompute()
+void ConfusionView::ShowPeriod()
 {
-    matrix_ = ComputeConfusionMatrix(turns_, period_, nowUtc_, QTimeZone::systemTimeZone());
-    heatMap_->SetMatrix(matrix_);
-    if (!journalOff_)
-        summary_->setText(ConfusionSummary(matrix_));
+    heatMap_->SetMatrix(Matrix());
+    if (filled_ && !journalOff_)
+        summary_->setText(ConfusionSummary(Matrix()));
 }
 
 QString ConfusionView::SummaryText() const
@@ -265,11 +271,43 @@ QString ConfusionView::SummaryText() const
     return summary_->text();
 }
 
-ConfusionView* OpenConfusionView(Journal& journal, QWidget* parent)
+ConfusionMatrices ComputeConfusionMatrices(const std::vector<JournalTurn>& turns,
+                                           const QDateTime& nowUtc, const QTimeZone& localZone)
 {
-    auto turns = journal.ReadTurns();
-    auto* view = new ConfusionView(std::move(turns), journal.OffReason(), journal.NowUtc(), parent);
+    ConfusionMatrices matrices;
+    for (JournalPeriod period :
+         {JournalPeriod::Last7Days, JournalPeriod::Last30Days, JournalPeriod::All})
+        matrices[int(period)] = ComputeConfusionMatrix(turns, period, nowUtc, localZone);
+    return matrices;
+}
+
+ConfusionView* OpenConfusionView(JournalService& journal, QWidget* parent)
+{
+    auto* view = new ConfusionView(parent);
     view->setAttribute(Qt::WA_DeleteOnClose);
     view->show();
+    if (journal.IsOff()) {
+        view->ShowJournalOff(journal.OffReason());
+        return view;
+    }
+    using Answer = std::optional<ConfusionMatrices>;
+    const QDateTime nowUtc = journal.NowUtc();
+    journal.Run<std::pair<Answer, QString>>(
+        view,
+        // Thread: the journal's.
+        [nowUtc](Journal& store) {
+            const auto turns = store.ReadTurns();
+            if (!turns)
+                return std::make_pair(Answer(), store.OffReason());
+            return std::make_pair(
+                Answer(ComputeConfusionMatrices(*turns, nowUtc, QTimeZone::systemTimeZone())),
+                QString());
+        },
+        [view](std::pair<Answer, QString>& answer) {
+            if (answer.first)
+                view->ShowMatrices(*answer.first);
+            else
+                view->ShowJournalOff(answer.second);
+        });
     return view;
 }

@@ -2,17 +2,20 @@
 // "Verwechslungen ...": for each ringing band (rows) how often each band was
 // tried (columns), the finds on the diagonal, as a heat map with the fader
 // bank's band labels, the counts in the cells and on hover, and the three
-// most frequent confusions in a sentence beneath. Thread: GUI only.
+// most frequent confusions in a sentence beneath. The window shows at once;
+// the journal is read and the matrices computed on the journal's thread.
+// Thread: GUI only.
 
 #include "journal/JournalStats.h"
 
 #include <QDateTime>
 #include <QWidget>
 
+#include <array>
 #include <optional>
 #include <vector>
 
-class Journal;
+class JournalService;
 class QComboBox;
 class QLabel;
 
@@ -47,34 +50,43 @@ class ConfusionHeatMap final : public QWidget {
 // The sentence beneath the map.
 QString ConfusionSummary(const ConfusionMatrix& matrix, const QLocale& locale = QLocale());
 
+// The matrix of each JournalPeriod, in the enum's order.
+using ConfusionMatrices = std::array<ConfusionMatrix, 3>;
+
 class ConfusionView final : public QWidget {
     Q_OBJECT
   public:
-    // `turns` as Journal::ReadTurns gives them; nullopt when the journal is
-    // off, with `offReason` saying why.
-    ConfusionView(std::optional<std::vector<JournalTurn>> turns, const QString& offReason,
-                  const QDateTime& nowUtc, QWidget* parent = nullptr);
+    // Empty until ShowMatrices or ShowJournalOff.
+    explicit ConfusionView(QWidget* parent = nullptr);
+
+    void ShowMatrices(const ConfusionMatrices& matrices);
+    void ShowJournalOff(const QString& reason);
+    // The journal's answer has come.
+    bool IsFilled() const { return filled_; }
 
     void SetPeriod(JournalPeriod period);
     JournalPeriod Period() const { return period_; }
-    const ConfusionMatrix& Matrix() const { return matrix_; }
+    const ConfusionMatrix& Matrix() const { return matrices_[int(period_)]; }
     QString SummaryText() const;
     QComboBox* PeriodChooser() const { return periodChooser_; }
     ConfusionHeatMap* HeatMap() const { return heatMap_; }
 
   private:
-    void Recompute();
+    void ShowPeriod();
 
-    std::vector<JournalTurn> turns_;
+    ConfusionMatrices matrices_{};
+    bool filled_ = false;
     bool journalOff_ = false;
-    QDateTime nowUtc_;
     JournalPeriod period_ = JournalPeriod::All;
-    ConfusionMatrix matrix_;
     QComboBox* periodChooser_ = nullptr;
     ConfusionHeatMap* heatMap_ = nullptr;
     QLabel* summary_ = nullptr;
 };
 
-// The menu command: reads the journal and opens the window (a top-level
-// window owned by `parent`, deleted when closed).
-ConfusionView* OpenConfusionView(Journal& journal, QWidget* parent);
+// The three periods' matrices of `turns`. Thread: any (pure).
+ConfusionMatrices ComputeConfusionMatrices(const std::vector<JournalTurn>& turns,
+                                           const QDateTime& nowUtc, const QTimeZone& localZone);
+
+// The menu command: opens the window at once (a top-level window owned by
+// `parent`, deleted when closed) and has the journal fill it in.
+ConfusionView* OpenConfusionView(JournalService& journal, QWidget* parent);

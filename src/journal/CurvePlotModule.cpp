@@ -4,6 +4,7 @@
 #include <QDir>
 #include <QFileInfo>
 #include <QLibrary>
+#include <QMutex>
 
 #include <optional>
 
@@ -32,6 +33,8 @@ QStringList CurvePlotSearchPath()
 
 CreateCurvePlotFunction LoadCurvePlot(QString* errorText)
 {
+    static QMutex mutex;
+    const QMutexLocker lock(&mutex);
     static CreateCurvePlotFunction loaded = nullptr;
     if (loaded)
         return loaded;

@@ -20,8 +20,10 @@ inline constexpr char CurvePlotModuleFile[] = "heulmeister-curveplot.so";
 // Where the module is looked for: by default the program's folder (a build
 // tree) and programDir/../lib/heulmeister (an installed program). Tests and
 // benchmarks, which run from other folders, name the build tree here.
+// Thread: GUI, before any window opens.
 void SetCurvePlotSearchPath(const QStringList& folders);
 QStringList CurvePlotSearchPath();
 
 // Loads the module once; nullptr with the reason when it is not there.
+// Thread: any (the journal's thread loads it, so the window does not wait).
 CreateCurvePlotFunction LoadCurvePlot(QString* errorText);

@@ -12,6 +12,7 @@
 #include <QTemporaryFile>
 
 #include <algorithm>
+#include <limits>
 
 namespace {
 
@@ -225,9 +226,11 @@ bool Journal::EnsureOpen()
         return false;
     }
     QString reason;
-    OpenResult result = IsNoDatabase(path_) ? OpenResult::NotADatabase : TryOpen(&reason);
+    OpenResult result =
+        IsNoDatabase(path_) || damaged_ ? OpenResult::NotADatabase : TryOpen(&reason);
     if (result == OpenResult::NotADatabase) {
         Close();
+        damaged_ = false;
         QString movedTo;
         if (!MoveAside(&movedTo, &reason)) {
             SwitchOff(reason);
@@ -237,10 +240,18 @@ bool Journal::EnsureOpen()
         if (result == OpenResult::Ok) {
             MessageBoxRequest box;
             box.caption = BoxCaption;
-            box.text = QStringLiteral("Die Datei „%1“ ist keine lesbare Datenbank.\n"
+            // A database with damaged pages still holds rows worth copying.
+            const bool damagedDatabase = !IsNoDatabase(movedTo);
+            box.text = QStringLiteral("Die Datei „%1“ ist %3.\n"
                                       "Sie wurde unverändert nach „%2“ verschoben; ein neues "
                                       "Trainingsjournal wurde angelegt.")
-                           .arg(QDir::toNativeSeparators(path_), QDir::toNativeSeparators(movedTo));
+                           .arg(QDir::toNativeSeparators(path_), QDir::toNativeSeparators(movedTo),
+                                damagedDatabase ? QStringLiteral("beschädigt")
+                                                : QStringLiteral("keine lesbare Datenbank"));
+            if (damagedDatabase)
+                box.text += QStringLiteral("\n%1 Runden ließen sich noch lesen und wurden in "
+                                           "das neue Journal übernommen.")
+                                .arg(Salvage(movedTo));
             box.icon = DialogIcon::Information;
             open_ = true;
             dialogs_.MessageBox(box);
@@ -330,6 +341,14 @@ Journal::OpenResult Journal::TryOpen(QString* reason)
             QStringLiteral("Der Tabelle „turns“ fehlen Spalten (%1).").arg(error.databaseText());
         return OpenResult::Failed;
     }
+    // Damaged pages further in would only show when a turn or a view touches them.
+    if (!query.exec(QStringLiteral("PRAGMA quick_check")) || !query.next())
+        return failed(query.lastError());
+    if (query.value(0).toString() != QLatin1String("ok")) {
+        *reason =
+            QStringLiteral("Die Datei ist beschädigt (SQLite: %1).").arg(query.value(0).toString());
+        return OpenResult::NotADatabase;
+    }
     return OpenResult::Ok;
 }
 
@@ -372,6 +391,83 @@ bool Journal::MoveAside(QString* movedTo, QString* reason)
     return true;
 }
 
+int Journal::Salvage(const QString& damagedPath)
+{
+    // Read from a copy: SQLite would write to the file it reads (a WAL is
+    // replayed and removed), and the file moved aside stays as it was.
+    const QString copy = path_ + QStringLiteral(".rettung");
+    const QStringList suffixes = {QString(), QStringLiteral("-wal"), QStringLiteral("-shm")};
+    auto removeCopy = [&] {
+        for (const QString& suffix : suffixes)
+            QFile::remove(copy + suffix);
+    };
+    removeCopy();
+    for (const QString& suffix : suffixes)
+        if (QFileInfo::exists(damagedPath + suffix) &&
+            !QFile::copy(damagedPath + suffix, copy + suffix)) {
+            removeCopy();
+            return 0;
+        }
+
+    const QString sourceName = connectionName_ + QStringLiteral("-rettung");
+    int saved = 0;
+    {
+        QSqlDatabase source = QSqlDatabase::addDatabase(DriverName, sourceName);
+        source.setDatabaseName(copy);
+        QSqlDatabase target = Database();
+        if (source.open()) {
+            QSqlQuery read(source);
+            read.setForwardOnly(true);
+            QSqlQuery write(target);
+            QStringList marks;
+            for (int i = 0; i < JournalColumns.size(); ++i)
+                marks << QStringLiteral("?");
+            write.prepare(QStringLiteral("INSERT OR IGNORE INTO turns (%1) VALUES (%2)")
+                              .arg(JournalColumns.join(QStringLiteral(", ")),
+                                   marks.join(QStringLiteral(", "))));
+            QSqlQuery(target).exec(QStringLiteral("BEGIN IMMEDIATE"));
+            // A damaged page breaks a scan; the next one starts behind it, a
+            // step further each time nothing could be read, as far as the
+            // largest id (when even that is lost, 64 tries).
+            std::optional<qint64> largest;
+            if (read.exec(QStringLiteral("SELECT max(id) FROM turns")) && read.next())
+                largest = read.value(0).toLongLong();
+            qint64 from = std::numeric_limits<qint64>::min();
+            qint64 step = 1;
+            for (int tries = 0; tries < 64; ++tries) {
+                bool any = false;
+                read.prepare(SelectColumns() + QStringLiteral(" WHERE id >= ? ORDER BY id"));
+                read.addBindValue(from);
+                if (read.exec()) {
+                    while (read.next()) {
+                        const QList<QVariant> row = RowOf(read);
+                        for (const QVariant& value : row)
+                            write.addBindValue(value);
+                        if (write.exec() && write.numRowsAffected() > 0)
+                            ++saved;
+                        from = row[0].toLongLong() + 1;
+                        any = true;
+                    }
+                    if (!read.lastError().isValid())
+                        break;
+                }
+                read.finish();
+                if (from == std::numeric_limits<qint64>::min())
+                    from = 0;
+                step = any ? 1 : std::min<qint64>(step * 2, qint64(1) << 40);
+                if (largest && from > *largest)
+                    break;
+                from += step;
+            }
+            QSqlQuery(target).exec(QStringLiteral("COMMIT"));
+        }
+        source.close();
+    }
+    QSqlDatabase::removeDatabase(sourceName);
+    removeCopy();
+    return saved;
+}
+
 QString Journal::Reason(const QSqlError& error) const
 {
     const int code = PrimaryCode(error);
@@ -406,8 +502,16 @@ void Journal::SwitchOff(const QString& reason)
 
 bool Journal::Record(const JournalTurn& turn)
 {
+    if (TryRecord(turn) != WriteResult::Locked)
+        return !off_;
+    SwitchOff(lockReason_);
+    return false;
+}
+
+Journal::WriteResult Journal::TryRecord(const JournalTurn& turn)
+{
     if (!EnsureOpen())
-        return false;
+        return WriteResult::Off;
     QSqlError error;
     {
         // BEGIN and COMMIT as statements of our own: their errors keep
@@ -448,15 +552,27 @@ bool Journal::Record(const JournalTurn& turn)
             } else {
                 if (recentFinds_)
                     recentFinds_->Add(turn);
-                return true;
+                return WriteResult::Written;
             }
         }
     }
+    if (MeansNotADatabase(error) && !damaged_) {
+        // Moved aside with what can still be read, then written to the new file.
+        Close();
+        damaged_ = true;
+        return TryRecord(turn);
+    }
+    const int code = PrimaryCode(error);
+    if (code == SqliteBusy || code == SqliteLocked) {
+        lockReason_ = Reason(error);
+        return WriteResult::Locked;
+    }
     SwitchOff(Reason(error));
-    return false;
+    return WriteResult::Off;
 }
 
-std::optional<std::vector<QList<QVariant>>> Journal::ReadRows()
+std::optional<std::vector<QList<QVariant>>>
+Journal::ReadRows(const std::function<void(qint64 done, qint64 total)>& progress)
 {
     if (!EnsureOpen())
         return std::nullopt;
@@ -465,9 +581,15 @@ std::optional<std::vector<QList<QVariant>>> Journal::ReadRows()
     {
         QSqlQuery query(Database());
         query.setForwardOnly(true);
+        qint64 total = 0;
+        if (progress && query.exec(QStringLiteral("SELECT count(*) FROM turns")) && query.next())
+            total = query.value(0).toLongLong();
         if (query.exec(SelectColumns() + QStringLiteral(" ORDER BY id"))) {
-            while (query.next())
+            while (query.next()) {
                 rows.push_back(RowOf(query));
+                if (progress && rows.size() % 4096 == 0)
+                    progress(qint64(rows.size()), std::max<qint64>(total, qint64(rows.size())));
+            }
             if (!query.lastError().isValid())
                 return rows;
         }

@@ -2,9 +2,12 @@
 // The training journal: every turn that ends, one row in the SQLite database
 // `journal.sqlite` (table `turns`) through Qt SQL. Nothing is opened until a
 // turn is recorded or a view asks, so the start of the program does not wait
-// for it. A fault (no write permission, a full disk, a newer schema, a file
-// that is not a database) switches the journal off for the rest of the run
-// with one German message box; the game never notices. Thread: GUI only.
+// for it. A file that is not a database or has damaged pages is moved aside
+// and what can still be read is copied into a new journal. Any other fault
+// (no write permission, a full disk, a newer schema) switches the journal off
+// for the rest of the run with one German message box; the game never
+// notices. Thread: the one that made it (its Qt SQL connection is that
+// thread's); boxes go to `dialogs` on that thread.
 
 #include "journal/JournalStats.h"
 #include "journal/JournalTurn.h"
@@ -54,8 +57,13 @@ class Journal {
     bool Open();
 
     // Writes one turn in one transaction. False when the journal is off or
-    // switched itself off now.
+    // switched itself off now, also for a database another program holds
+    // locked.
     bool Record(const JournalTurn& turn);
+    // The same, but a lock held by another program only says Locked: the
+    // turn can be written later and the journal stays on.
+    enum class WriteResult { Written, Locked, Off };
+    WriteResult TryRecord(const JournalTurn& turn);
 
     // Every row a view may trust (see TurnFromRow), in the order the turns
     // started. Nullopt when the journal is off.
@@ -63,7 +71,10 @@ class Journal {
 
     // Every row as stored, by id, values in JournalColumns order: what the
     // export writes. Nullopt when the journal is off.
-    std::optional<std::vector<QList<QVariant>>> ReadRows();
+    // `progress` hears every few thousand rows how many of about how many
+    // are read.
+    std::optional<std::vector<QList<QVariant>>>
+    ReadRows(const std::function<void(qint64 done, qint64 total)>& progress = {});
 
     // Weights of the weighted band draw from the recorded finds; nullopt
     // when the journal is off, so the game draws as it always did.
@@ -75,6 +86,9 @@ class Journal {
     bool EnsureOpen();
     OpenResult TryOpen(QString* reason);
     bool MoveAside(QString* movedTo, QString* reason);
+    // Copies every row of the file moved aside that can still be read into
+    // the new journal; how many.
+    int Salvage(const QString& damagedPath);
     QString Reason(const QSqlError& error) const;
     void SwitchOff(const QString& reason);
     void Close();
@@ -86,6 +100,8 @@ class Journal {
     UtcClock nowUtc_;
     bool open_ = false;
     bool off_ = false;
+    bool damaged_ = false; // a write met a damaged page: move the file aside
     QString offReason_;
+    QString lockReason_;
     std::optional<RecentFinds> recentFinds_; // loaded at the first weighted draw
 };

@@ -2,7 +2,7 @@
 
 #include "journal/BandNames.h"
 #include "journal/CurvePlotModule.h"
-#include "journal/Journal.h"
+#include "journal/JournalService.h"
 
 #include <QHeaderView>
 #include <QLabel>
@@ -26,15 +26,11 @@ QString Seconds(const std::optional<double>& seconds)
 
 } // namespace
 
-LearningCurveView::LearningCurveView(std::optional<std::vector<JournalTurn>> turns,
-                                     const QString& offReason, QWidget* parent)
-    : QWidget(parent, Qt::Window)
+LearningCurveView::LearningCurveView(QWidget* parent) : QWidget(parent, Qt::Window)
 {
     setWindowTitle(QStringLiteral("Lernkurve"));
-    if (turns)
-        curve_ = ComputeLearningCurve(*turns, QTimeZone::systemTimeZone());
 
-    auto* layout = new QVBoxLayout(this);
+    layout_ = new QVBoxLayout(this);
     auto* explanation = new QLabel(
         QStringLiteral("Je Tag: der Anteil der gefundenen Runden, die beim ersten Versuch gefunden "
                        "wurden; der Anteil der Runden, deren erster Versuch das klingende Band "
@@ -43,27 +39,11 @@ LearningCurveView::LearningCurveView(std::optional<std::vector<JournalTurn>> tur
             .arg(BandWindow),
         this);
     explanation->setWordWrap(true);
-    layout->addWidget(explanation);
+    layout_->addWidget(explanation);
 
-    notice_ = new QLabel(this);
+    notice_ = new QLabel(QStringLiteral("Das Trainingsjournal wird gelesen ..."), this);
     notice_->setWordWrap(true);
-    QString problem;
-    if (!turns) {
-        notice_->setText(
-            QStringLiteral("Das Trainingsjournal ist ausgeschaltet: %1").arg(offReason));
-    } else if (curve_.days.empty()) {
-        notice_->setText(QStringLiteral(
-            "Im Trainingsjournal ist noch keine Runde aufgezeichnet. Jede beendete Runde landet "
-            "dort; nach den ersten Runden zeigt dieses Fenster Ihre Lernkurve."));
-    } else if (CreateCurvePlotFunction createPlot = LoadCurvePlot(&problem)) {
-        plot_ = createPlot(curve_, this);
-        plot_->setMinimumSize(640, 300);
-        layout->addWidget(plot_, 3);
-    } else {
-        notice_->setText(QStringLiteral("Die Grafik kann nicht gezeigt werden. %1").arg(problem));
-    }
-    notice_->setVisible(!notice_->text().isEmpty());
-    layout->addWidget(notice_);
+    layout_->addWidget(notice_);
 
     bandTable_ = new QTableWidget(BandCount, 6, this);
     bandTable_->setHorizontalHeaderLabels({QStringLiteral("Band"), QStringLiteral("Runden"),
@@ -76,10 +56,37 @@ LearningCurveView::LearningCurveView(std::optional<std::vector<JournalTurn>> tur
     bandTable_->setSelectionMode(QAbstractItemView::NoSelection);
     bandTable_->horizontalHeader()->setSectionResizeMode(QHeaderView::ResizeToContents);
     bandTable_->horizontalHeader()->setStretchLastSection(true);
-    FillBandTable();
-    layout->addWidget(bandTable_, 2);
-    bandTable_->setVisible(curve_.turns > 0);
+    layout_->addWidget(bandTable_, 2);
+    bandTable_->setVisible(false);
     resize(900, 760);
+}
+
+void LearningCurveView::ShowCurve(const LearningCurve& curve, CreateCurvePlotFunction createPlot,
+                                  const QString& problem)
+{
+    curve_ = curve;
+    filled_ = true;
+    notice_->clear();
+    if (curve_.days.empty()) {
+        notice_->setText(QStringLiteral(
+            "Im Trainingsjournal ist noch keine Runde aufgezeichnet. Jede beendete Runde landet "
+            "dort; nach den ersten Runden zeigt dieses Fenster Ihre Lernkurve."));
+    } else if (createPlot) {
+        plot_ = createPlot(curve_, this);
+        plot_->setMinimumSize(640, 300);
+        layout_->insertWidget(1, plot_, 3);
+    } else {
+        notice_->setText(QStringLiteral("Die Grafik kann nicht gezeigt werden. %1").arg(problem));
+    }
+    notice_->setVisible(!notice_->text().isEmpty());
+    FillBandTable();
+    bandTable_->setVisible(curve_.turns > 0);
+}
+
+void LearningCurveView::ShowJournalOff(const QString& reason)
+{
+    filled_ = true;
+    notice_->setText(QStringLiteral("Das Trainingsjournal ist ausgeschaltet: %1").arg(reason));
 }
 
 void LearningCurveView::FillBandTable()
@@ -110,11 +117,40 @@ QString LearningCurveView::NoticeText() const
     return notice_->text();
 }
 
-LearningCurveView* OpenLearningCurveView(Journal& journal, QWidget* parent)
+LearningCurveView* OpenLearningCurveView(JournalService& journal, QWidget* parent)
 {
-    auto turns = journal.ReadTurns();
-    auto* view = new LearningCurveView(std::move(turns), journal.OffReason(), parent);
+    auto* view = new LearningCurveView(parent);
     view->setAttribute(Qt::WA_DeleteOnClose);
     view->show();
+    if (journal.IsOff()) {
+        view->ShowJournalOff(journal.OffReason());
+        return view;
+    }
+    struct Answer {
+        std::optional<LearningCurve> curve;
+        QString offReason;
+        CreateCurvePlotFunction createPlot = nullptr;
+        QString problem;
+    };
+    journal.Run<Answer>(
+        view,
+        // Thread: the journal's.
+        [](Journal& store) {
+            Answer answer;
+            if (const auto turns = store.ReadTurns()) {
+                answer.curve = ComputeLearningCurve(*turns, QTimeZone::systemTimeZone());
+                if (!answer.curve->days.empty())
+                    answer.createPlot = LoadCurvePlot(&answer.problem);
+            } else {
+                answer.offReason = store.OffReason();
+            }
+            return answer;
+        },
+        [view](Answer& answer) {
+            if (answer.curve)
+                view->ShowCurve(*answer.curve, answer.createPlot, answer.problem);
+            else
+                view->ShowJournalOff(answer.offReason);
+        });
     return view;
 }

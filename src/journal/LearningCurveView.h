@@ -2,8 +2,11 @@
 // "Lernkurve ...": per day (local time) the share of found turns found at the
 // first attempt, the share of turns whose first try hit the ringing band or
 // a neighbour, and the median find time, as a plot; below it the same per
-// band over each band's last 20 turns. Thread: GUI only.
+// band over each band's last 20 turns. The window shows at once; the journal
+// is read, the curve computed and the plot module loaded on the journal's
+// thread. Thread: GUI only.
 
+#include "journal/CurvePlotModule.h"
 #include "journal/JournalStats.h"
 
 #include <QWidget>
@@ -11,17 +14,23 @@
 #include <optional>
 #include <vector>
 
-class Journal;
+class JournalService;
 class QLabel;
+class QVBoxLayout;
 class QTableWidget;
 
 class LearningCurveView final : public QWidget {
     Q_OBJECT
   public:
-    // `turns` as Journal::ReadTurns gives them; nullopt when the journal is
-    // off, with `offReason` saying why.
-    LearningCurveView(std::optional<std::vector<JournalTurn>> turns, const QString& offReason,
-                      QWidget* parent = nullptr);
+    // Empty until ShowCurve or ShowJournalOff.
+    explicit LearningCurveView(QWidget* parent = nullptr);
+
+    // `createPlot` null when the plot module is missing, `problem` saying why.
+    void ShowCurve(const LearningCurve& curve, CreateCurvePlotFunction createPlot,
+                   const QString& problem);
+    void ShowJournalOff(const QString& reason);
+    // The journal's answer has come.
+    bool IsFilled() const { return filled_; }
 
     const LearningCurve& Curve() const { return curve_; }
     QTableWidget* BandTable() const { return bandTable_; }
@@ -34,11 +43,13 @@ class LearningCurveView final : public QWidget {
     void FillBandTable();
 
     LearningCurve curve_;
+    bool filled_ = false;
+    QVBoxLayout* layout_ = nullptr;
     QWidget* plot_ = nullptr;
     QLabel* notice_ = nullptr;
     QTableWidget* bandTable_ = nullptr;
 };
 
-// The menu command: reads the journal and opens the window (a top-level
-// window owned by `parent`, deleted when closed).
-LearningCurveView* OpenLearningCurveView(Journal& journal, QWidget* parent);
+// The menu command: opens the window at once (a top-level window owned by
+// `parent`, deleted when closed) and has the journal fill it in.
+LearningCurveView* OpenLearningCurveView(JournalService& journal, QWidget* parent);

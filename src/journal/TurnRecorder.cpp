@@ -1,9 +1,9 @@
 #include "journal/TurnRecorder.h"
 
-#include "journal/Journal.h"
+#include "journal/JournalService.h"
 #include "model/GameState.h"
 
-TurnRecorder::TurnRecorder(const GameState& state, Journal& journal, QObject* parent)
+TurnRecorder::TurnRecorder(const GameState& state, JournalService& journal, QObject* parent)
     : QObject(parent), state_(state), journal_(journal)
 {
 }

@@ -8,13 +8,13 @@
 #include <QObject>
 #include <optional>
 
-class Journal;
+class JournalService;
 struct GameState;
 
 class TurnRecorder final : public QObject {
     Q_OBJECT
   public:
-    TurnRecorder(const GameState& state, Journal& journal, QObject* parent = nullptr);
+    TurnRecorder(const GameState& state, JournalService& journal, QObject* parent = nullptr);
 
     // The turn being played, if any.
     const std::optional<JournalTurn>& TurnInPlay() const { return turn_; }
@@ -33,6 +33,6 @@ class TurnRecorder final : public QObject {
     void Finish(TurnOutcome outcome);
 
     const GameState& state_;
-    Journal& journal_;
+    JournalService& journal_;
     std::optional<JournalTurn> turn_;
 };

@@ -4,6 +4,7 @@
 #include "support/ScriptedDialogs.h"
 
 #include <QFile>
+#include <QRandomGenerator>
 #include <QSqlDatabase>
 #include <QSqlError>
 #include <QSqlQuery>
@@ -141,4 +142,86 @@ bool SeedJournal(const QString& path, const QList<JournalTurn>& turns)
         if (!journal.Record(turn))
             return false;
     return quiet.boxes.isEmpty();
+}
+
+bool SeedManyTurns(const QString& path, int count, quint32 seed)
+{
+    {
+        ScriptedDialogs quiet;
+        if (!Journal(quiet, path).Open()) // the program's schema
+            return false;
+    }
+    return WithConnection(path, [&](QSqlDatabase& db) {
+        if (!db.open())
+            return false;
+        bool ok = true;
+        {
+            QSqlQuery query(db);
+            ok = query.exec(QStringLiteral("BEGIN"));
+            query.prepare(QStringLiteral(
+                "INSERT INTO turns (started_at, ringing_band, frequency_hz, scoring_mode, low_cut, "
+                "high_cut, attempts, tried, find_ms, outcome, feedback_time, random_start) "
+                "VALUES (?, ?, ?, 1, 11, 22, ?, ?, ?, ?, 0, 0)"));
+            QRandomGenerator random(seed);
+            const QDateTime start = QDateTime::currentDateTimeUtc().addDays(-365);
+            for (int i = 0; i < count && ok; ++i) {
+                QStringList tried;
+                const int band = 12 + int(random.bounded(11));
+                const int wrong = int(random.bounded(4));
+                for (int w = 0; w < wrong; ++w)
+                    tried << QString::number(11 + int(random.bounded(12)));
+                const bool found = random.bounded(10) != 0;
+                query.addBindValue(FormatStartedAt(start.addSecs(qint64(i) * 365 * 86400 / count)));
+                query.addBindValue(band);
+                query.addBindValue(1000.0 + random.bounded(100.0));
+                query.addBindValue(wrong + (found ? 1 : 0));
+                query.addBindValue(tried.join(QLatin1Char(' ')));
+                query.addBindValue(found ? QVariant(1000 + int(random.bounded(20000)))
+                                         : QVariant(QMetaType(QMetaType::Int)));
+                query.addBindValue(found ? QStringLiteral("found") : QStringLiteral("abandoned"));
+                ok = query.exec();
+            }
+            ok = ok && query.exec(QStringLiteral("COMMIT"));
+        }
+        db.close();
+        return ok;
+    });
+}
+
+bool DamagePages(const QString& path, int firstPage, int pages)
+{
+    const int pageSize = JournalValue(path, QStringLiteral("PRAGMA page_size")).toInt();
+    QFile file(path);
+    if (pageSize <= 0 || !file.open(QIODevice::ReadWrite) ||
+        file.size() < qint64(firstPage - 1 + pages) * pageSize)
+        return false;
+    file.seek(qint64(firstPage - 1) * pageSize);
+    return file.write(QByteArray(pages * pageSize, '\xA5')) == pages * pageSize;
+}
+
+JournalLock::JournalLock(const QString& path)
+    : name_(QStringLiteral("test-lock-%1").arg(quintptr(this)))
+{
+    QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), name_);
+    db.setDatabaseName(path);
+    held_ = db.open() && QSqlQuery(db).exec(QStringLiteral("BEGIN IMMEDIATE"));
+}
+
+JournalLock::~JournalLock()
+{
+    Release();
+    QSqlDatabase::removeDatabase(name_);
+}
+
+void JournalLock::Release()
+{
+    if (!QSqlDatabase::contains(name_))
+        return;
+    {
+        QSqlDatabase db = QSqlDatabase::database(name_, false);
+        if (held_)
+            QSqlQuery(db).exec(QStringLiteral("ROLLBACK"));
+        db.close();
+    }
+    held_ = false;
 }

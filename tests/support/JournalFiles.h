@@ -33,3 +33,28 @@ QByteArray FileBytes(const QString& path);
 // Writes turns into a journal file as an earlier run of the program would;
 // false when one could not be written.
 bool SeedJournal(const QString& path, const QList<JournalTurn>& turns);
+
+// `count` turns of a year of play (bands 12..22, a few wrong tries, one in
+// ten given up) in one transaction, as fast as SQLite takes them, into a
+// journal file created by the program; false when that failed.
+bool SeedManyTurns(const QString& path, int count, quint32 seed = 2026);
+// Overwrites `pages` pages of `path` from the 1-based `firstPage` on with
+// bytes no page has; false when the file is too short.
+bool DamagePages(const QString& path, int firstPage, int pages);
+
+// Another program holding the journal's write lock (BEGIN IMMEDIATE on a
+// connection of its own) until Release or the end of the scope. Thread: the
+// one that made it.
+class JournalLock {
+  public:
+    explicit JournalLock(const QString& path);
+    ~JournalLock();
+    JournalLock(const JournalLock&) = delete;
+    JournalLock& operator=(const JournalLock&) = delete;
+    bool Held() const { return held_; }
+    void Release();
+
+  private:
+    QString name_;
+    bool held_ = false;
+};

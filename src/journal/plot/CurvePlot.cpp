@@ -23,6 +23,34 @@ qint64 DayPosition(const QDate& day)
     return QDateTime(day, QTime(12, 0)).toMSecsSinceEpoch();
 }
 
+// The find-time axis from 0: a step of 1, 2 or 5 times a power of ten for at
+// most five intervals, and as many decimals as the step needs, so no two
+// labels read the same (0,5 s steps show "0,5", not "0, 1, 1, 2").
+struct SecondsAxis {
+    double top = 10;
+    int ticks = 6;
+    int decimals = 0;
+};
+
+SecondsAxis SecondsAxisFor(double slowest)
+{
+    SecondsAxis axis;
+    if (!(slowest > 0))
+        return axis;
+    const double wanted = slowest * 1.1 / 5;
+    const double magnitude = std::pow(10.0, std::floor(std::log10(wanted)));
+    double step = 10 * magnitude;
+    for (double factor : {1.0, 2.0, 5.0})
+        if (factor * magnitude >= wanted) {
+            step = factor * magnitude;
+            break;
+        }
+    axis.ticks = int(std::ceil(slowest * 1.1 / step - 1e-9)) + 1;
+    axis.top = step * (axis.ticks - 1);
+    axis.decimals = std::max(0, -int(std::floor(std::log10(step) + 1e-9)));
+    return axis;
+}
+
 QLineSeries* NewSeries(const QString& name, const QColor& colour)
 {
     auto* series = new QLineSeries;
@@ -62,7 +90,7 @@ extern "C" Q_DECL_EXPORT QWidget* heulmeister_create_curve_plot(const LearningCu
         chart->addSeries(series);
 
     auto* days = new QDateTimeAxis;
-    days->setFormat(QStringLiteral("dd.MM.yy"));
+    days->setFormat(QStringLiteral("dd.MM.yyyy"));
     days->setTitleText(QStringLiteral("Tag"));
     const qint64 halfDay = 12LL * 3600 * 1000;
     const qint64 first = curve.days.empty() ? 0 : DayPosition(curve.days.front().day);
@@ -80,10 +108,10 @@ extern "C" Q_DECL_EXPORT QWidget* heulmeister_create_curve_plot(const LearningCu
     chart->addAxis(shares, Qt::AlignLeft);
 
     auto* seconds = new QValueAxis;
-    seconds->setRange(0, slowest > 0 ? slowest * 1.1 : 10);
-    seconds->setTickCount(6);
-    seconds->applyNiceNumbers();
-    seconds->setLabelFormat(QStringLiteral("%.0f"));
+    const SecondsAxis secondsAxis = SecondsAxisFor(slowest);
+    seconds->setRange(0, secondsAxis.top);
+    seconds->setTickCount(secondsAxis.ticks);
+    seconds->setLabelFormat(QStringLiteral("%.%1f").arg(secondsAxis.decimals));
     seconds->setTitleText(QStringLiteral("Fundzeit in s"));
     chart->addAxis(seconds, Qt::AlignRight);
 
