@@ -42,7 +42,7 @@ HOME=$work/home XDG_RUNTIME_DIR=$work/runtime \
     >"$work/pulseaudio.log" 2>&1 &
 server=$!
 # Should this script be killed outright, the server goes with it.
-(while kill -0 $$ 2>/dev/null; do sleep 1; done; kill "$server" 2>/dev/null) &
+(while kill -0 $$ 2>/dev/null; do sleep 1; done; kill "$server" 2>/dev/null) >/dev/null 2>&1 &
 
 for _ in $(seq 100); do
     pactl info >/dev/null 2>&1 && break
