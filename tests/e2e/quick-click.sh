@@ -70,9 +70,14 @@ boxes() {
 }
 
 capture_size() { stat -c %s "$capture" 2>/dev/null || echo 0; }
+tone_heard() { [ "$(capture_size)" -gt 96000 ]; }
 
-# START: the right-most button of the status panel.
-xdotool mousemove --sync 1197 941
+# START: the right-most button of the status panel. One slow turn first, so
+# the silence checked below is the game's and not a sound output that hears
+# nothing.
+xdotool mousemove --sync 1197 941 click 1
+wait_for 10 tone_heard || fail "no tone reached the sound output"
+xdotool click 1
 for round in 1 2 3; do
     for gap in 0.25 0.1; do
         for _ in 1 2 3 4 5 6 7 8; do

@@ -56,11 +56,12 @@ if ! pactl info >/dev/null 2>&1; then
 fi
 
 export HEULMEISTER_PACED_CAPTURE=${HEULMEISTER_PACED_CAPTURE:-$work/capture.raw}
+# Without the system's configuration: its PulseAudio hook would turn the
+# default device into the server's own, past the file.
 cat >"$work/asound.conf" <<CONF
-</usr/share/alsa/alsa.conf>
 pcm.!default {
     type file
-    slave.pcm "pulse"
+    slave.pcm { type pulse }
     file "$HEULMEISTER_PACED_CAPTURE"
     format "raw"
     truncate true
