@@ -208,6 +208,51 @@ class GameTest : public QObject {
         QCOMPARE(State().GameMode, ModeSearching);
     }
 
+    // A START click that waits in the event queue while the device opens,
+    // resets or closes (a sound server can take a while) runs after that
+    // start or stop is complete, never inside it.
+    void clickWaitingWhileTheDeviceWorks_data()
+    {
+        QTest::addColumn<bool>("ringing");
+        QTest::addColumn<QString>("busyIn");
+        QTest::addColumn<QString>("expected");
+        QTest::newRow("opening") << false << "Open"
+                                 << "Open Restart Reset Close";
+        QTest::newRow("resetting") << true << "Reset"
+                                   << "Reset Close Open Restart";
+        QTest::newRow("closing") << true << "Close"
+                                 << "Reset Close Open Restart";
+    }
+    void clickWaitingWhileTheDeviceWorks()
+    {
+        QFETCH(bool, ringing);
+        QFETCH(QString, busyIn);
+        QFETCH(QString, expected);
+        Start("[Spiel]\nSelektmode=0\n");
+        if (ringing)
+            StartTurnRinging(DrawFor800);
+        rig_->waveOut.calls.clear();
+        const qsizetype boxesBefore = rig_->dialogs.boxes.size();
+        bool clicked = false;
+        rig_->waveOut.onCall = [&](const QString& operation) {
+            if (operation == busyIn && !std::exchange(clicked, true))
+                QMetaObject::invokeMethod(Panel()->pStart, &QPushButton::click,
+                                          Qt::QueuedConnection);
+        };
+        ClickStart();
+        QCoreApplication::processEvents();
+        QVERIFY(clicked);
+        QStringList steps;
+        for (const FakeWaveOut::Call& call : rig_->waveOut.calls)
+            if (QStringList{"Open", "Restart", "Reset", "Close"}.contains(call.operation))
+                steps << call.operation;
+        QCOMPARE(steps.join(' '), expected);
+        QCOMPARE(rig_->dialogs.captions().mid(boxesBefore), QStringList());
+        // Given up, or the next turn started: the clicks in their order.
+        QCOMPARE(State().GameMode, ringing ? ModeSearching : ModeTurnOver);
+        QCOMPARE(SoundIdle(), !ringing);
+    }
+
     void neuesSpielAsksFirst()
     {
         Start("[Spiel]\nSelektmode=0\n");

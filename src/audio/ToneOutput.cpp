@@ -35,9 +35,12 @@ class WaveMutexLock {
     bool owned_;
 };
 
+// Delivers the block notices the device has posted, and nothing else: a
+// click (or a timer) waiting behind them must not start or stop a tone in the
+// middle of this start or stop. It runs right after, in its turn.
 void DispatchWaitingMessages()
 {
-    QCoreApplication::processEvents();
+    QCoreApplication::sendPostedEvents(nullptr, WaveDoneEvent::eventType());
 }
 
 } // namespace

@@ -126,7 +126,7 @@ class PortAudioStream {
             for (; count < count_; ++count)
                 returned[count] = queue_[(head_ + count) % QueueCapacity].header;
             head_ = count_ = consumed_ = 0;
-            dropRequested_ = started_;
+            dropRequested_ = true;
         }
         wake_.notify_one();
         for (std::size_t i = 0; i < count; ++i)
@@ -222,22 +222,24 @@ class PortAudioStream {
     {
         for (;;) {
             enum class Action { Quit, Stop, Play } action;
-            std::uint32_t frames = 0;
-            bool finishedBlock = false;
             bool mustStart = false;
             {
                 std::unique_lock lock(mutex_);
                 wake_.wait(lock, [this] {
-                    return quit_ || (started_ && (dropRequested_ || paused_)) ||
-                           (!paused_ && consumed_ < count_);
+                    return quit_ || dropRequested_ || (started_ && paused_) ||
+                           (!paused_ && (chunkOffset_ < chunkEnd_ || consumed_ < count_));
                 });
                 if (quit_) {
                     action = Action::Quit;
-                } else if (started_ && (dropRequested_ || paused_)) {
+                } else if (dropRequested_ || (started_ && paused_)) {
                     action = Action::Stop;
                 } else {
                     action = Action::Play;
-                    frames = CopyChunk(finishedBlock);
+                    if (chunkOffset_ == chunkEnd_) {
+                        chunkFinishesBlock_ = false;
+                        chunkOffset_ = 0;
+                        chunkEnd_ = CopyChunk(chunkFinishesBlock_);
+                    }
                     mustStart = !started_;
                 }
             }
@@ -249,22 +251,31 @@ class PortAudioStream {
             if (action == Action::Stop) {
                 // Abort, not stop: pause and reset silence at once instead of
                 // draining what PortAudio still holds.
-                Pa_AbortStream(stream_);
+                if (started_)
+                    Pa_AbortStream(stream_);
                 std::lock_guard lock(mutex_);
                 started_ = false;
+                // A paused chunk goes on after the restart; a reset one is gone.
+                if (dropRequested_)
+                    chunkOffset_ = chunkEnd_ = 0;
                 dropRequested_ = false;
                 continue;
             }
-            Play(frames, mustStart);
-            if (finishedBlock) {
+            if (!Play(mustStart))
+                continue;
+            if (chunkFinishesBlock_) {
                 const std::uint64_t one = 1;
                 [[maybe_unused]] const auto bytes = ::write(eventFd_, &one, sizeof one);
             }
         }
     }
 
-    // Writer thread, without the lock.
-    void Play(std::uint32_t frames, bool mustStart)
+    // Writer thread, without the lock. Hands the rest of the chunk to
+    // PortAudio only as fast as it takes it without blocking: a sound server
+    // may hold a new stream back for over a second, and a pause, reset or
+    // close must not wait for that. False when one of them came first; the
+    // rest of the chunk then stays pending.
+    bool Play(bool mustStart)
     {
         PaError error = paNoError;
         if (mustStart) {
@@ -274,11 +285,24 @@ class PortAudioStream {
         }
         if (firstWriteTicks_.load(std::memory_order_relaxed) < 0)
             firstWriteTicks_.store(std::chrono::steady_clock::now().time_since_epoch().count());
-        if (error == paNoError)
-            error = Pa_WriteStream(stream_, chunk_.data(), frames);
-        if (error == paOutputUnderflowed)
-            error = paNoError; // a late refill; the samples still went out
+        const std::uint32_t frames = chunkEnd_ - chunkOffset_;
+        while (error == paNoError && chunkOffset_ < chunkEnd_) {
+            const std::uint32_t left = chunkEnd_ - chunkOffset_;
+            const long room = Pa_GetStreamWriteAvailable(stream_);
+            if (room == 0) {
+                if (!WaitForRoom(left))
+                    return false;
+                continue;
+            }
+            // A negative room is a failure; the write reports it.
+            const std::uint32_t part = room > 0 ? std::min<std::uint32_t>(left, room) : left;
+            error = Pa_WriteStream(stream_, chunk_.data() + chunkOffset_ * channels_, part);
+            if (error == paOutputUnderflowed)
+                error = paNoError; // a late refill; the samples still went out
+            chunkOffset_ += part;
+        }
         if (error != paNoError) {
+            chunkOffset_ = chunkEnd_;
             PaError expected = paNoError;
             playError_.compare_exchange_strong(expected, error);
             // The chunk is lost; take the time it would have played so a
@@ -286,6 +310,18 @@ class PortAudioStream {
             std::this_thread::sleep_for(
                 std::chrono::microseconds(1000000ULL * frames / sampleRate_));
         }
+        return true;
+    }
+
+    // Writer thread: about as long as `frames` take to play, less when a
+    // command arrives; false then.
+    bool WaitForRoom(std::uint32_t frames)
+    {
+        const auto wait = std::max<std::chrono::microseconds>(
+            std::chrono::microseconds(1000000ULL * frames / sampleRate_),
+            std::chrono::milliseconds(2));
+        std::unique_lock lock(mutex_);
+        return !wake_.wait_for(lock, wait, [this] { return quit_ || dropRequested_ || paused_; });
     }
 
     PaStream* const stream_;
@@ -293,6 +329,11 @@ class PortAudioStream {
     const std::uint32_t chunkFrames_;
     const std::uint32_t sampleRate_;
     std::vector<std::int16_t> chunk_; // writer thread only
+    // The part of chunk_ not yet handed to PortAudio, and whether it ends a
+    // block. Writer thread only.
+    std::uint32_t chunkOffset_ = 0;
+    std::uint32_t chunkEnd_ = 0;
+    bool chunkFinishesBlock_ = false;
     QPointer<QObject> target_;
     const int eventFd_;
     QSocketNotifier notifier_;

@@ -6,6 +6,8 @@ WaveResult FakeWaveOut::Record(const QString& operation, WaveHandle handle, Wave
                                std::uint32_t value)
 {
     calls.append(Call{operation, handle, header, value});
+    if (onCall)
+        onCall(operation);
     return results_.value(operation, WaveNoError);
 }
 

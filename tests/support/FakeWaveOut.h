@@ -10,6 +10,7 @@
 #include <QPointer>
 #include <QString>
 #include <QStringList>
+#include <functional>
 #include <vector>
 
 class FakeWaveOut final : public WaveOut {
@@ -36,6 +37,8 @@ class FakeWaveOut final : public WaveOut {
     bool FinishNextBlock();
 
     QList<Call> calls;
+    // Called as each call is recorded, before it takes effect.
+    std::function<void(const QString& operation)> onCall;
     QStringList productNames;
     WaveFormat lastFormat{};
     const std::vector<std::int16_t>& played() const { return played_; }

@@ -1,0 +1,96 @@
+#!/usr/bin/env bash
+# A player who clicks START fast: eight clicks (start, give up, start, ...)
+# 0.25 s and then 0.1 s apart, three times over, in the real window on a
+# sound output that keeps real time. No message box may come up, and after
+# an even number of clicks the tone must be silent.
+# Run it under with-paced-sound.sh, which provides the ALSA default device.
+# Usage: quick-click.sh <path of heulmeister> <folder holding the manual>
+set -euo pipefail
+
+program=$1
+manual_dir=$2
+capture=${HEULMEISTER_PACED_CAPTURE:?run under with-paced-sound.sh}
+work=$(mktemp -d)
+pids=()
+
+cleanup() {
+    for pid in "${pids[@]}"; do kill "$pid" 2>/dev/null || true; done
+    for pid in "${pids[@]}"; do wait "$pid" 2>/dev/null || true; done
+    rm -rf "$work"
+}
+trap cleanup EXIT
+
+fail() {
+    import -window root /tmp/heulmeister-e2e-quick-click.png 2>/dev/null || true
+    echo "FAIL: $* (screenshot /tmp/heulmeister-e2e-quick-click.png)" >&2
+    exit 1
+}
+
+wait_for() {
+    local deadline=$((SECONDS + $1)); shift
+    until "$@" >/dev/null 2>&1; do
+        [ $SECONDS -lt $deadline ] || return 1
+        sleep 0.1
+    done
+}
+
+display=
+for n in $(seq 151 210); do
+    if [ ! -e /tmp/.X11-unix/X$n ] && [ ! -e /tmp/.X$n-lock ]; then display=:$n; break; fi
+done
+[ -n "$display" ] || fail "no free X display"
+Xvfb "$display" -screen 0 1280x1024x24 -nolisten tcp -noreset >"$work/xvfb.log" 2>&1 &
+pids+=($!)
+export DISPLAY=$display
+export QT_QPA_PLATFORM=xcb
+wait_for 20 xdpyinfo || fail "Xvfb did not start"
+
+mkdir "$work/program"
+cp "$program" "$work/program/heulmeister"
+cp "$manual_dir/Heulmeister.html" "$work/program/"
+printf '[Spiel]\nSelektmode=0\n' >"$work/program/Heulmeister Pro.inf"
+export XDG_DATA_HOME="$work/data"
+
+(cd "$work" && exec "$work/program/heulmeister") >"$work/program.log" 2>&1 &
+game=$!
+pids+=($game)
+
+wait_for 30 xdotool search --name '^Vorsicht!!!$' || fail "no safety warning"
+warning=$(xdotool search --name '^Vorsicht!!!$' | head -n 1)
+xdotool windowfocus --sync "$warning" key Return
+wait_for 30 xdotool search --name '^Schrillsucher$' || fail "the main window did not appear"
+sleep 0.5
+
+# Every window on screen but the main one: a message box, named by its caption.
+boxes() {
+    for window in $(xdotool search --onlyvisible --name '.' 2>/dev/null); do
+        name=$(xdotool getwindowname "$window" 2>/dev/null || true)
+        [ "$name" = Schrillsucher ] || printf '"%s" ' "$name"
+    done
+}
+
+capture_size() { stat -c %s "$capture" 2>/dev/null || echo 0; }
+tone_heard() { [ "$(capture_size)" -gt 96000 ]; }
+
+# START: the right-most button of the status panel. One slow turn first, so
+# the silence checked below is the game's and not a sound output that hears
+# nothing.
+xdotool mousemove --sync 1197 941 click 1
+wait_for 10 tone_heard || fail "no tone reached the sound output"
+xdotool click 1
+for round in 1 2 3; do
+    for gap in 0.25 0.1; do
+        for _ in 1 2 3 4 5 6 7 8; do
+            xdotool click 1
+            sleep "$gap"
+        done
+        sleep 1.5
+        kill -0 "$game" 2>/dev/null || fail "the game ended (round $round, ${gap} s)"
+        shown=$(boxes)
+        [ -z "$shown" ] || fail "message box $shown after clicks ${gap} s apart (round $round)"
+        before=$(capture_size)
+        sleep 0.6
+        [ "$(capture_size)" = "$before" ] || fail "a tone still plays after eight clicks ${gap} s apart"
+    done
+done
+echo "PASS: 48 quick clicks on START, no message box, silent after each even count"
