@@ -15,6 +15,7 @@
 #include "support/JournalFiles.h"
 #include "support/ScratchMount.h"
 
+#include <QAccessible>
 #include <QAction>
 #include <QComboBox>
 #include <QDir>
@@ -28,6 +29,15 @@
 #include <optional>
 
 namespace {
+
+// What a screen reader says when the window opens: a window role and its title.
+bool AnnouncedAsWindow(QWidget* window, const char* title)
+{
+    QAccessibleInterface* announced = QAccessible::queryAccessibleInterface(window);
+    return announced &&
+           (announced->role() == QAccessible::Dialog || announced->role() == QAccessible::Window) &&
+           announced->text(QAccessible::Name) == QString::fromUtf8(title);
+}
 
 QDateTime Utc(int year, int month, int day, int hour, int minute = 0)
 {
@@ -314,6 +324,7 @@ class TestJournalViews : public QObject {
         ConfusionView* confusions = rig_->form->OpenConfusions();
         QVERIFY(confusions);
         QVERIFY(QTest::qWaitForWindowExposed(confusions));
+        QVERIFY(AnnouncedAsWindow(confusions, "Verwechslungen"));
         QVERIFY2(confusions->SummaryText().contains("keine Runde"),
                  qPrintable(confusions->SummaryText()));
         QCOMPARE(confusions->Matrix().turns, 0);
@@ -325,6 +336,7 @@ class TestJournalViews : public QObject {
         LearningCurveView* curve = rig_->form->OpenLearningCurve();
         QVERIFY(curve);
         QVERIFY(QTest::qWaitForWindowExposed(curve));
+        QVERIFY(AnnouncedAsWindow(curve, "Lernkurve"));
         QVERIFY(!curve->Plot());
         QVERIFY2(curve->NoticeText().contains("noch keine Runde"), qPrintable(curve->NoticeText()));
         QVERIFY(curve->BandTable()->isHidden());  // no table of dashes

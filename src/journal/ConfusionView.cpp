@@ -207,7 +207,7 @@ QString ConfusionSummary(const ConfusionMatrix& matrix, const QLocale& locale)
     return sentence + QLatin1Char('.');
 }
 
-ConfusionView::ConfusionView(QWidget* parent) : QWidget(parent, Qt::Window)
+ConfusionView::ConfusionView(QWidget* parent) : QDialog(parent)
 {
     setWindowTitle(QStringLiteral("Verwechslungen"));
 

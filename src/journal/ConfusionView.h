@@ -9,6 +9,7 @@
 #include "journal/JournalStats.h"
 
 #include <QDateTime>
+#include <QDialog>
 #include <QWidget>
 
 #include <array>
@@ -53,7 +54,9 @@ QString ConfusionSummary(const ConfusionMatrix& matrix, const QLocale& locale = 
 // The matrix of each JournalPeriod, in the enum's order.
 using ConfusionMatrices = std::array<ConfusionMatrix, 3>;
 
-class ConfusionView final : public QWidget {
+// A dialog, not a bare top-level widget: a screen reader announces it as a
+// window with its title.
+class ConfusionView final : public QDialog {
     Q_OBJECT
   public:
     // Empty until ShowMatrices or ShowJournalOff.

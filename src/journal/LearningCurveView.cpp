@@ -26,7 +26,7 @@ QString Seconds(const std::optional<double>& seconds)
 
 } // namespace
 
-LearningCurveView::LearningCurveView(QWidget* parent) : QWidget(parent, Qt::Window)
+LearningCurveView::LearningCurveView(QWidget* parent) : QDialog(parent)
 {
     setWindowTitle(QStringLiteral("Lernkurve"));
 

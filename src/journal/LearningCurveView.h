@@ -9,7 +9,7 @@
 #include "journal/CurvePlotModule.h"
 #include "journal/JournalStats.h"
 
-#include <QWidget>
+#include <QDialog>
 
 #include <optional>
 #include <vector>
@@ -19,7 +19,9 @@ class QLabel;
 class QVBoxLayout;
 class QTableWidget;
 
-class LearningCurveView final : public QWidget {
+// A dialog, not a bare top-level widget: a screen reader announces it as a
+// window with its title.
+class LearningCurveView final : public QDialog {
     Q_OBJECT
   public:
     // Empty until ShowCurve or ShowJournalOff.
