@@ -36,7 +36,7 @@ QColor Shade(const QColor& full, int count, int largest)
     if (count <= 0 || largest <= 0)
         return Qt::white;
     const double share = 0.15 + 0.85 * double(count) / largest;
-    auto mix = [share](int channel) { return int(255 + (channel - 255) * share + 0.5); };
+    auto mix = [share](int channel) { return qRound(255 + (channel - 255) * share); };
     return QColor(mix(full.red()), mix(full.green()), mix(full.blue()));
 }
 

@@ -90,7 +90,7 @@ void ShowFailure(Dialogs& dialogs, const QString& text)
 
 QByteArray CsvField(const QVariant& value)
 {
-    const QByteArray text = FieldText(value).toUtf8();
+    QByteArray text = FieldText(value).toUtf8();
     const bool quoted =
         text.contains(',') || text.contains('"') || text.contains('\r') || text.contains('\n');
     if (!quoted)
@@ -178,7 +178,7 @@ QString ChooseTarget(Dialogs& dialogs, bool journalOff, const QString& offReason
     request.filter = QStringLiteral("CSV-Dateien|*.csv|Alle Dateien|*.*");
     request.defaultExtension = QStringLiteral("csv");
     request.proposedName = QStringLiteral("Trainingsjournal.csv");
-    const QString chosen = dialogs.SaveFileName(request);
+    QString chosen = dialogs.SaveFileName(request);
     if (chosen.isEmpty() || !ConfirmReplace(dialogs, chosen))
         return {};
     return chosen;

@@ -113,7 +113,7 @@ QDateTime ParseOwnTimestamp(QStringView text)
 
 QDateTime ParseStartedAt(const QString& text)
 {
-    const QDateTime own = ParseOwnTimestamp(text);
+    QDateTime own = ParseOwnTimestamp(text);
     if (own.isValid())
         return own;
     // Another tool may have written another ISO 8601 form.

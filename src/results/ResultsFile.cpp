@@ -60,7 +60,7 @@ QByteArray ContentHash(const QByteArray& head, QFile& file, qint64 sizeBytes)
     hash.addData(head);
     qint64 left = sizeBytes - head.size();
     while (left > 0) {
-        const QByteArray chunk = file.read(std::min<qint64>(left, 64 * 1024));
+        const QByteArray chunk = file.read(std::min<qint64>(left, qint64{64} * 1024));
         if (chunk.isEmpty())
             break;
         hash.addData(chunk);
