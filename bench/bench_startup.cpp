@@ -99,9 +99,12 @@ class Timeline final : public QObject {
                 firstPaintMs = MsSinceProcessStart();
             if (firstFrameMs < 0 && form_.Renderer().HasFaderImage() &&
                 !form_.Renderer().CoverShown) {
+                // Timed when drawn, as the reference times its first paint.
+                watched->event(event);
                 firstFrameMs = MsSinceProcessStart();
                 if (quitAtFirstFrame)
                     QTimer::singleShot(0, qApp, &QCoreApplication::quit);
+                return true;
             }
         }
         return false;
