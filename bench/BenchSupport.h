@@ -8,6 +8,7 @@
 #include <QSize>
 #include <QStandardPaths>
 #include <QString>
+#include <QTemporaryDir>
 #include <QThread>
 
 #include <algorithm>
@@ -120,6 +121,66 @@ class PrivateXServer {
   private:
     QProcess process_;
     QString display_;
+};
+
+// A PulseAudio server of its own (a null sink, no other client), for figures
+// with a sound server running. Children see it through Environment(); without
+// one started, Environment() points them at an empty runtime folder, so they
+// find no server at all. Stops it when destroyed.
+class PrivatePulseServer {
+  public:
+    ~PrivatePulseServer() { Stop(); }
+
+    bool Start()
+    {
+        const QString pulse = QStandardPaths::findExecutable(QStringLiteral("pulseaudio"));
+        if (pulse.isEmpty() || !runtime_.isValid())
+            return false;
+        QProcessEnvironment environment = Environment(QProcessEnvironment::systemEnvironment());
+        environment.insert(QStringLiteral("HOME"), runtime_.path()); // its cookie
+        process_.setProcessEnvironment(environment);
+        process_.setProgram(pulse);
+        process_.setArguments({QStringLiteral("-n"), QStringLiteral("--daemonize=no"),
+                               QStringLiteral("--exit-idle-time=-1"),
+                               QStringLiteral("--use-pid-file=no"),
+                               QStringLiteral("--load=module-null-sink sink_name=bench rate=48000"),
+                               QStringLiteral("--load=module-native-protocol-unix")});
+        process_.setStandardErrorFile(QProcess::nullDevice());
+        process_.start();
+        if (!process_.waitForStarted(3000))
+            return false;
+        const QString socket = runtime_.path() + QStringLiteral("/pulse/native");
+        for (int wait = 0; wait < 100 && process_.state() == QProcess::Running; ++wait) {
+            if (QFile::exists(socket))
+                return true;
+            QThread::msleep(50);
+        }
+        Stop();
+        return false;
+    }
+
+    void Stop()
+    {
+        if (process_.state() != QProcess::NotRunning) {
+            process_.terminate();
+            if (!process_.waitForFinished(3000))
+                process_.kill();
+            process_.waitForFinished(3000);
+        }
+    }
+
+    bool Running() const { return process_.state() == QProcess::Running; }
+
+    QProcessEnvironment Environment(QProcessEnvironment environment) const
+    {
+        environment.insert(QStringLiteral("XDG_RUNTIME_DIR"), runtime_.path());
+        environment.remove(QStringLiteral("PULSE_SERVER"));
+        return environment;
+    }
+
+  private:
+    QTemporaryDir runtime_;
+    QProcess process_;
 };
 
 } // namespace bench

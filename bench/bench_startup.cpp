@@ -1,11 +1,12 @@
 // Start-up time and memory against a bare window, measured in the same run.
 //
-// The bare window is what any Qt program pays: a frameless full-screen widget,
-// black, with one line of white text (so the fonts are loaded too). For
-// memory it also initialises PortAudio, whose libraries are part of the floor.
+// The reference is bench/ref/bare_window.cpp, built as its own executable
+// (Qt Widgets alone, -O2): a frameless full-screen black label with one line
+// of white text. Built with PortAudio it is the floor for memory.
 //
-//   bench_startup                  Xvfb screens of 1920x1080 and 3840x2160 (or
-//                                  the current display when Xvfb is missing)
+//   bench_startup                  Xvfb screens of 1920x1080 and 3840x2160,
+//                                  each without and with a sound server (a
+//                                  private PulseAudio, when installed)
 //   bench_startup --screen WxH     one screen size
 //   bench_startup --once           one start of the program: prints
 //                                  "app-ready start-up-done first-frame" in ms
@@ -17,7 +18,7 @@
 //                     window (the program's is the warning box), watched from
 //                     outside; the program is the real executable
 //   first frame       process start to the first painted frame of the bank,
-//                     warning answered at once
+//                     warning answered at once; the reference's first paint
 //   peak memory       after the first frame, a short drag and a START
 
 #include "display/FaderRenderer.h"
@@ -27,6 +28,7 @@
 #include "model/FaderModel.h"
 #include "platform/Clock.h"
 #include "platform/Dialogs.h"
+#include "platform/FontConfigWarmUp.h"
 #include "platform/PortAudioWaveOut.h"
 #include "platform/Random.h"
 
@@ -35,16 +37,12 @@
 #include <QApplication>
 #include <QElapsedTimer>
 #include <QFile>
-#include <QLabel>
 #include <QMouseEvent>
 #include <QProcess>
 #include <QPushButton>
 #include <QScreen>
 #include <QTemporaryDir>
 #include <QTimer>
-#include <QVBoxLayout>
-
-#include <portaudio.h>
 
 #include <cstdio>
 #include <map>
@@ -66,12 +64,6 @@ double MsSinceProcessStart()
 double MsSinceProcessStart(std::chrono::steady_clock::time_point when)
 {
     return std::chrono::duration<double, std::milli>(when - ProcessStart).count();
-}
-
-std::int64_t ProcessStartNs()
-{
-    return std::chrono::duration_cast<std::chrono::nanoseconds>(ProcessStart.time_since_epoch())
-        .count();
 }
 
 // Answers every box with its default button at once, noting when it came.
@@ -107,9 +99,12 @@ class Timeline final : public QObject {
                 firstPaintMs = MsSinceProcessStart();
             if (firstFrameMs < 0 && form_.Renderer().HasFaderImage() &&
                 !form_.Renderer().CoverShown) {
+                // Timed when drawn, as the reference times its first paint.
+                watched->event(event);
                 firstFrameMs = MsSinceProcessStart();
                 if (quitAtFirstFrame)
                     QTimer::singleShot(0, qApp, &QCoreApplication::quit);
+                return true;
             }
         }
         return false;
@@ -171,14 +166,18 @@ void PlayALittle(MainForm& form)
 int RunOnce(int argc, char* argv[], bool steps)
 {
     const double mainMs = MsSinceProcessStart();
-    // As the program does: the device scan first, then the application.
-    const auto deviceScan = std::make_shared<PortAudioDeviceScan>();
+    // As the program does: the scan waits for the first thing drawn.
+    const auto deviceScan =
+        std::make_shared<PortAudioDeviceScan>(PortAudioDeviceScan::StartLater{});
+    const auto startScan = [deviceScan] { deviceScan->Start(); };
+    FontConfigWarmUp fontConfig;
     QApplication app(argc, argv);
+    fontConfig.Finish();
     const double appReadyMs = MsSinceProcessStart();
     QTemporaryDir programDir;
     WritePlayersFiles(programDir.path());
     AcceptingDialogs dialogs;
-    if (!MainForm::SafetyWarningAccepted(dialogs))
+    if (!MainForm::SafetyWarningAccepted(dialogs, startScan))
         return 1;
     SteadyMillisecondClock clock;
     StdRandomGenerator random;
@@ -188,6 +187,7 @@ int RunOnce(int argc, char* argv[], bool steps)
     Timeline timeline(form);
     form.installEventFilter(&timeline);
     form.Fader()->installEventFilter(&timeline);
+    QObject::connect(&form, &MainForm::firstFrameDrawn, &form, startScan);
     if (!form.StartUp(/*warningAccepted=*/true))
         return 1;
     const double startedMs = MsSinceProcessStart();
@@ -212,8 +212,6 @@ int RunOnce(int argc, char* argv[], bool steps)
     std::printf("step window-active %.1f\n", timeline.activatedMs);
     std::printf("step first-frame %.1f\n", timeline.firstFrameMs);
     std::printf("step scan-done %.1f\n", MsSinceProcessStart(deviceScan->FinishTime()));
-    std::printf("first-frame-abs-ns %lld\n",
-                static_cast<long long>(ProcessStartNs() + timeline.firstFrameMs * 1e6));
     timeline.quitAtFirstFrame = false;
     PlayALittle(form);
     std::printf("rss-peak-kb %ld\n", bench::PeakRssKb());
@@ -237,60 +235,18 @@ int RunLabelSearch(int argc, char* argv[], QSize size)
     return 0;
 }
 
-// The reference: a bare Qt window with one line of text; with --portaudio it
-// also initialises PortAudio, as the floor for memory.
-int RunBare(int argc, char* argv[], bool portAudio)
-{
-    QApplication app(argc, argv);
-    const double appReadyMs = MsSinceProcessStart();
-    if (portAudio)
-        Pa_Initialize();
-    QWidget window;
-    window.setWindowFlag(Qt::FramelessWindowHint);
-    window.setStyleSheet(QStringLiteral("background: black;"));
-    auto* layout = new QVBoxLayout(&window);
-    auto* label = new QLabel(QStringLiteral("Heulmeister Pro"), &window);
-    label->setStyleSheet(QStringLiteral("color: white;"));
-    layout->addWidget(label);
-    double firstFrameMs = -1;
-    struct PaintWatch final : QObject {
-        double* at;
-        explicit PaintWatch(double* target) : at(target) {}
-        bool eventFilter(QObject*, QEvent* event) override
-        {
-            if (event->type() == QEvent::Paint && *at < 0) {
-                *at = MsSinceProcessStart();
-                QTimer::singleShot(0, qApp, &QCoreApplication::quit);
-            }
-            return false;
-        }
-    } watch(&firstFrameMs);
-    label->installEventFilter(&watch);
-    if (QScreen* screen = window.screen())
-        window.setGeometry(screen->geometry());
-    window.show();
-    QTimer::singleShot(10000, &app, &QCoreApplication::quit);
-    app.exec();
-    std::printf("%.1f %.1f\n", appReadyMs, firstFrameMs);
-    std::printf("first-frame-abs-ns %lld\n",
-                static_cast<long long>(ProcessStartNs() + firstFrameMs * 1e6));
-    std::printf("rss-peak-kb %ld\n", bench::PeakRssKb());
-    if (portAudio)
-        Pa_Terminate();
-    return firstFrameMs < 0 ? 1 : 0;
-}
-
 struct ChildResult {
     bool ok = false;
     QByteArray output;
+    QByteArray errorOutput;
     double mappedMs = -1; // launch to the first map notice
     std::int64_t launchNs = 0;
 };
 
 // Starts a child on `display`, noting when the X server maps its first
 // window. `killAtMap`: stop it there (the real program waits at its warning).
-ChildResult RunChild(const QString& display, const QString& program, const QStringList& arguments,
-                     bool killAtMap)
+ChildResult RunChild(const QString& display, const QProcessEnvironment& baseEnvironment,
+                     const QString& program, const QStringList& arguments, bool killAtMap)
 {
     ChildResult result;
     xcb_connection_t* x = nullptr;
@@ -309,7 +265,7 @@ ChildResult RunChild(const QString& display, const QString& program, const QStri
         free(xcb_get_input_focus_reply(x, xcb_get_input_focus(x), nullptr));
     }
     QProcess child;
-    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    QProcessEnvironment environment = baseEnvironment;
     if (!display.isEmpty()) {
         environment.insert(QStringLiteral("DISPLAY"), display);
         environment.remove(QStringLiteral("QT_QPA_PLATFORM"));
@@ -347,9 +303,10 @@ ChildResult RunChild(const QString& display, const QString& program, const QStri
     result.ok = child.waitForFinished(20000) && child.exitStatus() == QProcess::NormalExit &&
                 child.exitCode() == 0;
     result.output = child.readAllStandardOutput();
+    result.errorOutput = child.readAllStandardError();
     if (!result.ok)
-        std::fprintf(stderr, "%s failed: %s\n", qPrintable(arguments.join(' ')),
-                     child.readAllStandardError().constData());
+        std::fprintf(stderr, "%s %s failed: %s\n", qPrintable(program),
+                     qPrintable(arguments.join(' ')), result.errorOutput.constData());
     return result;
 }
 
@@ -384,49 +341,58 @@ void Report(const char* what, const std::vector<double>& program,
                 r, unit, r > 0 ? p / r : 0, goal);
 }
 
-int MeasureScreen(const QString& self, const QString& display, QSize size, int runs)
+// Peak memory a reference printed on exit: "VmHWM:   1234 kB", in MB.
+double PeakMbOf(const QByteArray& errorOutput)
+{
+    for (const QByteArray& line : errorOutput.split('\n'))
+        if (line.startsWith("VmHWM:"))
+            return line.mid(6).simplified().split(' ').value(0).toDouble() / 1024;
+    return -1;
+}
+
+int MeasureScreen(const QString& self, const QString& display, QSize size, int runs,
+                  const bench::PrivatePulseServer& sound)
 {
     const QString program = QStringLiteral(HEULMEISTER_BINARY);
-    std::vector<double> programMap, bareMap, programFrame, bareFrame, programLaunchFrame,
-        bareLaunchFrame, programRss, bareRss;
+    const QString bareWindow = QStringLiteral(BARE_WINDOW);
+    const QString bareWindowPa = QStringLiteral(BARE_WINDOW_PA);
+    const QProcessEnvironment environment =
+        sound.Environment(QProcessEnvironment::systemEnvironment());
+    std::vector<double> programMap, bareMap, programFrame, bareFrame, programRss, bareRss;
     std::map<std::string, std::vector<double>> steps;
     for (int run = 0; run < runs; ++run) {
         // Alternating, so a busy machine slows both alike.
         if (!display.isEmpty()) {
-            const ChildResult warning = RunChild(display, program, {}, true);
-            const ChildResult bare = RunChild(display, self, {QStringLiteral("--bare")}, true);
+            const ChildResult warning = RunChild(display, environment, program, {}, true);
+            const ChildResult bare = RunChild(display, environment, bareWindow, {}, true);
             if (warning.ok && bare.ok) {
                 programMap.push_back(warning.mappedMs);
                 bareMap.push_back(bare.mappedMs);
             }
         }
         const ChildResult once =
-            RunChild(display, self, {QStringLiteral("--once"), QStringLiteral("--steps")}, false);
-        const ChildResult bare = RunChild(display, self, {QStringLiteral("--bare")}, false);
-        const ChildResult bareAudio = RunChild(
-            display, self, {QStringLiteral("--bare"), QStringLiteral("--portaudio")}, false);
+            RunChild(display, environment, self,
+                     {QStringLiteral("--once"), QStringLiteral("--steps")}, false);
+        const ChildResult bare = RunChild(display, environment, bareWindow, {}, false);
+        const ChildResult bareAudio =
+            RunChild(display, environment, bareWindowPa, {QStringLiteral("peak")}, false);
         if (!once.ok || !bare.ok || !bareAudio.ok)
             return 1;
-        double app = 0, started = 0, frame = 0, bareApp = 0, bareFrameMs = 0;
+        double app = 0, started = 0, frame = 0;
         std::sscanf(once.output.constData(), "%lf %lf %lf", &app, &started, &frame);
-        std::sscanf(bare.output.constData(), "%lf %lf", &bareApp, &bareFrameMs);
         programFrame.push_back(frame);
-        bareFrame.push_back(bareFrameMs);
-        programLaunchFrame.push_back(
-            (ValueAfter(once.output, "first-frame-abs-ns") - once.launchNs) / 1e6);
-        bareLaunchFrame.push_back((ValueAfter(bare.output, "first-frame-abs-ns") - bare.launchNs) /
-                                  1e6);
+        bareFrame.push_back(bare.output.trimmed().toDouble());
         programRss.push_back(ValueAfter(once.output, "rss-peak-kb") / 1024);
-        bareRss.push_back(ValueAfter(bareAudio.output, "rss-peak-kb") / 1024);
+        bareRss.push_back(PeakMbOf(bareAudio.errorOutput));
         for (const auto& [name, ms] : Values(once.output, "step "))
             steps[name].push_back(ms);
     }
-    std::printf("screen %dx%d (%s), %d runs, medians:\n", size.width(), size.height(),
-                display.isEmpty() ? "no X server" : qPrintable(display), runs);
+    std::printf("screen %dx%d (%s), %s, %d runs, medians:\n", size.width(), size.height(),
+                display.isEmpty() ? "no X server" : qPrintable(display),
+                sound.Running() ? "sound server running" : "no sound server", runs);
     if (!programMap.empty())
         Report("launch to first window mapped (warning box)", programMap, bareMap, "ms", 1.5);
     Report("process start to first frame of the bank", programFrame, bareFrame, "ms", 1.5);
-    Report("launch to first frame of the bank", programLaunchFrame, bareLaunchFrame, "ms", 1.5);
     Report("peak memory, reference with PortAudio", programRss, bareRss, "MB", 1.15);
     std::printf("  program's steps, ms since process start:\n");
     std::vector<std::pair<double, std::string>> ordered;
@@ -437,9 +403,9 @@ int MeasureScreen(const QString& self, const QString& display, QSize size, int r
         std::printf("    %-40s %8.1f\n", name.c_str(), ms);
 
     QProcess search;
-    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
-    environment.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
-    search.setProcessEnvironment(environment);
+    QProcessEnvironment searchEnvironment = environment;
+    searchEnvironment.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
+    search.setProcessEnvironment(searchEnvironment);
     search.start(self, {QStringLiteral("--label-search"),
                         QStringLiteral("%1x%2").arg(size.width()).arg(size.height())});
     if (search.waitForFinished(20000)) {
@@ -473,8 +439,6 @@ int main(int argc, char* argv[])
     }();
     if (arguments.value(0) == QLatin1String("--once"))
         return RunOnce(argc, argv, arguments.contains(QLatin1String("--steps")));
-    if (arguments.value(0) == QLatin1String("--bare"))
-        return RunBare(argc, argv, arguments.contains(QLatin1String("--portaudio")));
     if (arguments.value(0) == QLatin1String("--label-search") && argc > 2)
         return RunLabelSearch(argc, argv, ParseSize(argv[2]));
 
@@ -488,12 +452,22 @@ int main(int argc, char* argv[])
         sizes = {ParseSize(argv[2])};
     for (const QSize size : sizes) {
         bench::PrivateXServer server;
-        if (!server.Start(size)) {
+        const bool xServer = server.Start(size);
+        if (!xServer)
             std::printf("no Xvfb: measuring on the current display, without map times\n");
-            return MeasureScreen(self, {}, size, runs);
+        const QString display = xServer ? server.Display() : QString();
+        // Without a sound server, then with one: the scan meets different systems.
+        for (const bool withSound : {false, true}) {
+            bench::PrivatePulseServer sound;
+            if (withSound && !sound.Start()) {
+                std::printf("no PulseAudio: no figures with a sound server\n");
+                continue;
+            }
+            if (MeasureScreen(self, display, size, runs, sound) != 0)
+                return 1;
         }
-        if (MeasureScreen(self, server.Display(), size, runs) != 0)
-            return 1;
+        if (!xServer)
+            break;
     }
     return 0;
 }

@@ -2,6 +2,7 @@
 #include "platform/Clock.h"
 #include "platform/CommandLine.h"
 #include "platform/Dialogs.h"
+#include "platform/FontConfigWarmUp.h"
 #include "platform/InstallPaths.h"
 #include "platform/PortAudioWaveOut.h"
 #include "platform/QtTranslations.h"
@@ -35,10 +36,17 @@ int main(int argc, char* argv[])
         return AnswerOnConsole(early);
 
     // The sound device scan loads the sound libraries and asks every sound
-    // system; it runs while the window comes up.
-    const auto deviceScan = std::make_shared<PortAudioDeviceScan>();
+    // system. Run beside the start of the application it slows the warning
+    // down (both load libraries, under one lock), so it starts once the
+    // warning is on the screen, where the player reads it far longer than
+    // the scan takes; or, if the warning went by unseen, after the first frame.
+    const auto deviceScan =
+        std::make_shared<PortAudioDeviceScan>(PortAudioDeviceScan::StartLater{});
+    const auto startScan = [deviceScan] { deviceScan->Start(); };
 
+    FontConfigWarmUp fontConfig;
     QApplication app(argc, argv);
+    fontConfig.Finish();
     InstallQtTranslations(app);
     QGuiApplication::setApplicationDisplayName(QStringLiteral("Heulmeister PRO"));
     QGuiApplication::setDesktopFileName(QLatin1String(DesktopEntryId));
@@ -48,7 +56,7 @@ int main(int argc, char* argv[])
 
     // The safety warning needs nothing of the window: it comes up first.
     QtDialogs dialogs;
-    if (!MainForm::SafetyWarningAccepted(dialogs))
+    if (!MainForm::SafetyWarningAccepted(dialogs, startScan))
         return 0;
 
     const QString programDir = QCoreApplication::applicationDirPath();
@@ -63,6 +71,7 @@ int main(int argc, char* argv[])
     PortAudioWaveOut waveOut(deviceScan);
     MainForm form({dialogs, clock, random, waveOut, installed ? QString() : programDir, manualDir,
                    resultsFiles});
+    QObject::connect(&form, &MainForm::firstFrameDrawn, &form, startScan);
     if (!form.StartUp(/*warningAccepted=*/true))
         return 0;
     form.ShowCoveringScreen();

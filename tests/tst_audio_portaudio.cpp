@@ -149,6 +149,34 @@ class TestAudioPortAudio : public QObject {
         QVERIFY(scan->StartTime() <= scan->FinishTime());
     }
 
+    void deferredScanWaitsUntilAsked_data()
+    {
+        QTest::addColumn<bool>("byWait");
+        QTest::newRow("Start") << false;
+        QTest::newRow("Wait") << true;
+    }
+
+    void deferredScanWaitsUntilAsked()
+    {
+        // The program holds its scan back until the warning is drawn; a
+        // device needed sooner starts it by waiting for it.
+        QFETCH(bool, byWait);
+        PortAudioDeviceScan scan{PortAudioDeviceScan::StartLater{}};
+        QObject context;
+        int calls = 0;
+        QVERIFY(scan.NotifyWhenDone(&context, [&] { ++calls; }));
+        QCoreApplication::processEvents();
+        QVERIFY(!scan.Started());
+        QCOMPARE(calls, 0);
+        if (byWait)
+            scan.Wait();
+        else
+            scan.Start();
+        QVERIFY(scan.Started());
+        QVERIFY(Pump([&] { return calls == 1; }));
+        QCOMPARE(std::uint32_t(scan.Devices().size()), wave_->DeviceCount());
+    }
+
     void wholeToneCycleReachesTheSinkSampleForSample()
     {
         GameState state;

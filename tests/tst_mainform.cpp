@@ -8,6 +8,7 @@
 #include "game/StatusPanel.h"
 #include "game/TrainingMenu.h"
 #include "platform/Clock.h"
+#include "platform/Dialogs.h"
 #include "platform/Random.h"
 #include "support/FakeClockAndRandom.h"
 #include "support/FakeWaveOut.h"
@@ -17,10 +18,13 @@
 
 #include <QAccessible>
 #include <QAction>
+#include <QDeadlineTimer>
 #include <QDir>
 #include <QFile>
 #include <QLabel>
 #include <QMenuBar>
+#include <QMessageBox>
+#include <QPointer>
 #include <QPushButton>
 #include <QScreen>
 #include <QTemporaryDir>
@@ -173,6 +177,59 @@ class MainFormTest : public QObject {
         QCOMPARE(dialogs_.captions().count("Vorsicht!!!"), 1);
         QCOMPARE(form->State().LowCutBand, 11);
         QVERIFY(form->Panel1()->pNeu->isHidden());
+    }
+
+    void warningOnTheScreenIsReportedWhileItIsOpen_data()
+    {
+        QTest::addColumn<int>("answer");
+        QTest::newRow("OK") << int(QMessageBox::Ok);
+        QTest::newRow("Cancel") << int(QMessageBox::Cancel);
+    }
+
+    void warningOnTheScreenIsReportedWhileItIsOpen()
+    {
+        // The program starts its device scan from this report, so it must
+        // come once, while the real box is up, whatever the answer.
+        QFETCH(int, answer);
+        int drawnCalls = 0;
+        QPointer<QMessageBox> openAtReport; // gone with the box
+        bool boxOpenAtReport = false;
+        QTimer answerOnceDrawn;
+        const QDeadlineTimer hangGuard(20000);
+        connect(&answerOnceDrawn, &QTimer::timeout, this, [&] {
+            if (drawnCalls > 0 && openAtReport)
+                openAtReport->button(QMessageBox::StandardButton(answer))->click();
+            else if (hangGuard.hasExpired())
+                if (auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget()))
+                    box->reject(); // never reported: fail below, do not hang
+        });
+        answerOnceDrawn.start(10);
+        QtDialogs dialogs;
+        const bool accepted = MainForm::SafetyWarningAccepted(dialogs, [&] {
+            ++drawnCalls;
+            openAtReport = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+            boxOpenAtReport = openAtReport && openAtReport->isVisible();
+        });
+        QCOMPARE(accepted, answer == int(QMessageBox::Ok));
+        QCOMPARE(drawnCalls, 1);
+        QVERIFY(boxOpenAtReport);
+    }
+
+    void firstFrameDrawnOnceTheBankIsPainted()
+    {
+        auto form = MakeForm();
+        QVERIFY(form->StartUp());
+        bool bankAtReport = false;
+        QSignalSpy reports(form.get(), &MainForm::firstFrameDrawn);
+        connect(form.get(), &MainForm::firstFrameDrawn, this, [&] {
+            bankAtReport = form->Renderer().HasFaderImage() && !form->Renderer().CoverShown;
+        });
+        form->ShowCoveringScreen();
+        QTRY_COMPARE(reports.size(), 1);
+        QVERIFY(bankAtReport);
+        form->FormResize(); // later frames report nothing
+        QCoreApplication::processEvents();
+        QCOMPARE(reports.size(), 1);
     }
 
     void firstStartUsesDefaultsAndShutdownWritesNineKeysInOrder()

@@ -235,6 +235,12 @@ void MainForm::ShowStatusLines(const StatusLines& lines)
 
 bool MainForm::eventFilter(QObject* watched, QEvent* event)
 {
+    if (!firstFrameDrawn_ && watched == fader_ && event->type() == QEvent::Paint && started_ &&
+        renderer_.HasFaderImage() && !renderer_.CoverShown) {
+        firstFrameDrawn_ = true;
+        // Posted: the frame is painted and on its way to the screen first.
+        QTimer::singleShot(0, this, &MainForm::firstFrameDrawn);
+    }
     if (event->type() != QEvent::KeyPress || !started_ || !isActiveWindow())
         return false;
     // A key event travels up from the focus widget; take it once, where it starts.
@@ -248,9 +254,10 @@ bool MainForm::eventFilter(QObject* watched, QEvent* event)
     return false; // no key is consumed
 }
 
-bool MainForm::SafetyWarningAccepted(Dialogs& dialogs)
+bool MainForm::SafetyWarningAccepted(Dialogs& dialogs, std::function<void()> drawn)
 {
     MessageBoxRequest warning;
+    warning.drawn = std::move(drawn);
     warning.caption = WarningCaption;
     warning.text = WarningText;
     warning.icon = DialogIcon::Error;

@@ -13,6 +13,7 @@
 #include "results/ResultsFile.h"
 #include "results/StatusLines.h"
 
+#include <functional>
 #include <memory>
 
 #include <QMainWindow>
@@ -63,7 +64,8 @@ class MainForm final : public QMainWindow {
     // was built (the program does so, to show it without waiting for that).
     bool StartUp(bool warningAccepted = false);
     // The safety warning of start-up; true when the player accepted it.
-    static bool SafetyWarningAccepted(Dialogs& dialogs);
+    // `drawn` is called once the box is on the screen, if it is shown.
+    static bool SafetyWarningAccepted(Dialogs& dialogs, std::function<void()> drawn = {});
     // Shows the window over the whole screen and makes it the active one.
     void ShowCoveringScreen();
 
@@ -88,6 +90,10 @@ class MainForm final : public QMainWindow {
     StatusPanel* Panel1() const { return panel1_; }
     QLabel* Panel2() const { return panel2_; }
     QString SettingsPath() const { return settingsPath_; }
+
+  signals:
+    // Once, after the first frame of the fader bank has been painted.
+    void firstFrameDrawn();
 
   protected:
     void changeEvent(QEvent* event) override;
@@ -137,4 +143,5 @@ class MainForm final : public QMainWindow {
     bool started_ = false;
     bool inActiveWindowSequence_ = false;
     bool deviceStepsPending_ = false;
+    bool firstFrameDrawn_ = false;
 };

@@ -1,7 +1,10 @@
 #include "platform/Dialogs.h"
 
+#include <QCoreApplication>
+#include <QEvent>
 #include <QFileDialog>
 #include <QMessageBox>
+#include <QTimer>
 
 namespace {
 
@@ -65,11 +68,36 @@ QString RunFileDialog(const FileDialogRequest& request, QFileDialog::AcceptMode 
     return dialog.selectedFiles().constFirst();
 }
 
+// Calls `drawn` once its widget has been painted: posted, so that the paint
+// has reached the screen first, and to the application, so that a box
+// answered at once still reports it.
+class FirstPaintWatch final : public QObject {
+  public:
+    explicit FirstPaintWatch(std::function<void()> drawn) : drawn_(std::move(drawn)) {}
+
+  protected:
+    bool eventFilter(QObject* watched, QEvent* event) override
+    {
+        if (drawn_ && event->type() == QEvent::Paint) {
+            QTimer::singleShot(0, QCoreApplication::instance(), std::move(drawn_));
+            drawn_ = nullptr;
+            watched->removeEventFilter(this);
+        }
+        return false;
+    }
+
+  private:
+    std::function<void()> drawn_;
+};
+
 } // namespace
 
 DialogResult QtDialogs::MessageBox(const MessageBoxRequest& request)
 {
+    FirstPaintWatch paintWatch(request.drawn);
     QMessageBox box(ToQtIcon(request.icon), request.caption, request.text);
+    if (request.drawn)
+        box.installEventFilter(&paintWatch);
     switch (request.buttons) {
     case DialogButtons::Ok:
         box.setStandardButtons(QMessageBox::Ok);

@@ -4,6 +4,8 @@
 
 #include <QString>
 
+#include <functional>
+
 enum class DialogIcon { None, Error, Warning, Question, Information };
 enum class DialogButtons { Ok, OkCancel, YesNo };
 enum class DialogResult { Ok, Cancel, Yes, No };
@@ -15,6 +17,9 @@ struct MessageBoxRequest {
     DialogButtons buttons = DialogButtons::Ok;
     DialogResult defaultButton = DialogResult::Ok;
     bool alwaysOnTop = false;
+    // Called once, after the box has first been drawn on the screen; a box
+    // answered without being shown never calls it.
+    std::function<void()> drawn;
 };
 
 struct FileDialogRequest {

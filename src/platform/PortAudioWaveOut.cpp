@@ -355,13 +355,26 @@ class PortAudioStream {
     std::atomic<std::int64_t> firstWriteTicks_{-1};
 };
 
-PortAudioDeviceScan::PortAudioDeviceScan() : thread_([this] { Run(); }) {}
+PortAudioDeviceScan::PortAudioDeviceScan()
+{
+    Start();
+}
+
+PortAudioDeviceScan::PortAudioDeviceScan(StartLater) {}
 
 PortAudioDeviceScan::~PortAudioDeviceScan()
 {
+    if (!thread_.joinable())
+        return; // never started: PortAudio was not initialised
     thread_.join();
     if (initError_ == paNoError)
         Pa_Terminate();
+}
+
+void PortAudioDeviceScan::Start()
+{
+    if (!thread_.joinable())
+        thread_ = std::thread([this] { Run(); });
 }
 
 void PortAudioDeviceScan::Run()
@@ -391,6 +404,7 @@ void PortAudioDeviceScan::Run()
 
 void PortAudioDeviceScan::Wait()
 {
+    Start();
     // Not a join: the thread may be slow to end on a busy machine once its
     // work is done.
     std::unique_lock lock(mutex_);

@@ -26,22 +26,32 @@
 class PortAudioStream;
 
 // PortAudio's initialisation and device scan on a thread of its own: it loads
-// the sound libraries and asks every sound system, some 50 ms that the window
-// need not wait for. Start it first thing in main, before the application.
+// the sound libraries (ALSA's plugins pull in dozens more) and asks every
+// sound system, some 50 ms that the window need not wait for. While it loads
+// libraries it holds the dynamic loader's lock, which Qt needs for its own
+// plugins, so the program starts it only once its first window is drawn.
 // Threads: construct and destroy on the GUI thread (or before there is one);
 // the other operations on the GUI thread. The destructor waits for the scan
 // and ends PortAudio, so it must outlive every stream.
 class PortAudioDeviceScan {
   public:
+    struct StartLater {};
+    // Starts scanning at once.
     PortAudioDeviceScan();
+    // Starts with Start(), or with the first Wait().
+    explicit PortAudioDeviceScan(StartLater);
     ~PortAudioDeviceScan();
     PortAudioDeviceScan(const PortAudioDeviceScan&) = delete;
     PortAudioDeviceScan& operator=(const PortAudioDeviceScan&) = delete;
 
-    // Blocks until the scan has finished.
+    // Starts the scan unless it has been started.
+    void Start();
+    bool Started() const { return thread_.joinable(); }
+    // Starts the scan if need be and blocks until it has finished.
     void Wait();
     // Posts `done` to `context`'s thread once the scan has finished and
     // returns true; false, posting nothing, when it has finished already.
+    // Starts nothing.
     bool NotifyWhenDone(QObject* context, std::function<void()> done);
 
     // After Wait: PortAudio's code of Pa_Initialize, and the PortAudio index
@@ -64,7 +74,7 @@ class PortAudioDeviceScan {
     std::vector<int> devices_;
     std::chrono::steady_clock::time_point started_;
     std::chrono::steady_clock::time_point finished_;
-    std::thread thread_; // last: starts once the rest is in place
+    std::thread thread_;
 };
 
 class PortAudioWaveOut final : public WaveOut {
