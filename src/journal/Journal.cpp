@@ -164,6 +164,55 @@ int NextConnectionNumber()
     return ++next;
 }
 
+// Every row of `source` that can still be read, into `target`; how many
+// went in. A damaged page breaks a scan; the next one starts behind it, a
+// step further each time nothing could be read, as far as the largest id
+// (when even that is lost, 64 tries).
+int CopyReadableRows(const QSqlDatabase& source, const QSqlDatabase& target)
+{
+    QSqlQuery read(source);
+    read.setForwardOnly(true);
+    QSqlQuery write(target);
+    QStringList marks;
+    for (int i = 0; i < JournalColumns.size(); ++i)
+        marks << QStringLiteral("?");
+    write.prepare(
+        QStringLiteral("INSERT OR IGNORE INTO turns (%1) VALUES (%2)")
+            .arg(JournalColumns.join(QStringLiteral(", ")), marks.join(QStringLiteral(", "))));
+    std::optional<qint64> largest;
+    if (read.exec(QStringLiteral("SELECT max(id) FROM turns")) && read.next())
+        largest = read.value(0).toLongLong();
+    int saved = 0;
+    qint64 from = std::numeric_limits<qint64>::min();
+    qint64 step = 1;
+    for (int tries = 0; tries < 64; ++tries) {
+        bool any = false;
+        read.prepare(SelectColumns() + QStringLiteral(" WHERE id >= ? ORDER BY id"));
+        read.addBindValue(from);
+        if (read.exec()) {
+            while (read.next()) {
+                const QList<QVariant> row = RowOf(read);
+                for (const QVariant& value : row)
+                    write.addBindValue(value);
+                if (write.exec() && write.numRowsAffected() > 0)
+                    ++saved;
+                from = row[0].toLongLong() + 1;
+                any = true;
+            }
+            if (!read.lastError().isValid())
+                break;
+        }
+        read.finish();
+        if (from == std::numeric_limits<qint64>::min())
+            from = 0;
+        step = any ? 1 : std::min<qint64>(step * 2, qint64(1) << 40);
+        if (largest && from > *largest)
+            break;
+        from += step;
+    }
+    return saved;
+}
+
 } // namespace
 
 QString JournalFilePath()
@@ -414,51 +463,10 @@ int Journal::Salvage(const QString& damagedPath)
     {
         QSqlDatabase source = QSqlDatabase::addDatabase(DriverName, sourceName);
         source.setDatabaseName(copy);
-        QSqlDatabase target = Database();
         if (source.open()) {
-            QSqlQuery read(source);
-            read.setForwardOnly(true);
-            QSqlQuery write(target);
-            QStringList marks;
-            for (int i = 0; i < JournalColumns.size(); ++i)
-                marks << QStringLiteral("?");
-            write.prepare(QStringLiteral("INSERT OR IGNORE INTO turns (%1) VALUES (%2)")
-                              .arg(JournalColumns.join(QStringLiteral(", ")),
-                                   marks.join(QStringLiteral(", "))));
+            QSqlDatabase target = Database();
             QSqlQuery(target).exec(QStringLiteral("BEGIN IMMEDIATE"));
-            // A damaged page breaks a scan; the next one starts behind it, a
-            // step further each time nothing could be read, as far as the
-            // largest id (when even that is lost, 64 tries).
-            std::optional<qint64> largest;
-            if (read.exec(QStringLiteral("SELECT max(id) FROM turns")) && read.next())
-                largest = read.value(0).toLongLong();
-            qint64 from = std::numeric_limits<qint64>::min();
-            qint64 step = 1;
-            for (int tries = 0; tries < 64; ++tries) {
-                bool any = false;
-                read.prepare(SelectColumns() + QStringLiteral(" WHERE id >= ? ORDER BY id"));
-                read.addBindValue(from);
-                if (read.exec()) {
-                    while (read.next()) {
-                        const QList<QVariant> row = RowOf(read);
-                        for (const QVariant& value : row)
-                            write.addBindValue(value);
-                        if (write.exec() && write.numRowsAffected() > 0)
-                            ++saved;
-                        from = row[0].toLongLong() + 1;
-                        any = true;
-                    }
-                    if (!read.lastError().isValid())
-                        break;
-                }
-                read.finish();
-                if (from == std::numeric_limits<qint64>::min())
-                    from = 0;
-                step = any ? 1 : std::min<qint64>(step * 2, qint64(1) << 40);
-                if (largest && from > *largest)
-                    break;
-                from += step;
-            }
+            saved = CopyReadableRows(source, target);
             QSqlQuery(target).exec(QStringLiteral("COMMIT"));
         }
         source.close();

@@ -60,8 +60,8 @@ class PortAudioStream {
                     std::uint32_t volume, QObject* notifyTarget, int eventFd)
         : deviceNumber(deviceNumber), stream_(stream), channels_(channels),
           chunkFrames_(std::max<std::uint32_t>(sampleRate / 100, 1)), sampleRate_(sampleRate),
-          chunk_(chunkFrames_ * channels), target_(notifyTarget), eventFd_(eventFd),
-          notifier_(eventFd, QSocketNotifier::Read)
+          chunk_(static_cast<std::size_t>(chunkFrames_) * channels), target_(notifyTarget),
+          eventFd_(eventFd), notifier_(eventFd, QSocketNotifier::Read)
     {
         volume_.store(volume);
         QObject::connect(&notifier_, &QSocketNotifier::activated, &notifier_,
@@ -200,10 +200,11 @@ class PortAudioStream {
             const std::uint32_t frames =
                 std::min(chunkFrames_ - copied, entry.frames - entry.position);
             const std::int16_t* source = entry.samples + entry.position;
-            std::int16_t* target = chunk_.data() + copied * channels_;
+            std::int16_t* target = chunk_.data() + static_cast<std::size_t>(copied) * channels_;
             for (std::uint32_t i = 0; i < frames; ++i) {
                 const std::int32_t sample = source[i];
-                target[i * channels_] = static_cast<std::int16_t>(sample * left / 65535);
+                target[static_cast<std::size_t>(i) * channels_] =
+                    static_cast<std::int16_t>(sample * left / 65535);
                 if (channels_ == 2)
                     target[i * 2 + 1] = static_cast<std::int16_t>(sample * right / 65535);
             }
@@ -249,16 +250,7 @@ class PortAudioStream {
                 return;
             }
             if (action == Action::Stop) {
-                // Abort, not stop: pause and reset silence at once instead of
-                // draining what PortAudio still holds.
-                if (started_)
-                    Pa_AbortStream(stream_);
-                std::lock_guard lock(mutex_);
-                started_ = false;
-                // A paused chunk goes on after the restart; a reset one is gone.
-                if (dropRequested_)
-                    chunkOffset_ = chunkEnd_ = 0;
-                dropRequested_ = false;
+                Halt();
                 continue;
             }
             if (!Play(mustStart))
@@ -268,6 +260,21 @@ class PortAudioStream {
                 [[maybe_unused]] const auto bytes = ::write(eventFd_, &one, sizeof one);
             }
         }
+    }
+
+    // Writer thread, without the lock held.
+    void Halt()
+    {
+        // Abort, not stop: pause and reset silence at once instead of
+        // draining what PortAudio still holds.
+        if (started_)
+            Pa_AbortStream(stream_);
+        std::lock_guard lock(mutex_);
+        started_ = false;
+        // A paused chunk goes on after the restart; a reset one is gone.
+        if (dropRequested_)
+            chunkOffset_ = chunkEnd_ = 0;
+        dropRequested_ = false;
     }
 
     // Writer thread, without the lock. Hands the rest of the chunk to
@@ -296,7 +303,8 @@ class PortAudioStream {
             }
             // A negative room is a failure; the write reports it.
             const std::uint32_t part = room > 0 ? std::min<std::uint32_t>(left, room) : left;
-            error = Pa_WriteStream(stream_, chunk_.data() + chunkOffset_ * channels_, part);
+            error = Pa_WriteStream(
+                stream_, chunk_.data() + static_cast<std::size_t>(chunkOffset_) * channels_, part);
             if (error == paOutputUnderflowed)
                 error = paNoError; // a late refill; the samples still went out
             chunkOffset_ += part;

@@ -6,7 +6,9 @@ QEvent::Type WaveDoneEvent::eventType()
     return type;
 }
 
-bool WaveOut::NotifyWhenDevicesKnown(QObject*, std::function<void()>)
+// By value: the implementations keep the callback.
+bool WaveOut::NotifyWhenDevicesKnown(
+    QObject*, std::function<void()>) // NOLINT(performance-unnecessary-value-param)
 {
     return false;
 }
