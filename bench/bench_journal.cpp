@@ -14,12 +14,12 @@
 #include "journal/JournalService.h"
 #include "journal/LearningCurveView.h"
 #include "platform/Dialogs.h"
+#include "support/JournalFiles.h"
 
 #include <QApplication>
 #include <QDir>
 #include <QFileInfo>
 #include <QProgressDialog>
-#include <QRandomGenerator>
 #include <QSqlDatabase>
 #include <QSqlQuery>
 #include <QTemporaryDir>
@@ -62,50 +62,6 @@ class SilentDialogs final : public Dialogs {
     QString OpenFileName(const FileDialogRequest&) override { return {}; }
     QString SaveFileName(const FileDialogRequest&) override { return exportPath; }
 };
-
-// A year of play: turns spread over 365 days, bands 12..22, a few wrong tries
-// each, one in ten given up. Written in one transaction, as fast as possible.
-bool Seed(const QString& path, int turns)
-{
-    const QString name = QStringLiteral("bench-seed");
-    bool ok = false;
-    {
-        QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), name);
-        db.setDatabaseName(path);
-        if (db.open()) {
-            QSqlQuery query(db);
-            query.exec(QStringLiteral("BEGIN"));
-            query.prepare(QStringLiteral(
-                "INSERT INTO turns (started_at, ringing_band, frequency_hz, scoring_mode, "
-                "low_cut, high_cut, attempts, tried, find_ms, outcome, feedback_time, "
-                "random_start, swell, bed) VALUES (?, ?, ?, 1, 11, 22, ?, ?, ?, ?, 0, 0, 0, 0)"));
-            QRandomGenerator random(2026);
-            const QDateTime start = QDateTime::currentDateTimeUtc().addDays(-365);
-            ok = true;
-            for (int i = 0; i < turns && ok; ++i) {
-                const int band = 12 + int(random.bounded(11));
-                QStringList tried;
-                const int wrong = int(random.bounded(4));
-                for (int w = 0; w < wrong; ++w)
-                    tried << QString::number(11 + int(random.bounded(12)));
-                const bool found = random.bounded(10) != 0;
-                query.addBindValue(FormatStartedAt(start.addSecs(qint64(i) * 365 * 86400 / turns)));
-                query.addBindValue(band);
-                query.addBindValue(1000.0 + random.bounded(100.0));
-                query.addBindValue(wrong + (found ? 1 : 0));
-                query.addBindValue(tried.join(QLatin1Char(' ')));
-                query.addBindValue(found ? QVariant(1000 + int(random.bounded(20000)))
-                                         : QVariant(QMetaType(QMetaType::Int)));
-                query.addBindValue(found ? QStringLiteral("found") : QStringLiteral("abandoned"));
-                ok = query.exec();
-            }
-            ok = ok && query.exec(QStringLiteral("COMMIT"));
-            db.close();
-        }
-    }
-    QSqlDatabase::removeDatabase(name);
-    return ok;
-}
 
 // The menu command, then the event loop until `done`: the longest single
 // stretch the GUI thread spent in the command or in one pass of the loop,
@@ -158,12 +114,8 @@ int main(int argc, char** argv)
     const QString path = dir.filePath(QStringLiteral("journal.sqlite"));
     SilentDialogs dialogs;
     dialogs.exportPath = dir.filePath(QStringLiteral("Trainingsjournal.csv"));
-    {
-        Journal schema(dialogs, path); // creates the table
-        if (!schema.Open())
-            return 1;
-    }
-    if (!Seed(path, turns)) {
+    // A year of play, as the tests seed it.
+    if (!SeedManyTurns(path, turns)) {
         std::fprintf(stderr, "seeding failed\n");
         return 1;
     }

@@ -8,46 +8,10 @@ set -euo pipefail
 
 program=$1
 manual_dir=$2
-work=$(mktemp -d)
-pids=()
-
-cleanup() {
-    for pid in "${pids[@]}"; do kill "$pid" 2>/dev/null || true; done
-    for pid in "${pids[@]}"; do wait "$pid" 2>/dev/null || true; done
-    rm -rf "$work"
-}
-trap cleanup EXIT
-
 fail() { echo "FAIL: $*" >&2; exit 1; }
-
-# wait_for <seconds> <command...>: polls until the command succeeds.
-wait_for() {
-    local deadline=$((SECONDS + $1)); shift
-    until "$@" >/dev/null 2>&1; do
-        [ $SECONDS -lt $deadline ] || return 1
-        sleep 0.1
-    done
-}
-
-# A display of our own.
-display=
-for n in $(seq 91 150); do
-    if [ ! -e /tmp/.X11-unix/X$n ] && [ ! -e /tmp/.X$n-lock ]; then display=:$n; break; fi
-done
-[ -n "$display" ] || fail "no free X display"
-Xvfb "$display" -screen 0 1280x1024x24 -nolisten tcp -noreset >"$work/xvfb.log" 2>&1 &
-pids+=($!)
-export DISPLAY=$display
-export QT_QPA_PLATFORM=xcb  # a real window, whatever the test run sets
-wait_for 20 xdpyinfo || fail "Xvfb did not start"
-
-# The program's own folder: settings with "Anwahl" scoring and a 0.5 s tone,
-# so the clockless capture PCM below stops taking samples soon.
-mkdir "$work/program"
-cp "$program" "$work/program/heulmeister"
-cp "$manual_dir/Heulmeister.html" "$work/program/"
-settings="$work/program/Heulmeister Pro.inf"
-printf '[Spiel]\nSelektmode=0\nSoundStop=1\n' >"$settings"
+# shellcheck source=common.sh
+. "$(dirname "$0")/common.sh"
+start_display
 
 # The default sound output writes raw samples to a file.
 capture="$work/capture.raw"
@@ -62,18 +26,10 @@ pcm.!default {
 }
 CONF
 export ALSA_CONFIG_PATH="$work/asound.conf"
-# The training journal goes to the scratch folder, never to the real home.
-export XDG_DATA_HOME="$work/data"
 
-(cd "$work" && exec "$work/program/heulmeister") >"$work/program.log" 2>&1 &
-game=$!
-pids+=($game)
-
-wait_for 30 xdotool search --name '^Vorsicht!!!$' || fail "no safety warning"
-warning=$(xdotool search --name '^Vorsicht!!!$' | head -n 1)
-xdotool windowfocus --sync "$warning" key Return
-wait_for 30 xdotool search --name '^Schrillsucher$' || fail "the main window did not appear"
-sleep 0.5  # let the first full paint land
+# Settings with "Anwahl" scoring and a 0.5 s tone, so the clockless capture
+# PCM above stops taking samples soon.
+start_game '[Spiel]\nSelektmode=0\nSoundStop=1\n'
 
 # START: the right-most button of the status panel (102 px high, 31 px above the bottom).
 xdotool mousemove --sync 1197 941 click 1

@@ -10,56 +10,15 @@ set -euo pipefail
 program=$1
 manual_dir=$2
 capture=${HEULMEISTER_PACED_CAPTURE:?run under with-paced-sound.sh}
-work=$(mktemp -d)
-pids=()
-
-cleanup() {
-    for pid in "${pids[@]}"; do kill "$pid" 2>/dev/null || true; done
-    for pid in "${pids[@]}"; do wait "$pid" 2>/dev/null || true; done
-    rm -rf "$work"
-}
-trap cleanup EXIT
-
 fail() {
     import -window root /tmp/heulmeister-e2e-quick-click.png 2>/dev/null || true
     echo "FAIL: $* (screenshot /tmp/heulmeister-e2e-quick-click.png)" >&2
     exit 1
 }
-
-wait_for() {
-    local deadline=$((SECONDS + $1)); shift
-    until "$@" >/dev/null 2>&1; do
-        [ $SECONDS -lt $deadline ] || return 1
-        sleep 0.1
-    done
-}
-
-display=
-for n in $(seq 151 210); do
-    if [ ! -e /tmp/.X11-unix/X$n ] && [ ! -e /tmp/.X$n-lock ]; then display=:$n; break; fi
-done
-[ -n "$display" ] || fail "no free X display"
-Xvfb "$display" -screen 0 1280x1024x24 -nolisten tcp -noreset >"$work/xvfb.log" 2>&1 &
-pids+=($!)
-export DISPLAY=$display
-export QT_QPA_PLATFORM=xcb
-wait_for 20 xdpyinfo || fail "Xvfb did not start"
-
-mkdir "$work/program"
-cp "$program" "$work/program/heulmeister"
-cp "$manual_dir/Heulmeister.html" "$work/program/"
-printf '[Spiel]\nSelektmode=0\n' >"$work/program/Heulmeister Pro.inf"
-export XDG_DATA_HOME="$work/data"
-
-(cd "$work" && exec "$work/program/heulmeister") >"$work/program.log" 2>&1 &
-game=$!
-pids+=($game)
-
-wait_for 30 xdotool search --name '^Vorsicht!!!$' || fail "no safety warning"
-warning=$(xdotool search --name '^Vorsicht!!!$' | head -n 1)
-xdotool windowfocus --sync "$warning" key Return
-wait_for 30 xdotool search --name '^Schrillsucher$' || fail "the main window did not appear"
-sleep 0.5
+# shellcheck source=common.sh
+. "$(dirname "$0")/common.sh"
+start_display
+start_game '[Spiel]\nSelektmode=0\n'
 
 # Every window on screen but the main one: a message box, named by its caption.
 boxes() {

@@ -1,40 +1,34 @@
 #include "support/XvfbDisplay.h"
 
 #include <QDeadlineTimer>
-#include <QFile>
-#include <QThread>
 
 XvfbDisplay::XvfbDisplay(QSize screenPixels)
 {
-    int number = 0;
-    for (int n = 151; n < 250 && number == 0; ++n)
-        if (!QFile::exists(QStringLiteral("/tmp/.X11-unix/X%1").arg(n)) &&
-            !QFile::exists(QStringLiteral("/tmp/.X%1-lock").arg(n)))
-            number = n;
-    if (number == 0) {
-        error_ = QStringLiteral("no free X display");
-        return;
-    }
-    const QString display = QStringLiteral(":%1").arg(number);
+    // -displayfd: the server picks a free display itself and writes its
+    // number once it accepts connections, so tests running side by side
+    // never race for one.
     server_.setProcessChannelMode(QProcess::ForwardedErrorChannel);
-    server_.setStandardOutputFile(QProcess::nullDevice());
     server_.start(QStringLiteral("Xvfb"),
-                  {display, QStringLiteral("-screen"), QStringLiteral("0"),
+                  {QStringLiteral("-displayfd"), QStringLiteral("1"), QStringLiteral("-screen"),
+                   QStringLiteral("0"),
                    QStringLiteral("%1x%2x24").arg(screenPixels.width()).arg(screenPixels.height()),
                    QStringLiteral("-nolisten"), QStringLiteral("tcp"), QStringLiteral("-noreset")});
     if (!server_.waitForStarted(10000)) {
         error_ = QStringLiteral("Xvfb did not start: ") + server_.errorString();
         return;
     }
-    const QString socket = QStringLiteral("/tmp/.X11-unix/X%1").arg(number);
     const QDeadlineTimer deadline(20000);
-    while (!QFile::exists(socket) && !deadline.hasExpired() && server_.state() == QProcess::Running)
-        QThread::msleep(20);
-    if (!QFile::exists(socket)) {
-        error_ = QStringLiteral("Xvfb %1 did not answer").arg(display);
+    QByteArray number;
+    while (!number.endsWith('\n') && !deadline.hasExpired() &&
+           server_.state() == QProcess::Running) {
+        server_.waitForReadyRead(100);
+        number += server_.readAllStandardOutput();
+    }
+    if (!number.endsWith('\n')) {
+        error_ = QStringLiteral("Xvfb did not answer");
         return;
     }
-    name_ = display;
+    name_ = QStringLiteral(":") + QString::fromLatin1(number.trimmed());
 }
 
 XvfbDisplay::~XvfbDisplay()
