@@ -12,9 +12,12 @@
 
 #include <QAction>
 #include <QLabel>
+#include <QPointer>
 #include <QPushButton>
 #include <QtTest>
+
 #include <cmath>
+#include <memory>
 
 class GameTest : public QObject {
     Q_OBJECT
@@ -233,15 +236,17 @@ class GameTest : public QObject {
             StartTurnRinging(DrawFor800);
         rig_->waveOut.calls.clear();
         const qsizetype boxesBefore = rig_->dialogs.boxes.size();
-        bool clicked = false;
-        rig_->waveOut.onCall = [&](const QString& operation) {
-            if (operation == busyIn && !std::exchange(clicked, true))
-                QMetaObject::invokeMethod(Panel()->pStart, &QPushButton::click,
-                                          Qt::QueuedConnection);
+        // Shared, not by reference: the hook outlives this function and
+        // still sees the device calls of the window's shutdown.
+        auto clicked = std::make_shared<bool>(false);
+        QPointer<QPushButton> start = Panel()->pStart;
+        rig_->waveOut.onCall = [clicked, busyIn, start](const QString& operation) {
+            if (operation == busyIn && start && !std::exchange(*clicked, true))
+                QMetaObject::invokeMethod(start, &QPushButton::click, Qt::QueuedConnection);
         };
         ClickStart();
         QCoreApplication::processEvents();
-        QVERIFY(clicked);
+        QVERIFY(*clicked);
         QStringList steps;
         for (const FakeWaveOut::Call& call : rig_->waveOut.calls)
             if (QStringList{"Open", "Restart", "Reset", "Close"}.contains(call.operation))
