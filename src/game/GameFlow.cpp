@@ -187,6 +187,8 @@ void GameFlow::RunFindSequence()
         reStart.setInterval(TimerIntervalMs(state_.AutoRestartSeconds));
         reStart.start();
     }
+    // Nested loop, kept: the found frequency reaches the screen, and input
+    // that waited behind the find runs, before the status lines go on.
     QCoreApplication::processEvents();
     Timer1.start();
     Timer1Timer(); // the find's figures at once, not 70 ms later

@@ -385,6 +385,8 @@ void MainForm::RunActiveWindowSequence()
     FormResize();
 
     setCursor(Qt::ArrowCursor);
+    // Nested loop, kept: the uncovered bank is laid out and painted before
+    // the player's first click is taken.
     QCoreApplication::processEvents();
     inActiveWindowSequence_ = false;
 }
@@ -399,6 +401,8 @@ void MainForm::ShutDown()
 {
     started_ = false;
     hide();
+    // Nested loop, kept: the window is gone from the screen at once, before
+    // the settings are written.
     QCoreApplication::processEvents();
 
     game_->AbandonTurn(); // a turn still in the search is recorded as given up
@@ -412,6 +416,8 @@ void MainForm::ShutDown()
         failure.icon = DialogIcon::Error;
         services_.dialogs.MessageBox(failure);
     }
+    // Nested loop, kept: blocks the device still hands back are taken in
+    // before the tone's blocks are released.
     QCoreApplication::processEvents();
     tone_.Shutdown(); // stops a running tone before its blocks are released
 }
