@@ -286,7 +286,7 @@ class AboutTest : public QObject {
         document.setHtml(ReadManual());
         const QString text = document.toPlainText();
         GameState state;
-        FaderModel faders(state, [] {});
+        FaderModel faders(state);
         QMenuBar bar;
         MainMenu menu(&bar, state, faders);
         QList<QAction*> pending = bar.actions();

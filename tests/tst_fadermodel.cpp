@@ -53,7 +53,8 @@ class FaderModelTest : public QObject {
 
     void initBandTableSetsTheTwentyEightBands()
     {
-        FaderModel model(state_, [this] { ++repaints_; });
+        FaderModel model(state_);
+        connect(&model, &FaderModel::changed, this, [this] { ++repaints_; });
         state_.BandTable[5].Finds = 9;
         state_.BandTable[5].Level = 4;
         state_.BandTable[5].Locked = 1;
@@ -108,7 +109,8 @@ class FaderModelTest : public QObject {
 
     void lockAndOpen()
     {
-        FaderModel model(state_, [this] { ++repaints_; });
+        FaderModel model(state_);
+        connect(&model, &FaderModel::changed, this, [this] { ++repaints_; });
         state_.SelectedFader = 14;
         model.LockAllFaders();
         for (const BandSlot& slot : state_.BandTable)
@@ -126,7 +128,7 @@ class FaderModelTest : public QObject {
 
     void openCutRangeKeepsOutsideSlotsAsTheyAre()
     {
-        FaderModel model(state_, [] {});
+        FaderModel model(state_);
         state_.BandTable[3].Locked = 0;
         state_.BandTable[25].Locked = 1;
         model.OpenCutRange();
@@ -157,7 +159,8 @@ class FaderModelTest : public QObject {
         QFETCH(int, band);
         QFETCH(int, expectedLow);
         QFETCH(int, expectedHigh);
-        FaderModel model(state_, [this] { ++repaints_; });
+        FaderModel model(state_);
+        connect(&model, &FaderModel::changed, this, [this] { ++repaints_; });
         state_.GameMode = GameModeValue(mode);
         // A mixed pattern: some tried faders inside, an open one outside.
         for (int i = 0; i < BandCount; ++i)

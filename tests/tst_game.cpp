@@ -556,14 +556,14 @@ class GameTest : public QObject {
     void noColumnInATinyPaintBox()
     {
         Start("");
-        FaderModel faders(State(), [] {});
+        FaderModel faders(State());
         FaderInput input(
             State(), faders, Game(), rig_->form->Tone(),
             []() -> const FaderGeometry& {
                 static FaderGeometry narrow;
                 return narrow;
             },
-            [] { return QSize(10, 10); }, [] {});
+            [] { return QSize(10, 10); });
         QCOMPARE(input.HitTest(5), NoFader);
         QCOMPARE(input.DragLevel(5), 0);
     }

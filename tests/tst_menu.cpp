@@ -18,9 +18,13 @@
 namespace {
 
 struct Fixture {
+    Fixture()
+    {
+        QObject::connect(&faders, &FaderModel::changed, [this] { ++repaints; });
+    }
     GameState state;
     int repaints = 0;
-    FaderModel faders{state, [this] { ++repaints; }};
+    FaderModel faders{state};
     QMenuBar bar;
     MainMenu menu{&bar, state, faders};
 };

@@ -92,6 +92,19 @@ qint64 Area(const QRegion& region)
 
 } // namespace
 
+// What the paint box painted, from its paint events.
+class PaintedRegions final : public QObject {
+  public:
+    explicit PaintedRegions(QWidget* box) { box->installEventFilter(this); }
+    bool eventFilter(QObject*, QEvent* event) override
+    {
+        if (event->type() == QEvent::Paint)
+            painted += static_cast<QPaintEvent*>(event)->region();
+        return false;
+    }
+    QRegion painted;
+};
+
 class PartialRepaintTest : public QObject {
     Q_OBJECT
 
@@ -123,7 +136,7 @@ class PartialRepaintTest : public QObject {
         QFETCH(bool, resizes);
         ViewRig rig(logical, ratio);
         GameState& state = rig.state;
-        FaderModel faders(state, [] {});
+        FaderModel faders(state);
         QRandomGenerator random(20261207 + steps);
         const GameModeValue modes[] = {ModeIdle,       ModeGeneratorPlaying, ModeGeneratorSilent,
                                        ModeTurnOver,   ModeSearching,        ModeCurrentAttempts,
@@ -272,6 +285,51 @@ class PartialRepaintTest : public QObject {
             QVERIFY(region.contains(QRect(QPoint(0, 0), rig.view.size())));
         // Whatever the region, the result is the new picture.
         QVERIFY(!FirstDifference(rig.shown, rig.renderer.PaintStraightforward(state)));
+    }
+
+    // Nothing calls the repaint by hand: each change the model announces
+    // repaints what the bank shows of it, and nothing else.
+    void eachAnnouncedChangeRepaintsItsOwnColumns_data()
+    {
+        QTest::addColumn<QString>("change");
+        QTest::addColumn<QList<int>>("faders"); // whose columns may be painted
+        QTest::newRow("one fader level") << "level" << QList<int>{14};
+        QTest::newRow("a selection") << "selection" << QList<int>{14, 16};
+        // V selects the volume fader: the band fader loses its highlight.
+        QTest::newRow("the volume selected") << "volume" << QList<int>{14, VolumeFader};
+        QTest::newRow("a status tick") << "tick" << QList<int>{};
+    }
+
+    void eachAnnouncedChangeRepaintsItsOwnColumns()
+    {
+        QFETCH(QString, change);
+        QFETCH(QList<int>, faders);
+        GameHarness rig;
+        QVERIFY(rig.Start("[Spiel]\nSelektmode=1\n"));
+        rig.StartTurnRinging(DrawFor1k);
+        rig.ClickFader(14);
+        QCoreApplication::processEvents();
+        PaintedRegions box(rig.form->Fader());
+        if (change == "level")
+            rig.DragTo(5);
+        else if (change == "selection")
+            rig.ClickFader(16);
+        else if (change == "volume")
+            rig.Key(Qt::Key_V);
+        else
+            rig.Game().Timer1Timer();
+        QCoreApplication::processEvents();
+        QCOMPARE(box.painted.isEmpty(), faders.isEmpty());
+        // Each fader's column, a few pixels either way for label margins.
+        const FaderGeometry& g = rig.form->Renderer().Geometry();
+        QRegion allowed;
+        for (int fader : faders) {
+            const int column = fader == VolumeFader ? 30 : fader + 1;
+            allowed += QRect(column * g.ColumnWidth - 4, 0, g.ColumnWidth + 8,
+                             rig.form->Fader()->height());
+        }
+        for (const QRect& r : box.painted)
+            QVERIFY2(allowed.intersected(r) == QRegion(r), qPrintable(change));
     }
 
     void theWindowShowsThePictureWhileAGameIsPlayed()

@@ -701,7 +701,7 @@ class TestResultsCommands : public QObject {
     void menuItemsFollowLoadAndSave()
     {
         Fixture f;
-        FaderModel faders(f.state, [] {});
+        FaderModel faders(f.state);
         QMenuBar bar;
         MainMenu menu(&bar, f.state, faders);
         const MainMenuActions& actions = menu.Actions();

@@ -11,9 +11,9 @@
 
 FaderInput::FaderInput(const GameState& state, FaderModel& faders, GameFlow& game, ToneOutput& tone,
                        std::function<const FaderGeometry&()> geometry,
-                       std::function<QSize()> paintBox, std::function<void()> repaint)
+                       std::function<QSize()> paintBox)
     : state_(state), faders_(faders), game_(game), tone_(tone), geometry_(std::move(geometry)),
-      paintBox_(std::move(paintBox)), repaint_(std::move(repaint))
+      paintBox_(std::move(paintBox))
 {
 }
 
@@ -55,7 +55,6 @@ void FaderInput::FaderMouseDown(Qt::MouseButtons buttons, int x, int)
             }
             faders_.SelectFader(fader);
             game_.EvaluateFader();
-            repaint_();
         }
     }
     if ((buttons & Qt::RightButton) && state_.GameMode == ModeTurnOver)
@@ -77,7 +76,6 @@ void FaderInput::FaderMouseMove(Qt::MouseButtons buttons, int, int y)
         if (movable && level != state_.BandTable[s].Level) {
             faders_.SetLevel(s, level);
             game_.EvaluateFader();
-            repaint_();
         }
     }
     if (kind == FaderVolume && level != state_.MasterVolume)
@@ -88,7 +86,6 @@ void FaderInput::ChangeVolume(int newVolume)
 {
     faders_.SetMasterVolume(newVolume);
     tone_.ApplyVolume();
-    repaint_();
 }
 
 void FaderInput::ResetGeneratorFaderBeforeLeaving()
@@ -126,7 +123,6 @@ bool FaderInput::FormKeyDown(int qtKey)
             faders_.SelectFader(next);
             break;
         }
-        repaint_();
         return true;
     }
     case Qt::Key_Left: {
@@ -143,16 +139,13 @@ bool FaderInput::FormKeyDown(int qtKey)
             faders_.SelectFader(next);
             break;
         }
-        repaint_();
         return true;
     }
     case Qt::Key_Up:
-        if (band && level < MaxLevel) {
+        if (band && level < MaxLevel)
             faders_.SetLevel(s, level + 1);
-            repaint_();
-        } else if (kind == FaderVolume && state_.MasterVolume < MaxLevel) {
+        else if (kind == FaderVolume && state_.MasterVolume < MaxLevel)
             ChangeVolume(state_.MasterVolume + 1);
-        }
         // Evaluated even at the top: under "Anwahl" this is how a key finds.
         game_.EvaluateFader();
         return true;
@@ -160,35 +153,29 @@ bool FaderInput::FormKeyDown(int qtKey)
         if (band && level > MinLevel) {
             faders_.SetLevel(s, level - 1);
             game_.EvaluateFader();
-            repaint_();
         } else if (kind == FaderVolume && state_.MasterVolume > MinLevel) {
             ChangeVolume(state_.MasterVolume - 1);
         }
         return true;
     case Qt::Key_Space:
-        if (band && level != 0) {
+        if (band && level != 0)
             faders_.SetLevel(s, 0);
-            repaint_();
-        }
         return true;
     case Qt::Key_PageUp:
         if (band && level < MaxLevel) {
             faders_.SetLevel(s, MaxLevel);
             game_.EvaluateFader();
-            repaint_();
         }
         return true;
     case Qt::Key_PageDown:
         if (band && level > MinLevel) {
             faders_.SetLevel(s, MinLevel);
             game_.EvaluateFader();
-            repaint_();
         }
         return true;
     case Qt::Key_Return:
     case Qt::Key_Enter:
         faders_.ResetLevels();
-        repaint_();
         if (state_.GameMode == ModeTurnOver)
             game_.pNeuClick();
         return true;
@@ -199,8 +186,6 @@ bool FaderInput::FormKeyDown(int qtKey)
 
 void FaderInput::FormKeyPress(QChar character)
 {
-    if (character.toUpper() == QLatin1Char('V')) {
+    if (character.toUpper() == QLatin1Char('V'))
         faders_.SelectFader(VolumeFader);
-        repaint_();
-    }
 }

@@ -19,8 +19,7 @@ class FaderInput {
     // `geometry` and `paintBox` give the drawn picture's geometry at the
     // time of the event.
     FaderInput(const GameState& state, FaderModel& faders, GameFlow& game, ToneOutput& tone,
-               std::function<const FaderGeometry&()> geometry, std::function<QSize()> paintBox,
-               std::function<void()> repaint);
+               std::function<const FaderGeometry&()> geometry, std::function<QSize()> paintBox);
 
     // The fader under x: -1 for the empty first column, 27 for the gap before
     // the volume fader, 28 for the last two columns.
@@ -44,5 +43,4 @@ class FaderInput {
     ToneOutput& tone_;
     std::function<const FaderGeometry&()> geometry_;
     std::function<QSize()> paintBox_;
-    std::function<void()> repaint_;
 };

@@ -31,15 +31,14 @@ int TimerIntervalMs(std::int32_t seconds)
 
 GameFlow::GameFlow(GameState& state, FaderModel& faders, ToneOutput& tone,
                    ResultsCounters& counters, Dialogs& dialogs, RandomGenerator& random,
-                   MillisecondClock& clock, std::function<void()> repaint, QObject* parent)
+                   MillisecondClock& clock, QObject* parent)
     : QObject(parent), turn_(state), state_(state), faders_(faders), tone_(tone),
-      counters_(counters), dialogs_(dialogs), random_(random), clock_(clock),
-      repaint_(std::move(repaint))
+      counters_(counters), dialogs_(dialogs), random_(random), clock_(clock)
 {
     // A generator tone that stops, for whatever reason, leaves the generator silent.
     connect(&tone_, &ToneOutput::toneStopped, this, [this] {
         if (turn_.GameMode == ModeGeneratorPlaying)
-            turn_.GameMode = ModeGeneratorSilent;
+            SetMode(ModeGeneratorSilent);
     });
     Timer1.setInterval(70);
     startTimer.setSingleShot(true);
@@ -55,8 +54,7 @@ void GameFlow::pNeuClick()
     if (!tone_.SoundIdle()) {
         // Giving up the turn; also ends a generator tone or a replay.
         tone_.StopTone();
-        turn_.GameMode = ModeTurnOver;
-        repaint_();
+        SetMode(ModeTurnOver);
         reStart.stop();
         startTimer.stop();
         EndTurnInSearch(); // recorded once the tone is quiet
@@ -98,10 +96,9 @@ void GameFlow::reStartTimer()
 void GameFlow::PrepareTurn()
 {
     emit newGameButtonShown();
-    turn_.GameMode = ModeSearching;
+    SetMode(ModeSearching);
     faders_.ResetLevels();
     faders_.SelectFader(NoFader);
-    repaint_();
 }
 
 void GameFlow::aStartItExecute()
@@ -117,6 +114,7 @@ void GameFlow::aStartItExecute()
             PickTurnFrequency(state_, random_, weights ? &*weights : nullptr);
         turn_.RingingBand = drawn.band;
         turn_.ToneFrequency = drawn.frequencyHz;
+        emit turnChanged();
         tone_.PrepareTone(state_.ToneFrequency);
         tone_.StartToneOutput();
         faders_.OpenCutRange();
@@ -127,7 +125,7 @@ void GameFlow::aStartItExecute()
     }
     // A replay still rings when the automatic next turn fires.
     tone_.StopTone();
-    turn_.GameMode = ModeIdle;
+    SetMode(ModeIdle);
     reStart.stop();
     startTimer.stop();
 }
@@ -169,13 +167,12 @@ void GameFlow::EvaluateFader()
         faders_.SetLocked(s, false);
         tone_.StopTone();
     }
-    repaint_();
 }
 
 void GameFlow::RunFindSequence()
 {
     Timer1.stop();
-    turn_.GameMode = ModeTurnOver;
+    SetMode(ModeTurnOver);
     faders_.LockAllFaders();
     tone_.StopTone();
     counters_.RecordFind();
@@ -210,7 +207,7 @@ void GameFlow::StartGeneratorTone()
     turn_.RingingBand = state_.SelectedFader;
     if (state_.GameMode == ModeGeneratorSilent) {
         turn_.ToneFrequency = state_.BandTable[state_.RingingBand].Frequency;
-        turn_.GameMode = ModeGeneratorPlaying;
+        SetMode(ModeGeneratorPlaying);
     }
     tone_.PrepareTone(state_.ToneFrequency);
     tone_.StartToneOutput();
@@ -245,11 +242,11 @@ void GameFlow::Neustart()
 void GameFlow::ResetGame()
 {
     EndTurnInSearch();
-    turn_.GameMode = ModeIdle;
+    SetMode(ModeIdle);
     counters_.ClearCurrentResults();
+    emit turnChanged(); // a chart shows the cleared results
     faders_.ResetLevels();
     faders_.SelectFader(NoFader);
-    repaint_();
     tone_.SoundStop().stop();
 }
 
@@ -268,18 +265,23 @@ void GameFlow::aFeedbackGeneratorExecute()
         if (!tone_.SoundIdle())
             tone_.StopTone();
         EndTurnInSearch();
-        turn_.GameMode = ModeGeneratorSilent;
+        SetMode(ModeGeneratorSilent);
         emit panelsEnabled();
     }
     faders_.ResetLevels();
-    faders_.OpenCutRange(); // repaints
+    faders_.OpenCutRange();
 }
 
 void GameFlow::ShowChart(GameModeValue chartMode)
 {
     EndTurnInSearch(); // a turn stops counting under a chart
-    turn_.GameMode = chartMode;
-    repaint_();
+    SetMode(chartMode);
+}
+
+void GameFlow::SetMode(GameModeValue mode)
+{
+    turn_.GameMode = mode;
+    emit turnChanged();
 }
 
 void GameFlow::Timer1Timer()

@@ -28,7 +28,7 @@ class GameFlow final : public QObject {
     // Writes only the TurnSlice of `state`.
     GameFlow(GameState& state, FaderModel& faders, ToneOutput& tone, ResultsCounters& counters,
              Dialogs& dialogs, RandomGenerator& random, MillisecondClock& clock,
-             std::function<void()> repaint, QObject* parent = nullptr);
+             QObject* parent = nullptr);
 
     // The START button (pStart), the right mouse button and Enter after a
     // find: gives up a ringing turn, or starts one (after a random delay).
@@ -71,6 +71,9 @@ class GameFlow final : public QObject {
     QTimer reStart;    // automatic next turn, one shot
 
   signals:
+    // The mode, the ringing band or its frequency changed, or the game's
+    // results were cleared: what the picture shows may differ.
+    void turnChanged();
     void statusLinesChanged(const StatusLines& lines);
     void newGameButtonShown();
     void panelsEnabled();
@@ -84,6 +87,8 @@ class GameFlow final : public QObject {
     void turnAbandoned();
 
   private:
+    // The one place GameMode is written.
+    void SetMode(GameModeValue mode);
     void RunFindSequence();
     void StartGeneratorTone();
     void EndTurnInSearch();
@@ -96,7 +101,6 @@ class GameFlow final : public QObject {
     Dialogs& dialogs_;
     RandomGenerator& random_;
     MillisecondClock& clock_;
-    std::function<void()> repaint_;
     QLocale locale_;
     bool generatorOn_ = false;
     bool turnInSearch_ = false; // between turnStarted and its found or abandoned

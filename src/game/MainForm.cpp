@@ -44,9 +44,8 @@ constexpr int HelpTopic = 10;
 } // namespace
 
 MainForm::MainForm(const MainFormServices& services)
-    : services_(services), faders_(state_, [this] { FaderPaint(); }),
-      tone_(state_, services.waveOut, services.dialogs), feedbackTiming_(tone_),
-      resultsFile_(state_)
+    : services_(services), faders_(state_), tone_(state_, services.waveOut, services.dialogs),
+      feedbackTiming_(tone_), resultsFile_(state_)
 {
     setWindowFlag(Qt::FramelessWindowHint);
     setWindowIcon(ProgramIcon());
@@ -58,16 +57,15 @@ MainForm::MainForm(const MainFormServices& services)
     renderer_.SetChartColumnPainter(MakeChartColumnPainter());
     fader_->Show(renderer_, state_);
 
-    auto repaint = [this] { FaderPaint(); };
     counters_ = std::make_unique<ResultsCounters>(
         state_, services_.clock, resultsFile_,
         [this](bool enabled) { menu_->Actions().SpeichernUnter->setEnabled(enabled); });
     game_ = std::make_unique<GameFlow>(state_, faders_, tone_, *counters_, services_.dialogs,
-                                       services_.random, services_.clock, repaint);
+                                       services_.random, services_.clock);
     input_ = std::make_unique<FaderInput>(
         state_, faders_, *game_, tone_,
         [this]() -> const FaderGeometry& { return renderer_.Geometry(); },
-        [this] { return renderer_.PaintBoxSize(); }, repaint);
+        [this] { return renderer_.PaintBoxSize(); });
     results_ = std::make_unique<ResultsCommands>(state_, resultsFile_, services_.dialogs,
                                                  menu_->ResultsHooks());
     journal_ = std::make_unique<JournalService>(services_.dialogs);
@@ -197,6 +195,9 @@ void MainForm::ConnectJournal()
 
 void MainForm::ConnectGame()
 {
+    // The picture follows the model: the view repaints what changed, at once.
+    connect(&faders_, &FaderModel::changed, this, &MainForm::FaderPaint);
+    connect(game_.get(), &GameFlow::turnChanged, this, &MainForm::FaderPaint);
     connect(game_.get(), &GameFlow::statusLinesChanged, this, &MainForm::ShowStatusLines);
     connect(game_.get(), &GameFlow::newGameButtonShown, panel1_->pNeu, &QWidget::show);
     connect(game_.get(), &GameFlow::panelsEnabled, this, [this] {

@@ -69,7 +69,8 @@ class MainForm final : public QMainWindow {
     // Shows the window over the whole screen and makes it the active one.
     void ShowCoveringScreen();
 
-    // The full repaint of the paint box from the current state.
+    // The repaint: the paint box renews what changed since it last showed
+    // the state. Called on every change the model announces.
     void FaderPaint();
     // Recomputes what depends on the paint box's size, then repaints.
     void FormResize();

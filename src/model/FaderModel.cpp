@@ -63,8 +63,8 @@ FaderKindValue FaderKind(const FaderSlice& faders, int fader)
     return FaderInPlay;
 }
 
-FaderModel::FaderModel(GameState& state, std::function<void()> repaint)
-    : faders_(state), state_(state), repaint_(std::move(repaint))
+FaderModel::FaderModel(GameState& state, QObject* parent)
+    : QObject(parent), faders_(state), state_(state)
 {
 }
 
@@ -80,6 +80,7 @@ void FaderModel::InitBandTable(RandomGenerator& random)
         SetBandLabel(slot, QString::fromLatin1(BandDefinitions[i].label));
         slot.Frequency = BandDefinitions[i].frequencyHz;
     }
+    emit changed();
 }
 
 void FaderModel::LockAllFaders()
@@ -87,7 +88,7 @@ void FaderModel::LockAllFaders()
     for (BandSlot& slot : faders_.BandTable)
         slot.Locked = 1;
     faders_.SelectedFader = NoFader;
-    repaint_();
+    emit changed();
 }
 
 void FaderModel::OpenCutRange()
@@ -96,13 +97,14 @@ void FaderModel::OpenCutRange()
     for (int i = faders_.LowCutBand; i <= faders_.HighCutBand; ++i)
         faders_.BandTable[i].Locked = 0;
     faders_.SelectedFader = NoFader;
-    repaint_();
+    emit changed();
 }
 
 void FaderModel::ResetLevels()
 {
     for (BandSlot& slot : faders_.BandTable)
         slot.Level = 0;
+    emit changed();
 }
 
 void FaderModel::ChangeCutRange(CutEdge edge, int band)
@@ -114,5 +116,29 @@ void FaderModel::ChangeCutRange(CutEdge edge, int band)
         faders_.LowCutBand = band;
     else
         faders_.HighCutBand = band;
-    OpenCutRange(); // repaints
+    OpenCutRange();
+}
+
+void FaderModel::SelectFader(int fader)
+{
+    faders_.SelectedFader = fader;
+    emit changed();
+}
+
+void FaderModel::SetLevel(int band, int level)
+{
+    faders_.BandTable[band].Level = level;
+    emit changed();
+}
+
+void FaderModel::SetLocked(int band, bool locked)
+{
+    faders_.BandTable[band].Locked = locked ? 1 : 0;
+    emit changed();
+}
+
+void FaderModel::SetMasterVolume(int level)
+{
+    faders_.MasterVolume = level;
+    emit changed();
 }

@@ -1,11 +1,12 @@
 #pragma once
 // The band table and the fader model: which faders are in play, locking and
 // opening them, the cut range, levels, selection and volume. The one writer of
-// the FaderSlice. Thread: GUI only.
+// the FaderSlice; it announces every change, and the view repaints what it
+// shows of it. Thread: GUI only.
 
 #include "model/GameState.h"
 
-#include <functional>
+#include <QObject>
 
 class RandomGenerator;
 
@@ -28,10 +29,11 @@ extern const std::array<BandDefinition, BandCount> BandDefinitions;
 // Classifies a fader index against the cut range; -1 (no fader) is below it.
 FaderKindValue FaderKind(const FaderSlice& faders, int fader);
 
-class FaderModel {
+class FaderModel final : public QObject {
+    Q_OBJECT
   public:
     // Writes only the FaderSlice of `state`; reads the mode.
-    FaderModel(GameState& state, std::function<void()> repaint);
+    explicit FaderModel(GameState& state, QObject* parent = nullptr);
 
     // Seeds the generator, then sets labels and frequencies and clears levels
     // and counters; Locked and Reserved are left alone.
@@ -42,16 +44,19 @@ class FaderModel {
     // A cut-range menu choice; ignored while a turn is running.
     void ChangeCutRange(CutEdge edge, int band);
 
-    // The operations of fader input and game flow; none repaints.
-    void SelectFader(int fader) { faders_.SelectedFader = fader; }
-    void SetLevel(int band, int level) { faders_.BandTable[band].Level = level; }
-    void SetLocked(int band, bool locked) { faders_.BandTable[band].Locked = locked ? 1 : 0; }
-    void SetMasterVolume(int level) { faders_.MasterVolume = level; }
+    // The operations of fader input and game flow.
+    void SelectFader(int fader);
+    void SetLevel(int band, int level);
+    void SetLocked(int band, bool locked);
+    void SetMasterVolume(int level);
 
     FaderKindValue FaderKind(int fader) const { return ::FaderKind(faders_, fader); }
+
+  signals:
+    // After every operation above that wrote the slice.
+    void changed();
 
   private:
     FaderSlice& faders_;
     const GameState& state_;
-    std::function<void()> repaint_;
 };
