@@ -275,8 +275,10 @@ bool Journal::EnsureOpen()
         return false;
     }
     QString reason;
-    OpenResult result =
-        IsNoDatabase(path_) || damaged_ ? OpenResult::NotADatabase : TryOpen(&reason);
+    // A file with a database's head that still fails is damaged: it holds
+    // rows worth copying once it is moved aside.
+    const bool noDatabase = IsNoDatabase(path_);
+    OpenResult result = noDatabase || damaged_ ? OpenResult::NotADatabase : TryOpen(&reason);
     if (result == OpenResult::NotADatabase) {
         Close();
         damaged_ = false;
@@ -289,8 +291,7 @@ bool Journal::EnsureOpen()
         if (result == OpenResult::Ok) {
             MessageBoxRequest box;
             box.caption = BoxCaption;
-            // A database with damaged pages still holds rows worth copying.
-            const bool damagedDatabase = !IsNoDatabase(movedTo);
+            const bool damagedDatabase = !noDatabase;
             box.text = QStringLiteral("Die Datei „%1“ ist %3.\n"
                                       "Sie wurde unverändert nach „%2“ verschoben; ein neues "
                                       "Trainingsjournal wurde angelegt.")
