@@ -42,30 +42,36 @@ int FaderInput::DragLevel(int y) const
 
 void FaderInput::FaderMouseDown(Qt::MouseButtons buttons, int x, int)
 {
-    if (buttons & Qt::LeftButton) {
-        const int fader = HitTest(x);
-        if (fader != state_.SelectedFader) {
-            const int previous = state_.SelectedFader;
-            if (state_.GameMode == ModeTurnOver && FaderKind(state_, fader) == FaderInPlay &&
-                FaderKind(state_, previous) == FaderInPlay) {
-                // Leaving a replayed band ends its tone.
-                faders_.SetLevel(previous, 0);
-                tone_.StopTone();
-                faders_.SetLocked(previous, false);
-            }
-            faders_.SelectFader(fader);
-            game_.EvaluateFader();
-        }
-    }
+    if (buttons & Qt::LeftButton)
+        PressFader(HitTest(x));
     if ((buttons & Qt::RightButton) && state_.GameMode == ModeTurnOver)
         game_.pNeuClick();
 }
 
+void FaderInput::PressFader(int fader)
+{
+    if (fader == state_.SelectedFader)
+        return;
+    const int previous = state_.SelectedFader;
+    if (state_.GameMode == ModeTurnOver && FaderKind(state_, fader) == FaderInPlay &&
+        FaderKind(state_, previous) == FaderInPlay) {
+        // Leaving a replayed band ends its tone.
+        faders_.SetLevel(previous, 0);
+        tone_.StopTone();
+        faders_.SetLocked(previous, false);
+    }
+    faders_.SelectFader(fader);
+    game_.EvaluateFader();
+}
+
 void FaderInput::FaderMouseMove(Qt::MouseButtons buttons, int, int y)
 {
-    if (!(buttons & Qt::LeftButton))
-        return;
-    const int level = DragLevel(y);
+    if (buttons & Qt::LeftButton)
+        DragSelectedTo(DragLevel(y));
+}
+
+void FaderInput::DragSelectedTo(int level)
+{
     const int s = state_.SelectedFader;
     const FaderKindValue kind = FaderKind(state_, s);
     if (kind == FaderInPlay) {

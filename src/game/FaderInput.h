@@ -29,6 +29,11 @@ class FaderInput {
 
     void FaderMouseDown(Qt::MouseButtons buttons, int x, int y);
     void FaderMouseMove(Qt::MouseButtons buttons, int x, int y);
+    // The same as intents, for any hand on the bank (mouse, keys, a control
+    // surface): a left press on `fader` (NoFader..VolumeFader), and a drag of
+    // the selected fader to `level` (-12..+12).
+    void PressFader(int fader);
+    void DragSelectedTo(int level);
     // Returns whether the key is one of the bank's; the key is never consumed.
     bool FormKeyDown(int qtKey);
     void FormKeyPress(QChar character);
