@@ -1,6 +1,7 @@
 // The turn's band and frequency, and the sine samples.
 
 #include "audio/ToneSynthesis.h"
+#include "model/TurnDraw.h"
 #include "game/SettingsFile.h"
 #include "model/FaderModel.h"
 #include "model/GameState.h"

@@ -2,6 +2,7 @@
 // that switch it off while the game runs on, and the weighted band draw.
 
 #include "audio/ToneSynthesis.h"
+#include "model/TurnDraw.h"
 #include "game/GameFlow.h"
 #include "game/MainForm.h"
 #include "game/MainMenu.h"

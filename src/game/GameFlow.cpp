@@ -1,7 +1,7 @@
 #include "game/GameFlow.h"
 
 #include "audio/ToneOutput.h"
-#include "audio/ToneSynthesis.h"
+#include "model/TurnDraw.h"
 #include "model/FaderModel.h"
 #include "platform/Clock.h"
 #include "platform/Dialogs.h"
