@@ -122,7 +122,7 @@ int main(int argc, char* argv[])
         std::vector<double> stopMs, startMs;
         for (int run = 0; run < Runs; ++run) {
             std::int64_t start = bench::MonotonicNs();
-            tone.PrepareTone(1000.0);
+            tone.PrepareTone(1000.0, ToneKind::Plain);
             tone.StartToneOutput();
             startMs.push_back(MsSince(start));
             RunEventLoopFor(afterMs);

@@ -201,7 +201,7 @@ void BenchStart()
     ToneOutput tone(state, wave, dialogs);
     std::vector<double> millis;
     for (int i = 0; i < 20; ++i) {
-        tone.PrepareTone(1000.0);
+        tone.PrepareTone(1000.0, ToneKind::Plain);
         const auto start = Clock::now();
         tone.StartToneOutput();
         QDeadlineTimer guard(5000);

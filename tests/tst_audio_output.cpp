@@ -1,10 +1,7 @@
 // Tone output over a scripted wave device: the order of the device calls,
 // the failure boxes, the refill cycle and the volume.
 
-#include "audio/ToneOutput.h"
-#include "model/GameState.h"
-#include "support/FakeWaveOut.h"
-#include "support/ScriptedDialogs.h"
+#include "support/ToneRig.h"
 
 #include <QCoreApplication>
 #include <QtTest>
@@ -14,12 +11,7 @@ class TestAudioOutput : public QObject {
     Q_OBJECT
 
   private:
-    struct Rig {
-        GameState state;
-        FakeWaveOut wave;
-        ScriptedDialogs dialogs;
-        ToneOutput tone{state, wave, dialogs};
-    };
+    using Rig = ToneRig;
 
     // The device calls since `from`, with the two headers named 1 and 2.
     static QStringList Sequence(const Rig& rig, int from = 0)
@@ -47,11 +39,7 @@ class TestAudioOutput : public QObject {
         return captions;
     }
 
-    static void StartTone(Rig& rig, double frequencyHz = 1000.0)
-    {
-        rig.tone.PrepareTone(frequencyHz);
-        rig.tone.StartToneOutput();
-    }
+    static void StartTone(Rig& rig, double frequencyHz = 1000.0) { rig.Start(frequencyHz); }
 
   private slots:
     void startQueuesBothBlocksWhilePaused()
@@ -92,17 +80,16 @@ class TestAudioOutput : public QObject {
 
     void stopResetsUnpreparesAndCloses_data()
     {
-        QTest::addColumn<int>("modeBefore");
-        QTest::newRow("generator tone") << int(ModeGeneratorPlaying);
-        QTest::newRow("turn") << int(ModeSearching);
-        QTest::newRow("replay after a find") << int(ModeTurnOver);
+        QTest::addColumn<ToneKind>("kind");
+        QTest::newRow("plain tone") << ToneKind::Plain;
+        QTest::newRow("turn") << ToneKind::Turn;
     }
 
     void stopResetsUnpreparesAndCloses()
     {
-        QFETCH(int, modeBefore);
+        QFETCH(ToneKind, kind);
         Rig rig;
-        rig.state.GameMode = static_cast<GameModeValue>(modeBefore);
+        rig.kind = kind;
         rig.state.FeedbackTimeSetting = 2;
         StartTone(rig);
         const int from = rig.wave.calls.size();
@@ -112,8 +99,6 @@ class TestAudioOutput : public QObject {
                  QStringList({"Reset", "Unprepare 1", "Unprepare 2", "Close"}));
         QVERIFY(rig.tone.SoundIdle());
         QCOMPARE(stopped.count(), 1);
-        // The mode is the game's: the tone output only reports.
-        QCOMPARE(int(rig.state.GameMode), modeBefore);
         rig.tone.StopTone();
         QCOMPARE(stopped.count(), 1);
         QCOMPARE(rig.tone.WaveHeader1().flags, 0u);
@@ -125,11 +110,9 @@ class TestAudioOutput : public QObject {
     void stopWhenIdleDoesNothing()
     {
         Rig rig;
-        rig.state.GameMode = ModeGeneratorPlaying;
         rig.tone.StopTone();
         QVERIFY(rig.wave.calls.isEmpty());
         QVERIFY(rig.dialogs.boxes.isEmpty());
-        QCOMPARE(rig.state.GameMode, ModeGeneratorPlaying);
     }
 
     void finishedBlockIsRefilledAndRequeued()
@@ -211,7 +194,6 @@ class TestAudioOutput : public QObject {
         Rig rig;
         for (const QString& operation : failing)
             rig.wave.SetResult(operation, WaveInvalidHandle);
-        rig.state.GameMode = ModeSearching;
         StartTone(rig);
         // The start goes on as if everything had worked.
         QVERIFY(!rig.tone.SoundIdle());
@@ -304,29 +286,28 @@ class TestAudioOutput : public QObject {
     void soundStopArming_data()
     {
         QTest::addColumn<int>("feedbackTime");
-        QTest::addColumn<int>("mode");
+        QTest::addColumn<ToneKind>("kind");
         QTest::addColumn<bool>("armed");
         QTest::addColumn<int>("intervalMs");
-        QTest::newRow("0.5 s") << 1 << int(ModeSearching) << true << 500;
-        QTest::newRow("2 s") << 3 << int(ModeSearching) << true << 2000;
-        QTest::newRow("5 s") << 6 << int(ModeSearching) << true << 5000;
-        QTest::newRow("continuous") << 0 << int(ModeSearching) << false << 1000;
-        QTest::newRow("generator") << 3 << int(ModeGeneratorPlaying) << false << 2000;
-        QTest::newRow("replay") << 3 << int(ModeTurnOver) << false << 2000;
-        QTest::newRow("out of range") << 7 << int(ModeSearching) << true << 1000;
-        QTest::newRow("negative") << -1 << int(ModeSearching) << false << 1000;
+        QTest::newRow("0.5 s") << 1 << ToneKind::Turn << true << 500;
+        QTest::newRow("2 s") << 3 << ToneKind::Turn << true << 2000;
+        QTest::newRow("5 s") << 6 << ToneKind::Turn << true << 5000;
+        QTest::newRow("continuous") << 0 << ToneKind::Turn << false << 1000;
+        QTest::newRow("plain tone") << 3 << ToneKind::Plain << false << 2000;
+        QTest::newRow("out of range") << 7 << ToneKind::Turn << true << 1000;
+        QTest::newRow("negative") << -1 << ToneKind::Turn << false << 1000;
     }
 
     void soundStopArming()
     {
         QFETCH(int, feedbackTime);
-        QFETCH(int, mode);
+        QFETCH(ToneKind, kind);
         QFETCH(bool, armed);
         QFETCH(int, intervalMs);
         Rig rig;
         QVERIFY(!rig.tone.SoundStop().isActive());
         rig.state.FeedbackTimeSetting = feedbackTime;
-        rig.state.GameMode = static_cast<GameModeValue>(mode);
+        rig.kind = kind;
         StartTone(rig);
         QCOMPARE(rig.tone.SoundStop().isActive(), armed);
         QCOMPARE(rig.tone.SoundStop().interval(), intervalMs);
@@ -373,7 +354,6 @@ class TestAudioOutput : public QObject {
     void shutdownStopsBeforeReleasing()
     {
         Rig rig;
-        rig.state.GameMode = ModeSearching;
         StartTone(rig);
         const int from = rig.wave.calls.size();
         rig.tone.Shutdown();

@@ -186,7 +186,7 @@ class TestAudioPortAudio : public QObject {
         // Not a whole number of periods per block, so a phase that did not
         // run on across a refill would show.
         const double frequencyHz = 1106.8536;
-        tone.PrepareTone(frequencyHz);
+        tone.PrepareTone(frequencyHz, ToneKind::Plain);
         tone.StartToneOutput();
         // Eight blocks: both first blocks and at least six refills.
         const qsizetype wantedFrames = 8 * BlockSamples;
@@ -290,7 +290,7 @@ class TestAudioPortAudio : public QObject {
         tone.ApplyStartUpVolume();
         const double frequencyHz = 1106.8536;
         // The last turn: VOL +3 set while it rang.
-        tone.PrepareTone(frequencyHz);
+        tone.PrepareTone(frequencyHz, ToneKind::Plain);
         tone.StartToneOutput();
         state.MasterVolume = 3;
         tone.ApplyVolume();
@@ -298,7 +298,7 @@ class TestAudioPortAudio : public QObject {
         state.MasterVolume = betweenTurns;
         tone.ApplyVolume();
 
-        tone.PrepareTone(frequencyHz);
+        tone.PrepareTone(frequencyHz, ToneKind::Plain);
         tone.StartToneOutput();
         QVERIFY(Pump([&] { return CapturedFrames() >= 2 * BlockSamples; }));
         const qint64 heardBeforeMove = CapturedFrames();

@@ -14,6 +14,7 @@
 #include "support/FakeWaveOut.h"
 #include "support/GameHarness.h"
 #include "support/ScriptedDialogs.h"
+#include "support/ToneRig.h"
 #include "support/Watchdog.h"
 
 #include <QAction>
@@ -197,20 +198,14 @@ bool WriteTwoSines(const QString& path, int format, int rate, double seconds, do
 }
 
 // ToneOutput on the scripted device, with the training options beside it.
-struct Rig {
-    GameState state;
-    FakeWaveOut wave;
-    ScriptedDialogs dialogs;
-    ToneOutput tone{state, wave, dialogs};
+struct Rig : ToneRig {
     TrainingSound sound{state.Training};
 
     explicit Rig(bool attach = true)
     {
-        state.GameMode = ModeSearching;
         if (attach)
             tone.SetTrainingSound(&sound);
     }
-    ~Rig() { tone.Shutdown(); }
 
     // Chooses `path` as the bed and starts decoding it.
     void ChooseMusic(const QString& path)
@@ -232,8 +227,7 @@ struct Rig {
     {
         const std::size_t before = wave.played().size();
         tone.StopTone();
-        tone.PrepareTone(frequencyHz);
-        tone.StartToneOutput();
+        Start(frequencyHz);
         for (int b = 0; b < blocks; ++b) {
             wave.FinishNextBlock();
             QCoreApplication::processEvents(); // the refill
@@ -340,23 +334,22 @@ class TestAudioRealism : public QObject {
     void bothOptionsOffPlayTheSpecifiedSamples_data()
     {
         QTest::addColumn<bool>("attached");
-        QTest::addColumn<int>("mode");
+        QTest::addColumn<ToneKind>("kind");
         QTest::addColumn<double>("frequencyHz");
-        QTest::newRow("no options object, turn") << false << int(ModeSearching) << 1000.0;
-        QTest::newRow("options off, turn, 1000 Hz") << true << int(ModeSearching) << 1000.0;
-        QTest::newRow("options off, turn, 39.1051 Hz") << true << int(ModeSearching) << 39.1051;
-        QTest::newRow("options off, turn, 11328.4297 Hz")
-            << true << int(ModeSearching) << 11328.4297;
-        QTest::newRow("options off, generator") << true << int(ModeGeneratorPlaying) << 800.0;
+        QTest::newRow("no options object, turn") << false << ToneKind::Turn << 1000.0;
+        QTest::newRow("options off, turn, 1000 Hz") << true << ToneKind::Turn << 1000.0;
+        QTest::newRow("options off, turn, 39.1051 Hz") << true << ToneKind::Turn << 39.1051;
+        QTest::newRow("options off, turn, 11328.4297 Hz") << true << ToneKind::Turn << 11328.4297;
+        QTest::newRow("options off, plain tone") << true << ToneKind::Plain << 800.0;
     }
 
     void bothOptionsOffPlayTheSpecifiedSamples()
     {
         QFETCH(bool, attached);
-        QFETCH(int, mode);
+        QFETCH(ToneKind, kind);
         QFETCH(double, frequencyHz);
         Rig rig(attached);
-        rig.state.GameMode = static_cast<GameModeValue>(mode);
+        rig.kind = kind;
         const Samples played = rig.Play(frequencyHz, 5);
         QCOMPARE(played.front(), std::int16_t(0));
         QVERIFY(played == PlainTone(frequencyHz, played.size()));
@@ -365,25 +358,17 @@ class TestAudioRealism : public QObject {
         QVERIFY(again == PlainTone(frequencyHz, again.size()));
     }
 
-    void onlyTurnTonesAreShaped_data()
-    {
-        QTest::addColumn<int>("mode");
-        QTest::newRow("generator waiting") << int(ModeGeneratorSilent);
-        QTest::newRow("generator playing") << int(ModeGeneratorPlaying);
-        QTest::newRow("replay after a find") << int(ModeTurnOver);
-    }
-
+    // Which of the game's tones is a turn's, the game's tests check.
     void onlyTurnTonesAreShaped()
     {
-        QFETCH(int, mode);
         Rig rig;
         rig.state.Training.Anschwellen = 1;
         rig.state.Training.Hintergrund = BedPinkNoise;
-        rig.state.GameMode = static_cast<GameModeValue>(mode);
+        rig.kind = ToneKind::Plain;
         const Samples played = rig.Play(1000.0, 4);
         QVERIFY(played == PlainTone(1000.0, played.size()));
         // The same options do shape a turn's tone.
-        rig.state.GameMode = ModeSearching;
+        rig.kind = ToneKind::Turn;
         const Samples turn = rig.Play(1000.0, 2);
         QVERIFY(turn != PlainTone(1000.0, turn.size()));
     }

@@ -2,11 +2,7 @@
 // turn running; how menu changes of the feedback time act on a running
 // countdown.
 
-#include "audio/FeedbackTiming.h"
-#include "audio/ToneOutput.h"
-#include "model/GameState.h"
-#include "support/FakeWaveOut.h"
-#include "support/ScriptedDialogs.h"
+#include "support/ToneRig.h"
 
 #include <QCoreApplication>
 #include <QtTest>
@@ -15,30 +11,14 @@ class TestFeedbackTiming : public QObject {
     Q_OBJECT
 
   private:
-    struct Rig {
-        GameState state;
-        FakeWaveOut wave;
-        ScriptedDialogs dialogs;
-        ToneOutput tone{state, wave, dialogs};
-        FeedbackTiming timing{tone};
-        Rig() { state.GameMode = ModeSearching; }
-        ~Rig() { tone.Shutdown(); }
-
+    struct Rig : ToneRig {
         void StartTone(int feedbackTimeSetting)
         {
             state.FeedbackTimeSetting = feedbackTimeSetting;
-            tone.PrepareTone(1000.0);
-            tone.StartToneOutput();
+            Start();
         }
         // What the timer's own timeout does, without waiting for it.
         void FireSoundStop() { QVERIFY(QMetaObject::invokeMethod(&tone.SoundStop(), "timeout")); }
-        QStringList OperationsSince(int from) const
-        {
-            QStringList operations;
-            for (int i = from; i < wave.calls.size(); ++i)
-                operations << wave.calls[i].operation;
-            return operations;
-        }
     };
 
   private slots:
@@ -56,7 +36,6 @@ class TestFeedbackTiming : public QObject {
         QVERIFY(rig.wave.paused());
         QVERIFY(!rig.tone.SoundStop().isActive());
         QVERIFY(!rig.tone.SoundIdle());
-        QCOMPARE(rig.state.GameMode, ModeSearching);
         // Both blocks stay queued; nothing asks for more, nothing resumes.
         QCOMPARE(rig.wave.queuedBlocks(), 2);
         QCoreApplication::processEvents();

@@ -127,7 +127,7 @@ class TestSoundCard : public QObject {
         ScriptedDialogs dialogs;
         ToneOutput tone(state, wave, dialogs);
         const int from = wave.calls.size();
-        tone.PrepareTone(1000.0);
+        tone.PrepareTone(1000.0, ToneKind::Plain);
         QCOMPARE(wave.calls.at(from).operation, QStringLiteral("Open"));
         QCOMPARE(wave.calls.at(from).value, std::uint32_t(marked));
         QVERIFY(dialogs.boxes.isEmpty());
@@ -321,7 +321,7 @@ class TestSoundCard : public QObject {
         wave.productNames = Devices(3);
         ScriptedDialogs dialogs;
         ToneOutput tone(state, wave, dialogs);
-        tone.PrepareTone(1000.0);
+        tone.PrepareTone(1000.0, ToneKind::Plain);
         tone.StartToneOutput();
         const int before = wave.calls.size();
 
@@ -338,7 +338,7 @@ class TestSoundCard : public QObject {
 
         tone.StopTone();
         const int next = wave.calls.size();
-        tone.PrepareTone(1000.0);
+        tone.PrepareTone(1000.0, ToneKind::Plain);
         QCOMPARE(wave.calls[next].operation, QStringLiteral("Open"));
         QCOMPARE(wave.calls[next].value, 2u);
         QVERIFY(dialogs.boxes.isEmpty());

@@ -58,6 +58,7 @@ ToneOutput::ToneOutput(const GameState& state, WaveOut& wave, Dialogs& dialogs, 
     : QObject(parent), state_(state), wave_(wave), dialogs_(dialogs)
 {
     soundStop_.setInterval(1000);
+    connect(&soundStop_, &QTimer::timeout, this, &ToneOutput::SoundStopTimer);
 }
 
 ToneOutput::~ToneOutput()
@@ -85,13 +86,12 @@ void ToneOutput::OpenWaveDevice()
     DispatchWaitingMessages();
 }
 
-void ToneOutput::PrepareTone(double frequencyHz)
+void ToneOutput::PrepareTone(double frequencyHz, ToneKind kind)
 {
     OpenWaveDevice();
     synthesis_.StartTone(frequencyHz);
-    // A turn's tone is the one that starts in ModeSearching; the generator
-    // and the replay after a find play it plain.
-    shaped_ = training_ && training_->StartTone(state_.GameMode == ModeSearching);
+    kind_ = kind;
+    shaped_ = training_ && training_->StartTone(kind == ToneKind::Turn);
     // The blocks are allocated once and reused: freeing them here could pull
     // memory from under a device that failed to hand them back.
     if (!sampleBlock1_)
@@ -136,8 +136,7 @@ void ToneOutput::StartToneOutput()
     ReportWaveError(wave_.Write(waveHandle_, waveHeader2_), "Write 2");
     soundIdle_ = false;
     ReportWaveError(wave_.Restart(waveHandle_), "Restart");
-    if (state_.FeedbackTimeSetting > 0 && state_.GameMode == ModeSearching &&
-        !soundStop_.isActive())
+    if (state_.FeedbackTimeSetting > 0 && kind_ == ToneKind::Turn && !soundStop_.isActive())
         soundStop_.start();
 }
 
@@ -203,6 +202,13 @@ void ToneOutput::ApplyFeedbackTime()
     // A running countdown restarts only when the interval really changes.
     if (soundStop_.interval() != IntervalsMs[setting - 1])
         soundStop_.setInterval(IntervalsMs[setting - 1]);
+}
+
+void ToneOutput::SoundStopTimer()
+{
+    soundStop_.stop();
+    if (!soundIdle_)
+        wave_.Pause(waveHandle_);
 }
 
 void ToneOutput::ReportWaveError(WaveResult code, const QString& operation)

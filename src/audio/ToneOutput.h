@@ -23,6 +23,11 @@ struct GameState;
 // them. Without any device the number stays and the open reports it.
 std::int32_t OutputDeviceFor(std::int32_t soundCardId, std::uint32_t deviceCount);
 
+// What a tone is for. A turn's tone may be shaped by the training options
+// and falls silent after the feedback time; the generator's and a replay's
+// play plain until stopped.
+enum class ToneKind { Turn, Plain };
+
 class ToneOutput : public QObject {
     Q_OBJECT
 
@@ -36,8 +41,9 @@ class ToneOutput : public QObject {
     void OpenWaveDevice();
     // Opens the device and renders the first second of `frequencyHz`. Call
     // while idle (after StopTone), then StartToneOutput.
-    void PrepareTone(double frequencyHz);
-    // Queues both blocks and starts playback; arms SoundStop in a timed turn.
+    void PrepareTone(double frequencyHz, ToneKind kind);
+    // Queues both blocks and starts playback; arms SoundStop for a turn's
+    // tone when a feedback time is set.
     void StartToneOutput();
     // Resets and closes the device, then emits toneStopped; nothing at all
     // while idle.
@@ -53,6 +59,11 @@ class ToneOutput : public QObject {
     bool SoundIdle() const { return soundIdle_; }
     // SoundStop interval from FeedbackTimeSetting 1..6; other values keep it.
     void ApplyFeedbackTime();
+    // SoundStop ran out: pauses the device where it is. The turn, its clock
+    // and the open device go on; the tone stays silent until StopTone.
+    // Pausing rather than stopping keeps the tone "playing" for the game
+    // until the find. Nothing resumes it; a failed pause is not reported.
+    void SoundStopTimer();
     // Shows the device's text for a non-zero code, captioned `operation`.
     void ReportWaveError(WaveResult code, const QString& operation);
     // For shutdown: stops a running tone, then releases the sample blocks.
@@ -62,8 +73,7 @@ class ToneOutput : public QObject {
     // Thread: GUI.
     void SetTrainingSound(TrainingSound* training) { training_ = training; }
 
-    // The feedback-time timer (disabled, 1000 ms at start). Its timeout is
-    // handled by the owner of the feedback timing.
+    // The feedback-time timer (disabled, 1000 ms at start).
     QTimer& SoundStop() { return soundStop_; }
     WaveHandle CurrentWaveHandle() const { return waveHandle_; }
     WaveOut& Device() { return wave_; }
@@ -92,6 +102,7 @@ class ToneOutput : public QObject {
     Dialogs& dialogs_;
     ToneSynthesis synthesis_;
     TrainingSound* training_ = nullptr;
+    ToneKind kind_ = ToneKind::Plain;
     bool shaped_ = false; // this tone's blocks come from training_
     QTimer soundStop_;
 

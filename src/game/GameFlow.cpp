@@ -115,7 +115,7 @@ void GameFlow::aStartItExecute()
         turn_.RingingBand = drawn.band;
         turn_.ToneFrequency = drawn.frequencyHz;
         emit turnChanged();
-        tone_.PrepareTone(state_.ToneFrequency);
+        tone_.PrepareTone(state_.ToneFrequency, ToneKind::Turn);
         tone_.StartToneOutput();
         faders_.OpenCutRange();
         counters_.StartTurnClock();
@@ -209,7 +209,7 @@ void GameFlow::StartGeneratorTone()
         turn_.ToneFrequency = state_.BandTable[state_.RingingBand].Frequency;
         SetMode(ModeGeneratorPlaying);
     }
-    tone_.PrepareTone(state_.ToneFrequency);
+    tone_.PrepareTone(state_.ToneFrequency, ToneKind::Plain);
     tone_.StartToneOutput();
 }
 

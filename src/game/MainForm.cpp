@@ -45,7 +45,7 @@ constexpr int HelpTopic = 10;
 
 MainForm::MainForm(const MainFormServices& services)
     : services_(services), faders_(state_), tone_(state_, services.waveOut, services.dialogs),
-      feedbackTiming_(tone_), resultsFile_(state_)
+      resultsFile_(state_)
 {
     setWindowFlag(Qt::FramelessWindowHint);
     setWindowIcon(ProgramIcon());

@@ -3,7 +3,6 @@
 // widgets and turns Qt events into the game's handlers. No game rule lives
 // here. Thread: GUI only.
 
-#include "audio/FeedbackTiming.h"
 #include "audio/ToneOutput.h"
 #include "display/FaderRenderer.h"
 #include "model/FaderModel.h"
@@ -121,7 +120,6 @@ class MainForm final : public QMainWindow {
     FaderModel faders_;
     FaderRenderer renderer_;
     ToneOutput tone_;
-    FeedbackTiming feedbackTiming_;
     ResultsFile resultsFile_;
     std::unique_ptr<ResultsCounters> counters_;
     std::unique_ptr<ResultsCommands> results_;
