@@ -556,9 +556,8 @@ class GameTest : public QObject {
     void noColumnInATinyPaintBox()
     {
         Start("");
-        FaderModel faders(State());
         FaderInput input(
-            State(), faders, Game(), rig_->form->Tone(),
+            Game(),
             []() -> const FaderGeometry& {
                 static FaderGeometry narrow;
                 return narrow;

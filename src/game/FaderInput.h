@@ -1,25 +1,22 @@
 #pragma once
-// Mouse and keyboard on the fader bank: selecting faders, setting levels,
-// the volume fader, and the keys that go on to the next turn. Keeps no state
-// of its own and changes the bank only through FaderModel. Positions are in the paint box's device
-// pixels, the unit the renderer draws in. Thread: GUI only.
+// Mouse and keyboard on the fader bank, turned into the game's intents
+// (GameFlow): which fader a press hits, which level a drag reaches, which
+// key means what. Holds no rule and no state. Positions are in the paint
+// box's device pixels, the unit the renderer draws in. Thread: GUI only.
 
 #include <QSize>
 #include <Qt>
 #include <functional>
 
 struct FaderGeometry;
-struct GameState;
-class FaderModel;
 class GameFlow;
-class ToneOutput;
 
 class FaderInput {
   public:
     // `geometry` and `paintBox` give the drawn picture's geometry at the
     // time of the event.
-    FaderInput(const GameState& state, FaderModel& faders, GameFlow& game, ToneOutput& tone,
-               std::function<const FaderGeometry&()> geometry, std::function<QSize()> paintBox);
+    FaderInput(GameFlow& game, std::function<const FaderGeometry&()> geometry,
+               std::function<QSize()> paintBox);
 
     // The fader under x: -1 for the empty first column, 27 for the gap before
     // the volume fader, 28 for the last two columns.
@@ -39,13 +36,7 @@ class FaderInput {
     void FormKeyPress(QChar character);
 
   private:
-    void ResetGeneratorFaderBeforeLeaving();
-    void ChangeVolume(int newVolume);
-
-    const GameState& state_;
-    FaderModel& faders_;
     GameFlow& game_;
-    ToneOutput& tone_;
     std::function<const FaderGeometry&()> geometry_;
     std::function<QSize()> paintBox_;
 };

@@ -1,8 +1,8 @@
 #include "game/GameFlow.h"
 
 #include "audio/ToneOutput.h"
-#include "model/TurnDraw.h"
 #include "model/FaderModel.h"
+#include "model/TurnDraw.h"
 #include "platform/Clock.h"
 #include "platform/Dialogs.h"
 #include "platform/Random.h"
@@ -36,10 +36,7 @@ GameFlow::GameFlow(GameState& state, FaderModel& faders, ToneOutput& tone,
       counters_(counters), dialogs_(dialogs), random_(random), clock_(clock)
 {
     // A generator tone that stops, for whatever reason, leaves the generator silent.
-    connect(&tone_, &ToneOutput::toneStopped, this, [this] {
-        if (turn_.GameMode == ModeGeneratorPlaying)
-            SetMode(ModeGeneratorSilent);
-    });
+    connect(&tone_, &ToneOutput::toneStopped, this, [this] { Fire(TurnEvent::ToneEnded); });
     Timer1.setInterval(70);
     startTimer.setSingleShot(true);
     reStart.setSingleShot(true);
@@ -54,7 +51,7 @@ void GameFlow::pNeuClick()
     if (!tone_.SoundIdle()) {
         // Giving up the turn; also ends a generator tone or a replay.
         tone_.StopTone();
-        SetMode(ModeTurnOver);
+        Fire(TurnEvent::GivenUp);
         reStart.stop();
         startTimer.stop();
         EndTurnInSearch(); // recorded once the tone is quiet
@@ -96,14 +93,14 @@ void GameFlow::reStartTimer()
 void GameFlow::PrepareTurn()
 {
     emit newGameButtonShown();
-    SetMode(ModeSearching);
+    Fire(TurnEvent::TurnPrepared);
     faders_.ResetLevels();
     faders_.SelectFader(NoFader);
 }
 
 void GameFlow::aStartItExecute()
 {
-    if (state_.GameMode == ModeGeneratorPlaying)
+    if (machine_.Phase() == TurnPhase::GeneratorPlaying)
         tone_.StopTone();
     EndTurnInSearch(); // only a silent output can leave one behind here
     if (tone_.SoundIdle()) {
@@ -114,7 +111,7 @@ void GameFlow::aStartItExecute()
             PickTurnFrequency(state_, random_, weights ? &*weights : nullptr);
         turn_.RingingBand = drawn.band;
         turn_.ToneFrequency = drawn.frequencyHz;
-        emit turnChanged();
+        Fire(TurnEvent::TurnToneStarted);
         tone_.PrepareTone(state_.ToneFrequency, ToneKind::Turn);
         tone_.StartToneOutput();
         faders_.OpenCutRange();
@@ -125,7 +122,7 @@ void GameFlow::aStartItExecute()
     }
     // A replay still rings when the automatic next turn fires.
     tone_.StopTone();
-    SetMode(ModeIdle);
+    Fire(TurnEvent::NextTurnOverTone);
     reStart.stop();
     startTimer.stop();
 }
@@ -141,7 +138,7 @@ void GameFlow::EvaluateFader()
     // are read as "Anwahl und Absenkung", so a turn can always be won.
     const bool counts = state_.ScoringMode == 0 || pulledDown;
 
-    if (state_.GameMode == ModeSearching && slot.Locked == 0) {
+    if (machine_.JudgesTries() && slot.Locked == 0) {
         if (!counts)
             return;
         if (s == state_.RingingBand) {
@@ -154,10 +151,8 @@ void GameFlow::EvaluateFader()
         return;
     }
 
-    const bool generator =
-        state_.GameMode == ModeGeneratorPlaying || state_.GameMode == ModeGeneratorSilent;
-    const bool replay = state_.GameMode == ModeTurnOver && s == state_.RingingBand;
-    if (!generator && !replay)
+    const bool replay = machine_.AfterTurn() && s == state_.RingingBand;
+    if (!machine_.GeneratorPhase() && !replay)
         return;
     if (slot.Level >= RaisedLevel && slot.Locked == 0) {
         faders_.SetLocked(s, true);
@@ -169,10 +164,136 @@ void GameFlow::EvaluateFader()
     }
 }
 
+void GameFlow::PressFader(int fader)
+{
+    if (fader == state_.SelectedFader)
+        return;
+    const int previous = state_.SelectedFader;
+    if (machine_.AfterTurn() && FaderKind(state_, fader) == FaderInPlay &&
+        FaderKind(state_, previous) == FaderInPlay) {
+        // Leaving a replayed band ends its tone.
+        faders_.SetLevel(previous, 0);
+        tone_.StopTone();
+        faders_.SetLocked(previous, false);
+    }
+    faders_.SelectFader(fader);
+    EvaluateFader();
+}
+
+void GameFlow::DragSelectedTo(int level)
+{
+    const int s = state_.SelectedFader;
+    const FaderKindValue kind = FaderKind(state_, s);
+    if (kind == FaderInPlay && machine_.BandFaderMovable(s == state_.RingingBand) &&
+        level != state_.BandTable[s].Level) {
+        faders_.SetLevel(s, level);
+        EvaluateFader();
+    }
+    if (kind == FaderVolume && level != state_.MasterVolume)
+        ChangeVolume(level);
+}
+
+void GameFlow::SecondButton()
+{
+    if (machine_.AfterTurn())
+        pNeuClick();
+}
+
+void GameFlow::ChangeVolume(int newVolume)
+{
+    faders_.SetMasterVolume(newVolume);
+    tone_.ApplyVolume();
+}
+
+void GameFlow::ResetGeneratorFaderBeforeLeaving()
+{
+    const int s = state_.SelectedFader;
+    if (machine_.Phase() != TurnPhase::GeneratorPlaying || FaderKind(state_, s) != FaderInPlay)
+        return;
+    faders_.SetLevel(s, 0);
+    faders_.SetLocked(s, false);
+    tone_.StopTone();
+}
+
+void GameFlow::StepSelection(int direction)
+{
+    ResetGeneratorFaderBeforeLeaving();
+    const int next = state_.SelectedFader + direction;
+    // Past either end of the cut range the selection wraps, through the
+    // volume fader when going right.
+    switch (FaderKind(state_, next)) {
+    case FaderBelowCut:
+        faders_.SelectFader(state_.HighCutBand);
+        break;
+    case FaderAboveCut:
+        faders_.SelectFader(direction > 0 ? VolumeFader : state_.LowCutBand);
+        break;
+    case FaderVolume:
+        faders_.SelectFader(direction > 0 ? state_.LowCutBand : next);
+        break;
+    case FaderInPlay:
+        faders_.SelectFader(next);
+        break;
+    }
+}
+
+void GameFlow::SelectVolumeFader()
+{
+    faders_.SelectFader(VolumeFader);
+}
+
+void GameFlow::PressLevelKey(LevelKey key)
+{
+    // The keys move a band fader in play in every phase; what a level means
+    // is left to the evaluation, as for a drag.
+    const int s = state_.SelectedFader;
+    const FaderKindValue kind = FaderKind(state_, s);
+    const bool band = kind == FaderInPlay;
+    const int level = band ? state_.BandTable[s].Level : 0;
+    switch (key) {
+    case LevelKey::Up:
+        if (band && level < MaxLevel)
+            faders_.SetLevel(s, level + 1);
+        else if (kind == FaderVolume && state_.MasterVolume < MaxLevel)
+            ChangeVolume(state_.MasterVolume + 1);
+        // Evaluated even at the top: under "Anwahl" this is how a key finds.
+        EvaluateFader();
+        break;
+    case LevelKey::Down:
+        if (band && level > MinLevel) {
+            faders_.SetLevel(s, level - 1);
+            EvaluateFader();
+        } else if (kind == FaderVolume && state_.MasterVolume > MinLevel) {
+            ChangeVolume(state_.MasterVolume - 1);
+        }
+        break;
+    case LevelKey::Zero:
+        if (band && level != 0)
+            faders_.SetLevel(s, 0);
+        break;
+    case LevelKey::Top:
+    case LevelKey::Bottom: {
+        const int target = key == LevelKey::Top ? MaxLevel : MinLevel;
+        if (band && level != target) {
+            faders_.SetLevel(s, target);
+            EvaluateFader();
+        }
+        break;
+    }
+    }
+}
+
+void GameFlow::ConfirmKey()
+{
+    faders_.ResetLevels();
+    if (machine_.AfterTurn())
+        pNeuClick();
+}
+
 void GameFlow::RunFindSequence()
 {
     Timer1.stop();
-    SetMode(ModeTurnOver);
+    Fire(TurnEvent::Found);
     faders_.LockAllFaders();
     tone_.StopTone();
     counters_.RecordFind();
@@ -205,10 +326,10 @@ void GameFlow::StartGeneratorTone()
         return;
     tone_.StopTone();
     turn_.RingingBand = state_.SelectedFader;
-    if (state_.GameMode == ModeGeneratorSilent) {
+    // The generator plays the raised band; a replay keeps the turn's tone.
+    if (machine_.Phase() == TurnPhase::GeneratorSilent)
         turn_.ToneFrequency = state_.BandTable[state_.RingingBand].Frequency;
-        SetMode(ModeGeneratorPlaying);
-    }
+    Fire(TurnEvent::PlainToneStarted);
     tone_.PrepareTone(state_.ToneFrequency, ToneKind::Plain);
     tone_.StartToneOutput();
 }
@@ -242,7 +363,7 @@ void GameFlow::Neustart()
 void GameFlow::ResetGame()
 {
     EndTurnInSearch();
-    SetMode(ModeIdle);
+    Fire(TurnEvent::NewGame);
     counters_.ClearCurrentResults();
     emit turnChanged(); // a chart shows the cleared results
     faders_.ResetLevels();
@@ -252,20 +373,19 @@ void GameFlow::ResetGame()
 
 void GameFlow::aFeedbackGeneratorExecute()
 {
-    if (generatorOn_) {
-        generatorOn_ = false;
-        emit feedbackGeneratorChecked(false);
-        if (state_.GameMode == ModeGeneratorPlaying)
+    if (machine_.GeneratorSwitchedOn()) {
+        if (machine_.Phase() == TurnPhase::GeneratorPlaying)
             tone_.StopTone();
+        Fire(TurnEvent::GeneratorSwitchedOff);
+        emit feedbackGeneratorChecked(false);
         emit panelsEnabled();
         ResetGame();
     } else {
-        generatorOn_ = true;
         emit feedbackGeneratorChecked(true);
         if (!tone_.SoundIdle())
             tone_.StopTone();
         EndTurnInSearch();
-        SetMode(ModeGeneratorSilent);
+        Fire(TurnEvent::GeneratorSwitchedOn);
         emit panelsEnabled();
     }
     faders_.ResetLevels();
@@ -275,12 +395,14 @@ void GameFlow::aFeedbackGeneratorExecute()
 void GameFlow::ShowChart(GameModeValue chartMode)
 {
     EndTurnInSearch(); // a turn stops counting under a chart
-    SetMode(chartMode);
+    Fire(TurnEvent::ChartChosen, chartMode);
 }
 
-void GameFlow::SetMode(GameModeValue mode)
+void GameFlow::Fire(TurnEvent event, GameModeValue chart)
 {
-    turn_.GameMode = mode;
+    if (!machine_.Fire(event, chart))
+        return;
+    turn_.GameMode = machine_.Mode();
     emit turnChanged();
 }
 

@@ -1,12 +1,15 @@
 #pragma once
-// The game's state machine: START, the turn, the evaluation of the selected
+// The game's rules over the turn: START, the turn, what the player's hands
+// on the bank do in each phase (the intents), the evaluation of the selected
 // fader, the find, NEUES SPIEL, the random start delay, the automatic next
-// turn, the feedback generator switch, the charts and the status lines.
-// The one writer of the TurnSlice (GameMode, RingingBand, ToneFrequency).
-// Thread: GUI only.
+// turn, the feedback generator switch, the charts and the status lines. The
+// phases and their order are TurnMachine's table; this class fires its
+// events. The one writer of the TurnSlice (GameMode, RingingBand,
+// ToneFrequency). Thread: GUI only.
 
 #include "model/BandWeights.h"
 #include "model/GameState.h"
+#include "model/TurnMachine.h"
 #include "results/StatusLines.h"
 
 #include <QLocale>
@@ -38,6 +41,23 @@ class GameFlow final : public QObject {
     void PrepareTurn();
     // Judges SelectedFader after a selection or a level change.
     void EvaluateFader();
+
+    // The intents of the hands on the bank (mouse, keys, a control surface).
+    // A left press on `fader` (NoFader..VolumeFader): selects it.
+    void PressFader(int fader);
+    // A drag of the selected fader to `level` (-12..+12), where the phase lets it move.
+    void DragSelectedTo(int level);
+    // The right mouse button on the bank.
+    void SecondButton();
+    // The arrow keys left (-1) and right (+1): the next fader in play.
+    void StepSelection(int direction);
+    // "V": the volume fader.
+    void SelectVolumeFader();
+    // The level keys: up and down a step, 0, top and bottom.
+    enum class LevelKey { Up, Down, Zero, Top, Bottom };
+    void PressLevelKey(LevelKey key);
+    // Enter: clears the levels; after a turn, starts the next.
+    void ConfirmKey();
     // The NEUES SPIEL button (pNeu): asks, then resets the game.
     void Neustart();
     void ResetGame();
@@ -46,7 +66,8 @@ class GameFlow final : public QObject {
     bool ReportMissingSoundDevice();
     // "Spielablauf" > "Feedbackgenerator"; the mark is the generator's own state.
     void aFeedbackGeneratorExecute();
-    bool FeedbackGeneratorOn() const { return generatorOn_; }
+    bool FeedbackGeneratorOn() const { return machine_.GeneratorSwitchedOn(); }
+    TurnPhase Phase() const { return machine_.Phase(); }
     // The "Auswertung" commands: only the picture changes.
     void ShowChart(GameModeValue chartMode);
     // "Automatischer Neustart" > "Aus".
@@ -87,8 +108,10 @@ class GameFlow final : public QObject {
     void turnAbandoned();
 
   private:
-    // The one place GameMode is written.
-    void SetMode(GameModeValue mode);
+    // Moves the machine on; the one place GameMode is written.
+    void Fire(TurnEvent event, GameModeValue chart = ModeIdle);
+    void ChangeVolume(int newVolume);
+    void ResetGeneratorFaderBeforeLeaving();
     void RunFindSequence();
     void StartGeneratorTone();
     void EndTurnInSearch();
@@ -102,7 +125,9 @@ class GameFlow final : public QObject {
     RandomGenerator& random_;
     MillisecondClock& clock_;
     QLocale locale_;
-    bool generatorOn_ = false;
-    bool turnInSearch_ = false; // between turnStarted and its found or abandoned
+    TurnMachine machine_;
+    // Between turnStarted and its found or abandoned. Not a phase: a turn
+    // left silent keeps its record through the next random start delay.
+    bool turnInSearch_ = false;
     BandWeightsSource bandWeights_;
 };

@@ -63,8 +63,7 @@ MainForm::MainForm(const MainFormServices& services)
     game_ = std::make_unique<GameFlow>(state_, faders_, tone_, *counters_, services_.dialogs,
                                        services_.random, services_.clock);
     input_ = std::make_unique<FaderInput>(
-        state_, faders_, *game_, tone_,
-        [this]() -> const FaderGeometry& { return renderer_.Geometry(); },
+        *game_, [this]() -> const FaderGeometry& { return renderer_.Geometry(); },
         [this] { return renderer_.PaintBoxSize(); });
     results_ = std::make_unique<ResultsCommands>(state_, resultsFile_, services_.dialogs,
                                                  menu_->ResultsHooks());
