@@ -5,12 +5,17 @@
 #include "game/GameFlow.h"
 #include "game/StatusPanel.h"
 
+#include <QAction>
 #include <QApplication>
 #include <QFile>
 #include <QLabel>
+#include <QMenu>
+#include <QMenuBar>
 #include <QMouseEvent>
 #include <QPushButton>
 #include <QtTest>
+
+#include <algorithm>
 
 GameHarness::GameHarness()
 {
@@ -87,6 +92,31 @@ void GameHarness::DragTo(int level)
 void GameHarness::ClickStart()
 {
     QTest::mouseClick(Panel()->pStart, Qt::LeftButton);
+}
+
+void GameHarness::ClickNewGame()
+{
+    QTest::mouseClick(Panel()->pNeu, Qt::LeftButton);
+}
+
+bool GameHarness::TriggerMenuItem(const QString& path)
+{
+    QList<QAction*> items = form->menuBar()->actions();
+    QAction* item = nullptr;
+    for (const QString& name : path.split(QLatin1Char('/'))) {
+        const auto named = std::find_if(items.begin(), items.end(), [&](QAction* action) {
+            return action->text().remove(QLatin1Char('&')) == name;
+        });
+        if (named == items.end())
+            return false;
+        item = *named;
+        if (item->menu())
+            items = item->menu()->actions();
+    }
+    if (!item || !item->isEnabled())
+        return false;
+    item->trigger();
+    return true;
 }
 
 void GameHarness::Key(Qt::Key key)

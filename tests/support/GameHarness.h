@@ -47,6 +47,10 @@ class GameHarness {
     // A drag with the left button held, to the height of `level`.
     void DragTo(int level);
     void ClickStart();
+    void ClickNewGame();
+    // A menu item by the path the player reads ("Auswertung/Aktuell/Versuche");
+    // false when there is no such enabled item.
+    bool TriggerMenuItem(const QString& path);
     void Key(Qt::Key key);
     // START with the band draw scripted; the tone runs afterwards.
     void StartTurnRinging(int draw);
