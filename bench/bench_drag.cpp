@@ -12,11 +12,11 @@
 // so what the step sent it has been handled.
 
 #include "game/FaderView.h"
-#include "game/MainForm.h"
 #include "game/StatusPanel.h"
 #include "platform/Clock.h"
 #include "platform/Dialogs.h"
 #include "platform/Random.h"
+#include "support/GameWindow.h"
 
 #include "BenchSupport.h"
 #include "support/FakeWaveOut.h"
@@ -106,7 +106,7 @@ int Measure(int argc, char* argv[], qint64 serverPid, int steps)
     // without a tone's refills, and START needs a device to start a turn.
     FakeWaveOut waveOut;
     waveOut.productNames = {QStringLiteral("Bench")};
-    MainForm form({dialogs, clock, random, waveOut, programDir.path(), programDir.path(), {}});
+    GameWindow form({dialogs, clock, random, waveOut}, {programDir.path(), programDir.path(), {}});
     if (!form.StartUp())
         return 1;
     PaintCounter counter;

@@ -94,11 +94,12 @@ class Timeline final : public QObject {
         if (watched == &form_ && event->type() == QEvent::ActivationChange && activatedMs < 0 &&
             form_.isActiveWindow())
             activatedMs = MsSinceProcessStart();
-        if (watched == form_.Fader() && event->type() == QEvent::Paint) {
+        auto* view = qobject_cast<FaderView*>(watched);
+        if (view && event->type() == QEvent::Paint) {
             if (firstPaintMs < 0)
                 firstPaintMs = MsSinceProcessStart();
-            if (firstFrameMs < 0 && form_.Renderer().HasFaderImage() &&
-                !form_.Renderer().CoverShown) {
+            if (firstFrameMs < 0 && view->Renderer().HasFaderImage() &&
+                !view->Renderer().CoverShown) {
                 // Timed when drawn, as the reference times its first paint.
                 watched->event(event);
                 firstFrameMs = MsSinceProcessStart();
@@ -140,17 +141,17 @@ void WritePlayersFiles(const QString& dir)
 }
 
 // Some use after the first frame, so the peak memory is not just start-up's.
-void PlayALittle(MainForm& form)
+void PlayALittle(MainForm& form, const GameState& state)
 {
-    FaderView* view = form.Fader();
-    const FaderGeometry& g = form.Renderer().Geometry();
+    FaderView* view = form.findChild<FaderView*>();
+    const FaderGeometry& g = view->Renderer().Geometry();
     auto at = [&](int fader, int level) {
         return QPointF((fader + 1.5) * g.ColumnWidth / view->devicePixelRatioF(),
                        (g.TrackTop + (12 - level) * g.StepPitch) / view->devicePixelRatioF());
     };
-    form.Panel1()->pStart->click(); // a turn, drawn whole
+    form.findChild<StatusPanel*>()->pStart->click(); // a turn, drawn whole
     QCoreApplication::processEvents();
-    const int fader = form.State().RingingBand == 14 ? 13 : 14;
+    const int fader = state.RingingBand == 14 ? 13 : 14;
     QMouseEvent press(QEvent::MouseButtonPress, at(fader, 0), view->mapToGlobal(at(fader, 0)),
                       Qt::LeftButton, Qt::LeftButton, Qt::NoModifier);
     QApplication::sendEvent(view, &press);
@@ -182,11 +183,12 @@ int RunOnce(int argc, char* argv[], bool steps)
     SteadyMillisecondClock clock;
     StdRandomGenerator random;
     PortAudioWaveOut waveOut(deviceScan);
-    MainForm form({dialogs, clock, random, waveOut, programDir.path(), programDir.path(), {}});
+    GameSession session({dialogs, clock, random, waveOut});
+    MainForm form(session, {programDir.path(), programDir.path(), {}});
     const double formBuiltMs = MsSinceProcessStart();
     Timeline timeline(form);
     form.installEventFilter(&timeline);
-    form.Fader()->installEventFilter(&timeline);
+    form.findChild<FaderView*>()->installEventFilter(&timeline);
     QObject::connect(&form, &MainForm::firstFrameDrawn, &form, startScan);
     if (!form.StartUp(/*warningAccepted=*/true))
         return 1;
@@ -213,7 +215,7 @@ int RunOnce(int argc, char* argv[], bool steps)
     std::printf("step first-frame %.1f\n", timeline.firstFrameMs);
     std::printf("step scan-done %.1f\n", MsSinceProcessStart(deviceScan->FinishTime()));
     timeline.quitAtFirstFrame = false;
-    PlayALittle(form);
+    PlayALittle(form, session.State());
     std::printf("rss-peak-kb %ld\n", bench::PeakRssKb());
     return timeline.firstFrameMs < 0 ? 1 : 0;
 }

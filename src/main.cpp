@@ -69,8 +69,8 @@ int main(int argc, char* argv[])
     SteadyMillisecondClock clock;
     StdRandomGenerator random;
     PortAudioWaveOut waveOut(deviceScan);
-    MainForm form({dialogs, clock, random, waveOut, installed ? QString() : programDir, manualDir,
-                   resultsFiles});
+    GameSession session({dialogs, clock, random, waveOut});
+    MainForm form(session, {installed ? QString() : programDir, manualDir, resultsFiles});
     QObject::connect(&form, &MainForm::firstFrameDrawn, &form, startScan);
     if (!form.StartUp(/*warningAccepted=*/true))
         return 0;

@@ -25,7 +25,7 @@ class GameTest : public QObject {
   private:
     std::unique_ptr<GameHarness> rig_;
 
-    GameState& State() { return rig_->State(); }
+    const GameState& State() const { return rig_->State(); }
     bool SoundIdle() { return rig_->SoundIdle(); }
     GameFlow& Game() { return rig_->Game(); }
     StatusPanel* Panel() { return rig_->Panel(); }
@@ -277,7 +277,7 @@ class GameTest : public QObject {
         QCOMPARE(State().GameMode, ModeTurnOver);
 
         rig_->dialogs.boxAnswers = {DialogResult::Yes};
-        State().BandTable[20].Level = 5;
+        rig_->Faders().SetLevel(20, 5);
         QTest::mouseClick(Panel()->pNeu, Qt::LeftButton);
         QCOMPARE(State().GameMode, ModeIdle);
         QCOMPARE(State().GameFinds, 0);
@@ -386,15 +386,15 @@ class GameTest : public QObject {
 
         // Enter during a turn only levels the faders.
         ClickFader(20);
-        QTest::keyClick(rig_->form.get(), Qt::Key_Up);
+        QTest::keyClick(&rig_->form->form, Qt::Key_Up);
         QCOMPARE(int(State().BandTable[20].Level), 1);
-        QTest::keyClick(rig_->form.get(), Qt::Key_Return);
+        QTest::keyClick(&rig_->form->form, Qt::Key_Return);
         QCOMPARE(int(State().BandTable[20].Level), 0);
         QCOMPARE(State().GameMode, ModeSearching);
         ClickFader(14);
         QCOMPARE(State().GameMode, ModeTurnOver);
         rig_->random.values = {DrawFor1k, 0};
-        QTest::keyClick(rig_->form.get(), Qt::Key_Return);
+        QTest::keyClick(&rig_->form->form, Qt::Key_Return);
         QCOMPARE(State().GameMode, ModeSearching);
     }
 
@@ -471,7 +471,7 @@ class GameTest : public QObject {
         QFETCH(int, key);
         QFETCH(int, to);
         Start("");
-        State().SelectedFader = from;
+        rig_->Faders().SelectFader(from);
         // Wherever the focus is, the bank gets the key.
         Panel()->Label1->setFocusPolicy(Qt::StrongFocus);
         Panel()->Label1->setFocus();
@@ -483,33 +483,33 @@ class GameTest : public QObject {
     {
         Start("[Spiel]\nSelektmode=0\n");
         StartTurnRinging(DrawFor1k);
-        QTest::keyClick(rig_->form.get(), Qt::Key_V);
+        QTest::keyClick(&rig_->form->form, Qt::Key_V);
         QCOMPARE(State().SelectedFader, VolumeFader);
-        QTest::keyClick(rig_->form.get(), Qt::Key_Up);
+        QTest::keyClick(&rig_->form->form, Qt::Key_Up);
         QCOMPARE(State().MasterVolume, -9);
-        QTest::keyClick(rig_->form.get(), Qt::Key_PageUp); // nothing on the volume fader
+        QTest::keyClick(&rig_->form->form, Qt::Key_PageUp); // nothing on the volume fader
         QCOMPARE(State().MasterVolume, -9);
         QCOMPARE(State().TurnAttempts, 0);
 
         // Left from the volume fader selects the lowest band in play; moving
         // the selection by key evaluates nothing.
-        QTest::keyClick(rig_->form.get(), Qt::Key_Left);
+        QTest::keyClick(&rig_->form->form, Qt::Key_Left);
         QCOMPARE(State().SelectedFader, 11);
         QCOMPARE(State().TurnAttempts, 0);
-        QTest::keyClick(rig_->form.get(), Qt::Key_PageUp);
+        QTest::keyClick(&rig_->form->form, Qt::Key_PageUp);
         QCOMPARE(int(State().BandTable[11].Level), 12);
         QCOMPARE(State().TurnAttempts, 1); // the lowest band in play can be tried
-        QTest::keyClick(rig_->form.get(), Qt::Key_Space);
+        QTest::keyClick(&rig_->form->form, Qt::Key_Space);
         QCOMPARE(int(State().BandTable[11].Level), 0);
 
         // Up at +12 changes nothing but still evaluates: under "Anwahl" it finds.
-        QTest::keyClick(rig_->form.get(), Qt::Key_Right);
-        QTest::keyClick(rig_->form.get(), Qt::Key_Right);
-        QTest::keyClick(rig_->form.get(), Qt::Key_Right);
-        QTest::keyClick(rig_->form.get(), Qt::Key_Right);
+        QTest::keyClick(&rig_->form->form, Qt::Key_Right);
+        QTest::keyClick(&rig_->form->form, Qt::Key_Right);
+        QTest::keyClick(&rig_->form->form, Qt::Key_Right);
+        QTest::keyClick(&rig_->form->form, Qt::Key_Right);
         QCOMPARE(State().SelectedFader, 15);
-        State().BandTable[15].Level = 12;
-        QTest::keyClick(rig_->form.get(), Qt::Key_Up);
+        rig_->Faders().SetLevel(15, 12);
+        QTest::keyClick(&rig_->form->form, Qt::Key_Up);
         QCOMPARE(State().GameMode, ModeTurnOver);
         QCOMPARE(State().TurnAttempts, 2);
     }
@@ -531,7 +531,7 @@ class GameTest : public QObject {
         QFETCH(int, column);
         QFETCH(int, fader);
         Start("");
-        State().SelectedFader = 5;
+        rig_->Faders().SelectFader(5);
         const int columnWidth = rig_->form->Renderer().ColumnWidth();
         QTest::mouseClick(rig_->form->Fader(), Qt::LeftButton, {},
                           QPoint(column * columnWidth + columnWidth / 2, 50));
@@ -541,8 +541,11 @@ class GameTest : public QObject {
     void dragLevelFollowsTheTrack()
     {
         Start("");
-        const FaderGeometry& g = rig_->form->Renderer().Geometry();
-        FaderInput& input = rig_->form->Input();
+        const FaderRenderer& renderer = rig_->form->Renderer();
+        const FaderGeometry& g = renderer.Geometry();
+        FaderInput input(
+            Game(), [&]() -> const FaderGeometry& { return renderer.Geometry(); },
+            [&] { return renderer.PaintBoxSize(); });
         QCOMPARE(input.DragLevel(g.TrackTop - 50), 12);
         QCOMPARE(input.DragLevel(g.TrackTop + g.TrackHeight + 50), -12);
         // The pointer at the height of a level step's mark sets that level.

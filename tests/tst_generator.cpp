@@ -18,7 +18,7 @@ class GeneratorTest : public QObject {
   private:
     std::unique_ptr<GameHarness> rig_;
 
-    GameState& State() { return rig_->State(); }
+    const GameState& State() const { return rig_->State(); }
     bool SoundIdle() { return rig_->SoundIdle(); }
     QAction* GeneratorItem() { return rig_->form->Menu()->Actions().Feedbackgenerator; }
 

@@ -28,7 +28,7 @@ namespace {
 const char* const ChildFlag = "--play-on-this-screen";
 
 // The paint box's pixels as the X server holds them.
-QImage ScreenPictureOfFader(const MainForm& form)
+QImage ScreenPictureOfFader(const GameWindow& form)
 {
     const FaderView* fader = form.Fader();
     const qreal ratio = fader->devicePixelRatioF();
@@ -47,7 +47,7 @@ bool PlayOnThisScreen()
         std::fprintf(stderr, "the window did not come up\n");
         return false;
     }
-    MainForm& form = *rig.form;
+    GameWindow& form = *rig.form;
     // Each step and the mode it leads to, so a step that did nothing shows.
     struct Step {
         const char* name;
@@ -64,7 +64,7 @@ bool PlayOnThisScreen()
         {"volume", [&] { rig.ClickFader(VolumeFader); }, ModeTurnOver},
         {"chart", [&] { form.Menu()->Actions().AktuellVersuche->trigger(); }, ModeCurrentAttempts},
         {"back to the bank", [&] { rig.StartTurnRinging(DrawFor800); }, ModeSearching},
-        {"resize", [&] { form.resize(form.size() * 3 / 4); }, ModeSearching},
+        {"resize", [&] { form.form.resize(form.form.size() * 3 / 4); }, ModeSearching},
     };
     for (const Step& step : steps) {
         const QString name = QString::fromLatin1(step.name);

@@ -2,7 +2,6 @@
 // that switch it off while the game runs on, and the weighted band draw.
 
 #include "audio/ToneSynthesis.h"
-#include "model/TurnDraw.h"
 #include "game/GameFlow.h"
 #include "game/MainForm.h"
 #include "game/MainMenu.h"
@@ -12,6 +11,7 @@
 #include "journal/Journal.h"
 #include "journal/JournalService.h"
 #include "model/FaderModel.h"
+#include "model/TurnDraw.h"
 #include "support/Builders.h"
 #include "support/GameHarness.h"
 #include "support/JournalFiles.h"
@@ -55,7 +55,7 @@ class TestJournal : public QObject {
   private:
     std::unique_ptr<GameHarness> rig_;
 
-    GameState& State() { return rig_->State(); }
+    const GameState& State() const { return rig_->State(); }
     void Start(const QByteArray& settings) { QVERIFY(rig_->Start(settings)); }
     // The journal writes on a thread of its own: its turns and boxes, now.
     void Settle()
@@ -97,7 +97,7 @@ class TestJournal : public QObject {
     {
         Start("");
         QStringList menus;
-        for (QAction* action : rig_->form->menuBar()->actions())
+        for (QAction* action : rig_->form->form.menuBar()->actions())
             menus << action->text();
         QCOMPARE(menus, QStringList({"Datei", "Spielablauf", "Einstellung", "Auswertung",
                                      "Training", "Hilfe"}));
@@ -306,7 +306,7 @@ class TestJournal : public QObject {
         // A player who never opens "Training": the settings file has no new section.
         Start("[Spiel]\nSelektmode=0\n");
         PlayFoundTurn(DrawFor1k, 15, {14}, 1200);
-        const QString settings = rig_->form->SettingsPath();
+        const QString settings = rig_->SettingsPath();
         rig_->Stop();
         QVERIFY(!FileBytes(settings).contains("Training"));
     }
@@ -714,7 +714,7 @@ class TestJournal : public QObject {
         rig_->ClickStart();
         QCOMPARE(rig_->random.fractionsAsked, 1);
         QCOMPARE(State().RingingBand, 12); // an empty journal weighs every band 2
-        const QString settings = rig_->form->SettingsPath();
+        const QString settings = rig_->SettingsPath();
         rig_->Stop();
         QVERIFY2(FileBytes(settings).contains("[Training]\nSchwerpunkt=1\n"),
                  FileBytes(settings).constData());

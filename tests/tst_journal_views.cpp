@@ -468,7 +468,7 @@ class TestJournalViews : public QObject {
         QVERIFY(!confusions->IsFilled() && !curve->IsFilled());
         QCOMPARE(confusions->SummaryText(),
                  QStringLiteral("Das Trainingsjournal wird gelesen ..."));
-        QProgressDialog* progress = rig_->form->findChild<QProgressDialog*>();
+        QProgressDialog* progress = rig_->form->form.findChild<QProgressDialog*>();
         QVERIFY(progress && progress->isVisible());
 
         journal.WaitUntilIdle();
@@ -476,7 +476,7 @@ class TestJournalViews : public QObject {
         QVERIFY(curve->Plot());
         QCOMPARE(curve->Curve().turns, Turns);
         QCOMPARE(ParseCsv(FileBytes(target))->size(), Turns + 1);
-        QTRY_VERIFY(!rig_->form->findChild<QProgressDialog*>());
+        QTRY_VERIFY(!rig_->form->form.findChild<QProgressDialog*>());
         // The weighted draw was ready without a read at START.
         QVERIFY(journal.DrillWeights());
         QCOMPARE(rig_->dialogs.boxes.size(), 1); // the safety warning

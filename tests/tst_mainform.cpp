@@ -86,11 +86,11 @@ class MainFormTest : public QObject {
     StdRandomGenerator random_;
     FakeWaveOut waveOut_;
 
-    std::unique_ptr<MainForm> MakeForm(const QStringList& arguments = {})
+    std::unique_ptr<GameWindow> MakeForm(const QStringList& arguments = {})
     {
-        return std::make_unique<MainForm>(MainFormServices{dialogs_, clock_, random_, waveOut_,
-                                                           programDir_.path(), programDir_.path(),
-                                                           arguments});
+        return std::make_unique<GameWindow>(
+            GameServices{dialogs_, clock_, random_, waveOut_},
+            MainFormPlaces{programDir_.path(), programDir_.path(), arguments});
     }
     QString SettingsPath() const { return programDir_.filePath("Heulmeister Pro.inf"); }
 
@@ -126,7 +126,7 @@ class MainFormTest : public QObject {
             auto form = MakeForm();
             QVERIFY(!form->StartUp());
             QCOMPARE(form->State().LowCutBand, 11); // not read
-            QVERIFY(!form->isVisible());
+            QVERIFY(!form->form.isVisible());
         }
         QCOMPARE(ReadText(SettingsPath()).toUtf8(), handEdited);
 
@@ -220,14 +220,14 @@ class MainFormTest : public QObject {
         auto form = MakeForm();
         QVERIFY(form->StartUp());
         bool bankAtReport = false;
-        QSignalSpy reports(form.get(), &MainForm::firstFrameDrawn);
-        connect(form.get(), &MainForm::firstFrameDrawn, this, [&] {
+        QSignalSpy reports(&form->form, &MainForm::firstFrameDrawn);
+        connect(&form->form, &MainForm::firstFrameDrawn, this, [&] {
             bankAtReport = form->Renderer().HasFaderImage() && !form->Renderer().CoverShown;
         });
         form->ShowCoveringScreen();
         QTRY_COMPARE(reports.size(), 1);
         QVERIFY(bankAtReport);
-        form->FormResize(); // later frames report nothing
+        form->form.FormResize(); // later frames report nothing
         QCoreApplication::processEvents();
         QCOMPARE(reports.size(), 1);
     }
@@ -259,9 +259,10 @@ class MainFormTest : public QObject {
         {
             auto form = MakeForm();
             QVERIFY(form->StartUp());
-            form->State().LowCutBand = 4;
-            form->State().MasterVolume = 3;
-            form->State().ResultsFileName = QStringLiteral("C:\\Daten\\Übung.HMD");
+            form->Faders().ChangeCutRange(CutEdge::Low, 4);
+            form->Faders().SetMasterVolume(3);
+            // As a results command would have left it.
+            form->session.WritableState().ResultsFileName = QStringLiteral("C:\\Daten\\Übung.HMD");
         }
         auto form = MakeForm();
         QVERIFY(form->StartUp());
@@ -325,14 +326,14 @@ class MainFormTest : public QObject {
     {
         auto form = MakeForm();
         QVERIFY(form->StartUp());
-        form->show();
-        form->activateWindow();
-        QVERIFY(QTest::qWaitForWindowActive(form.get()));
-        QTRY_COMPARE(form->geometry(), form->screen()->geometry());
+        form->form.show();
+        form->form.activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(&form->form));
+        QTRY_COMPARE(form->form.geometry(), form->form.screen()->geometry());
         QCOMPARE(QGuiApplication::applicationDisplayName(), QStringLiteral("Schrillsucher"));
-        QVERIFY(form->windowFlags() & Qt::FramelessWindowHint);
+        QVERIFY(form->form.windowFlags() & Qt::FramelessWindowHint);
         QVERIFY(!form->Renderer().CoverShown);
-        QVERIFY(form->menuBar()->isVisible());
+        QVERIFY(form->form.menuBar()->isVisible());
         QVERIFY(form->Panel1()->isVisible());
 
         // The picture is the fader bank at the paint box's size, not the cover.
@@ -345,8 +346,8 @@ class MainFormTest : public QObject {
     {
         auto form = MakeForm();
         QVERIFY(form->StartUp());
-        form->show();
-        QVERIFY(QTest::qWaitForWindowExposed(form.get()));
+        form->form.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&form->form));
         StatusPanel* panel = form->Panel1();
         QCOMPARE(panel->height(), 102);
         QCOMPARE(form->Panel2()->height(), 31);
@@ -359,7 +360,7 @@ class MainFormTest : public QObject {
         QCOMPARE(panel->pNeu->geometry(), QRect(panel->width() - 332, 0, 166, 102));
         QCOMPARE(panel->pStart->font().pixelSize(), 16);
         // Panel2 sits at the very bottom, the status panel right above it.
-        const QWidget* central = form->centralWidget();
+        const QWidget* central = form->form.centralWidget();
         QCOMPARE(form->Panel2()->geometry().bottom(), central->height() - 1);
         QCOMPARE(panel->geometry().bottom() + 1, form->Panel2()->geometry().top());
         QCOMPARE(form->Fader()->geometry().bottom() + 1, panel->geometry().top());
@@ -437,14 +438,14 @@ class MainFormTest : public QObject {
         };
         QVERIFY(form->StartUp());
         form->ShowCoveringScreen();
-        QVERIFY(QTest::qWaitForWindowActive(form.get()));
+        QVERIFY(QTest::qWaitForWindowActive(&form->form));
         // The bank's first frame reaches the window.
         QTRY_VERIFY(form->Renderer().HasFaderImage());
         const QImage bank = form->Renderer().PaintStraightforward(form->State());
         const auto shown = [&] {
-            const QPoint at = form->Fader()->mapTo(form.get(), QPoint(0, 0));
-            return form->screen()
-                ->grabWindow(form->winId())
+            const QPoint at = form->Fader()->mapTo(&form->form, QPoint(0, 0));
+            return form->form.screen()
+                ->grabWindow(form->form.winId())
                 .toImage()
                 .copy(QRect(at, form->Fader()->size()))
                 .convertToFormat(bank.format());
@@ -497,13 +498,13 @@ class MainFormTest : public QObject {
         auto form = MakeForm();
         QVERIFY(form->StartUp());
         form->ShowCoveringScreen();
-        QVERIFY(QTest::qWaitForWindowActive(form.get()));
+        QVERIFY(QTest::qWaitForWindowActive(&form->form));
         QVERIFY(!waveOut_.scanFinished());
 
         if (generator) {
             form->Menu()->Actions().Feedbackgenerator->trigger();
-            form->State().SelectedFader = 15;
-            form->State().BandTable[15].Level = 8;
+            form->Faders().SelectFader(15);
+            form->Faders().SetLevel(15, 8);
             form->Game().EvaluateFader(); // a raised fader plays
         } else {
             QTest::mouseClick(form->Panel1()->pStart, Qt::LeftButton);
@@ -526,8 +527,8 @@ class MainFormTest : public QObject {
     {
         auto form = MakeForm();
         QVERIFY(form->StartUp());
-        form->show();
-        QVERIFY(QTest::qWaitForWindowExposed(form.get()));
+        form->form.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&form->form));
         QAccessibleInterface* start = QAccessible::queryAccessibleInterface(form->Panel1()->pStart);
         QVERIFY(start);
         QCOMPARE(start->role(), QAccessible::Button);

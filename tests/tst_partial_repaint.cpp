@@ -338,7 +338,7 @@ class PartialRepaintTest : public QObject {
         // the backing store must then hold the whole picture of the state.
         GameHarness rig;
         QVERIFY(rig.Start("[Spiel]\nSelektmode=1\n"));
-        MainForm& form = *rig.form;
+        GameWindow& form = *rig.form;
         QRandomGenerator random(4242);
         const QList<QAction*> charts = {form.Menu()->Actions().AktuellVersuche,
                                         form.Menu()->Actions().AktuellZeit};
@@ -368,9 +368,9 @@ class PartialRepaintTest : public QObject {
                 what = QStringLiteral("generator");
             }
             QCoreApplication::processEvents();
-            const QPoint offset = form.Fader()->mapTo(&form, QPoint(0, 0));
-            const QImage window = form.screen()
-                                      ->grabWindow(form.winId())
+            const QPoint offset = form.Fader()->mapTo(&form.form, QPoint(0, 0));
+            const QImage window = form.form.screen()
+                                      ->grabWindow(form.form.winId())
                                       .toImage()
                                       .copy(QRect(offset, form.Fader()->size()));
             const QImage expected = form.Renderer().PaintStraightforward(form.State());

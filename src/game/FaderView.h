@@ -17,6 +17,7 @@ class FaderView final : public QWidget {
 
     // Shows `renderer`'s picture of `state`; both must outlive the view.
     void Show(const FaderRenderer& renderer, const GameState& state);
+    const FaderRenderer& Renderer() const { return *renderer_; }
     // The repaint: schedules the rectangles whose pixels changed since the
     // last call (the whole box after a resize, a mode change and in a chart)
     // and returns them in the widget's coordinates.

@@ -16,7 +16,6 @@
 #include "journal/JournalExport.h"
 #include "journal/JournalService.h"
 #include "journal/LearningCurveView.h"
-#include "journal/TurnRecorder.h"
 #include "platform/Dialogs.h"
 #include "platform/Random.h"
 #include "results/Charts.h"
@@ -43,9 +42,10 @@ constexpr int HelpTopic = 10;
 
 } // namespace
 
-MainForm::MainForm(const MainFormServices& services)
-    : services_(services), faders_(state_), tone_(state_, services.waveOut, services.dialogs),
-      resultsFile_(state_)
+MainForm::MainForm(GameSession& session, const MainFormPlaces& places)
+    : session_(session), services_(session.Services()), places_(places),
+      state_(session.WritableState()), faders_(session.Faders()), tone_(session.Tone()),
+      game_(session.Game()), journal_(session.Journal())
 {
     setWindowFlag(Qt::FramelessWindowHint);
     setWindowIcon(ProgramIcon());
@@ -57,22 +57,16 @@ MainForm::MainForm(const MainFormServices& services)
     renderer_.SetChartColumnPainter(MakeChartColumnPainter());
     fader_->Show(renderer_, state_);
 
-    counters_ = std::make_unique<ResultsCounters>(
-        state_, services_.clock, resultsFile_,
-        [this](bool enabled) { menu_->Actions().SpeichernUnter->setEnabled(enabled); });
-    game_ = std::make_unique<GameFlow>(state_, faders_, tone_, *counters_, services_.dialogs,
-                                       services_.random, services_.clock);
+    connect(&session_, &GameSession::saveAsAvailable, menu_->Actions().SpeichernUnter,
+            &QAction::setEnabled);
     input_ = std::make_unique<FaderInput>(
-        *game_, [this]() -> const FaderGeometry& { return renderer_.Geometry(); },
+        game_, [this]() -> const FaderGeometry& { return renderer_.Geometry(); },
         [this] { return renderer_.PaintBoxSize(); });
-    results_ = std::make_unique<ResultsCommands>(state_, resultsFile_, services_.dialogs,
+    results_ = std::make_unique<ResultsCommands>(state_, session_.Results(), services_.dialogs,
                                                  menu_->ResultsHooks());
-    journal_ = std::make_unique<JournalService>(services_.dialogs);
-    recorder_ = std::make_unique<TurnRecorder>(state_, *journal_);
 
     ConnectMenu();
     ConnectTrainingMenu();
-    ConnectJournal();
     ConnectGame();
     // The bank's keys work whatever has the focus, as long as this window is active.
     setFocusPolicy(Qt::StrongFocus);
@@ -101,6 +95,7 @@ void MainForm::BuildWidgets()
     fader_ = new FaderView(central);
     panel1_ = new StatusPanel(central);
     panel2_ = new QLabel(central);
+    panel2_->setObjectName(QStringLiteral("Panel2"));
     panel2_->setFixedHeight(31);
     panel2_->setFont(ArialPixels(13, /*italic=*/true));
     panel2_->setStyleSheet(QStringLiteral("color: white; background: black;"));
@@ -117,10 +112,10 @@ void MainForm::ConnectMenu()
 {
     const MainMenuActions& actions = menu_->Actions();
     connect(menu_, &MainMenu::quitRequested, this, &QWidget::close);
-    connect(menu_, &MainMenu::autoRestartStopped, this, [this] { game_->StopAutoRestart(); });
+    connect(menu_, &MainMenu::autoRestartStopped, this, [this] { game_.StopAutoRestart(); });
     connect(menu_, &MainMenu::feedbackGeneratorTriggered, this, [this] {
         RunDeviceSteps();
-        game_->aFeedbackGeneratorExecute();
+        game_.aFeedbackGeneratorExecute();
     });
     const std::pair<QAction*, GameModeValue> charts[] = {
         {actions.AktuellVersuche, ModeCurrentAttempts},
@@ -137,11 +132,11 @@ void MainForm::ConnectMenu()
     connect(actions.Soundkarte, &QAction::triggered, this,
             [this] { ShowSoundCardDialog(state_, services_.waveOut, this); });
     for (const auto& [action, mode] : charts)
-        connect(action, &QAction::triggered, this, [this, mode = mode] { game_->ShowChart(mode); });
+        connect(action, &QAction::triggered, this, [this, mode = mode] { game_.ShowChart(mode); });
     connect(menu_, &MainMenu::feedbackTimeChosen, &tone_, &ToneOutput::ApplyFeedbackTime);
     connect(menu_, &MainMenu::aboutRequested, this, [this] { ShowAboutBox(this); });
     connect(menu_, &MainMenu::helpRequested, this,
-            [this] { ShowHelpTopic(services_.dialogs, services_.manualDir, HelpTopic, this); });
+            [this] { ShowHelpTopic(services_.dialogs, places_.manualDir, HelpTopic, this); });
 }
 
 void MainForm::ConnectTrainingMenu()
@@ -149,46 +144,19 @@ void MainForm::ConnectTrainingMenu()
     connect(trainingMenu_, &TrainingMenu::confusionsRequested, this, [this] {
         if (confusionView_)
             confusionView_->close(); // reopened with the turns recorded since
-        confusionView_ = OpenConfusionView(*journal_, this);
+        confusionView_ = OpenConfusionView(journal_, this);
     });
     connect(trainingMenu_, &TrainingMenu::learningCurveRequested, this, [this] {
         if (learningCurveView_)
             learningCurveView_->close();
-        learningCurveView_ = OpenLearningCurveView(*journal_, this);
+        learningCurveView_ = OpenLearningCurveView(journal_, this);
     });
     connect(trainingMenu_, &TrainingMenu::exportRequested, this,
-            [this] { StartJournalExport(*journal_, this); });
+            [this] { StartJournalExport(journal_, this); });
     // The weighted draw's figures are read while the player gets ready.
     connect(trainingMenu_, &TrainingMenu::weakBandsChanged, this, [this](bool on) {
         if (on)
-            journal_->PrepareWeights();
-    });
-}
-
-ConfusionView* MainForm::OpenConfusions() const
-{
-    return confusionView_;
-}
-
-LearningCurveView* MainForm::OpenLearningCurve() const
-{
-    return learningCurveView_;
-}
-
-void MainForm::ConnectJournal()
-{
-    GameFlow* game = game_.get();
-    TurnRecorder* recorder = recorder_.get();
-    connect(game, &GameFlow::turnStarted, recorder, &TurnRecorder::TurnStarted);
-    connect(game, &GameFlow::wrongAttemptCounted, recorder, &TurnRecorder::WrongAttemptCounted);
-    connect(game, &GameFlow::turnFound, recorder, &TurnRecorder::TurnFound);
-    connect(game, &GameFlow::turnAbandoned, recorder, &TurnRecorder::TurnAbandoned);
-    // "Schwache Bänder üben": weights from the journal while the option is on;
-    // off, or with the journal switched off, the draw is the game's own.
-    game_->SetBandWeightsSource([this]() -> std::optional<BandWeights> {
-        if (state_.Training.Schwerpunkt == 0)
-            return std::nullopt;
-        return journal_->DrillWeights();
+            journal_.PrepareWeights();
     });
 }
 
@@ -196,23 +164,23 @@ void MainForm::ConnectGame()
 {
     // The picture follows the model: the view repaints what changed, at once.
     connect(&faders_, &FaderModel::changed, this, &MainForm::FaderPaint);
-    connect(game_.get(), &GameFlow::turnChanged, this, &MainForm::FaderPaint);
-    connect(game_.get(), &GameFlow::statusLinesChanged, this, &MainForm::ShowStatusLines);
-    connect(game_.get(), &GameFlow::newGameButtonShown, panel1_->pNeu, &QWidget::show);
-    connect(game_.get(), &GameFlow::panelsEnabled, this, [this] {
+    connect(&game_, &GameFlow::turnChanged, this, &MainForm::FaderPaint);
+    connect(&game_, &GameFlow::statusLinesChanged, this, &MainForm::ShowStatusLines);
+    connect(&game_, &GameFlow::newGameButtonShown, panel1_->pNeu, &QWidget::show);
+    connect(&game_, &GameFlow::panelsEnabled, this, [this] {
         panel1_->pStart->setEnabled(true);
         panel1_->pNeu->setEnabled(true);
     });
-    connect(game_.get(), &GameFlow::feedbackGeneratorChecked, menu_->Actions().Feedbackgenerator,
+    connect(&game_, &GameFlow::feedbackGeneratorChecked, menu_->Actions().Feedbackgenerator,
             &QAction::setChecked);
     connect(panel1_->pStart, &QPushButton::clicked, this, [this] {
         // Start-up steps that run only now have just said that no device
         // exists; this START would say it a second time.
         if (RunDeviceSteps() && services_.waveOut.DeviceCount() == 0)
             return;
-        game_->pNeuClick();
+        game_.pNeuClick();
     });
-    connect(panel1_->pNeu, &QPushButton::clicked, this, [this] { game_->Neustart(); });
+    connect(panel1_->pNeu, &QPushButton::clicked, this, [this] { game_.Neustart(); });
     connect(fader_, &FaderView::mousePressed, this, [this](Qt::MouseButtons buttons, QPoint at) {
         input_->FaderMouseDown(buttons, at.x(), at.y());
     });
@@ -273,13 +241,13 @@ bool MainForm::StartUp(bool warningAccepted)
     if (!warningAccepted && !SafetyWarningAccepted(services_.dialogs))
         return false;
 
-    settingsPath_ = SettingsFilePath(services_.settingsDir);
+    settingsPath_ = SettingsFilePath(places_.settingsDir);
     ReadSettings(settingsPath_, state_);
     menu_->ApplyStartupChecks();
     trainingMenu_->ApplyStartupChecks();
     trainingSound_->StartUp();
     if (state_.Training.Schwerpunkt != 0)
-        journal_->PrepareWeights();
+        journal_.PrepareWeights();
 
     // The device list comes from a scan started with the program; the steps
     // that need it run now if it is known, else as soon as it is.
@@ -288,13 +256,13 @@ bool MainForm::StartUp(bool warningAccepted)
         RunDeviceSteps();
 
     faders_.InitBandTable(services_.random);
-    resultsFile_.InitStoredBandTable();
+    session_.Results().InitStoredBandTable();
     faders_.LockAllFaders();
     results_->LoadRememberedFile();
 
     faders_.OpenCutRange();
     panel1_->pNeu->hide();
-    results_->LoadCommandLineFile(services_.arguments);
+    results_->LoadCommandLineFile(places_.arguments);
 
     started_ = true;
     return true;
@@ -318,7 +286,7 @@ bool MainForm::RunDeviceSteps()
 
 std::uint32_t MainForm::CheckSoundDevices()
 {
-    game_->ReportMissingSoundDevice();
+    game_.ReportMissingSoundDevice();
     const std::uint32_t deviceCount = services_.waveOut.DeviceCount();
     menu_->SetSoundCardCount(static_cast<int>(deviceCount));
     return deviceCount;
@@ -405,7 +373,7 @@ void MainForm::ShutDown()
     // the settings are written.
     QCoreApplication::processEvents();
 
-    game_->AbandonTurn(); // a turn still in the search is recorded as given up
+    game_.AbandonTurn(); // a turn still in the search is recorded as given up
 
     QString errorText;
     if (!WriteSettings(settingsPath_, state_, &errorText)) {

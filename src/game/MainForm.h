@@ -1,15 +1,11 @@
 #pragma once
-// The main window: owns the game state and the subsystems, lays out the
-// widgets and turns Qt events into the game's handlers. No game rule lives
-// here. Thread: GUI only.
+// The main window: is handed the game (GameSession), lays out the widgets,
+// owns the menus and the window's own commands, and turns Qt events into the
+// game's handlers. No game rule lives here. Thread: GUI only.
 
-#include "audio/ToneOutput.h"
 #include "display/FaderRenderer.h"
-#include "model/FaderModel.h"
-#include "model/GameState.h"
+#include "game/GameSession.h"
 #include "results/ResultsCommands.h"
-#include "results/ResultsCounters.h"
-#include "results/ResultsFile.h"
 #include "results/StatusLines.h"
 
 #include <functional>
@@ -20,29 +16,18 @@
 #include <QStringList>
 #include <QTimer>
 
-class Dialogs;
 class FaderInput;
 class ConfusionView;
 class FaderView;
-class GameFlow;
-class JournalService;
 class LearningCurveView;
 class MainMenu;
-class MillisecondClock;
 class QLabel;
-class RandomGenerator;
 class StatusPanel;
 class TrainingMenu;
-class TurnRecorder;
 class TrainingSoundOptions;
-class WaveOut;
 
-// What the main form is handed from outside; tests pass fakes.
-struct MainFormServices {
-    Dialogs& dialogs;
-    MillisecondClock& clock;
-    RandomGenerator& random;
-    WaveOut& waveOut;
+// Where the window finds its files.
+struct MainFormPlaces {
     // Where the settings file lives when that folder is writable: the
     // program's folder in a build tree; empty for an installed program, whose
     // settings always go to the user's configuration folder.
@@ -54,7 +39,8 @@ struct MainFormServices {
 class MainForm final : public QMainWindow {
     Q_OBJECT
   public:
-    explicit MainForm(const MainFormServices& services);
+    // `session` must outlive the window.
+    MainForm(GameSession& session, const MainFormPlaces& places);
     ~MainForm() override;
 
     // The start-up sequence. False when the player declined the warning:
@@ -74,23 +60,6 @@ class MainForm final : public QMainWindow {
     // Recomputes what depends on the paint box's size, then repaints.
     void FormResize();
 
-    GameState& State() { return state_; }
-    const FaderRenderer& Renderer() const { return renderer_; }
-    ToneOutput& Tone() { return tone_; }
-    GameFlow& Game() { return *game_; }
-    FaderInput& Input() { return *input_; }
-    ResultsCommands& Results() { return *results_; }
-    MainMenu* Menu() const { return menu_; }
-    TrainingMenu* Training() const { return trainingMenu_; }
-    JournalService& TrainingJournal() { return *journal_; }
-    // The journal's windows, while they are open.
-    ConfusionView* OpenConfusions() const;
-    LearningCurveView* OpenLearningCurve() const;
-    FaderView* Fader() const { return fader_; }
-    StatusPanel* Panel1() const { return panel1_; }
-    QLabel* Panel2() const { return panel2_; }
-    QString SettingsPath() const { return settingsPath_; }
-
   signals:
     // Once, after the first frame of the fader bank has been painted.
     void firstFrameDrawn();
@@ -103,7 +72,6 @@ class MainForm final : public QMainWindow {
     void BuildWidgets();
     void ConnectMenu();
     void ConnectTrainingMenu();
-    void ConnectJournal();
     void ConnectGame();
     void ShowStatusLines(const StatusLines& lines);
     // Reports a machine without output device; returns the device count.
@@ -115,19 +83,17 @@ class MainForm final : public QMainWindow {
     void ShutDown();
     void SetApplicationTitle(const QString& title);
 
-    MainFormServices services_;
-    GameState state_;
-    FaderModel faders_;
+    GameSession& session_;
+    const GameServices& services_;
+    MainFormPlaces places_;
+    GameState& state_;
+    FaderModel& faders_;
+    ToneOutput& tone_;
+    GameFlow& game_;
+    JournalService& journal_;
     FaderRenderer renderer_;
-    ToneOutput tone_;
-    ResultsFile resultsFile_;
-    std::unique_ptr<ResultsCounters> counters_;
     std::unique_ptr<ResultsCommands> results_;
-    std::unique_ptr<GameFlow> game_;
     std::unique_ptr<FaderInput> input_;
-    // Opens nothing until the first turn ends or a view asks.
-    std::unique_ptr<JournalService> journal_;
-    std::unique_ptr<TurnRecorder> recorder_;
     std::unique_ptr<TrainingSoundOptions> trainingSound_; // shapes tone_'s turns, goes first
 
     FaderView* fader_ = nullptr;

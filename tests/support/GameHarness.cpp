@@ -56,12 +56,13 @@ bool GameHarness::Start(const QByteArray& settings, const QStringList& arguments
 
 bool GameHarness::StartAsIs(const QStringList& arguments)
 {
-    form = std::make_unique<MainForm>(MainFormServices{
-        dialogs, clock, random, waveOut, programDir.path(), programDir.path(), arguments});
+    form = std::make_unique<GameWindow>(
+        GameServices{dialogs, clock, random, waveOut},
+        MainFormPlaces{programDir.path(), programDir.path(), arguments});
     if (!form->StartUp())
         return false;
     form->ShowCoveringScreen();
-    if (!QTest::qWaitForWindowActive(form.get()))
+    if (!QTest::qWaitForWindowActive(&form->form))
         return false;
     return QTest::qWaitFor([this] { return form->Renderer().HasFaderImage(); });
 }
@@ -101,7 +102,7 @@ void GameHarness::ClickNewGame()
 
 bool GameHarness::TriggerMenuItem(const QString& path)
 {
-    QList<QAction*> items = form->menuBar()->actions();
+    QList<QAction*> items = form->form.menuBar()->actions();
     QAction* item = nullptr;
     for (const QString& name : path.split(QLatin1Char('/'))) {
         const auto named = std::find_if(items.begin(), items.end(), [&](QAction* action) {
@@ -121,7 +122,7 @@ bool GameHarness::TriggerMenuItem(const QString& path)
 
 void GameHarness::Key(Qt::Key key)
 {
-    QTest::keyClick(form.get(), key);
+    QTest::keyClick(&form->form, key);
 }
 
 void GameHarness::StartTurnRinging(int draw)

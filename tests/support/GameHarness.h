@@ -2,9 +2,9 @@
 // The real main window with a scripted wave device, a fake clock and a
 // scripted random generator, plus the player's hands: clicks, drags, START.
 
-#include "game/MainForm.h"
 #include "support/FakeClockAndRandom.h"
 #include "support/FakeWaveOut.h"
+#include "support/GameWindow.h"
 #include "support/ScriptedDialogs.h"
 
 #include <QPoint>
@@ -35,7 +35,8 @@ class GameHarness {
     QString SettingsPath() const;
     void Stop() { form.reset(); }
 
-    GameState& State() { return form->State(); }
+    const GameState& State() const { return form->State(); }
+    FaderModel& Faders() { return form->Faders(); }
     bool SoundIdle() { return form->Tone().SoundIdle(); }
     GameFlow& Game() { return form->Game(); }
     StatusPanel* Panel() { return form->Panel1(); }
@@ -67,7 +68,7 @@ class GameHarness {
     FakeClock clock;
     ScriptedRandom random;
     FakeWaveOut waveOut;
-    std::unique_ptr<MainForm> form;
+    std::unique_ptr<GameWindow> form;
 
   private:
     std::optional<QByteArray> previousDataHome_;

@@ -1,0 +1,35 @@
+#include "game/GameSession.h"
+
+#include "game/GameFlow.h"
+#include "journal/JournalService.h"
+#include "journal/TurnRecorder.h"
+#include "results/ResultsCounters.h"
+
+GameSession::GameSession(const GameServices& services)
+    : services_(services), faders_(state_), tone_(state_, services.waveOut, services.dialogs),
+      resultsFile_(state_)
+{
+    counters_ = std::make_unique<ResultsCounters>(
+        state_, services_.clock, resultsFile_,
+        [this](bool available) { emit saveAsAvailable(available); });
+    game_ = std::make_unique<GameFlow>(state_, faders_, tone_, *counters_, services_.dialogs,
+                                       services_.random, services_.clock);
+    journal_ = std::make_unique<JournalService>(services_.dialogs);
+    recorder_ = std::make_unique<TurnRecorder>(state_, *journal_);
+
+    GameFlow* game = game_.get();
+    TurnRecorder* recorder = recorder_.get();
+    connect(game, &GameFlow::turnStarted, recorder, &TurnRecorder::TurnStarted);
+    connect(game, &GameFlow::wrongAttemptCounted, recorder, &TurnRecorder::WrongAttemptCounted);
+    connect(game, &GameFlow::turnFound, recorder, &TurnRecorder::TurnFound);
+    connect(game, &GameFlow::turnAbandoned, recorder, &TurnRecorder::TurnAbandoned);
+    // "Schwache Bänder üben": weights from the journal while the option is on;
+    // off, or with the journal switched off, the draw is the game's own.
+    game_->SetBandWeightsSource([this]() -> std::optional<BandWeights> {
+        if (state_.Training.Schwerpunkt == 0)
+            return std::nullopt;
+        return journal_->DrillWeights();
+    });
+}
+
+GameSession::~GameSession() = default;

@@ -1,0 +1,64 @@
+#include "support/GameWindow.h"
+
+#include "game/FaderView.h"
+#include "game/MainMenu.h"
+#include "game/StatusPanel.h"
+#include "game/TrainingMenu.h"
+#include "journal/ConfusionView.h"
+#include "journal/LearningCurveView.h"
+
+#include <QLabel>
+
+namespace {
+
+// The one visible child of its kind; a window closed but not yet deleted
+// does not count.
+template <typename T> T* OpenChild(const QObject& parent)
+{
+    for (T* child : parent.findChildren<T*>())
+        if (child->isVisible())
+            return child;
+    return nullptr;
+}
+
+} // namespace
+
+FaderView* GameWindow::Fader() const
+{
+    return form.findChild<FaderView*>();
+}
+
+const FaderRenderer& GameWindow::Renderer() const
+{
+    return Fader()->Renderer();
+}
+
+StatusPanel* GameWindow::Panel1() const
+{
+    return form.findChild<StatusPanel*>();
+}
+
+QLabel* GameWindow::Panel2() const
+{
+    return form.findChild<QLabel*>(QStringLiteral("Panel2"));
+}
+
+MainMenu* GameWindow::Menu() const
+{
+    return form.findChild<MainMenu*>();
+}
+
+TrainingMenu* GameWindow::Training() const
+{
+    return form.findChild<TrainingMenu*>();
+}
+
+ConfusionView* GameWindow::OpenConfusions() const
+{
+    return OpenChild<ConfusionView>(form);
+}
+
+LearningCurveView* GameWindow::OpenLearningCurve() const
+{
+    return OpenChild<LearningCurveView>(form);
+}
