@@ -9,6 +9,8 @@
 #include "model/FaderModel.h"
 #include "results/Charts.h"
 #include "support/Builders.h"
+#include "support/PictureCompare.h"
+#include "support/SizedBank.h"
 
 #include <QPainter>
 #include <QtTest>
@@ -109,18 +111,13 @@ QImage ExpectedChart(const QImage& like, int fontSize, int lineY, const QList<Co
     return image;
 }
 
-// Rows above the band labels must match exactly.
-QString FirstDifference(const QImage& actual, const QImage& expected, int rows)
+// Rows above the band labels must match exactly: empty when they do.
+QString DifferenceAbove(const QImage& actual, const QImage& expected, int rows)
 {
-    for (int y = 0; y < rows; ++y)
-        for (int x = 0; x < actual.width(); ++x)
-            if (actual.pixel(x, y) != expected.pixel(x, y))
-                return QStringLiteral("pixel (%1, %2) is %3, expected %4")
-                    .arg(x)
-                    .arg(y)
-                    .arg(actual.pixel(x, y), 8, 16)
-                    .arg(expected.pixel(x, y), 8, 16);
-    return {};
+    const QImage shown = actual.copy(0, 0, actual.width(), rows);
+    const QImage wanted = expected.copy(0, 0, expected.width(), rows);
+    const std::optional<QPoint> at = FirstDifference(shown, wanted);
+    return at ? DescribeDifference(at, shown, wanted, QStringLiteral("chart")) : QString();
 }
 
 struct ChartRenderer {
@@ -202,7 +199,7 @@ void TestCharts::attemptsExample()
     const QImage expected = ExpectedChart(image, chart.FontSize(), Baseline,
                                           {{15, 220, QStringLiteral("2,5"), 220 - h}});
     QVERIFY(CountColour(image, QRect(620, 220 - h, 80, h), White) > 0);
-    const QString difference = FirstDifference(image, expected, LabelTop);
+    const QString difference = DifferenceAbove(image, expected, LabelTop);
     QVERIFY2(difference.isEmpty(), qPrintable(difference));
 }
 
@@ -223,7 +220,7 @@ void TestCharts::progressExample()
     const int h = chart.TextHeight();
     const QImage expected = ExpectedChart(image, chart.FontSize(), ZeroLine,
                                           {{15, 136, QStringLiteral("-1,0"), 136 - h}});
-    const QString difference = FirstDifference(image, expected, LabelTop);
+    const QString difference = DifferenceAbove(image, expected, LabelTop);
     QVERIFY2(difference.isEmpty(), qPrintable(difference));
 }
 
@@ -251,7 +248,7 @@ void TestCharts::noFindsGivesMarksOnly()
     const QImage image = chart.Paint(state);
 
     const QImage expected = ExpectedChart(image, chart.FontSize(), lineY, {});
-    const QString difference = FirstDifference(image, expected, LabelTop);
+    const QString difference = DifferenceAbove(image, expected, LabelTop);
     QVERIFY2(difference.isEmpty(), qPrintable(difference));
     QCOMPARE(CountColour(image, QRect(0, 0, 1280, LabelTop), White), 28 * 28 * 3);
 }
@@ -361,7 +358,7 @@ void TestCharts::comparisonColumns()
         column.barEnd = end;
     column.labelTop = labelAbove ? end - chart.TextHeight() : end;
     const QImage expected = ExpectedChart(image, chart.FontSize(), ZeroLine, {column});
-    const QString difference = FirstDifference(image, expected, LabelTop);
+    const QString difference = DifferenceAbove(image, expected, LabelTop);
     QVERIFY2(difference.isEmpty(), qPrintable(difference));
 }
 
@@ -407,7 +404,7 @@ void TestCharts::totalAddsSums()
 
     const QImage expected = ExpectedChart(image, chart.FontSize(), Baseline,
                                           {{band, top, label, top - chart.TextHeight()}});
-    const QString difference = FirstDifference(image, expected, LabelTop);
+    const QString difference = DifferenceAbove(image, expected, LabelTop);
     QVERIFY2(difference.isEmpty(), qPrintable(difference));
 }
 
@@ -420,14 +417,14 @@ void TestCharts::currentWithoutStoredFinds()
     state.GameMode = ModeProgressAttempts;
     QImage image = chart.Paint(state);
     QString difference =
-        FirstDifference(image, ExpectedChart(image, chart.FontSize(), ZeroLine, {}), LabelTop);
+        DifferenceAbove(image, ExpectedChart(image, chart.FontSize(), ZeroLine, {}), LabelTop);
     QVERIFY2(difference.isEmpty(), qPrintable(difference));
 
     state.GameMode = ModeTotalAttempts;
     image = chart.Paint(state);
     // 2 attempts: top = 280 - 48 = 232.
     difference =
-        FirstDifference(image,
+        DifferenceAbove(image,
                         ExpectedChart(image, chart.FontSize(), Baseline,
                                       {{14, 232, QStringLiteral("2,0"), 232 - chart.TextHeight()}}),
                         LabelTop);
@@ -451,8 +448,7 @@ void TestCharts::barOnAnotherPaintBox()
 {
     // 1280 x 430: TrackTop 43, so 25,8 pixels per attempt and the baseline at
     // 301; 2,5 attempts reach Nearest(236.5) = 236, an exact half going even.
-    FaderRenderer renderer;
-    renderer.FormResize(QSize(1280, 430), 96);
+    SizedBank renderer(QSize(1280, 430));
     renderer.SetChartColumnPainter(MakeChartColumnPainter(German()));
     QCOMPARE(renderer.TrackTop(), 43);
     GameState state = StartUpState();
@@ -501,7 +497,7 @@ void TestCharts::scientificLabelStandsOnItsBar()
     }
     DrawLabel(expected, fontSize, 16, top - textHeight, QStringLiteral("1,2E2"), shift);
     QVERIFY(CountColour(image, QRect(600, top - textHeight + shift, 160, textHeight), White) > 0);
-    const QString difference = FirstDifference(image, expected, image.height());
+    const QString difference = DifferenceAbove(image, expected, image.height());
     QVERIFY2(difference.isEmpty(), qPrintable(difference));
 }
 
@@ -596,7 +592,7 @@ void TestCharts::neighboursOfAHugeBarStayDrawn()
                       {{15, 220, QStringLiteral("2,5"), 220 - h},
                        {16, 0, QStringLiteral("2,1E9"), -1000},
                        {17, Baseline - 72, QStringLiteral("3,0"), Baseline - 72 - h}});
-    const QString difference = FirstDifference(image, expected, LabelTop);
+    const QString difference = DifferenceAbove(image, expected, LabelTop);
     QVERIFY2(difference.isEmpty(), qPrintable(difference));
 }
 

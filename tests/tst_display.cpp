@@ -6,6 +6,7 @@
 #include "display/PixelExactCanvas.h"
 #include "model/FaderModel.h"
 #include "support/Builders.h"
+#include "support/SizedBank.h"
 
 #include <QFontInfo>
 #include <QFontMetrics>
@@ -175,8 +176,7 @@ void TestDisplay::arialHasArialMetrics()
 
 void TestDisplay::geometryOf1280x900()
 {
-    FaderRenderer renderer;
-    renderer.FormResize(QSize(1280, 900), 96);
+    SizedBank renderer(QSize(1280, 900));
     QCOMPARE(renderer.ColumnWidth(), 40);
     QCOMPARE(renderer.TrackHeight(), 600);
     QCOMPARE(renderer.StepPitch(), 24.0);
@@ -191,8 +191,7 @@ void TestDisplay::geometryOf1280x900()
 
 void TestDisplay::trackPictureOf1280x900()
 {
-    FaderRenderer renderer;
-    renderer.FormResize(QSize(1280, 900), 96);
+    SizedBank renderer(QSize(1280, 900));
     const QImage& track = renderer.FaderImage();
 
     // Scale marks from x 4 to 36 (exclusive) at y 12, 36, ..., 588, hidden by
@@ -238,8 +237,7 @@ void TestDisplay::trackPictureOf1280x900()
 
 void TestDisplay::bankOf1280x900()
 {
-    FaderRenderer renderer;
-    renderer.FormResize(QSize(1280, 900), 96);
+    SizedBank renderer(QSize(1280, 900));
     const GameState state = StartUpState();
     const QImage image = renderer.FaderPaint(state);
     QCOMPARE(image.size(), QSize(1280, 900));
@@ -330,8 +328,7 @@ void TestDisplay::knobLevels()
     QFETCH(int, level);
     QFETCH(int, top);
     QFETCH(int, bottom);
-    FaderRenderer renderer;
-    renderer.FormResize(QSize(1280, 900), 96);
+    SizedBank renderer(QSize(1280, 900));
     GameState state = StartUpState();
     state.BandTable[5].Level = level;
     state.BandTable[5].Locked = 0;
@@ -384,8 +381,7 @@ void TestDisplay::knobColours()
     QFETCH(bool, ringing);
     QFETCH(QRgb, knob);
     QFETCH(QRgb, label);
-    FaderRenderer renderer;
-    renderer.FormResize(QSize(1280, 900), 96);
+    SizedBank renderer(QSize(1280, 900));
     GameState state = StartUpState();
     const int band = 16;
     state.GameMode = static_cast<GameModeValue>(mode);
@@ -418,8 +414,7 @@ void TestDisplay::volumeFaderColours()
 {
     QFETCH(int, selectedFader);
     QFETCH(QRgb, colour);
-    FaderRenderer renderer;
-    renderer.FormResize(QSize(1280, 900), 96);
+    SizedBank renderer(QSize(1280, 900));
     GameState state = StartUpState();
     state.SelectedFader = selectedFader;
     state.MasterVolume = 0;
@@ -449,8 +444,7 @@ void TestDisplay::frequencyText()
 {
     QFETCH(int, mode);
     QFETCH(bool, shown);
-    FaderRenderer renderer;
-    renderer.FormResize(QSize(1280, 900), 96);
+    SizedBank renderer(QSize(1280, 900));
     GameState state = StartUpState();
     state.GameMode = static_cast<GameModeValue>(mode);
     state.ToneFrequency = 1250; // no descenders in "1.25kHz"
@@ -498,8 +492,7 @@ void TestDisplay::frequencyTextIsTheTextDrawn()
     // text there gives, over the same bank without it.
     QFETCH(QSize, size);
     QFETCH(double, frequencyHz);
-    FaderRenderer renderer;
-    renderer.FormResize(size, 96);
+    SizedBank renderer(size);
     GameState state = StartUpState();
     state.ToneFrequency = frequencyHz;
     state.GameMode = ModeGeneratorSilent; // the same knobs, no text
@@ -532,8 +525,7 @@ void TestDisplay::chartModesDrawNoFaders_data()
 void TestDisplay::chartModesDrawNoFaders()
 {
     QFETCH(int, mode);
-    FaderRenderer renderer;
-    renderer.FormResize(QSize(1280, 900), 96);
+    SizedBank renderer(QSize(1280, 900));
     GameState state = StartUpState();
     state.GameMode = static_cast<GameModeValue>(mode);
     state.SelectedFader = 15;
@@ -571,8 +563,7 @@ void TestDisplay::chartOnlyInChartModes()
 {
     QFETCH(int, mode);
     QFETCH(bool, chart);
-    FaderRenderer renderer;
-    renderer.FormResize(QSize(1280, 900), 96);
+    SizedBank renderer(QSize(1280, 900));
     int columns = 0;
     renderer.SetChartColumnPainter(
         [&columns](PixelExactCanvas&, const GameState&, int, const FaderGeometry&) { ++columns; });
@@ -588,8 +579,7 @@ void TestDisplay::chartOnlyInChartModes()
 
 void TestDisplay::chartColumnPainterCalledPerBand()
 {
-    FaderRenderer renderer;
-    renderer.FormResize(QSize(1280, 900), 96);
+    SizedBank renderer(QSize(1280, 900));
     QList<int> bands;
     renderer.SetChartColumnPainter([&bands](PixelExactCanvas& canvas, const GameState&, int band,
                                             const FaderGeometry& geometry) {
@@ -626,8 +616,7 @@ void TestDisplay::chartColumnPainterCalledPerBand()
 
 void TestDisplay::columnWidthHalfToEven()
 {
-    FaderRenderer renderer;
-    renderer.FormResize(QSize(688, 500), 96);
+    SizedBank renderer(QSize(688, 500));
     QCOMPARE(renderer.ColumnWidth(), 22);
     renderer.FormResize(QSize(656, 500), 96); // 20.5
     QCOMPARE(renderer.ColumnWidth(), 20);
@@ -647,8 +636,7 @@ void TestDisplay::labelFontSizeSearch()
 {
     QFETCH(int, width);
     QFETCH(qreal, dpi);
-    FaderRenderer renderer;
-    renderer.FormResize(QSize(width, 700), dpi);
+    SizedBank renderer(QSize(width, 700), dpi);
     const int size = renderer.LabelFontSize();
     QImage probe(1, 1, QImage::Format_ARGB32_Premultiplied);
     probe.setDotsPerMeterX(qRound(dpi / 0.0254));
@@ -805,8 +793,7 @@ void TestDisplay::paintMatchesStraightforward()
 {
     QFETCH(QSize, size);
     QFETCH(qreal, dpr);
-    FaderRenderer renderer;
-    renderer.FormResize(size, 96, dpr);
+    SizedBank renderer(size, 96, dpr);
     QRandomGenerator random(4711);
     for (int round = 0; round < 40; ++round) {
         const GameState state = RandomState(random, round);
@@ -829,8 +816,7 @@ void TestDisplay::paintOfARegionMatchesThere()
     // pixels become the new picture's, outside they stay.
     QFETCH(QSize, size);
     QFETCH(qreal, dpr);
-    FaderRenderer renderer;
-    renderer.FormResize(size, 96, dpr);
+    SizedBank renderer(size, 96, dpr);
     QRandomGenerator random(815);
     for (int round = 0; round < 30; ++round) {
         const GameState before = RandomState(random, round + 1);
