@@ -12,6 +12,18 @@ namespace {
 void SilentAlsaError(const char*, int, const char*, int, const char*, ...) {}
 void SilentJackMessage(const char*) {}
 
+PaDeviceIndex FindOutput(const std::string& name)
+{
+    if (name.empty())
+        return Pa_GetDefaultOutputDevice();
+    for (PaDeviceIndex device = 0; device < Pa_GetDeviceCount(); ++device) {
+        const PaDeviceInfo* info = Pa_GetDeviceInfo(device);
+        if (info && info->maxOutputChannels > 0 && name == info->name)
+            return device;
+    }
+    return paNoDevice;
+}
+
 std::string OpenFailure(PaError error)
 {
     return std::string("Die Tonausgabe der Bühne lässt sich nicht öffnen: ") +
@@ -33,7 +45,7 @@ StageStream::~StageStream()
         Pa_Terminate();
 }
 
-bool StageStream::Start(std::string* errorText)
+bool StageStream::Start(std::string* errorText, const std::string& deviceName)
 {
     if (stream_)
         return true;
@@ -50,7 +62,7 @@ bool StageStream::Start(std::string* errorText)
         }
         initialised_ = true;
     }
-    const PaDeviceIndex device = Pa_GetDefaultOutputDevice();
+    const PaDeviceIndex device = FindOutput(deviceName);
     const PaDeviceInfo* info = device == paNoDevice ? nullptr : Pa_GetDeviceInfo(device);
     if (!info) {
         *errorText = "Keine Tonausgabe gefunden: Die Bühne braucht eine Soundkarte.";

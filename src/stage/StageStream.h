@@ -31,9 +31,9 @@ class StageStream {
     StageStream(const StageStream&) = delete;
     StageStream& operator=(const StageStream&) = delete;
 
-    // Opens the system's default output and starts playing; false with a
-    // German reason. Thread: GUI.
-    bool Start(std::string* errorText);
+    // Opens the output device named `deviceName` (the system's default output
+    // when empty) and starts playing; false with a German reason. Thread: GUI.
+    bool Start(std::string* errorText, const std::string& deviceName = {});
     // Thread: GUI.
     void Stop();
     // The newest faders and gain; the next buffer uses them. Thread: GUI (the
