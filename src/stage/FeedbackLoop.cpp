@@ -22,7 +22,7 @@ FeedbackLoop::FeedbackLoop(const LoopDesign& design, const FftwFunctions& fftw,
       // Uniform noise of this amplitude has the floor's RMS.
       noiseAmplitude_(static_cast<float>(DbToAmplitude(design.noiseFloorDbfs) * std::sqrt(3.0))),
       noiseState_(noiseSeed * 2654435761u + 1u), delayFrames_(design.room.directDelayFrames),
-      sent_(std::bit_ceil(std::size_t(delayFrames_ + BlockFrames)), 0.0f),
+      sent_(std::bit_ceil(std::size_t(delayFrames_) + BlockFrames), 0.0f),
       sentMask_(sent_.size() - 1), roomIn_(BlockFrames), atMicrophone_(BlockFrames),
       wedge_(BlockFrames)
 {

@@ -40,8 +40,9 @@ double LoopPole::GrowthDbPerSecond() const
 }
 
 LoopAnalysis::LoopAnalysis(const LoopDesign& design, const FftwFunctions& fftw)
-    : design_(design), gridSize_(int(std::bit_ceil(std::size_t(design.room.directDelayFrames) +
-                                                   design.room.taps.size() + SampleRateHz * 4)))
+    : design_(design),
+      gridSize_(int(std::bit_ceil(std::size_t(design.room.directDelayFrames) +
+                                  design.room.taps.size() + std::size_t(SampleRateHz) * 4)))
 {
     for (double centreHz : design.bandCentresHz)
         eqSections_.push_back(BandSection(centreHz, 0.0));
