@@ -11,6 +11,7 @@
 
 #include <QtTest>
 #include <cmath>
+#include <map>
 #include <random>
 
 using namespace stagetest;
@@ -57,13 +58,18 @@ struct Howl {
     double limitedSeconds;
 };
 
-Howl UncutHowl(int seed)
+// Rendered once per seed for all tests.
+const Howl& UncutHowl(int seed)
 {
-    Howl howl{Render(Request(seed, 12)), {}, 0, 0};
-    howl.rise = RiseSlope(EnvelopeDb(howl.uncut.samples), 0);
-    howl.band = int(Field(howl.uncut.events, "howl", "band"));
-    howl.limitedSeconds = howl.rise.endSeconds + 1.5;
-    return howl;
+    static std::map<int, Howl> howls;
+    if (!howls.count(seed)) {
+        Howl howl{Render(Request(seed, 12)), {}, 0, 0};
+        howl.rise = RiseSlope(EnvelopeDb(howl.uncut.samples), 0);
+        howl.band = int(Field(howl.uncut.events, "howl", "band"));
+        howl.limitedSeconds = howl.rise.endSeconds + 1.5;
+        howls.emplace(seed, std::move(howl));
+    }
+    return howls.at(seed);
 }
 
 void AddSeeds()
@@ -129,7 +135,7 @@ class TestStagePhysics : public QObject {
     void roomHowlFollowsItsPole()
     {
         QFETCH(int, seed);
-        const Howl howl = UncutHowl(seed);
+        const Howl& howl = UncutHowl(seed);
         QVERIFY(howl.rise.found);
         const double printedGrowth = Field(howl.uncut.events, "howl", "growth_db_s");
         QVERIFY2(Within(howl.rise.dbPerSecond, printedGrowth, 0.15),
@@ -167,7 +173,7 @@ class TestStagePhysics : public QObject {
     void deepCutDiesWithTheRoom()
     {
         QFETCH(int, seed);
-        const Howl howl = UncutHowl(seed);
+        const Howl& howl = UncutHowl(seed);
         const RenderedStage cut =
             Render(Request(seed, 12, {{howl.band, -12, howl.limitedSeconds}}));
         QVERIFY(!FirstEvent(cut.events, "stopped").name.empty());
@@ -192,7 +198,7 @@ class TestStagePhysics : public QObject {
     void farCutChangesLittle()
     {
         QFETCH(int, seed);
-        const Howl howl = UncutHowl(seed);
+        const Howl& howl = UncutHowl(seed);
         const int farBand = howl.band >= 6 ? howl.band - 6 : howl.band + 6;
         const RenderedStage cut = Render(Request(seed, 30, {{farBand, -12, 0.0}}));
         const double excessDb = Field(cut.events, "howl", "excess_db");
