@@ -63,6 +63,12 @@ BiquadCoefficients LowPassSection(double frequencyHz, double q)
                       -2 * w.cosine, 1 - w.alpha);
 }
 
+BiquadCoefficients BandPassSection(double frequencyHz, double q)
+{
+    const Angle w = SectionAngle(frequencyHz, q);
+    return Normalised(w.alpha, 0, -w.alpha, 1 + w.alpha, -2 * w.cosine, 1 - w.alpha);
+}
+
 BiquadChain::BiquadChain(const std::vector<BiquadCoefficients>& sections)
 {
     sections_.reserve(sections.size());

@@ -20,6 +20,8 @@ struct BiquadCoefficients {
 BiquadCoefficients PeakingSection(double frequencyHz, double q, double gainDb);
 BiquadCoefficients HighPassSection(double frequencyHz, double q);
 BiquadCoefficients LowPassSection(double frequencyHz, double q);
+// Unity gain at the centre.
+BiquadCoefficients BandPassSection(double frequencyHz, double q);
 
 // A cascade processed in place, transposed direct form II in double.
 class BiquadChain {

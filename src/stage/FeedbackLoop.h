@@ -23,7 +23,7 @@ struct LoopDesign {
     std::vector<BiquadCoefficients> speaker;
     BandCentres bandCentresHz{};
     RoomImpulse room;
-    double noiseFloorDbfs = -95.0; // at the microphone
+    double noiseFloorDbfs = -85.0; // at the microphone
 };
 
 // The stage of `seed`: its room, the game's bands, the microphone and wedge.

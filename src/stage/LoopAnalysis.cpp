@@ -17,8 +17,8 @@ constexpr double LowestHowlHz = 30.0;
 constexpr double HighestHowlHz = 18000.0;
 constexpr int CandidateCount = 24;
 constexpr int FollowSteps = 8;
-constexpr double TargetGrowthLow = 15.0;
-constexpr double TargetGrowthHigh = 25.0;
+constexpr double TargetGrowthLow = 10.0;
+constexpr double TargetGrowthHigh = 14.0;
 // dB per neper, per second of samples.
 const double RateScale = 20.0 / std::numbers::ln10 * SampleRateHz;
 

@@ -62,12 +62,8 @@ void AddDiffuseTail(RoomImpulse& room, SeededNumbers& numbers, int startFrame)
         std::vector<float> band = noise;
         // Two band-pass sections of an octave's width: neighbouring bands
         // overlap and together cover the spectrum without a gap.
-        const double centreHz = OctaveCentreHz(octave);
-        const double w0 = 2 * std::numbers::pi * centreHz / SampleRateHz;
-        const double alpha = std::sin(w0) / (2 * std::numbers::sqrt2);
-        const BiquadCoefficients bandPass{alpha / (1 + alpha), 0, -alpha / (1 + alpha),
-                                          -2 * std::cos(w0) / (1 + alpha),
-                                          (1 - alpha) / (1 + alpha)};
+        const BiquadCoefficients bandPass =
+            BandPassSection(OctaveCentreHz(octave), std::numbers::sqrt2);
         BiquadChain filter({bandPass, bandPass});
         filter.Process(band.data(), static_cast<int>(band.size()));
         // Per-frame decay for 60 dB in RT60; the tail's energy is that of the

@@ -1,5 +1,6 @@
 #include "support/StageMeasure.h"
 
+#include "stage/Biquad.h"
 #include "stage/FftwLibrary.h"
 #include "stage/StageConstants.h"
 
@@ -41,6 +42,15 @@ std::size_t WindowAt(double seconds, int windowFrames)
 }
 
 } // namespace
+
+std::vector<float> AroundHowl(const std::vector<float>& samples, double centreHz)
+{
+    const stage::BiquadCoefficients bandPass = stage::BandPassSection(centreHz, 4.32);
+    stage::BiquadChain filter({bandPass, bandPass});
+    std::vector<float> filtered = samples;
+    filter.Process(filtered.data(), int(filtered.size()));
+    return filtered;
+}
 
 std::vector<double> EnvelopeDb(const std::vector<float>& samples, int windowFrames)
 {

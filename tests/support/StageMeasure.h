@@ -13,6 +13,10 @@ namespace stagetest {
 
 constexpr int EnvelopeWindowFrames = 960; // 20 ms
 
+// The third of an octave around `centreHz` (two band-pass sections): the
+// howl's own envelope, without other poles of the room.
+std::vector<float> AroundHowl(const std::vector<float>& samples, double centreHz);
+
 // dBFS of each window's RMS.
 std::vector<double> EnvelopeDb(const std::vector<float>& samples,
                                int windowFrames = EnvelopeWindowFrames);
