@@ -54,7 +54,7 @@ class LoopAnalysis {
     // where L's phase crosses zero with the largest |L|.
     std::optional<LoopPole> DominantPole();
     // Raises G from where the open loop's peak is 0 dB until the dominant
-    // pole grows at 15-25 dB/s; sets and returns it.
+    // pole grows at 10-14 dB/s; sets and returns it.
     double ChooseGainDb();
     // Follows `howl` while the EQ moves to `levelsDb` (in small steps, Newton
     // from the last root), and sets those levels.
