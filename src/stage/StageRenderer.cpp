@@ -22,7 +22,7 @@ namespace {
 
 constexpr char Usage[] = "Aufruf: heulmeister --render-stage STARTWERT AUSGABE.wav "
                          "[--seconds SEKUNDEN] [--no-room] [--cut BAND:DB@SEKUNDEN]...";
-constexpr double LongestSeconds = 3600.0;
+constexpr double LongestSeconds = 600.0;
 
 template <typename Number> bool ParseWhole(const std::string& text, Number& value)
 {
@@ -185,7 +185,7 @@ std::optional<StageRenderRequest> ParseStageArguments(const std::vector<std::str
             if (!ParseDecimal(arguments[++i], request.seconds) || request.seconds <= 0 ||
                 request.seconds > LongestSeconds)
                 return fail("Ungültige Dauer " + Quoted(arguments[i]) +
-                            ": erwartet werden Sekunden über 0 und höchstens 3600.");
+                            ": erwartet werden Sekunden über 0 und höchstens 600.");
         } else if (argument == "--cut") {
             if (!hasValue)
                 return fail("Nach --cut fehlt der Schnitt BAND:DB@SEKUNDEN.");
