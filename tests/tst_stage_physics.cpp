@@ -150,6 +150,12 @@ class TestStagePhysics : public QObject {
                  qPrintable(QString("grows at %1 dB/s, printed %2")
                                 .arg(howl.rise.dbPerSecond)
                                 .arg(printedGrowth)));
+        // The room's effective loop delay is the group delay at the peak,
+        // far longer than the direct path.
+        const double groupDelayMs = Field(howl.uncut.events, "howl", "group_delay_ms");
+        QVERIFY(groupDelayMs > 1.5 * Field(howl.uncut.events, "howl", "delay_ms"));
+        QVERIFY(Within(printedGrowth,
+                       Field(howl.uncut.events, "howl", "excess_db") / groupDelayMs * 1000, 0.2));
         const double heardHz =
             PeakFrequencyHz(howl.uncut.samples, howl.rise.beginSeconds, howl.rise.endSeconds);
         const double printedHz = Field(howl.uncut.events, "howl", "freq");
