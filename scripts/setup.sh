@@ -7,7 +7,7 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 
 packages=(cmake ninja-build g++ pkg-config qt6-base-dev portaudio19-dev libasound2-dev
-          libjack-jackd2-dev libxcb1-dev libsndfile1-dev libsamplerate0-dev fonts-liberation2 fontconfig
+          libjack-jackd2-dev libxcb1-dev libsndfile1-dev libsamplerate0-dev libfftw3-dev jackd2 fonts-liberation2 fontconfig
           libfontconfig-dev
           xvfb xauth xdotool imagemagick x11-utils openbox dpkg-dev appstream
           desktop-file-utils qt6-translations-l10n libqt6sql6-sqlite qt6-charts-dev

@@ -7,11 +7,15 @@
 #include "platform/PortAudioWaveOut.h"
 #include "platform/QtTranslations.h"
 #include "platform/Random.h"
+#include "stage/StageRenderer.h"
 
 #include <QApplication>
 #include <QTextStream>
 #include <cstdio>
+#include <cstring>
 #include <memory>
+#include <string>
+#include <vector>
 
 namespace {
 
@@ -26,6 +30,10 @@ int AnswerOnConsole(const CommandLineRequest& request)
 
 int main(int argc, char* argv[])
 {
+    // Rendering a stage needs no display, no sound device and no Qt at all.
+    if (argc > 1 && std::strcmp(argv[1], "--render-stage") == 0)
+        return stage::RunRenderStageCommand(std::vector<std::string>(argv + 2, argv + argc));
+
     // --help and --version work without a display, before Qt needs one.
     QStringList rawArguments;
     for (int i = 1; i < argc; ++i)

@@ -1,0 +1,216 @@
+// Figures for the stage loop:
+//  - CPU time per second of audio for the whole loop (microphone, gain, the
+//    28-band EQ, limiter, wedge, room), beside 28 plain biquads over the same
+//    blocks, the floor of any graphic EQ (goal: at most 3 times that), and the
+//    room's convolution alone;
+//  - the latency from a fader change, handled as a GUI event, to the first
+//    callback buffer that uses the new gains (goal: at most 20 ms), beside one
+//    buffer's length and the device's own output latency. The device is a
+//    private JACK server with the dummy back end, which keeps real time in
+//    buffers of 5 ms (PortAudio's callback streams stall on the ALSA plug-in
+//    of a PulseAudio null sink).
+
+#include "BenchSupport.h"
+#include "stage/FeedbackLoop.h"
+#include "stage/LoopAnalysis.h"
+#include "stage/StageBands.h"
+#include "stage/StageStream.h"
+
+#include <QCoreApplication>
+#include <QElapsedTimer>
+#include <QEvent>
+#include <QProcess>
+#include <QStandardPaths>
+#include <QThread>
+#include <cstdio>
+#include <random>
+#include <unistd.h>
+
+namespace {
+
+constexpr int Blocks = 2000; // 10 s of audio
+constexpr int Repeats = 7;
+constexpr int FaderChanges = 60;
+constexpr double GoalRatio = 3.0;
+constexpr double GoalLatencyMs = 20.0;
+
+// Median CPU ms per second of audio of `process`, called once per block.
+template <typename Process> double CpuMsPerAudioSecond(Process process)
+{
+    std::vector<double> figures;
+    for (int repeat = 0; repeat < Repeats; ++repeat) {
+        const std::int64_t start = bench::ThreadCpuNs();
+        for (int block = 0; block < Blocks; ++block)
+            process();
+        const double audioSeconds = double(Blocks) * stage::BlockFrames / stage::SampleRateHz;
+        figures.push_back((bench::ThreadCpuNs() - start) / 1e6 / audioSeconds);
+    }
+    return bench::Median(figures);
+}
+
+void MeasureCpu(const stage::FftwFunctions& fftw)
+{
+    const stage::LoopDesign design = stage::StageDesign(1, true);
+    stage::LoopAnalysis analysis(design, fftw);
+    stage::FeedbackLoop loop(design, fftw, 1);
+    loop.SetGainDb(analysis.ChooseGainDb());
+    stage::BandLevels levelsDb{};
+    for (int band = 0; band < stage::BandCount; ++band)
+        levelsDb[band] = band % 5 - 2;
+    loop.SetLevels(levelsDb);
+
+    std::vector<stage::BiquadCoefficients> sections;
+    for (int band = 0; band < stage::BandCount; ++band)
+        sections.push_back(stage::BandSection(stage::StageBandCentresHz()[band], levelsDb[band]));
+    stage::BiquadChain plainEq(sections);
+    stage::PartitionedConvolver room(fftw, design.room.taps, stage::BlockFrames);
+
+    std::mt19937 numbers(1);
+    std::uniform_real_distribution<float> uniform(-0.1f, 0.1f);
+    std::vector<float> noise(stage::BlockFrames), block(stage::BlockFrames),
+        out(stage::BlockFrames);
+    for (float& sample : noise)
+        sample = uniform(numbers);
+
+    const double loopMs = CpuMsPerAudioSecond([&] { loop.Process(nullptr, out.data()); });
+    const double eqMs = CpuMsPerAudioSecond([&] {
+        block = noise;
+        plainEq.Process(block.data(), stage::BlockFrames);
+    });
+    const double roomMs = CpuMsPerAudioSecond([&] { room.Process(noise.data(), out.data()); });
+    std::printf("CPU per second of audio, blocks of %d frames, median of %d runs of 10 s:\n",
+                stage::BlockFrames, Repeats);
+    std::printf("  28 plain biquads (reference)  %7.3f ms\n", eqMs);
+    std::printf("  whole loop                    %7.3f ms = %.2f x the biquads (goal <= %.0f x)\n",
+                loopMs, loopMs / eqMs, GoalRatio);
+    std::printf("  of it the room's convolution  %7.3f ms = %.2f x the biquads (%d partitions, "
+                "%.2f s of room)\n",
+                roomMs, roomMs / eqMs, room.PartitionCount(),
+                double(design.room.taps.size()) / stage::SampleRateHz);
+}
+
+// A fader move as the window delivers it: an event on the GUI thread.
+class FaderEvent : public QEvent {
+  public:
+    FaderEvent() : QEvent(QEvent::User) {}
+};
+
+class Desk : public QObject {
+  public:
+    explicit Desk(stage::StageStream& stream) : stream_(stream) {}
+    std::int64_t handledNs = 0;
+
+    bool event(QEvent* event) override
+    {
+        if (event->type() != QEvent::User)
+            return QObject::event(event);
+        handledNs = bench::MonotonicNs();
+        parameters_.levelsDb[parameters_.change % stage::BandCount] = -6;
+        parameters_.change++;
+        stream_.SetParameters(parameters_);
+        return true;
+    }
+
+  private:
+    stage::StageStream& stream_;
+    stage::StageParameters parameters_;
+};
+
+// jackd -d dummy of its own, stopped when destroyed.
+class PrivateJackServer {
+  public:
+    ~PrivateJackServer()
+    {
+        if (process_.state() != QProcess::NotRunning) {
+            process_.terminate();
+            if (!process_.waitForFinished(3000))
+                process_.kill();
+            process_.waitForFinished(3000);
+        }
+    }
+
+    bool Start()
+    {
+        const QString jackd = QStandardPaths::findExecutable(QStringLiteral("jackd"));
+        if (jackd.isEmpty())
+            return false;
+        const QByteArray name = "heulmeister-bench-" + QByteArray::number(getpid());
+        qputenv("JACK_DEFAULT_SERVER", name);
+        qputenv("JACK_NO_START_SERVER", "1");
+        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+        environment.insert(QStringLiteral("JACK_NO_AUDIO_RESERVATION"), QStringLiteral("1"));
+        process_.setProcessEnvironment(environment);
+        process_.setStandardOutputFile(QProcess::nullDevice());
+        process_.setStandardErrorFile(QProcess::nullDevice());
+        process_.start(jackd,
+                       {QStringLiteral("--no-realtime"), QStringLiteral("-n"),
+                        QString::fromLatin1(name), QStringLiteral("-d"), QStringLiteral("dummy"),
+                        QStringLiteral("-r"), QString::number(stage::SampleRateHz),
+                        QStringLiteral("-p"), QString::number(stage::BlockFrames)});
+        if (!process_.waitForStarted(3000))
+            return false;
+        QThread::msleep(1000); // the server opens its socket
+        return process_.state() == QProcess::Running;
+    }
+
+  private:
+    QProcess process_;
+};
+
+int MeasureLatency(const stage::FftwFunctions& fftw)
+{
+    PrivateJackServer jack;
+    if (!jack.Start()) {
+        std::printf("latency: no JACK server (Debian package jackd2)\n");
+        return 1;
+    }
+    stage::StageStream stream(stage::StageDesign(1, true), fftw, 1);
+    std::string error;
+    if (!stream.Start(&error, "system")) {
+        std::printf("latency: %s\n", error.c_str());
+        return 1;
+    }
+    Desk desk(stream);
+    std::mt19937 numbers(2);
+    std::vector<double> latencies;
+    for (int change = 1; change <= FaderChanges; ++change) {
+        QThread::usleep(2000 + numbers() % 8000); // anywhere in a buffer
+        QCoreApplication::postEvent(&desk, new FaderEvent);
+        QCoreApplication::processEvents();
+        QElapsedTimer waited;
+        waited.start();
+        while (stream.AppliedChange() < std::uint32_t(change) && waited.elapsed() < 1000)
+            QThread::usleep(100);
+        if (stream.AppliedChange() < std::uint32_t(change)) {
+            std::printf("latency: the callback stopped taking changes\n");
+            return 1;
+        }
+        latencies.push_back((stream.AppliedAtNs() - desk.handledNs) / 1e6);
+    }
+    std::sort(latencies.begin(), latencies.end());
+    std::printf("Fader change (GUI event) to the first buffer using it, %d changes:\n",
+                FaderChanges);
+    std::printf("  median %.2f ms, 90 %% %.2f ms, worst %.2f ms (goal <= %.0f ms)\n",
+                bench::Median(latencies), latencies[latencies.size() * 9 / 10], latencies.back(),
+                GoalLatencyMs);
+    std::printf("  one buffer (reference) %.2f ms; the device's output latency %.2f ms\n",
+                1000.0 * stage::BlockFrames / stage::SampleRateHz,
+                1000.0 * stream.OutputLatencySeconds());
+    return 0;
+}
+
+} // namespace
+
+int main(int argc, char* argv[])
+{
+    QCoreApplication app(argc, argv);
+    std::string error;
+    const stage::FftwFunctions* fftw = stage::LoadFftw(&error);
+    if (!fftw) {
+        std::printf("%s\n", error.c_str());
+        return 1;
+    }
+    MeasureCpu(*fftw);
+    std::fflush(stdout);
+    return MeasureLatency(*fftw);
+}

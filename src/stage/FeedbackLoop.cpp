@@ -1,0 +1,69 @@
+#include "stage/FeedbackLoop.h"
+
+#include "stage/StageBands.h"
+#include "stage/StageConstants.h"
+#include "stage/Transducers.h"
+
+#include <bit>
+#include <cmath>
+
+namespace stage {
+
+LoopDesign StageDesign(std::uint32_t seed, bool withRoom)
+{
+    return {MicrophoneSections(), SpeakerSections(), StageBandCentresHz(),
+            SynthesiseRoom(seed, withRoom)};
+}
+
+FeedbackLoop::FeedbackLoop(const LoopDesign& design, const FftwFunctions& fftw,
+                           std::uint32_t noiseSeed)
+    : microphone_(design.microphone), speaker_(design.speaker), eq_(design.bandCentresHz),
+      room_(std::make_unique<PartitionedConvolver>(fftw, design.room.taps, BlockFrames)),
+      // Uniform noise of this amplitude has the floor's RMS.
+      noiseAmplitude_(static_cast<float>(DbToAmplitude(design.noiseFloorDbfs) * std::sqrt(3.0))),
+      noiseState_(noiseSeed * 2654435761u + 1u), delayFrames_(design.room.directDelayFrames),
+      sent_(std::bit_ceil(std::size_t(delayFrames_) + BlockFrames), 0.0f),
+      sentMask_(sent_.size() - 1), roomIn_(BlockFrames), atMicrophone_(BlockFrames),
+      wedge_(BlockFrames)
+{
+}
+
+void FeedbackLoop::SetGainDb(double gainDb)
+{
+    gain_ = DbToAmplitude(gainDb);
+}
+
+float FeedbackLoop::NextNoise()
+{
+    // xorshift32: cheap, and the same sequence for the same seed.
+    noiseState_ ^= noiseState_ << 13;
+    noiseState_ ^= noiseState_ >> 17;
+    noiseState_ ^= noiseState_ << 5;
+    return noiseAmplitude_ * (float(noiseState_) / 2147483648.0f - 1.0f);
+}
+
+void FeedbackLoop::Process(const float* talker, float* out)
+{
+    // The wedge's sound reaches the microphone delayFrames_ later; a block is
+    // never longer than that, so this block hears only blocks already sent.
+    for (int n = 0; n < BlockFrames; ++n)
+        roomIn_[n] = sent_[(written_ + n - delayFrames_) & sentMask_];
+    room_->Process(roomIn_.data(), atMicrophone_.data());
+    for (int n = 0; n < BlockFrames; ++n)
+        atMicrophone_[n] += NextNoise() + (talker ? talker[n] : 0.0f);
+
+    microphone_.Process(atMicrophone_.data(), BlockFrames);
+    const float gain = static_cast<float>(gain_);
+    for (int n = 0; n < BlockFrames; ++n)
+        out[n] = atMicrophone_[n] * gain;
+    eq_.Process(out, BlockFrames);
+    limiter_.Process(out, BlockFrames);
+
+    std::copy(out, out + BlockFrames, wedge_.begin());
+    speaker_.Process(wedge_.data(), BlockFrames);
+    for (int n = 0; n < BlockFrames; ++n)
+        sent_[(written_ + n) & sentMask_] = wedge_[n];
+    written_ += BlockFrames;
+}
+
+} // namespace stage

@@ -1,0 +1,66 @@
+#pragma once
+// The stage's feedback loop, one block at a time: microphone -> gain G ->
+// graphic EQ -> limiter -> wedge -> room -> microphone. The room's direct
+// path is a delay line of exactly its length; the rest of the room is a
+// partitioned convolution that adds no delay. A quiet noise floor (and
+// optionally an outside signal, a talker) enters at the microphone.
+
+#include "stage/BandEq.h"
+#include "stage/Biquad.h"
+#include "stage/PartitionedConvolver.h"
+#include "stage/RoomImpulse.h"
+#include "stage/SoftLimiter.h"
+
+#include <cstdint>
+#include <memory>
+#include <vector>
+
+namespace stage {
+
+// What the loop and its analysis are built from.
+struct LoopDesign {
+    std::vector<BiquadCoefficients> microphone;
+    std::vector<BiquadCoefficients> speaker;
+    BandCentres bandCentresHz{};
+    RoomImpulse room;
+    double noiseFloorDbfs = -85.0; // at the microphone
+};
+
+// The stage of `seed`: its room, the game's bands, the microphone and wedge.
+LoopDesign StageDesign(std::uint32_t seed, bool withRoom);
+
+class FeedbackLoop {
+  public:
+    // Thread: any but the audio thread (allocates and plans).
+    FeedbackLoop(const LoopDesign& design, const FftwFunctions& fftw, std::uint32_t noiseSeed);
+
+    // Thread: the thread that processes; never allocates.
+    void SetGainDb(double gainDb);
+    // Thread: the thread that processes; never allocates.
+    void SetLevels(const BandLevels& levelsDb) { eq_.SetLevels(levelsDb); }
+
+    // One block of BlockFrames: `talker` (may be null) is added at the
+    // microphone; `out` receives what the desk sends to the wedge (after the
+    // limiter). Thread: one thread at a time (audio or renderer); never
+    // allocates, takes no lock.
+    void Process(const float* talker, float* out);
+
+  private:
+    float NextNoise();
+
+    BiquadChain microphone_;
+    BiquadChain speaker_;
+    BandEq eq_;
+    SoftLimiter limiter_;
+    std::unique_ptr<PartitionedConvolver> room_;
+    double gain_ = 1.0;
+    float noiseAmplitude_;
+    std::uint32_t noiseState_;
+    int delayFrames_;
+    std::vector<float> sent_; // the wedge's past output, a ring of power-of-two size
+    std::size_t sentMask_;
+    std::size_t written_ = 0;
+    std::vector<float> roomIn_, atMicrophone_, wedge_;
+};
+
+} // namespace stage

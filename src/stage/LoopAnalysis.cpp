@@ -1,0 +1,243 @@
+#include "stage/LoopAnalysis.h"
+
+#include "stage/StageConstants.h"
+
+#include <algorithm>
+#include <bit>
+#include <cmath>
+#include <numbers>
+
+namespace stage {
+
+namespace {
+
+using Complex = std::complex<double>;
+
+constexpr double LowestHowlHz = 30.0;
+constexpr double HighestHowlHz = 18000.0;
+constexpr int CandidateCount = 24;
+constexpr int FollowSteps = 8;
+constexpr double TargetGrowthLow = 10.0;
+constexpr double TargetGrowthHigh = 14.0;
+// dB per neper, per second of samples.
+const double RateScale = 20.0 / std::numbers::ln10 * SampleRateHz;
+
+double HzToOmega(double frequencyHz)
+{
+    return 2 * std::numbers::pi * frequencyHz / SampleRateHz;
+}
+
+} // namespace
+
+double LoopPole::FrequencyHz() const
+{
+    return s.imag() * SampleRateHz / (2 * std::numbers::pi);
+}
+
+double LoopPole::GrowthDbPerSecond() const
+{
+    return s.real() * RateScale;
+}
+
+LoopAnalysis::LoopAnalysis(const LoopDesign& design, const FftwFunctions& fftw)
+    : design_(design),
+      gridSize_(int(std::bit_ceil(std::size_t(design.room.directDelayFrames) +
+                                  design.room.taps.size() + std::size_t(SampleRateHz) * 4)))
+{
+    for (double centreHz : design.bandCentresHz)
+        eqSections_.push_back(BandSection(centreHz, 0.0));
+
+    // The room on a fine grid through one long FFT; the rest by formula.
+    const int bins = gridSize_ / 2 + 1;
+    auto* time = static_cast<float*>(fftw.allocate(sizeof(float) * gridSize_));
+    auto* spectrum = static_cast<fftwf_complex*>(fftw.allocate(sizeof(fftwf_complex) * bins));
+    std::fill(time, time + gridSize_, 0.0f);
+    std::copy(design.room.taps.begin(), design.room.taps.end(),
+              time + design.room.directDelayFrames);
+    fftwf_plan plan = PlanForward(fftw, gridSize_, time, spectrum);
+    fftw.executeForward(plan, time, spectrum);
+    fixedGrid_.resize(bins);
+    for (int k = 0; k < bins; ++k) {
+        const Complex zInverse = std::polar(1.0, -2 * std::numbers::pi * k / gridSize_);
+        Complex value(spectrum[k][0], spectrum[k][1]);
+        for (const BiquadCoefficients& c : design.microphone)
+            value *= c.Response(zInverse);
+        for (const BiquadCoefficients& c : design.speaker)
+            value *= c.Response(zInverse);
+        fixedGrid_[k] = value;
+    }
+    DestroyPlan(fftw, plan);
+    fftw.release(spectrum);
+    fftw.release(time);
+}
+
+void LoopAnalysis::SetLevels(const BandLevels& levelsDb)
+{
+    levelsDb_ = levelsDb;
+    for (int band = 0; band < BandCount; ++band)
+        eqSections_[band] = BandSection(design_.bandCentresHz[band], levelsDb[band]);
+    gridCurrent_ = false;
+}
+
+LoopAnalysis::Value LoopAnalysis::At(Complex s) const
+{
+    const Complex zInverse = std::exp(-s);
+    Complex openLoop = DbToAmplitude(gainDb_);
+    Complex logDerivative = 0.0;
+    const auto section = [&](const BiquadCoefficients& c) {
+        openLoop *= c.Response(zInverse);
+        logDerivative += c.LogDerivative(zInverse);
+    };
+    std::for_each(design_.microphone.begin(), design_.microphone.end(), section);
+    std::for_each(eqSections_.begin(), eqSections_.end(), section);
+    std::for_each(design_.speaker.begin(), design_.speaker.end(), section);
+
+    // R(z) = sum h[k] z^-(D+k); d/ds z^-n = -n z^-n.
+    const int delay = design_.room.directDelayFrames;
+    Complex power = std::exp(-s * double(delay));
+    Complex room = 0.0;
+    Complex weighted = 0.0;
+    const std::vector<float>& taps = design_.room.taps;
+    for (std::size_t k = 0; k < taps.size(); ++k) {
+        const Complex term = double(taps[k]) * power;
+        room += term;
+        weighted += double(delay + k) * term;
+        power *= zInverse;
+    }
+    return {openLoop * room, logDerivative - weighted / room};
+}
+
+double LoopAnalysis::OpenLoopGainDb(double frequencyHz) const
+{
+    return AmplitudeToDb(std::abs(At({0.0, HzToOmega(frequencyHz)}).openLoop));
+}
+
+double LoopAnalysis::GroupDelayMs(double frequencyHz) const
+{
+    // On the unit circle d ln L / ds = d(phase)/d(omega) - i d ln|L| / d(omega).
+    return -At({0.0, HzToOmega(frequencyHz)}).logDerivative.real() * 1000.0 / SampleRateHz;
+}
+
+double LoopAnalysis::RoomDecayDbPerSecond(double frequencyHz) const
+{
+    if (!design_.room.HasRoom())
+        return -HUGE_VAL;
+    return -60.0 / design_.room.Rt60Seconds(frequencyHz);
+}
+
+std::optional<LoopPole> LoopAnalysis::Refine(Complex start) const
+{
+    // Steps stay within 2 Hz (or the like in growth): the room's peaks are a
+    // few hertz apart, and a long step lands on another one's root.
+    const double longestStep = HzToOmega(2.0);
+    Complex s = start;
+    for (int iteration = 0; iteration < 80; ++iteration) {
+        const Value v = At(s);
+        const Complex residual = std::log(v.openLoop); // 0 (mod 2 pi i) at a root
+        if (std::abs(residual) < 1e-10)
+            return LoopPole{s};
+        Complex step = -residual / v.logDerivative;
+        if (std::abs(step) > longestStep)
+            step *= longestStep / std::abs(step);
+        s += step;
+        if (!std::isfinite(s.real()) || !std::isfinite(s.imag()))
+            return std::nullopt;
+    }
+    return std::nullopt;
+}
+
+void LoopAnalysis::UpdateGrid()
+{
+    if (gridCurrent_)
+        return;
+    grid_ = fixedGrid_;
+    for (std::size_t k = 0; k < grid_.size(); ++k) {
+        const Complex zInverse = std::polar(1.0, -2 * std::numbers::pi * double(k) / gridSize_);
+        for (const BiquadCoefficients& c : eqSections_)
+            grid_[k] *= c.Response(zInverse);
+    }
+    gridCurrent_ = true;
+}
+
+std::optional<LoopPole> LoopAnalysis::DominantPole()
+{
+    UpdateGrid();
+    struct Candidate {
+        double magnitude;
+        double omega;
+    };
+    std::vector<Candidate> candidates;
+    const double binOmega = 2 * std::numbers::pi / gridSize_;
+    const auto first = std::size_t(LowestHowlHz / SampleRateHz * gridSize_);
+    const auto last = std::size_t(HighestHowlHz / SampleRateHz * gridSize_);
+    for (std::size_t k = first; k < last; ++k) {
+        const Complex a = grid_[k];
+        const Complex b = grid_[k + 1];
+        if (a.real() <= 0 || (a.imag() < 0) == (b.imag() < 0))
+            continue;
+        const double fraction = a.imag() / (a.imag() - b.imag());
+        candidates.push_back({std::abs(a), (double(k) + fraction) * binOmega});
+    }
+    const std::size_t kept = std::min<std::size_t>(CandidateCount, candidates.size());
+    std::partial_sort(
+        candidates.begin(), candidates.begin() + kept, candidates.end(),
+        [](const Candidate& x, const Candidate& y) { return x.magnitude > y.magnitude; });
+    std::optional<LoopPole> dominant;
+    for (std::size_t i = 0; i < kept; ++i) {
+        const std::optional<LoopPole> pole = Refine({0.0, candidates[i].omega});
+        if (pole && (!dominant || pole->s.real() > dominant->s.real()))
+            dominant = pole;
+    }
+    return dominant;
+}
+
+double LoopAnalysis::ChooseGainDb()
+{
+    UpdateGrid();
+    double peak = 0;
+    for (std::size_t k = std::size_t(LowestHowlHz / SampleRateHz * gridSize_);
+         k < std::size_t(HighestHowlHz / SampleRateHz * gridSize_); ++k)
+        peak = std::max(peak, std::abs(grid_[k]));
+    gainDb_ = -AmplitudeToDb(peak);
+    for (int attempt = 0; attempt < 40; ++attempt) {
+        const std::optional<LoopPole> pole = DominantPole();
+        const double growth = pole ? pole->GrowthDbPerSecond() : -HUGE_VAL;
+        if (growth >= TargetGrowthLow && growth <= TargetGrowthHigh)
+            break;
+        // Near a pole, growth changes by (change of G in dB) / group delay.
+        double stepDb = 0.25;
+        if (pole) {
+            const double delaySeconds = std::max(GroupDelayMs(pole->FrequencyHz()), 1.0) / 1000.0;
+            const double target = (TargetGrowthLow + TargetGrowthHigh) / 2;
+            stepDb = std::clamp((target - growth) * delaySeconds, -0.5, 0.5);
+        }
+        gainDb_ += stepDb;
+    }
+    return gainDb_;
+}
+
+PoleForecast LoopAnalysis::Follow(const LoopPole& howl, const BandLevels& levelsDb)
+{
+    const BandLevels before = levelsDb_;
+    std::optional<LoopPole> pole = howl;
+    for (int step = 1; step <= FollowSteps; ++step) {
+        BandLevels between{};
+        for (int band = 0; band < BandCount; ++band)
+            between[band] =
+                before[band] + (levelsDb[band] - before[band]) * step / double(FollowSteps);
+        SetLevels(between);
+        if (pole)
+            pole = Refine(pole->s);
+    }
+    const double roomDecay = RoomDecayDbPerSecond(howl.FrequencyHz());
+    if (pole && pole->GrowthDbPerSecond() >= roomDecay)
+        return {*pole, pole->GrowthDbPerSecond(), false};
+    if (design_.room.HasRoom())
+        return {pole.value_or(howl), roomDecay, true};
+    // Without a room a lost pole is far inside: the rule of thumb says how far.
+    const double frequencyHz = howl.FrequencyHz();
+    const double growth = OpenLoopGainDb(frequencyHz) / (GroupDelayMs(frequencyHz) / 1000.0);
+    return {LoopPole{{growth / RateScale, howl.s.imag()}}, growth, false};
+}
+
+} // namespace stage

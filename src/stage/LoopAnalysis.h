@@ -1,0 +1,76 @@
+#pragma once
+// The loop's open-loop transfer function L(s) = G M(z) E(z) W(z) R(z), z = e^s,
+// from the very coefficients and room taps the loop runs on (microphone M,
+// EQ E, wedge W, room R), and the closed-loop poles: the roots of
+// 1 - L(z) = 0, found by Newton's method in s off the unit circle. A pole's
+// real part is its growth per sample, its imaginary part its frequency.
+// Doubles throughout; no part of it runs on the audio thread.
+
+#include "stage/FeedbackLoop.h"
+
+#include <complex>
+#include <optional>
+#include <vector>
+
+namespace stage {
+
+struct LoopPole {
+    std::complex<double> s; // per sample
+    double FrequencyHz() const;
+    double GrowthDbPerSecond() const;
+};
+
+// What a change of the EQ does to a howl.
+struct PoleForecast {
+    LoopPole pole;            // the howl's pole, followed through the change
+    double growthDbPerSecond; // the envelope's rate from now on
+    bool roomDecay;           // true when the room's own decay sets that rate
+};
+
+class LoopAnalysis {
+  public:
+    LoopAnalysis(const LoopDesign& design, const FftwFunctions& fftw);
+
+    void SetGainDb(double gainDb) { gainDb_ = gainDb; }
+    double GainDb() const { return gainDb_; }
+    void SetLevels(const BandLevels& levelsDb);
+    const BandLevels& Levels() const { return levelsDb_; }
+
+    struct Value {
+        std::complex<double> openLoop;
+        std::complex<double> logDerivative; // d ln L / ds
+    };
+    Value At(std::complex<double> s) const;
+    double OpenLoopGainDb(double frequencyHz) const;
+    // The open loop's group delay, -d(phase)/d(omega).
+    double GroupDelayMs(double frequencyHz) const;
+    // After a deep cut the howl's energy is left to the room: it dies with the
+    // room's own decay, -60 dB per RT60 (-infinity without a room).
+    double RoomDecayDbPerSecond(double frequencyHz) const;
+
+    // The root of 1 - L nearest `start`, if Newton's method settles.
+    std::optional<LoopPole> Refine(std::complex<double> start) const;
+    // The pole with the largest real part, searched from the frequencies
+    // where L's phase crosses zero with the largest |L|.
+    std::optional<LoopPole> DominantPole();
+    // Raises G from where the open loop's peak is 0 dB until the dominant
+    // pole grows at 10-14 dB/s; sets and returns it.
+    double ChooseGainDb();
+    // Follows `howl` while the EQ moves to `levelsDb` (in small steps, Newton
+    // from the last root), and sets those levels.
+    PoleForecast Follow(const LoopPole& howl, const BandLevels& levelsDb);
+
+  private:
+    void UpdateGrid();
+
+    LoopDesign design_;
+    std::vector<BiquadCoefficients> eqSections_;
+    BandLevels levelsDb_{};
+    double gainDb_ = 0;
+    int gridSize_;
+    std::vector<std::complex<double>> fixedGrid_; // M W R on the unit circle
+    std::vector<std::complex<double>> grid_;      // M E W R
+    bool gridCurrent_ = false;
+};
+
+} // namespace stage

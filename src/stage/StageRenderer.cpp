@@ -1,0 +1,309 @@
+#include "stage/StageRenderer.h"
+
+#include "stage/FeedbackLoop.h"
+#include "stage/LoopAnalysis.h"
+#include "stage/StageBands.h"
+#include "stage/StageConstants.h"
+
+#include <algorithm>
+#include <array>
+#include <cerrno>
+#include <charconv>
+#include <cmath>
+#include <cstdio>
+#include <cstring>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace stage {
+
+namespace {
+
+constexpr char Usage[] = "Aufruf: heulmeister --render-stage STARTWERT AUSGABE.wav "
+                         "[--seconds SEKUNDEN] [--no-room] [--cut BAND:DB@SEKUNDEN]...";
+constexpr double LongestSeconds = 600.0;
+
+template <typename Number> bool ParseWhole(const std::string& text, Number& value)
+{
+    const char* end = text.data() + text.size();
+    const auto [stop, error] = std::from_chars(text.data(), end, value);
+    return error == std::errc() && stop == end && !text.empty();
+}
+
+bool ParseDecimal(const std::string& text, double& value)
+{
+    if (text.empty() || std::isspace(static_cast<unsigned char>(text[0])))
+        return false;
+    char* stop = nullptr;
+    value = std::strtod(text.c_str(), &stop);
+    return stop == text.c_str() + text.size() && std::isfinite(value);
+}
+
+std::optional<StageCut> ParseCut(const std::string& text)
+{
+    const std::size_t colon = text.find(':');
+    const std::size_t at = text.find('@');
+    StageCut cut;
+    if (colon == std::string::npos || at == std::string::npos || at < colon ||
+        !ParseWhole(text.substr(0, colon), cut.band) ||
+        !ParseWhole(text.substr(colon + 1, at - colon - 1), cut.levelDb) ||
+        !ParseDecimal(text.substr(at + 1), cut.seconds))
+        return std::nullopt;
+    if (cut.band < 0 || cut.band >= BandCount || cut.levelDb < MinLevelDb ||
+        cut.levelDb > MaxLevelDb || cut.seconds < 0)
+        return std::nullopt;
+    return cut;
+}
+
+std::string Quoted(const std::string& text)
+{
+    return "\xE2\x80\x9E" + text + "\xE2\x80\x9C";
+}
+
+// Numbers with a decimal point whatever the locale says.
+std::string Fixed(double value, int decimals)
+{
+    std::array<char, 64> text{};
+    const auto result = std::to_chars(text.data(), text.data() + text.size(), value,
+                                      std::chars_format::fixed, decimals);
+    return std::string(text.data(), result.ptr);
+}
+
+// Howls, cuts and stops as the renderer reports them.
+class EventLog {
+  public:
+    EventLog(LoopAnalysis& analysis, const RoomImpulse& room,
+             const std::function<void(const std::string&)>& onEvent)
+        : analysis_(analysis), room_(room), onEvent_(onEvent)
+    {
+    }
+
+    void Gain(double seconds)
+    {
+        onEvent_("gain t=" + Fixed(seconds, 3) + " db=" + Fixed(analysis_.GainDb(), 3));
+    }
+
+    // A new howl when the dominant pole grows and is not the one followed.
+    void LookForHowl(double seconds)
+    {
+        const std::optional<LoopPole> dominant = analysis_.DominantPole();
+        if (!dominant || dominant->GrowthDbPerSecond() <= 0)
+            return;
+        if (growing_ && std::abs(dominant->FrequencyHz() - howl_->FrequencyHz()) < 1.0)
+            return;
+        howl_ = dominant;
+        growing_ = true;
+        const double frequencyHz = dominant->FrequencyHz();
+        onEvent_("howl t=" + Fixed(seconds, 3) + " freq=" + Fixed(frequencyHz, 2) +
+                 " band=" + std::to_string(NearestBand(frequencyHz)) +
+                 " excess_db=" + Fixed(analysis_.OpenLoopGainDb(frequencyHz), 3) +
+                 " delay_ms=" + Fixed(room_.DirectDelayMs(), 3) +
+                 " group_delay_ms=" + Fixed(analysis_.GroupDelayMs(frequencyHz), 3) +
+                 " growth_db_s=" + Fixed(dominant->GrowthDbPerSecond(), 2));
+    }
+
+    void Cut(double seconds, const StageCut& cut, const BandLevels& levelsDb)
+    {
+        if (!howl_) {
+            analysis_.SetLevels(levelsDb);
+            return;
+        }
+        const double frequencyHz = howl_->FrequencyHz();
+        const PoleForecast forecast = analysis_.Follow(*howl_, levelsDb);
+        onEvent_("cut t=" + Fixed(seconds, 3) + " band=" + std::to_string(cut.band) +
+                 " db=" + std::to_string(cut.levelDb) +
+                 " loop_gain_db=" + Fixed(analysis_.OpenLoopGainDb(frequencyHz), 3) +
+                 " growth_db_s=" + Fixed(forecast.growthDbPerSecond, 2));
+        if (growing_ && forecast.growthDbPerSecond < 0) {
+            onEvent_("stopped t=" + Fixed(seconds, 3) + " freq=" + Fixed(frequencyHz, 2));
+            growing_ = false;
+        }
+        howl_ = forecast.pole;
+        LookForHowl(seconds);
+    }
+
+  private:
+    LoopAnalysis& analysis_;
+    const RoomImpulse& room_;
+    const std::function<void(const std::string&)>& onEvent_;
+    std::optional<LoopPole> howl_;
+    bool growing_ = false;
+};
+
+void PutLittleEndian(std::vector<unsigned char>& bytes, std::uint32_t value, int size)
+{
+    for (int i = 0; i < size; ++i)
+        bytes.push_back(static_cast<unsigned char>(value >> (8 * i)));
+}
+
+std::vector<unsigned char> WaveBytes(const std::vector<float>& samples)
+{
+    const auto dataBytes = static_cast<std::uint32_t>(samples.size() * 2);
+    std::vector<unsigned char> bytes;
+    bytes.reserve(44 + dataBytes);
+    const auto text = [&bytes](const char* four) { bytes.insert(bytes.end(), four, four + 4); };
+    text("RIFF");
+    PutLittleEndian(bytes, 36 + dataBytes, 4);
+    text("WAVE");
+    text("fmt ");
+    PutLittleEndian(bytes, 16, 4);
+    PutLittleEndian(bytes, 1, 2); // PCM
+    PutLittleEndian(bytes, 1, 2); // mono
+    PutLittleEndian(bytes, SampleRateHz, 4);
+    PutLittleEndian(bytes, SampleRateHz * 2, 4);
+    PutLittleEndian(bytes, 2, 2);
+    PutLittleEndian(bytes, 16, 2);
+    text("data");
+    PutLittleEndian(bytes, dataBytes, 4);
+    for (float sample : samples) {
+        const long value = std::lround(std::clamp(double(sample), -1.0, 1.0) * 32767.0);
+        PutLittleEndian(bytes, static_cast<std::uint32_t>(value), 2);
+    }
+    return bytes;
+}
+
+} // namespace
+
+std::optional<StageRenderRequest> ParseStageArguments(const std::vector<std::string>& arguments,
+                                                      std::string* errorText)
+{
+    const auto fail = [errorText](const std::string& reason) {
+        *errorText = "heulmeister --render-stage: " + reason;
+        return std::nullopt;
+    };
+    StageRenderRequest request;
+    std::vector<std::string> positional;
+    for (std::size_t i = 0; i < arguments.size(); ++i) {
+        const std::string& argument = arguments[i];
+        const bool hasValue = i + 1 < arguments.size();
+        if (argument == "--no-room") {
+            request.withRoom = false;
+        } else if (argument == "--seconds") {
+            if (!hasValue)
+                return fail("Nach --seconds fehlt die Dauer in Sekunden.");
+            if (!ParseDecimal(arguments[++i], request.seconds) || request.seconds <= 0 ||
+                request.seconds > LongestSeconds)
+                return fail("Ungültige Dauer " + Quoted(arguments[i]) +
+                            ": erwartet werden Sekunden über 0 und höchstens 600.");
+        } else if (argument == "--cut") {
+            if (!hasValue)
+                return fail("Nach --cut fehlt der Schnitt BAND:DB@SEKUNDEN.");
+            const std::optional<StageCut> cut = ParseCut(arguments[++i]);
+            if (!cut)
+                return fail("Ungültiger Schnitt " + Quoted(arguments[i]) +
+                            ": erwartet wird BAND:DB@SEKUNDEN, BAND 0 bis 27, DB -12 bis 12.");
+            request.cuts.push_back(*cut);
+        } else if (argument.size() > 1 && argument[0] == '-') {
+            return fail("Unbekannte Option " + Quoted(argument) + ". " + Usage);
+        } else {
+            positional.push_back(argument);
+        }
+    }
+    if (positional.size() < 2)
+        return fail(std::string("Startwert oder Ausgabedatei fehlt. ") + Usage);
+    if (positional.size() > 2)
+        return fail("Eine Angabe zu viel: " + Quoted(positional[2]) + ". " + Usage);
+    if (!ParseWhole(positional[0], request.seed))
+        return fail("Ungültiger Startwert " + Quoted(positional[0]) +
+                    ": erwartet wird eine ganze Zahl von 0 bis 4294967295.");
+    request.outputPath = positional[1];
+    for (const StageCut& cut : request.cuts)
+        if (cut.seconds > request.seconds)
+            return fail("Der Schnitt bei " + Fixed(cut.seconds, 3) +
+                        " s liegt nach dem Ende der Aufnahme (" + Fixed(request.seconds, 3) +
+                        " s).");
+    std::stable_sort(request.cuts.begin(), request.cuts.end(),
+                     [](const StageCut& a, const StageCut& b) { return a.seconds < b.seconds; });
+    return request;
+}
+
+std::vector<float> RenderStage(const StageRenderRequest& request, const FftwFunctions& fftw,
+                               const std::function<void(const std::string&)>& onEvent)
+{
+    const LoopDesign design = StageDesign(request.seed, request.withRoom);
+    LoopAnalysis analysis(design, fftw);
+    analysis.ChooseGainDb();
+    EventLog events(analysis, design.room, onEvent);
+    events.Gain(0.0);
+    events.LookForHowl(0.0);
+
+    FeedbackLoop loop(design, fftw, request.seed);
+    loop.SetGainDb(analysis.GainDb());
+    const auto blocks =
+        static_cast<std::size_t>(std::ceil(request.seconds * SampleRateHz / BlockFrames));
+    std::vector<float> samples(blocks * BlockFrames);
+    BandLevels levelsDb{};
+    std::size_t nextCut = 0;
+    for (std::size_t block = 0; block < blocks; ++block) {
+        const double seconds = double(block * BlockFrames) / SampleRateHz;
+        while (nextCut < request.cuts.size() && request.cuts[nextCut].seconds <= seconds + 1e-9) {
+            const StageCut& cut = request.cuts[nextCut++];
+            levelsDb[cut.band] = cut.levelDb;
+            loop.SetLevels(levelsDb);
+            events.Cut(seconds, cut, levelsDb);
+        }
+        loop.Process(nullptr, &samples[block * BlockFrames]);
+    }
+    samples.resize(static_cast<std::size_t>(std::llround(request.seconds * SampleRateHz)));
+    return samples;
+}
+
+bool WriteWaveFile(const std::string& path, const std::vector<float>& samples,
+                   std::string* errorText)
+{
+    const std::vector<unsigned char> bytes = WaveBytes(samples);
+    std::string temporary = path + ".XXXXXX";
+    const int descriptor = mkstemp(temporary.data());
+    int failure = descriptor < 0 ? errno : 0;
+    if (!failure && ::fchmod(descriptor, 0644) != 0)
+        failure = errno;
+    std::size_t written = 0;
+    while (!failure && written < bytes.size()) {
+        const ssize_t count = ::write(descriptor, bytes.data() + written, bytes.size() - written);
+        if (count >= 0)
+            written += std::size_t(count);
+        else if (errno != EINTR)
+            failure = errno;
+    }
+    if (!failure && ::fsync(descriptor) != 0)
+        failure = errno;
+    if (descriptor >= 0 && ::close(descriptor) != 0 && !failure)
+        failure = errno;
+    if (!failure && ::rename(temporary.c_str(), path.c_str()) != 0)
+        failure = errno;
+    if (!failure)
+        return true;
+    if (descriptor >= 0)
+        ::unlink(temporary.c_str());
+    *errorText = "heulmeister --render-stage: Die Datei " + Quoted(path) +
+                 " lässt sich nicht schreiben. (System: " + std::strerror(failure) + ")";
+    return false;
+}
+
+int RunRenderStageCommand(const std::vector<std::string>& arguments)
+{
+    std::string errorText;
+    const std::optional<StageRenderRequest> request = ParseStageArguments(arguments, &errorText);
+    if (!request) {
+        std::fprintf(stderr, "%s\n", errorText.c_str());
+        return 2;
+    }
+    const FftwFunctions* fftw = LoadFftw(&errorText);
+    if (!fftw) {
+        std::fprintf(stderr, "heulmeister --render-stage: %s\n", errorText.c_str());
+        return 1;
+    }
+    const auto print = [](const std::string& line) {
+        std::printf("%s\n", line.c_str());
+        std::fflush(stdout);
+    };
+    const std::vector<float> samples = RenderStage(*request, *fftw, print);
+    if (!WriteWaveFile(request->outputPath, samples, &errorText)) {
+        std::fprintf(stderr, "%s\n", errorText.c_str());
+        return 1;
+    }
+    return 0;
+}
+
+} // namespace stage

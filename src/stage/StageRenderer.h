@@ -1,0 +1,46 @@
+#pragma once
+// The stage loop rendered offline, without a window or a sound device, with
+// a line for each event: the gain, a howl starting, a cut, a howl stopping.
+
+#include "stage/FftwLibrary.h"
+
+#include <cstdint>
+#include <functional>
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace stage {
+
+struct StageCut {
+    int band = 0;
+    int levelDb = 0;    // the fader's level
+    double seconds = 0; // applied at the first block that starts then or later
+};
+
+struct StageRenderRequest {
+    std::uint32_t seed = 0;
+    std::string outputPath;
+    double seconds = 10.0;
+    bool withRoom = true;
+    std::vector<StageCut> cuts;
+};
+
+// The arguments after --render-stage; null with a one-line German reason.
+std::optional<StageRenderRequest> ParseStageArguments(const std::vector<std::string>& arguments,
+                                                      std::string* errorText);
+
+// Renders the loop: the limiter's output, in [-1, 1]. `onEvent` receives each
+// event line as it happens (key=value pairs, no newline).
+std::vector<float> RenderStage(const StageRenderRequest& request, const FftwFunctions& fftw,
+                               const std::function<void(const std::string&)>& onEvent);
+
+// Mono 16-bit PCM at 48 kHz, through a temporary file renamed into place, so
+// `path` is either the whole file or untouched.
+bool WriteWaveFile(const std::string& path, const std::vector<float>& samples,
+                   std::string* errorText);
+
+// heulmeister --render-stage ...: 0 done, 1 failed, 2 bad arguments.
+int RunRenderStageCommand(const std::vector<std::string>& arguments);
+
+} // namespace stage

@@ -1,0 +1,150 @@
+#include "stage/StageStream.h"
+
+#include <algorithm>
+#include <alsa/asoundlib.h>
+#include <chrono>
+#include <jack/jack.h>
+
+namespace stage {
+
+namespace {
+
+void SilentAlsaError(const char*, int, const char*, int, const char*, ...) {}
+void SilentJackMessage(const char*) {}
+
+PaDeviceIndex FindOutput(const std::string& name)
+{
+    if (name.empty())
+        return Pa_GetDefaultOutputDevice();
+    for (PaDeviceIndex device = 0; device < Pa_GetDeviceCount(); ++device) {
+        const PaDeviceInfo* info = Pa_GetDeviceInfo(device);
+        if (info && info->maxOutputChannels > 0 && name == info->name)
+            return device;
+    }
+    return paNoDevice;
+}
+
+std::string OpenFailure(PaError error)
+{
+    return std::string("Die Tonausgabe der Bühne lässt sich nicht öffnen: ") +
+           Pa_GetErrorText(error);
+}
+
+} // namespace
+
+StageStream::StageStream(const LoopDesign& design, const FftwFunctions& fftw,
+                         std::uint32_t noiseSeed)
+    : loop_(design, fftw, noiseSeed)
+{
+}
+
+StageStream::~StageStream()
+{
+    Stop();
+    if (initialised_)
+        Pa_Terminate();
+}
+
+bool StageStream::Start(std::string* errorText, const std::string& deviceName)
+{
+    if (stream_)
+        return true;
+    if (!initialised_) {
+        // Without a sound card ALSA and JACK print dozens of lines while
+        // PortAudio probes them; the reason is reported in our own words.
+        snd_lib_error_set_handler(SilentAlsaError);
+        jack_set_error_function(SilentJackMessage);
+        jack_set_info_function(SilentJackMessage);
+        const PaError error = Pa_Initialize();
+        if (error != paNoError) {
+            *errorText = OpenFailure(error);
+            return false;
+        }
+        initialised_ = true;
+    }
+    const PaDeviceIndex device = FindOutput(deviceName);
+    const PaDeviceInfo* info = device == paNoDevice ? nullptr : Pa_GetDeviceInfo(device);
+    if (!info) {
+        *errorText = "Keine Tonausgabe gefunden: Die Bühne braucht eine Soundkarte.";
+        return false;
+    }
+    const PaStreamParameters output{device, 1, paFloat32, info->defaultLowOutputLatency, nullptr};
+    PaStream* stream = nullptr;
+    PaError error = Pa_OpenStream(&stream, nullptr, &output, SampleRateHz, BlockFrames, paClipOff,
+                                  &StageStream::Callback, this);
+    if (error == paNoError && (error = Pa_StartStream(stream)) != paNoError)
+        Pa_CloseStream(stream);
+    if (error != paNoError) {
+        *errorText = OpenFailure(error);
+        return false;
+    }
+    stream_ = stream;
+    return true;
+}
+
+void StageStream::Stop()
+{
+    if (!stream_)
+        return;
+    Pa_StopStream(stream_);
+    Pa_CloseStream(stream_);
+    stream_ = nullptr;
+}
+
+double StageStream::OutputLatencySeconds() const
+{
+    const PaStreamInfo* info = stream_ ? Pa_GetStreamInfo(stream_) : nullptr;
+    return info ? info->outputLatency : 0.0;
+}
+
+void StageStream::SetParameters(const StageParameters& parameters)
+{
+    StageParameters numbered = parameters;
+    numbered.change = ++published_;
+    parameters_.Publish(numbered);
+}
+
+void StageStream::ApplyNewest()
+{
+    const StageParameters& newest = parameters_.Latest();
+    if (newest.change == taken_)
+        return;
+    taken_ = newest.change;
+    BandLevels levelsDb{};
+    for (int band = 0; band < BandCount; ++band)
+        levelsDb[band] = std::clamp<int>(newest.levelsDb[band], MinLevelDb, MaxLevelDb);
+    loop_.SetGainDb(newest.gainDb);
+    loop_.SetLevels(levelsDb);
+    // The vDSO answers this without entering the kernel.
+    const auto now = std::chrono::steady_clock::now().time_since_epoch();
+    appliedAtNs_.store(std::chrono::duration_cast<std::chrono::nanoseconds>(now).count(),
+                       std::memory_order_relaxed);
+    appliedChange_.store(taken_, std::memory_order_release);
+}
+
+void StageStream::RenderBuffer(float* out, unsigned long frames)
+{
+    ApplyNewest();
+    // PortAudio keeps to BlockFrames per buffer; any other size is served
+    // from whole blocks all the same.
+    while (frames > 0) {
+        if (blockUsed_ == BlockFrames) {
+            loop_.Process(nullptr, block_.data());
+            blockUsed_ = 0;
+        }
+        const auto count = std::min<unsigned long>(frames, BlockFrames - blockUsed_);
+        std::copy_n(block_.data() + blockUsed_, count, out);
+        blockUsed_ += int(count);
+        out += count;
+        frames -= count;
+    }
+}
+
+int StageStream::Callback(const void*, void* output, unsigned long frames,
+                          const PaStreamCallbackTimeInfo*, PaStreamCallbackFlags, void* userData)
+{
+    static_cast<StageStream*>(userData)->RenderBuffer(static_cast<float*>(output), frames);
+    return paContinue;
+}
+
+} // namespace stage

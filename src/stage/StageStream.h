@@ -1,0 +1,73 @@
+#pragma once
+// The stage loop on a low-latency PortAudio callback stream of its own (the
+// game's tone keeps its 500 ms blocks elsewhere). Faders and gain reach the
+// callback through a SnapshotExchange; the callback allocates nothing, takes
+// no lock and makes no system call.
+
+#include "stage/FeedbackLoop.h"
+#include "stage/SnapshotExchange.h"
+
+#include <array>
+#include <atomic>
+#include <cstdint>
+#include <portaudio.h>
+#include <string>
+
+namespace stage {
+
+// What the desk sets: small and plain, so it is copied whole.
+struct StageParameters {
+    std::array<std::int8_t, BandCount> levelsDb{}; // the faders, -12..12
+    float gainDb = 0;                              // G
+    std::uint32_t change = 0;                      // set by SetParameters
+};
+
+class StageStream {
+  public:
+    // Thread: GUI (builds the loop: allocates and plans).
+    StageStream(const LoopDesign& design, const FftwFunctions& fftw, std::uint32_t noiseSeed);
+    // Thread: GUI; stops and closes the stream.
+    ~StageStream();
+    StageStream(const StageStream&) = delete;
+    StageStream& operator=(const StageStream&) = delete;
+
+    // Opens the output device named `deviceName` (the system's default output
+    // when empty) and starts playing; false with a German reason. Thread: GUI.
+    bool Start(std::string* errorText, const std::string& deviceName = {});
+    // Thread: GUI.
+    void Stop();
+    // The newest faders and gain; the next buffer uses them. Thread: GUI (the
+    // one writer).
+    void SetParameters(const StageParameters& parameters);
+
+    // One buffer of the loop. Thread: audio (PortAudio's callback, or a
+    // test's stand-in for it): never allocates, locks or calls the system.
+    void RenderBuffer(float* out, unsigned long frames);
+    // PortAudio's callback; userData is the StageStream. Thread: audio.
+    static int Callback(const void* input, void* output, unsigned long frames,
+                        const PaStreamCallbackTimeInfo* timeInfo, PaStreamCallbackFlags flags,
+                        void* userData);
+
+    // The change number the callback last took up, and when (steady clock,
+    // ns). Thread: any.
+    std::uint32_t AppliedChange() const { return appliedChange_.load(std::memory_order_acquire); }
+    std::int64_t AppliedAtNs() const { return appliedAtNs_.load(std::memory_order_relaxed); }
+    // The device's output latency once started, seconds. Thread: GUI.
+    double OutputLatencySeconds() const;
+
+  private:
+    void ApplyNewest();
+
+    FeedbackLoop loop_;
+    SnapshotExchange<StageParameters> parameters_;
+    std::uint32_t published_ = 0;
+    std::uint32_t taken_ = 0; // audio thread only
+    std::array<float, BlockFrames> block_{};
+    int blockUsed_ = BlockFrames; // audio thread only
+    std::atomic<std::uint32_t> appliedChange_{0};
+    std::atomic<std::int64_t> appliedAtNs_{0};
+    PaStream* stream_ = nullptr;
+    bool initialised_ = false;
+};
+
+} // namespace stage
