@@ -7,6 +7,8 @@
 #include "game/GameFlow.h"
 #include "game/HelpWindow.h"
 #include "game/MainMenu.h"
+#include "game/MidiBridge.h"
+#include "game/MidiDialog.h"
 #include "game/SettingsFile.h"
 #include "game/SoundCardDialog.h"
 #include "game/StatusPanel.h"
@@ -75,6 +77,13 @@ MainForm::MainForm(const MainFormServices& services)
     ConnectTrainingMenu();
     ConnectJournal();
     ConnectGame();
+    // Control surfaces: RtMidi is loaded after the first frame, and only for
+    // a player who used one last time, or when the dialog opens.
+    midi_ = std::make_unique<MidiBridge>(state_, faders_, *input_);
+    connect(this, &MainForm::firstFrameDrawn, this,
+            [this] { midi_->StartRemembered(settingsPath_); });
+    connect(trainingMenu_, &TrainingMenu::midiRequested, this,
+            [this] { ShowMidiDialog(*midi_, settingsPath_, services_.dialogs, this); });
     // The bank's keys work whatever has the focus, as long as this window is active.
     setFocusPolicy(Qt::StrongFocus);
     qApp->installEventFilter(this);

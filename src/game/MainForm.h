@@ -29,6 +29,7 @@ class GameFlow;
 class JournalService;
 class LearningCurveView;
 class MainMenu;
+class MidiBridge;
 class MillisecondClock;
 class QLabel;
 class RandomGenerator;
@@ -80,6 +81,7 @@ class MainForm final : public QMainWindow {
     ToneOutput& Tone() { return tone_; }
     GameFlow& Game() { return *game_; }
     FaderInput& Input() { return *input_; }
+    MidiBridge& Midi() { return *midi_; }
     ResultsCommands& Results() { return *results_; }
     MainMenu* Menu() const { return menu_; }
     TrainingMenu* Training() const { return trainingMenu_; }
@@ -131,6 +133,7 @@ class MainForm final : public QMainWindow {
     std::unique_ptr<JournalService> journal_;
     std::unique_ptr<TurnRecorder> recorder_;
     std::unique_ptr<TrainingSoundOptions> trainingSound_; // shapes tone_'s turns, goes first
+    std::unique_ptr<MidiBridge> midi_;                    // drives input_, goes before it
 
     FaderView* fader_ = nullptr;
     StatusPanel* panel1_ = nullptr;
