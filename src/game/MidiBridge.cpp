@@ -95,14 +95,22 @@ void MidiBridge::SetLearning(bool on)
 
 void MidiBridge::TakeMessages()
 {
+    // A find runs a nested event loop, which may call in here again.
+    if (taking_) {
+        takeAgain_ = true;
+        return;
+    }
+    taking_ = true;
     MidiEvent last;
-    const bool more = ports_.Drain(EventsPerPass, [&](const MidiEvent& event) {
+    takeAgain_ = ports_.Drain(EventsPerPass, [&](const MidiEvent& event) {
         Take(event);
         last = event;
-    });
+    }) || takeAgain_;
+    taking_ = false;
     if (last.slot >= 0)
         emit arrived(DescribeMidiEvent(last));
-    if (more && !takePending_) {
+    if (takeAgain_ && !takePending_) {
+        takeAgain_ = false;
         takePending_ = true;
         QMetaObject::invokeMethod(
             this,

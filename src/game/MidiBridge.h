@@ -67,6 +67,8 @@ class MidiBridge final : public QObject {
     bool learning_ = false;
     bool feedbackPending_ = false;
     bool takePending_ = false;
+    bool taking_ = false;
+    bool takeAgain_ = false;
     // The level each control was last sent, or last sent us.
     std::array<int, MidiSlot::ValueSlotCount> surfaceLevels_{};
 };
