@@ -5,13 +5,17 @@
 #include "model/FaderModel.h"
 #include "model/GameState.h"
 
+#include <QElapsedTimer>
 #include <QMetaObject>
+#include <QTimer>
 
 namespace {
 
 constexpr int UnknownLevel = MinLevel - 1;
-// Events taken per pass: a flood leaves room for painting between passes.
-constexpr std::uint64_t EventsPerPass = 256;
+// A flood is taken in passes of a few milliseconds (a raised fader in the
+// generator fills a tone's blocks), with painting and input between them.
+constexpr std::uint64_t EventsPerChunk = 1;
+constexpr qint64 PassNs = 2'000'000;
 
 } // namespace
 
@@ -21,7 +25,7 @@ MidiBridge::MidiBridge(const GameState& state, FaderModel& faders, FaderInput& i
 {
     ForgetSurface();
     connect(&faders, &FaderModel::changed, this, &MidiBridge::ScheduleFeedback);
-    connect(&ports_, &MidiPorts::messagesArrived, this, &MidiBridge::TakeMessages);
+    connect(&ports_, &MidiPorts::messagesArrived, this, &MidiBridge::ScheduleTake);
 }
 
 bool MidiBridge::Start(const std::vector<MidiBackEnd>& order, QString* errorText)
@@ -93,6 +97,19 @@ void MidiBridge::SetLearning(bool on)
         SetMappingKind(MidiMappingKind::Learned);
 }
 
+void MidiBridge::ScheduleTake()
+{
+    if (takePending_)
+        return;
+    takePending_ = true;
+    // A zero timer rather than a posted call: passes then take turns with the
+    // window's own timers and painting instead of running back to back.
+    QTimer::singleShot(0, this, [this] {
+        takePending_ = false;
+        TakeMessages();
+    });
+}
+
 void MidiBridge::TakeMessages()
 {
     // A find runs a nested event loop, which may call in here again.
@@ -102,23 +119,20 @@ void MidiBridge::TakeMessages()
     }
     taking_ = true;
     MidiEvent last;
-    takeAgain_ = ports_.Drain(EventsPerPass, [&](const MidiEvent& event) {
-        Take(event);
-        last = event;
-    }) || takeAgain_;
+    QElapsedTimer pass;
+    pass.start();
+    bool more = true;
+    while (more && pass.nsecsElapsed() < PassNs)
+        more = ports_.Drain(EventsPerChunk, [&](const MidiEvent& event) {
+            Take(event);
+            last = event;
+        });
     taking_ = false;
     if (last.slot >= 0)
         emit arrived(DescribeMidiEvent(last));
-    if (takeAgain_ && !takePending_) {
+    if (more || takeAgain_) {
         takeAgain_ = false;
-        takePending_ = true;
-        QMetaObject::invokeMethod(
-            this,
-            [this] {
-                takePending_ = false;
-                TakeMessages();
-            },
-            Qt::QueuedConnection);
+        ScheduleTake();
     }
 }
 

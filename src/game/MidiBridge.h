@@ -52,6 +52,7 @@ class MidiBridge final : public QObject {
     void arrived(const QString& description);
 
   private:
+    void ScheduleTake();
     void TakeMessages();
     void Take(const MidiEvent& event);
     void ScheduleFeedback();

@@ -5,6 +5,8 @@
 
 #include <jack/midiport.h>
 
+#include <chrono>
+
 namespace {
 
 constexpr std::size_t RingBytes = 1 << 20;
@@ -124,6 +126,10 @@ int JackMidiClient::Process(jack_nframes_t frames, void* self)
         if (jack_midi_event_write(out, 0, message + 1, size) != 0)
             break; // the port's buffer is full: the rest goes next cycle
         jack_ringbuffer_read_advance(client->toSend_, std::size_t(size) + 1);
+        client->lastWriteNs_.store(std::chrono::duration_cast<std::chrono::nanoseconds>(
+                                       std::chrono::steady_clock::now().time_since_epoch())
+                                       .count(),
+                                   std::memory_order_release);
     }
     void* in = jack_port_get_buffer(client->in_, frames);
     const jack_nframes_t count = jack_midi_get_event_count(in);

@@ -7,6 +7,8 @@
 #include <QByteArray>
 #include <QList>
 
+#include <atomic>
+#include <cstdint>
 #include <initializer_list>
 #include <jack/jack.h>
 #include <jack/ringbuffer.h>
@@ -27,6 +29,9 @@ class JackMidiClient {
     void ClearReceived();
     // Waits (running the event loop) until nothing has arrived for `quietMs`.
     void WaitUntilQuiet(int quietMs = 300);
+    // steady_clock nanoseconds when the process thread last put a message
+    // on the wire: where a benchmark starts a move's clock.
+    std::int64_t LastWriteNs() const { return lastWriteNs_.load(std::memory_order_acquire); }
 
   private:
     static int Process(jack_nframes_t frames, void* self);
@@ -37,4 +42,5 @@ class JackMidiClient {
     jack_ringbuffer_t* toSend_ = nullptr;
     jack_ringbuffer_t* arrived_ = nullptr;
     QList<QByteArray> received_;
+    std::atomic<std::int64_t> lastWriteNs_{0};
 };
