@@ -157,7 +157,7 @@ std::vector<int> MidiMapping::MappedSlots() const
 void MidiMapping::Learn(int slot, int fader)
 {
     if (slot >= 0 && slot < MidiSlot::ValueSlotCount && fader >= 0 && fader <= VolumeFader)
-        learned_[static_cast<std::size_t>(slot)] = static_cast<std::int8_t>(fader);
+        learned_[static_cast<std::size_t>(slot)] = fader;
 }
 
 QString MidiMapping::LearnedText() const

@@ -86,5 +86,5 @@ class MidiMapping {
   private:
     MidiMappingKind kind_ = MidiMappingKind::GeneralCc;
     int bank_ = 0;
-    std::array<std::int8_t, MidiSlot::ValueSlotCount> learned_{};
+    std::array<int, MidiSlot::ValueSlotCount> learned_{};
 };
