@@ -228,17 +228,24 @@ int Measure(int argc, char* argv[])
     Flood(form, surface, "in a turn", 35);
     form.Game().aFeedbackGeneratorExecute();
     Flood(form, surface, "in the feedback generator", 0);
-    QApplication::sendEvent(view, &press);
-    const QPointF bottom = at(-12); // stops its tone, so the raise starts one
-    QMouseEvent lower(QEvent::MouseMove, bottom, view->mapToGlobal(bottom), Qt::NoButton,
-                      Qt::LeftButton, Qt::NoModifier);
-    QApplication::sendEvent(view, &lower);
-    const QPointF top = at(12);
-    QMouseEvent raise(QEvent::MouseMove, top, view->mapToGlobal(top), Qt::NoButton, Qt::LeftButton,
-                      Qt::NoModifier);
+    // The reference: the costliest move of that flood by the mouse, a raise
+    // of one fader while another one's tone plays.
+    const auto mouse = [&](QEvent::Type type, int column, int level) {
+        const QPointF to((column + 1.5) * g.ColumnWidth / ratio,
+                         (g.TrackTop + (12 - level) * g.StepPitch) / ratio);
+        QMouseEvent event(type, to, view->mapToGlobal(to), Qt::LeftButton, Qt::LeftButton,
+                          Qt::NoModifier);
+        QApplication::sendEvent(view, &event);
+    };
+    for (int column : {4, 3}) { // both down: no tone, nothing locked
+        mouse(QEvent::MouseButtonPress, column, 0);
+        mouse(QEvent::MouseMove, column, -12);
+    }
+    mouse(QEvent::MouseMove, 3, 12); // rings
+    mouse(QEvent::MouseButtonPress, 4, 0);
     const std::int64_t raiseStart = bench::MonotonicNs();
-    QApplication::sendEvent(view, &raise);
-    std::printf("    reference: one raise by the mouse in the generator holds it %.1f ms\n",
+    mouse(QEvent::MouseMove, 4, 12);
+    std::printf("    reference: that raise by the mouse holds it %.1f ms\n",
                 (bench::MonotonicNs() - raiseStart) / 1e6);
     return 0;
 }

@@ -24,6 +24,9 @@ MidiBridge::MidiBridge(const GameState& state, FaderModel& faders, FaderInput& i
     : QObject(parent), state_(state), input_(input)
 {
     ForgetSurface();
+    takeTimer_.setSingleShot(true);
+    takeTimer_.setInterval(0);
+    connect(&takeTimer_, &QTimer::timeout, this, &MidiBridge::TakeMessages);
     connect(&faders, &FaderModel::changed, this, &MidiBridge::ScheduleFeedback);
     connect(&ports_, &MidiPorts::messagesArrived, this, &MidiBridge::ScheduleTake);
 }
@@ -99,15 +102,11 @@ void MidiBridge::SetLearning(bool on)
 
 void MidiBridge::ScheduleTake()
 {
-    if (takePending_)
-        return;
-    takePending_ = true;
-    // A zero timer rather than a posted call: passes then take turns with the
-    // window's own timers and painting instead of running back to back.
-    QTimer::singleShot(0, this, [this] {
-        takePending_ = false;
-        TakeMessages();
-    });
+    // A timer of its own rather than a posted call (QTimer::singleShot(0)
+    // posts one too): passes then take turns with the window's timers and
+    // painting instead of running back to back.
+    if (!takeTimer_.isActive())
+        takeTimer_.start();
 }
 
 void MidiBridge::TakeMessages()

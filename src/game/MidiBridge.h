@@ -10,6 +10,7 @@
 
 #include <QObject>
 #include <QString>
+#include <QTimer>
 
 #include <array>
 
@@ -65,9 +66,9 @@ class MidiBridge final : public QObject {
     MidiPorts ports_;
     MidiMapping mapping_;
     MidiSettings settings_;
+    QTimer takeTimer_;
     bool learning_ = false;
     bool feedbackPending_ = false;
-    bool takePending_ = false;
     bool taking_ = false;
     bool takeAgain_ = false;
     // The level each control was last sent, or last sent us.

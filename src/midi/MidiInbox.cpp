@@ -38,6 +38,6 @@ bool MidiInbox::Push(const MidiEvent& event, std::uint64_t limit)
     Entry& entry = ring_[head % Capacity];
     entry.slot.store(event.slot, std::memory_order_relaxed);
     entry.value.store(event.value, std::memory_order_relaxed);
-    head_.store(head + 1, std::memory_order_release);
+    head_.store(head + 1, std::memory_order_seq_cst); // ordered before the wake flag
     return true;
 }

@@ -26,8 +26,7 @@ class MidiInbox {
     // `take`, oldest first; returns whether more are waiting.
     template <typename Take> bool Drain(std::uint64_t most, Take&& take)
     {
-        wakePending_.store(false, std::memory_order_seq_cst);
-        const std::uint64_t head = head_.load(std::memory_order_acquire);
+        const std::uint64_t head = head_.load(std::memory_order_seq_cst);
         std::uint64_t tail = tail_.load(std::memory_order_relaxed);
         const std::uint64_t end = std::min(head, tail + most);
         for (; tail < end; ++tail) {
@@ -37,7 +36,12 @@ class MidiInbox {
             tail_.store(tail + 1, std::memory_order_release);
             take(MidiEvent{slot, value});
         }
-        return end < head;
+        if (end < head)
+            return true;
+        // Going idle: from here on a Put wakes the consumer again, and one
+        // that came in meanwhile is reported as waiting.
+        wakePending_.store(false, std::memory_order_seq_cst);
+        return head_.load(std::memory_order_seq_cst) != end;
     }
 
   private:
