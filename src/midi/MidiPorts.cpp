@@ -13,7 +13,7 @@ constexpr unsigned int InputQueueSize = 1024;
 // A control surface must not start a sound server behind the player's back.
 // Set before main, while no other thread can be reading the environment (the
 // device scan's JACK client reads it too; PortAudio never starts one either).
-const bool JackServerNeverStarted = setenv("JACK_NO_START_SERVER", "1", 1) == 0;
+[[maybe_unused]] const bool JackServerNeverStarted = setenv("JACK_NO_START_SERVER", "1", 1) == 0;
 
 RtMidiApi Api(MidiBackEnd backEnd)
 {
@@ -58,7 +58,6 @@ bool MidiPorts::Open(const std::vector<MidiBackEnd>& order, QString* errorText)
             *errorText = libraryError;
         return false;
     }
-    Q_UNUSED(JackServerNeverStarted);
     for (MidiBackEnd backEnd : order) {
         backEnd_ = backEnd;
         ownIn_ = OpenInput({});
