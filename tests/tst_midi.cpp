@@ -6,6 +6,7 @@
 #include "game/MainMenu.h"
 #include "game/MidiBridge.h"
 #include "game/MidiDialog.h"
+#include "game/SettingsFile.h"
 #include "game/TrainingMenu.h"
 #include "midi/MidiMapping.h"
 #include "support/JackServer.h"
@@ -208,6 +209,34 @@ class MidiTest : public QObject {
                      text.contains("Gelernt=cc4.2=7 pb5=28"),
                  text.constData());
         QVERIFY(text.startsWith(WideCut)); // the lines before are kept
+    }
+
+    void directPortsBesideTheOwnOnes()
+    {
+        MidiGame midi;
+        QVERIFY(midi.Start(WideCut));
+        EnterGenerator(midi);
+        JackMidiClient other("Direkt"); // not patched to the game's own ports
+        QVERIFY(other.IsOpen());
+        midi.game.form->Training()->Actions().MidiRegler->trigger();
+        auto* dialog = midi.game.form->findChild<MidiDialog*>();
+        QVERIFY(dialog);
+        for (QComboBox* box : {dialog->Eingang(), dialog->Ausgang()}) {
+            const int index = box->findText(QStringLiteral("Direkt"), Qt::MatchContains);
+            QVERIFY(index > 0);
+            box->setCurrentIndex(index);
+            emit box->activated(index);
+        }
+        QTRY_COMPARE(other.Received().size(), VolumeFader + 1); // a new listener hears every level
+        other.WaitUntilQuiet();
+        other.ClearReceived();
+        midi.surface.ClearReceived();
+        other.Send(MidiGame::Cc(27, 127)); // refused: springs back on both outputs
+        const QList<QByteArray> springBack = {MidiGame::Cc(27, 64)};
+        QTRY_COMPARE(other.Received(), springBack);
+        QTRY_COMPARE(midi.surface.Received(), springBack);
+        dialog->close();
+        QCOMPARE(ReadMidiSettings(midi.game.SettingsPath()).source, QStringLiteral("Direkt:out"));
     }
 
     void floodEndsAtTheFinalValues()

@@ -29,10 +29,10 @@ bool ConnectAll(jack_client_t* client, const char* from, unsigned long flags, ja
 
 } // namespace
 
-JackMidiClient::JackMidiClient()
+JackMidiClient::JackMidiClient(const char* name)
 {
     jack_status_t status{};
-    client_ = jack_client_open("Pult", JackNoStartServer, &status);
+    client_ = jack_client_open(name, JackNoStartServer, &status);
     if (!client_)
         return;
     out_ = jack_port_register(client_, "out", JACK_DEFAULT_MIDI_TYPE, JackPortIsOutput, 0);

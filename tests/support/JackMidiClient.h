@@ -15,7 +15,7 @@
 
 class JackMidiClient {
   public:
-    JackMidiClient();
+    explicit JackMidiClient(const char* name = "Pult");
     ~JackMidiClient();
     bool IsOpen() const { return client_ != nullptr; }
 
