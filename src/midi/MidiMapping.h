@@ -1,6 +1,8 @@
 #pragma once
 // Which control of a surface moves which fader, and the level arithmetic in
-// both directions. Plain values, no I/O. Thread: GUI only.
+// both directions. Plain values, no I/O. Thread: the free functions any
+// (DecodeMidiMessage runs on RtMidi's input thread); a MidiMapping lives on
+// the GUI thread.
 
 #include <QString>
 
