@@ -143,8 +143,11 @@ void MidiBridge::Take(const MidiEvent& event)
         return;
     }
     const int selected = state_.SelectedFader;
-    if (learning_ && selected >= 0 && selected <= VolumeFader)
+    if (learning_ && selected >= 0 && selected <= VolumeFader &&
+        mapping_.FaderFor(event.slot) != selected) {
         mapping_.Learn(event.slot, selected);
+        emit learned();
+    }
     const int fader = mapping_.FaderFor(event.slot);
     if (fader == NoFader)
         return;

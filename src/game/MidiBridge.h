@@ -51,6 +51,8 @@ class MidiBridge final : public QObject {
   signals:
     // What arrived last, e.g. "CC 7 Kanal 1 = 93"; once per batch.
     void arrived(const QString& description);
+    // A control was assigned while learning.
+    void learned();
 
   private:
     void ScheduleTake();

@@ -66,14 +66,18 @@ MidiDialog::MidiDialog(MidiBridge& bridge, QString settingsPath, Dialogs& dialog
     connect(mapping_, &QComboBox::activated, this, [this](int index) {
         bridge_.SetMappingKind(static_cast<MidiMappingKind>(index));
         learn_->setChecked(bridge_.Learning());
+        SaveQuietly();
     });
     connect(learn_, &QPushButton::toggled, this, [this](bool on) {
         bridge_.SetLearning(on);
         mapping_->setCurrentIndex(static_cast<int>(bridge_.Mapping().Kind()));
+        SaveQuietly();
     });
     connect(source_, &QComboBox::activated, this, [this] { ChoosePort(source_, true); });
     connect(destination_, &QComboBox::activated, this, [this] { ChoosePort(destination_, false); });
     connect(&bridge_, &MidiBridge::arrived, arrived_, &QLabel::setText);
+    connect(&bridge_, &MidiBridge::learned, this, &MidiDialog::SaveQuietly);
+    SaveQuietly(); // the ports are open: the next start opens them again
 }
 
 void MidiDialog::FillPorts()
@@ -94,6 +98,11 @@ void MidiDialog::FillPorts()
     }
 }
 
+void MidiDialog::SaveQuietly()
+{
+    bridge_.SaveSettings(settingsPath_, nullptr);
+}
+
 void MidiDialog::ChoosePort(QComboBox* box, bool source)
 {
     const QString name = box->currentData().toString();
@@ -108,6 +117,7 @@ void MidiDialog::ChoosePort(QComboBox* box, bool source)
         dialogs_.MessageBox(failure);
         box->setCurrentIndex(0);
     }
+    SaveQuietly();
 }
 
 void MidiDialog::done(int result)

@@ -28,6 +28,9 @@ class MidiDialog final : public QDialog {
 
   private:
     void FillPorts();
+    // Every change is written at once, so quitting with the dialog open
+    // loses nothing; a failure is reported when the dialog closes.
+    void SaveQuietly();
     void ChoosePort(QComboBox* box, bool source);
 
     MidiBridge& bridge_;
