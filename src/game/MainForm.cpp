@@ -7,6 +7,8 @@
 #include "game/GameFlow.h"
 #include "game/HelpWindow.h"
 #include "game/MainMenu.h"
+#include "game/MidiBridge.h"
+#include "game/MidiDialog.h"
 #include "game/SettingsFile.h"
 #include "game/SoundCardDialog.h"
 #include "game/StatusPanel.h"
@@ -68,6 +70,15 @@ MainForm::MainForm(GameSession& session, const MainFormPlaces& places)
     ConnectMenu();
     ConnectTrainingMenu();
     ConnectGame();
+    // Control surfaces: RtMidi is loaded after the first frame, and only for
+    // a player who used one last time, or when the dialog opens.
+    // A child too, so it can be found as one of the window's parts; the
+    // pointer deletes it first.
+    midi_ = std::make_unique<MidiBridge>(state_, faders_, *input_, this);
+    connect(this, &MainForm::firstFrameDrawn, this,
+            [this] { midi_->StartRemembered(settingsPath_); });
+    connect(trainingMenu_, &TrainingMenu::midiRequested, this,
+            [this] { ShowMidiDialog(*midi_, settingsPath_, services_.dialogs, this); });
     // The bank's keys work whatever has the focus, as long as this window is active.
     setFocusPolicy(Qt::StrongFocus);
     qApp->installEventFilter(this);

@@ -21,6 +21,7 @@ class ConfusionView;
 class FaderView;
 class LearningCurveView;
 class MainMenu;
+class MidiBridge;
 class QLabel;
 class StatusPanel;
 class TrainingMenu;
@@ -95,6 +96,7 @@ class MainForm final : public QMainWindow {
     std::unique_ptr<ResultsCommands> results_;
     std::unique_ptr<FaderInput> input_;
     std::unique_ptr<TrainingSoundOptions> trainingSound_; // shapes tone_'s turns, goes first
+    std::unique_ptr<MidiBridge> midi_;                    // drives input_, goes before it
 
     FaderView* fader_ = nullptr;
     StatusPanel* panel1_ = nullptr;

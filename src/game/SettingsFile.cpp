@@ -182,3 +182,51 @@ void WriteSettingsInto(ProfileFile& profile, const GameState& state)
         profile.WriteString(DataSection, QStringLiteral("Dateiname"), QString());
     WriteTraining(profile, state.Training);
 }
+
+namespace {
+
+const QString MidiSection = QStringLiteral("MIDI");
+
+// A name that a line cannot hold is forgotten rather than cut.
+void WriteText(ProfileFile& profile, const QString& section, const QString& key,
+               const QString& value)
+{
+    if (!profile.WriteString(section, key, value))
+        profile.WriteString(section, key, QString());
+}
+
+} // namespace
+
+MidiSettings ReadMidiSettings(const QString& path)
+{
+    ProfileFile profile;
+    profile.Load(path);
+    MidiSettings midi;
+    midi.inUse = ReadInteger(profile, MidiSection, "Aktiv", 0) == 1;
+    const std::int32_t mapping = ReadInteger(profile, MidiSection, "Zuordnung", 0);
+    if (mapping >= 0 && mapping <= static_cast<std::int32_t>(MidiMappingKind::Learned))
+        midi.mapping = static_cast<MidiMappingKind>(mapping);
+    midi.source = profile.ReadString(MidiSection, u"Eingang").value_or(QString());
+    midi.destination = profile.ReadString(MidiSection, u"Ausgang").value_or(QString());
+    midi.learned = profile.ReadString(MidiSection, u"Gelernt").value_or(QString());
+    return midi;
+}
+
+bool WriteMidiSettings(const QString& path, const MidiSettings& midi, QString* errorText)
+{
+    if (!QDir().mkpath(QFileInfo(path).absolutePath())) {
+        if (errorText)
+            *errorText = QStringLiteral("Der Ordner %1 kann nicht angelegt werden.")
+                             .arg(QFileInfo(path).absolutePath());
+        return false;
+    }
+    ProfileFile profile;
+    if (!profile.Load(path, errorText))
+        return false;
+    WriteInteger(profile, MidiSection, "Aktiv", midi.inUse ? 1 : 0);
+    WriteInteger(profile, MidiSection, "Zuordnung", static_cast<std::int32_t>(midi.mapping));
+    WriteText(profile, MidiSection, QStringLiteral("Eingang"), midi.source);
+    WriteText(profile, MidiSection, QStringLiteral("Ausgang"), midi.destination);
+    WriteText(profile, MidiSection, QStringLiteral("Gelernt"), midi.learned);
+    return profile.Save(path, errorText);
+}

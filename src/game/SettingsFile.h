@@ -2,6 +2,7 @@
 // The settings file "Heulmeister Pro.inf": read once at start-up into the
 // form's fields, written back once at shutdown. Thread: GUI.
 
+#include "midi/MidiSettings.h"
 #include "model/GameState.h"
 
 #include <QString>
@@ -31,3 +32,9 @@ void WriteSettingsInto(ProfileFile& profile, const GameState& state);
 // the file has that section or an option differs from its default. False with the reason when the
 // file cannot be read or written; an existing file is then left as it was.
 bool WriteSettings(const QString& path, const GameState& state, QString* errorText = nullptr);
+
+// The "[MIDI]" section, read when the ports may open and written when the
+// MIDI dialog closes, in its own pass over the file: every other line stays.
+// Unknown or damaged values read as the defaults.
+MidiSettings ReadMidiSettings(const QString& path);
+bool WriteMidiSettings(const QString& path, const MidiSettings& midi, QString* errorText = nullptr);

@@ -23,6 +23,9 @@ TrainingMenu::TrainingMenu(QMenuBar* bar, QAction* before, TrainingSettings& set
     menu_->addSeparator();
     BuildPracticeItems();
     BuildSoundItems();
+    menu_->addSeparator();
+    actions_.MidiRegler = menu_->addAction(QStringLiteral("MIDI-Regler ..."));
+    connect(actions_.MidiRegler, &QAction::triggered, this, &TrainingMenu::midiRequested);
 }
 
 void TrainingMenu::ApplyStartupChecks()

@@ -24,6 +24,7 @@ struct TrainingMenuActions {
     QAction* Keiner = nullptr;          // radio: no bed
     QAction* RosaRauschen = nullptr;    // radio: pink noise
     QAction* Musik = nullptr;           // radio: the player's music, asks for the file
+    QAction* MidiRegler = nullptr;      // the control surface dialog
 };
 
 class TrainingMenu : public QObject {
@@ -51,6 +52,7 @@ class TrainingMenu : public QObject {
     // "Musik ...": nothing has changed yet; the receiver asks for the file and
     // calls ChooseBed, or leaves the bed as it was.
     void musicFileRequested();
+    void midiRequested(); // "MIDI-Regler ..."
 
   private:
     void BuildJournalItems();

@@ -2,6 +2,7 @@
 
 #include "game/FaderView.h"
 #include "game/MainMenu.h"
+#include "game/MidiBridge.h"
 #include "game/StatusPanel.h"
 #include "game/TrainingMenu.h"
 #include "journal/ConfusionView.h"
@@ -51,6 +52,11 @@ MainMenu* GameWindow::Menu() const
 TrainingMenu* GameWindow::Training() const
 {
     return form.findChild<TrainingMenu*>();
+}
+
+MidiBridge& GameWindow::Midi() const
+{
+    return *form.findChild<MidiBridge*>();
 }
 
 ConfusionView* GameWindow::OpenConfusions() const

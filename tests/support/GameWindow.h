@@ -12,6 +12,7 @@ class GameFlow;
 class JournalService;
 class LearningCurveView;
 class MainMenu;
+class MidiBridge;
 class QLabel;
 class StatusPanel;
 class TrainingMenu;
@@ -37,6 +38,7 @@ struct GameWindow {
     QLabel* Panel2() const;
     MainMenu* Menu() const;
     TrainingMenu* Training() const;
+    MidiBridge& Midi() const;
     // The journal's windows, while they are open.
     ConfusionView* OpenConfusions() const;
     LearningCurveView* OpenLearningCurve() const;

@@ -1,0 +1,193 @@
+#include "game/MidiBridge.h"
+
+#include "game/FaderInput.h"
+#include "game/SettingsFile.h"
+#include "model/FaderModel.h"
+#include "model/GameState.h"
+
+#include <QElapsedTimer>
+#include <QMetaObject>
+#include <QTimer>
+
+namespace {
+
+constexpr int UnknownLevel = MinLevel - 1;
+// A flood is taken in passes of a few milliseconds (a raised fader in the
+// generator fills a tone's blocks), with painting and input between them.
+constexpr std::uint64_t EventsPerChunk = 1;
+constexpr qint64 PassNs = 2'000'000;
+
+} // namespace
+
+MidiBridge::MidiBridge(const GameState& state, FaderModel& faders, FaderInput& input,
+                       QObject* parent)
+    : QObject(parent), state_(state), input_(input)
+{
+    ForgetSurface();
+    takeTimer_.setSingleShot(true);
+    takeTimer_.setInterval(0);
+    connect(&takeTimer_, &QTimer::timeout, this, &MidiBridge::TakeMessages);
+    connect(&faders, &FaderModel::changed, this, &MidiBridge::ScheduleFeedback);
+    connect(&ports_, &MidiPorts::messagesArrived, this, &MidiBridge::ScheduleTake);
+}
+
+bool MidiBridge::Start(const std::vector<MidiBackEnd>& order, QString* errorText)
+{
+    if (IsRunning())
+        return true;
+    if (!ports_.Open(order, errorText))
+        return false;
+    mapping_.SetLearnedText(settings_.learned);
+    mapping_.SetKind(settings_.mapping);
+    // A port that has gone since is not an error at start: the own ports are open.
+    ports_.ConnectSource(settings_.source);
+    ports_.ConnectDestination(settings_.destination);
+    ForgetSurface();
+    ScheduleFeedback();
+    return true;
+}
+
+void MidiBridge::StartRemembered(const QString& settingsPath)
+{
+    LoadSettings(settingsPath);
+    if (settings_.inUse)
+        Start();
+}
+
+void MidiBridge::LoadSettings(const QString& settingsPath)
+{
+    settings_ = ReadMidiSettings(settingsPath);
+}
+
+bool MidiBridge::SaveSettings(const QString& settingsPath, QString* errorText)
+{
+    settings_.inUse = IsRunning();
+    if (IsRunning()) {
+        settings_.mapping = mapping_.Kind();
+        settings_.learned = mapping_.LearnedText();
+        settings_.source = ports_.ConnectedSource();
+        settings_.destination = ports_.ConnectedDestination();
+    }
+    return WriteMidiSettings(settingsPath, settings_, errorText);
+}
+
+void MidiBridge::SetMappingKind(MidiMappingKind kind)
+{
+    mapping_.SetKind(kind);
+    if (kind != MidiMappingKind::Learned)
+        learning_ = false;
+    ForgetSurface();
+    ScheduleFeedback();
+}
+
+bool MidiBridge::ConnectSource(const QString& name, QString* errorText)
+{
+    return ports_.ConnectSource(name, errorText);
+}
+
+bool MidiBridge::ConnectDestination(const QString& name, QString* errorText)
+{
+    const bool connected = ports_.ConnectDestination(name, errorText);
+    ForgetSurface(); // a new listener knows nothing yet
+    ScheduleFeedback();
+    return connected;
+}
+
+void MidiBridge::SetLearning(bool on)
+{
+    learning_ = on;
+    if (on && mapping_.Kind() != MidiMappingKind::Learned)
+        SetMappingKind(MidiMappingKind::Learned);
+}
+
+void MidiBridge::ScheduleTake()
+{
+    // A timer of its own rather than a posted call (QTimer::singleShot(0)
+    // posts one too): passes then take turns with the window's timers and
+    // painting instead of running back to back.
+    if (!takeTimer_.isActive())
+        takeTimer_.start();
+}
+
+void MidiBridge::TakeMessages()
+{
+    // A find runs a nested event loop, which may call in here again.
+    if (taking_) {
+        takeAgain_ = true;
+        return;
+    }
+    taking_ = true;
+    MidiEvent last;
+    QElapsedTimer pass;
+    pass.start();
+    bool more = true;
+    while (more && pass.nsecsElapsed() < PassNs)
+        more = ports_.Drain(EventsPerChunk, [&](const MidiEvent& event) {
+            Take(event);
+            last = event;
+        });
+    taking_ = false;
+    if (last.slot >= 0)
+        emit arrived(DescribeMidiEvent(last));
+    if (more || takeAgain_) {
+        takeAgain_ = false;
+        ScheduleTake();
+    }
+}
+
+void MidiBridge::Take(const MidiEvent& event)
+{
+    if (event.slot == MidiSlot::BankDown || event.slot == MidiSlot::BankUp) {
+        if (mapping_.ShiftBank(event.slot == MidiSlot::BankUp ? 1 : -1))
+            ScheduleFeedback();
+        return;
+    }
+    const int selected = state_.SelectedFader;
+    if (learning_ && selected >= 0 && selected <= VolumeFader &&
+        mapping_.FaderFor(event.slot) != selected) {
+        mapping_.Learn(event.slot, selected);
+        emit learned();
+    }
+    const int fader = mapping_.FaderFor(event.slot);
+    if (fader == NoFader)
+        return;
+    const int level = MidiSlot::IsBend(event.slot) ? LevelFromBend(event.value)
+                                                   : LevelFromController(event.value);
+    // What the surface shows now; the game's answer is compared with it.
+    surfaceLevels_[static_cast<std::size_t>(event.slot)] = level;
+    input_.PressFader(fader);
+    input_.DragSelectedTo(level);
+    ScheduleFeedback();
+}
+
+void MidiBridge::ScheduleFeedback()
+{
+    if (feedbackPending_ || !IsRunning())
+        return;
+    feedbackPending_ = true;
+    // Once per pass of the event loop, after the whole event was handled.
+    QMetaObject::invokeMethod(this, &MidiBridge::SendFeedback, Qt::QueuedConnection);
+}
+
+void MidiBridge::SendFeedback()
+{
+    feedbackPending_ = false;
+    for (int slot : mapping_.MappedSlots()) {
+        const int level = LevelOf(mapping_.FaderFor(slot));
+        int& shown = surfaceLevels_[static_cast<std::size_t>(slot)];
+        if (shown == level)
+            continue;
+        ports_.Send(FeedbackMessage(slot, level));
+        shown = level;
+    }
+}
+
+void MidiBridge::ForgetSurface()
+{
+    surfaceLevels_.fill(UnknownLevel);
+}
+
+int MidiBridge::LevelOf(int fader) const
+{
+    return fader == VolumeFader ? state_.MasterVolume : state_.BandTable[fader].Level;
+}

@@ -1,0 +1,212 @@
+#include "midi/MidiPorts.h"
+
+#include "midi/MidiLibrary.h"
+
+#include <QMetaObject>
+
+#include <cstdlib>
+
+namespace {
+
+constexpr unsigned int InputQueueSize = 1024;
+
+// A control surface must not start a sound server behind the player's back.
+// Set before main, while no other thread can be reading the environment (the
+// device scan's JACK client reads it too; PortAudio never starts one either).
+[[maybe_unused]] const bool JackServerNeverStarted = setenv("JACK_NO_START_SERVER", "1", 1) == 0;
+
+RtMidiApi Api(MidiBackEnd backEnd)
+{
+    return static_cast<RtMidiApi>(backEnd);
+}
+
+// The C interface reports failure in `ok`; its `msg` points into an
+// exception that is already gone, so it is never read.
+bool Succeeded(const RtMidiWrapper* device)
+{
+    return device && device->ptr && device->ok;
+}
+
+} // namespace
+
+MidiPorts::Input::~Input()
+{
+    if (device) {
+        library->inCancelCallback(device);
+        library->inFree(device); // closes the port and joins RtMidi's thread
+    }
+}
+
+MidiPorts::Output::~Output()
+{
+    if (device)
+        library->outFree(device);
+}
+
+MidiPorts::MidiPorts(QObject* parent) : QObject(parent) {}
+
+MidiPorts::~MidiPorts() = default;
+
+bool MidiPorts::Open(const std::vector<MidiBackEnd>& order, QString* errorText)
+{
+    if (IsOpen())
+        return true;
+    QString libraryError;
+    library_ = LoadMidiLibrary(&libraryError);
+    if (!library_) {
+        if (errorText)
+            *errorText = libraryError;
+        return false;
+    }
+    for (MidiBackEnd backEnd : order) {
+        backEnd_ = backEnd;
+        ownIn_ = OpenInput({});
+        ownOut_ = ownIn_ ? OpenOutput({}) : nullptr;
+        if (ownIn_ && ownOut_)
+            return true;
+        ownIn_.reset();
+        ownOut_.reset();
+    }
+    if (errorText)
+        *errorText = QStringLiteral(
+            "Kein MIDI-System gefunden: weder der ALSA-Sequencer (/dev/snd/seq) noch ein "
+            "laufender JACK-Server antwortet. Die Regler bleiben mit Maus und Tastatur "
+            "bedienbar; starten Sie JACK oder laden Sie das Modul snd-seq und öffnen Sie "
+            "diesen Dialog erneut.");
+    return false;
+}
+
+QString MidiPorts::BackEndName() const
+{
+    if (!IsOpen())
+        return {};
+    return backEnd_ == MidiBackEnd::Jack ? QStringLiteral("JACK")
+                                         : QStringLiteral("ALSA-Sequencer");
+}
+
+std::unique_ptr<MidiPorts::Input> MidiPorts::OpenInput(const QString& source)
+{
+    auto input = std::make_unique<Input>();
+    input->library = library_;
+    input->owner = this;
+    input->device = library_->inCreate(Api(backEnd_), MidiPortName, InputQueueSize);
+    if (!Succeeded(input->device)) {
+        library_->inFree(input->device);
+        input->device = nullptr;
+        return nullptr;
+    }
+    library_->inSetCallback(input->device, &MidiPorts::OnMessage, input.get());
+    if (source.isEmpty()) {
+        library_->openVirtualPort(input->device, MidiPortName);
+    } else {
+        const int index = static_cast<int>(PortNames(input->device).indexOf(source));
+        if (index < 0)
+            return nullptr;
+        library_->openPort(input->device, static_cast<unsigned>(index), MidiPortName);
+    }
+    return input->device->ok ? std::move(input) : nullptr;
+}
+
+std::unique_ptr<MidiPorts::Output> MidiPorts::OpenOutput(const QString& destination)
+{
+    auto output = std::make_unique<Output>();
+    output->library = library_;
+    output->device = library_->outCreate(Api(backEnd_), MidiPortName);
+    if (!Succeeded(output->device)) {
+        library_->outFree(output->device);
+        output->device = nullptr;
+        return nullptr;
+    }
+    if (destination.isEmpty()) {
+        library_->openVirtualPort(output->device, MidiPortName);
+    } else {
+        const int index = static_cast<int>(PortNames(output->device).indexOf(destination));
+        if (index < 0)
+            return nullptr;
+        library_->openPort(output->device, static_cast<unsigned>(index), MidiPortName);
+    }
+    return output->device->ok ? std::move(output) : nullptr;
+}
+
+QStringList MidiPorts::PortNames(RtMidiWrapper* device) const
+{
+    QStringList names;
+    const unsigned count = library_->portCount(device);
+    for (unsigned index = 0; index < count && device->ok; ++index) {
+        char name[512] = {};
+        int length = sizeof name;
+        library_->portName(device, index, name, &length);
+        names << QString::fromUtf8(name);
+    }
+    device->ok = true; // a port that vanished while listing is simply not listed
+    return names;
+}
+
+QStringList MidiPorts::Sources() const
+{
+    if (!IsOpen())
+        return {};
+    QStringList names = PortNames(ownIn_->device);
+    // Our own feedback output would only talk to itself.
+    names.removeIf([](const QString& name) { return name.contains(QLatin1String(MidiPortName)); });
+    return names;
+}
+
+QStringList MidiPorts::Destinations() const
+{
+    if (!IsOpen())
+        return {};
+    QStringList names = PortNames(ownOut_->device);
+    names.removeIf([](const QString& name) { return name.contains(QLatin1String(MidiPortName)); });
+    return names;
+}
+
+bool MidiPorts::ConnectSource(const QString& name, QString* errorText)
+{
+    directIn_.reset();
+    connectedSource_.clear();
+    if (name.isEmpty() || !IsOpen())
+        return name.isEmpty();
+    directIn_ = OpenInput(name);
+    if (!directIn_) {
+        if (errorText)
+            *errorText = QStringLiteral("Der MIDI-Eingang „%1“ lässt sich nicht öffnen.").arg(name);
+        return false;
+    }
+    connectedSource_ = name;
+    return true;
+}
+
+bool MidiPorts::ConnectDestination(const QString& name, QString* errorText)
+{
+    directOut_.reset();
+    connectedDestination_.clear();
+    if (name.isEmpty() || !IsOpen())
+        return name.isEmpty();
+    directOut_ = OpenOutput(name);
+    if (!directOut_) {
+        if (errorText)
+            *errorText = QStringLiteral("Der MIDI-Ausgang „%1“ lässt sich nicht öffnen.").arg(name);
+        return false;
+    }
+    connectedDestination_ = name;
+    return true;
+}
+
+void MidiPorts::Send(const std::array<unsigned char, 3>& message)
+{
+    for (Output* output : {ownOut_.get(), directOut_.get()})
+        if (output)
+            library_->outSendMessage(output->device, message.data(),
+                                     static_cast<int>(message.size()));
+}
+
+void MidiPorts::OnMessage(double, const unsigned char* bytes, std::size_t size, void* user)
+{
+    auto* input = static_cast<Input*>(user);
+    if (input->inbox.Put(DecodeMidiMessage(bytes, size))) {
+        MidiPorts* owner = input->owner;
+        QMetaObject::invokeMethod(
+            owner, [owner] { emit owner->messagesArrived(); }, Qt::QueuedConnection);
+    }
+}

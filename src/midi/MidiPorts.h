@@ -1,0 +1,102 @@
+#pragma once
+// The game's MIDI ports through RtMidi: its own input and feedback output,
+// both named "Heulmeister Pro" (virtual ports a patchbay connects), and
+// optionally a direct connection to an existing port on each side. Messages
+// arrive on RtMidi's thread and wait in an inbox per input until the GUI
+// thread takes them.
+
+#include "midi/MidiInbox.h"
+
+#include <QObject>
+#include <QString>
+#include <QStringList>
+
+#include <array>
+#include <memory>
+#include <vector>
+
+struct MidiLibrary;
+struct RtMidiWrapper;
+
+// RtMidi's back ends in the order they are tried (values of RtMidiApi).
+enum class MidiBackEnd { AlsaSequencer = 2, Jack = 3 };
+inline const std::vector<MidiBackEnd> DefaultMidiBackEnds = {MidiBackEnd::AlsaSequencer,
+                                                             MidiBackEnd::Jack};
+
+inline constexpr char MidiPortName[] = "Heulmeister Pro";
+
+class MidiPorts final : public QObject {
+    Q_OBJECT
+  public:
+    explicit MidiPorts(QObject* parent = nullptr);
+    ~MidiPorts() override;
+
+    // Loads RtMidi and opens the game's own ports on the first back end of
+    // `order` that works. False, with the German reason, when none does.
+    // Never starts a JACK server. Thread: GUI.
+    bool Open(const std::vector<MidiBackEnd>& order = DefaultMidiBackEnds,
+              QString* errorText = nullptr);
+    bool IsOpen() const { return ownIn_ != nullptr; }
+    // "ALSA-Sequencer" or "JACK"; empty while closed. Thread: GUI.
+    QString BackEndName() const;
+
+    // Other programs' ports that can send to us, and that can receive from
+    // us, by name. Thread: GUI.
+    QStringList Sources() const;
+    QStringList Destinations() const;
+    // Connects directly to the named port besides the own one; an empty name
+    // ends the direct connection. False, with the reason, when it fails.
+    // Thread: GUI.
+    bool ConnectSource(const QString& name, QString* errorText = nullptr);
+    bool ConnectDestination(const QString& name, QString* errorText = nullptr);
+    QString ConnectedSource() const { return connectedSource_; }
+    QString ConnectedDestination() const { return connectedDestination_; }
+
+    // Sends one message to the own output and the connected one. Thread: GUI.
+    void Send(const std::array<unsigned char, 3>& message);
+
+    // Hands up to `most` waiting events to `take`; true when more wait.
+    // Thread: GUI.
+    template <typename Take> bool Drain(std::uint64_t most, Take&& take)
+    {
+        bool more = false;
+        for (Input* input : {ownIn_.get(), directIn_.get()})
+            if (input)
+                more = input->inbox.Drain(most, take) || more;
+        return more;
+    }
+
+  signals:
+    // Posted from the input thread when the inboxes went from idle to
+    // waiting; arrives on the GUI thread.
+    void messagesArrived();
+
+  private:
+    struct Input {
+        const MidiLibrary* library = nullptr;
+        RtMidiWrapper* device = nullptr;
+        MidiPorts* owner = nullptr;
+        MidiInbox inbox;
+        ~Input();
+    };
+    struct Output {
+        const MidiLibrary* library = nullptr;
+        RtMidiWrapper* device = nullptr;
+        ~Output();
+    };
+    // Thread: RtMidi's input thread.
+    static void OnMessage(double seconds, const unsigned char* bytes, std::size_t size,
+                          void* input);
+    std::unique_ptr<Input> OpenInput(const QString& source);
+    std::unique_ptr<Output> OpenOutput(const QString& destination);
+    QStringList PortNames(RtMidiWrapper* device) const;
+
+    const MidiLibrary* library_ = nullptr;
+    MidiBackEnd backEnd_ = MidiBackEnd::AlsaSequencer;
+    std::unique_ptr<Input> ownIn_;
+    std::unique_ptr<Output> ownOut_;
+    std::unique_ptr<Input> directIn_;
+    std::unique_ptr<Output> directOut_;
+    QString connectedSource_;
+    QString connectedDestination_;
+};

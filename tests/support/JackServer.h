@@ -1,0 +1,27 @@
+#pragma once
+// A private JACK server with the dummy back end (no sound card, no real-time
+// rights needed) for the MIDI tests: started with a name of its own, which
+// this process's JACK clients then use, and stopped by its PID.
+
+#include <QByteArray>
+#include <QProcess>
+#include <QString>
+
+#include <optional>
+
+class JackServer {
+  public:
+    // Starts jackd and waits until it answers.
+    JackServer();
+    ~JackServer();
+    bool Answers() const { return answers_; }
+    QString Name() const { return name_; }
+    // What jackd said, for a failure message.
+    QByteArray Output();
+
+  private:
+    QProcess process_;
+    QString name_;
+    bool answers_ = false;
+    std::optional<QByteArray> previousServer_;
+};

@@ -1,0 +1,310 @@
+// Control surfaces through a real JACK server (a private one with the dummy
+// back end): moves, banks, learning, the game's rules, feedback, floods, and
+// a machine without any MIDI system.
+
+#include "game/GameFlow.h"
+#include "game/MainMenu.h"
+#include "game/MidiBridge.h"
+#include "game/MidiDialog.h"
+#include "game/SettingsFile.h"
+#include "game/TrainingMenu.h"
+#include "midi/MidiMapping.h"
+#include "support/JackServer.h"
+#include "support/MidiGame.h"
+
+#include <QAction>
+#include <QComboBox>
+#include <QFile>
+#include <QLabel>
+#include <QPushButton>
+#include <QtTest>
+
+namespace {
+
+// Every band but 27 in play (the highest cut the settings allow is 26).
+const QByteArray WideCut = "[Filter]\nLowCut=0\nHighcut=26\n";
+const QByteArray Anwahl = "[Spiel]\nSelektmode=0\n";
+const QStringList OnlyTheWarning = {QStringLiteral("Vorsicht!!!")}; // the start-up box
+
+// In the feedback generator every fader in play moves as the mouse moves it.
+void EnterGenerator(MidiGame& midi)
+{
+    midi.game.form->Menu()->Actions().Feedbackgenerator->trigger();
+}
+
+} // namespace
+
+class MidiTest : public QObject {
+    Q_OBJECT
+    std::unique_ptr<JackServer> jack_;
+
+  private slots:
+    void initTestCase()
+    {
+        jack_ = std::make_unique<JackServer>();
+        QVERIFY2(jack_->Answers(), jack_->Output().constData());
+    }
+    void cleanupTestCase() { jack_.reset(); }
+
+    void movesEveryFader_data()
+    {
+        QTest::addColumn<int>("mapping");
+        QTest::addColumn<int>("level");
+        for (int level : {-12, 0, 12}) {
+            QTest::addRow("CC %d", level) << 0 << level;
+            QTest::addRow("Mackie %d", level) << 1 << level;
+        }
+    }
+    void movesEveryFader()
+    {
+        QFETCH(int, mapping);
+        QFETCH(int, level);
+        MidiGame midi;
+        QVERIFY(midi.Start(WideCut, mapping));
+        EnterGenerator(midi);
+        midi.surface.ClearReceived();
+        if (mapping == 0) {
+            for (int fader = 0; fader <= VolumeFader; ++fader)
+                midi.surface.Send(MidiGame::Cc(fader, ControllerFromLevel(level)));
+        } else {
+            for (int bank = 0; bank < 4; ++bank) {
+                for (int channel = 0; channel < 8 && bank * 8 + channel < BandCount; ++channel)
+                    midi.surface.Send(MidiGame::Bend(channel, BendFromLevel(level)));
+                midi.surface.Send({0x90, 47, 127});
+            }
+            midi.surface.Send(MidiGame::Bend(8, BendFromLevel(level)));
+        }
+        QVERIFY(midi.WaitForLevel(VolumeFader, level));
+        for (int band = 0; band < BandCount - 1; ++band)
+            QCOMPARE(midi.Level(band), level);
+        QCOMPARE(midi.Level(BandCount - 1), 0); // out of play: the mouse cannot move it either
+        // Moves that were taken are not echoed; the refused one springs back.
+        const QByteArray springBack =
+            mapping == 0 ? MidiGame::Cc(27, 64) : MidiGame::Bend(3, BendFromLevel(0));
+        if (level != 0)
+            QTRY_VERIFY(midi.surface.Received().contains(springBack));
+        midi.surface.WaitUntilQuiet();
+        if (mapping == 0)
+            QCOMPARE(midi.surface.Received(),
+                     level == 0 ? QList<QByteArray>{} : QList<QByteArray>{springBack});
+        else if (level != 0)
+            QCOMPARE(midi.surface.Received().constLast(), springBack);
+    }
+
+    void banks_data()
+    {
+        QTest::addColumn<QByteArray>("presses");
+        QTest::addColumn<int>("channel");
+        QTest::addColumn<int>("fader");
+        QTest::newRow("first bank") << QByteArray() << 2 << 2;
+        QTest::newRow("second") << QByteArray("+") << 0 << 8;
+        QTest::newRow("stops at the last") << QByteArray("+++++") << 0 << 24;
+        QTest::newRow("last bank is short") << QByteArray("++++") << 4 << int(NoFader);
+        QTest::newRow("back down") << QByteArray("++++-") << 7 << 23;
+        QTest::newRow("stops at the first") << QByteArray("-+") << 1 << 9;
+    }
+    void banks()
+    {
+        QFETCH(QByteArray, presses);
+        QFETCH(int, channel);
+        QFETCH(int, fader);
+        MidiGame midi;
+        QVERIFY(midi.Start(WideCut, 1));
+        EnterGenerator(midi);
+        for (char press : presses)
+            midi.surface.Send({0x90, static_cast<unsigned char>(press == '+' ? 47 : 46), 127});
+        midi.surface.Send({0x90, 47, 0});    // a release moves no bank
+        midi.surface.Send({0x90, 104, 127}); // a touch note is ignored
+        midi.surface.Send(MidiGame::Bend(channel, 0));
+        midi.surface.Send(MidiGame::Cc(5, 0));   // not Mackie's
+        midi.surface.Send(MidiGame::Bend(8, 0)); // the volume, in every bank: all is taken
+        QVERIFY(midi.WaitForLevel(VolumeFader, MinLevel));
+        for (int band = 0; band < BandCount; ++band)
+            QCOMPARE(midi.Level(band), band == fader ? MinLevel : 0);
+    }
+
+    void anwahlTouchIsATry_data()
+    {
+        QTest::addColumn<int>("band");
+        QTest::addColumn<int>("attempts");
+        QTest::addColumn<int>("mode");
+        QTest::newRow("wrong band") << 13 << 1 << int(ModeSearching);
+        QTest::newRow("ringing band") << 15 << 1 << int(ModeTurnOver);
+    }
+    void anwahlTouchIsATry()
+    {
+        QFETCH(int, band);
+        QFETCH(int, attempts);
+        QFETCH(int, mode);
+        MidiGame midi;
+        QVERIFY(midi.Start(Anwahl));
+        midi.game.StartTurnRinging(DrawFor1k);
+        QCOMPARE(midi.game.State().RingingBand, 15);
+        // The fader is touched where it stands: no level changes, but it is selected.
+        midi.surface.Send(MidiGame::Cc(band, ControllerFromLevel(0)));
+        QTRY_COMPARE(midi.game.State().TurnAttempts, attempts);
+        QCOMPARE(int(midi.game.State().GameMode), mode);
+        QCOMPARE(midi.game.State().BandTable[band].Locked, 1);
+    }
+
+    void feedback_data()
+    {
+        QTest::addColumn<bool>("newTurn");
+        QTest::newRow("refused move") << false;
+        QTest::newRow("new turn") << true;
+    }
+    void feedback()
+    {
+        QFETCH(bool, newTurn);
+        MidiGame midi;
+        QVERIFY(midi.Start({}));
+        if (newTurn) {
+            midi.game.StartTurnRinging(DrawFor1k);
+            midi.surface.Send(MidiGame::Cc(12, 0)); // a wrong band, pulled down: stays down
+            QVERIFY(midi.WaitForLevel(12, MinLevel));
+            midi.surface.Send(MidiGame::Cc(15, 0)); // found
+            QVERIFY(QTest::qWaitFor([&] { return midi.game.State().GameMode == ModeTurnOver; }));
+            midi.surface.WaitUntilQuiet();
+            QVERIFY(midi.surface.Received().isEmpty());
+            midi.game.StartTurnRinging(DrawFor800); // the levels go back to 0
+        } else {
+            midi.surface.Send(MidiGame::Cc(12, 0)); // no turn yet: nothing moves
+        }
+        QList<QByteArray> expected = {MidiGame::Cc(12, 64)};
+        if (newTurn)
+            expected << MidiGame::Cc(15, 64);
+        QTRY_COMPARE(midi.surface.Received(), expected);
+        midi.surface.WaitUntilQuiet();
+        QCOMPARE(midi.surface.Received(), expected); // and nothing more
+        QCOMPARE(midi.Level(12), 0);
+    }
+
+    void learning()
+    {
+        MidiGame midi;
+        QVERIFY(midi.Start(WideCut));
+        EnterGenerator(midi);
+        midi.game.form->Training()->Actions().MidiRegler->trigger();
+        auto* dialog = midi.game.form->form.findChild<MidiDialog*>();
+        QVERIFY(dialog);
+        dialog->Lernen()->click();
+        QCOMPARE(dialog->Zuordnung()->currentText(), QStringLiteral("Gelernt"));
+        const QByteArray knob = MidiGame::Cc(2, 0, 3);
+        const std::pair<int, QByteArray> steps[] = {
+            {5, knob}, {7, knob}, {VolumeFader, MidiGame::Bend(4, 0)}};
+        for (const auto& [fader, control] : steps) {
+            midi.game.ClickFader(fader);
+            midi.surface.Send(control);
+            QVERIFY(midi.WaitForLevel(fader, MinLevel));
+        }
+        QTRY_COMPARE(dialog->Empfangen()->text(), QStringLiteral("Pitch Bend Kanal 5 = 0"));
+        dialog->Lernen()->click();
+        midi.game.ClickFader(3);
+        midi.surface.Send(MidiGame::Cc(2, 127, 3)); // now bound to fader 7 alone
+        QVERIFY(midi.WaitForLevel(7, MaxLevel));
+        QCOMPARE(midi.Level(5), MinLevel);
+        QCOMPARE(midi.Level(3), 0);
+        // Written as it was learned: quitting with the dialog open loses nothing.
+        QFile settings(midi.game.SettingsPath());
+        QVERIFY(settings.open(QIODevice::ReadOnly));
+        const QByteArray text = settings.readAll();
+        QVERIFY2(text.contains("[MIDI]\nAktiv=1\nZuordnung=2\n") &&
+                     text.contains("Gelernt=cc4.2=7 pb5=28"),
+                 text.constData());
+        QVERIFY(text.startsWith(WideCut)); // the lines before are kept
+        dialog->close();
+    }
+
+    void directPortsBesideTheOwnOnes()
+    {
+        MidiGame midi;
+        QVERIFY(midi.Start(WideCut));
+        EnterGenerator(midi);
+        JackMidiClient other("Direkt"); // not patched to the game's own ports
+        QVERIFY(other.IsOpen());
+        midi.game.form->Training()->Actions().MidiRegler->trigger();
+        auto* dialog = midi.game.form->form.findChild<MidiDialog*>();
+        QVERIFY(dialog);
+        for (QComboBox* box : {dialog->Eingang(), dialog->Ausgang()}) {
+            const int index = box->findText(QStringLiteral("Direkt"), Qt::MatchContains);
+            QVERIFY(index > 0);
+            box->setCurrentIndex(index);
+            emit box->activated(index);
+        }
+        QTRY_COMPARE(other.Received().size(), VolumeFader + 1); // a new listener hears every level
+        other.WaitUntilQuiet();
+        other.ClearReceived();
+        midi.surface.ClearReceived();
+        other.Send(MidiGame::Cc(27, 127)); // refused: springs back on both outputs
+        const QList<QByteArray> springBack = {MidiGame::Cc(27, 64)};
+        QTRY_COMPARE(other.Received(), springBack);
+        QTRY_COMPARE(midi.surface.Received(), springBack);
+        dialog->close();
+        QCOMPARE(ReadMidiSettings(midi.game.SettingsPath()).source, QStringLiteral("Direkt:out"));
+    }
+
+    void floodEndsAtTheFinalValues()
+    {
+        MidiGame midi;
+        QVERIFY(midi.Start(WideCut));
+        EnterGenerator(midi);
+        const QByteArray noise[] = {
+            QByteArray::fromHex("f07e7f0601f7"), // system exclusive
+            QByteArray::fromHex("0740"),         // running status
+            QByteArray::fromHex("b08040"),       // a data byte with the high bit
+            QByteArray::fromHex("903c7f"),       // a note the mapping does not use
+            QByteArray::fromHex("b0"),           // cut short
+        };
+        for (int index = 0; index < 10000; ++index) {
+            const QByteArray message =
+                index % 7 == 0 ? noise[index / 7 % 5] : MidiGame::Cc(index % 29, index % 128);
+            QVERIFY(midi.surface.Send(message));
+        }
+        const auto final = [](int fader) { return 127 - 4 * fader; };
+        for (int fader = 0; fader <= VolumeFader; ++fader)
+            midi.surface.Send(MidiGame::Cc(fader, final(fader)));
+        const auto atFinals = [&] {
+            for (int fader = 0; fader <= VolumeFader; ++fader)
+                if (fader != BandCount - 1 &&
+                    midi.Level(fader) != LevelFromController(final(fader)))
+                    return false;
+            return true;
+        };
+        QVERIFY(QTest::qWaitFor(atFinals, 20000));
+        QCOMPARE(midi.game.dialogs.captions(), OnlyTheWarning);
+    }
+
+    void noMidiSystemPlaysAsBefore()
+    {
+        qputenv("JACK_DEFAULT_SERVER", "heulmeister-nobody-here");
+        const auto backToTheServer =
+            qScopeGuard([this] { qputenv("JACK_DEFAULT_SERVER", jack_->Name().toLocal8Bit()); });
+        MidiGame midi;
+        QVERIFY(!midi.Start({}));
+        QVERIFY(!midi.game.form->Midi().IsRunning());
+        midi.game.StartTurnRinging(DrawFor1k);
+        midi.game.ClickFader(15);
+        midi.game.DragTo(MinLevel);
+        QCOMPARE(int(midi.game.State().GameMode), int(ModeTurnOver));
+        QCOMPARE(midi.game.dialogs.captions(), OnlyTheWarning);
+        midi.game.form->Training()->Actions().MidiRegler->trigger();
+        auto* dialog = midi.game.form->form.findChild<MidiDialog*>();
+        QVERIFY(dialog->Status()->text().startsWith(QStringLiteral("Kein MIDI-System gefunden")));
+        QVERIFY(!dialog->Zuordnung()->isEnabled());
+    }
+
+    void backEndsInOrder()
+    {
+        MidiPorts alsaOnly;
+        QString errorText;
+        const bool sequencer = QFile::exists(QStringLiteral("/dev/snd/seq"));
+        QCOMPARE(alsaOnly.Open({MidiBackEnd::AlsaSequencer}, &errorText), sequencer);
+        MidiPorts both;
+        QVERIFY(both.Open(DefaultMidiBackEnds, &errorText));
+        QCOMPARE(both.BackEndName(),
+                 sequencer ? QStringLiteral("ALSA-Sequencer") : QStringLiteral("JACK"));
+    }
+};
+
+QTEST_MAIN(MidiTest)
+#include "tst_midi.moc"
