@@ -55,6 +55,11 @@ QString UsageText()
         "  -v, --version   show the version and exit\n"
         "  --              end of options; a following name may start with '-'\n"
         "\n"
+        "  heulmeister --render-stage SEED OUT.wav [--seconds S] [--no-room]\n"
+        "              [--cut BAND:DB@SECONDS]...\n"
+        "                  render a simulated stage feedback loop to a WAV file,\n"
+        "                  without a window or a sound device; prints its events\n"
+        "\n"
         "Qt's own options (such as -platform or -style) are accepted as well.\n");
 }
 
