@@ -128,11 +128,12 @@ class TestStageStream : public QObject {
         QVERIFY(ordered);
     }
 
-    void withoutSoundCardStartFails()
+    // A device that is not there, whatever this machine has.
+    void withoutItsDeviceStartFails()
     {
         stage::StageStream stream(stage::StageDesign(1, false), Fftw(), 1);
         std::string error;
-        QVERIFY(!stream.Start(&error));
+        QVERIFY(!stream.Start(&error, "kein solches Gerät"));
         QVERIFY2(error.find("Bühne") != std::string::npos, error.c_str());
     }
 };
