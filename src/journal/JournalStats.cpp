@@ -144,14 +144,14 @@ BandWeights RecentFinds::Weights() const
     BandWeights weights{};
     for (int band = 0; band < BandCount; ++band) {
         const auto& recent = attempts_[band];
-        if (recent.empty()) {
-            weights[band] = 2.0;
-            continue;
+        double meanWrong = 1.0; // never found: as if one wrong try each time
+        if (!recent.empty()) {
+            double wrong = 0;
+            for (int attempts : recent)
+                wrong += attempts - 1;
+            meanWrong = wrong / static_cast<double>(recent.size());
         }
-        double wrong = 0;
-        for (int attempts : recent)
-            wrong += attempts - 1;
-        weights[band] = 1.0 + wrong / static_cast<double>(recent.size());
+        weights[band] = (1.0 + meanWrong) * (1.0 + meanWrong);
     }
     return weights;
 }

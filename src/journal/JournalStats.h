@@ -81,8 +81,9 @@ class RecentFinds {
   public:
     // Turns in chronological order; only found ones count.
     void Add(const JournalTurn& turn);
-    // weight(b) = 1 + the mean of (attempts - 1) over b's recent finds; 2 for
-    // a band never found.
+    // weight(b) = (1 + the mean of (attempts - 1) over b's recent finds)^2;
+    // 2^2 for a band never found. Squared, so a weak band comes up clearly
+    // more often; the draw's floor keeps the strong ones in play.
     BandWeights Weights() const;
 
   private:
