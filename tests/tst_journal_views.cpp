@@ -403,6 +403,21 @@ class TestJournalViews : public QObject {
         QCOMPARE(arrows, arrow1k.isEmpty() ? QStringList() : QStringList({"↑", "↓"}));
     }
 
+    void numbersAreGermanOnAnEnglishDesktop()
+    {
+        QLocale::setDefault(QLocale(QLocale::English, QLocale::UnitedStates));
+        const QString direction =
+            DirectionLines(ComputeConfusionMatrix(AsVector(CoachTurns()), JournalPeriod::All,
+                                                  Utc(2026, 12, 7, 12), QTimeZone::utc()))
+                .last();
+        LearningCurveView curve;
+        curve.ShowCurve(ComputeLearningCurve(AsVector(LearningTurns()), QTimeZone::utc()), nullptr,
+                        QString());
+        QLocale::setDefault(QLocale(QLocale::German, QLocale::Germany));
+        QCOMPARE(direction, QStringLiteral("3,15 kHz: meist zwei Terzen zu hoch"));
+        QCOMPARE(curve.BandTable()->item(15, 5)->text(), QStringLiteral("3,0 s"));
+    }
+
     void stageRowsAreNoToneTurns()
     {
         const QString path = rig_->JournalPath();

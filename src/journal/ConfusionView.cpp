@@ -36,7 +36,7 @@ QString Times(int count)
     return count == 1 ? QStringLiteral("einmal") : QStringLiteral("%1-mal").arg(count);
 }
 
-QString Percent(double share, const QLocale& locale = QLocale())
+QString Percent(double share, const QLocale& locale = GermanNumbers())
 {
     return locale.toString(qRound(share * 100)) + QStringLiteral(" %");
 }

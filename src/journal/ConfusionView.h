@@ -9,6 +9,7 @@
 // journal is read and the matrices computed on the journal's thread.
 // Thread: GUI only.
 
+#include "journal/BandNames.h"
 #include "journal/JournalStats.h"
 
 #include <QDateTime>
@@ -81,9 +82,9 @@ class ConfusionHeatMap final : public QWidget {
 };
 
 // The sentence beneath the map.
-QString ConfusionSummary(const ConfusionMatrix& matrix, const QLocale& locale = QLocale());
+QString ConfusionSummary(const ConfusionMatrix& matrix, const QLocale& locale = GermanNumbers());
 // "3,15 kHz: meist eine Terz zu tief", one per band with a direction.
-QStringList DirectionLines(const ConfusionMatrix& matrix, const QLocale& locale = QLocale());
+QStringList DirectionLines(const ConfusionMatrix& matrix, const QLocale& locale = GermanNumbers());
 
 // The matrix of each JournalPeriod, in the enum's order.
 using ConfusionMatrices = std::array<ConfusionMatrix, 3>;

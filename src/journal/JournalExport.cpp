@@ -85,7 +85,7 @@ QByteArray SpreadsheetField(const QString& value)
 
 QStringList SpreadsheetRecord(const QList<QVariant>& row, const QTimeZone& localZone)
 {
-    QLocale german(QLocale::German, QLocale::Germany);
+    QLocale german = GermanNumbers();
     german.setNumberOptions(QLocale::OmitGroupSeparator);
     // Stage rows once the journal tells them apart by the column `kind`.
     const qsizetype kindColumn = JournalColumns.indexOf(QStringLiteral("kind"));
@@ -294,7 +294,7 @@ void ShowWritten(Dialogs& dialogs, const QString& path, qint64 turns)
     box.text = turns == 1
                    ? QStringLiteral("Eine Runde wurde in die Datei „%1“ exportiert.").arg(where)
                    : QStringLiteral("%1 Runden wurden in die Datei „%2“ exportiert.")
-                         .arg(QLocale().toString(turns), where);
+                         .arg(GermanNumbers().toString(turns), where);
     box.icon = DialogIcon::Information;
     dialogs.MessageBox(box);
 }

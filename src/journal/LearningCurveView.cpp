@@ -16,12 +16,12 @@ const QString Dash = QStringLiteral("–");
 
 QString Percent(const std::optional<double>& share)
 {
-    return share ? QLocale().toString(*share * 100, 'f', 0) + QStringLiteral(" %") : Dash;
+    return share ? GermanNumbers().toString(*share * 100, 'f', 0) + QStringLiteral(" %") : Dash;
 }
 
 QString Seconds(const std::optional<double>& seconds)
 {
-    return seconds ? QLocale().toString(*seconds, 'f', 1) + QStringLiteral(" s") : Dash;
+    return seconds ? GermanNumbers().toString(*seconds, 'f', 1) + QStringLiteral(" s") : Dash;
 }
 
 } // namespace
@@ -89,7 +89,7 @@ void LearningCurveView::ShowCurve(const LearningCurve& curve, CreateCurvePlotFun
 void LearningCurveView::ShowWeights(const BandWeights& weights)
 {
     for (int band = 0; band < BandCount; ++band) {
-        auto* item = new QTableWidgetItem(QLocale().toString(weights[band], 'f', 2));
+        auto* item = new QTableWidgetItem(GermanNumbers().toString(weights[band], 'f', 2));
         item->setTextAlignment(Qt::AlignRight | Qt::AlignVCenter);
         bandTable_->setItem(band, 6, item);
     }
