@@ -573,6 +573,8 @@ Journal::WriteResult Journal::TryRecord(const JournalTurn& turn)
                 error = statement.lastError();
                 statement.exec(QStringLiteral("ROLLBACK"));
             } else {
+                // The weights count tone turns only: a stage row, once one is
+                // written here, must be kept out as ReadToneTurns keeps it out.
                 if (recentFinds_)
                     recentFinds_->Add(turn);
                 return WriteResult::Written;
