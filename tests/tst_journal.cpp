@@ -573,12 +573,12 @@ class TestJournal : public QObject {
         QCOMPARE(int(turns->size()), 2);
         QCOMPARE((*turns)[1].ringingBand, 12);
         QCOMPARE((*turns)[1].tried, QList<int>({13, 11}));
-        // The draw ignores it too: band 12 weighs 1 + 2 wrong, band 13 1 + 0.
+        // The draw ignores it too: band 12 weighs (1 + 2 wrong)^2, band 13 (1 + 0)^2.
         const auto weights = journal.DrillWeights();
         QVERIFY(weights);
-        QCOMPARE((*weights)[12], 3.0);
+        QCOMPARE((*weights)[12], 9.0);
         QCOMPARE((*weights)[13], 1.0);
-        QCOMPARE((*weights)[14], 2.0);
+        QCOMPARE((*weights)[14], 4.0);
         QVERIFY(dialogs.boxes.isEmpty());
     }
 
@@ -586,21 +586,21 @@ class TestJournal : public QObject {
 
     void weightsFollowTheFormula_data()
     {
-        // weight(b) = 1 + mean(attempts - 1) over b's last 20 found turns; 2 without one.
+        // weight(b) = (1 + mean(attempts - 1) over b's last 20 found turns)^2; 2^2 without one.
         QTest::addColumn<QList<int>>("foundAttempts"); // band 12's finds, oldest first
         QTest::addColumn<int>("abandoned");            // band 12's turns given up
         QTest::addColumn<double>("weight");
-        QTest::newRow("never played") << QList<int>{} << 0 << 2.0;
-        QTest::newRow("only given up") << QList<int>{} << 3 << 2.0;
+        QTest::newRow("never played") << QList<int>{} << 0 << 4.0;
+        QTest::newRow("only given up") << QList<int>{} << 3 << 4.0;
         QTest::newRow("always at once") << QList<int>{1, 1, 1} << 0 << 1.0;
-        QTest::newRow("one and five") << QList<int>{1, 5} << 2 << 3.0;
-        QTest::newRow("two, four, three") << QList<int>{2, 4, 3} << 0 << 3.0;
+        QTest::newRow("one and five") << QList<int>{1, 5} << 2 << 9.0;
+        QTest::newRow("two, four, three") << QList<int>{2, 4, 3} << 0 << 9.0;
         QList<int> improving(5, 11);
         improving += QList<int>(20, 1);
         QTest::newRow("only the last 20 count") << improving << 0 << 1.0;
         QList<int> worse(20, 1);
         worse += QList<int>{3};
-        QTest::newRow("the 21st pushes out the first") << worse << 0 << 1.1;
+        QTest::newRow("the 21st pushes out the first") << worse << 0 << 1.21;
     }
 
     void weightsFollowTheFormula()
@@ -627,17 +627,19 @@ class TestJournal : public QObject {
         const auto weights = journal.DrillWeights();
         QVERIFY(weights);
         QVERIFY(std::abs((*weights)[12] - weight) < 1e-12);
-        QCOMPARE((*weights)[20], 7.0);
-        QCOMPARE((*weights)[11], 2.0);
+        QCOMPARE((*weights)[20], 49.0);
+        QCOMPARE((*weights)[11], 4.0);
 
         // A turn recorded now counts at once.
         QVERIFY(journal.Record(MakeTurn(at.addSecs(60), 11, TurnOutcome::Found, 4)));
-        QCOMPARE(journal.DrillWeights()->at(11), 4.0);
+        QCOMPARE(journal.DrillWeights()->at(11), 16.0);
     }
 
     void weightedDrawThroughTheWindow_data()
     {
-        // Cut 11..14: bands 12, 13, 14 ring. Seeded weights 3, 1, 2 (total 6).
+        // Cut 11..14: bands 12, 13, 14 ring. Seeded weights 9, 1, 4: 13 is raised to
+        // the floor of 1/6, the rest of 5/6 shared 9:4, so 12 ends at 15/26 and
+        // 13 at 15/26 + 1/6 = 0.7436.
         QTest::addColumn<QByteArray>("training");
         QTest::addColumn<bool>("brokenJournal");
         QTest::addColumn<double>("fraction");
@@ -646,10 +648,10 @@ class TestJournal : public QObject {
         QTest::addColumn<bool>("weighted");
         const QByteArray on = "[Training]\nSchwerpunkt=1\n";
         QTest::newRow("on, start of band 12") << on << false << 0.0 << 0 << 12 << true;
-        QTest::newRow("on, end of band 12") << on << false << 0.49 << 0 << 12 << true;
-        QTest::newRow("on, band 13 begins at 3/6") << on << false << 0.5 << 0 << 13 << true;
-        QTest::newRow("on, end of band 13") << on << false << 0.66 << 0 << 13 << true;
-        QTest::newRow("on, band 14") << on << false << 0.67 << 0 << 14 << true;
+        QTest::newRow("on, end of band 12") << on << false << 0.576 << 0 << 12 << true;
+        QTest::newRow("on, band 13 begins at 15/26") << on << false << 0.577 << 0 << 13 << true;
+        QTest::newRow("on, end of band 13") << on << false << 0.743 << 0 << 13 << true;
+        QTest::newRow("on, band 14") << on << false << 0.744 << 0 << 14 << true;
         QTest::newRow("on, last") << on << false << 0.9999 << 0 << 14 << true;
         QTest::newRow("off: the game's draw") << QByteArray() << false << 0.9 << 1 << 13 << false;
         QTest::newRow("off in the file")
@@ -714,7 +716,7 @@ class TestJournal : public QObject {
         rig_->random.values = {45};
         rig_->ClickStart();
         QCOMPARE(rig_->random.fractionsAsked, 1);
-        QCOMPARE(State().RingingBand, 12); // an empty journal weighs every band 2
+        QCOMPARE(State().RingingBand, 12); // an empty journal weighs every band 4
         const QString settings = rig_->SettingsPath();
         rig_->Stop();
         QVERIFY2(FileBytes(settings).contains("[Training]\nSchwerpunkt=1\n"),
@@ -733,6 +735,9 @@ class TestJournal : public QObject {
         weights[17] = 2.0;
         weights[18] = 1.5;
         weights[14] = 50.0; // at the cut: never rings, whatever its weight
+        // 15 would get 1/9, under the floor of 1/8; the others share 7/8.
+        const std::map<int, double> shares = {
+            {15, 1.0 / 8}, {16, 7.0 / 8 * 4.5 / 8}, {17, 7.0 / 8 * 2 / 8}, {18, 7.0 / 8 * 1.5 / 8}};
         SeededRandom random(20261207);
         constexpr int Draws = 90000;
         std::map<int, int> seen;
@@ -743,17 +748,47 @@ class TestJournal : public QObject {
                     drawn.frequencyHz < BandUpperEdge(state.BandTable, drawn.band));
         }
         QCOMPARE(int(seen.size()), 4);
-        double total = 0;
-        for (int g = 15; g <= 18; ++g)
-            total += weights[g];
         // Pearson's chi-square with 3 degrees of freedom; 16.27 is its 0.1 %
         // point, so a sound draw fails this once in a thousand seeds.
         double chiSquare = 0;
         for (int g = 15; g <= 18; ++g) {
-            const double expected = Draws * weights[g] / total;
+            const double expected = Draws * shares.at(g);
             chiSquare += std::pow(seen[g] - expected, 2) / expected;
         }
         QVERIFY2(chiSquare < 16.27, qPrintable(QString::number(chiSquare)));
+    }
+
+    void shareFloor_data()
+    {
+        QTest::addColumn<QList<double>>("weights"); // bands 1..4
+        QTest::addColumn<QList<double>>("shares");
+        QTest::newRow("all above the floor")
+            << QList<double>{4, 4, 1, 1} << QList<double>{0.375, 0.375, 0.125, 0.125};
+        QTest::newRow("even") << QList<double>{1, 1, 1, 1} << QList<double>{0.25, 0.25, 0.25, 0.25};
+        QTest::newRow("three raised at once")
+            << QList<double>{100, 1, 1, 4} << QList<double>{0.625, 0.125, 0.125, 0.125};
+        // 1.9 keeps 0.137 at first, then falls to 0.1197 once two are raised.
+        QTest::newRow("raising pushes another under")
+            << QList<double>{10, 1.9, 1, 1} << QList<double>{0.625, 0.125, 0.125, 0.125};
+        QTest::newRow("no weight and NaN get the floor")
+            << QList<double>{0, std::nan(""), 3, 1}
+            << QList<double>{0.125, 0.125, 0.75 * 3 / 4, 0.75 / 4};
+    }
+
+    void shareFloor()
+    {
+        QFETCH(QList<double>, weights);
+        QFETCH(QList<double>, shares);
+        BandWeights all{};
+        all.fill(7.0); // outside the range: ignored
+        for (int i = 0; i < 4; ++i)
+            all[i + 1] = weights[i];
+        const BandWeights floored = WithShareFloor(all, 1, 4);
+        for (int i = 0; i < 4; ++i)
+            QVERIFY2(std::abs(floored[i + 1] - shares[i]) < 1e-12,
+                     qPrintable(QStringLiteral("band %1: %2").arg(i + 1).arg(floored[i + 1])));
+        QCOMPARE(floored[0], 0.0);
+        QCOMPARE(floored[5], 0.0);
     }
 
     void weightedBandEdges_data()

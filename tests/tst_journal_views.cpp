@@ -21,6 +21,7 @@
 #include <QDir>
 #include <QGraphicsTextItem>
 #include <QGraphicsView>
+#include <QLabel>
 #include <QProgressDialog>
 #include <QRegularExpression>
 #include <QTableWidget>
@@ -62,6 +63,96 @@ QList<JournalTurn> LearningTurns(QDate lastDay = QDate(2026, 12, 3))
         MakeTurn(at(lastDay, 12), 20, TurnOutcome::Found, 1, {}, 1000),
         MakeTurn(at(lastDay, 13), 20, TurnOutcome::Found, 4, {22, 19, 25}, 9000),
     };
+}
+
+// A week of play up to 7 December 2026 and the week before it, for the
+// confusion window's figures; the comments give them as worked out by hand.
+QList<JournalTurn> CoachTurns()
+{
+    auto week = [](int day, int minute) { return Utc(2026, 12, day, 10, minute); };
+    auto before = [](int day, int minute) { return Utc(2026, 11, day, 10, minute); };
+    using O = TurnOutcome;
+    return {
+        // 1 kHz: six turns, two found at the first try, 800 Hz tried in three;
+        // wrong tries -1, -1 -2, +1, -1 -3: median -1.
+        MakeTurn(week(2, 0), 15, O::Found, 1),
+        MakeTurn(week(2, 1), 15, O::Found, 2, {14}),
+        MakeTurn(week(3, 0), 15, O::Found, 3, {14, 13}),
+        MakeTurn(week(4, 0), 15, O::Found, 2, {16}),
+        MakeTurn(week(5, 0), 15, O::Abandoned, 2, {14, 12}),
+        MakeTurn(week(7, 0), 15, O::Found, 1),
+        // 3,15 kHz: five turns, two at the first try; +2, +1, +3: median +2.
+        MakeTurn(week(2, 5), 20, O::Found, 2, {22}),
+        MakeTurn(week(3, 5), 20, O::Found, 2, {21}),
+        MakeTurn(week(4, 5), 20, O::Abandoned, 1, {23}),
+        MakeTurn(week(5, 5), 20, O::Found, 1),
+        MakeTurn(week(6, 5), 20, O::Found, 1),
+        // 315 Hz: five turns, -1 and +1: median 0.
+        MakeTurn(week(1, 0), 10, O::Found, 2, {9}),
+        MakeTurn(week(1, 1), 10, O::Found, 2, {11}),
+        MakeTurn(week(1, 2), 10, O::Found, 1),
+        MakeTurn(week(1, 3), 10, O::Found, 1),
+        MakeTurn(week(1, 4), 10, O::Found, 1),
+        // 500 Hz: one turn, too few for a direction.
+        MakeTurn(week(6, 0), 12, O::Found, 2, {10}),
+        // The week before: 1 kHz 1 of 4 at the first try, 3,15 kHz 2 of 2.
+        MakeTurn(before(24, 0), 15, O::Found, 1),
+        MakeTurn(before(26, 0), 15, O::Found, 2, {14}),
+        MakeTurn(before(28, 0), 15, O::Abandoned, 0),
+        MakeTurn(before(30, 0), 15, O::Found, 2, {16}),
+        MakeTurn(before(25, 0), 20, O::Found, 1),
+        MakeTurn(before(29, 0), 20, O::Found, 1),
+        // Earlier still: in neither week; -1 for 3,15 kHz.
+        MakeTurn(before(23, 0), 20, O::Abandoned, 1, {19}),
+    };
+}
+
+// Six turns of every band in the last week and six the week before, with
+// misses all around: the widest confusion window there is, with a direction
+// line and an arrow for every band.
+std::vector<JournalTurn> EveryBandTurns()
+{
+    std::vector<JournalTurn> turns;
+    for (int b = 0; b < BandCount; ++b) {
+        const auto band = [b](int step) { return (b + step) % BandCount; };
+        for (int weekBefore : {0, 7}) {
+            const auto at = [weekBefore](int i) {
+                return Utc(2026, 12, 7, 8).addDays(-(weekBefore + i));
+            };
+            turns.push_back(MakeTurn(at(0), b, TurnOutcome::Found, 1));
+            turns.push_back(MakeTurn(at(1), b, TurnOutcome::Found, 2, {band(1)}));
+            turns.push_back(MakeTurn(at(2), b, TurnOutcome::Found, 3, {band(27), band(2)}));
+            turns.push_back(MakeTurn(at(3), b, TurnOutcome::Abandoned, 2, {band(3), band(4)}));
+            turns.push_back(MakeTurn(at(4), b, TurnOutcome::Found, 1 + weekBefore / 7));
+            turns.push_back(MakeTurn(at(5), b, TurnOutcome::Found, 2, {band(5)}));
+        }
+    }
+    return turns;
+}
+
+// Every text of `window` that a player reads, where it is: labels and
+// choosers as widgets, plus `more` (in the window's coordinates). The first
+// two that overlap or one outside the window, as a message; empty when none.
+QString OverlapIn(QWidget* window, QList<QPair<QString, QRect>> more)
+{
+    for (QWidget* widget : window->findChildren<QWidget*>()) {
+        if (!widget->isVisible())
+            continue;
+        if (auto* label = qobject_cast<QLabel*>(widget))
+            more << qMakePair(label->text(),
+                              QRect(widget->mapTo(window, QPoint()), widget->size()));
+        else if (qobject_cast<QComboBox*>(widget))
+            more << qMakePair(QStringLiteral("Zeitraum"),
+                              QRect(widget->mapTo(window, QPoint()), widget->size()));
+    }
+    for (qsizetype i = 0; i < more.size(); ++i) {
+        if (!window->rect().contains(more[i].second))
+            return QStringLiteral("outside: %1").arg(more[i].first);
+        for (qsizetype j = i + 1; j < more.size(); ++j)
+            if (more[i].second.intersects(more[j].second))
+                return QStringLiteral("%1 and %2").arg(more[i].first, more[j].first);
+    }
+    return {};
 }
 
 std::vector<JournalTurn> AsVector(const QList<JournalTurn>& turns)
@@ -161,14 +252,14 @@ class TestJournalViews : public QObject {
         QTest::addColumn<QList<QList<int>>>("cells"); // ringing, tried, count
         QTest::newRow("last 7 days")
             << int(JournalPeriod::Last7Days) << 4
-            << QList<QList<int>>{{15, 14, 2}, {15, 16, 1}, {15, 15, 2}, {20, 20, 1},
+            << QList<QList<int>>{{15, 14, 2}, {15, 16, 1}, {15, 15, 0}, {20, 20, 1},
                                  {12, 13, 0}, {12, 12, 0}, {18, 17, 1}};
         QTest::newRow("last 30 days")
             << int(JournalPeriod::Last30Days) << 6
-            << QList<QList<int>>{{15, 14, 3}, {15, 15, 2}, {12, 13, 0}, {18, 17, 2}};
+            << QList<QList<int>>{{15, 14, 3}, {15, 15, 0}, {12, 13, 0}, {18, 17, 2}};
         QTest::newRow("all") << int(JournalPeriod::All) << 7
-                             << QList<QList<int>>{{15, 14, 3}, {15, 16, 1}, {15, 15, 2},
-                                                  {12, 13, 1}, {12, 12, 1}, {20, 20, 1},
+                             << QList<QList<int>>{{15, 14, 3}, {15, 16, 1}, {15, 15, 0},
+                                                  {12, 13, 1}, {12, 12, 0}, {20, 20, 1},
                                                   {14, 15, 0}};
     }
 
@@ -226,6 +317,176 @@ class TestJournalViews : public QObject {
         QCOMPARE(ConfusionSummary(matrix, QLocale(QLocale::German, QLocale::Germany)),
                  QStringLiteral("Am häufigsten wurde 1 kHz für 800 Hz gehalten (3-mal), danach "
                                 "500 Hz für 625 Hz (einmal) und 1 kHz für 1,25 kHz (einmal)."));
+    }
+
+    void confusionSharesPerTurn_data()
+    {
+        QTest::addColumn<int>("period");
+        QTest::addColumn<int>("ringing");
+        QTest::addColumn<int>("tried");
+        QTest::addColumn<double>("share");
+        const int week = int(JournalPeriod::Last7Days);
+        const int all = int(JournalPeriod::All);
+        QTest::newRow("1 kHz at the first try") << week << 15 << 15 << 2.0 / 6;
+        QTest::newRow("800 Hz in three turns of six") << week << 15 << 14 << 3.0 / 6;
+        QTest::newRow("a turn given up counts") << week << 15 << 12 << 1.0 / 6;
+        QTest::newRow("never tried for 1 kHz") << week << 15 << 20 << 0.0;
+        QTest::newRow("3,15 kHz at the first try") << week << 20 << 20 << 2.0 / 5;
+        QTest::newRow("500 Hz never at once") << week << 12 << 12 << 0.0;
+        QTest::newRow("500 Hz as 315 Hz") << week << 12 << 10 << 1.0;
+        QTest::newRow("all: 1 kHz") << all << 15 << 15 << 3.0 / 10;
+        QTest::newRow("all: 3,15 kHz as 2,5 kHz") << all << 20 << 19 << 1.0 / 8;
+    }
+
+    void confusionSharesPerTurn()
+    {
+        QFETCH(int, period);
+        QFETCH(int, ringing);
+        QFETCH(int, tried);
+        QFETCH(double, share);
+        QVERIFY(SeedJournal(rig_->JournalPath(), CoachTurns()));
+        ScriptedDialogs dialogs;
+        Journal journal(dialogs, rig_->JournalPath());
+        const auto turns = journal.ReadToneTurns();
+        QVERIFY(turns);
+        const ConfusionMatrix matrix = ComputeConfusionMatrix(
+            *turns, JournalPeriod(period), Utc(2026, 12, 7, 12), QTimeZone::utc());
+        QVERIFY(matrix.Share(ringing, tried));
+        QCOMPARE(*matrix.Share(ringing, tried), share);
+    }
+
+    void confusionDirectionsAndTrend_data()
+    {
+        QTest::addColumn<int>("period");
+        QTest::addColumn<bool>("earlier");    // the turn of 23 November is in it
+        QTest::addColumn<QString>("arrow1k"); // and its tool tip
+        QTest::addColumn<QString>("arrow3k15");
+        QTest::newRow("last 7 days, against the week before")
+            << int(JournalPeriod::Last7Days) << false
+            << "1 kHz beim ersten Versuch gefunden: 33 %, im Zeitraum davor 25 %."
+            << "3,15 kHz beim ersten Versuch gefunden: 40 %, im Zeitraum davor 100 %.";
+        // Nothing was played in the 30 days before.
+        QTest::newRow("last 30 days") << int(JournalPeriod::Last30Days) << true << ""
+                                      << "";
+        QTest::newRow("all") << int(JournalPeriod::All) << true << ""
+                             << "";
+    }
+
+    void confusionDirectionsAndTrend()
+    {
+        QFETCH(int, period);
+        QFETCH(bool, earlier);
+        QFETCH(QString, arrow1k);
+        QFETCH(QString, arrow3k15);
+        ConfusionView view;
+        view.ShowMatrices(ComputeConfusionMatrices(AsVector(CoachTurns()), Utc(2026, 12, 7, 12),
+                                                   QTimeZone::utc()));
+        view.SetPeriod(JournalPeriod(period));
+        view.show(); // the arrows need their rows' height
+        QVERIFY(QTest::qWaitForWindowExposed(&view));
+        QCOMPARE(view.Matrix().rows, std::vector<int>({10, 12, 15, 20}));
+        std::vector<int> columns{9, 10, 11, 12, 13, 14, 15, 16, 20, 21, 22, 23};
+        if (earlier)
+            columns.insert(columns.begin() + 8, 19);
+        QCOMPARE(view.Matrix().columns, columns);
+        // With the turn of 23 November 3,15 kHz misses by +2 +1 +3 -1: median 1.5, two bands.
+        QCOMPARE(view.DirectionTexts(),
+                 QStringList({"315 Hz: mal zu hoch, mal zu tief", "1 kHz: meist eine Terz zu tief",
+                              "3,15 kHz: meist zwei Terzen zu hoch"}));
+        QCOMPARE(view.HeatMap()->ArrowToolTip(15), arrow1k);
+        QCOMPARE(view.HeatMap()->ArrowToolTip(20), arrow3k15);
+        QCOMPARE(view.HeatMap()->ArrowToolTip(10), QString()); // not played the week before
+        QStringList arrows;
+        for (const auto& text : view.HeatMap()->Texts())
+            if (text.text == "↑" || text.text == "↓" || text.text == "→")
+                arrows << text.text;
+        QCOMPARE(arrows, arrow1k.isEmpty() ? QStringList() : QStringList({"↑", "↓"}));
+    }
+
+    void numbersAreGermanOnAnEnglishDesktop()
+    {
+        QLocale::setDefault(QLocale(QLocale::English, QLocale::UnitedStates));
+        const QString direction =
+            DirectionLines(ComputeConfusionMatrix(AsVector(CoachTurns()), JournalPeriod::All,
+                                                  Utc(2026, 12, 7, 12), QTimeZone::utc()))
+                .last();
+        LearningCurveView curve;
+        curve.ShowCurve(ComputeLearningCurve(AsVector(LearningTurns()), QTimeZone::utc()), nullptr,
+                        QString());
+        QLocale::setDefault(QLocale(QLocale::German, QLocale::Germany));
+        QCOMPARE(direction, QStringLiteral("3,15 kHz: meist zwei Terzen zu hoch"));
+        QCOMPARE(curve.BandTable()->item(15, 5)->text(), QStringLiteral("3,0 s"));
+    }
+
+    void stageRowsAreNoToneTurns()
+    {
+        const QString path = rig_->JournalPath();
+        QVERIFY(SeedJournal(path, CoachTurns()));
+        QString error;
+        // The column the stage's rows come with.
+        QVERIFY2(RunSql(path,
+                        {"ALTER TABLE turns ADD COLUMN kind TEXT NOT NULL DEFAULT 'ton'",
+                         "INSERT INTO turns (started_at, ringing_band, frequency_hz, attempts, "
+                         "tried, find_ms, outcome, kind) VALUES ('2026-12-07T08:00:00Z', 15, "
+                         "1000, 2, '14', 3000, 'found', 'buehne')"},
+                        &error),
+                 qPrintable(error));
+        ScriptedDialogs dialogs;
+        Journal journal(dialogs, path);
+        QCOMPARE(journal.ReadTurns()->size(), std::size_t(CoachTurns().size() + 1));
+        QCOMPARE(journal.ReadToneTurns()->size(), std::size_t(CoachTurns().size()));
+    }
+
+    void labelsNeverOverlap_data()
+    {
+        QTest::addColumn<QSize>("screen");
+        QTest::addColumn<int>("bands"); // the lowest that rang
+        QTest::newRow("1280x800, every band") << QSize(1280, 800) << 0;
+        QTest::newRow("1920x1080, every band") << QSize(1920, 1080) << 0;
+        QTest::newRow("1280x800, four bands") << QSize(1280, 800) << 24;
+        QTest::newRow("1920x1080, four bands") << QSize(1920, 1080) << 24;
+    }
+
+    void labelsNeverOverlap()
+    {
+        QFETCH(QSize, screen);
+        QFETCH(int, bands);
+        std::vector<JournalTurn> turns = EveryBandTurns();
+        std::erase_if(turns, [bands](const JournalTurn& turn) { return turn.ringingBand < bands; });
+
+        ConfusionView confusions;
+        confusions.ShowMatrices(
+            ComputeConfusionMatrices(turns, Utc(2026, 12, 7, 12), QTimeZone::utc()));
+        confusions.SetPeriod(JournalPeriod::Last7Days);
+        confusions.resize(screen);
+        confusions.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&confusions));
+        QCOMPARE(confusions.size(), screen);
+        QList<QPair<QString, QRect>> texts;
+        int shares = 0;
+        ConfusionHeatMap* map = confusions.HeatMap();
+        for (const auto& text : map->Texts()) {
+            texts << qMakePair(text.text, text.box.translated(map->mapTo(&confusions, QPoint())));
+            shares += text.text.endsWith(" %") ? 1 : 0;
+        }
+        QString overlap = OverlapIn(&confusions, texts);
+        QVERIFY2(overlap.isEmpty(), qPrintable(overlap));
+        // Every share that is not zero, and every diagonal, is readable.
+        int cells = 0;
+        for (int r : confusions.Matrix().rows)
+            for (int c : confusions.Matrix().columns)
+                cells += r == c || confusions.Matrix().counts[r][c] > 0 ? 1 : 0;
+        QCOMPARE(shares, cells);
+
+        // The learning curve's own texts; its plot lays out its axes itself.
+        LearningCurveView curve;
+        curve.ShowCurve(ComputeLearningCurve(turns, QTimeZone::utc()), nullptr, QString());
+        curve.ShowWeights(WeakBandWeights(turns));
+        curve.resize(screen);
+        curve.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&curve));
+        overlap = OverlapIn(&curve, {});
+        QVERIFY2(overlap.isEmpty(), qPrintable(overlap));
     }
 
     // ---- learning curve --------------------------------------------------------------
@@ -362,10 +623,12 @@ class TestJournalViews : public QObject {
         QCOMPARE(confusions->Matrix().counts[15][14], 1);
         QCOMPARE(confusions->Matrix().counts[12][18], 1);
         QCOMPARE(confusions->Matrix().counts[18][17], 1);
-        QCOMPARE(confusions->HeatMap()->CellToolTip(15, 14),
-                 QStringLiteral("Es klang 1 kHz, versucht wurde 800 Hz: einmal."));
+        QCOMPARE(
+            confusions->HeatMap()->CellToolTip(15, 14),
+            QStringLiteral("Es klang 1 kHz, versucht wurde 800 Hz: in 1 von 3 Runden (33 %)."));
         QCOMPARE(confusions->HeatMap()->CellToolTip(15, 15),
-                 QStringLiteral("1 kHz klang und wurde 3-mal gefunden."));
+                 QStringLiteral("1 kHz klang in 3 Runden und wurde in 1 davon beim ersten Versuch "
+                                "gefunden (33 %)."));
         const QRect cell = confusions->HeatMap()->CellRect(15, 14);
         QVERIFY(confusions->HeatMap()->CellAt(cell.center()) == std::make_pair(15, 14));
         QVERIFY(!confusions->HeatMap()->CellAt(QPoint(1, 1)));
@@ -392,6 +655,9 @@ class TestJournalViews : public QObject {
         QCOMPARE(table->item(15, 3)->text(), QStringLiteral("33 %"));
         QCOMPARE(table->item(15, 4)->text(), QStringLiteral("100 %"));
         QCOMPARE(table->item(15, 5)->text(), QStringLiteral("3,0 s"));
+        // The draw's weights: (1 + mean wrong tries of the finds)^2.
+        QCOMPARE(table->item(15, 6)->text(), QStringLiteral("4,00")); // 0, 2, 1 wrong
+        QCOMPARE(table->item(20, 6)->text(), QStringLiteral("6,25")); // 0, 3 wrong
 
         // Opening again shows what was recorded since.
         rig_->StartTurnRinging(DrawFor1k);
@@ -479,7 +745,7 @@ class TestJournalViews : public QObject {
         QTRY_VERIFY(!rig_->form->form.findChild<QProgressDialog*>());
         // The weighted draw was ready without a read at START.
         QVERIFY(journal.DrillWeights());
-        QCOMPARE(rig_->dialogs.boxes.size(), 1); // the safety warning
+        QCOMPARE(rig_->dialogs.boxes.size(), 2); // the safety warning, the export's
     }
 
     // ---- CSV ------------------------------------------------------------------------------
@@ -574,13 +840,63 @@ class TestJournalViews : public QObject {
         QCOMPARE((*records)[1][9], QStringLiteral("1500"));
         QCOMPARE((*records)[1][10], QStringLiteral("found"));
         QCOMPARE((*records)[1][3].toDouble(), rig_->State().ToneFrequency);
-        QCOMPARE(rig_->dialogs.boxes.size(), 1); // only the safety warning
+        // The safety warning, then where the file went.
+        QCOMPARE(rig_->dialogs.boxes.size(), 2);
+        QCOMPARE(rig_->dialogs.boxes[1].icon, DialogIcon::Information);
+        QCOMPARE(rig_->dialogs.boxes[1].text,
+                 QStringLiteral("Eine Runde wurde in die Datei „%1“ exportiert.").arg(target));
 
         // Cancelling the dialog writes nothing.
         QVERIFY(QFile::remove(target));
         rig_->form->Training()->Actions().Exportieren->trigger();
         rig_->form->TrainingJournal().WaitUntilIdle();
         QVERIFY(!QFileInfo::exists(target));
+    }
+
+    void spreadsheetExport()
+    {
+        QList<JournalTurn> turns = {
+            MakeTurn(Utc(2026, 12, 1, 11, 5), 16, TurnOutcome::Found, 3, {14, 18}, 6049),
+            MakeTurn(Utc(2026, 12, 1, 12), 12, TurnOutcome::Abandoned, 1, {18}),
+        };
+        turns[0].frequencyHz = 1234.56;
+        turns[0].feedbackTime = 3;
+        turns[0].randomStart = 2;
+        turns[0].swell = 1;
+        turns[0].bed = 1;
+        turns[1].frequencyHz = 512.04;
+        const QString path = rig_->JournalPath();
+        QVERIFY(SeedJournal(path, turns));
+        // A row another tool wrote, which no view trusts: written as stored.
+        QVERIFY(RunSql(path, {"INSERT INTO turns (started_at, ringing_band, frequency_hz, "
+                              "attempts, tried, outcome) VALUES ('2026-12-05T08:00:00Z', 15, "
+                              "1000.25, 1, 'x;\"y\"', 'found')"}));
+        ScriptedDialogs dialogs;
+        Journal journal(dialogs, path);
+        const QByteArray expected =
+            "\xEF\xBB\xBF"
+            "Beginn;Art;Band;Frequenz;Versuche;Versuchte B\xC3\xA4nder;Fundzeit;Ergebnis;"
+            "Feedback Zeit;Zufallsstart;Anschwellen;Hintergrund\r\n"
+            "01.12.2026 12:05:00;Ton;1,25 kHz;1234,6;3;800 Hz 2 kHz;6,0;gefunden;3;2;ja;"
+            "Rosa Rauschen\r\n"
+            "01.12.2026 13:00:00;Ton;500 Hz;512,0;1;2 kHz;;abgebrochen;0;0;nein;Keiner\r\n"
+            "2026-12-05T08:00:00Z;Ton;15;1000.25;1;\"x;\"\"y\"\"\";;found;;;0;0\r\n";
+        QCOMPARE(JournalSpreadsheetCsv(*journal.ReadRows(), QTimeZone("Europe/Berlin")), expected);
+
+        // From the menu, the second file type.
+        QVERIFY(rig_->Start("[Spiel]\nSelektmode=0\n"));
+        const QString target = rig_->programDir.filePath("Tabelle.csv");
+        rig_->dialogs.fileAnswers = {target};
+        rig_->dialogs.filterAnswers = {1};
+        rig_->form->Training()->Actions().Exportieren->trigger();
+        rig_->form->TrainingJournal().WaitUntilIdle();
+        QVERIFY(rig_->dialogs.fileDialogs[0].filter.contains("|Tabellenkalkulation (;)|*.csv|"));
+        const QList<QByteArray> lines = FileBytes(target).split('\n');
+        QCOMPARE(lines.size(), 5); // the header, three rows, nothing after the last line end
+        QCOMPARE(lines[0] + '\n', expected.left(expected.indexOf('\n') + 1));
+        QCOMPARE(rig_->dialogs.boxes.size(), 2);
+        QCOMPARE(rig_->dialogs.boxes[1].text,
+                 QStringLiteral("3 Runden wurden in die Datei „%1“ exportiert.").arg(target));
     }
 
     void exportAsksBeforeReplacingAFile_data()
@@ -618,7 +934,8 @@ class TestJournalViews : public QObject {
         rig_->dialogs.boxAnswers = {answer};
         rig_->form->Training()->Actions().Exportieren->trigger();
         rig_->form->TrainingJournal().WaitUntilIdle();
-        QCOMPARE(rig_->dialogs.boxes.size(), 2); // the safety warning, the question
+        // The safety warning, the question, and for a yes where the file went.
+        QCOMPARE(rig_->dialogs.boxes.size(), answer == DialogResult::Yes ? 3 : 2);
         const MessageBoxRequest& box = rig_->dialogs.boxes[1];
         QCOMPARE(box.caption, QStringLiteral("Datei existiert bereits"));
         QCOMPARE(box.icon, DialogIcon::Question);

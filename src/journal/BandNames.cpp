@@ -9,6 +9,11 @@ QString BandAxisLabel(int band)
     return QString::fromLatin1(BandDefinitions[band].label);
 }
 
+QLocale GermanNumbers()
+{
+    return QLocale(QLocale::German, QLocale::Germany);
+}
+
 QString BandName(int band, const QLocale& locale)
 {
     if (band < 0 || band >= BandCount)

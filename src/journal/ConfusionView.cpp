@@ -4,40 +4,62 @@
 #include "journal/JournalService.h"
 
 #include <QComboBox>
+#include <QFontMetrics>
+#include <QGridLayout>
 #include <QHBoxLayout>
 #include <QHelpEvent>
 #include <QLabel>
 #include <QPainter>
+#include <QScreen>
 #include <QTimeZone>
 #include <QToolTip>
 #include <QVBoxLayout>
 
 #include <algorithm>
+#include <cmath>
 
 namespace {
 
-constexpr int LabelColumnWidth = 40; // the ringing bands' labels, left
-constexpr int LabelRowHeight = 22;   // the tried bands' labels, top
-constexpr int AxisTitleSize = 18;
-constexpr int PreferredCell = 24;
-constexpr int SmallestCell = 12;
+constexpr int TextPixels = 11;
+constexpr int TextPad = 4; // between a text and its neighbours
+constexpr int SmallestCell = 8;
+constexpr int LargestCell = 64; // a few bands need no half-screen cells
+constexpr int PreferredCell = 36;
 
 const QColor FindColour(30, 140, 60);
 const QColor ConfusionColour(200, 60, 30);
+const QColor BetterColour(20, 120, 40);
+const QColor WorseColour(190, 40, 20);
 
 QString Times(int count)
 {
     return count == 1 ? QStringLiteral("einmal") : QStringLiteral("%1-mal").arg(count);
 }
 
-// From white to `full` with the share of the largest count.
-QColor Shade(const QColor& full, int count, int largest)
+QString Percent(double share, const QLocale& locale = GermanNumbers())
 {
-    if (count <= 0 || largest <= 0)
+    return locale.toString(qRound(share * 100)) + QStringLiteral(" %");
+}
+
+// From white to `full` with `strength` 0..1.
+QColor Shade(const QColor& full, double strength)
+{
+    if (!(strength > 0))
         return Qt::white;
-    const double share = 0.15 + 0.85 * double(count) / largest;
+    const double share = 0.15 + 0.85 * std::min(strength, 1.0);
     auto mix = [share](int channel) { return qRound(255 + (channel - 255) * share); };
     return QColor(mix(full.red()), mix(full.green()), mix(full.blue()));
+}
+
+int IndexIn(const std::vector<int>& bands, int band)
+{
+    const auto found = std::find(bands.begin(), bands.end(), band);
+    return found == bands.end() ? -1 : int(found - bands.begin());
+}
+
+int CeilDiv(int a, int b)
+{
+    return (a + b - 1) / b;
 }
 
 } // namespace
@@ -51,134 +73,279 @@ ConfusionHeatMap::ConfusionHeatMap(QWidget* parent) : QWidget(parent)
 void ConfusionHeatMap::SetMatrix(const ConfusionMatrix& matrix)
 {
     matrix_ = matrix;
-    maxFinds_ = 0;
-    maxConfusions_ = 0;
-    for (int r = 0; r < BandCount; ++r)
-        for (int c = 0; c < BandCount; ++c)
-            (r == c ? maxFinds_ : maxConfusions_) =
-                std::max(r == c ? maxFinds_ : maxConfusions_, matrix_.counts[r][c]);
+    maxConfusionShare_ = 0;
+    for (int r : matrix_.rows)
+        for (int c : matrix_.columns)
+            if (r != c)
+                maxConfusionShare_ = std::max(maxConfusionShare_, matrix_.Share(r, c).value_or(0));
+    updateGeometry();
     update();
 }
 
 QSize ConfusionHeatMap::sizeHint() const
 {
-    return QSize(AxisTitleSize + LabelColumnWidth + BandCount * PreferredCell + 1,
-                 AxisTitleSize + LabelRowHeight + BandCount * PreferredCell + 1);
+    const QFontMetrics metrics(ComputeLayout().font);
+    const int extra = 3 * metrics.height() + 60; // titles, labels, arrows
+    return QSize(extra + int(std::max<std::size_t>(matrix_.columns.size(), 8)) * PreferredCell,
+                 extra + int(std::max<std::size_t>(matrix_.rows.size(), 8)) * PreferredCell / 2);
 }
 
 QSize ConfusionHeatMap::minimumSizeHint() const
 {
-    return QSize(AxisTitleSize + LabelColumnWidth + BandCount * SmallestCell + 1,
-                 AxisTitleSize + LabelRowHeight + BandCount * SmallestCell + 1);
+    const QFontMetrics metrics(ComputeLayout().font);
+    const int extra = 3 * metrics.height() + 60;
+    return QSize(extra + int(matrix_.columns.size()) * SmallestCell,
+                 extra + int(matrix_.rows.size()) * SmallestCell);
 }
 
-int ConfusionHeatMap::CellSize() const
+ConfusionHeatMap::Layout ConfusionHeatMap::ComputeLayout() const
 {
-    const int across = (width() - AxisTitleSize - LabelColumnWidth - 1) / BandCount;
-    const int down = (height() - AxisTitleSize - LabelRowHeight - 1) / BandCount;
-    return std::max(SmallestCell, std::min(across, down));
+    Layout layout;
+    layout.font = font();
+    layout.font.setPixelSize(TextPixels);
+    const QFontMetrics metrics(layout.font);
+    const int textHeight = metrics.height();
+    int rowLabelWidth = 0;
+    int columnLabelWidth = 0;
+    for (int band : matrix_.rows)
+        rowLabelWidth = std::max(rowLabelWidth, metrics.horizontalAdvance(BandAxisLabel(band)));
+    for (int band : matrix_.columns)
+        columnLabelWidth =
+            std::max(columnLabelWidth, metrics.horizontalAdvance(BandAxisLabel(band)));
+    const int arrowColumn = metrics.horizontalAdvance(QStringLiteral("↑")) + 2 * TextPad;
+    const int columns = std::max<int>(1, int(matrix_.columns.size()));
+    const int rows = std::max<int>(1, int(matrix_.rows.size()));
+    const int axisTitle = textHeight + TextPad;
+
+    const int left = axisTitle + rowLabelWidth + TextPad;
+    layout.cellWidth =
+        std::clamp((width() - left - arrowColumn - 1) / columns, SmallestCell, LargestCell);
+    if (layout.cellWidth >= columnLabelWidth + TextPad) {
+        layout.labelRowHeight = textHeight + TextPad;
+    } else {
+        // Turned upright, and only every n-th when even that is too tight.
+        layout.columnLabelsRotated = true;
+        layout.labelRowHeight = columnLabelWidth + TextPad;
+        layout.columnLabelStep = CeilDiv(textHeight + TextPad / 2, layout.cellWidth);
+    }
+    layout.origin = QPoint(left, axisTitle + layout.labelRowHeight);
+    layout.cellHeight =
+        std::clamp((height() - layout.origin.y() - 1) / rows, SmallestCell, LargestCell / 2);
+    if (layout.cellHeight < textHeight + 1)
+        layout.rowLabelStep = CeilDiv(textHeight + 1, layout.cellHeight);
+    return layout;
 }
 
-QPoint ConfusionHeatMap::GridOrigin() const
+int ConfusionHeatMap::RowOf(int band) const
 {
-    return QPoint(AxisTitleSize + LabelColumnWidth, AxisTitleSize + LabelRowHeight);
+    return IndexIn(matrix_.rows, band);
+}
+
+int ConfusionHeatMap::ColumnOf(int band) const
+{
+    return IndexIn(matrix_.columns, band);
 }
 
 QRect ConfusionHeatMap::CellRect(int ringingBand, int triedBand) const
 {
-    const int cell = CellSize();
-    const QPoint origin = GridOrigin();
-    return QRect(origin.x() + triedBand * cell, origin.y() + ringingBand * cell, cell, cell);
+    const int row = RowOf(ringingBand);
+    const int column = ColumnOf(triedBand);
+    if (row < 0 || column < 0)
+        return {};
+    const Layout layout = ComputeLayout();
+    return QRect(layout.origin.x() + column * layout.cellWidth,
+                 layout.origin.y() + row * layout.cellHeight, layout.cellWidth, layout.cellHeight);
+}
+
+QRect ConfusionHeatMap::ArrowRect(const Layout& layout, int row) const
+{
+    const int right = layout.origin.x() + int(matrix_.columns.size()) * layout.cellWidth;
+    return QRect(right + 1, layout.origin.y() + row * layout.cellHeight,
+                 QFontMetrics(layout.font).horizontalAdvance(QStringLiteral("↑")) + 2 * TextPad,
+                 layout.cellHeight);
 }
 
 std::optional<std::pair<int, int>> ConfusionHeatMap::CellAt(QPoint point) const
 {
-    const int cell = CellSize();
-    const QPoint offset = point - GridOrigin();
+    const Layout layout = ComputeLayout();
+    const QPoint offset = point - layout.origin;
     if (offset.x() < 0 || offset.y() < 0)
         return std::nullopt;
-    const int column = offset.x() / cell;
-    const int row = offset.y() / cell;
-    if (column >= BandCount || row >= BandCount)
+    const std::size_t column = offset.x() / layout.cellWidth;
+    const std::size_t row = offset.y() / layout.cellHeight;
+    if (column >= matrix_.columns.size() || row >= matrix_.rows.size())
         return std::nullopt;
-    return std::make_pair(row, column);
+    return std::make_pair(matrix_.rows[row], matrix_.columns[column]);
 }
 
 QString ConfusionHeatMap::CellToolTip(int ringingBand, int triedBand) const
 {
+    const int turns = matrix_.bandTurns[ringingBand];
     const int count = matrix_.counts[ringingBand][triedBand];
+    const QString share = Percent(matrix_.Share(ringingBand, triedBand).value_or(0));
     if (ringingBand == triedBand)
-        return QStringLiteral("%1 klang und wurde %2 gefunden.")
-            .arg(BandName(ringingBand), count == 0 ? QStringLiteral("nie") : Times(count));
-    return QStringLiteral("Es klang %1, versucht wurde %2: %3.")
-        .arg(BandName(ringingBand), BandName(triedBand),
-             count == 0 ? QStringLiteral("nie") : Times(count));
+        return QStringLiteral("%1 klang in %2 Runden und wurde in %3 davon beim ersten Versuch "
+                              "gefunden (%4).")
+            .arg(BandName(ringingBand))
+            .arg(turns)
+            .arg(count)
+            .arg(share);
+    return QStringLiteral("Es klang %1, versucht wurde %2: in %3 von %4 Runden (%5).")
+        .arg(BandName(ringingBand), BandName(triedBand))
+        .arg(count)
+        .arg(turns)
+        .arg(share);
+}
+
+QString ConfusionHeatMap::Arrow(int ringingBand) const
+{
+    const auto before = matrix_.previousFirstTryShare[ringingBand];
+    const auto now = matrix_.Share(ringingBand, ringingBand);
+    if (!before || !now)
+        return {};
+    // Whole percent, as the cells show them.
+    const int change = qRound(*now * 100) - qRound(*before * 100);
+    return change > 0   ? QStringLiteral("↑")
+           : change < 0 ? QStringLiteral("↓")
+                        : QStringLiteral("→");
+}
+
+QString ConfusionHeatMap::ArrowToolTip(int ringingBand) const
+{
+    if (Arrow(ringingBand).isEmpty())
+        return {};
+    return QStringLiteral("%1 beim ersten Versuch gefunden: %2, im Zeitraum davor %3.")
+        .arg(BandName(ringingBand), Percent(*matrix_.Share(ringingBand, ringingBand)),
+             Percent(*matrix_.previousFirstTryShare[ringingBand]));
 }
 
 bool ConfusionHeatMap::event(QEvent* event)
 {
     if (event->type() == QEvent::ToolTip) {
         auto* help = static_cast<QHelpEvent*>(event);
-        if (const auto cell = CellAt(help->pos()))
+        const Layout layout = ComputeLayout();
+        if (const auto cell = CellAt(help->pos())) {
             QToolTip::showText(help->globalPos(), CellToolTip(cell->first, cell->second), this,
                                CellRect(cell->first, cell->second));
-        else
-            QToolTip::hideText();
+            return true;
+        }
+        for (std::size_t row = 0; row < matrix_.rows.size(); ++row) {
+            const QRect arrow = ArrowRect(layout, int(row));
+            const QString tip = ArrowToolTip(matrix_.rows[row]);
+            if (arrow.contains(help->pos()) && !tip.isEmpty()) {
+                QToolTip::showText(help->globalPos(), tip, this, arrow);
+                return true;
+            }
+        }
+        QToolTip::hideText();
         return true;
     }
     return QWidget::event(event);
+}
+
+std::vector<ConfusionHeatMap::PlacedText> ConfusionHeatMap::Texts() const
+{
+    std::vector<PlacedText> texts;
+    if (matrix_.rows.empty())
+        return texts;
+    const Layout layout = ComputeLayout();
+    const QFontMetrics metrics(layout.font);
+    const int textHeight = metrics.height();
+    const QColor ink = palette().windowText().color();
+    const int gridWidth = int(matrix_.columns.size()) * layout.cellWidth;
+    const int gridHeight = int(matrix_.rows.size()) * layout.cellHeight;
+    const QPoint origin = layout.origin;
+
+    auto place = [&](const QString& text, QPoint centre, bool rotated, QColor colour) {
+        const int length = metrics.horizontalAdvance(text);
+        const QSize size = rotated ? QSize(textHeight, length) : QSize(length, textHeight);
+        texts.push_back({text, QRect(centre - QPoint(size.width() / 2, size.height() / 2), size),
+                         rotated, colour});
+    };
+    // Axis titles: what the rows and columns are.
+    place(QStringLiteral("versuchtes Band"), QPoint(origin.x() + gridWidth / 2, textHeight / 2),
+          false, ink);
+    place(QStringLiteral("klingendes Band"), QPoint(textHeight / 2, origin.y() + gridHeight / 2),
+          true, ink);
+
+    const int labelMiddle = origin.y() - layout.labelRowHeight / 2;
+    for (std::size_t c = 0; c < matrix_.columns.size(); c += layout.columnLabelStep)
+        place(BandAxisLabel(matrix_.columns[c]),
+              QPoint(origin.x() + int(c) * layout.cellWidth + layout.cellWidth / 2, labelMiddle),
+              layout.columnLabelsRotated, ink);
+    for (std::size_t r = 0; r < matrix_.rows.size(); ++r) {
+        const int band = matrix_.rows[r];
+        const int middle = origin.y() + int(r) * layout.cellHeight + layout.cellHeight / 2;
+        if (r % layout.rowLabelStep == 0) {
+            const QString label = BandAxisLabel(band);
+            const int length = metrics.horizontalAdvance(label);
+            place(label, QPoint(origin.x() - TextPad - (length + 1) / 2, middle), false, ink);
+            const QString arrow = Arrow(band);
+            if (!arrow.isEmpty())
+                place(arrow, ArrowRect(layout, int(r)).center(), false,
+                      arrow == QStringLiteral("↑")   ? BetterColour
+                      : arrow == QStringLiteral("↓") ? WorseColour
+                                                     : ink);
+        }
+        // A share shows only where it fits its cell; hovering tells it anyway.
+        for (int column : matrix_.columns) {
+            const int count = matrix_.counts[band][column];
+            if (count == 0 && column != band)
+                continue;
+            const QString share = Percent(*matrix_.Share(band, column));
+            const QRect cell = CellRect(band, column);
+            if (metrics.horizontalAdvance(share) + TextPad > cell.width() ||
+                textHeight > cell.height())
+                continue;
+            const QColor fill = CellFill(band, column);
+            place(share, cell.center(), false, fill.lightness() < 140 ? Qt::white : Qt::black);
+        }
+    }
+    return texts;
+}
+
+QColor ConfusionHeatMap::CellFill(int ringingBand, int triedBand) const
+{
+    const double share = matrix_.Share(ringingBand, triedBand).value_or(0);
+    if (ringingBand == triedBand)
+        return Shade(FindColour, share);
+    return Shade(ConfusionColour, maxConfusionShare_ > 0 ? share / maxConfusionShare_ : 0);
 }
 
 void ConfusionHeatMap::paintEvent(QPaintEvent*)
 {
     QPainter painter(this);
     painter.fillRect(rect(), palette().window());
-    const int cell = CellSize();
-    const QPoint origin = GridOrigin();
-    const int gridSize = cell * BandCount;
-
-    QFont small = font();
-    small.setPixelSize(std::clamp(cell * 4 / 10, 8, 11));
-    painter.setFont(small);
-    painter.setPen(palette().windowText().color());
-
-    // Axis titles: what the rows and columns are.
-    painter.drawText(QRect(origin.x(), 0, gridSize, AxisTitleSize), Qt::AlignCenter,
-                     QStringLiteral("versuchtes Band"));
-    painter.save();
-    painter.translate(0, origin.y() + gridSize);
-    painter.rotate(-90);
-    painter.drawText(QRect(0, 0, gridSize, AxisTitleSize), Qt::AlignCenter,
-                     QStringLiteral("klingendes Band"));
-    painter.restore();
-
-    for (int band = 0; band < BandCount; ++band) {
-        painter.drawText(QRect(origin.x() + band * cell, AxisTitleSize, cell, LabelRowHeight),
-                         Qt::AlignCenter, BandAxisLabel(band));
-        painter.drawText(QRect(AxisTitleSize, origin.y() + band * cell, LabelColumnWidth - 4, cell),
-                         Qt::AlignRight | Qt::AlignVCenter, BandAxisLabel(band));
-    }
-
-    const bool countsFit = cell >= 16;
-    for (int r = 0; r < BandCount; ++r) {
-        for (int c = 0; c < BandCount; ++c) {
-            const int count = matrix_.counts[r][c];
-            const QRect box = CellRect(r, c);
-            const QColor fill = r == c ? Shade(FindColour, count, maxFinds_)
-                                       : Shade(ConfusionColour, count, maxConfusions_);
-            painter.fillRect(box, fill);
-            if (countsFit && count > 0) {
-                painter.setPen(fill.lightness() < 140 ? Qt::white : Qt::black);
-                painter.drawText(box, Qt::AlignCenter, QString::number(count));
-            }
-        }
-    }
+    if (matrix_.rows.empty())
+        return;
+    const Layout layout = ComputeLayout();
+    for (int r : matrix_.rows)
+        for (int c : matrix_.columns)
+            painter.fillRect(CellRect(r, c), CellFill(r, c));
     painter.setPen(QColor(200, 200, 200));
-    for (int i = 0; i <= BandCount; ++i) {
-        painter.drawLine(origin.x() + i * cell, origin.y(), origin.x() + i * cell,
-                         origin.y() + gridSize);
-        painter.drawLine(origin.x(), origin.y() + i * cell, origin.x() + gridSize,
-                         origin.y() + i * cell);
+    const QPoint origin = layout.origin;
+    const int gridWidth = int(matrix_.columns.size()) * layout.cellWidth;
+    const int gridHeight = int(matrix_.rows.size()) * layout.cellHeight;
+    for (std::size_t i = 0; i <= matrix_.columns.size(); ++i)
+        painter.drawLine(origin.x() + int(i) * layout.cellWidth, origin.y(),
+                         origin.x() + int(i) * layout.cellWidth, origin.y() + gridHeight);
+    for (std::size_t i = 0; i <= matrix_.rows.size(); ++i)
+        painter.drawLine(origin.x(), origin.y() + int(i) * layout.cellHeight,
+                         origin.x() + gridWidth, origin.y() + int(i) * layout.cellHeight);
+
+    painter.setFont(layout.font);
+    for (const PlacedText& text : Texts()) {
+        painter.setPen(text.colour);
+        if (!text.rotated) {
+            painter.drawText(text.box, Qt::AlignCenter, text.text);
+            continue;
+        }
+        painter.save();
+        painter.translate(text.box.left(), text.box.bottom() + 1);
+        painter.rotate(-90);
+        painter.drawText(QRect(0, 0, text.box.height(), text.box.width()), Qt::AlignCenter,
+                         text.text);
+        painter.restore();
     }
 }
 
@@ -207,6 +374,31 @@ QString ConfusionSummary(const ConfusionMatrix& matrix, const QLocale& locale)
     return sentence + QLatin1Char('.');
 }
 
+QStringList DirectionLines(const ConfusionMatrix& matrix, const QLocale& locale)
+{
+    QStringList lines;
+    for (int band : matrix.rows) {
+        if (matrix.bandTurns[band] < DirectionTurns)
+            continue;
+        const std::optional<double> median = matrix.direction[band];
+        QString how = QStringLiteral("kein Fehlversuch");
+        if (median) {
+            // One band is a third of an octave, three are an octave.
+            const long bands = std::lround(std::abs(*median));
+            const QString distance = bands == 1   ? QStringLiteral("eine Terz")
+                                     : bands == 2 ? QStringLiteral("zwei Terzen")
+                                     : bands == 3 ? QStringLiteral("eine Oktave")
+                                                  : QStringLiteral("mehr als eine Oktave");
+            how = bands == 0 ? QStringLiteral("mal zu hoch, mal zu tief")
+                             : QStringLiteral("meist %1 zu %2")
+                                   .arg(distance, *median < 0 ? QStringLiteral("tief")
+                                                              : QStringLiteral("hoch"));
+        }
+        lines << QStringLiteral("%1: %2").arg(BandName(band, locale), how);
+    }
+    return lines;
+}
+
 ConfusionView::ConfusionView(QWidget* parent) : QDialog(parent)
 {
     setWindowTitle(QStringLiteral("Verwechslungen"));
@@ -224,8 +416,20 @@ ConfusionView::ConfusionView(QWidget* parent) : QDialog(parent)
     top->addStretch(1);
     layout->addLayout(top);
 
+    auto* explanation = new QLabel(
+        QStringLiteral(
+            "Je Zelle: in wie viel Prozent der Runden des klingenden Bandes das Band der "
+            "Spalte versucht wurde; auf der Diagonale: beim ersten Versuch gefunden. "
+            "Die Pfeile rechts vergleichen das mit dem gleich langen Zeitraum davor. "
+            "Die Anzahl zeigt sich, wenn Sie mit der Maus auf die Zelle zeigen."),
+        this);
+    explanation->setWordWrap(true);
+    layout->addWidget(explanation);
+
     heatMap_ = new ConfusionHeatMap(this);
     layout->addWidget(heatMap_, 1);
+    directions_ = new QGridLayout;
+    layout->addLayout(directions_);
     summary_ = new QLabel(QStringLiteral("Das Trainingsjournal wird gelesen ..."), this);
     summary_->setWordWrap(true);
     layout->addWidget(summary_);
@@ -233,6 +437,8 @@ ConfusionView::ConfusionView(QWidget* parent) : QDialog(parent)
     connect(periodChooser_, &QComboBox::currentIndexChanged, this, [this](int index) {
         SetPeriod(JournalPeriod(periodChooser_->itemData(index).toInt()));
     });
+    if (const QScreen* shown = screen())
+        resize(QSize(1100, 860).boundedTo(shown->availableGeometry().size()));
 }
 
 void ConfusionView::ShowMatrices(const ConfusionMatrices& matrices)
@@ -262,13 +468,39 @@ void ConfusionView::SetPeriod(JournalPeriod period)
 void ConfusionView::ShowPeriod()
 {
     heatMap_->SetMatrix(Matrix());
-    if (filled_ && !journalOff_)
-        summary_->setText(ConfusionSummary(Matrix()));
+    while (QLayoutItem* item = directions_->takeAt(0)) {
+        delete item->widget();
+        delete item;
+    }
+    if (!filled_ || journalOff_)
+        return;
+    summary_->setText(ConfusionSummary(Matrix()));
+    // Three lines side by side, so that 28 bands leave room for the map.
+    constexpr int Columns = 3;
+    const QStringList lines = DirectionLines(Matrix());
+    if (!lines.isEmpty())
+        directions_->addWidget(
+            new QLabel(QStringLiteral("Richtung der Fehlversuche (Bänder mit mindestens %1 "
+                                      "Runden):")
+                           .arg(DirectionTurns),
+                       this),
+            0, 0, 1, Columns);
+    for (int i = 0; i < lines.size(); ++i)
+        directions_->addWidget(new QLabel(lines[i], this), 1 + i / Columns, i % Columns);
 }
 
 QString ConfusionView::SummaryText() const
 {
     return summary_->text();
+}
+
+QStringList ConfusionView::DirectionTexts() const
+{
+    QStringList texts;
+    for (int i = 1; i < directions_->count(); ++i)
+        if (auto* label = qobject_cast<QLabel*>(directions_->itemAt(i)->widget()))
+            texts << label->text();
+    return texts;
 }
 
 ConfusionMatrices ComputeConfusionMatrices(const std::vector<JournalTurn>& turns,
@@ -296,7 +528,7 @@ ConfusionView* OpenConfusionView(JournalService& journal, QWidget* parent)
         view,
         // Thread: the journal's.
         [nowUtc](Journal& store) {
-            const auto turns = store.ReadTurns();
+            const auto turns = store.ReadToneTurns();
             if (!turns)
                 return std::make_pair(Answer(), store.OffReason());
             return std::make_pair(

@@ -1,15 +1,20 @@
 #pragma once
-// "Verwechslungen ...": for each ringing band (rows) how often each band was
-// tried (columns), the finds on the diagonal, as a heat map with the fader
-// bank's band labels, the counts in the cells and on hover, and the three
-// most frequent confusions in a sentence beneath. The window shows at once;
-// the journal is read and the matrices computed on the journal's thread.
+// "Verwechslungen ...": for each band that rang (rows) the share of its turns
+// in which each band was tried (columns: those bands and every band tried),
+// on the diagonal the share found at the first try, as a heat map with the
+// fader bank's band labels, the percentages in the cells and the counts on
+// hover; an arrow per band compares its first-try share with the period
+// before. Beneath, per band the direction of its wrong tries and the three
+// most frequent confusions in a sentence. The window shows at once; the
+// journal is read and the matrices computed on the journal's thread.
 // Thread: GUI only.
 
+#include "journal/BandNames.h"
 #include "journal/JournalStats.h"
 
 #include <QDateTime>
 #include <QDialog>
+#include <QFont>
 #include <QWidget>
 
 #include <array>
@@ -18,6 +23,7 @@
 
 class JournalService;
 class QComboBox;
+class QGridLayout;
 class QLabel;
 
 class ConfusionHeatMap final : public QWidget {
@@ -28,9 +34,22 @@ class ConfusionHeatMap final : public QWidget {
 
     // The cell under a point: (ringing band, tried band), or nullopt.
     std::optional<std::pair<int, int>> CellAt(QPoint point) const;
-    // What hovering over a cell tells.
+    // What hovering over a cell tells: the count behind the share.
     QString CellToolTip(int ringingBand, int triedBand) const;
+    // Empty for a band without a row or column.
     QRect CellRect(int ringingBand, int triedBand) const;
+    // What hovering over a band's arrow tells; empty without an arrow.
+    QString ArrowToolTip(int ringingBand) const;
+
+    // Every text the map draws, where it draws it (rotated ones as their
+    // turned box): the labels are thinned or turned so that none overlaps.
+    struct PlacedText {
+        QString text;
+        QRect box;
+        bool rotated = false;
+        QColor colour;
+    };
+    std::vector<PlacedText> Texts() const;
 
     QSize sizeHint() const override;
     QSize minimumSizeHint() const override;
@@ -40,16 +59,32 @@ class ConfusionHeatMap final : public QWidget {
     bool event(QEvent* event) override;
 
   private:
-    int CellSize() const;
-    QPoint GridOrigin() const;
+    // Where everything goes at the current size.
+    struct Layout {
+        QFont font;
+        QPoint origin; // the grid's top left corner
+        int cellWidth = 0;
+        int cellHeight = 0;
+        bool columnLabelsRotated = false;
+        int columnLabelStep = 1; // every n-th column is labelled
+        int rowLabelStep = 1;
+        int labelRowHeight = 0;
+    };
+    Layout ComputeLayout() const;
+    int RowOf(int band) const;
+    int ColumnOf(int band) const;
+    QRect ArrowRect(const Layout& layout, int row) const;
+    QString Arrow(int ringingBand) const;
+    QColor CellFill(int ringingBand, int triedBand) const;
 
     ConfusionMatrix matrix_;
-    int maxFinds_ = 0;
-    int maxConfusions_ = 0;
+    double maxConfusionShare_ = 0;
 };
 
 // The sentence beneath the map.
-QString ConfusionSummary(const ConfusionMatrix& matrix, const QLocale& locale = QLocale());
+QString ConfusionSummary(const ConfusionMatrix& matrix, const QLocale& locale = GermanNumbers());
+// "3,15 kHz: meist eine Terz zu tief", one per band with a direction.
+QStringList DirectionLines(const ConfusionMatrix& matrix, const QLocale& locale = GermanNumbers());
 
 // The matrix of each JournalPeriod, in the enum's order.
 using ConfusionMatrices = std::array<ConfusionMatrix, 3>;
@@ -71,6 +106,7 @@ class ConfusionView final : public QDialog {
     JournalPeriod Period() const { return period_; }
     const ConfusionMatrix& Matrix() const { return matrices_[int(period_)]; }
     QString SummaryText() const;
+    QStringList DirectionTexts() const;
     QComboBox* PeriodChooser() const { return periodChooser_; }
     ConfusionHeatMap* HeatMap() const { return heatMap_; }
 
@@ -84,6 +120,7 @@ class ConfusionView final : public QDialog {
     QComboBox* periodChooser_ = nullptr;
     ConfusionHeatMap* heatMap_ = nullptr;
     QLabel* summary_ = nullptr;
+    QGridLayout* directions_ = nullptr;
 };
 
 // The three periods' matrices of `turns`. Thread: any (pure).

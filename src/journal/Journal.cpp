@@ -149,6 +149,20 @@ QString SelectColumns()
     return QStringLiteral("SELECT %1 FROM turns").arg(JournalColumns.join(QStringLiteral(", ")));
 }
 
+// Stage rows (a column `kind` other than 'ton') are no tone turns: the
+// confusions and the weighted draw read tone turns only. Journals without
+// the column hold tone turns only.
+QString ToneTurnsOnly(const QSqlDatabase& database)
+{
+    QSqlQuery columns(database);
+    if (!columns.exec(QStringLiteral("PRAGMA table_info(turns)")))
+        return {};
+    while (columns.next())
+        if (columns.value(1).toString() == QLatin1String("kind"))
+            return QStringLiteral(" WHERE kind = 'ton'");
+    return {};
+}
+
 QList<QVariant> RowOf(const QSqlQuery& query)
 {
     QList<QVariant> row;
@@ -559,6 +573,8 @@ Journal::WriteResult Journal::TryRecord(const JournalTurn& turn)
                 error = statement.lastError();
                 statement.exec(QStringLiteral("ROLLBACK"));
             } else {
+                // The weights count tone turns only: a stage row, once one is
+                // written here, must be kept out as ReadToneTurns keeps it out.
                 if (recentFinds_)
                     recentFinds_->Add(turn);
                 return WriteResult::Written;
@@ -610,6 +626,16 @@ Journal::ReadRows(const std::function<void(qint64 done, qint64 total)>& progress
 
 std::optional<std::vector<JournalTurn>> Journal::ReadTurns()
 {
+    return ReadTurnsWhere(false);
+}
+
+std::optional<std::vector<JournalTurn>> Journal::ReadToneTurns()
+{
+    return ReadTurnsWhere(true);
+}
+
+std::optional<std::vector<JournalTurn>> Journal::ReadTurnsWhere(bool toneTurnsOnly)
+{
     if (!EnsureOpen())
         return std::nullopt;
     std::vector<JournalTurn> turns;
@@ -617,7 +643,8 @@ std::optional<std::vector<JournalTurn>> Journal::ReadTurns()
     {
         QSqlQuery query(Database());
         query.setForwardOnly(true);
-        if (query.exec(SelectColumns())) {
+        const QString filter = toneTurnsOnly ? ToneTurnsOnly(Database()) : QString();
+        if (query.exec(SelectColumns() + filter)) {
             while (query.next())
                 if (auto turn = TurnFromRow(RowOf(query)))
                     turns.push_back(std::move(*turn));
@@ -642,7 +669,7 @@ std::optional<BandWeights> Journal::DrillWeights()
     if (off_)
         return std::nullopt;
     if (!recentFinds_) {
-        const auto turns = ReadTurns();
+        const auto turns = ReadToneTurns();
         if (!turns)
             return std::nullopt;
         RecentFinds recent;

@@ -68,6 +68,8 @@ class Journal {
     // Every row a view may trust (see TurnFromRow), in the order the turns
     // started. Nullopt when the journal is off.
     std::optional<std::vector<JournalTurn>> ReadTurns();
+    // The same for the tone turns alone, without the stage's rows.
+    std::optional<std::vector<JournalTurn>> ReadToneTurns();
 
     // Every row as stored, by id, values in JournalColumns order: what the
     // export writes. Nullopt when the journal is off.
@@ -84,6 +86,7 @@ class Journal {
     enum class OpenResult { Ok, NotADatabase, Failed };
 
     bool EnsureOpen();
+    std::optional<std::vector<JournalTurn>> ReadTurnsWhere(bool toneTurnsOnly);
     OpenResult TryOpen(QString* reason);
     bool MoveAside(QString* movedTo, QString* reason);
     // Copies every row of the file moved aside that can still be read into

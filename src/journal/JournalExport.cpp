@@ -1,5 +1,6 @@
 #include "journal/JournalExport.h"
 
+#include "journal/BandNames.h"
 #include "journal/Journal.h"
 #include "journal/JournalService.h"
 #include "journal/JournalTurn.h"
@@ -14,8 +15,11 @@
 #include <QPointer>
 #include <QProgressDialog>
 #include <QSaveFile>
+#include <QTimeZone>
 
+#include <algorithm>
 #include <cerrno>
+#include <optional>
 
 namespace {
 
@@ -42,14 +46,81 @@ QString FailureText(int errorNumber, const QString& path, const QString& systemT
                                          systemText);
 }
 
-// A file this export wrote: it starts with our header line.
+const QByteArray ByteOrderMark = "\xEF\xBB\xBF";
+
+const QStringList SpreadsheetColumns = {
+    QStringLiteral("Beginn"),        QStringLiteral("Art"),
+    QStringLiteral("Band"),          QStringLiteral("Frequenz"),
+    QStringLiteral("Versuche"),      QStringLiteral("Versuchte Bänder"),
+    QStringLiteral("Fundzeit"),      QStringLiteral("Ergebnis"),
+    QStringLiteral("Feedback Zeit"), QStringLiteral("Zufallsstart"),
+    QStringLiteral("Anschwellen"),   QStringLiteral("Hintergrund"),
+};
+
+QByteArray SpreadsheetHeader()
+{
+    return ByteOrderMark + SpreadsheetColumns.join(QLatin1Char(';')).toUtf8() + "\r\n";
+}
+
+// A file this export wrote: it starts with one of our header lines.
 bool IsJournalExport(const QString& path)
 {
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly))
         return false;
     const QByteArray header = JournalColumns.join(QLatin1Char(',')).toUtf8() + "\r\n";
-    return file.read(header.size()) == header;
+    const QByteArray spreadsheetHeader = SpreadsheetHeader();
+    const QByteArray start = file.read(std::max(header.size(), spreadsheetHeader.size()));
+    return start.startsWith(header) || start.startsWith(spreadsheetHeader);
+}
+
+// One spreadsheet field: quoted when it holds ";", a double quote, CR or LF.
+QByteArray SpreadsheetField(const QString& value)
+{
+    QByteArray text = value.toUtf8();
+    if (!text.contains(';') && !text.contains('"') && !text.contains('\r') && !text.contains('\n'))
+        return text;
+    return '"' + text.replace("\"", "\"\"") + '"';
+}
+
+QStringList SpreadsheetRecord(const QList<QVariant>& row, const QTimeZone& localZone)
+{
+    QLocale german = GermanNumbers();
+    german.setNumberOptions(QLocale::OmitGroupSeparator);
+    // Stage rows once the journal tells them apart by the column `kind`.
+    const qsizetype kindColumn = JournalColumns.indexOf(QStringLiteral("kind"));
+    const QString kind = kindColumn >= 0 && kindColumn < row.size() &&
+                                 row[kindColumn].toString() == QLatin1String("buehne")
+                             ? QStringLiteral("Bühne")
+                             : QStringLiteral("Ton");
+    const std::optional<JournalTurn> turn = TurnFromRow(row);
+    if (!turn) {
+        // What another tool stored, as it is, in the columns it belongs to.
+        auto raw = [&row](int column) {
+            return column < row.size() ? FieldText(row[column]) : QString();
+        };
+        return {raw(1), kind,    raw(2),  raw(3),  raw(7),  raw(8),
+                raw(9), raw(10), raw(11), raw(12), raw(13), raw(14)};
+    }
+    QStringList tried;
+    for (int band : turn->tried)
+        tried << BandName(band, german);
+    const QString beds[] = {QStringLiteral("Keiner"), QStringLiteral("Rosa Rauschen"),
+                            QStringLiteral("Musik")};
+    return {
+        turn->startedAt.toTimeZone(localZone).toString(QStringLiteral("dd.MM.yyyy HH:mm:ss")),
+        kind,
+        BandName(turn->ringingBand, german),
+        german.toString(turn->frequencyHz, 'f', 1),
+        german.toString(turn->attempts),
+        tried.join(QLatin1Char(' ')),
+        turn->findMs ? german.toString(double(*turn->findMs) / 1000.0, 'f', 1) : QString(),
+        turn->Found() ? QStringLiteral("gefunden") : QStringLiteral("abgebrochen"),
+        german.toString(turn->feedbackTime),
+        german.toString(turn->randomStart),
+        turn->swell ? QStringLiteral("ja") : QStringLiteral("nein"),
+        turn->bed >= 0 && turn->bed < 3 ? beds[turn->bed] : german.toString(turn->bed),
+    };
 }
 
 // Another file would be gone for good, so the player says so first, as
@@ -127,6 +198,27 @@ QByteArray JournalCsv(const std::vector<QList<QVariant>>& rows,
     return csv;
 }
 
+QByteArray JournalSpreadsheetCsv(const std::vector<QList<QVariant>>& rows,
+                                 const QTimeZone& localZone,
+                                 const std::function<void(qint64 done)>& progress)
+{
+    QByteArray csv = SpreadsheetHeader();
+    csv.reserve(static_cast<qsizetype>(rows.size()) * 110 + 200);
+    qint64 done = 0;
+    for (const QList<QVariant>& row : rows) {
+        const QStringList fields = SpreadsheetRecord(row, localZone);
+        for (qsizetype i = 0; i < fields.size(); ++i) {
+            if (i > 0)
+                csv += ';';
+            csv += SpreadsheetField(fields[i]);
+        }
+        csv += "\r\n";
+        if (progress && ++done % 4096 == 0)
+            progress(done);
+    }
+    return csv;
+}
+
 bool WriteFileAtomically(const QString& path, const QByteArray& bytes, QString* errorText)
 {
     QSaveFile file(path);
@@ -163,9 +255,13 @@ bool WriteFileAtomically(const QString& path, const QByteArray& bytes, QString* 
 
 namespace {
 
-// The file the player chose and agreed to replace; empty when nothing is to
-// be written.
-QString ChooseTarget(Dialogs& dialogs, bool journalOff, const QString& offReason)
+struct ExportTarget {
+    QString path; // empty when nothing is to be written
+    ExportFormat format = ExportFormat::Rfc4180;
+};
+
+// The file the player chose and agreed to replace.
+ExportTarget ChooseTarget(Dialogs& dialogs, bool journalOff, const QString& offReason)
 {
     if (journalOff) {
         ShowFailure(dialogs, QStringLiteral("Das Trainingsjournal ist ausgeschaltet und kann nicht "
@@ -175,22 +271,42 @@ QString ChooseTarget(Dialogs& dialogs, bool journalOff, const QString& offReason
     }
     FileDialogRequest request;
     request.caption = ExportCaption;
-    request.filter = QStringLiteral("CSV-Dateien|*.csv|Alle Dateien|*.*");
+    // The order of ExportFormat; "Alle Dateien" writes the RFC 4180 file.
+    request.filter =
+        QStringLiteral("CSV-Dateien|*.csv|Tabellenkalkulation (;)|*.csv|Alle Dateien|*.*");
     request.defaultExtension = QStringLiteral("csv");
     request.proposedName = QStringLiteral("Trainingsjournal.csv");
-    QString chosen = dialogs.SaveFileName(request);
-    if (chosen.isEmpty() || !ConfirmReplace(dialogs, chosen))
+    int chosenFilter = 0;
+    request.chosenFilter = &chosenFilter;
+    ExportTarget target;
+    target.path = dialogs.SaveFileName(request);
+    if (target.path.isEmpty() || !ConfirmReplace(dialogs, target.path))
         return {};
-    return chosen;
+    target.format = chosenFilter == 1 ? ExportFormat::Spreadsheet : ExportFormat::Rfc4180;
+    return target;
 }
 
-// Why the CSV could not be written; empty when it was, or when a fault
-// switched the journal off (its own box said so). `progress` hears 0..1000.
-// Thread: the one that owns `journal`.
-QString WriteExport(Journal& journal, const QString& path, bool* written,
+void ShowWritten(Dialogs& dialogs, const QString& path, qint64 turns)
+{
+    MessageBoxRequest box;
+    box.caption = ExportCaption;
+    const QString where = QDir::toNativeSeparators(path);
+    box.text = turns == 1
+                   ? QStringLiteral("Eine Runde wurde in die Datei „%1“ exportiert.").arg(where)
+                   : QStringLiteral("%1 Runden wurden in die Datei „%2“ exportiert.")
+                         .arg(GermanNumbers().toString(turns), where);
+    box.icon = DialogIcon::Information;
+    dialogs.MessageBox(box);
+}
+
+// Why the CSV could not be written; empty when it was (`written` then
+// holds how many turns), or when a fault switched the journal off (its own
+// box said so). `progress` hears 0..1000. Thread: the one that owns `journal`.
+QString WriteExport(Journal& journal, const ExportTarget& target, std::optional<qint64>* written,
                     const std::function<void(int permille)>& progress)
 {
-    *written = false;
+    const QString& path = target.path;
+    written->reset();
     qint64 total = 1;
     const auto rows = journal.ReadRows([&](qint64 done, qint64 all) {
         total = std::max<qint64>(all, 1);
@@ -200,16 +316,20 @@ QString WriteExport(Journal& journal, const QString& path, bool* written,
     if (!rows)
         return {};
     total = std::max<qint64>(qint64(rows->size()), 1);
-    const QByteArray csv = JournalCsv(*rows, [&](qint64 done) {
+    const auto csvProgress = [&](qint64 done) {
         if (progress)
             progress(500 + int(400 * done / total));
-    });
+    };
+    const QByteArray csv =
+        target.format == ExportFormat::Spreadsheet
+            ? JournalSpreadsheetCsv(*rows, QTimeZone::systemTimeZone(), csvProgress)
+            : JournalCsv(*rows, csvProgress);
     QString errorText;
     if (!WriteFileAtomically(path, csv, &errorText))
         return QStringLiteral("Die Datei „%1“ konnte nicht geschrieben werden:\n%2\n"
                               "Eine vorhandene Datei bleibt unverändert.")
             .arg(QDir::toNativeSeparators(path), errorText);
-    *written = true;
+    *written = qint64(rows->size());
     return {};
 }
 
@@ -217,21 +337,23 @@ QString WriteExport(Journal& journal, const QString& path, bool* written,
 
 bool ExportJournal(Journal& journal, Dialogs& dialogs)
 {
-    const QString chosen = ChooseTarget(dialogs, journal.IsOff(), journal.OffReason());
-    if (chosen.isEmpty())
+    const ExportTarget target = ChooseTarget(dialogs, journal.IsOff(), journal.OffReason());
+    if (target.path.isEmpty())
         return false;
-    bool written = false;
-    const QString failure = WriteExport(journal, chosen, &written, {});
+    std::optional<qint64> written;
+    const QString failure = WriteExport(journal, target, &written, {});
     if (!failure.isEmpty())
         ShowFailure(dialogs, failure);
-    return written;
+    if (written)
+        ShowWritten(dialogs, target.path, *written);
+    return written.has_value();
 }
 
 void StartJournalExport(JournalService& journal, QWidget* parent)
 {
     Dialogs& dialogs = journal.Boxes();
-    const QString chosen = ChooseTarget(dialogs, journal.IsOff(), journal.OffReason());
-    if (chosen.isEmpty())
+    const ExportTarget target = ChooseTarget(dialogs, journal.IsOff(), journal.OffReason());
+    if (target.path.isEmpty())
         return;
     auto* progress = new QProgressDialog(QStringLiteral("Das Trainingsjournal wird exportiert ..."),
                                          QString(), 0, 1000, parent);
@@ -244,13 +366,14 @@ void StartJournalExport(JournalService& journal, QWidget* parent)
     const QPointer<QProgressDialog> shown(progress);
     // Answered to the journal itself: a failure is told even when the
     // progress window was closed meanwhile.
-    journal.Run<QString>(
+    using Outcome = std::pair<QString, std::optional<qint64>>; // failure, turns written
+    journal.Run<Outcome>(
         &journal,
         // Thread: the journal's.
-        [chosen, shown](Journal& store) {
-            bool written = false;
+        [target, shown](Journal& store) {
+            Outcome outcome;
             int lastPermille = -1;
-            return WriteExport(store, chosen, &written, [&](int permille) {
+            outcome.first = WriteExport(store, target, &outcome.second, [&](int permille) {
                 if (permille == lastPermille)
                     return;
                 lastPermille = permille;
@@ -263,11 +386,14 @@ void StartJournalExport(JournalService& journal, QWidget* parent)
                     },
                     Qt::QueuedConnection);
             });
+            return outcome;
         },
-        [shown, &dialogs](QString& failure) {
+        [shown, &dialogs, path = target.path](Outcome& outcome) {
             if (shown)
                 shown->close();
-            if (!failure.isEmpty())
-                ShowFailure(dialogs, failure);
+            if (!outcome.first.isEmpty())
+                ShowFailure(dialogs, outcome.first);
+            if (outcome.second)
+                ShowWritten(dialogs, path, *outcome.second);
         });
 }

@@ -34,6 +34,13 @@ std::optional<double> Median(std::vector<double> values)
 
 } // namespace
 
+std::optional<double> ConfusionMatrix::Share(int ringingBand, int triedBand) const
+{
+    if (bandTurns[ringingBand] == 0)
+        return std::nullopt;
+    return double(counts[ringingBand][triedBand]) / bandTurns[ringingBand];
+}
+
 ConfusionMatrix ComputeConfusionMatrix(const std::vector<JournalTurn>& turns, JournalPeriod period,
                                        const QDateTime& nowUtc, const QTimeZone& localZone)
 {
@@ -41,20 +48,49 @@ ConfusionMatrix ComputeConfusionMatrix(const std::vector<JournalTurn>& turns, Jo
     const std::optional<int> days = PeriodDays(period);
     const QDate today = nowUtc.toTimeZone(localZone).date();
     const QDate firstDay = days ? today.addDays(1 - *days) : QDate();
+    const QDate firstDayBefore = days ? firstDay.addDays(-*days) : QDate();
+    std::array<bool, BandCount> tried{};
+    std::array<std::vector<double>, BandCount> distances;
+    std::array<int, BandCount> turnsBefore{}, firstTryBefore{};
     for (const JournalTurn& turn : turns) {
+        const int ringing = turn.ringingBand;
+        const bool firstTryFind = turn.Found() && turn.attempts == 1;
         if (days) {
             // A clock set wrong once must not put turns into every period.
             const QDate day = turn.startedAt.toTimeZone(localZone).date();
+            if (day >= firstDayBefore && day < firstDay) {
+                ++turnsBefore[ringing];
+                firstTryBefore[ringing] += firstTryFind ? 1 : 0;
+            }
             if (day < firstDay || day > today)
                 continue;
         }
         ++matrix.turns;
-        auto& row = matrix.counts[turn.ringingBand];
-        for (int tried : turn.tried)
-            if (tried != turn.ringingBand) // a wrong try can never be the ringing band
-                ++row[tried];
-        if (turn.Found())
-            ++row[turn.ringingBand];
+        ++matrix.bandTurns[ringing];
+        auto& row = matrix.counts[ringing];
+        std::array<bool, BandCount> inThisTurn{};
+        for (int band : turn.tried) {
+            if (band == ringing) // a wrong try can never be the ringing band
+                continue;
+            distances[ringing].push_back(band - ringing);
+            tried[band] = true;
+            if (!inThisTurn[band])
+                ++row[band];
+            inThisTurn[band] = true;
+        }
+        if (firstTryFind)
+            ++row[ringing];
+    }
+
+    for (int band = 0; band < BandCount; ++band) {
+        if (matrix.bandTurns[band] > 0)
+            matrix.rows.push_back(band);
+        if (matrix.bandTurns[band] > 0 || tried[band])
+            matrix.columns.push_back(band);
+        if (matrix.bandTurns[band] >= DirectionTurns)
+            matrix.direction[band] = Median(std::move(distances[band]));
+        if (turnsBefore[band] > 0)
+            matrix.previousFirstTryShare[band] = double(firstTryBefore[band]) / turnsBefore[band];
     }
 
     std::vector<ConfusionPair> pairs;
@@ -144,14 +180,14 @@ BandWeights RecentFinds::Weights() const
     BandWeights weights{};
     for (int band = 0; band < BandCount; ++band) {
         const auto& recent = attempts_[band];
-        if (recent.empty()) {
-            weights[band] = 2.0;
-            continue;
+        double meanWrong = 1.0; // never found: as if one wrong try each time
+        if (!recent.empty()) {
+            double wrong = 0;
+            for (int attempts : recent)
+                wrong += attempts - 1;
+            meanWrong = wrong / static_cast<double>(recent.size());
         }
-        double wrong = 0;
-        for (int attempts : recent)
-            wrong += attempts - 1;
-        weights[band] = 1.0 + wrong / static_cast<double>(recent.size());
+        weights[band] = (1.0 + meanWrong) * (1.0 + meanWrong);
     }
     return weights;
 }

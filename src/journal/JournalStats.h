@@ -26,17 +26,34 @@ struct ConfusionPair {
 };
 
 struct ConfusionMatrix {
-    // counts[ringing][tried]: how often `tried` was tried wrongly while
-    // `ringing` rang; counts[b][b] holds the finds of b.
+    // counts[ringing][tried]: turns of `ringing` whose wrong tries included
+    // `tried`; counts[b][b]: turns of b found at the first try.
     std::array<std::array<int, BandCount>, BandCount> counts{};
-    int turns = 0; // turns of the period
+    std::array<int, BandCount> bandTurns{}; // turns of each ringing band
+    int turns = 0;                          // turns of the period
+    std::vector<int> rows;                  // the bands that rang, ascending
+    std::vector<int> columns;               // those and every band tried, ascending
+    // The median of (tried - ringing) in bands over the wrong tries of a band
+    // with at least DirectionTurns turns; nullopt for fewer turns or no
+    // wrong try.
+    std::array<std::optional<double>, BandCount> direction{};
+    // The first-try share of each band in the period as long before this
+    // one, where the band rang then; never for "Alle".
+    std::array<std::optional<double>, BandCount> previousFirstTryShare{};
     // The pairs most often confused, most frequent first (ties: lower
     // ringing band, then lower tried band); at most three.
     std::vector<ConfusionPair> mostConfused;
+
+    // counts[r][c] / bandTurns[r]; nullopt for a band that did not ring.
+    std::optional<double> Share(int ringingBand, int triedBand) const;
 };
 
+// Fewer turns say nothing about a band's direction.
+constexpr int DirectionTurns = 5;
+
 // Turns of the period: the last 7 or 30 calendar days in `localZone` up to
-// and including the day of `nowUtc`, or all.
+// and including the day of `nowUtc`, or all. The period before is as long
+// and ends the day before it begins.
 ConfusionMatrix ComputeConfusionMatrix(const std::vector<JournalTurn>& turns, JournalPeriod period,
                                        const QDateTime& nowUtc, const QTimeZone& localZone);
 
@@ -81,8 +98,9 @@ class RecentFinds {
   public:
     // Turns in chronological order; only found ones count.
     void Add(const JournalTurn& turn);
-    // weight(b) = 1 + the mean of (attempts - 1) over b's recent finds; 2 for
-    // a band never found.
+    // weight(b) = (1 + the mean of (attempts - 1) over b's recent finds)^2;
+    // 2^2 for a band never found. Squared, so a weak band comes up clearly
+    // more often; the draw's floor keeps the strong ones in play.
     BandWeights Weights() const;
 
   private:

@@ -16,12 +16,12 @@ const QString Dash = QStringLiteral("–");
 
 QString Percent(const std::optional<double>& share)
 {
-    return share ? QLocale().toString(*share * 100, 'f', 0) + QStringLiteral(" %") : Dash;
+    return share ? GermanNumbers().toString(*share * 100, 'f', 0) + QStringLiteral(" %") : Dash;
 }
 
 QString Seconds(const std::optional<double>& seconds)
 {
-    return seconds ? QLocale().toString(*seconds, 'f', 1) + QStringLiteral(" s") : Dash;
+    return seconds ? GermanNumbers().toString(*seconds, 'f', 1) + QStringLiteral(" s") : Dash;
 }
 
 } // namespace
@@ -45,12 +45,15 @@ LearningCurveView::LearningCurveView(QWidget* parent) : QDialog(parent)
     notice_->setWordWrap(true);
     layout_->addWidget(notice_);
 
-    bandTable_ = new QTableWidget(BandCount, 6, this);
-    bandTable_->setHorizontalHeaderLabels({QStringLiteral("Band"), QStringLiteral("Runden"),
-                                           QStringLiteral("Gefunden"),
-                                           QStringLiteral("Beim 1. Versuch gefunden"),
-                                           QStringLiteral("1. Versuch auf dem Band oder daneben"),
-                                           QStringLiteral("Median der Fundzeit")});
+    bandTable_ = new QTableWidget(BandCount, 7, this);
+    bandTable_->setHorizontalHeaderLabels(
+        {QStringLiteral("Band"), QStringLiteral("Runden"), QStringLiteral("Gefunden"),
+         QStringLiteral("Beim 1. Versuch gefunden"),
+         QStringLiteral("1. Versuch auf dem Band oder daneben"),
+         QStringLiteral("Median der Fundzeit"), QStringLiteral("Gewicht beim Üben")});
+    bandTable_->horizontalHeaderItem(6)->setToolTip(
+        QStringLiteral("Mit „Schwache Bänder üben“ klingt ein Band mit doppeltem Gewicht doppelt "
+                       "so oft, jedes aber mindestens halb so oft wie ohne die Option."));
     bandTable_->verticalHeader()->hide();
     bandTable_->setEditTriggers(QAbstractItemView::NoEditTriggers);
     bandTable_->setSelectionMode(QAbstractItemView::NoSelection);
@@ -81,6 +84,15 @@ void LearningCurveView::ShowCurve(const LearningCurve& curve, CreateCurvePlotFun
     notice_->setVisible(!notice_->text().isEmpty());
     FillBandTable();
     bandTable_->setVisible(curve_.turns > 0);
+}
+
+void LearningCurveView::ShowWeights(const BandWeights& weights)
+{
+    for (int band = 0; band < BandCount; ++band) {
+        auto* item = new QTableWidgetItem(GermanNumbers().toString(weights[band], 'f', 2));
+        item->setTextAlignment(Qt::AlignRight | Qt::AlignVCenter);
+        bandTable_->setItem(band, 6, item);
+    }
 }
 
 void LearningCurveView::ShowJournalOff(const QString& reason)
@@ -131,6 +143,7 @@ LearningCurveView* OpenLearningCurveView(JournalService& journal, QWidget* paren
         QString offReason;
         CreateCurvePlotFunction createPlot = nullptr;
         QString problem;
+        std::optional<BandWeights> weights;
     };
     journal.Run<Answer>(
         view,
@@ -139,6 +152,7 @@ LearningCurveView* OpenLearningCurveView(JournalService& journal, QWidget* paren
             Answer answer;
             if (const auto turns = store.ReadTurns()) {
                 answer.curve = ComputeLearningCurve(*turns, QTimeZone::systemTimeZone());
+                answer.weights = store.DrillWeights();
                 if (!answer.curve->days.empty())
                     answer.createPlot = LoadCurvePlot(&answer.problem);
             } else {
@@ -149,7 +163,9 @@ LearningCurveView* OpenLearningCurveView(JournalService& journal, QWidget* paren
         [view](Answer& answer) {
             if (answer.curve)
                 view->ShowCurve(*answer.curve, answer.createPlot, answer.problem);
-            else
+            if (answer.curve && answer.weights)
+                view->ShowWeights(*answer.weights);
+            if (!answer.curve)
                 view->ShowJournalOff(answer.offReason);
         });
     return view;

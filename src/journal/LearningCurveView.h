@@ -2,7 +2,8 @@
 // "Lernkurve ...": per day (local time) the share of found turns found at the
 // first attempt, the share of turns whose first try hit the ringing band or
 // a neighbour, and the median find time, as a plot; below it the same per
-// band over each band's last 20 turns. The window shows at once; the journal
+// band over each band's last 20 turns, with the weight the band has in the
+// weighted draw. The window shows at once; the journal
 // is read, the curve computed and the plot module loaded on the journal's
 // thread. Thread: GUI only.
 
@@ -30,6 +31,8 @@ class LearningCurveView final : public QDialog {
     // `createPlot` null when the plot module is missing, `problem` saying why.
     void ShowCurve(const LearningCurve& curve, CreateCurvePlotFunction createPlot,
                    const QString& problem);
+    // The weighted draw's current weights, one more column of the band table.
+    void ShowWeights(const BandWeights& weights);
     void ShowJournalOff(const QString& reason);
     // The journal's answer has come.
     bool IsFilled() const { return filled_; }

@@ -44,8 +44,11 @@ TurnFrequency PickTurnFrequency(const GameState& state, RandomGenerator& random,
 {
     TurnFrequency drawn;
     int g = -1;
-    if (weights)
-        g = WeightedBand(*weights, state.LowCutBand + 1, state.HighCutBand, random.Fraction());
+    if (weights) {
+        const int first = state.LowCutBand + 1;
+        g = WeightedBand(WithShareFloor(*weights, first, state.HighCutBand), first,
+                         state.HighCutBand, random.Fraction());
+    }
     if (g < 0)
         g = random.Below(state.HighCutBand - state.LowCutBand) + 1 + state.LowCutBand;
     drawn.band = g;

@@ -21,8 +21,9 @@ struct TurnFrequency {
 // frequency (division point 5..95 of 100) from `random`. The settings reader
 // and the menus keep the cut range where both neighbours of every band exist.
 // Without `weights` every band is equally likely, from one Below() call; with
-// them (the "Schwache Bänder üben" option) band b is drawn with probability
-// weights[b] / (sum over those bands) from one Fraction() call. The frequency
+// them (the "Schwache Bänder üben" option) band b is drawn with its share of
+// WithShareFloor (weights[b] / the sum over those bands, but at least half
+// the uniform share) from one Fraction() call. The frequency
 // inside the band is drawn the same way in both cases.
 TurnFrequency PickTurnFrequency(const GameState& state, RandomGenerator& random,
                                 const BandWeights* weights = nullptr);

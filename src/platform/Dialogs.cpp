@@ -6,6 +6,8 @@
 #include <QMessageBox>
 #include <QTimer>
 
+#include <algorithm>
+
 namespace {
 
 QMessageBox::Icon ToQtIcon(DialogIcon icon)
@@ -65,6 +67,11 @@ QString RunFileDialog(const FileDialogRequest& request, QFileDialog::AcceptMode 
         dialog.selectFile(request.proposedName);
     if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
         return {};
+    if (request.chosenFilter)
+        *request.chosenFilter =
+            int(std::max<qsizetype>(0, ToQtFilter(request.filter)
+                                           .split(QStringLiteral(";;"))
+                                           .indexOf(dialog.selectedNameFilter())));
     return dialog.selectedFiles().constFirst();
 }
 

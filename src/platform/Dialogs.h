@@ -27,6 +27,9 @@ struct FileDialogRequest {
     QString filter;           // Windows-style "Description|*.EXT"
     QString defaultExtension; // without the dot
     QString proposedName;
+    // When set, a save dialog writes here which file type of `filter` the
+    // player chose, from 0.
+    int* chosenFilter = nullptr;
 };
 
 class Dialogs {

@@ -147,6 +147,10 @@ QString CheckComputations(const std::vector<JournalTurn>& turns)
             return QStringLiteral("the matrix lost turns");
         if (matrix.mostConfused.size() > 3)
             return QStringLiteral("more than three pairs");
+        for (int r = 0; r < BandCount; ++r)
+            for (int c = 0; c < BandCount; ++c)
+                if (matrix.counts[r][c] > matrix.bandTurns[r])
+                    return QStringLiteral("a share over 100 %");
         for (std::size_t i = 0; i < matrix.mostConfused.size(); ++i) {
             const ConfusionPair& pair = matrix.mostConfused[i];
             if (pair.ringingBand == pair.triedBand || pair.count <= 0 ||

@@ -19,6 +19,9 @@ QString ScriptedDialogs::OpenFileName(const FileDialogRequest& request)
 QString ScriptedDialogs::SaveFileName(const FileDialogRequest& request)
 {
     fileDialogs.append(request);
+    const int filter = filterAnswers.isEmpty() ? 0 : filterAnswers.takeFirst();
+    if (request.chosenFilter)
+        *request.chosenFilter = filter;
     return fileAnswers.isEmpty() ? QString() : fileAnswers.takeFirst();
 }
 

@@ -18,6 +18,8 @@ class ScriptedDialogs final : public Dialogs {
     // and a file dialog is cancelled.
     QList<DialogResult> boxAnswers;
     QStringList fileAnswers;
+    // The file type chosen with each save answer, from 0; 0 when they run out.
+    QList<int> filterAnswers;
 
     // Called as each box comes up, to look at the program while it waits.
     std::function<void(const MessageBoxRequest&)> onBox;
