@@ -1,6 +1,7 @@
 #include "game/GameSession.h"
 
 #include "game/GameFlow.h"
+#include "game/StagePlayer.h"
 #include "journal/JournalService.h"
 #include "journal/TurnRecorder.h"
 #include "results/ResultsCounters.h"
@@ -12,8 +13,12 @@ GameSession::GameSession(const GameServices& services)
     counters_ = std::make_unique<ResultsCounters>(
         state_, services_.clock, resultsFile_,
         [this](bool available) { emit saveAsAvailable(available); });
+    if (!services_.stagePlayer) {
+        deviceStagePlayer_ = std::make_unique<DeviceStagePlayer>(services_.waveOut, state_);
+        services_.stagePlayer = deviceStagePlayer_.get();
+    }
     game_ = std::make_unique<GameFlow>(state_, faders_, tone_, *counters_, services_.dialogs,
-                                       services_.random, services_.clock);
+                                       services_.random, services_.clock, *services_.stagePlayer);
     journal_ = std::make_unique<JournalService>(services_.dialogs);
     recorder_ = std::make_unique<TurnRecorder>(state_, *journal_);
 

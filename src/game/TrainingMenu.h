@@ -19,6 +19,7 @@ struct TrainingMenuActions {
     QAction* Lernkurve = nullptr;       // learning curve window
     QAction* Exportieren = nullptr;     // the journal as CSV
     QAction* SchwacheBaender = nullptr; // checkable: weighted draw of the ringing band
+    QAction* Buehne = nullptr;          // checkable: START starts a stage turn
     QAction* Anschwellen = nullptr;     // checkable: a turn's tone swells in
     QAction* Hintergrund = nullptr;     // the submenu of the bed under the tone
     QAction* Keiner = nullptr;          // radio: no bed

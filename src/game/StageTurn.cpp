@@ -1,0 +1,196 @@
+#include "game/StageTurn.h"
+
+#include "platform/Random.h"
+#include "stage/StageBands.h"
+
+#include <cmath>
+#include <numbers>
+
+namespace {
+
+// Rooms tried after the drawn one before the stage gives up.
+constexpr int RoomsTried = 24;
+constexpr int ResponsePoints = 241;
+
+std::optional<stage::LoopPole> GrowingPole(stage::LoopAnalysis& analysis)
+{
+    const std::optional<stage::LoopPole> pole = analysis.DominantPole();
+    if (pole && pole->GrowthDbPerSecond() > 0)
+        return pole;
+    return std::nullopt;
+}
+
+QString SignedDb(double db)
+{
+    const long whole = std::lround(db);
+    return (whole > 0 ? QStringLiteral("+") : QString()) + QString::number(whole) +
+           QStringLiteral(" dB");
+}
+
+} // namespace
+
+std::unique_ptr<StageTurn> StageTurn::Build(const stage::FftwFunctions& fftw,
+                                            RandomGenerator& random, int firstBand, int lastBand,
+                                            QString* errorText)
+{
+    const auto drawn = std::uint32_t(random.Below(1 << 30));
+    for (int attempt = 0; attempt < RoomsTried; ++attempt) {
+        const std::uint32_t seed = drawn + std::uint32_t(attempt);
+        stage::LoopDesign design = stage::StageDesign(seed, true);
+        stage::LoopAnalysis analysis(design, fftw);
+        analysis.ChooseGainDb();
+        const std::optional<stage::LoopPole> pole = GrowingPole(analysis);
+        if (!pole)
+            continue;
+        const int band = stage::NearestBand(pole->FrequencyHz());
+        if (band < firstBand || band > lastBand)
+            continue;
+        std::unique_ptr<StageTurn> turn(new StageTurn(std::move(design), fftw, seed));
+        turn->gainDb_ = turn->firstGainDb_ = analysis.GainDb();
+        turn->analysis_.SetGainDb(turn->gainDb_);
+        turn->StartHowl(*pole);
+        turn->Publish();
+        return turn;
+    }
+    *errorText = QStringLiteral("Für die Bänder im Spiel ließ sich keine Bühne finden, die "
+                                "dort rückkoppelt. Bitte den Filterbereich erweitern.");
+    return nullptr;
+}
+
+StageTurn::StageTurn(stage::LoopDesign design, const stage::FftwFunctions& fftw, std::uint32_t seed)
+    : design_(std::move(design)), analysis_(design_, fftw),
+      stream_(std::make_unique<stage::StageStream>(design_, fftw, seed)), seed_(seed)
+{
+}
+
+void StageTurn::Publish()
+{
+    stage::StageParameters parameters;
+    for (int band = 0; band < stage::BandCount; ++band)
+        parameters.levelsDb[band] = static_cast<std::int8_t>(levelsDb_[band]);
+    parameters.gainDb = float(gainDb_);
+    parameters.outputGain = float(outputGain_);
+    stream_->SetParameters(parameters);
+}
+
+void StageTurn::StartHowl(const stage::LoopPole& pole)
+{
+    howl_ = pole;
+    howlsHz_.push_back(pole.FrequencyHz());
+    growing_ = true;
+    reachedFindLevel_ = false;
+    pulledDown_.clear();
+    stopper_ = -1;
+}
+
+bool StageTurn::FaderMoved(const BandArray& bands, int band, double outputGain)
+{
+    const stage::BandLevels before = levelsDb_;
+    for (int b = 0; b < stage::BandCount; ++b)
+        levelsDb_[b] = bands[b].Level;
+    if (levelsDb_ == before && outputGain == outputGain_)
+        return false; // a click that selects: nothing moved
+    outputGain_ = outputGain;
+    Publish();
+    if (!growing_) {
+        analysis_.SetLevels(levelsDb_);
+        return false;
+    }
+    if (band >= 0 && band < stage::BandCount && levelsDb_[band] < 0 &&
+        levelsDb_[band] < before[band])
+        pulledDown_.insert(band);
+    const stage::PoleForecast forecast = analysis_.Follow(*howl_, levelsDb_);
+    howl_ = forecast.pole;
+    if (forecast.growthDbPerSecond >= 0)
+        return false;
+    growing_ = false;
+    stopper_ = band;
+    return true;
+}
+
+void StageTurn::SetOutputGain(double outputGain)
+{
+    outputGain_ = outputGain;
+    Publish();
+}
+
+bool StageTurn::RiseGain()
+{
+    gainDb_ += GainRiseDb;
+    analysis_.SetGainDb(gainDb_);
+    Publish();
+    return LookForHowl();
+}
+
+bool StageTurn::LookForHowl()
+{
+    const std::optional<stage::LoopPole> pole = GrowingPole(analysis_);
+    if (!pole)
+        return false;
+    StartHowl(*pole);
+    return true;
+}
+
+bool StageTurn::HowlReachedFindLevel()
+{
+    if (!growing_ || reachedFindLevel_ || stream_->LastBlockPeakDbfs() < FindClockLevelDbfs)
+        return false;
+    reachedFindLevel_ = true;
+    return true;
+}
+
+int StageTurn::HowlBand() const
+{
+    return stage::NearestBand(HowlHz());
+}
+
+std::vector<int> StageTurn::TriedBands() const
+{
+    std::vector<int> tried;
+    for (int band : pulledDown_)
+        if (band != stopper_)
+            tried.push_back(band);
+    return tried;
+}
+
+QString StageTurn::Summary() const
+{
+    int cuts = 0;
+    double totalDb = 0;
+    for (double levelDb : levelsDb_) {
+        if (levelDb < 0) {
+            ++cuts;
+            totalDb += levelDb;
+        }
+    }
+    return SignedDb(GainWonDb()) + QStringLiteral(" vor Rückkopplung, ") + QString::number(cuts) +
+           (cuts == 1 ? QStringLiteral(" Schnitt, zusammen ")
+                      : QStringLiteral(" Schnitte, zusammen ")) +
+           SignedDb(totalDb);
+}
+
+StageResponse StageTurn::Response()
+{
+    StageResponse response;
+    response.howlsHz = howlsHz_;
+    const stage::BandLevels played = levelsDb_;
+    std::vector<stage::BiquadCoefficients> eq;
+    for (int band = 0; band < stage::BandCount; ++band)
+        eq.push_back(stage::BandSection(design_.bandCentresHz[band], played[band]));
+    for (int i = 0; i < ResponsePoints; ++i) {
+        const double frequencyHz = 20.0 * std::pow(1000.0, double(i) / (ResponsePoints - 1));
+        response.frequenciesHz.push_back(frequencyHz);
+        const std::complex<double> zInverse =
+            std::polar(1.0, -2 * std::numbers::pi * frequencyHz / stage::SampleRateHz);
+        std::complex<double> eqResponse = 1.0;
+        for (const stage::BiquadCoefficients& section : eq)
+            eqResponse *= section.Response(zInverse);
+        response.eqDb.push_back(stage::AmplitudeToDb(std::abs(eqResponse)));
+        response.afterDb.push_back(analysis_.OpenLoopGainDb(frequencyHz));
+    }
+    analysis_.SetLevels({});
+    for (double frequencyHz : response.frequenciesHz)
+        response.beforeDb.push_back(analysis_.OpenLoopGainDb(frequencyHz));
+    analysis_.SetLevels(played);
+    return response;
+}
