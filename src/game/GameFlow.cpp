@@ -459,6 +459,7 @@ void GameFlow::StartStage()
     reStart.stop();
     EndTurnInSearch();
     stage_.reset();
+    stageEndedOutOfPlay_ = false;
     std::string reason;
     QString errorText;
     if (const stage::FftwFunctions* fftw = stage::LoadFftw(&reason)) {
@@ -523,12 +524,23 @@ void GameFlow::JudgeStageMove(int band)
     }
     Fire(TurnEvent::HowlStopped);
     // Another pole may already grow without any more gain.
-    if (stage_->LookForHowl()) {
+    FollowNextHowl(int(stage_->LookForHowl()));
+    if (machine_.Phase() == TurnPhase::StageRingingOut)
+        gainTimer.start();
+}
+
+void GameFlow::FollowNextHowl(int nextHowl)
+{
+    using Next = StageTurn::NextHowl;
+    if (Next(nextHowl) == Next::InPlay) {
+        gainTimer.stop();
         BeginHowl();
         Fire(TurnEvent::HowlGrew);
-        return;
+    } else if (Next(nextHowl) == Next::OutOfPlay) {
+        StopStage();
+        stageEndedOutOfPlay_ = true;
+        Fire(TurnEvent::StageEnded);
     }
-    gainTimer.start();
 }
 
 void GameFlow::gainTimerTimer()
@@ -537,11 +549,7 @@ void GameFlow::gainTimerTimer()
         gainTimer.stop();
         return;
     }
-    if (!stage_->RiseGain())
-        return;
-    gainTimer.stop();
-    BeginHowl();
-    Fire(TurnEvent::HowlGrew);
+    FollowNextHowl(int(stage_->RiseGain()));
 }
 
 void GameFlow::StopStage()
@@ -583,7 +591,10 @@ StatusLines GameFlow::StageStatusLines() const
                               .arg(stopped)
                               .arg(howls));
         set(lines.Label2, stage_ ? stage_->Summary() : QString());
-        set(lines.Label3, QStringLiteral("START beginnt eine neue Bühne."));
+        set(lines.Label3,
+            stageEndedOutOfPlay_
+                ? QStringLiteral("Die nächste Rückkopplung läge außerhalb der Bänder im Spiel.")
+                : QStringLiteral("START beginnt eine neue Bühne."));
         break;
     }
     }

@@ -129,6 +129,7 @@ class GameFlow final : public QObject {
     void EndTurnInSearch();
     void StartStage();
     void BeginHowl();
+    void FollowNextHowl(int nextHowl);
     void JudgeStageMove(int band);
     void StopStage();
     double StageVolume() const;
@@ -150,4 +151,5 @@ class GameFlow final : public QObject {
     BandWeightsSource bandWeights_;
     StagePlayer& stagePlayer_;
     std::unique_ptr<StageTurn> stage_;
+    bool stageEndedOutOfPlay_ = false;
 };

@@ -45,7 +45,8 @@ std::unique_ptr<StageTurn> StageTurn::Build(const stage::FftwFunctions& fftw,
         const int band = stage::NearestBand(pole->FrequencyHz());
         if (band < firstBand || band > lastBand)
             continue;
-        std::unique_ptr<StageTurn> turn(new StageTurn(std::move(design), fftw, seed));
+        std::unique_ptr<StageTurn> turn(
+            new StageTurn(std::move(design), fftw, seed, firstBand, lastBand));
         turn->gainDb_ = turn->firstGainDb_ = analysis.GainDb();
         turn->analysis_.SetGainDb(turn->gainDb_);
         turn->StartHowl(*pole);
@@ -57,9 +58,11 @@ std::unique_ptr<StageTurn> StageTurn::Build(const stage::FftwFunctions& fftw,
     return nullptr;
 }
 
-StageTurn::StageTurn(stage::LoopDesign design, const stage::FftwFunctions& fftw, std::uint32_t seed)
+StageTurn::StageTurn(stage::LoopDesign design, const stage::FftwFunctions& fftw, std::uint32_t seed,
+                     int firstBand, int lastBand)
     : design_(std::move(design)), analysis_(design_, fftw),
-      stream_(std::make_unique<stage::StageStream>(design_, fftw, seed)), seed_(seed)
+      stream_(std::make_unique<stage::StageStream>(design_, fftw, seed)), seed_(seed),
+      firstBand_(firstBand), lastBand_(lastBand)
 {
 }
 
@@ -114,7 +117,7 @@ void StageTurn::SetOutputGain(double outputGain)
     Publish();
 }
 
-bool StageTurn::RiseGain()
+StageTurn::NextHowl StageTurn::RiseGain()
 {
     gainDb_ += GainRiseDb;
     analysis_.SetGainDb(gainDb_);
@@ -122,13 +125,16 @@ bool StageTurn::RiseGain()
     return LookForHowl();
 }
 
-bool StageTurn::LookForHowl()
+StageTurn::NextHowl StageTurn::LookForHowl()
 {
     const std::optional<stage::LoopPole> pole = GrowingPole(analysis_);
     if (!pole)
-        return false;
+        return NextHowl::None;
+    const int band = stage::NearestBand(pole->FrequencyHz());
+    if (band < firstBand_ || band > lastBand_)
+        return NextHowl::OutOfPlay;
     StartHowl(*pole);
-    return true;
+    return NextHowl::InPlay;
 }
 
 bool StageTurn::HowlReachedFindLevel()

@@ -53,10 +53,12 @@ class StageTurn {
     bool FaderMoved(const BandArray& bands, int band, double outputGain);
     // The loop's volume alone.
     void SetOutputGain(double outputGain);
-    // Whether a pole grows now; it becomes the next howl.
-    bool LookForHowl();
+    // Whether a pole grows now. One in play becomes the next howl; one out
+    // of play cannot be cut, so it ends the stage.
+    enum class NextHowl { None, InPlay, OutOfPlay };
+    NextHowl LookForHowl();
     // G up by GainRiseDb, then LookForHowl.
-    bool RiseGain();
+    NextHowl RiseGain();
     // Whether the growing howl has just reached FindClockLevelDbfs, once per howl.
     bool HowlReachedFindLevel();
 
@@ -75,7 +77,8 @@ class StageTurn {
     StageResponse Response();
 
   private:
-    StageTurn(stage::LoopDesign design, const stage::FftwFunctions& fftw, std::uint32_t seed);
+    StageTurn(stage::LoopDesign design, const stage::FftwFunctions& fftw, std::uint32_t seed,
+              int firstBand, int lastBand);
     void Publish();
     void StartHowl(const stage::LoopPole& pole);
 
@@ -83,6 +86,7 @@ class StageTurn {
     stage::LoopAnalysis analysis_;
     std::unique_ptr<stage::StageStream> stream_;
     std::uint32_t seed_;
+    int firstBand_, lastBand_;
     stage::BandLevels levelsDb_{};
     double gainDb_ = 0;
     double firstGainDb_ = 0;
