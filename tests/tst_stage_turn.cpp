@@ -4,9 +4,14 @@
 
 #include "game/GameFlow.h"
 #include "game/StageTurn.h"
+#include "journal/JournalService.h"
+#include "journal/JournalStats.h"
+#include "results/ResultsFile.h"
 #include "support/GameHarness.h"
+#include "support/JournalFiles.h"
 
 #include <QFile>
+#include <QTimeZone>
 #include <QtTest>
 
 namespace {
@@ -125,6 +130,47 @@ class StageTurnTest : public QObject {
         QCOMPARE(state.LastFindTime, 0u);
         QCOMPARE(state.GameFinds, 2);
         QCOMPARE(state.GameAttempts, 3);
+
+        // The results file and the journal hold both howls.
+        const QString results = rig_->programDir.filePath(QStringLiteral("Bühne.HMD"));
+        rig_->dialogs.fileAnswers << results;
+        QVERIFY(rig_->TriggerMenuItem(QStringLiteral("Datei/Speichern unter")));
+        GameState saved;
+        ResultsFile file(saved);
+        QVERIFY(file.LoadResults(results).Succeeded());
+        QCOMPARE(saved.StoredBandTable[howl].Finds, 1);
+        QCOMPARE(saved.StoredBandTable[howl].Attempts, 2);
+        rig_->form->TrainingJournal().WaitUntilIdle();
+        const QList<QVariantMap> rows = ReadJournalRows(rig_->JournalPath());
+        QCOMPARE(rows.size(), 2);
+        QCOMPARE(rows[0]["kind"].toString(), QStringLiteral("buehne"));
+        QCOMPARE(rows[0]["ringing_band"].toInt(), howl);
+        QCOMPARE(rows[0]["tried"].toString(), QString::number(howl - 6));
+        QCOMPARE(rows[0]["gain_won_db"].toDouble(), 0.0);
+        QCOMPARE(rows[0]["find_ms"].toLongLong(), qint64(state.GameTime));
+        QCOMPARE(rows[1]["kind"].toString(), QStringLiteral("buehne"));
+        QCOMPARE(rows[1]["gain_won_db"].toDouble(), double(rises));
+        QVERIFY(std::abs(rows[1]["howl_hz"].toDouble() - rig_->Game().LastStage()->HowlHz()) <
+                0.01);
+    }
+
+    // The confusions and the weighted draw know only the tone; the learning
+    // curve keeps the stage's howls as their own series.
+    void theJournalKeepsTheKindsApart()
+    {
+        const QDateTime monday(QDate(2026, 12, 7), QTime(9, 0), Qt::UTC);
+        JournalTurn tone = MakeTurn(monday, 15, TurnOutcome::Found, 2, {14});
+        JournalTurn howl = MakeTurn(monday.addDays(1), 15, TurnOutcome::Found, 4, {12, 13, 14});
+        howl.stage = true;
+        const std::vector<JournalTurn> both{tone, howl};
+        const ConfusionMatrix matrix =
+            ComputeConfusionMatrix(both, JournalPeriod::All, monday, QTimeZone::utc());
+        QCOMPARE(matrix.turns, 1);
+        QCOMPARE(WeakBandWeights(both), WeakBandWeights({tone}));
+        const LearningCurve curve = ComputeLearningCurve(both, QTimeZone::utc());
+        QCOMPARE(int(curve.days.size()), 1);
+        QCOMPARE(int(curve.stageDays.size()), 1);
+        QCOMPARE(curve.bands[15].turns, 1);
     }
 
     void theStageEnds_data()

@@ -497,6 +497,7 @@ void GameFlow::BeginHowl()
     counters_.StartTurnClock();
     turnInSearch_ = true;
     emit turnStarted();
+    emit stageHowlStarted(stage_->HowlHz(), stage_->GainWonDb());
 }
 
 void GameFlow::JudgeStageMove(int band)

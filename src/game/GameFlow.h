@@ -115,6 +115,8 @@ class GameFlow final : public QObject {
     // tone starts and leaves the search exactly once: found, or abandoned (START
     // while it rings, NEUES SPIEL, a chart, the generator, quitting).
     void turnStarted();
+    // Right after turnStarted when the turn is a stage's howl.
+    void stageHowlStarted(double howlHz, double gainWonDb);
     void wrongAttemptCounted(int band); // after TurnAttempts counted it
     void turnFound();                   // after RecordFind: LastFindTime is the find time
     void turnAbandoned();

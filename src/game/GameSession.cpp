@@ -25,6 +25,7 @@ GameSession::GameSession(const GameServices& services)
     GameFlow* game = game_.get();
     TurnRecorder* recorder = recorder_.get();
     connect(game, &GameFlow::turnStarted, recorder, &TurnRecorder::TurnStarted);
+    connect(game, &GameFlow::stageHowlStarted, recorder, &TurnRecorder::StageHowlStarted);
     connect(game, &GameFlow::wrongAttemptCounted, recorder, &TurnRecorder::WrongAttemptCounted);
     connect(game, &GameFlow::turnFound, recorder, &TurnRecorder::TurnFound);
     connect(game, &GameFlow::turnAbandoned, recorder, &TurnRecorder::TurnAbandoned);

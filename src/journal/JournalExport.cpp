@@ -42,13 +42,14 @@ QString FailureText(int errorNumber, const QString& path, const QString& systemT
                                          systemText);
 }
 
-// A file this export wrote: it starts with our header line.
+// A file this export wrote: it starts with our header line, or with the
+// columns it had before the stage's were added.
 bool IsJournalExport(const QString& path)
 {
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly))
         return false;
-    const QByteArray header = JournalColumns.join(QLatin1Char(',')).toUtf8() + "\r\n";
+    const QByteArray header = JournalColumns.first(15).join(QLatin1Char(',')).toUtf8();
     return file.read(header.size()) == header;
 }
 

@@ -14,6 +14,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <vector>
 
 namespace {
 
@@ -83,21 +84,37 @@ extern "C" Q_DECL_EXPORT QWidget* heulmeister_create_curve_plot(const LearningCu
         }
     }
 
+    // The stage's howls beside the tone: their own find time.
+    auto* stageMedian =
+        NewSeries(QStringLiteral("Bühne: Median der Fundzeit (s)"), QColor(150, 60, 170));
+    for (const LearningDay& day : curve.stageDays) {
+        if (day.figures.medianFindSeconds) {
+            stageMedian->append(qreal(DayPosition(day.day)), *day.figures.medianFindSeconds);
+            slowest = std::max(slowest, *day.figures.medianFindSeconds);
+        }
+    }
+
     auto* chart = new QChart;
     chart->setLocalizeNumbers(true);
     chart->setLocale(QLocale());
-    for (QLineSeries* series : {firstAttempt, nearTry, median})
+    for (QLineSeries* series : {firstAttempt, nearTry, median, stageMedian})
         chart->addSeries(series);
 
     auto* days = new QDateTimeAxis;
     days->setFormat(QStringLiteral("dd.MM.yyyy"));
     days->setTitleText(QStringLiteral("Tag"));
     const qint64 halfDay = 12LL * 3600 * 1000;
-    const qint64 first = curve.days.empty() ? 0 : DayPosition(curve.days.front().day);
-    const qint64 last = curve.days.empty() ? 0 : DayPosition(curve.days.back().day);
+    std::vector<QDate> shown;
+    for (const auto* days : {&curve.days, &curve.stageDays})
+        for (const LearningDay& day : *days)
+            shown.push_back(day.day);
+    std::sort(shown.begin(), shown.end());
+    shown.erase(std::unique(shown.begin(), shown.end()), shown.end());
+    const qint64 first = shown.empty() ? 0 : DayPosition(shown.front());
+    const qint64 last = shown.empty() ? 0 : DayPosition(shown.back());
     days->setRange(QDateTime::fromMSecsSinceEpoch(first - halfDay),
                    QDateTime::fromMSecsSinceEpoch(last + halfDay));
-    days->setTickCount(int(std::clamp<std::size_t>(curve.days.size() + 1, 2, 8)));
+    days->setTickCount(int(std::clamp<std::size_t>(shown.size() + 1, 2, 8)));
     chart->addAxis(days, Qt::AlignBottom);
 
     auto* shares = new QValueAxis;
@@ -115,11 +132,12 @@ extern "C" Q_DECL_EXPORT QWidget* heulmeister_create_curve_plot(const LearningCu
     seconds->setTitleText(QStringLiteral("Fundzeit in s"));
     chart->addAxis(seconds, Qt::AlignRight);
 
-    for (QLineSeries* series : {firstAttempt, nearTry, median})
+    for (QLineSeries* series : {firstAttempt, nearTry, median, stageMedian})
         series->attachAxis(days);
     firstAttempt->attachAxis(shares);
     nearTry->attachAxis(shares);
     median->attachAxis(seconds);
+    stageMedian->attachAxis(seconds);
     chart->legend()->setAlignment(Qt::AlignBottom);
 
     auto* view = new QChartView(chart, parent);
