@@ -465,7 +465,7 @@ void GameFlow::StartStage()
     if (const stage::FftwFunctions* fftw = stage::LoadFftw(&reason)) {
         QApplication::setOverrideCursor(Qt::WaitCursor);
         stage_ =
-            StageTurn::Build(*fftw, random_, state_.LowCutBand + 1, state_.HighCutBand, &errorText);
+            StageTurn::Build(*fftw, random_, state_.LowCutBand, state_.HighCutBand, &errorText);
         QApplication::restoreOverrideCursor();
     } else {
         errorText = QString::fromStdString(reason);

@@ -11,6 +11,8 @@ namespace {
 // Rooms tried after the drawn one before the stage gives up.
 constexpr int RoomsTried = 24;
 constexpr int ResponsePoints = 241;
+// A growing pole within a third of an octave continues the howl.
+constexpr double SameHowlOctaves = 1.0 / 3.0;
 
 std::optional<stage::LoopPole> GrowingPole(stage::LoopAnalysis& analysis)
 {
@@ -30,8 +32,8 @@ QString SignedDb(double db)
 } // namespace
 
 std::unique_ptr<StageTurn> StageTurn::Build(const stage::FftwFunctions& fftw,
-                                            RandomGenerator& random, int firstBand, int lastBand,
-                                            QString* errorText)
+                                            RandomGenerator& random, int lowCutBand,
+                                            int highCutBand, QString* errorText)
 {
     const auto drawn = std::uint32_t(random.Below(1 << 30));
     for (int attempt = 0; attempt < RoomsTried; ++attempt) {
@@ -43,10 +45,10 @@ std::unique_ptr<StageTurn> StageTurn::Build(const stage::FftwFunctions& fftw,
         if (!pole)
             continue;
         const int band = stage::NearestBand(pole->FrequencyHz());
-        if (band < firstBand || band > lastBand)
+        if (band <= lowCutBand || band > highCutBand)
             continue;
         std::unique_ptr<StageTurn> turn(
-            new StageTurn(std::move(design), fftw, seed, firstBand, lastBand));
+            new StageTurn(std::move(design), fftw, seed, lowCutBand, highCutBand));
         turn->gainDb_ = turn->firstGainDb_ = analysis.GainDb();
         turn->analysis_.SetGainDb(turn->gainDb_);
         turn->StartHowl(*pole);
@@ -59,10 +61,10 @@ std::unique_ptr<StageTurn> StageTurn::Build(const stage::FftwFunctions& fftw,
 }
 
 StageTurn::StageTurn(stage::LoopDesign design, const stage::FftwFunctions& fftw, std::uint32_t seed,
-                     int firstBand, int lastBand)
+                     int lowCutBand, int highCutBand)
     : design_(std::move(design)), analysis_(design_, fftw),
       stream_(std::make_unique<stage::StageStream>(design_, fftw, seed)), seed_(seed),
-      firstBand_(firstBand), lastBand_(lastBand)
+      lowCutBand_(lowCutBand), highCutBand_(highCutBand)
 {
 }
 
@@ -106,6 +108,13 @@ bool StageTurn::FaderMoved(const BandArray& bands, int band, double outputGain)
     howl_ = forecast.pole;
     if (forecast.growthDbPerSecond >= 0)
         return false;
+    // The room's poles lie a few hertz apart: when the followed one dies but
+    // a neighbour grows, the player still hears the same howl.
+    if (const std::optional<stage::LoopPole> next = GrowingPole(analysis_);
+        next && std::abs(std::log2(next->FrequencyHz() / howl_->FrequencyHz())) < SameHowlOctaves) {
+        howl_ = next;
+        return false;
+    }
     growing_ = false;
     stopper_ = band;
     return true;
@@ -131,7 +140,7 @@ StageTurn::NextHowl StageTurn::LookForHowl()
     if (!pole)
         return NextHowl::None;
     const int band = stage::NearestBand(pole->FrequencyHz());
-    if (band < firstBand_ || band > lastBand_)
+    if (band < lowCutBand_ || band > highCutBand_)
         return NextHowl::OutOfPlay;
     StartHowl(*pole);
     return NextHowl::InPlay;

@@ -37,11 +37,11 @@ class StageTurn {
     static constexpr double FindClockLevelDbfs = stage::LimitDbfs - 30.0;
 
     // Draws a seed, then tries that room and the next ones until the
-    // dominant pole lies in a band from firstBand to lastBand. Null with a
-    // German reason when none does.
+    // dominant pole lies in a band the game's own draw could pick (above
+    // lowCutBand up to highCutBand). Null with a German reason when none does.
     static std::unique_ptr<StageTurn> Build(const stage::FftwFunctions& fftw,
-                                            RandomGenerator& random, int firstBand, int lastBand,
-                                            QString* errorText);
+                                            RandomGenerator& random, int lowCutBand,
+                                            int highCutBand, QString* errorText);
 
     stage::StageStream& Stream() { return *stream_; }
     std::uint32_t Seed() const { return seed_; }
@@ -78,7 +78,7 @@ class StageTurn {
 
   private:
     StageTurn(stage::LoopDesign design, const stage::FftwFunctions& fftw, std::uint32_t seed,
-              int firstBand, int lastBand);
+              int lowCutBand, int highCutBand);
     void Publish();
     void StartHowl(const stage::LoopPole& pole);
 
@@ -86,7 +86,7 @@ class StageTurn {
     stage::LoopAnalysis analysis_;
     std::unique_ptr<stage::StageStream> stream_;
     std::uint32_t seed_;
-    int firstBand_, lastBand_;
+    int lowCutBand_, highCutBand_; // the faders in play
     stage::BandLevels levelsDb_{};
     double gainDb_ = 0;
     double firstGainDb_ = 0;
