@@ -3,7 +3,9 @@
 // howl, the cuts and the counting are the same on every run.
 
 #include "game/GameFlow.h"
+#include "game/StageResponseView.h"
 #include "game/StageTurn.h"
+#include "journal/CurvePlotModule.h"
 #include "journal/JournalService.h"
 #include "journal/JournalStats.h"
 #include "results/ResultsFile.h"
@@ -207,6 +209,40 @@ class StageTurnTest : public QObject {
         QCOMPARE(shown.at(0), lines.at(0));
         QCOMPARE(shown.at(2), lines.at(1));
         QCOMPARE(rig_->State().GameFinds, stops);
+    }
+
+    // The whiteboard drawing: above 0 dB at the howl before, below after.
+    void theLoopGainIsDrawn()
+    {
+        SetCurvePlotSearchPath({QStringLiteral(BUILD_DIR)});
+        QVERIFY(rig_->Start(StageSettings));
+        QVERIFY(rig_->TriggerMenuItem(QStringLiteral("Training/Bühne: Frequenzgang ...")));
+        auto* empty = rig_->form->form.findChild<StageResponseView*>();
+        QVERIFY(empty && !empty->Plot());
+        QVERIFY(empty->NoticeText().startsWith(QStringLiteral("Noch keine Bühne gespielt.")));
+        empty->close();
+        QTRY_VERIFY(!rig_->form->form.findChild<StageResponseView*>());
+
+        rig_->random.values = {StageSeed};
+        rig_->ClickStart();
+        const int howl = rig_->State().RingingBand;
+        const double howlHz = rig_->Game().LastStage()->HowlHz();
+        Cut(howl);
+        const StageResponse response = rig_->Game().LastStage()->Response();
+        const auto at = [&](const std::vector<double>& db) {
+            const auto nearest = std::min_element(
+                response.frequenciesHz.begin(), response.frequenciesHz.end(),
+                [&](double a, double b) { return std::abs(a - howlHz) < std::abs(b - howlHz); });
+            return db[std::size_t(nearest - response.frequenciesHz.begin())];
+        };
+        QVERIFY(at(response.beforeDb) > -1.5);
+        QVERIFY(at(response.afterDb) < at(response.beforeDb) - 6);
+        QVERIFY(at(response.eqDb) < -6);
+        QCOMPARE(response.howlsHz, std::vector<double>{howlHz});
+        QVERIFY(rig_->TriggerMenuItem(QStringLiteral("Training/Bühne: Frequenzgang ...")));
+        auto* view = rig_->form->form.findChild<StageResponseView*>();
+        QVERIFY(view && view->Plot());
+        QCOMPARE(view->Plot()->findChildren<QWidget*>().size() >= 2, true);
     }
 
     void enterKeepsTheCutsAndVolumeWorks()

@@ -192,8 +192,15 @@ StageResponse StageTurn::Response()
     std::vector<stage::BiquadCoefficients> eq;
     for (int band = 0; band < stage::BandCount; ++band)
         eq.push_back(stage::BandSection(design_.bandCentresHz[band], played[band]));
+    // Each point stands for the stretch around it, up to halfway to its neighbours.
+    const auto at = [](double step) {
+        return 20.0 * std::pow(1000.0, step / (ResponsePoints - 1));
+    };
+    std::vector<double> edgesHz;
+    for (int i = 0; i <= ResponsePoints; ++i)
+        edgesHz.push_back(at(i - 0.5));
     for (int i = 0; i < ResponsePoints; ++i) {
-        const double frequencyHz = 20.0 * std::pow(1000.0, double(i) / (ResponsePoints - 1));
+        const double frequencyHz = at(i);
         response.frequenciesHz.push_back(frequencyHz);
         const std::complex<double> zInverse =
             std::polar(1.0, -2 * std::numbers::pi * frequencyHz / stage::SampleRateHz);
@@ -201,11 +208,10 @@ StageResponse StageTurn::Response()
         for (const stage::BiquadCoefficients& section : eq)
             eqResponse *= section.Response(zInverse);
         response.eqDb.push_back(stage::AmplitudeToDb(std::abs(eqResponse)));
-        response.afterDb.push_back(analysis_.OpenLoopGainDb(frequencyHz));
     }
+    response.afterDb = analysis_.PeakOpenLoopGainDb(edgesHz);
     analysis_.SetLevels({});
-    for (double frequencyHz : response.frequenciesHz)
-        response.beforeDb.push_back(analysis_.OpenLoopGainDb(frequencyHz));
+    response.beforeDb = analysis_.PeakOpenLoopGainDb(edgesHz);
     analysis_.SetLevels(played);
     return response;
 }

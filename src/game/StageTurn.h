@@ -6,6 +6,7 @@
 // StagePlayer. GameFlow drives it and does the counting. Thread: GUI only.
 
 #include "model/BandSlot.h"
+#include "model/StageResponse.h"
 #include "stage/FeedbackLoop.h"
 #include "stage/LoopAnalysis.h"
 #include "stage/StageStream.h"
@@ -18,15 +19,6 @@
 #include <vector>
 
 class RandomGenerator;
-
-// The loop gain of a finished stage turn, for the whiteboard drawing.
-struct StageResponse {
-    std::vector<double> frequenciesHz;
-    std::vector<double> beforeDb; // open loop with every fader at 0, G of the last howl
-    std::vector<double> afterDb;  // with the player's cuts
-    std::vector<double> eqDb;     // the EQ alone
-    std::vector<double> howlsHz;
-};
 
 class StageTurn {
   public:
@@ -74,6 +66,7 @@ class StageTurn {
     // "+4 dB vor Rückkopplung, 3 Schnitte, zusammen -17 dB"
     QString Summary() const;
 
+    // With the faders as they stand now; the last G.
     StageResponse Response();
 
   private:
