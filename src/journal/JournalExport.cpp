@@ -49,7 +49,7 @@ bool IsJournalExport(const QString& path)
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly))
         return false;
-    const QByteArray header = JournalColumns.first(15).join(QLatin1Char(',')).toUtf8();
+    const QByteArray header = JournalColumns.first(ToneColumnCount).join(QLatin1Char(',')).toUtf8();
     return file.read(header.size()) == header;
 }
 

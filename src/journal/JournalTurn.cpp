@@ -142,8 +142,10 @@ QDateTime ParseStartedAt(const QString& text)
 
 std::optional<JournalTurn> TurnFromRow(const QList<QVariant>& row)
 {
-    if (row.size() < JournalColumns.size())
+    // A row of the columns before the stage's (an older tool's) is the tone's.
+    if (row.size() < ToneColumnCount)
         return std::nullopt;
+    const auto column = [&row](int index) { return index < row.size() ? row[index] : QVariant(); };
     JournalTurn turn;
     turn.id = WholeNumber(row[0]).value_or(0);
 
@@ -196,13 +198,13 @@ std::optional<JournalTurn> TurnFromRow(const QList<QVariant>& row)
     turn.bed = SettingValue(row[14]);
 
     // Rows from before the stage, or from other tools, are the tone's.
-    const QString kind = row[15].isNull() ? QStringLiteral("ton") : row[15].toString();
+    const QString kind = column(15).isNull() ? QStringLiteral("ton") : column(15).toString();
     if (kind != QLatin1String("ton") && kind != QLatin1String("buehne"))
         return std::nullopt;
     turn.stage = kind == QLatin1String("buehne");
     if (turn.stage) {
-        turn.howlHz = OptionalReal(row[16]);
-        turn.gainWonDb = OptionalReal(row[17]);
+        turn.howlHz = OptionalReal(column(16));
+        turn.gainWonDb = OptionalReal(column(17));
     }
     return turn;
 }

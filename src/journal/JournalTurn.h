@@ -45,6 +45,8 @@ struct JournalTurn {
 // The columns of `turns` in the order of the table, the CSV export and the
 // documentation; the first is the row id.
 extern const QStringList JournalColumns;
+// How many of them there were before the stage's: `kind` comes next.
+constexpr int ToneColumnCount = 15;
 
 // "2026-12-07T21:05:33Z": ISO 8601, UTC, whole seconds.
 QString FormatStartedAt(const QDateTime& utc);
