@@ -14,10 +14,15 @@ constexpr int ResponsePoints = 241;
 // A growing pole within a third of an octave continues the howl.
 constexpr double SameHowlOctaves = 1.0 / 3.0;
 
-std::optional<stage::LoopPole> GrowingPole(stage::LoopAnalysis& analysis)
+// A next howl must grow at least this fast: one that only just grows would
+// take a minute to be heard, so the gain goes on rising until it is clear.
+constexpr double AudibleGrowthDbPerSecond = 6.0;
+
+std::optional<stage::LoopPole> GrowingPole(stage::LoopAnalysis& analysis,
+                                           double leastGrowthDbPerSecond = 0)
 {
     const std::optional<stage::LoopPole> pole = analysis.DominantPole();
-    if (pole && pole->GrowthDbPerSecond() > 0)
+    if (pole && pole->GrowthDbPerSecond() > leastGrowthDbPerSecond)
         return pole;
     return std::nullopt;
 }
@@ -136,7 +141,7 @@ StageTurn::NextHowl StageTurn::RiseGain()
 
 StageTurn::NextHowl StageTurn::LookForHowl()
 {
-    const std::optional<stage::LoopPole> pole = GrowingPole(analysis_);
+    const std::optional<stage::LoopPole> pole = GrowingPole(analysis_, AudibleGrowthDbPerSecond);
     if (!pole)
         return NextHowl::None;
     const int band = stage::NearestBand(pole->FrequencyHz());

@@ -45,8 +45,8 @@ class StageTurn {
     bool FaderMoved(const BandArray& bands, int band, double outputGain);
     // The loop's volume alone.
     void SetOutputGain(double outputGain);
-    // Whether a pole grows now. One in play becomes the next howl; one out
-    // of play cannot be cut, so it ends the stage.
+    // Whether a pole grows now, clearly enough to be heard soon. One in play
+    // becomes the next howl; one out of play cannot be cut, so it ends the stage.
     enum class NextHowl { None, InPlay, OutOfPlay };
     NextHowl LookForHowl();
     // G up by GainRiseDb, then LookForHowl.
