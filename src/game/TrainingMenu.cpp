@@ -59,8 +59,8 @@ void TrainingMenu::BuildPracticeItems()
     actions_.Buehne->setCheckable(true);
     connect(actions_.Buehne, &QAction::toggled, this,
             [this](bool on) { settings_.Buehne = on ? 1 : 0; });
-    actions_.BuehneFrequenzgang = menu_->addAction(QStringLiteral("Bühne: Frequenzgang ..."));
-    connect(actions_.BuehneFrequenzgang, &QAction::triggered, this,
+    actions_.Frequenzgang = menu_->addAction(QStringLiteral("Bühne: Frequenzgang ..."));
+    connect(actions_.Frequenzgang, &QAction::triggered, this,
             &TrainingMenu::stageResponseRequested);
 }
 

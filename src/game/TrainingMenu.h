@@ -14,19 +14,19 @@ class QMenu;
 class QMenuBar;
 
 struct TrainingMenuActions {
-    QAction* Training = nullptr;           // the menu itself, in the bar
-    QAction* Verwechslungen = nullptr;     // confusion matrix window
-    QAction* Lernkurve = nullptr;          // learning curve window
-    QAction* Exportieren = nullptr;        // the journal as CSV
-    QAction* SchwacheBaender = nullptr;    // checkable: weighted draw of the ringing band
-    QAction* Buehne = nullptr;             // checkable: START starts a stage turn
-    QAction* BuehneFrequenzgang = nullptr; // the last stage turn's loop gain
-    QAction* Anschwellen = nullptr;        // checkable: a turn's tone swells in
-    QAction* Hintergrund = nullptr;        // the submenu of the bed under the tone
-    QAction* Keiner = nullptr;             // radio: no bed
-    QAction* RosaRauschen = nullptr;       // radio: pink noise
-    QAction* Musik = nullptr;              // radio: the player's music, asks for the file
-    QAction* MidiRegler = nullptr;         // the control surface dialog
+    QAction* Training = nullptr;        // the menu itself, in the bar
+    QAction* Verwechslungen = nullptr;  // confusion matrix window
+    QAction* Lernkurve = nullptr;       // learning curve window
+    QAction* Exportieren = nullptr;     // the journal as CSV
+    QAction* SchwacheBaender = nullptr; // checkable: weighted draw of the ringing band
+    QAction* Buehne = nullptr;          // checkable: START starts a stage turn
+    QAction* Frequenzgang = nullptr;    // the last stage turn's loop gain
+    QAction* Anschwellen = nullptr;     // checkable: a turn's tone swells in
+    QAction* Hintergrund = nullptr;     // the submenu of the bed under the tone
+    QAction* Keiner = nullptr;          // radio: no bed
+    QAction* RosaRauschen = nullptr;    // radio: pink noise
+    QAction* Musik = nullptr;           // radio: the player's music, asks for the file
+    QAction* MidiRegler = nullptr;      // the control surface dialog
 };
 
 class TrainingMenu : public QObject {
