@@ -105,8 +105,8 @@ class TestJournal : public QObject {
         for (QAction* action : rig_->form->Training()->Menu()->actions())
             items << (action->isSeparator() ? QStringLiteral("-") : action->text());
         QCOMPARE(items, QStringList({"Verwechslungen ...", "Lernkurve ...", "Exportieren ...", "-",
-                                     "Schwache Bänder üben", "Anschwellen", "Hintergrund", "-",
-                                     "MIDI-Regler ..."}));
+                                     "Schwache Bänder üben", "Bühne", "Bühne: Frequenzgang ...",
+                                     "Anschwellen", "Hintergrund", "-", "MIDI-Regler ..."}));
     }
 
     void startUpOpensNoJournal()
@@ -355,7 +355,7 @@ class TestJournal : public QObject {
             break;
         case Fault::NewerSchema:
             QVERIFY(SeedJournal(path, {MakeTurn(Monday, 15, TurnOutcome::Found, 2, {14})}));
-            QVERIFY(RunSql(path, {"PRAGMA user_version = 2"}));
+            QVERIFY(RunSql(path, {"PRAGMA user_version = 3"}));
             before = FileBytes(path);
             break;
         }
@@ -479,6 +479,34 @@ class TestJournal : public QObject {
         QCOMPARE(rows[1]["ringing_band"].toInt(), 15);
         QCOMPARE(rows[2]["ringing_band"].toInt(), 14);
         QVERIFY(JournalBoxes().isEmpty());
+    }
+
+    // A journal from before the stage: every row stays as it was and reads
+    // as the tone's; the stage's columns are added empty.
+    void versionOneJournalKeepsEveryRow()
+    {
+        const QString path = rig_->JournalPath();
+        QVERIFY(QDir().mkpath(QFileInfo(path).path()));
+        QVERIFY(SeedVersion1Journal(path, 10000));
+        const QList<QVariantMap> before = ReadJournalRows(path);
+        QCOMPARE(before.size(), 10000);
+        ScriptedDialogs quiet;
+        Journal journal(quiet, path);
+        const auto turns = journal.ReadTurns();
+        QVERIFY(turns);
+        QCOMPARE(int(turns->size()), 10000);
+        QVERIFY(std::none_of(turns->begin(), turns->end(),
+                             [](const JournalTurn& turn) { return turn.stage; }));
+        QCOMPARE(JournalUserVersion(path), 2);
+        const QList<QVariantMap> after = ReadJournalRows(path);
+        QCOMPARE(after.size(), before.size());
+        for (int i = 0; i < after.size(); ++i) {
+            QVariantMap kept = after[i];
+            QCOMPARE(kept.take("kind").toString(), QStringLiteral("ton"));
+            QVERIFY(kept.take("howl_hz").isNull() && kept.take("gain_won_db").isNull());
+            QCOMPARE(kept, before[i]);
+        }
+        QVERIFY(quiet.boxes.isEmpty());
     }
 
     void damagedPagesAreMovedAsideAndSalvaged()

@@ -187,7 +187,7 @@ void TestJournalKill::killedWriterLosesNoReportedTurn()
         QCOMPARE(JournalIntegrity(path), QStringLiteral("ok"));
         const QList<QVariantMap> rows = ReadJournalRows(path);
         if (!rows.isEmpty())
-            QCOMPARE(JournalUserVersion(path), 1);
+            QCOMPARE(JournalUserVersion(path), JournalSchemaVersion);
         // Every reported turn is there; at most the one in flight besides.
         QVERIFY2(rows.size() >= reported && rows.size() <= reported + 1,
                  qPrintable(QStringLiteral("run %1: %2 rows, %3 reported")

@@ -423,10 +423,8 @@ class TestJournalViews : public QObject {
         const QString path = rig_->JournalPath();
         QVERIFY(SeedJournal(path, CoachTurns()));
         QString error;
-        // The column the stage's rows come with.
         QVERIFY2(RunSql(path,
-                        {"ALTER TABLE turns ADD COLUMN kind TEXT NOT NULL DEFAULT 'ton'",
-                         "INSERT INTO turns (started_at, ringing_band, frequency_hz, attempts, "
+                        {"INSERT INTO turns (started_at, ringing_band, frequency_hz, attempts, "
                          "tried, find_ms, outcome, kind) VALUES ('2026-12-07T08:00:00Z', 15, "
                          "1000, 2, '14', 3000, 'found', 'buehne')"},
                         &error),
@@ -797,14 +795,14 @@ class TestJournalViews : public QObject {
         const QByteArray csv = JournalCsv(*rows);
         QVERIFY(csv.startsWith("id,started_at,ringing_band,frequency_hz,scoring_mode,low_cut,"
                                "high_cut,attempts,tried,find_ms,outcome,feedback_time,"
-                               "random_start,swell,bed\r\n"));
+                               "random_start,swell,bed,kind,howl_hz,gain_won_db\r\n"));
         const auto records = ParseCsv(csv);
         QVERIFY(records);
         QCOMPARE(records->size(), int(rows->size()) + 1);
         for (qsizetype r = 0; r < qsizetype(rows->size()); ++r) {
             const QStringList& record = (*records)[r + 1];
-            QCOMPARE(record.size(), 15);
-            for (int c = 0; c < 15; ++c) {
+            QCOMPARE(record.size(), JournalColumns.size());
+            for (int c = 0; c < JournalColumns.size(); ++c) {
                 const QVariant& value = (*rows)[r][c];
                 if (value.typeId() == QMetaType::Double)
                     QCOMPARE(record[c].toDouble(), value.toDouble()); // exactly, by its text

@@ -4,6 +4,7 @@
 // says, what the wave device plays and whether a band fader follows a drag.
 
 #include "audio/ToneSynthesis.h"
+#include "game/GameFlow.h"
 #include "game/StatusPanel.h"
 #include "support/GameHarness.h"
 
@@ -17,6 +18,9 @@
 namespace {
 
 constexpr int OtherBand = 13; // in play, never the ringing band below
+// The room of this seed first howls near 1.7 kHz (band 17), and no other pole
+// grows once that is cut.
+constexpr int StageSeed = 5;
 
 } // namespace
 
@@ -69,6 +73,19 @@ class TurnPhasesTest : public QObject {
             rig.Key(Qt::Key_Return);
         } else if (step == "arrow right") {
             rig.Key(Qt::Key_Right);
+        } else if (step == "start stage") {
+            rig.random.values = {StageSeed};
+            rig.ClickStart();
+        } else if (step == "cut the howl" || step == "cut two octaves away") {
+            const int howl = rig.State().RingingBand;
+            rig.ClickFader(step == "cut the howl" ? howl : howl - 6);
+            rig.DragTo(-12);
+        } else if (step == "gain rises to a howl") {
+            for (int rise = 0; rise < 30 && rig.Game().Phase() == TurnPhase::StageRingingOut;
+                 ++rise)
+                rig.Game().gainTimerTimer();
+        } else if (step == "space") {
+            rig.Key(Qt::Key_Space);
         } else if (step == "new game") {
             rig.dialogs.boxAnswers = {DialogResult::Yes};
             rig.ClickNewGame();
@@ -83,6 +100,8 @@ class TurnPhasesTest : public QObject {
     QString Heard()
     {
         FakeWaveOut& wave = rig_->waveOut;
+        if (rig_->stagePlayer.Playing())
+            return rig_->SoundIdle() ? QStringLiteral("stage") : QStringLiteral("stage and tone");
         if (rig_->SoundIdle() || wave.paused() || wave.queuedBlocks() == 0)
             return {};
         const std::size_t before = wave.played().size();
@@ -132,6 +151,12 @@ class TurnPhasesTest : public QObject {
         const QStringList found{"start", "click ringing"};
         const QStringList replay{"start", "click ringing", "raise ringing"};
         const QStringList generator{"Spielablauf/Feedbackgenerator"};
+        const QByteArray stage = "[Spiel]\nSelektmode=0\nZufallszeit=4\nStartZeit=1\n"
+                                 "SoundStop=2\n[Training]\nBuehne=1\n";
+        const QString howling = "Bühne: Rückkopplung bei ... suchen";
+        const QString stageOver = "Bühne vorbei";
+        const QStringList onStage{"start stage"};
+        const QStringList ringingOut{"start stage", "cut the howl"};
         // clang-format off
         QTest::newRow("idle, START") << anwahl << QStringList() << "start" << turnLine << "turn" << true;
         QTest::newRow("idle, START with a random start") << delayed << QStringList() << "start after delay" << "" << "" << true;
@@ -154,6 +179,17 @@ class TurnPhasesTest : public QObject {
         QTest::newRow("generator playing, arrow key") << anwahl << QStringList{"Spielablauf/Feedbackgenerator", "raise other"} << "arrow right" << "Feedbackgenerator" << "" << true;
         QTest::newRow("generator off") << anwahl << generator << "Spielablauf/Feedbackgenerator" << "Neues Spiel" << "" << false;
         QTest::newRow("random start, the last turn's band") << delayed << QStringList{"start after a short delay", "delay runs out", "start", "start after delay"} << "click ringing" << turnLine << "" << false;
+        QTest::newRow("idle, START on stage") << stage << QStringList() << "start stage" << howling << "stage" << true;
+        QTest::newRow("stage, a cut two octaves away") << stage << onStage << "cut two octaves away" << howling << "stage" << true;
+        QTest::newRow("stage, the howl cut") << stage << onStage << "cut the howl" << "0 dB vor Rückkopplung, 1 Schnitt, zusammen -12 dB" << "stage" << true;
+        QTest::newRow("stage, Enter") << stage << QStringList{"start stage", "cut two octaves away"} << "enter" << howling << "stage" << true;
+        QTest::newRow("stage, Space") << stage << QStringList{"start stage", "cut two octaves away"} << "space" << howling << "stage" << true;
+        QTest::newRow("stage, START") << stage << onStage << "start" << stageOver << "" << false;
+        QTest::newRow("stage, NEUES SPIEL") << stage << onStage << "new game" << "Neues Spiel" << "" << false;
+        QTest::newRow("stage, a chart") << stage << onStage << "Auswertung/Aktuell/Versuche" << "Auswertung Aktuell Versuche" << "" << false;
+        QTest::newRow("ringing out, the gain rises") << stage << ringingOut << "gain rises to a howl" << howling << "stage" << true;
+        QTest::newRow("ringing out, START") << stage << ringingOut << "start" << stageOver << "" << false;
+        QTest::newRow("stage over, START") << stage << QStringList{"start stage", "start"} << "start stage" << howling << "stage" << true;
         // clang-format on
     }
 

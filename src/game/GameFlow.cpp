@@ -1,6 +1,8 @@
 #include "game/GameFlow.h"
 
 #include "audio/ToneOutput.h"
+#include "game/StagePlayer.h"
+#include "game/StageTurn.h"
 #include "model/FaderModel.h"
 #include "model/TurnDraw.h"
 #include "platform/Clock.h"
@@ -8,7 +10,7 @@
 #include "platform/Random.h"
 #include "results/ResultsCounters.h"
 
-#include <QCoreApplication>
+#include <QApplication>
 
 #include <algorithm>
 #include <limits>
@@ -31,9 +33,10 @@ int TimerIntervalMs(std::int32_t seconds)
 
 GameFlow::GameFlow(GameState& state, FaderModel& faders, ToneOutput& tone,
                    ResultsCounters& counters, Dialogs& dialogs, RandomGenerator& random,
-                   MillisecondClock& clock, QObject* parent)
+                   MillisecondClock& clock, StagePlayer& stagePlayer, QObject* parent)
     : QObject(parent), turn_(state), state_(state), faders_(faders), tone_(tone),
-      counters_(counters), dialogs_(dialogs), random_(random), clock_(clock)
+      counters_(counters), dialogs_(dialogs), random_(random), clock_(clock),
+      stagePlayer_(stagePlayer)
 {
     // A generator tone that stops, for whatever reason, leaves the generator silent.
     connect(&tone_, &ToneOutput::toneStopped, this, [this] { Fire(TurnEvent::ToneEnded); });
@@ -43,11 +46,23 @@ GameFlow::GameFlow(GameState& state, FaderModel& faders, ToneOutput& tone,
     connect(&Timer1, &QTimer::timeout, this, &GameFlow::Timer1Timer);
     connect(&startTimer, &QTimer::timeout, this, &GameFlow::startTimerTimer);
     connect(&reStart, &QTimer::timeout, this, &GameFlow::reStartTimer);
+    gainTimer.setInterval(StageTurn::GainRiseIntervalMs);
+    connect(&gainTimer, &QTimer::timeout, this, &GameFlow::gainTimerTimer);
     Timer1.start();
+}
+
+GameFlow::~GameFlow()
+{
+    StopStage();
 }
 
 void GameFlow::pNeuClick()
 {
+    if (machine_.StageSounding()) {
+        StopStage();
+        Fire(TurnEvent::StageEnded);
+        return;
+    }
     if (!tone_.SoundIdle()) {
         // Giving up the turn; also ends a generator tone or a replay.
         tone_.StopTone();
@@ -61,6 +76,10 @@ void GameFlow::pNeuClick()
     // call and a search for a tone nobody hears.
     if (ReportMissingSoundDevice())
         return;
+    if (state_.Training.Buehne != 0) {
+        StartStage();
+        return;
+    }
     if (state_.RandomStartSeconds <= 0) {
         aStartItExecute();
         return;
@@ -132,6 +151,12 @@ void GameFlow::EvaluateFader()
     const int s = state_.SelectedFader;
     if (FaderKind(state_, s) != FaderInPlay)
         return;
+    if (machine_.StagePhase()) {
+        // On stage a fader is an EQ band, not an answer.
+        if (machine_.StageSounding())
+            JudgeStageMove(s);
+        return;
+    }
     const BandSlot& slot = state_.BandTable[s];
     const bool pulledDown = slot.Level <= PulledDownLevel;
     // Scoring modes other than 0 only come from an edited settings file; they
@@ -203,6 +228,8 @@ void GameFlow::ChangeVolume(int newVolume)
 {
     faders_.SetMasterVolume(newVolume);
     tone_.ApplyVolume();
+    if (stage_ && machine_.StageSounding())
+        stage_->SetOutputGain(StageVolume());
 }
 
 void GameFlow::ResetGeneratorFaderBeforeLeaving()
@@ -248,7 +275,9 @@ void GameFlow::PressLevelKey(LevelKey key)
     // is left to the evaluation, as for a drag.
     const int s = state_.SelectedFader;
     const FaderKindValue kind = FaderKind(state_, s);
-    const bool band = kind == FaderInPlay;
+    // On stage Space does nothing, and the keys move what a drag moves.
+    const bool band = kind == FaderInPlay && (!machine_.StagePhase() ||
+                                              (machine_.StageSounding() && key != LevelKey::Zero));
     const int level = band ? state_.BandTable[s].Level : 0;
     switch (key) {
     case LevelKey::Up:
@@ -285,6 +314,8 @@ void GameFlow::PressLevelKey(LevelKey key)
 
 void GameFlow::ConfirmKey()
 {
+    if (machine_.StagePhase())
+        return;
     faders_.ResetLevels();
     if (machine_.AfterTurn())
         pNeuClick();
@@ -307,7 +338,7 @@ void GameFlow::RunFindSequence()
     }
     // Nested loop, kept: the found frequency reaches the screen, and input
     // that waited behind the find runs, before the status lines go on.
-    QCoreApplication::processEvents();
+    QApplication::processEvents();
     Timer1.start();
     Timer1Timer(); // the find's figures at once, not 70 ms later
 }
@@ -362,6 +393,7 @@ void GameFlow::Neustart()
 
 void GameFlow::ResetGame()
 {
+    StopStage();
     EndTurnInSearch();
     Fire(TurnEvent::NewGame);
     counters_.ClearCurrentResults();
@@ -382,6 +414,7 @@ void GameFlow::aFeedbackGeneratorExecute()
         ResetGame();
     } else {
         emit feedbackGeneratorChecked(true);
+        StopStage();
         if (!tone_.SoundIdle())
             tone_.StopTone();
         EndTurnInSearch();
@@ -394,6 +427,7 @@ void GameFlow::aFeedbackGeneratorExecute()
 
 void GameFlow::ShowChart(GameModeValue chartMode)
 {
+    StopStage();
     EndTurnInSearch(); // a turn stops counting under a chart
     Fire(TurnEvent::ChartChosen, chartMode);
 }
@@ -408,5 +442,162 @@ void GameFlow::Fire(TurnEvent event, GameModeValue chart)
 
 void GameFlow::Timer1Timer()
 {
+    if (machine_.StagePhase()) {
+        // The find time of a howl starts when the player can hear it well.
+        if (machine_.StageSounding() && stage_->HowlReachedFindLevel())
+            counters_.StartTurnClock();
+        emit statusLinesChanged(StageStatusLines());
+        return;
+    }
     emit statusLinesChanged(ComposeStatusLines(state_, clock_.timeGetTime(), locale_));
+}
+
+void GameFlow::StartStage()
+{
+    StopStage();
+    startTimer.stop();
+    reStart.stop();
+    EndTurnInSearch();
+    stage_.reset();
+    stageEndedOutOfPlay_ = false;
+    std::string reason;
+    QString errorText;
+    if (const stage::FftwFunctions* fftw = stage::LoadFftw(&reason)) {
+        QApplication::setOverrideCursor(Qt::WaitCursor);
+        stage_ =
+            StageTurn::Build(*fftw, random_, state_.LowCutBand, state_.HighCutBand, &errorText);
+        QApplication::restoreOverrideCursor();
+    } else {
+        errorText = QString::fromStdString(reason);
+    }
+    if (stage_ && !stagePlayer_.Play(stage_->Stream(), &reason)) {
+        errorText = QString::fromStdString(reason);
+        stage_.reset();
+    }
+    if (!stage_) {
+        MessageBoxRequest box;
+        box.caption = QStringLiteral("Bühne");
+        box.text = errorText;
+        box.icon = DialogIcon::Error;
+        dialogs_.MessageBox(box);
+        return;
+    }
+    emit newGameButtonShown();
+    faders_.ResetLevels();
+    faders_.OpenCutRange();
+    stage_->FaderMoved(state_.BandTable, NoFader, StageVolume());
+    BeginHowl();
+    Fire(TurnEvent::StageStarted);
+}
+
+void GameFlow::BeginHowl()
+{
+    turn_.RingingBand = stage_->HowlBand();
+    turn_.ToneFrequency = stage_->HowlHz();
+    counters_.StartTurnClock();
+    turnInSearch_ = true;
+    emit turnStarted();
+    emit stageHowlStarted(stage_->HowlHz(), stage_->GainWonDb());
+}
+
+void GameFlow::JudgeStageMove(int band)
+{
+    if (stage_->HowlReachedFindLevel())
+        counters_.StartTurnClock();
+    if (!stage_->FaderMoved(state_.BandTable, band, StageVolume()))
+        return;
+    // Stopped before it was loud enough to hear well: no find time.
+    if (!stage_->ReachedFindLevel())
+        counters_.StartTurnClock();
+    for (int tried : stage_->TriedBands()) {
+        counters_.CountWrongAttempt(tried);
+        emit wrongAttemptCounted(tried);
+    }
+    counters_.RecordFind();
+    if (turnInSearch_) {
+        turnInSearch_ = false;
+        emit turnFound();
+    }
+    if (stage_->HowlCount() >= StageTurn::MostHowls) {
+        StopStage();
+        Fire(TurnEvent::StageEnded);
+        return;
+    }
+    Fire(TurnEvent::HowlStopped);
+    // Another pole may already grow without any more gain.
+    FollowNextHowl(int(stage_->LookForHowl()));
+    if (machine_.Phase() == TurnPhase::StageRingingOut)
+        gainTimer.start();
+}
+
+void GameFlow::FollowNextHowl(int nextHowl)
+{
+    using Next = StageTurn::NextHowl;
+    if (Next(nextHowl) == Next::InPlay) {
+        gainTimer.stop();
+        BeginHowl();
+        Fire(TurnEvent::HowlGrew);
+    } else if (Next(nextHowl) == Next::OutOfPlay) {
+        StopStage();
+        stageEndedOutOfPlay_ = true;
+        Fire(TurnEvent::StageEnded);
+    }
+}
+
+void GameFlow::gainTimerTimer()
+{
+    if (machine_.Phase() != TurnPhase::StageRingingOut) {
+        gainTimer.stop();
+        return;
+    }
+    FollowNextHowl(int(stage_->RiseGain()));
+}
+
+void GameFlow::StopStage()
+{
+    gainTimer.stop();
+    if (stage_ && machine_.StageSounding())
+        stagePlayer_.Stop(stage_->Stream());
+}
+
+double GameFlow::StageVolume() const
+{
+    // The tone's own volume curve: linear from silence at -12 to full at +12.
+    return (state_.MasterVolume - MinLevel) / double(MaxLevel - MinLevel);
+}
+
+StatusLines GameFlow::StageStatusLines() const
+{
+    StatusLines lines;
+    const auto set = [](StatusLine& line, const QString& text) {
+        line.write = true;
+        line.text = text;
+    };
+    const int howls = stage_ ? stage_->HowlCount() : 0;
+    switch (machine_.Phase()) {
+    case TurnPhase::StageRunning:
+        set(lines.Label1, QStringLiteral("Bühne: Rückkopplung bei ... suchen"));
+        set(lines.Label2,
+            QStringLiteral("Rückkopplung %1 von %2").arg(howls).arg(StageTurn::MostHowls));
+        set(lines.Label3, howls > 1 ? stage_->Summary() : QString());
+        break;
+    case TurnPhase::StageRingingOut:
+        set(lines.Label1, stage_->Summary());
+        set(lines.Label2, QStringLiteral("Einpegeln: Die Verstärkung steigt alle 2 s um 1 dB."));
+        set(lines.Label3, QString());
+        break;
+    default: {
+        const int stopped = stage_ ? howls - (stage_->Growing() ? 1 : 0) : 0;
+        set(lines.Label1, QStringLiteral("Bühne vorbei: %1 von %2 Rückkopplungen gestoppt")
+                              .arg(stopped)
+                              .arg(howls));
+        set(lines.Label2, stage_ ? stage_->Summary() : QString());
+        set(lines.Label3,
+            stageEndedOutOfPlay_
+                ? QStringLiteral("Die nächste Rückkopplung läge außerhalb der Bänder im Spiel.")
+                : QStringLiteral("START beginnt eine neue Bühne."));
+        break;
+    }
+    }
+    return lines;
 }

@@ -16,6 +16,7 @@
 #include <QObject>
 #include <QTimer>
 #include <functional>
+#include <memory>
 #include <optional>
 
 class Dialogs;
@@ -23,6 +24,8 @@ class FaderModel;
 class MillisecondClock;
 class RandomGenerator;
 class ResultsCounters;
+class StagePlayer;
+class StageTurn;
 class ToneOutput;
 
 class GameFlow final : public QObject {
@@ -31,7 +34,8 @@ class GameFlow final : public QObject {
     // Writes only the TurnSlice of `state`.
     GameFlow(GameState& state, FaderModel& faders, ToneOutput& tone, ResultsCounters& counters,
              Dialogs& dialogs, RandomGenerator& random, MillisecondClock& clock,
-             QObject* parent = nullptr);
+             StagePlayer& stagePlayer, QObject* parent = nullptr);
+    ~GameFlow() override;
 
     // The START button (pStart), the right mouse button and Enter after a
     // find: gives up a ringing turn, or starts one (after a random delay).
@@ -73,7 +77,13 @@ class GameFlow final : public QObject {
     // "Automatischer Neustart" > "Aus".
     void StopAutoRestart() { reStart.stop(); }
     // The window closes: a turn still in the search ends without a find.
-    void AbandonTurn() { EndTurnInSearch(); }
+    void AbandonTurn()
+    {
+        StopStage();
+        EndTurnInSearch();
+    }
+    // The last stage turn, sounding or over; null before the first.
+    StageTurn* LastStage() const { return stage_.get(); }
 
     // Where the band draw gets its weights from; nullopt (or no source) draws
     // every band in play equally often, exactly as the game always did.
@@ -83,6 +93,7 @@ class GameFlow final : public QObject {
     void startTimerTimer(); // the random start delay ran out
     void reStartTimer();    // the automatic next turn is due
     void Timer1Timer();     // every 70 ms: the status lines
+    void gainTimerTimer();  // ringing out a stage: G rises
 
     // Locale of the figures; the user's by default.
     void SetLocale(const QLocale& locale) { locale_ = locale; }
@@ -90,6 +101,7 @@ class GameFlow final : public QObject {
     QTimer Timer1;     // status lines, every 70 ms
     QTimer startTimer; // random start delay, one shot
     QTimer reStart;    // automatic next turn, one shot
+    QTimer gainTimer;  // ringing out a stage: every 2 s
 
   signals:
     // The mode, the ringing band or its frequency changed, or the game's
@@ -103,6 +115,8 @@ class GameFlow final : public QObject {
     // tone starts and leaves the search exactly once: found, or abandoned (START
     // while it rings, NEUES SPIEL, a chart, the generator, quitting).
     void turnStarted();
+    // Right after turnStarted when the turn is a stage's howl.
+    void stageHowlStarted(double howlHz, double gainWonDb);
     void wrongAttemptCounted(int band); // after TurnAttempts counted it
     void turnFound();                   // after RecordFind: LastFindTime is the find time
     void turnAbandoned();
@@ -115,6 +129,13 @@ class GameFlow final : public QObject {
     void RunFindSequence();
     void StartGeneratorTone();
     void EndTurnInSearch();
+    void StartStage();
+    void BeginHowl();
+    void FollowNextHowl(int nextHowl);
+    void JudgeStageMove(int band);
+    void StopStage();
+    double StageVolume() const;
+    StatusLines StageStatusLines() const;
 
     TurnSlice& turn_;
     const GameState& state_;
@@ -130,4 +151,7 @@ class GameFlow final : public QObject {
     // left silent keeps its record through the next random start delay.
     bool turnInSearch_ = false;
     BandWeightsSource bandWeights_;
+    StagePlayer& stagePlayer_;
+    std::unique_ptr<StageTurn> stage_;
+    bool stageEndedOutOfPlay_ = false;
 };

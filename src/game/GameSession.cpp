@@ -1,6 +1,7 @@
 #include "game/GameSession.h"
 
 #include "game/GameFlow.h"
+#include "game/StagePlayer.h"
 #include "journal/JournalService.h"
 #include "journal/TurnRecorder.h"
 #include "results/ResultsCounters.h"
@@ -12,14 +13,19 @@ GameSession::GameSession(const GameServices& services)
     counters_ = std::make_unique<ResultsCounters>(
         state_, services_.clock, resultsFile_,
         [this](bool available) { emit saveAsAvailable(available); });
+    if (!services_.stagePlayer) {
+        deviceStagePlayer_ = std::make_unique<DeviceStagePlayer>(services_.waveOut, state_);
+        services_.stagePlayer = deviceStagePlayer_.get();
+    }
     game_ = std::make_unique<GameFlow>(state_, faders_, tone_, *counters_, services_.dialogs,
-                                       services_.random, services_.clock);
+                                       services_.random, services_.clock, *services_.stagePlayer);
     journal_ = std::make_unique<JournalService>(services_.dialogs);
     recorder_ = std::make_unique<TurnRecorder>(state_, *journal_);
 
     GameFlow* game = game_.get();
     TurnRecorder* recorder = recorder_.get();
     connect(game, &GameFlow::turnStarted, recorder, &TurnRecorder::TurnStarted);
+    connect(game, &GameFlow::stageHowlStarted, recorder, &TurnRecorder::StageHowlStarted);
     connect(game, &GameFlow::wrongAttemptCounted, recorder, &TurnRecorder::WrongAttemptCounted);
     connect(game, &GameFlow::turnFound, recorder, &TurnRecorder::TurnFound);
     connect(game, &GameFlow::turnAbandoned, recorder, &TurnRecorder::TurnAbandoned);

@@ -18,6 +18,7 @@ class JournalService;
 class MillisecondClock;
 class RandomGenerator;
 class ResultsCounters;
+class StagePlayer;
 class TurnRecorder;
 class WaveOut;
 
@@ -27,6 +28,8 @@ struct GameServices {
     MillisecondClock& clock;
     RandomGenerator& random;
     WaveOut& waveOut;
+    // Where a stage turn's sound goes; null: the sound card.
+    StagePlayer* stagePlayer = nullptr;
 };
 
 class GameSession final : public QObject {
@@ -56,6 +59,7 @@ class GameSession final : public QObject {
     FaderModel faders_;
     ToneOutput tone_;
     ResultsFile resultsFile_;
+    std::unique_ptr<StagePlayer> deviceStagePlayer_;
     std::unique_ptr<ResultsCounters> counters_;
     std::unique_ptr<GameFlow> game_;
     // Opens nothing until the first turn ends or a view asks.

@@ -11,6 +11,7 @@
 #include "game/MidiDialog.h"
 #include "game/SettingsFile.h"
 #include "game/SoundCardDialog.h"
+#include "game/StageResponseView.h"
 #include "game/StatusPanel.h"
 #include "game/TrainingMenu.h"
 #include "game/TrainingSoundOptions.h"
@@ -161,6 +162,11 @@ void MainForm::ConnectTrainingMenu()
         if (learningCurveView_)
             learningCurveView_->close();
         learningCurveView_ = OpenLearningCurveView(journal_, this);
+    });
+    connect(trainingMenu_, &TrainingMenu::stageResponseRequested, this, [this] {
+        auto* view = new StageResponseView(session_.Game().LastStage(), this);
+        view->setAttribute(Qt::WA_DeleteOnClose);
+        view->show();
     });
     connect(trainingMenu_, &TrainingMenu::exportRequested, this,
             [this] { StartJournalExport(journal_, this); });

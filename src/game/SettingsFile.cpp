@@ -86,6 +86,7 @@ void ReadTraining(const ProfileFile& profile, TrainingSettings& training)
     training.Anschwellen = ReadSwitch(profile, "Anschwellen", TrainingDefaults::Anschwellen, 1);
     training.Hintergrund = ReadSwitch(profile, "Hintergrund", TrainingDefaults::Hintergrund, 2);
     training.Musik = profile.ReadString(TrainingSection, u"Musik").value_or(QString());
+    training.Buehne = ReadSwitch(profile, "Buehne", TrainingDefaults::Buehne, 1);
 }
 
 // Only a section that is already there or a changed option is written, so the
@@ -99,6 +100,9 @@ void WriteTraining(ProfileFile& profile, const TrainingSettings& training)
     WriteInteger(profile, TrainingSection, "Hintergrund", training.Hintergrund);
     if (!profile.WriteString(TrainingSection, QStringLiteral("Musik"), training.Musik))
         profile.WriteString(TrainingSection, QStringLiteral("Musik"), QString());
+    // Older files have no key for the stage: it appears once the stage is used.
+    if (training.Buehne != 0 || profile.ReadString(TrainingSection, u"Buehne"))
+        WriteInteger(profile, TrainingSection, "Buehne", training.Buehne);
 }
 
 } // namespace

@@ -32,6 +32,7 @@ void TrainingMenu::ApplyStartupChecks()
 {
     actions_.SchwacheBaender->setChecked(settings_.Schwerpunkt != 0);
     actions_.Anschwellen->setChecked(settings_.Anschwellen != 0);
+    actions_.Buehne->setChecked(settings_.Buehne != 0);
     MarkBed();
 }
 
@@ -54,6 +55,13 @@ void TrainingMenu::BuildPracticeItems()
         settings_.Schwerpunkt = on ? 1 : 0;
         emit weakBandsChanged(on);
     });
+    actions_.Buehne = menu_->addAction(QStringLiteral("Bühne"));
+    actions_.Buehne->setCheckable(true);
+    connect(actions_.Buehne, &QAction::toggled, this,
+            [this](bool on) { settings_.Buehne = on ? 1 : 0; });
+    actions_.Frequenzgang = menu_->addAction(QStringLiteral("Bühne: Frequenzgang ..."));
+    connect(actions_.Frequenzgang, &QAction::triggered, this,
+            &TrainingMenu::stageResponseRequested);
 }
 
 // How a turn sounds: the swell and the bed under the tone.

@@ -19,6 +19,8 @@ struct TrainingMenuActions {
     QAction* Lernkurve = nullptr;       // learning curve window
     QAction* Exportieren = nullptr;     // the journal as CSV
     QAction* SchwacheBaender = nullptr; // checkable: weighted draw of the ringing band
+    QAction* Buehne = nullptr;          // checkable: START starts a stage turn
+    QAction* Frequenzgang = nullptr;    // the last stage turn's loop gain
     QAction* Anschwellen = nullptr;     // checkable: a turn's tone swells in
     QAction* Hintergrund = nullptr;     // the submenu of the bed under the tone
     QAction* Keiner = nullptr;          // radio: no bed
@@ -52,7 +54,8 @@ class TrainingMenu : public QObject {
     // "Musik ...": nothing has changed yet; the receiver asks for the file and
     // calls ChooseBed, or leaves the bed as it was.
     void musicFileRequested();
-    void midiRequested(); // "MIDI-Regler ..."
+    void midiRequested();          // "MIDI-Regler ..."
+    void stageResponseRequested(); // "Bühne: Frequenzgang ..."
 
   private:
     void BuildJournalItems();

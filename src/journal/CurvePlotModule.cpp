@@ -31,13 +31,10 @@ QStringList CurvePlotSearchPath()
     return {programDir, QDir::cleanPath(programDir + QStringLiteral("/../lib/heulmeister"))};
 }
 
-CreateCurvePlotFunction LoadCurvePlot(QString* errorText)
+namespace {
+
+QFunctionPointer ResolveInModule(const char* name, QString* errorText)
 {
-    static QMutex mutex;
-    const QMutexLocker lock(&mutex);
-    static CreateCurvePlotFunction loaded = nullptr;
-    if (loaded)
-        return loaded;
     QStringList tried;
     QString lastError;
     for (const QString& folder : CurvePlotSearchPath()) {
@@ -48,11 +45,8 @@ CreateCurvePlotFunction LoadCurvePlot(QString* errorText)
         // Never unloaded: the plots it made may outlive any one window.
         QLibrary module(path);
         module.setLoadHints(QLibrary::PreventUnloadHint);
-        if (auto factory =
-                reinterpret_cast<CreateCurvePlotFunction>(module.resolve(CurvePlotFactoryName))) {
-            loaded = factory;
-            return loaded;
-        }
+        if (QFunctionPointer factory = module.resolve(name))
+            return factory;
         lastError = module.errorString();
     }
     if (errorText)
@@ -62,4 +56,28 @@ CreateCurvePlotFunction LoadCurvePlot(QString* errorText)
                          : QStringLiteral("Das Modul für die Grafik lässt sich nicht laden: %1")
                                .arg(lastError);
     return nullptr;
+}
+
+} // namespace
+
+CreateCurvePlotFunction LoadCurvePlot(QString* errorText)
+{
+    static QMutex mutex;
+    const QMutexLocker lock(&mutex);
+    static CreateCurvePlotFunction loaded = nullptr;
+    if (!loaded)
+        loaded = reinterpret_cast<CreateCurvePlotFunction>(
+            ResolveInModule(CurvePlotFactoryName, errorText));
+    return loaded;
+}
+
+CreateStagePlotFunction LoadStagePlot(QString* errorText)
+{
+    static QMutex mutex;
+    const QMutexLocker lock(&mutex);
+    static CreateStagePlotFunction loaded = nullptr;
+    if (!loaded)
+        loaded = reinterpret_cast<CreateStagePlotFunction>(
+            ResolveInModule(StagePlotFactoryName, errorText));
+    return loaded;
 }

@@ -5,6 +5,7 @@
 // start. Thread: GUI only.
 
 #include "journal/JournalStats.h"
+#include "model/StageResponse.h"
 
 #include <QString>
 #include <QStringList>
@@ -27,3 +28,9 @@ QStringList CurvePlotSearchPath();
 // Loads the module once; nullptr with the reason when it is not there.
 // Thread: any (the journal's thread loads it, so the window does not wait).
 CreateCurvePlotFunction LoadCurvePlot(QString* errorText);
+
+// The same module draws the stage's loop gain ("Bühne: Frequenzgang ...").
+using CreateStagePlotFunction = QWidget* (*)(const StageResponse& response, QWidget* parent);
+inline constexpr char StagePlotFactoryName[] = "heulmeister_create_stage_plot";
+// Thread: any.
+CreateStagePlotFunction LoadStagePlot(QString* errorText);

@@ -141,7 +141,29 @@ const char CreateTable[] = "CREATE TABLE IF NOT EXISTS turns ("
                            " feedback_time INTEGER,"
                            " random_start INTEGER,"
                            " swell INTEGER DEFAULT 0,"
-                           " bed INTEGER DEFAULT 0)";
+                           " bed INTEGER DEFAULT 0,"
+                           " kind TEXT DEFAULT 'ton',"
+                           " howl_hz REAL,"
+                           " gain_won_db REAL)";
+// Version 2 added the stage's columns; adding a column rewrites no row, and
+// every existing row reads as the tone's.
+const char* const AddedColumns[][2] = {{"kind", "kind TEXT DEFAULT 'ton'"},
+                                       {"howl_hz", "howl_hz REAL"},
+                                       {"gain_won_db", "gain_won_db REAL"}};
+
+bool AddMissingColumns(QSqlQuery& query)
+{
+    QStringList present;
+    if (!query.exec(QStringLiteral("PRAGMA table_info(turns)")))
+        return false;
+    while (query.next())
+        present << query.value(1).toString();
+    for (const auto& [name, definition] : AddedColumns)
+        if (!present.contains(QLatin1String(name)) &&
+            !query.exec(QStringLiteral("ALTER TABLE turns ADD COLUMN %1").arg(definition)))
+            return false;
+    return true;
+}
 const char CreateIndex[] = "CREATE INDEX IF NOT EXISTS turns_by_start ON turns (started_at)";
 
 QString SelectColumns()
@@ -387,6 +409,7 @@ Journal::OpenResult Journal::TryOpen(QString* reason)
         const bool created =
             query.exec(QStringLiteral("BEGIN IMMEDIATE")) &&
             query.exec(QLatin1String(CreateTable)) && query.exec(QLatin1String(CreateIndex)) &&
+            AddMissingColumns(query) &&
             query.exec(QStringLiteral("PRAGMA user_version = %1").arg(JournalSchemaVersion)) &&
             query.exec(QStringLiteral("COMMIT"));
         if (!created) {
@@ -543,8 +566,9 @@ Journal::WriteResult Journal::TryRecord(const JournalTurn& turn)
         QSqlQuery insert(Database());
         insert.prepare(QStringLiteral(
             "INSERT INTO turns (started_at, ringing_band, frequency_hz, scoring_mode, low_cut, "
-            "high_cut, attempts, tried, find_ms, outcome, feedback_time, random_start, swell, bed) "
-            "VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?)"));
+            "high_cut, attempts, tried, find_ms, outcome, feedback_time, random_start, swell, bed, "
+            "kind, howl_hz, gain_won_db) "
+            "VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?)"));
         insert.addBindValue(FormatStartedAt(turn.startedAt));
         insert.addBindValue(turn.ringingBand);
         insert.addBindValue(turn.frequencyHz);
@@ -560,6 +584,12 @@ Journal::WriteResult Journal::TryRecord(const JournalTurn& turn)
         insert.addBindValue(turn.randomStart);
         insert.addBindValue(turn.swell);
         insert.addBindValue(turn.bed);
+        const auto optionalReal = [](const std::optional<double>& value) {
+            return value ? QVariant(*value) : QVariant(QMetaType(QMetaType::Double));
+        };
+        insert.addBindValue(FormatKind(turn.stage));
+        insert.addBindValue(optionalReal(turn.howlHz));
+        insert.addBindValue(optionalReal(turn.gainWonDb));
 
         if (!statement.exec(QStringLiteral("BEGIN IMMEDIATE"))) {
             error = statement.lastError();

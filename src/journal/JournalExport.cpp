@@ -62,13 +62,15 @@ QByteArray SpreadsheetHeader()
     return ByteOrderMark + SpreadsheetColumns.join(QLatin1Char(';')).toUtf8() + "\r\n";
 }
 
-// A file this export wrote: it starts with one of our header lines.
+// A file this export wrote: it starts with one of our header lines, or with
+// the columns it had before the stage's were added.
 bool IsJournalExport(const QString& path)
 {
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly))
         return false;
-    const QByteArray header = JournalColumns.join(QLatin1Char(',')).toUtf8() + "\r\n";
+    const QByteArray header =
+        JournalColumns.first(ToneColumnCount).join(QLatin1Char(',')).toUtf8();
     const QByteArray spreadsheetHeader = SpreadsheetHeader();
     const QByteArray start = file.read(std::max(header.size(), spreadsheetHeader.size()));
     return start.startsWith(header) || start.startsWith(spreadsheetHeader);

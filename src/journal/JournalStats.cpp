@@ -53,6 +53,8 @@ ConfusionMatrix ComputeConfusionMatrix(const std::vector<JournalTurn>& turns, Jo
     std::array<std::vector<double>, BandCount> distances;
     std::array<int, BandCount> turnsBefore{}, firstTryBefore{};
     for (const JournalTurn& turn : turns) {
+        if (turn.stage)
+            continue; // a stage howl has no wrong band to confuse
         const int ringing = turn.ringingBand;
         const bool firstTryFind = turn.Found() && turn.attempts == 1;
         if (days) {
@@ -147,15 +149,22 @@ LearningCurve ComputeLearningCurve(const std::vector<JournalTurn>& turns,
     LearningCurve curve;
     curve.turns = static_cast<int>(turns.size());
 
-    std::map<QDate, std::vector<const JournalTurn*>> byDay;
+    std::map<QDate, std::vector<const JournalTurn*>> byDay, stageByDay;
     std::array<std::vector<const JournalTurn*>, BandCount> byBand;
     for (const JournalTurn& turn : turns) {
-        byDay[turn.startedAt.toTimeZone(localZone).date()].push_back(&turn);
+        const QDate day = turn.startedAt.toTimeZone(localZone).date();
+        if (turn.stage) {
+            stageByDay[day].push_back(&turn);
+            continue;
+        }
+        byDay[day].push_back(&turn);
         byBand[turn.ringingBand].push_back(&turn);
     }
     curve.days.reserve(byDay.size());
     for (const auto& [day, dayTurns] : byDay)
         curve.days.push_back({day, ComputeFigures(dayTurns)});
+    for (const auto& [day, dayTurns] : stageByDay)
+        curve.stageDays.push_back({day, ComputeFigures(dayTurns)});
     for (int band = 0; band < BandCount; ++band) {
         auto& bandTurns = byBand[band];
         if (bandTurns.size() > BandWindow)
@@ -167,7 +176,7 @@ LearningCurve ComputeLearningCurve(const std::vector<JournalTurn>& turns,
 
 void RecentFinds::Add(const JournalTurn& turn)
 {
-    if (!turn.Found())
+    if (!turn.Found() || turn.stage)
         return;
     auto& recent = attempts_[turn.ringingBand];
     recent.push_back(turn.attempts);

@@ -79,7 +79,8 @@ struct LearningDay {
 constexpr int BandWindow = 20;
 
 struct LearningCurve {
-    std::vector<LearningDay> days; // ascending, only days with turns
+    std::vector<LearningDay> days;      // ascending, only days with tone turns
+    std::vector<LearningDay> stageDays; // the same for the stage's howls
     std::array<LearningFigures, BandCount> bands{};
     int turns = 0;
 };
@@ -88,6 +89,11 @@ struct LearningCurve {
 // `localZone` turns a start time into the player's calendar day.
 LearningCurve ComputeLearningCurve(const std::vector<JournalTurn>& turns,
                                    const QTimeZone& localZone);
+// Whether the curve has any day to draw.
+inline bool HasDays(const LearningCurve& curve)
+{
+    return !curve.days.empty() || !curve.stageDays.empty();
+}
 LearningFigures ComputeFigures(const std::vector<const JournalTurn*>& turns);
 
 // ---- Weights of the weighted draw ----------------------------------------------

@@ -1,11 +1,14 @@
 #include "journal/JournalTurn.h"
 
+#include <cmath>
+
 const QStringList JournalColumns = {
     QStringLiteral("id"),           QStringLiteral("started_at"),   QStringLiteral("ringing_band"),
     QStringLiteral("frequency_hz"), QStringLiteral("scoring_mode"), QStringLiteral("low_cut"),
     QStringLiteral("high_cut"),     QStringLiteral("attempts"),     QStringLiteral("tried"),
     QStringLiteral("find_ms"),      QStringLiteral("outcome"),      QStringLiteral("feedback_time"),
     QStringLiteral("random_start"), QStringLiteral("swell"),        QStringLiteral("bed"),
+    QStringLiteral("kind"),         QStringLiteral("howl_hz"),      QStringLiteral("gain_won_db"),
 };
 
 std::optional<int> JournalTurn::FirstTry() const
@@ -38,7 +41,19 @@ QString FormatOutcome(TurnOutcome outcome)
     return outcome == TurnOutcome::Found ? QStringLiteral("found") : QStringLiteral("abandoned");
 }
 
+QString FormatKind(bool stage)
+{
+    return stage ? QStringLiteral("buehne") : QStringLiteral("ton");
+}
+
 namespace {
+
+std::optional<double> OptionalReal(const QVariant& value)
+{
+    bool ok = false;
+    const double real = value.toDouble(&ok);
+    return !value.isNull() && ok && std::isfinite(real) ? std::optional(real) : std::nullopt;
+}
 
 bool IsBand(qint64 value)
 {
@@ -127,8 +142,10 @@ QDateTime ParseStartedAt(const QString& text)
 
 std::optional<JournalTurn> TurnFromRow(const QList<QVariant>& row)
 {
-    if (row.size() < JournalColumns.size())
+    // A row of the columns before the stage's (an older tool's) is the tone's.
+    if (row.size() < ToneColumnCount)
         return std::nullopt;
+    const auto column = [&row](int index) { return index < row.size() ? row[index] : QVariant(); };
     JournalTurn turn;
     turn.id = WholeNumber(row[0]).value_or(0);
 
@@ -179,5 +196,15 @@ std::optional<JournalTurn> TurnFromRow(const QList<QVariant>& row)
     turn.randomStart = SettingValue(row[12]);
     turn.swell = SettingValue(row[13]);
     turn.bed = SettingValue(row[14]);
+
+    // Rows from before the stage, or from other tools, are the tone's.
+    const QString kind = column(15).isNull() ? QStringLiteral("ton") : column(15).toString();
+    if (kind != QLatin1String("ton") && kind != QLatin1String("buehne"))
+        return std::nullopt;
+    turn.stage = kind == QLatin1String("buehne");
+    if (turn.stage) {
+        turn.howlHz = OptionalReal(column(16));
+        turn.gainWonDb = OptionalReal(column(17));
+    }
     return turn;
 }

@@ -31,6 +31,10 @@ struct JournalTurn {
     int randomStart = 0;  // "Zufallsstart" in seconds
     int swell = 0;        // 1: the tone swelled in
     int bed = 0;          // 0 none, 1 pink noise, 2 music
+    // A howl of a stage turn rather than the game's tone ('buehne', not 'ton').
+    bool stage = false;
+    std::optional<double> howlHz;    // the howl's frequency; stage only
+    std::optional<double> gainWonDb; // gain won over the turn's first howl; stage only
 
     bool Found() const { return outcome == TurnOutcome::Found; }
     // The band of the first try: the first wrong one, else the found band
@@ -41,14 +45,17 @@ struct JournalTurn {
 // The columns of `turns` in the order of the table, the CSV export and the
 // documentation; the first is the row id.
 extern const QStringList JournalColumns;
+// How many of them there were before the stage's: `kind` comes next.
+constexpr int ToneColumnCount = 15;
 
 // "2026-12-07T21:05:33Z": ISO 8601, UTC, whole seconds.
 QString FormatStartedAt(const QDateTime& utc);
 // Band indices separated by single spaces; empty when none.
 QString FormatTried(const QList<int>& bands);
 QString FormatOutcome(TurnOutcome outcome);
+QString FormatKind(bool stage);
 
 // Builds a turn from the values of one row in JournalColumns order. Nullopt
 // for a row no view may trust: an unreadable time, a band outside 0..27, a
-// negative count or time, an unknown outcome, a find without its time.
+// negative count or time, an unknown outcome or kind, a find without its time.
 std::optional<JournalTurn> TurnFromRow(const QList<QVariant>& row);

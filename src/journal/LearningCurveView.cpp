@@ -70,7 +70,7 @@ void LearningCurveView::ShowCurve(const LearningCurve& curve, CreateCurvePlotFun
     curve_ = curve;
     filled_ = true;
     notice_->clear();
-    if (curve_.days.empty()) {
+    if (!HasDays(curve_)) {
         notice_->setText(QStringLiteral(
             "Im Trainingsjournal ist noch keine Runde aufgezeichnet. Jede beendete Runde landet "
             "dort; nach den ersten Runden zeigt dieses Fenster Ihre Lernkurve."));
@@ -153,7 +153,7 @@ LearningCurveView* OpenLearningCurveView(JournalService& journal, QWidget* paren
             if (const auto turns = store.ReadTurns()) {
                 answer.curve = ComputeLearningCurve(*turns, QTimeZone::systemTimeZone());
                 answer.weights = store.DrillWeights();
-                if (!answer.curve->days.empty())
+                if (HasDays(*answer.curve))
                     answer.createPlot = LoadCurvePlot(&answer.problem);
             } else {
                 answer.offReason = store.OffReason();

@@ -24,6 +24,15 @@ void TurnRecorder::TurnStarted()
     turn_ = turn;
 }
 
+void TurnRecorder::StageHowlStarted(double howlHz, double gainWonDb)
+{
+    if (!turn_)
+        return;
+    turn_->stage = true;
+    turn_->howlHz = howlHz;
+    turn_->gainWonDb = gainWonDb;
+}
+
 void TurnRecorder::WrongAttemptCounted(int band)
 {
     if (turn_)

@@ -22,6 +22,8 @@ class TurnRecorder final : public QObject {
   public slots:
     // The tone has started: band, frequency and settings of the turn.
     void TurnStarted();
+    // The turn just started is a howl of a stage turn.
+    void StageHowlStarted(double howlHz, double gainWonDb);
     // A wrong fader was counted; the tried bands keep their order.
     void WrongAttemptCounted(int band);
     // The find was recorded in the counters: TurnAttempts and LastFindTime hold it.

@@ -12,6 +12,7 @@ namespace TrainingDefaults {
 constexpr std::int32_t Schwerpunkt = 0; // "Schwache Bänder üben" off
 constexpr std::int32_t Anschwellen = 0; // the tone starts at full level
 constexpr std::int32_t Hintergrund = 0; // 0 none, 1 pink noise, 2 music
+constexpr std::int32_t Buehne = 0;      // START plays the sine turn
 } // namespace TrainingDefaults
 
 // The values of "Hintergrund".
@@ -22,6 +23,7 @@ struct TrainingSettings {
     std::int32_t Anschwellen = TrainingDefaults::Anschwellen; // 1: the tone swells in
     std::int32_t Hintergrund = TrainingDefaults::Hintergrund; // background bed under the tone
     QString Musik;                                            // music file of the bed, empty: none
+    std::int32_t Buehne = TrainingDefaults::Buehne;           // 1: START starts a stage turn
 
     // Whether the file read at start-up had a "[Training]" section; with one
     // the section is always written back, without one only a changed value
@@ -32,6 +34,7 @@ struct TrainingSettings {
     {
         return Schwerpunkt == TrainingDefaults::Schwerpunkt &&
                Anschwellen == TrainingDefaults::Anschwellen &&
-               Hintergrund == TrainingDefaults::Hintergrund && Musik.isEmpty();
+               Hintergrund == TrainingDefaults::Hintergrund && Musik.isEmpty() &&
+               Buehne == TrainingDefaults::Buehne;
     }
 };

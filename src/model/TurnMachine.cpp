@@ -33,6 +33,11 @@ constexpr std::array Transitions{
     Transition{AnyPhase, E::GeneratorSwitchedOff, P::Idle},
     Transition{AnyPhase, E::NewGame, P::Idle},
     Transition{AnyPhase, E::ChartChosen, P::Idle},
+    Transition{AnyPhase, E::StageStarted, P::StageRunning},
+    Transition{P::StageRunning, E::HowlStopped, P::StageRingingOut},
+    Transition{P::StageRingingOut, E::HowlGrew, P::StageRunning},
+    Transition{P::StageRunning, E::StageEnded, P::StageOver},
+    Transition{P::StageRingingOut, E::StageEnded, P::StageOver},
 };
 
 } // namespace
@@ -64,9 +69,12 @@ GameModeValue TurnMachine::Mode() const
         return ModeIdle;
     case P::WaitingForStart:
     case P::Searching:
+    case P::StageRunning:
+    case P::StageRingingOut:
         return ModeSearching;
     case P::TurnOver:
     case P::Replay:
+    case P::StageOver:
         return ModeTurnOver;
     case P::GeneratorSilent:
         return ModeGeneratorSilent;
@@ -83,5 +91,5 @@ bool TurnMachine::JudgesTries() const
 
 bool TurnMachine::BandFaderMovable(bool ringingBand) const
 {
-    return JudgesTries() || GeneratorPhase() || (AfterTurn() && ringingBand);
+    return JudgesTries() || GeneratorPhase() || StageSounding() || (AfterTurn() && ringingBand);
 }

@@ -25,22 +25,32 @@
 //   any               GeneratorSwitchedOff   Idle
 //   any               NewGame                Idle
 //   any               ChartChosen            Idle (the chart on screen)
+//   any               StageStarted           StageRunning
+//   StageRunning      HowlStopped            StageRingingOut
+//   StageRingingOut   HowlGrew               StageRunning
+//   StageRunning      StageEnded             StageOver
+//   StageRingingOut   StageEnded             StageOver
 //
 // A Found during the random start delay is the previous turn's band being
-// selected again while its RingingBand still stands. Thread: GUI only.
+// selected again while its RingingBand still stands. A stage turn ends in
+// StageOver after START or its last howl; NEUES SPIEL, a chart or the
+// generator end it through their own rows. Thread: GUI only.
 
 #include "model/GameState.h"
 
 #include <optional>
 
 enum class TurnPhase {
-    Idle,            // nothing runs: before the first turn, after NEUES SPIEL or a chart
-    WaitingForStart, // the bank is cleared, the random start delay runs
-    Searching,       // the turn's tone started; tries count
-    TurnOver,        // found or given up; Enter and the right button start the next
-    Replay,          // after a find, the ringing band raised: its tone plays again
-    GeneratorSilent, // the feedback generator is on, no band raised
-    GeneratorPlaying // the feedback generator plays the raised band
+    Idle,             // nothing runs: before the first turn, after NEUES SPIEL or a chart
+    WaitingForStart,  // the bank is cleared, the random start delay runs
+    Searching,        // the turn's tone started; tries count
+    TurnOver,         // found or given up; Enter and the right button start the next
+    Replay,           // after a find, the ringing band raised: its tone plays again
+    GeneratorSilent,  // the feedback generator is on, no band raised
+    GeneratorPlaying, // the feedback generator plays the raised band
+    StageRunning,     // "Bühne läuft": a howl grows; the band faders in play move freely
+    StageRingingOut,  // "Einpegeln": the howl was stopped, G rises every 2 s
+    StageOver         // "Bühne vorbei": the loop is silent, the faders stay as they were
 };
 
 enum class TurnEvent {
@@ -54,7 +64,11 @@ enum class TurnEvent {
     GeneratorSwitchedOn,  // "Feedbackgenerator" checked
     GeneratorSwitchedOff, // "Feedbackgenerator" unchecked
     NewGame,              // the game's results cleared
-    ChartChosen           // one of the "Auswertung" charts
+    ChartChosen,          // one of the "Auswertung" charts
+    StageStarted,         // START with "Bühne" on: a new room, the first howl grows
+    HowlStopped,          // a cut put the howl's pole inside the unit circle
+    HowlGrew,             // after a gain rise the next pole grows
+    StageEnded            // START during a stage turn, or its last howl stopped
 };
 
 class TurnMachine {
@@ -78,6 +92,12 @@ class TurnMachine {
     {
         return phase_ == TurnPhase::GeneratorSilent || phase_ == TurnPhase::GeneratorPlaying;
     }
+    // A stage turn that still sounds.
+    bool StageSounding() const
+    {
+        return phase_ == TurnPhase::StageRunning || phase_ == TurnPhase::StageRingingOut;
+    }
+    bool StagePhase() const { return StageSounding() || phase_ == TurnPhase::StageOver; }
     // Whether a band fader in play can be dragged; `ringingBand` says whether
     // it is the turn's ringing band.
     bool BandFaderMovable(bool ringingBand) const;

@@ -112,6 +112,22 @@ double LoopAnalysis::OpenLoopGainDb(double frequencyHz) const
     return AmplitudeToDb(std::abs(At({0.0, HzToOmega(frequencyHz)}).openLoop));
 }
 
+std::vector<double> LoopAnalysis::PeakOpenLoopGainDb(const std::vector<double>& edgesHz)
+{
+    UpdateGrid();
+    std::vector<double> peaksDb;
+    const double binsPerHz = double(gridSize_) / SampleRateHz;
+    for (std::size_t i = 0; i + 1 < edgesHz.size(); ++i) {
+        const auto first = std::size_t(std::ceil(edgesHz[i] * binsPerHz));
+        const auto last = std::min(grid_.size() - 1, std::size_t(edgesHz[i + 1] * binsPerHz));
+        double peak = 0;
+        for (std::size_t k = first; k <= last; ++k)
+            peak = std::max(peak, std::abs(grid_[k]));
+        peaksDb.push_back(peak > 0 ? AmplitudeToDb(peak) + gainDb_ : -HUGE_VAL);
+    }
+    return peaksDb;
+}
+
 double LoopAnalysis::GroupDelayMs(double frequencyHz) const
 {
     // On the unit circle d ln L / ds = d(phase)/d(omega) - i d ln|L| / d(omega).

@@ -42,6 +42,9 @@ class LoopAnalysis {
     };
     Value At(std::complex<double> s) const;
     double OpenLoopGainDb(double frequencyHz) const;
+    // The largest open-loop gain between each pair of neighbouring edges, dB:
+    // the envelope over the room's dense peaks, as one would draw it.
+    std::vector<double> PeakOpenLoopGainDb(const std::vector<double>& edgesHz);
     // The open loop's group delay, -d(phase)/d(omega).
     double GroupDelayMs(double frequencyHz) const;
     // After a deep cut the howl's energy is left to the room: it dies with the

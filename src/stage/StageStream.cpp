@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <alsa/asoundlib.h>
 #include <chrono>
+#include <cmath>
 #include <jack/jack.h>
 
 namespace stage {
@@ -18,7 +19,8 @@ PaDeviceIndex FindOutput(const std::string& name)
         return Pa_GetDefaultOutputDevice();
     for (PaDeviceIndex device = 0; device < Pa_GetDeviceCount(); ++device) {
         const PaDeviceInfo* info = Pa_GetDeviceInfo(device);
-        if (info && info->maxOutputChannels > 0 && name == info->name)
+        // The game shows names cut to 31 characters; the start is enough.
+        if (info && info->maxOutputChannels > 0 && std::string(info->name).starts_with(name))
             return device;
     }
     return paNoDevice;
@@ -114,6 +116,7 @@ void StageStream::ApplyNewest()
     for (int band = 0; band < BandCount; ++band)
         levelsDb[band] = std::clamp<int>(newest.levelsDb[band], MinLevelDb, MaxLevelDb);
     loop_.SetGainDb(newest.gainDb);
+    outputGain_ = newest.outputGain;
     loop_.SetLevels(levelsDb);
     // The vDSO answers this without entering the kernel.
     const auto now = std::chrono::steady_clock::now().time_since_epoch();
@@ -130,6 +133,12 @@ void StageStream::RenderBuffer(float* out, unsigned long frames)
     while (frames > 0) {
         if (blockUsed_ == BlockFrames) {
             loop_.Process(nullptr, block_.data());
+            float peak = 1e-10f;
+            for (float& sample : block_) {
+                peak = std::max(peak, std::abs(sample));
+                sample *= outputGain_;
+            }
+            peakDbfs_.store(float(AmplitudeToDb(peak)), std::memory_order_relaxed);
             blockUsed_ = 0;
         }
         const auto count = std::min<unsigned long>(frames, BlockFrames - blockUsed_);

@@ -19,6 +19,7 @@ namespace stage {
 struct StageParameters {
     std::array<std::int8_t, BandCount> levelsDb{}; // the faders, -12..12
     float gainDb = 0;                              // G
+    float outputGain = 1;                          // after the loop: the player's volume
     std::uint32_t change = 0;                      // set by SetParameters
 };
 
@@ -52,6 +53,9 @@ class StageStream {
     // ns). Thread: any.
     std::uint32_t AppliedChange() const { return appliedChange_.load(std::memory_order_acquire); }
     std::int64_t AppliedAtNs() const { return appliedAtNs_.load(std::memory_order_relaxed); }
+    // The loudest sample of the last block the loop made, before the output
+    // gain, dBFS. Thread: any.
+    float LastBlockPeakDbfs() const { return peakDbfs_.load(std::memory_order_relaxed); }
     // The device's output latency once started, seconds. Thread: GUI.
     double OutputLatencySeconds() const;
 
@@ -64,6 +68,8 @@ class StageStream {
     std::uint32_t taken_ = 0; // audio thread only
     std::array<float, BlockFrames> block_{};
     int blockUsed_ = BlockFrames; // audio thread only
+    float outputGain_ = 1;        // audio thread only
+    std::atomic<float> peakDbfs_{-200.0f};
     std::atomic<std::uint32_t> appliedChange_{0};
     std::atomic<std::int64_t> appliedAtNs_{0};
     PaStream* stream_ = nullptr;

@@ -71,7 +71,10 @@ QList<QVariant> RowOf(const JournalTurn& turn)
             turn.feedbackTime,
             turn.randomStart,
             turn.swell,
-            turn.bed};
+            turn.bed,
+            FormatKind(turn.stage),
+            turn.howlHz ? QVariant(*turn.howlHz) : QVariant(),
+            turn.gainWonDb ? QVariant(*turn.gainWonDb) : QVariant()};
 }
 
 QString CheckTurn(const JournalTurn& turn)
@@ -114,7 +117,9 @@ QString CheckRoundTrip(const JournalTurn& turn)
     if (again->startedAt != second || again->ringingBand != turn.ringingBand ||
         again->attempts != turn.attempts || again->tried != turn.tried ||
         again->findMs != turn.findMs || again->outcome != turn.outcome ||
-        again->scoringMode != turn.scoringMode || again->bed != turn.bed)
+        again->scoringMode != turn.scoringMode || again->bed != turn.bed ||
+        again->stage != turn.stage || again->howlHz != turn.howlHz ||
+        again->gainWonDb != turn.gainWonDb)
         return QStringLiteral("a checked turn reads back changed");
     return {};
 }

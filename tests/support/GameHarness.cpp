@@ -57,7 +57,7 @@ bool GameHarness::Start(const QByteArray& settings, const QStringList& arguments
 bool GameHarness::StartAsIs(const QStringList& arguments)
 {
     form = std::make_unique<GameWindow>(
-        GameServices{dialogs, clock, random, waveOut},
+        GameServices{dialogs, clock, random, waveOut, &stagePlayer},
         MainFormPlaces{programDir.path(), programDir.path(), arguments});
     if (!form->StartUp())
         return false;

@@ -5,6 +5,7 @@
 #include "support/FakeClockAndRandom.h"
 #include "support/FakeWaveOut.h"
 #include "support/GameWindow.h"
+#include "support/OfflineStagePlayer.h"
 #include "support/ScriptedDialogs.h"
 
 #include <QPoint>
@@ -68,6 +69,7 @@ class GameHarness {
     FakeClock clock;
     ScriptedRandom random;
     FakeWaveOut waveOut;
+    OfflineStagePlayer stagePlayer;
     std::unique_ptr<GameWindow> form;
 
   private:

@@ -4,6 +4,7 @@
 #include "support/ScriptedDialogs.h"
 
 #include <QFile>
+#include <QFileInfo>
 #include <QRandomGenerator>
 #include <QSqlDatabase>
 #include <QSqlError>
@@ -144,9 +145,21 @@ bool SeedJournal(const QString& path, const QList<JournalTurn>& turns)
     return quiet.boxes.isEmpty();
 }
 
+bool SeedVersion1Journal(const QString& path, int count)
+{
+    const QStringList version1 = {
+        "CREATE TABLE turns (id INTEGER PRIMARY KEY, started_at TEXT, ringing_band INTEGER, "
+        "frequency_hz REAL, scoring_mode INTEGER, low_cut INTEGER, high_cut INTEGER, "
+        "attempts INTEGER, tried TEXT DEFAULT '', find_ms INTEGER, outcome TEXT, "
+        "feedback_time INTEGER, random_start INTEGER, swell INTEGER DEFAULT 0, "
+        "bed INTEGER DEFAULT 0)",
+        "CREATE INDEX turns_by_start ON turns (started_at)", "PRAGMA user_version = 1"};
+    return RunSql(path, version1) && SeedManyTurns(path, count);
+}
+
 bool SeedManyTurns(const QString& path, int count, quint32 seed)
 {
-    {
+    if (!QFileInfo::exists(path)) {
         ScriptedDialogs quiet;
         if (!Journal(quiet, path).Open()) // the program's schema
             return false;

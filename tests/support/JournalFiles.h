@@ -38,6 +38,9 @@ bool SeedJournal(const QString& path, const QList<JournalTurn>& turns);
 // ten given up) in one transaction, as fast as SQLite takes them, into a
 // journal file created by the program; false when that failed.
 bool SeedManyTurns(const QString& path, int count, quint32 seed = 2026);
+// The same into a journal as the program wrote it before the stage's columns
+// (user_version 1).
+bool SeedVersion1Journal(const QString& path, int count);
 // Overwrites `pages` pages of `path` from the 1-based `firstPage` on with
 // bytes no page has; false when the file is too short.
 bool DamagePages(const QString& path, int firstPage, int pages);

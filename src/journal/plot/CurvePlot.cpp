@@ -1,19 +1,23 @@
-// The learning curve's plot: the module heulmeister-curveplot.so, the only
-// code that uses Qt Charts. Loaded by journal/CurvePlotModule when the window
-// first opens. Thread: GUI only.
+// The learning curve's plot and the stage's loop gain: the module
+// heulmeister-curveplot.so, the only code that uses Qt Charts. Loaded by
+// journal/CurvePlotModule when one of their windows first opens. Thread: GUI only.
 
 #include "journal/CurvePlotModule.h"
 
 #include <QDateTime>
 #include <QLocale>
+#include <QVBoxLayout>
 #include <QtCharts/QChart>
 #include <QtCharts/QChartView>
 #include <QtCharts/QDateTimeAxis>
 #include <QtCharts/QLineSeries>
+#include <QtCharts/QLogValueAxis>
+#include <QtCharts/QScatterSeries>
 #include <QtCharts/QValueAxis>
 
 #include <algorithm>
 #include <cmath>
+#include <vector>
 
 namespace {
 
@@ -83,21 +87,37 @@ extern "C" Q_DECL_EXPORT QWidget* heulmeister_create_curve_plot(const LearningCu
         }
     }
 
+    // The stage's howls beside the tone: their own find time.
+    auto* stageMedian =
+        NewSeries(QStringLiteral("Bühne: Median der Fundzeit (s)"), QColor(150, 60, 170));
+    for (const LearningDay& day : curve.stageDays) {
+        if (day.figures.medianFindSeconds) {
+            stageMedian->append(qreal(DayPosition(day.day)), *day.figures.medianFindSeconds);
+            slowest = std::max(slowest, *day.figures.medianFindSeconds);
+        }
+    }
+
     auto* chart = new QChart;
     chart->setLocalizeNumbers(true);
     chart->setLocale(QLocale());
-    for (QLineSeries* series : {firstAttempt, nearTry, median})
+    for (QLineSeries* series : {firstAttempt, nearTry, median, stageMedian})
         chart->addSeries(series);
 
     auto* days = new QDateTimeAxis;
     days->setFormat(QStringLiteral("dd.MM.yyyy"));
     days->setTitleText(QStringLiteral("Tag"));
     const qint64 halfDay = 12LL * 3600 * 1000;
-    const qint64 first = curve.days.empty() ? 0 : DayPosition(curve.days.front().day);
-    const qint64 last = curve.days.empty() ? 0 : DayPosition(curve.days.back().day);
+    std::vector<QDate> shown;
+    for (const auto* days : {&curve.days, &curve.stageDays})
+        for (const LearningDay& day : *days)
+            shown.push_back(day.day);
+    std::sort(shown.begin(), shown.end());
+    shown.erase(std::unique(shown.begin(), shown.end()), shown.end());
+    const qint64 first = shown.empty() ? 0 : DayPosition(shown.front());
+    const qint64 last = shown.empty() ? 0 : DayPosition(shown.back());
     days->setRange(QDateTime::fromMSecsSinceEpoch(first - halfDay),
                    QDateTime::fromMSecsSinceEpoch(last + halfDay));
-    days->setTickCount(int(std::clamp<std::size_t>(curve.days.size() + 1, 2, 8)));
+    days->setTickCount(int(std::clamp<std::size_t>(shown.size() + 1, 2, 8)));
     chart->addAxis(days, Qt::AlignBottom);
 
     auto* shares = new QValueAxis;
@@ -115,14 +135,107 @@ extern "C" Q_DECL_EXPORT QWidget* heulmeister_create_curve_plot(const LearningCu
     seconds->setTitleText(QStringLiteral("Fundzeit in s"));
     chart->addAxis(seconds, Qt::AlignRight);
 
-    for (QLineSeries* series : {firstAttempt, nearTry, median})
+    for (QLineSeries* series : {firstAttempt, nearTry, median, stageMedian})
         series->attachAxis(days);
     firstAttempt->attachAxis(shares);
     nearTry->attachAxis(shares);
     median->attachAxis(seconds);
+    stageMedian->attachAxis(seconds);
     chart->legend()->setAlignment(Qt::AlignBottom);
 
     auto* view = new QChartView(chart, parent);
     view->setRenderHint(QPainter::Antialiasing);
     return view;
+}
+
+namespace {
+
+QValueAxis* DbAxis(const QString& title, double low, double high, double stepDb)
+{
+    auto* axis = new QValueAxis;
+    axis->setRange(low, high);
+    axis->setTickCount(int(std::lround((high - low) / stepDb)) + 1);
+    axis->setLabelFormat(QStringLiteral("%.0f"));
+    axis->setTitleText(title);
+    return axis;
+}
+
+QLogValueAxis* FrequencyAxis()
+{
+    auto* axis = new QLogValueAxis;
+    axis->setBase(10);
+    axis->setRange(20, 20000);
+    axis->setMinorTickCount(8);
+    axis->setLabelFormat(QStringLiteral("%.0f"));
+    axis->setTitleText(QStringLiteral("Frequenz in Hz"));
+    return axis;
+}
+
+QLineSeries* CurveOf(const QString& name, const QColor& colour,
+                     const std::vector<double>& frequenciesHz, const std::vector<double>& db)
+{
+    auto* series = new QLineSeries;
+    series->setName(name);
+    series->setColor(colour);
+    for (std::size_t i = 0; i < frequenciesHz.size() && i < db.size(); ++i)
+        series->append(frequenciesHz[i], db[i]);
+    return series;
+}
+
+QChartView* ChartOf(const std::vector<QAbstractSeries*>& series, QValueAxis* dbAxis,
+                    QWidget* parent)
+{
+    auto* chart = new QChart;
+    chart->setLocalizeNumbers(true);
+    chart->setLocale(QLocale());
+    for (QAbstractSeries* one : series)
+        chart->addSeries(one);
+    QLogValueAxis* frequencies = FrequencyAxis();
+    chart->addAxis(frequencies, Qt::AlignBottom);
+    chart->addAxis(dbAxis, Qt::AlignLeft);
+    for (QAbstractSeries* one : series) {
+        one->attachAxis(frequencies);
+        one->attachAxis(dbAxis);
+    }
+    chart->legend()->setAlignment(Qt::AlignBottom);
+    auto* view = new QChartView(chart, parent);
+    view->setRenderHint(QPainter::Antialiasing);
+    return view;
+}
+
+} // namespace
+
+// The loop gain before and after the cuts with the 0 dB line and the howls
+// marked on it; the EQ beneath on the same frequency axis.
+extern "C" Q_DECL_EXPORT QWidget* heulmeister_create_stage_plot(const StageResponse& response,
+                                                                QWidget* parent)
+{
+    const std::vector<double>& hz = response.frequenciesHz;
+    auto* before = CurveOf(QStringLiteral("Schleifenverstärkung vor den Schnitten"),
+                           QColor(200, 60, 30), hz, response.beforeDb);
+    auto* after =
+        CurveOf(QStringLiteral("nach den Schnitten"), QColor(30, 90, 200), hz, response.afterDb);
+    auto* zero = CurveOf(QStringLiteral("0 dB: darüber heult es"), QColor(90, 90, 90),
+                         {20.0, 20000.0}, {0.0, 0.0});
+    auto* howls = new QScatterSeries;
+    howls->setName(QStringLiteral("Rückkopplungen"));
+    howls->setColor(QColor(230, 160, 0));
+    howls->setMarkerSize(11);
+    for (double howlHz : response.howlsHz)
+        howls->append(howlHz, 0.0);
+    double lowest = 0;
+    for (double db : response.afterDb)
+        lowest = std::min(lowest, db);
+    const double bottom = std::max(-60.0, 10 * std::floor(lowest / 10));
+
+    auto* eq = CurveOf(QStringLiteral("Equalizer"), QColor(30, 140, 60), hz, response.eqDb);
+
+    auto* pane = new QWidget(parent);
+    auto* layout = new QVBoxLayout(pane);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->addWidget(ChartOf({before, after, zero, howls},
+                              DbAxis(QStringLiteral("Schleife in dB"), bottom, 10, 10), pane),
+                      3);
+    layout->addWidget(ChartOf({eq}, DbAxis(QStringLiteral("EQ in dB"), -15, 15, 5), pane), 2);
+    return pane;
 }

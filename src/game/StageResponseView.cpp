@@ -1,0 +1,42 @@
+#include "game/StageResponseView.h"
+
+#include "game/StageTurn.h"
+#include "journal/CurvePlotModule.h"
+
+#include <QApplication>
+#include <QLabel>
+#include <QVBoxLayout>
+
+StageResponseView::StageResponseView(StageTurn* lastStage, QWidget* parent)
+    : QDialog(parent), layout_(new QVBoxLayout(this)), notice_(new QLabel(this))
+{
+    setWindowTitle(QStringLiteral("Bühne: Frequenzgang"));
+    notice_->setWordWrap(true);
+    layout_->addWidget(notice_);
+    resize(900, 700);
+    if (!lastStage) {
+        notice_->setText(QStringLiteral("Noch keine Bühne gespielt. Schalten Sie "
+                                        "„Training“ > „Bühne“ ein und klicken Sie START."));
+        return;
+    }
+    notice_->setText(QStringLiteral(
+        "Die Schleifenverstärkung der letzten Bühne: Wo sie über 0 dB steigt, heult es. "
+        "Darunter der Equalizer, wie Sie ihn gestellt haben."));
+    QString problem;
+    const CreateStagePlotFunction createPlot = LoadStagePlot(&problem);
+    if (!createPlot) {
+        notice_->setText(QStringLiteral("Die Grafik kann nicht gezeigt werden. %1").arg(problem));
+        return;
+    }
+    QApplication::setOverrideCursor(Qt::WaitCursor);
+    const StageResponse response = lastStage->Response();
+    QApplication::restoreOverrideCursor();
+    plot_ = createPlot(response, this);
+    plot_->setMinimumSize(640, 480);
+    layout_->addWidget(plot_, 1);
+}
+
+QString StageResponseView::NoticeText() const
+{
+    return notice_->text();
+}

@@ -1,0 +1,93 @@
+#pragma once
+// The rules of one stage turn ("Bühne"): a room drawn from the turn's seed
+// whose first howl lies in a band in play, the loop model that says when a
+// cut stopped the howl, the gain rise while ringing out, and what the status
+// lines and the record of each howl need. The sound itself goes through a
+// StagePlayer. GameFlow drives it and does the counting. Thread: GUI only.
+
+#include "model/BandSlot.h"
+#include "model/StageResponse.h"
+#include "stage/FeedbackLoop.h"
+#include "stage/LoopAnalysis.h"
+#include "stage/StageStream.h"
+
+#include <QString>
+#include <memory>
+#include <optional>
+#include <set>
+#include <string>
+#include <vector>
+
+class RandomGenerator;
+
+class StageTurn {
+  public:
+    static constexpr int MostHowls = 6;
+    static constexpr int GainRiseIntervalMs = 2000;
+    static constexpr double GainRiseDb = 1.0;
+    // The find time starts when the howl first reaches this level.
+    static constexpr double FindClockLevelDbfs = stage::LimitDbfs - 30.0;
+
+    // Draws a seed, then tries that room and the next ones until the
+    // dominant pole lies in a band the game's own draw could pick (above
+    // lowCutBand up to highCutBand). Null with a German reason when none does.
+    static std::unique_ptr<StageTurn> Build(const stage::FftwFunctions& fftw,
+                                            RandomGenerator& random, int lowCutBand,
+                                            int highCutBand, QString* errorText);
+
+    stage::StageStream& Stream() { return *stream_; }
+    std::uint32_t Seed() const { return seed_; }
+
+    // The faders as they stand now (levels in dB) and the volume factor
+    // reach the loop with its next block. A move of `band` during a growing
+    // howl is judged: true when after it the howl's pole lies inside the
+    // unit circle.
+    bool FaderMoved(const BandArray& bands, int band, double outputGain);
+    // The loop's volume alone.
+    void SetOutputGain(double outputGain);
+    // Whether a pole grows now, clearly enough to be heard soon. One in play
+    // becomes the next howl; one out of play cannot be cut, so it ends the stage.
+    enum class NextHowl { None, InPlay, OutOfPlay };
+    NextHowl LookForHowl();
+    // G up by GainRiseDb, then LookForHowl.
+    NextHowl RiseGain();
+    // Whether the growing howl has just reached FindClockLevelDbfs, once per howl.
+    bool HowlReachedFindLevel();
+
+    bool Growing() const { return growing_; }
+    bool ReachedFindLevel() const { return reachedFindLevel_; }
+    int HowlCount() const { return int(howlsHz_.size()); }
+    double HowlHz() const { return howlsHz_.back(); }
+    int HowlBand() const;
+    // The bands pulled below 0 during the last howl, without the one that stopped it.
+    std::vector<int> TriedBands() const;
+    // The gain won over the first howl of the turn, dB.
+    double GainWonDb() const { return gainDb_ - firstGainDb_; }
+    // "+4 dB vor Rückkopplung, 3 Schnitte, zusammen -17 dB"
+    QString Summary() const;
+
+    // With the faders as they stand now; the last G.
+    StageResponse Response();
+
+  private:
+    StageTurn(stage::LoopDesign design, const stage::FftwFunctions& fftw, std::uint32_t seed,
+              int lowCutBand, int highCutBand);
+    void Publish();
+    void StartHowl(const stage::LoopPole& pole);
+
+    stage::LoopDesign design_;
+    stage::LoopAnalysis analysis_;
+    std::unique_ptr<stage::StageStream> stream_;
+    std::uint32_t seed_;
+    int lowCutBand_, highCutBand_; // the faders in play
+    stage::BandLevels levelsDb_{};
+    double gainDb_ = 0;
+    double firstGainDb_ = 0;
+    double outputGain_ = 1;
+    std::optional<stage::LoopPole> howl_;
+    std::vector<double> howlsHz_;
+    bool growing_ = false;
+    bool reachedFindLevel_ = false;
+    std::set<int> pulledDown_;
+    int stopper_ = -1;
+};

@@ -1,0 +1,135 @@
+#!/usr/bin/env bash
+# A stage turn ("Bühne") in the real window on a sound output that keeps real
+# time: the howl rises by itself; a fader two octaves away does not stop it;
+# the howl's own band does; after the gain rises a second howl comes and is
+# cut too. Then the results are saved through "Speichern unter", the game is
+# quit, and the results file and the journal hold both howls.
+# Run it under with-paced-sound.sh, which provides the ALSA default device.
+# Usage: stage-turn.sh <path of heulmeister> <folder holding the manual>
+set -euo pipefail
+
+program=$1
+manual_dir=$2
+capture=${HEULMEISTER_PACED_CAPTURE:?run under with-paced-sound.sh}
+fail() {
+    import -window root /tmp/heulmeister-e2e-stage.png 2>/dev/null || true
+    echo "FAIL: $* (screenshot /tmp/heulmeister-e2e-stage.png)" >&2
+    exit 1
+}
+# shellcheck source=common.sh
+. "$(dirname "$0")/common.sh"
+start_display
+# Every band but the top one in play; full volume, so what is captured is the
+# loop's own level (mono 32-bit floats, 192,000 bytes a second).
+start_game '[Filter]\nLowCut=0\nHighcut=26\n[Spiel]\nSelektmode=1\n[Audio]\nVolumen=12\n[Training]\nBuehne=1\n'
+
+# The last $1 tenths of a second of the capture, one float a line.
+recent() { tail -c $(($1 * 192000 / 10)) "$capture" | od -An -v -t f4 -w4; }
+# Peak of the last tenths of a second, dBFS.
+level() {
+    recent "$1" | awk '{ a = $1 < 0 ? -$1 : $1; if (a > m) m = a }
+        END { printf "%d\n", (m > 0 ? 20 * log(m) / log(10) : -200) }'
+}
+# The howl's frequency from the rising zero crossings of the last 0.2 s.
+frequency() {
+    recent 2 | awk '{ x[n++] = $1 } END {
+        first = -1; crossings = 0
+        for (i = 1; i < n; i++) if (x[i - 1] < 0 && x[i] >= 0) {
+            t = i - 1 + (-x[i - 1]) / (x[i] - x[i - 1])
+            if (first < 0) first = t
+            last = t; crossings++
+        }
+        printf "%.1f\n", (crossings < 2 ? 0 : (crossings - 1) * 48000 / (last - first)) }'
+}
+band_of() {
+    awk -v f="$1" 'BEGIN {
+        split("25 31.5 50 62.5 80 100 125 160 200 250 315 400 500 625 800 1000 1250 1600 2000 2500 3150 4000 5000 6250 8000 10000 12500 16000", F, " ")
+        best = 1
+        for (g = 1; g <= 28; g++) if ((log(f / F[g]))^2 < (log(f / F[best]))^2) best = g
+        print best - 1 }'
+}
+audible() { [ "$(level 1)" -ge -36 ]; }
+# Pulls a band fader (column band+1 of 32 across 1280 pixels) to the bottom.
+cut() {
+    local x=$((40 * $1 + 60))
+    xdotool mousemove --sync "$x" 395 mousedown 1 mousemove --sync "$x" 720 mouseup 1
+}
+# Bands already cut by this script, so a second howl nearby takes its neighbour.
+declare -A cut_bands=()
+ring_out() {
+    local howl=$1 band=$1
+    [ -z "${cut_bands[$band]:-}" ] || band=$((howl + 1))
+    cut "$band"
+    cut_bands[$band]=1
+}
+
+xdotool mousemove --sync 1197 941 click 1
+wait_for 30 audible || fail "no howl grew to -36 dBFS within 30 s (level $(level 2) dBFS)"
+start_level=$(level 1)
+howl_hz=$(frequency)
+howl=$(band_of "$howl_hz")
+echo "howl at $howl_hz Hz, band $howl, $start_level dBFS"
+
+# Two octaves away: six third-octave bands.
+far=$((howl >= 6 ? howl - 6 : howl + 6))
+cut "$far"
+trace=""
+for _ in 1 2 3 4; do sleep 0.25; trace="$trace $(level 1)"; done
+rising=$(level 2)
+echo "cut band $far: every 0.25 s$trace dBFS"
+[ "$rising" -gt $((start_level + 3)) ] || fail "the howl did not go on rising after a cut of band $far"
+
+ring_out "$howl"
+loud=$(level 1)
+sleep 1
+quiet=$(level 1)
+echo "cut band $howl: $loud dBFS, a second later $quiet dBFS"
+# A cut that only just stops a howl lets it die slowly.
+[ "$quiet" -le $((loud - 3)) ] || fail "the howl did not die after its band $howl was cut"
+
+# The gain rises every 2 s until the next pole grows.
+sleep 0.5
+wait_for 40 audible || fail "no second howl after the gain rose"
+second_hz=$(frequency)
+second=$(band_of "$second_hz")
+echo "second howl at $second_hz Hz, band $second"
+ring_out "$second"
+loud=$(level 1)
+sleep 1
+quiet=$(level 1)
+echo "cut for the second howl: $loud dBFS, a second later $quiet dBFS"
+[ "$quiet" -le $((loud - 3)) ] || fail "the second howl did not die after the cut"
+sleep 0.3
+import -window root "$work/stage.png"
+
+# "Datei" > "Speichern unter" with the keyboard, the file name typed.
+results="$work/Buehne.HMD"
+xdotool mousemove --sync 24 9 click 1
+sleep 0.3
+xdotool key Up Up Return
+wait_for 20 xdotool search --name '^Speichern unter$' || fail "no save dialog"
+sleep 0.5
+xdotool type --delay 20 "$results"
+xdotool key Return
+wait_for 20 test -s "$results" || fail "no results file written"
+
+# "Beenden": the journal gets what is still queued.
+xdotool mousemove --sync 24 9 click 1
+sleep 0.3
+xdotool key Up Return
+wait_for 30 bash -c "! kill -0 $game" || fail "the game did not end after Beenden"
+
+finds() { od -An -t d4 -j $(($1 * 293 + 268)) -N 4 "$results" | tr -d ' '; }
+total=0
+for b in $(seq 0 27); do total=$((total + $(finds "$b"))); done
+# A cut can stop a third howl that grew at once; two at least.
+[ "$total" -ge 2 ] || fail "the results file holds $total finds, not 2"
+[ "$(finds "$howl")" -ge 1 ] || fail "the results file has no find in band $howl"
+
+journal="$work/data/Heulmeister Pro/journal.sqlite"
+found=$(sqlite3 "$journal" "SELECT ringing_band FROM turns WHERE kind = 'buehne' AND outcome = 'found'
+                               AND howl_hz > 0 AND gain_won_db IS NOT NULL ORDER BY id" | tr '\n' ' ')
+# The bands are the model's nearest to each howl; the ear of this script agrees.
+case "$found" in "$howl $second "*) ;; *) false ;; esac || fail "journal holds stage finds in bands '$found', not $howl $second"
+echo "PASS: a stage turn rung out in the real window: howls in bands $howl and $second stopped," \
+    "both in the results file and the journal"

@@ -1,0 +1,287 @@
+// A stage turn ("Bühne") through the real window: the loop's blocks are
+// taken by the test, 5 ms at a time, while the fake clock keeps pace, so the
+// howl, the cuts and the counting are the same on every run.
+
+#include "game/GameFlow.h"
+#include "game/StageResponseView.h"
+#include "game/StageTurn.h"
+#include "journal/CurvePlotModule.h"
+#include "journal/JournalService.h"
+#include "journal/JournalStats.h"
+#include "results/ResultsFile.h"
+#include "support/GameHarness.h"
+#include "support/JournalFiles.h"
+
+#include <QFile>
+#include <QTimeZone>
+#include <QtTest>
+
+namespace {
+
+// The room of this seed first howls near 1.7 kHz (band 17); once that band
+// is cut nothing else grows until the gain rises.
+constexpr int StageSeed = 5;
+// At full volume what is played is the loop's own level.
+const QByteArray StageSettings =
+    "[Spiel]\nSelektmode=1\n[Audio]\nVolumen=12\n[Training]\nBuehne=1\n";
+
+} // namespace
+
+class StageTurnTest : public QObject {
+    Q_OBJECT
+
+  private:
+    std::unique_ptr<GameHarness> rig_;
+
+    bool StartStage(const QByteArray& settings = StageSettings)
+    {
+        if (!rig_->Start(settings))
+            return false;
+        rig_->random.values = {StageSeed};
+        rig_->ClickStart();
+        return rig_->stagePlayer.Playing();
+    }
+
+    // Plays `seconds` in steps of the status timer, the clock keeping pace.
+    void Play(double seconds)
+    {
+        for (double played = 0; played < seconds; played += 0.07) {
+            rig_->stagePlayer.Run(0.07);
+            rig_->clock.Advance(70);
+            rig_->Labels();
+        }
+    }
+
+    // Plays until the howl is 30 dB under the limiter; the clock then.
+    std::uint32_t PlayUntilAudible()
+    {
+        for (int step = 0;
+             step < 200 && rig_->stagePlayer.PeakDbfs(0.07) < StageTurn::FindClockLevelDbfs; ++step)
+            Play(0.07);
+        return rig_->clock.nowMs;
+    }
+
+    void Cut(int band, int level = -12)
+    {
+        rig_->ClickFader(band);
+        rig_->DragTo(level);
+    }
+
+    TurnPhase Phase() { return rig_->Game().Phase(); }
+
+  private slots:
+    void init() { rig_ = std::make_unique<GameHarness>(); }
+    void cleanup() { rig_.reset(); }
+
+    // First: nothing else in this process may have loaded FFTW yet.
+    void theLoopLoadsOnFirstUse()
+    {
+        QVERIFY(rig_->Start(StageSettings));
+        const auto mapped = [] {
+            QFile maps(QStringLiteral("/proc/self/maps"));
+            return maps.open(QIODevice::ReadOnly) && maps.readAll().contains("libfftw3f");
+        };
+        QVERIFY(!mapped());
+        rig_->random.values = {StageSeed};
+        rig_->ClickStart();
+        QVERIFY(mapped());
+    }
+
+    void aWholeStageTurn()
+    {
+        QVERIFY(StartStage());
+        const GameState& state = rig_->State();
+        const int howl = state.RingingBand;
+        QCOMPARE(howl, 17);
+        Play(0.5);
+        const double early = rig_->stagePlayer.PeakDbfs(0.5);
+        const std::uint32_t audibleMs = PlayUntilAudible();
+        QVERIFY2(early < -60, qPrintable(QString::number(early)));
+
+        // Two octaves away: the howl goes on growing.
+        Cut(howl - 6);
+        QCOMPARE(Phase(), TurnPhase::StageRunning);
+        const double beforeCut = rig_->stagePlayer.PeakDbfs(0.07);
+        Play(0.5);
+        QVERIFY(rig_->stagePlayer.PeakDbfs(0.1) > beforeCut + 3);
+
+        // The right band stops it; the find time runs from when it was audible.
+        Cut(howl);
+        QCOMPARE(Phase(), TurnPhase::StageRingingOut);
+        QCOMPARE(state.LastFindTime, rig_->clock.nowMs - audibleMs);
+        QCOMPARE(state.BandTable[howl].Finds, 1);
+        QCOMPARE(state.BandTable[howl].Attempts, 2); // the far band, then the find
+        const double stopped = rig_->stagePlayer.PeakDbfs(0.1);
+        Play(1.0);
+        QVERIFY(rig_->stagePlayer.PeakDbfs(0.1) < stopped - 20);
+
+        // The gain rises until the next pole grows, and it is cut before it is heard.
+        int rises = 0;
+        while (Phase() == TurnPhase::StageRingingOut && rises < 30) {
+            rig_->Game().gainTimerTimer();
+            ++rises;
+        }
+        QCOMPARE(Phase(), TurnPhase::StageRunning);
+        const int second = state.RingingBand;
+        const QStringList lines = rig_->Labels();
+        QCOMPARE(lines.at(0), QStringLiteral("Bühne: Rückkopplung bei ... suchen"));
+        QCOMPARE(lines.at(1), QStringLiteral("Rückkopplung 2 von 6"));
+        QCOMPARE(lines.at(2),
+                 QStringLiteral("+%1 dB vor Rückkopplung, 2 Schnitte, zusammen -24 dB").arg(rises));
+        Cut(second == howl ? howl + 1 : second);
+        QCOMPARE(state.LastFindTime, 0u);
+        QCOMPARE(state.GameFinds, 2);
+        QCOMPARE(state.GameAttempts, 3);
+
+        // The results file and the journal hold both howls.
+        const QString results = rig_->programDir.filePath(QStringLiteral("Bühne.HMD"));
+        rig_->dialogs.fileAnswers << results;
+        QVERIFY(rig_->TriggerMenuItem(QStringLiteral("Datei/Speichern unter")));
+        GameState saved;
+        ResultsFile file(saved);
+        QVERIFY(file.LoadResults(results).Succeeded());
+        QCOMPARE(saved.StoredBandTable[howl].Finds, 1);
+        QCOMPARE(saved.StoredBandTable[howl].Attempts, 2);
+        rig_->form->TrainingJournal().WaitUntilIdle();
+        const QList<QVariantMap> rows = ReadJournalRows(rig_->JournalPath());
+        QCOMPARE(rows.size(), 2);
+        QCOMPARE(rows[0]["kind"].toString(), QStringLiteral("buehne"));
+        QCOMPARE(rows[0]["ringing_band"].toInt(), howl);
+        QCOMPARE(rows[0]["tried"].toString(), QString::number(howl - 6));
+        QCOMPARE(rows[0]["gain_won_db"].toDouble(), 0.0);
+        QCOMPARE(rows[0]["find_ms"].toLongLong(), qint64(state.GameTime));
+        QCOMPARE(rows[1]["kind"].toString(), QStringLiteral("buehne"));
+        QCOMPARE(rows[1]["gain_won_db"].toDouble(), double(rises));
+        QVERIFY(std::abs(rows[1]["howl_hz"].toDouble() - rig_->Game().LastStage()->HowlHz()) <
+                0.01);
+    }
+
+    // The confusions and the weighted draw know only the tone; the learning
+    // curve keeps the stage's howls as their own series.
+    void theJournalKeepsTheKindsApart()
+    {
+        const QDateTime monday(QDate(2026, 12, 7), QTime(9, 0), Qt::UTC);
+        JournalTurn tone = MakeTurn(monday, 15, TurnOutcome::Found, 2, {14});
+        JournalTurn howl = MakeTurn(monday.addDays(1), 15, TurnOutcome::Found, 4, {12, 13, 14});
+        howl.stage = true;
+        const std::vector<JournalTurn> both{tone, howl};
+        const ConfusionMatrix matrix =
+            ComputeConfusionMatrix(both, JournalPeriod::All, monday, QTimeZone::utc());
+        QCOMPARE(matrix.turns, 1);
+        QCOMPARE(WeakBandWeights(both), WeakBandWeights({tone}));
+        const LearningCurve curve = ComputeLearningCurve(both, QTimeZone::utc());
+        QCOMPARE(int(curve.days.size()), 1);
+        QCOMPARE(int(curve.stageDays.size()), 1);
+        QCOMPARE(curve.bands[15].turns, 1);
+    }
+
+    void theStageEnds_data()
+    {
+        QTest::addColumn<QByteArray>("filter");
+        QTest::addColumn<int>("stops");
+        QTest::addColumn<QStringList>("lines");
+        QTest::newRow("six howls") << QByteArray("[Filter]\nLowCut=0\nHighcut=26\n") << 6
+                                   << QStringList{"Bühne vorbei: 6 von 6 Rückkopplungen gestoppt",
+                                                  "START beginnt eine neue Bühne."};
+        // The fourth pole of this room rings near 7.8 kHz, above the bands in play.
+        QTest::newRow("the next howl out of play")
+            << QByteArray() << 3
+            << QStringList{"Bühne vorbei: 3 von 3 Rückkopplungen gestoppt",
+                           "Die nächste Rückkopplung läge außerhalb der Bänder im Spiel."};
+    }
+
+    void theStageEnds()
+    {
+        QFETCH(QByteArray, filter);
+        QFETCH(int, stops);
+        QFETCH(QStringList, lines);
+        QVERIFY(StartStage(filter + StageSettings));
+        for (int howl = 0; howl < stops; ++howl) {
+            QCOMPARE(Phase(), TurnPhase::StageRunning);
+            const int band = rig_->State().RingingBand;
+            Cut(rig_->State().BandTable[band].Level > -12 ? band : band + 1);
+            for (int rise = 0; rise < 30 && Phase() == TurnPhase::StageRingingOut; ++rise)
+                rig_->Game().gainTimerTimer();
+        }
+        QCOMPARE(Phase(), TurnPhase::StageOver);
+        QVERIFY(!rig_->stagePlayer.Playing());
+        const QStringList shown = rig_->Labels();
+        QCOMPARE(shown.at(0), lines.at(0));
+        QCOMPARE(shown.at(2), lines.at(1));
+        QCOMPARE(rig_->State().GameFinds, stops);
+    }
+
+    // The whiteboard drawing: above 0 dB at the howl before, below after.
+    void theLoopGainIsDrawn()
+    {
+        SetCurvePlotSearchPath({QStringLiteral(BUILD_DIR)});
+        QVERIFY(rig_->Start(StageSettings));
+        QVERIFY(rig_->TriggerMenuItem(QStringLiteral("Training/Bühne: Frequenzgang ...")));
+        auto* empty = rig_->form->form.findChild<StageResponseView*>();
+        QVERIFY(empty && !empty->Plot());
+        QVERIFY(empty->NoticeText().startsWith(QStringLiteral("Noch keine Bühne gespielt.")));
+        empty->close();
+        QTRY_VERIFY(!rig_->form->form.findChild<StageResponseView*>());
+
+        rig_->random.values = {StageSeed};
+        rig_->ClickStart();
+        const int howl = rig_->State().RingingBand;
+        const double howlHz = rig_->Game().LastStage()->HowlHz();
+        Cut(howl);
+        const StageResponse response = rig_->Game().LastStage()->Response();
+        const auto at = [&](const std::vector<double>& db) {
+            const auto nearest = std::min_element(
+                response.frequenciesHz.begin(), response.frequenciesHz.end(),
+                [&](double a, double b) { return std::abs(a - howlHz) < std::abs(b - howlHz); });
+            return db[std::size_t(nearest - response.frequenciesHz.begin())];
+        };
+        QVERIFY(at(response.beforeDb) > -1.5);
+        QVERIFY(at(response.afterDb) < at(response.beforeDb) - 6);
+        QVERIFY(at(response.eqDb) < -6);
+        QCOMPARE(response.howlsHz, std::vector<double>{howlHz});
+        QVERIFY(rig_->TriggerMenuItem(QStringLiteral("Training/Bühne: Frequenzgang ...")));
+        auto* view = rig_->form->form.findChild<StageResponseView*>();
+        QVERIFY(view && view->Plot());
+        QCOMPARE(view->Plot()->findChildren<QWidget*>().size() >= 2, true);
+    }
+
+    void enterKeepsTheCutsAndVolumeWorks()
+    {
+        QVERIFY(StartStage());
+        Cut(11, -5);
+        rig_->Key(Qt::Key_Return);
+        rig_->Key(Qt::Key_Space);
+        QCOMPARE(rig_->State().BandTable[11].Level, -5);
+        // The volume fader at the bottom silences what the player hears.
+        rig_->ClickFader(VolumeFader);
+        rig_->DragTo(-12);
+        rig_->stagePlayer.played.clear();
+        rig_->stagePlayer.Run(0.1);
+        const std::vector<float>& played = rig_->stagePlayer.played;
+        QVERIFY(!played.empty());
+        QVERIFY(std::all_of(played.begin(), played.end(), [](float s) { return s == 0; }));
+    }
+
+    void aFailingSoundCardIsReported()
+    {
+        rig_->stagePlayer.failure = "Die Tonausgabe der Bühne lässt sich nicht öffnen: kaputt";
+        QVERIFY(!StartStage());
+        QCOMPARE(rig_->dialogs.captions().last(), QStringLiteral("Bühne"));
+        QCOMPARE(rig_->dialogs.boxes.last().text,
+                 QStringLiteral("Die Tonausgabe der Bühne lässt sich nicht öffnen: kaputt"));
+        QCOMPARE(Phase(), TurnPhase::Idle);
+    }
+
+    void theChoiceIsRemembered()
+    {
+        QVERIFY(rig_->Start("[Spiel]\nSelektmode=1\n[Training]\nSchwerpunkt=0\n"));
+        QVERIFY(rig_->TriggerMenuItem(QStringLiteral("Training/Bühne")));
+        rig_->Stop();
+        QFile file(rig_->SettingsPath());
+        QVERIFY(file.open(QIODevice::ReadOnly));
+        QVERIFY(file.readAll().contains("\nBuehne=1"));
+    }
+};
+
+QTEST_MAIN(StageTurnTest)
+#include "tst_stage_turn.moc"
