@@ -195,6 +195,7 @@ StageResponse StageTurn::Response()
     response.howlsHz = howlsHz_;
     const stage::BandLevels played = levelsDb_;
     std::vector<stage::BiquadCoefficients> eq;
+    eq.reserve(stage::BandCount);
     for (int band = 0; band < stage::BandCount; ++band)
         eq.push_back(stage::BandSection(design_.bandCentresHz[band], played[band]));
     // Each point stands for the stretch around it, up to halfway to its neighbours.

@@ -287,21 +287,28 @@ std::vector<ConfusionHeatMap::PlacedText> ConfusionHeatMap::Texts() const
                       : arrow == QStringLiteral("↓") ? WorseColour
                                                      : ink);
         }
-        // A share shows only where it fits its cell; hovering tells it anyway.
-        for (int column : matrix_.columns) {
-            const int count = matrix_.counts[band][column];
-            if (count == 0 && column != band)
-                continue;
-            const QString share = Percent(*matrix_.Share(band, column));
-            const QRect cell = CellRect(band, column);
-            if (metrics.horizontalAdvance(share) + TextPad > cell.width() ||
-                textHeight > cell.height())
-                continue;
-            const QColor fill = CellFill(band, column);
-            place(share, cell.center(), false, fill.lightness() < 140 ? Qt::white : Qt::black);
-        }
+        AddShareTexts(band, metrics, texts);
     }
     return texts;
+}
+
+void ConfusionHeatMap::AddShareTexts(int ringingBand, const QFontMetrics& metrics,
+                                     std::vector<PlacedText>& texts) const
+{
+    // A share shows only where it fits its cell; hovering tells it anyway.
+    for (int column : matrix_.columns) {
+        if (matrix_.counts[ringingBand][column] == 0 && column != ringingBand)
+            continue;
+        const QString share = Percent(*matrix_.Share(ringingBand, column));
+        const QRect cell = CellRect(ringingBand, column);
+        const QSize size(metrics.horizontalAdvance(share), metrics.height());
+        if (size.width() + TextPad > cell.width() || size.height() > cell.height())
+            continue;
+        const QColor fill = CellFill(ringingBand, column);
+        texts.push_back({share,
+                         QRect(cell.center() - QPoint(size.width() / 2, size.height() / 2), size),
+                         false, fill.lightness() < 140 ? QColor(Qt::white) : QColor(Qt::black)});
+    }
 }
 
 QColor ConfusionHeatMap::CellFill(int ringingBand, int triedBand) const

@@ -76,6 +76,9 @@ class ConfusionHeatMap final : public QWidget {
     QRect ArrowRect(const Layout& layout, int row) const;
     QString Arrow(int ringingBand) const;
     QColor CellFill(int ringingBand, int triedBand) const;
+    // The shares of one row that fit their cells.
+    void AddShareTexts(int ringingBand, const QFontMetrics& metrics,
+                       std::vector<PlacedText>& texts) const;
 
     ConfusionMatrix matrix_;
     double maxConfusionShare_ = 0;

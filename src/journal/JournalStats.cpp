@@ -41,60 +41,52 @@ std::optional<double> ConfusionMatrix::Share(int ringingBand, int triedBand) con
     return double(counts[ringingBand][triedBand]) / bandTurns[ringingBand];
 }
 
-ConfusionMatrix ComputeConfusionMatrix(const std::vector<JournalTurn>& turns, JournalPeriod period,
-                                       const QDateTime& nowUtc, const QTimeZone& localZone)
+namespace {
+
+// Which period a turn falls into: the chosen one, the one just before it
+// (for the trend), or neither.
+enum class TurnPeriod { Chosen, Before, Neither };
+
+struct PeriodDates {
+    std::optional<int> days;
+    QDate today, firstDay, firstDayBefore;
+
+    TurnPeriod Of(const JournalTurn& turn, const QTimeZone& localZone) const
+    {
+        if (!days)
+            return TurnPeriod::Chosen;
+        // A clock set wrong once must not put turns into every period.
+        const QDate day = turn.startedAt.toTimeZone(localZone).date();
+        if (day >= firstDayBefore && day < firstDay)
+            return TurnPeriod::Before;
+        return day >= firstDay && day <= today ? TurnPeriod::Chosen : TurnPeriod::Neither;
+    }
+};
+
+// The turn's tries in its row: each wrong band once per turn, the first-try
+// find on the diagonal, and every wrong try's distance for the direction.
+void CountTries(const JournalTurn& turn, ConfusionMatrix& matrix, std::vector<double>& distances,
+                std::array<bool, BandCount>& tried)
 {
-    ConfusionMatrix matrix;
-    const std::optional<int> days = PeriodDays(period);
-    const QDate today = nowUtc.toTimeZone(localZone).date();
-    const QDate firstDay = days ? today.addDays(1 - *days) : QDate();
-    const QDate firstDayBefore = days ? firstDay.addDays(-*days) : QDate();
-    std::array<bool, BandCount> tried{};
-    std::array<std::vector<double>, BandCount> distances;
-    std::array<int, BandCount> turnsBefore{}, firstTryBefore{};
-    for (const JournalTurn& turn : turns) {
-        if (turn.stage)
-            continue; // a stage howl has no wrong band to confuse
-        const int ringing = turn.ringingBand;
-        const bool firstTryFind = turn.Found() && turn.attempts == 1;
-        if (days) {
-            // A clock set wrong once must not put turns into every period.
-            const QDate day = turn.startedAt.toTimeZone(localZone).date();
-            if (day >= firstDayBefore && day < firstDay) {
-                ++turnsBefore[ringing];
-                firstTryBefore[ringing] += firstTryFind ? 1 : 0;
-            }
-            if (day < firstDay || day > today)
-                continue;
-        }
-        ++matrix.turns;
-        ++matrix.bandTurns[ringing];
-        auto& row = matrix.counts[ringing];
-        std::array<bool, BandCount> inThisTurn{};
-        for (int band : turn.tried) {
-            if (band == ringing) // a wrong try can never be the ringing band
-                continue;
-            distances[ringing].push_back(band - ringing);
-            tried[band] = true;
-            if (!inThisTurn[band])
-                ++row[band];
-            inThisTurn[band] = true;
-        }
-        if (firstTryFind)
-            ++row[ringing];
+    const int ringing = turn.ringingBand;
+    auto& row = matrix.counts[ringing];
+    std::array<bool, BandCount> inThisTurn{};
+    for (int band : turn.tried) {
+        if (band == ringing) // a wrong try can never be the ringing band
+            continue;
+        distances.push_back(band - ringing);
+        tried[band] = true;
+        if (!inThisTurn[band])
+            ++row[band];
+        inThisTurn[band] = true;
     }
+    if (turn.Found() && turn.attempts == 1)
+        ++row[ringing];
+}
 
-    for (int band = 0; band < BandCount; ++band) {
-        if (matrix.bandTurns[band] > 0)
-            matrix.rows.push_back(band);
-        if (matrix.bandTurns[band] > 0 || tried[band])
-            matrix.columns.push_back(band);
-        if (matrix.bandTurns[band] >= DirectionTurns)
-            matrix.direction[band] = Median(std::move(distances[band]));
-        if (turnsBefore[band] > 0)
-            matrix.previousFirstTryShare[band] = double(firstTryBefore[band]) / turnsBefore[band];
-    }
-
+// The three pairs tried most often, most often first.
+std::vector<ConfusionPair> MostConfused(const ConfusionMatrix& matrix)
+{
     std::vector<ConfusionPair> pairs;
     for (int r = 0; r < BandCount; ++r)
         for (int c = 0; c < BandCount; ++c)
@@ -110,7 +102,53 @@ ConfusionMatrix ComputeConfusionMatrix(const std::vector<JournalTurn>& turns, Jo
                           return a.triedBand < b.triedBand;
                       });
     pairs.resize(kept);
-    matrix.mostConfused = std::move(pairs);
+    return pairs;
+}
+
+} // namespace
+
+ConfusionMatrix ComputeConfusionMatrix(const std::vector<JournalTurn>& turns, JournalPeriod period,
+                                       const QDateTime& nowUtc, const QTimeZone& localZone)
+{
+    ConfusionMatrix matrix;
+    PeriodDates dates;
+    dates.days = PeriodDays(period);
+    dates.today = nowUtc.toTimeZone(localZone).date();
+    dates.firstDay = dates.days ? dates.today.addDays(1 - *dates.days) : QDate();
+    dates.firstDayBefore = dates.days ? dates.firstDay.addDays(-*dates.days) : QDate();
+    std::array<bool, BandCount> tried{};
+    std::array<std::vector<double>, BandCount> distances;
+    std::array<int, BandCount> turnsBefore{}, firstTryBefore{};
+    for (const JournalTurn& turn : turns) {
+        if (turn.stage)
+            continue; // a stage howl has no wrong band to confuse
+        const int ringing = turn.ringingBand;
+        switch (dates.Of(turn, localZone)) {
+        case TurnPeriod::Before:
+            ++turnsBefore[ringing];
+            firstTryBefore[ringing] += turn.Found() && turn.attempts == 1 ? 1 : 0;
+            break;
+        case TurnPeriod::Chosen:
+            ++matrix.turns;
+            ++matrix.bandTurns[ringing];
+            CountTries(turn, matrix, distances[ringing], tried);
+            break;
+        case TurnPeriod::Neither:
+            break;
+        }
+    }
+
+    for (int band = 0; band < BandCount; ++band) {
+        if (matrix.bandTurns[band] > 0)
+            matrix.rows.push_back(band);
+        if (matrix.bandTurns[band] > 0 || tried[band])
+            matrix.columns.push_back(band);
+        if (matrix.bandTurns[band] >= DirectionTurns)
+            matrix.direction[band] = Median(std::move(distances[band]));
+        if (turnsBefore[band] > 0)
+            matrix.previousFirstTryShare[band] = double(firstTryBefore[band]) / turnsBefore[band];
+    }
+    matrix.mostConfused = MostConfused(matrix);
     return matrix;
 }
 
