@@ -56,11 +56,26 @@ cut() {
 }
 # Bands already cut by this script, so a second howl nearby takes its neighbour.
 declare -A cut_bands=()
+# The other band beside a howl between two centres: above when the howl lies
+# above its band's centre, else below.
+other_side() {
+    awk -v f="$1" -v b="$2" 'BEGIN {
+        split("25 31.5 50 62.5 80 100 125 160 200 250 315 400 500 625 800 1000 1250 1600 2000 2500 3150 4000 5000 6250 8000 10000 12500 16000", F, " ")
+        print (f > F[b + 1] ? b + 1 : b - 1) }'
+}
+# Cuts the howl's band, and as an engineer would, the band on its other side
+# too when the howl lies between two centres and goes on ringing.
 ring_out() {
-    local howl=$1 band=$1
-    [ -z "${cut_bands[$band]:-}" ] || band=$((howl + 1))
+    local howl_hz=$1 band=$2 loud
+    [ -z "${cut_bands[$band]:-}" ] || band=$(other_side "$howl_hz" "$band")
     cut "$band"
     cut_bands[$band]=1
+    loud=$(level 1)
+    sleep 1
+    if [ "$(level 1)" -gt $((loud - 3)) ]; then
+        band=$(other_side "$howl_hz" "$2")
+        [ -n "${cut_bands[$band]:-}" ] || { cut "$band"; cut_bands[$band]=1; }
+    fi
 }
 
 xdotool mousemove --sync 1197 941 click 1
@@ -79,8 +94,8 @@ rising=$(level 2)
 echo "cut band $far: every 0.25 s$trace dBFS"
 [ "$rising" -gt $((start_level + 3)) ] || fail "the howl did not go on rising after a cut of band $far"
 
-ring_out "$howl"
 loud=$(level 1)
+ring_out "$howl_hz" "$howl"
 sleep 1
 quiet=$(level 1)
 echo "cut band $howl: $loud dBFS, a second later $quiet dBFS"
@@ -93,8 +108,8 @@ wait_for 40 audible || fail "no second howl after the gain rose"
 second_hz=$(frequency)
 second=$(band_of "$second_hz")
 echo "second howl at $second_hz Hz, band $second"
-ring_out "$second"
 loud=$(level 1)
+ring_out "$second_hz" "$second"
 sleep 1
 quiet=$(level 1)
 echo "cut for the second howl: $loud dBFS, a second later $quiet dBFS"
