@@ -69,8 +69,7 @@ bool IsJournalExport(const QString& path)
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly))
         return false;
-    const QByteArray header =
-        JournalColumns.first(ToneColumnCount).join(QLatin1Char(',')).toUtf8();
+    const QByteArray header = JournalColumns.first(ToneColumnCount).join(QLatin1Char(',')).toUtf8();
     const QByteArray spreadsheetHeader = SpreadsheetHeader();
     const QByteArray start = file.read(std::max(header.size(), spreadsheetHeader.size()));
     return start.startsWith(header) || start.startsWith(spreadsheetHeader);
