@@ -15,16 +15,14 @@
 #include "stage/LoopAnalysis.h"
 #include "stage/StageBands.h"
 #include "stage/StageStream.h"
+#include "support/JackServer.h"
 
 #include <QCoreApplication>
 #include <QElapsedTimer>
 #include <QEvent>
-#include <QProcess>
-#include <QStandardPaths>
 #include <QThread>
 #include <cstdio>
 #include <random>
-#include <unistd.h>
 
 namespace {
 
@@ -116,52 +114,11 @@ class Desk : public QObject {
     stage::StageParameters parameters_;
 };
 
-// jackd -d dummy of its own, stopped when destroyed.
-class PrivateJackServer {
-  public:
-    ~PrivateJackServer()
-    {
-        if (process_.state() != QProcess::NotRunning) {
-            process_.terminate();
-            if (!process_.waitForFinished(3000))
-                process_.kill();
-            process_.waitForFinished(3000);
-        }
-    }
-
-    bool Start()
-    {
-        const QString jackd = QStandardPaths::findExecutable(QStringLiteral("jackd"));
-        if (jackd.isEmpty())
-            return false;
-        const QByteArray name = "heulmeister-bench-" + QByteArray::number(getpid());
-        qputenv("JACK_DEFAULT_SERVER", name);
-        qputenv("JACK_NO_START_SERVER", "1");
-        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
-        environment.insert(QStringLiteral("JACK_NO_AUDIO_RESERVATION"), QStringLiteral("1"));
-        process_.setProcessEnvironment(environment);
-        process_.setStandardOutputFile(QProcess::nullDevice());
-        process_.setStandardErrorFile(QProcess::nullDevice());
-        process_.start(jackd,
-                       {QStringLiteral("--no-realtime"), QStringLiteral("-n"),
-                        QString::fromLatin1(name), QStringLiteral("-d"), QStringLiteral("dummy"),
-                        QStringLiteral("-r"), QString::number(stage::SampleRateHz),
-                        QStringLiteral("-p"), QString::number(stage::BlockFrames)});
-        if (!process_.waitForStarted(3000))
-            return false;
-        QThread::msleep(1000); // the server opens its socket
-        return process_.state() == QProcess::Running;
-    }
-
-  private:
-    QProcess process_;
-};
-
 int MeasureLatency(const stage::FftwFunctions& fftw)
 {
-    PrivateJackServer jack;
-    if (!jack.Start()) {
-        std::printf("latency: no JACK server (Debian package jackd2)\n");
+    JackServer jack(stage::SampleRateHz, stage::BlockFrames);
+    if (!jack.Answers()) {
+        std::printf("latency: no JACK server: %s\n", jack.Output().constData());
         return 1;
     }
     stage::StageStream stream(stage::StageDesign(1, true), fftw, 1);

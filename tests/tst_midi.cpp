@@ -293,6 +293,23 @@ class MidiTest : public QObject {
         QVERIFY(!dialog->Zuordnung()->isEnabled());
     }
 
+    void burstReachesTheSurfaceWhole()
+    {
+        // Far more than one cycle's port buffer holds: the rest waits, none is lost.
+        MidiPorts ports;
+        QVERIFY(ports.Open({MidiBackEnd::Jack}));
+        JackMidiClient surface("Pult");
+        QVERIFY(surface.ConnectToGame());
+        QList<QByteArray> sent;
+        for (int index = 0; index < 2000; ++index) {
+            sent << MidiGame::Cc(index % 29, index % 128);
+            ports.Send({0xb0, static_cast<unsigned char>(index % 29),
+                        static_cast<unsigned char>(index % 128)});
+        }
+        QTRY_COMPARE(surface.Received().size(), sent.size());
+        QCOMPARE(surface.Received(), sent);
+    }
+
     void backEndsInOrder()
     {
         MidiPorts alsaOnly;

@@ -1,6 +1,7 @@
 #include "audio/SoundFileLibraries.h"
 
-#include <dlfcn.h>
+#include "platform/SharedLibrary.h"
+
 #include <mutex>
 
 namespace {
@@ -15,37 +16,32 @@ struct Loaded {
     QString errorText;
 };
 
-template <typename Function> bool Resolve(void* library, const char* name, Function& function)
-{
-    function = reinterpret_cast<Function>(dlsym(library, name));
-    return function != nullptr;
-}
-
 Loaded Load()
 {
     Loaded loaded;
-    void* sndfile = dlopen(SndfileSoname, RTLD_NOW | RTLD_LOCAL);
-    void* samplerate = sndfile ? dlopen(SamplerateSoname, RTLD_NOW | RTLD_LOCAL) : nullptr;
+    void* sndfile = OpenSharedLibrary(SndfileSoname);
+    void* samplerate = sndfile ? OpenSharedLibrary(SamplerateSoname) : nullptr;
     if (!sndfile || !samplerate) {
         loaded.errorText = QStringLiteral("Die Bibliothek %1 fehlt. (System: %2)")
                                .arg(QLatin1String(sndfile ? SamplerateSoname : SndfileSoname),
-                                    QString::fromLocal8Bit(dlerror()));
+                                    QString::fromStdString(SharedLibraryError()));
         return loaded;
     }
     // Kept open for the rest of the program's life.
     SoundFileLibraries& f = loaded.functions;
-    loaded.ok = Resolve(sndfile, "sf_open_fd", f.openDescriptor) &&
-                Resolve(sndfile, "sf_readf_float", f.readFloatFrames) &&
-                Resolve(sndfile, "sf_close", f.close) && Resolve(sndfile, "sf_error", f.error) &&
-                Resolve(sndfile, "sf_strerror", f.errorText) &&
-                Resolve(samplerate, "src_new", f.newResampler) &&
-                Resolve(samplerate, "src_process", f.process) &&
-                Resolve(samplerate, "src_delete", f.deleteResampler) &&
-                Resolve(samplerate, "src_strerror", f.resamplerErrorText);
+    loaded.ok = ResolveSymbol(sndfile, "sf_open_fd", f.openDescriptor) &&
+                ResolveSymbol(sndfile, "sf_readf_float", f.readFloatFrames) &&
+                ResolveSymbol(sndfile, "sf_close", f.close) &&
+                ResolveSymbol(sndfile, "sf_error", f.error) &&
+                ResolveSymbol(sndfile, "sf_strerror", f.errorText) &&
+                ResolveSymbol(samplerate, "src_new", f.newResampler) &&
+                ResolveSymbol(samplerate, "src_process", f.process) &&
+                ResolveSymbol(samplerate, "src_delete", f.deleteResampler) &&
+                ResolveSymbol(samplerate, "src_strerror", f.resamplerErrorText);
     if (!loaded.ok)
         loaded.errorText = QStringLiteral("Die Bibliotheken %1 und %2 sind zu alt. (System: %3)")
                                .arg(QLatin1String(SndfileSoname), QLatin1String(SamplerateSoname),
-                                    QString::fromLocal8Bit(dlerror()));
+                                    QString::fromStdString(SharedLibraryError()));
     return loaded;
 }
 

@@ -3,7 +3,7 @@
 // fader followed by a drag to the new level, exactly as the mouse would do
 // it; afterwards the surface is sent every level it does not show yet, so
 // motor faders follow the game and a refused move springs back. Thread: GUI
-// only (RtMidi's thread stops at MidiPorts' inbox).
+// only (the MIDI thread stops at MidiPorts' inbox).
 
 #include "midi/MidiPorts.h"
 #include "midi/MidiSettings.h"

@@ -1,5 +1,5 @@
 #pragma once
-// Moves and bank buttons from RtMidi's input thread to the GUI thread. An
+// Moves and bank buttons from the MIDI input thread (RtMidi's or JACK's) to the GUI thread. An
 // ordered ring with one producer and one consumer; a control that is still
 // waiting only has its value replaced, so a burst leaves one entry per
 // control and a flood cannot outgrow the ring. A bank button keeps its place

@@ -1,7 +1,7 @@
 #pragma once
 // Which control of a surface moves which fader, and the level arithmetic in
 // both directions. Plain values, no I/O. Thread: the free functions any
-// (DecodeMidiMessage runs on RtMidi's input thread); a MidiMapping lives on
+// (DecodeMidiMessage runs on the MIDI input thread); a MidiMapping lives on
 // the GUI thread.
 
 #include <QString>

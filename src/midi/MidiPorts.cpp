@@ -1,5 +1,6 @@
 #include "midi/MidiPorts.h"
 
+#include "midi/JackMidiPorts.h"
 #include "midi/MidiLibrary.h"
 
 #include <QMetaObject>
@@ -52,28 +53,49 @@ bool MidiPorts::Open(const std::vector<MidiBackEnd>& order, QString* errorText)
     if (IsOpen())
         return true;
     QString libraryError;
-    library_ = LoadMidiLibrary(&libraryError);
-    if (!library_) {
-        if (errorText)
-            *errorText = libraryError;
-        return false;
-    }
     for (MidiBackEnd backEnd : order) {
         backEnd_ = backEnd;
-        ownIn_ = OpenInput({});
-        ownOut_ = ownIn_ ? OpenOutput({}) : nullptr;
-        if (ownIn_ && ownOut_)
+        if (backEnd == MidiBackEnd::Jack ? OpenJack() : OpenRtMidi(&libraryError))
             return true;
-        ownIn_.reset();
-        ownOut_.reset();
     }
     if (errorText)
-        *errorText = QStringLiteral(
-            "Kein MIDI-System gefunden: weder der ALSA-Sequencer (/dev/snd/seq) noch ein "
-            "laufender JACK-Server antwortet. Die Regler bleiben mit Maus und Tastatur "
-            "bedienbar; starten Sie JACK oder laden Sie das Modul snd-seq und öffnen Sie "
-            "diesen Dialog erneut.");
+        *errorText = !libraryError.isEmpty() && order == std::vector{MidiBackEnd::AlsaSequencer}
+                         ? libraryError
+                         : QStringLiteral(
+                               "Kein MIDI-System gefunden: weder der ALSA-Sequencer (/dev/snd/seq) "
+                               "noch ein laufender JACK-Server antwortet. Die Regler bleiben mit "
+                               "Maus und Tastatur bedienbar; starten Sie JACK oder laden Sie das "
+                               "Modul snd-seq und öffnen Sie diesen Dialog erneut.");
     return false;
+}
+
+bool MidiPorts::OpenRtMidi(QString* errorText)
+{
+    library_ = LoadMidiLibrary(errorText);
+    if (!library_)
+        return false;
+    ownIn_ = OpenInput({});
+    ownOut_ = ownIn_ ? OpenOutput({}) : nullptr;
+    if (ownIn_ && ownOut_)
+        return true;
+    ownIn_.reset();
+    ownOut_.reset();
+    return false;
+}
+
+bool MidiPorts::OpenJack()
+{
+    jack_ = std::make_unique<JackMidiPorts>([this] { Wake(); });
+    QString reason;
+    if (jack_->Open(MidiPortName, &reason))
+        return true;
+    jack_.reset();
+    return false;
+}
+
+MidiInbox& MidiPorts::JackInbox()
+{
+    return jack_->Inbox();
 }
 
 QString MidiPorts::BackEndName() const
@@ -144,6 +166,8 @@ QStringList MidiPorts::PortNames(RtMidiWrapper* device) const
 
 QStringList MidiPorts::Sources() const
 {
+    if (jack_)
+        return jack_->Sources();
     if (!IsOpen())
         return {};
     QStringList names = PortNames(ownIn_->device);
@@ -154,6 +178,8 @@ QStringList MidiPorts::Sources() const
 
 QStringList MidiPorts::Destinations() const
 {
+    if (jack_)
+        return jack_->Destinations();
     if (!IsOpen())
         return {};
     QStringList names = PortNames(ownOut_->device);
@@ -165,10 +191,14 @@ bool MidiPorts::ConnectSource(const QString& name, QString* errorText)
 {
     directIn_.reset();
     connectedSource_.clear();
-    if (name.isEmpty() || !IsOpen())
+    if (!IsOpen())
         return name.isEmpty();
-    directIn_ = OpenInput(name);
-    if (!directIn_) {
+    bool connected = name.isEmpty();
+    if (jack_)
+        connected = jack_->ConnectSource(name);
+    else if (!connected)
+        connected = (directIn_ = OpenInput(name)) != nullptr;
+    if (!connected) {
         if (errorText)
             *errorText = QStringLiteral("Der MIDI-Eingang „%1“ lässt sich nicht öffnen.").arg(name);
         return false;
@@ -181,10 +211,14 @@ bool MidiPorts::ConnectDestination(const QString& name, QString* errorText)
 {
     directOut_.reset();
     connectedDestination_.clear();
-    if (name.isEmpty() || !IsOpen())
+    if (!IsOpen())
         return name.isEmpty();
-    directOut_ = OpenOutput(name);
-    if (!directOut_) {
+    bool connected = name.isEmpty();
+    if (jack_)
+        connected = jack_->ConnectDestination(name);
+    else if (!connected)
+        connected = (directOut_ = OpenOutput(name)) != nullptr;
+    if (!connected) {
         if (errorText)
             *errorText = QStringLiteral("Der MIDI-Ausgang „%1“ lässt sich nicht öffnen.").arg(name);
         return false;
@@ -195,6 +229,8 @@ bool MidiPorts::ConnectDestination(const QString& name, QString* errorText)
 
 void MidiPorts::Send(const std::array<unsigned char, 3>& message)
 {
+    if (jack_)
+        jack_->Send(message);
     for (Output* output : {ownOut_.get(), directOut_.get()})
         if (output)
             library_->outSendMessage(output->device, message.data(),
@@ -204,9 +240,12 @@ void MidiPorts::Send(const std::array<unsigned char, 3>& message)
 void MidiPorts::OnMessage(double, const unsigned char* bytes, std::size_t size, void* user)
 {
     auto* input = static_cast<Input*>(user);
-    if (input->inbox.Put(DecodeMidiMessage(bytes, size))) {
-        MidiPorts* owner = input->owner;
-        QMetaObject::invokeMethod(
-            owner, [owner] { emit owner->messagesArrived(); }, Qt::QueuedConnection);
-    }
+    if (input->inbox.Put(DecodeMidiMessage(bytes, size)))
+        input->owner->Wake();
+}
+
+void MidiPorts::Wake()
+{
+    QMetaObject::invokeMethod(
+        this, [this] { emit messagesArrived(); }, Qt::QueuedConnection);
 }

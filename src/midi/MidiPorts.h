@@ -1,9 +1,10 @@
 #pragma once
-// The game's MIDI ports through RtMidi: its own input and feedback output,
-// both named "Heulmeister Pro" (virtual ports a patchbay connects), and
-// optionally a direct connection to an existing port on each side. Messages
-// arrive on RtMidi's thread and wait in an inbox per input until the GUI
-// thread takes them.
+// The game's MIDI ports: its own input and feedback output, both named
+// "Heulmeister Pro" (ports a patchbay connects), and optionally a direct
+// connection to an existing port on each side. The ALSA sequencer is reached
+// through RtMidi, JACK through a client of our own (midi/JackMidiPorts).
+// Messages arrive on the back end's thread and wait in an inbox until the
+// GUI thread takes them.
 
 #include "midi/MidiInbox.h"
 
@@ -15,6 +16,7 @@
 #include <memory>
 #include <vector>
 
+class JackMidiPorts;
 struct MidiLibrary;
 struct RtMidiWrapper;
 
@@ -31,12 +33,12 @@ class MidiPorts final : public QObject {
     explicit MidiPorts(QObject* parent = nullptr);
     ~MidiPorts() override;
 
-    // Loads RtMidi and opens the game's own ports on the first back end of
+    // Opens the game's own ports on the first back end of
     // `order` that works. False, with the German reason, when none does.
     // Never starts a JACK server. Thread: GUI.
     bool Open(const std::vector<MidiBackEnd>& order = DefaultMidiBackEnds,
               QString* errorText = nullptr);
-    bool IsOpen() const { return ownIn_ != nullptr; }
+    bool IsOpen() const { return ownIn_ != nullptr || jack_ != nullptr; }
     // "ALSA-Sequencer" or "JACK"; empty while closed. Thread: GUI.
     QString BackEndName() const;
 
@@ -59,7 +61,7 @@ class MidiPorts final : public QObject {
     // Thread: GUI.
     template <typename Take> bool Drain(std::uint64_t most, Take&& take)
     {
-        bool more = false;
+        bool more = jack_ && JackInbox().Drain(most, take);
         for (Input* input : {ownIn_.get(), directIn_.get()})
             if (input)
                 more = input->inbox.Drain(most, take) || more;
@@ -87,6 +89,10 @@ class MidiPorts final : public QObject {
     // Thread: RtMidi's input thread.
     static void OnMessage(double seconds, const unsigned char* bytes, std::size_t size,
                           void* input);
+    bool OpenRtMidi(QString* errorText);
+    bool OpenJack();
+    MidiInbox& JackInbox();
+    void Wake();
     std::unique_ptr<Input> OpenInput(const QString& source);
     std::unique_ptr<Output> OpenOutput(const QString& destination);
     QStringList PortNames(RtMidiWrapper* device) const;
@@ -97,6 +103,7 @@ class MidiPorts final : public QObject {
     std::unique_ptr<Output> ownOut_;
     std::unique_ptr<Input> directIn_;
     std::unique_ptr<Output> directOut_;
+    std::unique_ptr<JackMidiPorts> jack_;
     QString connectedSource_;
     QString connectedDestination_;
 };

@@ -1,6 +1,7 @@
 #include "stage/FftwLibrary.h"
 
-#include <dlfcn.h>
+#include "platform/SharedLibrary.h"
+
 #include <mutex>
 
 namespace stage {
@@ -16,38 +17,27 @@ struct Loaded {
     std::string errorText;
 };
 
-template <typename Function> bool Resolve(void* library, const char* name, Function& function)
-{
-    function = reinterpret_cast<Function>(dlsym(library, name));
-    return function != nullptr;
-}
-
-std::string SystemReason()
-{
-    const char* reason = dlerror();
-    return reason ? reason : "";
-}
-
 Loaded Load()
 {
     Loaded loaded;
-    void* library = dlopen(FftwSoname, RTLD_NOW | RTLD_LOCAL);
+    void* library = OpenSharedLibrary(FftwSoname);
     if (!library) {
         loaded.errorText = std::string("Die Bibliothek ") + FftwSoname +
-                           " fehlt (Paket libfftw3-single3). (System: " + SystemReason() + ")";
+                           " fehlt (Paket libfftw3-single3). (System: " + SharedLibraryError() +
+                           ")";
         return loaded;
     }
     FftwFunctions& f = loaded.functions;
-    loaded.ok = Resolve(library, "fftwf_plan_dft_r2c_1d", f.planForward) &&
-                Resolve(library, "fftwf_plan_dft_c2r_1d", f.planInverse) &&
-                Resolve(library, "fftwf_execute_dft_r2c", f.executeForward) &&
-                Resolve(library, "fftwf_execute_dft_c2r", f.executeInverse) &&
-                Resolve(library, "fftwf_destroy_plan", f.destroyPlan) &&
-                Resolve(library, "fftwf_malloc", f.allocate) &&
-                Resolve(library, "fftwf_free", f.release);
+    loaded.ok = ResolveSymbol(library, "fftwf_plan_dft_r2c_1d", f.planForward) &&
+                ResolveSymbol(library, "fftwf_plan_dft_c2r_1d", f.planInverse) &&
+                ResolveSymbol(library, "fftwf_execute_dft_r2c", f.executeForward) &&
+                ResolveSymbol(library, "fftwf_execute_dft_c2r", f.executeInverse) &&
+                ResolveSymbol(library, "fftwf_destroy_plan", f.destroyPlan) &&
+                ResolveSymbol(library, "fftwf_malloc", f.allocate) &&
+                ResolveSymbol(library, "fftwf_free", f.release);
     if (!loaded.ok)
         loaded.errorText = std::string("Die Bibliothek ") + FftwSoname +
-                           " ist zu alt. (System: " + SystemReason() + ")";
+                           " ist zu alt. (System: " + SharedLibraryError() + ")";
     return loaded;
 }
 

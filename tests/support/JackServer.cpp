@@ -21,7 +21,7 @@ bool ServerAnswers(const QString& name)
 
 } // namespace
 
-JackServer::JackServer()
+JackServer::JackServer(int sampleRateHz, int periodFrames)
 {
     name_ = QStringLiteral("heulmeister-test-%1").arg(QCoreApplication::applicationPid());
     if (qEnvironmentVariableIsSet("JACK_DEFAULT_SERVER"))
@@ -34,10 +34,10 @@ JackServer::JackServer()
     environment.insert(QStringLiteral("JACK_NO_AUDIO_RESERVATION"), QStringLiteral("1"));
     process_.setProcessEnvironment(environment);
     process_.setProcessChannelMode(QProcess::MergedChannels);
-    process_.start(QStringLiteral("jackd"),
-                   {QStringLiteral("--no-realtime"), QStringLiteral("-n"), name_,
-                    QStringLiteral("-d"), QStringLiteral("dummy"), QStringLiteral("-r"),
-                    QStringLiteral("48000"), QStringLiteral("-p"), QStringLiteral("64")});
+    process_.start(QStringLiteral("jackd"), {QStringLiteral("--no-realtime"), QStringLiteral("-n"),
+                                             name_, QStringLiteral("-d"), QStringLiteral("dummy"),
+                                             QStringLiteral("-r"), QString::number(sampleRateHz),
+                                             QStringLiteral("-p"), QString::number(periodFrames)});
     if (!process_.waitForStarted(5000))
         return;
     for (int attempt = 0; attempt < 100 && process_.state() == QProcess::Running; ++attempt) {

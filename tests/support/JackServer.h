@@ -12,7 +12,7 @@
 class JackServer {
   public:
     // Starts jackd and waits until it answers.
-    JackServer();
+    explicit JackServer(int sampleRateHz = 48000, int periodFrames = 64);
     ~JackServer();
     bool Answers() const { return answers_; }
     QString Name() const { return name_; }

@@ -37,5 +37,5 @@ int MidiGame::Level(int fader)
 
 bool MidiGame::WaitForLevel(int fader, int level)
 {
-    return QTest::qWaitFor([&] { return Level(fader) == level; }, 5000);
+    return QTest::qWaitFor([&] { return Level(fader) == level; }, 10000);
 }

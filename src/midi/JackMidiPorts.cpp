@@ -1,0 +1,197 @@
+#include "midi/JackMidiPorts.h"
+
+#include "midi/MidiMapping.h"
+#include "platform/SharedLibrary.h"
+
+#include <jack/jack.h>
+#include <jack/midiport.h>
+
+#include <cerrno>
+
+struct JackMidiLibrary {
+    decltype(&jack_client_open) clientOpen;
+    decltype(&jack_client_close) clientClose;
+    decltype(&jack_get_client_name) clientName;
+    decltype(&jack_port_register) portRegister;
+    decltype(&jack_port_name) portName;
+    decltype(&jack_set_process_callback) setProcessCallback;
+    decltype(&jack_activate) activate;
+    decltype(&jack_deactivate) deactivate;
+    decltype(&jack_get_ports) getPorts;
+    decltype(&jack_free) free;
+    decltype(&jack_connect) connect;
+    decltype(&jack_disconnect) disconnect;
+    decltype(&jack_port_get_buffer) portBuffer;
+    decltype(&jack_midi_get_event_count) eventCount;
+    decltype(&jack_midi_event_get) eventGet;
+    decltype(&jack_midi_clear_buffer) clearBuffer;
+    decltype(&jack_midi_event_write) eventWrite;
+};
+
+namespace {
+
+// The run-time name of libjack (Debian's libjack-jackd2-0).
+constexpr char JackSoname[] = "libjack.so.0";
+
+struct Loaded {
+    JackMidiLibrary functions{};
+    bool ok = false;
+    std::string errorText;
+};
+
+Loaded Load()
+{
+    Loaded loaded;
+    void* library = OpenSharedLibrary(JackSoname);
+    JackMidiLibrary& f = loaded.functions;
+    loaded.ok = library && ResolveSymbol(library, "jack_client_open", f.clientOpen) &&
+                ResolveSymbol(library, "jack_client_close", f.clientClose) &&
+                ResolveSymbol(library, "jack_get_client_name", f.clientName) &&
+                ResolveSymbol(library, "jack_port_register", f.portRegister) &&
+                ResolveSymbol(library, "jack_port_name", f.portName) &&
+                ResolveSymbol(library, "jack_set_process_callback", f.setProcessCallback) &&
+                ResolveSymbol(library, "jack_activate", f.activate) &&
+                ResolveSymbol(library, "jack_deactivate", f.deactivate) &&
+                ResolveSymbol(library, "jack_get_ports", f.getPorts) &&
+                ResolveSymbol(library, "jack_free", f.free) &&
+                ResolveSymbol(library, "jack_connect", f.connect) &&
+                ResolveSymbol(library, "jack_disconnect", f.disconnect) &&
+                ResolveSymbol(library, "jack_port_get_buffer", f.portBuffer) &&
+                ResolveSymbol(library, "jack_midi_get_event_count", f.eventCount) &&
+                ResolveSymbol(library, "jack_midi_event_get", f.eventGet) &&
+                ResolveSymbol(library, "jack_midi_clear_buffer", f.clearBuffer) &&
+                ResolveSymbol(library, "jack_midi_event_write", f.eventWrite);
+    if (!loaded.ok)
+        loaded.errorText = SharedLibraryError();
+    return loaded;
+}
+
+// Thread: GUI.
+const JackMidiLibrary* LoadJack(QString* errorText)
+{
+    static const Loaded loaded = Load();
+    if (!loaded.ok)
+        *errorText = QStringLiteral("Die Bibliothek %1 fehlt. (System: %2)")
+                         .arg(QLatin1String(JackSoname), QString::fromStdString(loaded.errorText));
+    return loaded.ok ? &loaded.functions : nullptr;
+}
+
+} // namespace
+
+JackMidiPorts::JackMidiPorts(std::function<void()> wake) : wake_(std::move(wake)) {}
+
+JackMidiPorts::~JackMidiPorts()
+{
+    if (!client_)
+        return;
+    jack_->deactivate(client_); // the process thread is gone before anything is freed
+    jack_->clientClose(client_);
+}
+
+bool JackMidiPorts::Open(const char* clientName, QString* errorText)
+{
+    jack_ = LoadJack(errorText);
+    if (!jack_)
+        return false;
+    jack_status_t status{};
+    client_ = jack_->clientOpen(clientName, JackNoStartServer, &status);
+    if (!client_) {
+        *errorText = QStringLiteral("Kein JACK-Server läuft.");
+        return false;
+    }
+    in_ = jack_->portRegister(client_, "in", JACK_DEFAULT_MIDI_TYPE, JackPortIsInput, 0);
+    out_ = jack_->portRegister(client_, "out", JACK_DEFAULT_MIDI_TYPE, JackPortIsOutput, 0);
+    if (in_ && out_ && jack_->setProcessCallback(client_, &JackMidiPorts::Process, this) == 0 &&
+        jack_->activate(client_) == 0)
+        return true;
+    jack_->clientClose(client_);
+    client_ = nullptr;
+    *errorText = QStringLiteral("Der JACK-Server nimmt keine MIDI-Ports an.");
+    return false;
+}
+
+QStringList JackMidiPorts::PortNames(unsigned long flags) const
+{
+    QStringList names;
+    const char** ports = jack_->getPorts(client_, nullptr, JACK_DEFAULT_MIDI_TYPE, flags);
+    const QString own = QString::fromUtf8(jack_->clientName(client_)) + QLatin1Char(':');
+    for (const char** port = ports; port && *port; ++port)
+        if (const QString name = QString::fromUtf8(*port); !name.startsWith(own))
+            names << name;
+    jack_->free(static_cast<void*>(ports));
+    return names;
+}
+
+QStringList JackMidiPorts::Sources() const
+{
+    return PortNames(JackPortIsOutput);
+}
+
+QStringList JackMidiPorts::Destinations() const
+{
+    return PortNames(JackPortIsInput);
+}
+
+bool JackMidiPorts::Repatch(QString& connected, const QString& name, bool toInput)
+{
+    const auto patch = [&](decltype(jack_->connect) cord, const QString& other) {
+        const QByteArray otherName = other.toUtf8();
+        const char* own = jack_->portName(toInput ? in_ : out_);
+        const int result = toInput ? cord(client_, otherName.constData(), own)
+                                   : cord(client_, own, otherName.constData());
+        return result == 0 || result == EEXIST;
+    };
+    if (!connected.isEmpty())
+        patch(jack_->disconnect, connected);
+    connected.clear();
+    if (name.isEmpty())
+        return true;
+    if (!patch(jack_->connect, name))
+        return false;
+    connected = name;
+    return true;
+}
+
+bool JackMidiPorts::ConnectSource(const QString& name)
+{
+    return Repatch(source_, name, true);
+}
+
+bool JackMidiPorts::ConnectDestination(const QString& name)
+{
+    return Repatch(destination_, name, false);
+}
+
+void JackMidiPorts::Send(const std::array<unsigned char, 3>& message)
+{
+    const std::uint64_t head = outHead_.load(std::memory_order_relaxed);
+    if (head - outTail_.load(std::memory_order_acquire) >= OutCapacity)
+        return; // nobody takes them: the server stalls
+    outRing_[head % OutCapacity] = message;
+    outHead_.store(head + 1, std::memory_order_release);
+}
+
+int JackMidiPorts::Process(unsigned int frames, void* self)
+{
+    auto& ports = *static_cast<JackMidiPorts*>(self);
+    const JackMidiLibrary& jack = *ports.jack_;
+    void* in = jack.portBuffer(ports.in_, frames);
+    const jack_nframes_t count = jack.eventCount(in);
+    for (jack_nframes_t index = 0; index < count; ++index) {
+        jack_midi_event_t event{};
+        if (jack.eventGet(&event, in, index) == 0 &&
+            ports.inbox_.Put(DecodeMidiMessage(event.buffer, event.size)) && ports.wake_)
+            ports.wake_();
+    }
+    void* out = jack.portBuffer(ports.out_, frames);
+    jack.clearBuffer(out);
+    const std::uint64_t head = ports.outHead_.load(std::memory_order_acquire);
+    std::uint64_t tail = ports.outTail_.load(std::memory_order_relaxed);
+    for (; tail < head; ++tail) {
+        const auto& message = ports.outRing_[tail % OutCapacity];
+        if (jack.eventWrite(out, 0, message.data(), message.size()) != 0)
+            break; // this cycle's buffer is full
+    }
+    ports.outTail_.store(tail, std::memory_order_release);
+    return 0;
+}

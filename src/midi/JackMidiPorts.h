@@ -1,0 +1,71 @@
+#pragma once
+// The game's MIDI ports on a JACK server, through a client of our own rather
+// than RtMidi's: RtMidi registers and drops ports on a client that is already
+// running, which races libjack's own thread (a crash inside libjack). Here
+// both ports exist before the client runs, a direct connection is only a
+// patch cord to the one input or output, and the client stops before it
+// closes.
+
+#include "midi/MidiInbox.h"
+
+#include <QString>
+#include <QStringList>
+
+#include <array>
+#include <atomic>
+#include <functional>
+#include <memory>
+
+struct JackMidiLibrary;
+struct _jack_client;
+struct _jack_port;
+
+class JackMidiPorts {
+  public:
+    // `wake` is called on JACK's thread when the inbox went from idle to waiting.
+    explicit JackMidiPorts(std::function<void()> wake);
+    ~JackMidiPorts();
+    JackMidiPorts(const JackMidiPorts&) = delete;
+    JackMidiPorts& operator=(const JackMidiPorts&) = delete;
+
+    // Opens the client named `clientName` with an input and an output, on a
+    // running server only. False, with the reason, when there is none.
+    // Thread: GUI.
+    bool Open(const char* clientName, QString* errorText);
+
+    // Other clients' ports by their full names ("client:port"). Thread: GUI.
+    QStringList Sources() const;
+    QStringList Destinations() const;
+    // Patches the named port to our input (output) besides any patched by
+    // hand, replacing the one connected here before; empty disconnects it.
+    // Thread: GUI.
+    bool ConnectSource(const QString& name);
+    bool ConnectDestination(const QString& name);
+
+    // Queues one message for the next cycle. Thread: GUI (the one producer).
+    void Send(const std::array<unsigned char, 3>& message);
+
+    MidiInbox& Inbox() { return inbox_; }
+
+  private:
+    // Thread: JACK's process thread.
+    static int Process(unsigned int frames, void* self);
+    QStringList PortNames(unsigned long flags) const;
+    bool Repatch(QString& connected, const QString& name, bool toInput);
+
+    const JackMidiLibrary* jack_ = nullptr;
+    _jack_client* client_ = nullptr;
+    _jack_port* in_ = nullptr;
+    _jack_port* out_ = nullptr;
+    std::function<void()> wake_;
+    MidiInbox inbox_;
+    QString source_;
+    QString destination_;
+
+    // Messages on their way out: one producer (GUI), one consumer (JACK).
+    // What does not fit into a cycle's buffer waits for the next one.
+    static constexpr std::uint64_t OutCapacity = 4096;
+    std::array<std::array<unsigned char, 3>, OutCapacity> outRing_{};
+    std::atomic<std::uint64_t> outHead_{0};
+    std::atomic<std::uint64_t> outTail_{0};
+};
