@@ -460,8 +460,8 @@ void GameFlow::StartStage()
     startTimer.stop();
     reStart.stop();
     EndTurnInSearch();
-    stage_.Build(StageTurn::DrawSeed(random_));
     Fire(TurnEvent::StageRequested);
+    stage_.Build(StageTurn::DrawSeed(random_));
     Timer1Timer(); // says at once that the stage is being built
 }
 
