@@ -30,6 +30,19 @@ level() {
     recent "$1" | awk '{ a = $1 < 0 ? -$1 : $1; if (a > m) m = a }
         END { printf "%d\n", (m > 0 ? 20 * log(m) / log(10) : -200) }'
 }
+# The level of one howl alone over the last tenths of a second, dBFS: its
+# frequency's share (Hann window), so a next howl that grows at once after a
+# cut is not taken for this one going on.
+level_at() {
+    recent "$2" | awk -v f="$1" '{ x[n++] = $1 } END {
+        pi = atan2(0, -1); re = 0; im = 0
+        for (i = 0; i < n; i++) {
+            w = x[i] * (1 - cos(2 * pi * i / (n - 1))) / 2
+            re += w * cos(2 * pi * f * i / 48000); im -= w * sin(2 * pi * f * i / 48000)
+        }
+        a = 4 * sqrt(re * re + im * im) / n
+        printf "%d\n", (a > 0 ? 20 * log(a) / log(10) : -200) }'
+}
 # The howl's frequency from the rising zero crossings of the last 0.2 s.
 frequency() {
     recent 2 | awk '{ x[n++] = $1 } END {
@@ -70,9 +83,9 @@ ring_out() {
     [ -z "${cut_bands[$band]:-}" ] || band=$(other_side "$howl_hz" "$band")
     cut "$band"
     cut_bands[$band]=1
-    loud=$(level 1)
+    loud=$(level_at "$howl_hz" 1)
     sleep 1
-    if [ "$(level 1)" -gt $((loud - 3)) ]; then
+    if [ "$(level_at "$howl_hz" 1)" -gt $((loud - 3)) ]; then
         band=$(other_side "$howl_hz" "$2")
         [ -n "${cut_bands[$band]:-}" ] || { cut "$band"; cut_bands[$band]=1; }
     fi
@@ -94,11 +107,11 @@ rising=$(level 2)
 echo "cut band $far: every 0.25 s$trace dBFS"
 [ "$rising" -gt $((start_level + 3)) ] || fail "the howl did not go on rising after a cut of band $far"
 
-loud=$(level 1)
+loud=$(level_at "$howl_hz" 1)
 ring_out "$howl_hz" "$howl"
 sleep 1
-quiet=$(level 1)
-echo "cut band $howl: $loud dBFS, a second later $quiet dBFS"
+quiet=$(level_at "$howl_hz" 1)
+echo "cut band $howl: $loud dBFS at $howl_hz Hz, a second later $quiet dBFS (all: $(level 1) dBFS)"
 # A cut that only just stops a howl lets it die slowly.
 [ "$quiet" -le $((loud - 3)) ] || fail "the howl did not die after its band $howl was cut"
 
@@ -108,11 +121,12 @@ wait_for 40 audible || fail "no second howl after the gain rose"
 second_hz=$(frequency)
 second=$(band_of "$second_hz")
 echo "second howl at $second_hz Hz, band $second"
-loud=$(level 1)
+loud=$(level_at "$second_hz" 1)
 ring_out "$second_hz" "$second"
 sleep 1
-quiet=$(level 1)
-echo "cut for the second howl: $loud dBFS, a second later $quiet dBFS"
+quiet=$(level_at "$second_hz" 1)
+echo "cut for the second howl: $loud dBFS at $second_hz Hz, a second later $quiet dBFS" \
+    "(all: $(level 1) dBFS, now at $(frequency) Hz)"
 [ "$quiet" -le $((loud - 3)) ] || fail "the second howl did not die after the cut"
 sleep 0.3
 import -window root "$work/stage.png"
