@@ -62,6 +62,14 @@ band_of() {
         print best - 1 }'
 }
 audible() { [ "$(level 1)" -ge -36 ]; }
+# Waits until $1 hundredths of a second more have been played. A loaded machine
+# may play slower than the clock on the wall, and the howl grows and dies in
+# the time that is played.
+play() {
+    local until=$(($(stat -c %s "$capture") + $1 * 1920))
+    wait_for 20 bash -c "[ \$(stat -c %s '$capture') -ge $until ]" ||
+        fail "the sound output stalled: nothing played for 20 s"
+}
 # Pulls a band fader (column band+1 of 32 across 1280 pixels) to the bottom.
 cut() {
     local x=$((40 * $1 + 60))
@@ -84,7 +92,7 @@ ring_out() {
     cut "$band"
     cut_bands[$band]=1
     loud=$(level_at "$howl_hz" 1)
-    sleep 1
+    play 100
     if [ "$(level_at "$howl_hz" 1)" -gt $((loud - 3)) ]; then
         band=$(other_side "$howl_hz" "$2")
         [ -n "${cut_bands[$band]:-}" ] || { cut "$band"; cut_bands[$band]=1; }
@@ -102,14 +110,14 @@ echo "howl at $howl_hz Hz, band $howl, $start_level dBFS"
 far=$((howl >= 6 ? howl - 6 : howl + 6))
 cut "$far"
 trace=""
-for _ in 1 2 3 4; do sleep 0.25; trace="$trace $(level 1)"; done
+for _ in 1 2 3 4; do play 25; trace="$trace $(level 1)"; done
 rising=$(level 2)
 echo "cut band $far: every 0.25 s$trace dBFS"
 [ "$rising" -gt $((start_level + 3)) ] || fail "the howl did not go on rising after a cut of band $far"
 
 loud=$(level_at "$howl_hz" 1)
 ring_out "$howl_hz" "$howl"
-sleep 1
+play 100
 quiet=$(level_at "$howl_hz" 1)
 echo "cut band $howl: $loud dBFS at $howl_hz Hz, a second later $quiet dBFS (all: $(level 1) dBFS)"
 # A cut that only just stops a howl lets it die slowly.
@@ -123,7 +131,7 @@ second=$(band_of "$second_hz")
 echo "second howl at $second_hz Hz, band $second"
 loud=$(level_at "$second_hz" 1)
 ring_out "$second_hz" "$second"
-sleep 1
+play 100
 quiet=$(level_at "$second_hz" 1)
 echo "cut for the second howl: $loud dBFS at $second_hz Hz, a second later $quiet dBFS" \
     "(all: $(level 1) dBFS, now at $(frequency) Hz)"
