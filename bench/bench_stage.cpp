@@ -8,19 +8,28 @@
 //    buffer's length and the device's own output latency. The device is a
 //    private JACK server with the dummy back end, which keeps real time in
 //    buffers of 5 ms (PortAudio's callback streams stall on the ALSA plug-in
-//    of a PulseAudio null sink).
+//    of a PulseAudio null sink);
+//  - the longest hold of the GUI thread when START begins a stage turn (the
+//    first one loads FFTW), beside START of a plain tone turn: the largest gap
+//    between the ticks of a 1 ms timer, in the real window (offscreen), the
+//    sound taken by the tests' silent players.
 
 #include "BenchSupport.h"
+#include "game/GameFlow.h"
 #include "stage/FeedbackLoop.h"
+#include "stage/FftwLibrary.h"
 #include "stage/LoopAnalysis.h"
 #include "stage/StageBands.h"
 #include "stage/StageStream.h"
+#include "support/GameHarness.h"
 #include "support/JackServer.h"
 
-#include <QCoreApplication>
+#include <QApplication>
 #include <QElapsedTimer>
 #include <QEvent>
+#include <QTest>
 #include <QThread>
+#include <QTimer>
 #include <cstdio>
 #include <random>
 
@@ -156,11 +165,65 @@ int MeasureLatency(const stage::FftwFunctions& fftw)
     return 0;
 }
 
+// The largest gap between the ticks of a 1 ms timer, ms, from START until
+// the turn runs and a quarter of a second after.
+double LongestStallMs(GameHarness& rig)
+{
+    QTimer tick;
+    tick.setTimerType(Qt::PreciseTimer);
+    tick.setInterval(1);
+    std::int64_t lastNs = 0;
+    double longestMs = 0;
+    QObject::connect(&tick, &QTimer::timeout, [&] {
+        const std::int64_t nowNs = bench::MonotonicNs();
+        longestMs = std::max(longestMs, (nowNs - lastNs) / 1e6);
+        lastNs = nowNs;
+    });
+    tick.start();
+    QTest::qWait(100);
+    longestMs = 0;
+    lastNs = bench::MonotonicNs();
+    rig.PressStart();
+    const bool running = QTest::qWaitFor(
+        [&] {
+            const TurnPhase phase = rig.Game().Phase();
+            return phase == TurnPhase::StageRunning || phase == TurnPhase::Searching;
+        },
+        30000);
+    QTest::qWait(250);
+    return running ? longestMs : -1;
+}
+
+// Worst of `starts` STARTs with these settings; the first one's alone.
+void MeasureStartStalls(const char* name, const QByteArray& settings, int starts)
+{
+    GameHarness rig;
+    if (!rig.Start(settings)) {
+        std::printf("START stall: the window did not come up\n");
+        return;
+    }
+    std::vector<double> stallsMs;
+    for (int start = 0; start < starts; ++start) {
+        rig.random.values = {5 + start, 45};
+        stallsMs.push_back(LongestStallMs(rig));
+        rig.ClickStart(); // ends the turn again
+    }
+    std::printf("  %-28s first %7.1f ms, worst of the next %d %7.1f ms\n", name, stallsMs[0],
+                starts - 1, *std::max_element(stallsMs.begin() + 1, stallsMs.end()));
+}
+
 } // namespace
 
 int main(int argc, char* argv[])
 {
-    QCoreApplication app(argc, argv);
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication app(argc, argv);
+    // Before FFTW is loaded by anything else: the first stage START loads it.
+    std::printf("Longest GUI-thread stall from START until the turn runs (1 ms timer):\n");
+    MeasureStartStalls("tone turn (reference)", "[Spiel]\nZufallszeit=0\n", 6);
+    MeasureStartStalls("stage turn", "[Spiel]\nZufallszeit=0\n[Training]\nBuehne=1\n", 6);
+    std::fflush(stdout);
     std::string error;
     const stage::FftwFunctions* fftw = stage::LoadFftw(&error);
     if (!fftw) {

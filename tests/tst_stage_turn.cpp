@@ -14,7 +14,10 @@
 
 #include <QFile>
 #include <QTimeZone>
+#include <QTimer>
 #include <QtTest>
+
+Q_DECLARE_METATYPE(TurnPhase)
 
 namespace {
 
@@ -243,6 +246,69 @@ class StageTurnTest : public QObject {
         auto* view = rig_->form->form.findChild<StageResponseView*>();
         QVERIFY(view && view->Plot());
         QCOMPARE(view->Plot()->findChildren<QWidget*>().size() >= 2, true);
+    }
+
+    // The room is built away from the window: a timer due before START runs
+    // while the status lines say so.
+    void startHandsTheWindowBackAtOnce()
+    {
+        QVERIFY(rig_->Start(StageSettings));
+        rig_->random.values = {StageSeed};
+        std::optional<TurnPhase> phaseOnTimer;
+        QTimer::singleShot(0, &rig_->form->form, [&] { phaseOnTimer = Phase(); });
+        rig_->PressStart();
+        QCOMPARE(rig_->Labels().at(0), QStringLiteral("Bühne wird aufgebaut ..."));
+        QTRY_COMPARE_WITH_TIMEOUT(Phase(), TurnPhase::StageRunning, 30000);
+        QCOMPARE(phaseOnTimer, std::optional(TurnPhase::StageBuilding));
+        QCOMPARE(rig_->State().RingingBand, 17);
+    }
+
+    // Whatever the player does while the room is built, no stage starts late.
+    void aBuildEnds_data()
+    {
+        QTest::addColumn<QStringList>("steps");
+        QTest::addColumn<TurnPhase>("phase");
+        const QString start = QStringLiteral("START");
+        QTest::newRow("START again") << QStringList{start} << TurnPhase::Idle;
+        // The first build's late result must not stand in for the second's.
+        QTest::newRow("START again, and again")
+            << QStringList{start, start} << TurnPhase::StageRunning;
+        QTest::newRow("NEUES SPIEL") << QStringList{"NEUES SPIEL"} << TurnPhase::Idle;
+        QTest::newRow("a chart") << QStringList{"Auswertung/Aktuell/Versuche"} << TurnPhase::Idle;
+        QTest::newRow("the generator")
+            << QStringList{"Spielablauf/Feedbackgenerator"} << TurnPhase::GeneratorSilent;
+        QTest::newRow("Bühne off") << QStringList{"Training/Bühne"} << TurnPhase::Idle;
+        QTest::newRow("quitting") << QStringList{"Datei/Beenden"} << TurnPhase::Idle;
+    }
+
+    void aBuildEnds()
+    {
+        QFETCH(QStringList, steps);
+        QFETCH(TurnPhase, phase);
+        QVERIFY(rig_->Start(StageSettings));
+        rig_->random.values = {StageSeed, StageSeed};
+        rig_->PressStart();
+        QCOMPARE(Phase(), TurnPhase::StageBuilding);
+        for (const QString& step : steps) {
+            if (step == QStringLiteral("START")) {
+                rig_->PressStart();
+            } else if (step == QStringLiteral("NEUES SPIEL")) {
+                rig_->dialogs.boxAnswers = {DialogResult::Yes};
+                rig_->ClickNewGame();
+            } else {
+                QVERIFY(rig_->TriggerMenuItem(step));
+            }
+        }
+        if (steps.last() == QStringLiteral("Datei/Beenden")) {
+            rig_->Stop(); // waits for the worker, which stops between two rooms
+            QVERIFY(rig_->stagePlayer.played.empty());
+            return;
+        }
+        QTRY_VERIFY_WITH_TIMEOUT(!rig_->Game().Stage().WorkerBusy(), 30000);
+        QCOMPARE(Phase(), phase);
+        QCOMPARE(rig_->stagePlayer.Playing(), phase == TurnPhase::StageRunning);
+        QCOMPARE(rig_->stagePlayer.Run(0.05), phase == TurnPhase::StageRunning);
+        QCOMPARE(rig_->Game().LastStage() != nullptr, phase == TurnPhase::StageRunning);
     }
 
     void enterKeepsTheCutsAndVolumeWorks()

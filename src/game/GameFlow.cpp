@@ -36,8 +36,9 @@ GameFlow::GameFlow(GameState& state, FaderModel& faders, ToneOutput& tone,
                    MillisecondClock& clock, StagePlayer& stagePlayer, QObject* parent)
     : QObject(parent), turn_(state), state_(state), faders_(faders), tone_(tone),
       counters_(counters), dialogs_(dialogs), random_(random), clock_(clock),
-      stagePlayer_(stagePlayer)
+      stage_(state, stagePlayer)
 {
+    connect(&stage_, &StageFlow::built, this, &GameFlow::StageBuilt);
     // A generator tone that stops, for whatever reason, leaves the generator silent.
     connect(&tone_, &ToneOutput::toneStopped, this, [this] { Fire(TurnEvent::ToneEnded); });
     Timer1.setInterval(70);
@@ -58,6 +59,8 @@ GameFlow::~GameFlow()
 
 void GameFlow::pNeuClick()
 {
+    if (CancelStageBuild())
+        return;
     if (machine_.StageSounding()) {
         StopStage();
         Fire(TurnEvent::StageEnded);
@@ -228,8 +231,7 @@ void GameFlow::ChangeVolume(int newVolume)
 {
     faders_.SetMasterVolume(newVolume);
     tone_.ApplyVolume();
-    if (stage_ && machine_.StageSounding())
-        stage_->SetOutputGain(StageVolume());
+    stage_.ApplyVolume();
 }
 
 void GameFlow::ResetGeneratorFaderBeforeLeaving()
@@ -444,9 +446,9 @@ void GameFlow::Timer1Timer()
 {
     if (machine_.StagePhase()) {
         // The find time of a howl starts when the player can hear it well.
-        if (machine_.StageSounding() && stage_->HowlReachedFindLevel())
+        if (machine_.StageSounding() && stage_.HowlReachedFindLevel())
             counters_.StartTurnClock();
-        emit statusLinesChanged(StageStatusLines());
+        emit statusLinesChanged(stage_.Lines(machine_.Phase()));
         return;
     }
     emit statusLinesChanged(ComposeStatusLines(state_, clock_.timeGetTime(), locale_));
@@ -458,23 +460,15 @@ void GameFlow::StartStage()
     startTimer.stop();
     reStart.stop();
     EndTurnInSearch();
-    stage_.reset();
-    stageEndedOutOfPlay_ = false;
-    std::string reason;
-    QString errorText;
-    if (const stage::FftwFunctions* fftw = stage::LoadFftw(&reason)) {
-        QApplication::setOverrideCursor(Qt::WaitCursor);
-        stage_ =
-            StageTurn::Build(*fftw, random_, state_.LowCutBand, state_.HighCutBand, &errorText);
-        QApplication::restoreOverrideCursor();
-    } else {
-        errorText = QString::fromStdString(reason);
-    }
-    if (stage_ && !stagePlayer_.Play(stage_->Stream(), &reason)) {
-        errorText = QString::fromStdString(reason);
-        stage_.reset();
-    }
-    if (!stage_) {
+    Fire(TurnEvent::StageRequested);
+    stage_.Build(StageTurn::DrawSeed(random_));
+    Timer1Timer(); // says at once that the stage is being built
+}
+
+void GameFlow::StageBuilt(const QString& errorText)
+{
+    if (!errorText.isEmpty()) {
+        Fire(TurnEvent::StageCancelled);
         MessageBoxRequest box;
         box.caption = QStringLiteral("Bühne");
         box.text = errorText;
@@ -485,31 +479,44 @@ void GameFlow::StartStage()
     emit newGameButtonShown();
     faders_.ResetLevels();
     faders_.OpenCutRange();
-    stage_->FaderMoved(state_.BandTable, NoFader, StageVolume());
+    stage_.Begin();
     BeginHowl();
     Fire(TurnEvent::StageStarted);
 }
 
+bool GameFlow::CancelStageBuild()
+{
+    if (machine_.Phase() != TurnPhase::StageBuilding)
+        return false;
+    stage_.CancelBuild();
+    Fire(TurnEvent::StageCancelled);
+    return true;
+}
+
+void GameFlow::StageSwitchedOff()
+{
+    CancelStageBuild();
+}
+
 void GameFlow::BeginHowl()
 {
-    turn_.RingingBand = stage_->HowlBand();
-    turn_.ToneFrequency = stage_->HowlHz();
+    const StageTurn& stage = *stage_.Turn();
+    turn_.RingingBand = stage.HowlBand();
+    turn_.ToneFrequency = stage.HowlHz();
     counters_.StartTurnClock();
     turnInSearch_ = true;
     emit turnStarted();
-    emit stageHowlStarted(stage_->HowlHz(), stage_->GainWonDb());
+    emit stageHowlStarted(stage.HowlHz(), stage.GainWonDb());
 }
 
 void GameFlow::JudgeStageMove(int band)
 {
-    if (stage_->HowlReachedFindLevel())
+    const StageFlow::Verdict verdict = stage_.JudgeMove(band);
+    if (verdict.findClockStarts)
         counters_.StartTurnClock();
-    if (!stage_->FaderMoved(state_.BandTable, band, StageVolume()))
+    if (!verdict.stopped)
         return;
-    // Stopped before it was loud enough to hear well: no find time.
-    if (!stage_->ReachedFindLevel())
-        counters_.StartTurnClock();
-    for (int tried : stage_->TriedBands()) {
+    for (int tried : verdict.triedBands) {
         counters_.CountWrongAttempt(tried);
         emit wrongAttemptCounted(tried);
     }
@@ -518,14 +525,14 @@ void GameFlow::JudgeStageMove(int band)
         turnInSearch_ = false;
         emit turnFound();
     }
-    if (stage_->HowlCount() >= StageTurn::MostHowls) {
+    if (stage_.Turn()->HowlCount() >= StageTurn::MostHowls) {
         StopStage();
         Fire(TurnEvent::StageEnded);
         return;
     }
     Fire(TurnEvent::HowlStopped);
     // Another pole may already grow without any more gain.
-    FollowNextHowl(int(stage_->LookForHowl()));
+    FollowNextHowl(int(stage_.Turn()->LookForHowl()));
     if (machine_.Phase() == TurnPhase::StageRingingOut)
         gainTimer.start();
 }
@@ -538,8 +545,8 @@ void GameFlow::FollowNextHowl(int nextHowl)
         BeginHowl();
         Fire(TurnEvent::HowlGrew);
     } else if (Next(nextHowl) == Next::OutOfPlay) {
-        StopStage();
-        stageEndedOutOfPlay_ = true;
+        gainTimer.stop();
+        stage_.StopOutOfPlay();
         Fire(TurnEvent::StageEnded);
     }
 }
@@ -550,54 +557,11 @@ void GameFlow::gainTimerTimer()
         gainTimer.stop();
         return;
     }
-    FollowNextHowl(int(stage_->RiseGain()));
+    FollowNextHowl(int(stage_.Turn()->RiseGain()));
 }
 
 void GameFlow::StopStage()
 {
     gainTimer.stop();
-    if (stage_ && machine_.StageSounding())
-        stagePlayer_.Stop(stage_->Stream());
-}
-
-double GameFlow::StageVolume() const
-{
-    // The tone's own volume curve: linear from silence at -12 to full at +12.
-    return (state_.MasterVolume - MinLevel) / double(MaxLevel - MinLevel);
-}
-
-StatusLines GameFlow::StageStatusLines() const
-{
-    StatusLines lines;
-    const auto set = [](StatusLine& line, const QString& text) {
-        line.write = true;
-        line.text = text;
-    };
-    const int howls = stage_ ? stage_->HowlCount() : 0;
-    switch (machine_.Phase()) {
-    case TurnPhase::StageRunning:
-        set(lines.Label1, QStringLiteral("Bühne: Rückkopplung bei ... suchen"));
-        set(lines.Label2,
-            QStringLiteral("Rückkopplung %1 von %2").arg(howls).arg(StageTurn::MostHowls));
-        set(lines.Label3, howls > 1 ? stage_->Summary() : QString());
-        break;
-    case TurnPhase::StageRingingOut:
-        set(lines.Label1, stage_->Summary());
-        set(lines.Label2, QStringLiteral("Einpegeln: Die Verstärkung steigt alle 2 s um 1 dB."));
-        set(lines.Label3, QString());
-        break;
-    default: {
-        const int stopped = stage_ ? howls - (stage_->Growing() ? 1 : 0) : 0;
-        set(lines.Label1, QStringLiteral("Bühne vorbei: %1 von %2 Rückkopplungen gestoppt")
-                              .arg(stopped)
-                              .arg(howls));
-        set(lines.Label2, stage_ ? stage_->Summary() : QString());
-        set(lines.Label3,
-            stageEndedOutOfPlay_
-                ? QStringLiteral("Die nächste Rückkopplung läge außerhalb der Bänder im Spiel.")
-                : QStringLiteral("START beginnt eine neue Bühne."));
-        break;
-    }
-    }
-    return lines;
+    stage_.Stop();
 }

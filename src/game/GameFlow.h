@@ -7,6 +7,7 @@
 // events. The one writer of the TurnSlice (GameMode, RingingBand,
 // ToneFrequency). Thread: GUI only.
 
+#include "game/StageFlow.h"
 #include "model/BandWeights.h"
 #include "model/GameState.h"
 #include "model/TurnMachine.h"
@@ -25,7 +26,6 @@ class MillisecondClock;
 class RandomGenerator;
 class ResultsCounters;
 class StagePlayer;
-class StageTurn;
 class ToneOutput;
 
 class GameFlow final : public QObject {
@@ -82,8 +82,11 @@ class GameFlow final : public QObject {
         StopStage();
         EndTurnInSearch();
     }
+    // "Training" > "Bühne" unchecked: a stage still being built is not started.
+    void StageSwitchedOff();
     // The last stage turn, sounding or over; null before the first.
-    StageTurn* LastStage() const { return stage_.get(); }
+    StageTurn* LastStage() const { return stage_.Turn(); }
+    const StageFlow& Stage() const { return stage_; }
 
     // Where the band draw gets its weights from; nullopt (or no source) draws
     // every band in play equally often, exactly as the game always did.
@@ -130,12 +133,12 @@ class GameFlow final : public QObject {
     void StartGeneratorTone();
     void EndTurnInSearch();
     void StartStage();
+    void StageBuilt(const QString& errorText);
+    bool CancelStageBuild();
     void BeginHowl();
     void FollowNextHowl(int nextHowl);
     void JudgeStageMove(int band);
     void StopStage();
-    double StageVolume() const;
-    StatusLines StageStatusLines() const;
 
     TurnSlice& turn_;
     const GameState& state_;
@@ -151,7 +154,5 @@ class GameFlow final : public QObject {
     // left silent keeps its record through the next random start delay.
     bool turnInSearch_ = false;
     BandWeightsSource bandWeights_;
-    StagePlayer& stagePlayer_;
-    std::unique_ptr<StageTurn> stage_;
-    bool stageEndedOutOfPlay_ = false;
+    StageFlow stage_;
 };

@@ -168,6 +168,10 @@ void MainForm::ConnectTrainingMenu()
         view->setAttribute(Qt::WA_DeleteOnClose);
         view->show();
     });
+    connect(trainingMenu_->Actions().Buehne, &QAction::toggled, this, [this](bool on) {
+        if (!on)
+            game_.StageSwitchedOff();
+    });
     connect(trainingMenu_, &TrainingMenu::exportRequested, this,
             [this] { StartJournalExport(journal_, this); });
     // The weighted draw's figures are read while the player gets ready.

@@ -36,13 +36,20 @@ QString SignedDb(double db)
 
 } // namespace
 
-std::unique_ptr<StageTurn> StageTurn::Build(const stage::FftwFunctions& fftw,
-                                            RandomGenerator& random, int lowCutBand,
-                                            int highCutBand, QString* errorText)
+std::uint32_t StageTurn::DrawSeed(RandomGenerator& random)
 {
-    const auto drawn = std::uint32_t(random.Below(1 << 30));
+    return std::uint32_t(random.Below(1 << 30));
+}
+
+std::unique_ptr<StageTurn> StageTurn::Build(const stage::FftwFunctions& fftw,
+                                            std::uint32_t drawnSeed, int lowCutBand,
+                                            int highCutBand, QString* errorText,
+                                            const std::atomic<bool>* cancelled)
+{
     for (int attempt = 0; attempt < RoomsTried; ++attempt) {
-        const std::uint32_t seed = drawn + std::uint32_t(attempt);
+        if (cancelled && cancelled->load())
+            return nullptr;
+        const std::uint32_t seed = drawnSeed + std::uint32_t(attempt);
         stage::LoopDesign design = stage::StageDesign(seed, true);
         stage::LoopAnalysis analysis(design, fftw);
         analysis.ChooseGainDb();

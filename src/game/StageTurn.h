@@ -3,7 +3,8 @@
 // whose first howl lies in a band in play, the loop model that says when a
 // cut stopped the howl, the gain rise while ringing out, and what the status
 // lines and the record of each howl need. The sound itself goes through a
-// StagePlayer. GameFlow drives it and does the counting. Thread: GUI only.
+// StagePlayer. StageFlow builds and plays it; GameFlow does the counting.
+// Thread: GUI only, but for Build.
 
 #include "model/BandSlot.h"
 #include "model/StageResponse.h"
@@ -12,6 +13,7 @@
 #include "stage/StageStream.h"
 
 #include <QString>
+#include <atomic>
 #include <memory>
 #include <optional>
 #include <set>
@@ -28,12 +30,16 @@ class StageTurn {
     // The find time starts when the howl first reaches this level.
     static constexpr double FindClockLevelDbfs = stage::LimitDbfs - 30.0;
 
-    // Draws a seed, then tries that room and the next ones until the
-    // dominant pole lies in a band the game's own draw could pick (above
-    // lowCutBand up to highCutBand). Null with a German reason when none does.
-    static std::unique_ptr<StageTurn> Build(const stage::FftwFunctions& fftw,
-                                            RandomGenerator& random, int lowCutBand,
-                                            int highCutBand, QString* errorText);
+    // The room of the next turn. Thread: GUI (the game's random generator).
+    static std::uint32_t DrawSeed(RandomGenerator& random);
+    // Tries the room of `seed` and the next ones until the dominant pole
+    // lies in a band the game's own draw could pick (above lowCutBand up to
+    // highCutBand). Null with a German reason when none does; null without
+    // one once `cancelled` is set, which is looked at between rooms.
+    // Thread: any; the turn is then handed to the GUI thread.
+    static std::unique_ptr<StageTurn> Build(const stage::FftwFunctions& fftw, std::uint32_t seed,
+                                            int lowCutBand, int highCutBand, QString* errorText,
+                                            const std::atomic<bool>* cancelled = nullptr);
 
     stage::StageStream& Stream() { return *stream_; }
     std::uint32_t Seed() const { return seed_; }

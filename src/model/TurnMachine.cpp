@@ -33,7 +33,9 @@ constexpr std::array Transitions{
     Transition{AnyPhase, E::GeneratorSwitchedOff, P::Idle},
     Transition{AnyPhase, E::NewGame, P::Idle},
     Transition{AnyPhase, E::ChartChosen, P::Idle},
-    Transition{AnyPhase, E::StageStarted, P::StageRunning},
+    Transition{AnyPhase, E::StageRequested, P::StageBuilding},
+    Transition{P::StageBuilding, E::StageCancelled, P::Idle},
+    Transition{P::StageBuilding, E::StageStarted, P::StageRunning},
     Transition{P::StageRunning, E::HowlStopped, P::StageRingingOut},
     Transition{P::StageRingingOut, E::HowlGrew, P::StageRunning},
     Transition{P::StageRunning, E::StageEnded, P::StageOver},
@@ -69,6 +71,7 @@ GameModeValue TurnMachine::Mode() const
         return ModeIdle;
     case P::WaitingForStart:
     case P::Searching:
+    case P::StageBuilding: // the cut range stays as the room was drawn for
     case P::StageRunning:
     case P::StageRingingOut:
         return ModeSearching;

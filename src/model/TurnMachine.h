@@ -25,16 +25,20 @@
 //   any               GeneratorSwitchedOff   Idle
 //   any               NewGame                Idle
 //   any               ChartChosen            Idle (the chart on screen)
-//   any               StageStarted           StageRunning
+//   any               StageRequested         StageBuilding
+//   StageBuilding     StageCancelled         Idle
+//   StageBuilding     StageStarted           StageRunning
 //   StageRunning      HowlStopped            StageRingingOut
 //   StageRingingOut   HowlGrew               StageRunning
 //   StageRunning      StageEnded             StageOver
 //   StageRingingOut   StageEnded             StageOver
 //
 // A Found during the random start delay is the previous turn's band being
-// selected again while its RingingBand still stands. A stage turn ends in
-// StageOver after START or its last howl; NEUES SPIEL, a chart or the
-// generator end it through their own rows. Thread: GUI only.
+// selected again while its RingingBand still stands. A stage is built away
+// from the window: START again or switching "Bühne" off cancels the build.
+// A stage turn ends in StageOver after START or its last howl. NEUES SPIEL,
+// a chart or the generator end a build or a stage turn through their own
+// rows. Thread: GUI only.
 
 #include "model/GameState.h"
 
@@ -48,6 +52,7 @@ enum class TurnPhase {
     Replay,           // after a find, the ringing band raised: its tone plays again
     GeneratorSilent,  // the feedback generator is on, no band raised
     GeneratorPlaying, // the feedback generator plays the raised band
+    StageBuilding,    // START with "Bühne" on: the room and the loop are being built
     StageRunning,     // "Bühne läuft": a howl grows; the band faders in play move freely
     StageRingingOut,  // "Einpegeln": the howl was stopped, G rises every 2 s
     StageOver         // "Bühne vorbei": the loop is silent, the faders stay as they were
@@ -65,7 +70,9 @@ enum class TurnEvent {
     GeneratorSwitchedOff, // "Feedbackgenerator" unchecked
     NewGame,              // the game's results cleared
     ChartChosen,          // one of the "Auswertung" charts
-    StageStarted,         // START with "Bühne" on: a new room, the first howl grows
+    StageRequested,       // START with "Bühne" on: a new room is drawn
+    StageCancelled,       // START again, or "Bühne" off, before the room was ready
+    StageStarted,         // the room is ready: its first howl grows
     HowlStopped,          // a cut put the howl's pole inside the unit circle
     HowlGrew,             // after a gain rise the next pole grows
     StageEnded            // START during a stage turn, or its last howl stopped
@@ -97,7 +104,11 @@ class TurnMachine {
     {
         return phase_ == TurnPhase::StageRunning || phase_ == TurnPhase::StageRingingOut;
     }
-    bool StagePhase() const { return StageSounding() || phase_ == TurnPhase::StageOver; }
+    bool StagePhase() const
+    {
+        return StageSounding() || phase_ == TurnPhase::StageBuilding ||
+               phase_ == TurnPhase::StageOver;
+    }
     // Whether a band fader in play can be dragged; `ringingBand` says whether
     // it is the turn's ringing band.
     bool BandFaderMovable(bool ringingBand) const;

@@ -30,6 +30,19 @@ level() {
     recent "$1" | awk '{ a = $1 < 0 ? -$1 : $1; if (a > m) m = a }
         END { printf "%d\n", (m > 0 ? 20 * log(m) / log(10) : -200) }'
 }
+# The level of one howl alone over the last tenths of a second, dBFS: its
+# frequency's share (Hann window), so a next howl that grows at once after a
+# cut is not taken for this one going on.
+level_at() {
+    recent "$2" | awk -v f="$1" '{ x[n++] = $1 } END {
+        pi = atan2(0, -1); re = 0; im = 0
+        for (i = 0; i < n; i++) {
+            w = x[i] * (1 - cos(2 * pi * i / (n - 1))) / 2
+            re += w * cos(2 * pi * f * i / 48000); im -= w * sin(2 * pi * f * i / 48000)
+        }
+        a = 4 * sqrt(re * re + im * im) / n
+        printf "%d\n", (a > 0 ? 20 * log(a) / log(10) : -200) }'
+}
 # The howl's frequency from the rising zero crossings of the last 0.2 s.
 frequency() {
     recent 2 | awk '{ x[n++] = $1 } END {
@@ -49,6 +62,14 @@ band_of() {
         print best - 1 }'
 }
 audible() { [ "$(level 1)" -ge -36 ]; }
+# Waits until $1 hundredths of a second more have been played. A loaded machine
+# may play slower than the clock on the wall, and the howl grows and dies in
+# the time that is played.
+play() {
+    local until=$(($(stat -c %s "$capture") + $1 * 1920))
+    wait_for 20 bash -c "[ \$(stat -c %s '$capture') -ge $until ]" ||
+        fail "the sound output stalled: nothing played for 20 s"
+}
 # Pulls a band fader (column band+1 of 32 across 1280 pixels) to the bottom.
 cut() {
     local x=$((40 * $1 + 60))
@@ -70,9 +91,9 @@ ring_out() {
     [ -z "${cut_bands[$band]:-}" ] || band=$(other_side "$howl_hz" "$band")
     cut "$band"
     cut_bands[$band]=1
-    loud=$(level 1)
-    sleep 1
-    if [ "$(level 1)" -gt $((loud - 3)) ]; then
+    loud=$(level_at "$howl_hz" 1)
+    play 100
+    if [ "$(level_at "$howl_hz" 1)" -gt $((loud - 3)) ]; then
         band=$(other_side "$howl_hz" "$2")
         [ -n "${cut_bands[$band]:-}" ] || { cut "$band"; cut_bands[$band]=1; }
     fi
@@ -89,30 +110,37 @@ echo "howl at $howl_hz Hz, band $howl, $start_level dBFS"
 far=$((howl >= 6 ? howl - 6 : howl + 6))
 cut "$far"
 trace=""
-for _ in 1 2 3 4; do sleep 0.25; trace="$trace $(level 1)"; done
+for _ in 1 2 3 4; do play 25; trace="$trace $(level 1)"; done
 rising=$(level 2)
 echo "cut band $far: every 0.25 s$trace dBFS"
 [ "$rising" -gt $((start_level + 3)) ] || fail "the howl did not go on rising after a cut of band $far"
+# Heard again now that it stands further out of the noise, whose crossings
+# pull the count up: near the edge of two bands that decides the band.
+howl_hz=$(frequency)
+howl=$(band_of "$howl_hz")
+echo "louder: howl at $howl_hz Hz, band $howl"
 
-loud=$(level 1)
+loud=$(level_at "$howl_hz" 1)
 ring_out "$howl_hz" "$howl"
-sleep 1
-quiet=$(level 1)
-echo "cut band $howl: $loud dBFS, a second later $quiet dBFS"
+play 100
+quiet=$(level_at "$howl_hz" 1)
+echo "cut band $howl: $loud dBFS at $howl_hz Hz, a second later $quiet dBFS (all: $(level 1) dBFS)"
 # A cut that only just stops a howl lets it die slowly.
 [ "$quiet" -le $((loud - 3)) ] || fail "the howl did not die after its band $howl was cut"
 
 # The gain rises every 2 s until the next pole grows.
 sleep 0.5
 wait_for 40 audible || fail "no second howl after the gain rose"
+play 50 # out of the noise, as for the first
 second_hz=$(frequency)
 second=$(band_of "$second_hz")
 echo "second howl at $second_hz Hz, band $second"
-loud=$(level 1)
+loud=$(level_at "$second_hz" 1)
 ring_out "$second_hz" "$second"
-sleep 1
-quiet=$(level 1)
-echo "cut for the second howl: $loud dBFS, a second later $quiet dBFS"
+play 100
+quiet=$(level_at "$second_hz" 1)
+echo "cut for the second howl: $loud dBFS at $second_hz Hz, a second later $quiet dBFS" \
+    "(all: $(level 1) dBFS, now at $(frequency) Hz)"
 [ "$quiet" -le $((loud - 3)) ] || fail "the second howl did not die after the cut"
 sleep 0.3
 import -window root "$work/stage.png"

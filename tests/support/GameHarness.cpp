@@ -92,6 +92,13 @@ void GameHarness::DragTo(int level)
 
 void GameHarness::ClickStart()
 {
+    PressStart();
+    if (!QTest::qWaitFor([this] { return Game().Phase() != TurnPhase::StageBuilding; }, 60000))
+        qWarning("the stage was not built within 60 s");
+}
+
+void GameHarness::PressStart()
+{
     QTest::mouseClick(Panel()->pStart, Qt::LeftButton);
 }
 

@@ -48,7 +48,10 @@ class GameHarness {
     void ClickFader(int fader, Qt::MouseButton button = Qt::LeftButton);
     // A drag with the left button held, to the height of `level`.
     void DragTo(int level);
+    // START; a stage turn is then waited for until it is built.
     void ClickStart();
+    // START alone: the window's event loop has not run since.
+    void PressStart();
     void ClickNewGame();
     // A menu item by the path the player reads ("Auswertung/Aktuell/Versuche");
     // false when there is no such enabled item.

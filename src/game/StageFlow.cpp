@@ -1,0 +1,184 @@
+#include "game/StageFlow.h"
+
+#include "game/StagePlayer.h"
+#include "game/StageTurn.h"
+#include "stage/FftwLibrary.h"
+
+#include <exception>
+#include <system_error>
+
+// One build: what the worker reads and writes, handed over whole.
+struct StageFlow::Job {
+    std::atomic<bool> cancelled{false};
+    std::unique_ptr<StageTurn> turn;
+    QString errorText;
+};
+
+StageFlow::StageFlow(const GameState& state, StagePlayer& player, QObject* parent)
+    : QObject(parent), state_(state), player_(player)
+{
+}
+
+StageFlow::~StageFlow()
+{
+    Stop();
+    if (worker_.joinable())
+        worker_.join();
+}
+
+void StageFlow::Build(std::uint32_t seed)
+{
+    Stop();
+    // A cancelled worker is between two rooms at most: a short wait.
+    if (worker_.joinable())
+        worker_.join();
+    turn_.reset();
+    endedOutOfPlay_ = false;
+    wanted_ = running_ = std::make_shared<Job>();
+    const int lowCutBand = state_.LowCutBand;
+    const int highCutBand = state_.HighCutBand;
+    try {
+        worker_ = std::thread([this, job = running_, seed, lowCutBand, highCutBand] {
+            try {
+                std::string reason;
+                if (const stage::FftwFunctions* fftw = stage::LoadFftw(&reason))
+                    job->turn = StageTurn::Build(*fftw, seed, lowCutBand, highCutBand,
+                                                 &job->errorText, &job->cancelled);
+                else
+                    job->errorText = QString::fromStdString(reason);
+            } catch (const std::exception& error) {
+                job->turn.reset();
+                job->errorText = QStringLiteral("Die Bühne ließ sich nicht aufbauen: %1")
+                                     .arg(QString::fromLocal8Bit(error.what()));
+            }
+            // Dropped with this object should it go first; it waits for us.
+            QMetaObject::invokeMethod(
+                this, [this, job] { Finished(job); }, Qt::QueuedConnection);
+        });
+    } catch (const std::system_error& error) {
+        running_->errorText = QStringLiteral("Die Bühne ließ sich nicht aufbauen: %1")
+                                  .arg(QString::fromLocal8Bit(error.what()));
+        QMetaObject::invokeMethod(
+            this, [this, job = running_] { Finished(job); }, Qt::QueuedConnection);
+    }
+}
+
+void StageFlow::CancelBuild()
+{
+    if (!wanted_)
+        return;
+    wanted_->cancelled = true;
+    wanted_.reset();
+}
+
+// Thread: GUI, by the worker's queued call.
+void StageFlow::Finished(const std::shared_ptr<Job>& job)
+{
+    if (job == running_) {
+        if (worker_.joinable())
+            worker_.join();
+        running_.reset();
+    }
+    if (job != wanted_)
+        return; // cancelled, or a newer build is on its way
+    wanted_.reset();
+    QString errorText = job->errorText;
+    turn_ = std::move(job->turn);
+    std::string reason;
+    if (turn_ && !player_.Play(turn_->Stream(), &reason)) {
+        errorText = QString::fromStdString(reason);
+        turn_.reset();
+    }
+    playing_ = turn_ != nullptr;
+    emit built(turn_ ? QString() : errorText);
+}
+
+void StageFlow::Begin()
+{
+    turn_->FaderMoved(state_.BandTable, NoFader, Volume());
+}
+
+void StageFlow::Stop()
+{
+    CancelBuild();
+    if (playing_)
+        player_.Stop(turn_->Stream());
+    playing_ = false;
+}
+
+void StageFlow::StopOutOfPlay()
+{
+    Stop();
+    endedOutOfPlay_ = true;
+}
+
+void StageFlow::ApplyVolume()
+{
+    if (playing_)
+        turn_->SetOutputGain(Volume());
+}
+
+StageFlow::Verdict StageFlow::JudgeMove(int band)
+{
+    Verdict verdict;
+    verdict.findClockStarts = turn_->HowlReachedFindLevel();
+    verdict.stopped = turn_->FaderMoved(state_.BandTable, band, Volume());
+    if (!verdict.stopped)
+        return verdict;
+    // Stopped before it was loud enough to hear well: no find time.
+    verdict.findClockStarts = verdict.findClockStarts || !turn_->ReachedFindLevel();
+    verdict.triedBands = turn_->TriedBands();
+    return verdict;
+}
+
+bool StageFlow::HowlReachedFindLevel()
+{
+    return playing_ && turn_->HowlReachedFindLevel();
+}
+
+double StageFlow::Volume() const
+{
+    // The tone's own volume curve: linear from silence at -12 to full at +12.
+    return (state_.MasterVolume - MinLevel) / double(MaxLevel - MinLevel);
+}
+
+StatusLines StageFlow::Lines(TurnPhase phase) const
+{
+    StatusLines lines;
+    const auto set = [](StatusLine& line, const QString& text) {
+        line.write = true;
+        line.text = text;
+    };
+    const int howls = turn_ ? turn_->HowlCount() : 0;
+    switch (phase) {
+    case TurnPhase::StageBuilding:
+        set(lines.Label1, QStringLiteral("Bühne wird aufgebaut ..."));
+        set(lines.Label2, QStringLiteral("Mit START brechen Sie den Aufbau ab."));
+        set(lines.Label3, QString());
+        break;
+    case TurnPhase::StageRunning:
+        set(lines.Label1, QStringLiteral("Bühne: Rückkopplung bei ... suchen"));
+        set(lines.Label2,
+            QStringLiteral("Rückkopplung %1 von %2").arg(howls).arg(StageTurn::MostHowls));
+        set(lines.Label3, howls > 1 ? turn_->Summary() : QString());
+        break;
+    case TurnPhase::StageRingingOut:
+        set(lines.Label1, turn_->Summary());
+        set(lines.Label2, QStringLiteral("Einpegeln: Die Verstärkung steigt alle 2 s um 1 dB."));
+        set(lines.Label3, QString());
+        break;
+    default: {
+        const int stopped = turn_ ? howls - (turn_->Growing() ? 1 : 0) : 0;
+        set(lines.Label1, QStringLiteral("Bühne vorbei: %1 von %2 Rückkopplungen gestoppt")
+                              .arg(stopped)
+                              .arg(howls));
+        set(lines.Label2, turn_ ? turn_->Summary() : QString());
+        set(lines.Label3,
+            endedOutOfPlay_
+                ? QStringLiteral("Die nächste Rückkopplung läge außerhalb der Bänder im Spiel.")
+                : QStringLiteral("START beginnt eine neue Bühne."));
+        break;
+    }
+    }
+    return lines;
+}

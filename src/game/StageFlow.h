@@ -1,0 +1,80 @@
+#pragma once
+// The stage turn's side of the game flow ("Bühne"): builds the next turn on
+// a worker thread, so START hands the window back at once, starts and stops
+// its sound, hands it the faders and the volume, judges a move of a band
+// fader and words the status lines. GameFlow fires the machine's events and
+// keeps the turn's record from what this returns. Thread: GUI only; the
+// worker touches nothing but its own job.
+
+#include "model/GameState.h"
+#include "model/TurnMachine.h"
+#include "results/StatusLines.h"
+
+#include <QObject>
+#include <QString>
+#include <atomic>
+#include <cstdint>
+#include <memory>
+#include <thread>
+#include <vector>
+
+class StagePlayer;
+class StageTurn;
+
+class StageFlow final : public QObject {
+    Q_OBJECT
+  public:
+    StageFlow(const GameState& state, StagePlayer& player, QObject* parent = nullptr);
+    // Cancels a build and waits for its worker, which stops between two rooms.
+    ~StageFlow() override;
+
+    // Builds a turn from `seed` for the bands in play now, away from the GUI
+    // thread; `built` follows unless CancelBuild or Stop comes first. The
+    // last turn is gone from now on.
+    void Build(std::uint32_t seed);
+    // What the worker still hands back is dropped.
+    void CancelBuild();
+    // A worker has yet to hand its result back, wanted or dropped.
+    bool WorkerBusy() const { return worker_.joinable(); }
+
+    // The faders as they stand and the volume reach the built turn's loop.
+    void Begin();
+    // Cancels a build; the sound stops, the turn stays for its figures.
+    void Stop();
+    // The same when the next howl lies out of play, which the lines say.
+    void StopOutOfPlay();
+    void ApplyVolume();
+
+    // What a move of `band` did to the growing howl. The find time starts
+    // anew when the howl just became audible, or when it was stopped before.
+    struct Verdict {
+        bool findClockStarts = false;
+        bool stopped = false;
+        std::vector<int> triedBands; // pulled below 0 during the howl, not the stopper
+    };
+    Verdict JudgeMove(int band);
+    // Whether the growing howl just became loud enough to start its find time.
+    bool HowlReachedFindLevel();
+
+    // The last turn, sounding or over; null before the first and while building.
+    StageTurn* Turn() const { return turn_.get(); }
+    StatusLines Lines(TurnPhase phase) const;
+
+  signals:
+    // The turn asked for plays, or `errorText` says why not.
+    void built(const QString& errorText);
+
+  private:
+    struct Job;
+    void Finished(const std::shared_ptr<Job>& job);
+    double Volume() const;
+
+    const GameState& state_;
+    StagePlayer& player_;
+    std::unique_ptr<StageTurn> turn_;
+    bool playing_ = false;
+    bool endedOutOfPlay_ = false;
+    std::shared_ptr<Job> wanted_;  // the build whose result is taken
+    std::shared_ptr<Job> running_; // the worker's, until it is joined
+    std::thread worker_;
+};
