@@ -105,8 +105,9 @@ class TestJournal : public QObject {
         for (QAction* action : rig_->form->Training()->Menu()->actions())
             items << (action->isSeparator() ? QStringLiteral("-") : action->text());
         QCOMPARE(items, QStringList({"Verwechslungen ...", "Lernkurve ...", "Exportieren ...", "-",
-                                     "Schwache Bänder üben", "Bühne", "Bühne: Frequenzgang ...",
-                                     "Anschwellen", "Hintergrund", "-", "MIDI-Regler ..."}));
+                                     "Übungssatz starten", "Schwache Bänder üben", "Bühne",
+                                     "Bühne: Frequenzgang ...", "Anschwellen", "Hintergrund", "-",
+                                     "MIDI-Regler ..."}));
     }
 
     void startUpOpensNoJournal()
@@ -355,7 +356,8 @@ class TestJournal : public QObject {
             break;
         case Fault::NewerSchema:
             QVERIFY(SeedJournal(path, {MakeTurn(Monday, 15, TurnOutcome::Found, 2, {14})}));
-            QVERIFY(RunSql(path, {"PRAGMA user_version = 3"}));
+            QVERIFY(RunSql(
+                path, {QStringLiteral("PRAGMA user_version = %1").arg(JournalSchemaVersion + 1)}));
             before = FileBytes(path);
             break;
         }
@@ -497,13 +499,14 @@ class TestJournal : public QObject {
         QCOMPARE(int(turns->size()), 10000);
         QVERIFY(std::none_of(turns->begin(), turns->end(),
                              [](const JournalTurn& turn) { return turn.stage; }));
-        QCOMPARE(JournalUserVersion(path), 2);
+        QCOMPARE(JournalUserVersion(path), JournalSchemaVersion);
         const QList<QVariantMap> after = ReadJournalRows(path);
         QCOMPARE(after.size(), before.size());
         for (int i = 0; i < after.size(); ++i) {
             QVariantMap kept = after[i];
             QCOMPARE(kept.take("kind").toString(), QStringLiteral("ton"));
             QVERIFY(kept.take("howl_hz").isNull() && kept.take("gain_won_db").isNull());
+            QVERIFY(kept.take("set_id").isNull());
             QCOMPARE(kept, before[i]);
         }
         QVERIFY(quiet.boxes.isEmpty());

@@ -47,7 +47,27 @@ JournalTurn NumberedTurn(int n)
     turn.randomStart = n % 11;
     turn.swell = n % 2;
     turn.bed = n % 3;
+    turn.setId = (n - 1) / 10 + 1;
     return turn;
+}
+
+// Every tenth turn ends a set, written after it.
+PracticeSetRecord NumberedSet(int k)
+{
+    PracticeSetRecord set;
+    set.id = k;
+    set.startedAt = QDateTime(QDate(2026, 1, 1), QTime(0, 0), Qt::UTC).addSecs(10 * k - 9);
+    set.endedAt = set.startedAt.addSecs(9);
+    set.points = k % 101;
+    set.completed = k % 3 != 0;
+    return set;
+}
+
+QVariant StoredSet(const QString& path, int k)
+{
+    return JournalValue(path, QStringLiteral("SELECT started_at || ' ' || ended_at || ' ' || "
+                                             "points || ' ' || status FROM sets WHERE id = %1")
+                                  .arg(k));
 }
 
 // The writer: continues after the turns already in the file, until killed.
@@ -61,7 +81,8 @@ int WriteUntilKilled(const QString& path)
         return 1;
     }
     for (int n = int(stored->size()) + 1;; ++n) {
-        if (!journal.Record(NumberedTurn(n)) || !dialogs.boxes.isEmpty()) {
+        if (!journal.Record(NumberedTurn(n)) ||
+            (n % 10 == 0 && !journal.RecordSet(NumberedSet(n / 10))) || !dialogs.boxes.isEmpty()) {
             std::printf("failed at %d: %s\n", n, qPrintable(journal.OffReason()));
             return 1;
         }
@@ -139,6 +160,7 @@ void TestJournalKill::killedWriterLosesNoReportedTurn()
 
     // Several runs on one file: each starts on what the last one's kill left.
     int reported = 0;
+    QList<int> reportedSets;
     for (int run = 0; run < 6; ++run) {
         const QList<qint64> sizesBefore = FileSizes(path);
         QProcess writer;
@@ -177,8 +199,11 @@ void TestJournalKill::killedWriterLosesNoReportedTurn()
         QVERIFY2(!output.startsWith("off") && !output.contains("failed"), output.constData());
         // Whatever it printed, it printed after the commit had returned.
         const QList<QByteArray> lines = output.split('\n');
-        for (int i = 0; i + 1 < lines.size(); ++i) // the last piece may be cut off
+        for (int i = 0; i + 1 < lines.size(); ++i) { // the last piece may be cut off
             reported = qMax(reported, lines.at(i).toInt());
+            if (const int n = lines.at(i).toInt(); n > 0 && n % 10 == 0)
+                reportedSets << n / 10;
+        }
         if (!QFile::exists(path)) {
             QCOMPARE(reported, 0); // killed before it opened the journal
             continue;
@@ -203,6 +228,16 @@ void TestJournalKill::killedWriterLosesNoReportedTurn()
             const QString differ = Differences(*stored, NumberedTurn(i + 1));
             QVERIFY2(differ.isEmpty(),
                      qPrintable(QStringLiteral("row %1: %2").arg(i + 1).arg(differ)));
+            QCOMPARE(rows.at(i).value(QStringLiteral("set_id")).toLongLong(),
+                     *NumberedTurn(i + 1).setId);
+        }
+        for (int k : reportedSets) {
+            const PracticeSetRecord set = NumberedSet(k);
+            QCOMPARE(StoredSet(path, k).toString(),
+                     QStringLiteral("%1 %2 %3 %4")
+                         .arg(FormatStartedAt(set.startedAt), FormatStartedAt(set.endedAt))
+                         .arg(set.points)
+                         .arg(set.completed ? "beendet" : "abgebrochen"));
         }
         reported = int(rows.size());
     }

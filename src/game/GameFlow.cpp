@@ -330,13 +330,14 @@ void GameFlow::RunFindSequence()
     faders_.LockAllFaders();
     tone_.StopTone();
     counters_.RecordFind();
-    if (turnInSearch_) {
-        turnInSearch_ = false;
-        emit turnFound();
-    }
+    // Before the signal: an "Übungssatz" listening to it sets its own pace.
     if (state_.AutoRestartSeconds > 0) {
         reStart.setInterval(TimerIntervalMs(state_.AutoRestartSeconds));
         reStart.start();
+    }
+    if (turnInSearch_) {
+        turnInSearch_ = false;
+        emit turnFound();
     }
     // Nested loop, kept: the found frequency reaches the screen, and input
     // that waited behind the find runs, before the status lines go on.

@@ -1,6 +1,7 @@
 #include "game/GameSession.h"
 
 #include "game/GameFlow.h"
+#include "game/PracticeSetRunner.h"
 #include "game/StagePlayer.h"
 #include "journal/JournalService.h"
 #include "journal/TurnRecorder.h"
@@ -29,6 +30,9 @@ GameSession::GameSession(const GameServices& services)
     connect(game, &GameFlow::wrongAttemptCounted, recorder, &TurnRecorder::WrongAttemptCounted);
     connect(game, &GameFlow::turnFound, recorder, &TurnRecorder::TurnFound);
     connect(game, &GameFlow::turnAbandoned, recorder, &TurnRecorder::TurnAbandoned);
+    // After the recorder: a set's last turn is queued before the set's row.
+    sets_ = std::make_unique<PracticeSetRunner>(state_, *game_, *journal_, *recorder_,
+                                                services_.dialogs);
     // "Schwache Bänder üben": weights from the journal while the option is on;
     // off, or with the journal switched off, the draw is the game's own.
     game_->SetBandWeightsSource([this]() -> std::optional<BandWeights> {

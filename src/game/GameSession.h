@@ -16,6 +16,7 @@ class Dialogs;
 class GameFlow;
 class JournalService;
 class MillisecondClock;
+class PracticeSetRunner;
 class RandomGenerator;
 class ResultsCounters;
 class StagePlayer;
@@ -48,6 +49,7 @@ class GameSession final : public QObject {
     ResultsFile& Results() { return resultsFile_; }
     GameFlow& Game() { return *game_; }
     JournalService& Journal() { return *journal_; }
+    PracticeSetRunner& Sets() { return *sets_; }
 
   signals:
     // Whether the current results may be saved under a name.
@@ -65,4 +67,5 @@ class GameSession final : public QObject {
     // Opens nothing until the first turn ends or a view asks.
     std::unique_ptr<JournalService> journal_;
     std::unique_ptr<TurnRecorder> recorder_;
+    std::unique_ptr<PracticeSetRunner> sets_;
 };

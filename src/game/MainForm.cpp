@@ -9,6 +9,7 @@
 #include "game/MainMenu.h"
 #include "game/MidiBridge.h"
 #include "game/MidiDialog.h"
+#include "game/PracticeSetRunner.h"
 #include "game/SettingsFile.h"
 #include "game/SoundCardDialog.h"
 #include "game/StageResponseView.h"
@@ -174,6 +175,8 @@ void MainForm::ConnectTrainingMenu()
     });
     connect(trainingMenu_, &TrainingMenu::exportRequested, this,
             [this] { StartJournalExport(journal_, this); });
+    connect(trainingMenu_, &TrainingMenu::practiceSetRequested, &session_.Sets(),
+            &PracticeSetRunner::Start);
     // The weighted draw's figures are read while the player gets ready.
     connect(trainingMenu_, &TrainingMenu::weakBandsChanged, this, [this](bool on) {
         if (on)
@@ -395,6 +398,7 @@ void MainForm::ShutDown()
     QCoreApplication::processEvents();
 
     game_.AbandonTurn(); // a turn still in the search is recorded as given up
+    session_.Sets().BreakOff();
 
     QString errorText;
     if (!WriteSettings(settingsPath_, state_, &errorText)) {

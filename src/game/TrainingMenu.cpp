@@ -49,6 +49,8 @@ void TrainingMenu::BuildJournalItems()
 // The options that change how a turn is played; all of them off by default.
 void TrainingMenu::BuildPracticeItems()
 {
+    actions_.Uebungssatz = menu_->addAction(QStringLiteral("Übungssatz starten"));
+    connect(actions_.Uebungssatz, &QAction::triggered, this, &TrainingMenu::practiceSetRequested);
     actions_.SchwacheBaender = menu_->addAction(QStringLiteral("Schwache Bänder üben"));
     actions_.SchwacheBaender->setCheckable(true);
     connect(actions_.SchwacheBaender, &QAction::toggled, this, [this](bool on) {

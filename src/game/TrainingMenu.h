@@ -18,6 +18,7 @@ struct TrainingMenuActions {
     QAction* Verwechslungen = nullptr;  // confusion matrix window
     QAction* Lernkurve = nullptr;       // learning curve window
     QAction* Exportieren = nullptr;     // the journal as CSV
+    QAction* Uebungssatz = nullptr;     // ten turns back to back, one score
     QAction* SchwacheBaender = nullptr; // checkable: weighted draw of the ringing band
     QAction* Buehne = nullptr;          // checkable: START starts a stage turn
     QAction* Frequenzgang = nullptr;    // the last stage turn's loop gain
@@ -51,6 +52,7 @@ class TrainingMenu : public QObject {
     void learningCurveRequested();  // "Lernkurve ..."
     void exportRequested();         // "Exportieren ..."
     void weakBandsChanged(bool on); // "Schwache Bänder üben", after the setting changed
+    void practiceSetRequested();    // "Übungssatz starten"
     // "Musik ...": nothing has changed yet; the receiver asks for the file and
     // calls ChooseBed, or leaves the bed as it was.
     void musicFileRequested();

@@ -144,12 +144,25 @@ const char CreateTable[] = "CREATE TABLE IF NOT EXISTS turns ("
                            " bed INTEGER DEFAULT 0,"
                            " kind TEXT DEFAULT 'ton',"
                            " howl_hz REAL,"
-                           " gain_won_db REAL)";
-// Version 2 added the stage's columns; adding a column rewrites no row, and
-// every existing row reads as the tone's.
+                           " gain_won_db REAL,"
+                           " set_id INTEGER)";
+// Version 2 added the stage's columns, version 3 the set a turn was played
+// in; adding a column rewrites no row, and every existing row reads as the
+// tone's, played outside a set.
 const char* const AddedColumns[][2] = {{"kind", "kind TEXT DEFAULT 'ton'"},
                                        {"howl_hz", "howl_hz REAL"},
-                                       {"gain_won_db", "gain_won_db REAL"}};
+                                       {"gain_won_db", "gain_won_db REAL"},
+                                       {"set_id", "set_id INTEGER"}};
+// Made by the migration; again before each use, as a journal another tool
+// made at this version may lack it.
+const char CreateSetsTable[] = "CREATE TABLE IF NOT EXISTS sets ("
+                               " id INTEGER PRIMARY KEY,"
+                               " started_at TEXT,"
+                               " ended_at TEXT,"
+                               " points INTEGER,"
+                               " status TEXT)";
+const QString SetCompleted = QStringLiteral("beendet");
+const QString SetBrokenOff = QStringLiteral("abgebrochen");
 
 bool AddMissingColumns(QSqlQuery& query)
 {
@@ -409,7 +422,7 @@ Journal::OpenResult Journal::TryOpen(QString* reason)
         const bool created =
             query.exec(QStringLiteral("BEGIN IMMEDIATE")) &&
             query.exec(QLatin1String(CreateTable)) && query.exec(QLatin1String(CreateIndex)) &&
-            AddMissingColumns(query) &&
+            AddMissingColumns(query) && query.exec(QLatin1String(CreateSetsTable)) &&
             query.exec(QStringLiteral("PRAGMA user_version = %1").arg(JournalSchemaVersion)) &&
             query.exec(QStringLiteral("COMMIT"));
         if (!created) {
@@ -567,8 +580,8 @@ Journal::WriteResult Journal::TryRecord(const JournalTurn& turn)
         insert.prepare(QStringLiteral(
             "INSERT INTO turns (started_at, ringing_band, frequency_hz, scoring_mode, low_cut, "
             "high_cut, attempts, tried, find_ms, outcome, feedback_time, random_start, swell, bed, "
-            "kind, howl_hz, gain_won_db) "
-            "VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?)"));
+            "kind, howl_hz, gain_won_db, set_id) "
+            "VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?)"));
         insert.addBindValue(FormatStartedAt(turn.startedAt));
         insert.addBindValue(turn.ringingBand);
         insert.addBindValue(turn.frequencyHz);
@@ -590,6 +603,8 @@ Journal::WriteResult Journal::TryRecord(const JournalTurn& turn)
         insert.addBindValue(FormatKind(turn.stage));
         insert.addBindValue(optionalReal(turn.howlHz));
         insert.addBindValue(optionalReal(turn.gainWonDb));
+        insert.addBindValue(turn.setId ? QVariant(qint64(*turn.setId))
+                                       : QVariant(QMetaType(QMetaType::LongLong)));
 
         if (!statement.exec(QStringLiteral("BEGIN IMMEDIATE"))) {
             error = statement.lastError();
@@ -692,6 +707,73 @@ std::optional<std::vector<JournalTurn>> Journal::ReadTurnsWhere(bool toneTurnsOn
     }
     SwitchOff(Reason(error));
     return std::nullopt;
+}
+
+std::optional<std::int64_t> Journal::NewSetId()
+{
+    if (!EnsureOpen())
+        return std::nullopt;
+    QSqlQuery query(Database());
+    if (query.exec(QLatin1String(CreateSetsTable)) &&
+        query.exec(QStringLiteral("SELECT max(coalesce((SELECT max(id) FROM sets), 0),"
+                                  " coalesce((SELECT max(set_id) FROM turns), 0)) + 1")) &&
+        query.next())
+        return query.value(0).toLongLong();
+    SwitchOff(Reason(query.lastError()));
+    return std::nullopt;
+}
+
+bool Journal::RecordSet(const PracticeSetRecord& set)
+{
+    if (!EnsureOpen())
+        return false;
+    QSqlQuery create(Database());
+    if (!create.exec(QLatin1String(CreateSetsTable))) {
+        SwitchOff(Reason(create.lastError()));
+        return false;
+    }
+    QSqlQuery query(Database());
+    query.prepare(QStringLiteral("INSERT OR REPLACE INTO sets (id, started_at, ended_at, points, "
+                                 "status) VALUES (?, ?, ?, ?, ?)"));
+    query.addBindValue(qint64(set.id));
+    query.addBindValue(FormatStartedAt(set.startedAt));
+    query.addBindValue(FormatStartedAt(set.endedAt));
+    query.addBindValue(set.points);
+    query.addBindValue(set.completed ? SetCompleted : SetBrokenOff);
+    if (query.exec())
+        return true;
+    SwitchOff(Reason(query.lastError()));
+    return false;
+}
+
+std::optional<std::vector<PracticeSetRecord>> Journal::ReadCompletedSets()
+{
+    if (!EnsureOpen())
+        return std::nullopt;
+    QSqlQuery create(Database());
+    if (!create.exec(QLatin1String(CreateSetsTable))) {
+        SwitchOff(Reason(create.lastError()));
+        return std::nullopt;
+    }
+    QSqlQuery query(Database());
+    query.prepare(QStringLiteral("SELECT id, started_at, ended_at, points FROM sets"
+                                 " WHERE status = ? ORDER BY id"));
+    query.addBindValue(SetCompleted);
+    if (!query.exec()) {
+        SwitchOff(Reason(query.lastError()));
+        return std::nullopt;
+    }
+    std::vector<PracticeSetRecord> sets;
+    while (query.next()) {
+        PracticeSetRecord set;
+        set.id = query.value(0).toLongLong();
+        set.startedAt = QDateTime::fromString(query.value(1).toString(), Qt::ISODate);
+        set.endedAt = QDateTime::fromString(query.value(2).toString(), Qt::ISODate);
+        set.points = std::clamp(query.value(3).toInt(), 0, 100);
+        set.completed = true;
+        sets.push_back(set);
+    }
+    return sets;
 }
 
 std::optional<BandWeights> Journal::DrillWeights()

@@ -32,7 +32,7 @@ QString JournalFilePath();
 
 // The schema this program writes, kept in PRAGMA user_version. A journal
 // with a higher number comes from a newer program and is left alone.
-constexpr int JournalSchemaVersion = 2;
+constexpr int JournalSchemaVersion = 3;
 
 class Journal {
   public:
@@ -64,6 +64,15 @@ class Journal {
     // turn can be written later and the journal stays on.
     enum class WriteResult { Written, Locked, Off };
     WriteResult TryRecord(const JournalTurn& turn);
+
+    // The id for a new "Übungssatz": above every set and every turn's set so
+    // far, so a set killed before its row was written never shares its id.
+    // Nullopt when the journal is off.
+    std::optional<std::int64_t> NewSetId();
+    // Writes a set that ended. False when the journal is off.
+    bool RecordSet(const PracticeSetRecord& set);
+    // The completed sets, oldest first. Nullopt when the journal is off.
+    std::optional<std::vector<PracticeSetRecord>> ReadCompletedSets();
 
     // Every row a view may trust (see TurnFromRow), in the order the turns
     // started. Nullopt when the journal is off.

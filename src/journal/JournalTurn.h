@@ -33,13 +33,23 @@ struct JournalTurn {
     int bed = 0;          // 0 none, 1 pink noise, 2 music
     // A howl of a stage turn rather than the game's tone ('buehne', not 'ton').
     bool stage = false;
-    std::optional<double> howlHz;    // the howl's frequency; stage only
-    std::optional<double> gainWonDb; // gain won over the turn's first howl; stage only
+    std::optional<double> howlHz;      // the howl's frequency; stage only
+    std::optional<double> gainWonDb;   // gain won over the turn's first howl; stage only
+    std::optional<std::int64_t> setId; // the "Übungssatz" it was played in
 
     bool Found() const { return outcome == TurnOutcome::Found; }
     // The band of the first try: the first wrong one, else the found band
     // itself; none for a turn given up before any counted try.
     std::optional<int> FirstTry() const;
+};
+
+// One "Übungssatz" (table `sets`), written when it ends.
+struct PracticeSetRecord {
+    std::int64_t id = 0;
+    QDateTime startedAt;    // UTC
+    QDateTime endedAt;      // UTC
+    int points = 0;         // out of 100, of the turns played
+    bool completed = false; // all ten turns, else "abgebrochen"
 };
 
 // The columns of `turns` in the order of the table, the CSV export and the

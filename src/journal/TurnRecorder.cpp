@@ -21,6 +21,7 @@ void TurnRecorder::TurnStarted()
     turn.randomStart = state_.RandomStartSeconds;
     turn.swell = state_.Training.Anschwellen;
     turn.bed = state_.Training.Hintergrund;
+    turn.setId = setId_;
     turn_ = turn;
 }
 

@@ -18,6 +18,8 @@ class TurnRecorder final : public QObject {
 
     // The turn being played, if any.
     const std::optional<JournalTurn>& TurnInPlay() const { return turn_; }
+    // The "Übungssatz" the turns from the next one on belong to; none outside one.
+    void SetPracticeSet(std::optional<std::int64_t> setId) { setId_ = setId; }
 
   public slots:
     // The tone has started: band, frequency and settings of the turn.
@@ -37,4 +39,5 @@ class TurnRecorder final : public QObject {
     const GameState& state_;
     JournalService& journal_;
     std::optional<JournalTurn> turn_;
+    std::optional<std::int64_t> setId_;
 };
