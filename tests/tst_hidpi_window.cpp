@@ -27,17 +27,6 @@ namespace {
 
 const char* const ChildFlag = "--play-on-this-screen";
 
-// The paint box's pixels as the X server holds them.
-QImage ScreenPictureOfFader(const GameWindow& form)
-{
-    const FaderView* fader = form.Fader();
-    const qreal ratio = fader->devicePixelRatioF();
-    const QPoint logical = fader->mapToGlobal(QPoint(0, 0));
-    const QRect device(QPoint(qRound(logical.x() * ratio), qRound(logical.y() * ratio)),
-                       fader->DeviceSize());
-    return QGuiApplication::primaryScreen()->grabWindow(0).toImage().copy(device);
-}
-
 // Plays the steps on the screen this process was started on; prints the first
 // picture that differs and returns false.
 bool PlayOnThisScreen()
