@@ -105,8 +105,9 @@ class TestJournal : public QObject {
         for (QAction* action : rig_->form->Training()->Menu()->actions())
             items << (action->isSeparator() ? QStringLiteral("-") : action->text());
         QCOMPARE(items, QStringList({"Verwechslungen ...", "Lernkurve ...", "Exportieren ...", "-",
-                                     "Schwache Bänder üben", "Bühne", "Bühne: Frequenzgang ...",
-                                     "Anschwellen", "Hintergrund", "-", "MIDI-Regler ..."}));
+                                     "Schwache Bänder üben", "Lernpfad (4 von 11 Bändern)",
+                                     "Hinweise", "Bühne", "Bühne: Frequenzgang ...", "Anschwellen",
+                                     "Hintergrund", "-", "MIDI-Regler ..."}));
     }
 
     void startUpOpensNoJournal()
