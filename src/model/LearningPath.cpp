@@ -28,11 +28,11 @@ std::vector<int> LearningPath::FreshPath(int lowCutBand, int highCutBand)
 int LearningPath::WeakestNeighbour(const std::vector<int>& bands, const BandRates& firstTryRates,
                                    int lowCutBand, int highCutBand)
 {
+    const auto in = [&](int band) {
+        return std::find(bands.begin(), bands.end(), band) != bands.end();
+    };
     int weakest = NoFader;
     for (int band = lowCutBand + 1; band <= highCutBand; ++band) {
-        const auto in = [&](int b) {
-            return std::find(bands.begin(), bands.end(), b) != bands.end();
-        };
         if (in(band) || !(in(band - 1) || in(band + 1)))
             continue;
         // Ascending, so a tie keeps the lower band.
@@ -76,18 +76,18 @@ LearningPath::Change LearningPath::Record(bool firstTry, const BandRates& firstT
         ++firstTries_;
     if (turns_ < RoundTurns)
         return Change::None;
-    // Whole numbers: 17 of 20 is 85 %, with no rounding in between.
-    const int percentTimesTurns = 100 * firstTries_;
-    const int turns = turns_;
+    // In whole numbers: 17 of 20 is exactly 85 %.
+    const bool grow = 100 * firstTries_ >= GrowPercent * turns_;
+    const bool shrink = 100 * firstTries_ < ShrinkPercent * turns_;
     turns_ = firstTries_ = 0;
-    if (percentTimesTurns >= GrowPercent * turns) {
+    if (grow) {
         const int next = WeakestNeighbour(bands_, firstTryRates, lowCutBand, highCutBand);
         if (next == NoFader)
             return Change::None;
         bands_.push_back(next);
         return Change::Added;
     }
-    if (percentTimesTurns < ShrinkPercent * turns && bands_.size() > std::size_t(FreshBands)) {
+    if (shrink && bands_.size() > std::size_t(FreshBands)) {
         bands_.pop_back();
         return Change::Removed;
     }
