@@ -16,8 +16,6 @@
 
 #include <QAction>
 #include <QApplication>
-#include <QProcess>
-#include <QScreen>
 #include <QtTest>
 
 #include <cstdio>
@@ -26,17 +24,6 @@
 namespace {
 
 const char* const ChildFlag = "--play-on-this-screen";
-
-// The paint box's pixels as the X server holds them.
-QImage ScreenPictureOfFader(const GameWindow& form)
-{
-    const FaderView* fader = form.Fader();
-    const qreal ratio = fader->devicePixelRatioF();
-    const QPoint logical = fader->mapToGlobal(QPoint(0, 0));
-    const QRect device(QPoint(qRound(logical.x() * ratio), qRound(logical.y() * ratio)),
-                       fader->DeviceSize());
-    return QGuiApplication::primaryScreen()->grabWindow(0).toImage().copy(device);
-}
 
 // Plays the steps on the screen this process was started on; prints the first
 // picture that differs and returns false.
@@ -115,20 +102,10 @@ class HiDpiWindowTest : public QObject {
         QFETCH(QString, scale);
         QFETCH(QSize, screen);
         XvfbDisplay display(screen);
-        QVERIFY2(!display.Name().isEmpty(), qPrintable(display.Error()));
-        QProcess game;
-        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
-        environment.insert(QStringLiteral("DISPLAY"), display.Name());
-        environment.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("xcb"));
-        environment.insert(QStringLiteral("QT_ENABLE_HIGHDPI_SCALING"), QStringLiteral("1"));
-        environment.insert(QStringLiteral("QT_SCALE_FACTOR"), scale);
-        environment.remove(QStringLiteral("QT_FONT_DPI"));
-        game.setProcessEnvironment(environment);
-        game.setProcessChannelMode(QProcess::MergedChannels);
-        game.start(QCoreApplication::applicationFilePath(), {QString::fromLatin1(ChildFlag)});
-        QVERIFY(game.waitForFinished(120000));
-        QVERIFY2(game.exitStatus() == QProcess::NormalExit && game.exitCode() == 0,
-                 game.readAll().constData());
+        const QString failure = display.RunThisTestHere(
+            {QString::fromLatin1(ChildFlag)},
+            {{"QT_ENABLE_HIGHDPI_SCALING", "1"}, {"QT_SCALE_FACTOR", scale}});
+        QVERIFY2(failure.isEmpty(), qPrintable(failure));
     }
 };
 

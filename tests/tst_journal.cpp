@@ -105,7 +105,8 @@ class TestJournal : public QObject {
         for (QAction* action : rig_->form->Training()->Menu()->actions())
             items << (action->isSeparator() ? QStringLiteral("-") : action->text());
         QCOMPARE(items, QStringList({"Verwechslungen ...", "Lernkurve ...", "Exportieren ...", "-",
-                                     "Übungssatz starten", "Schwache Bänder üben", "Bühne",
+                                     "Übungssatz starten", "Schwache Bänder üben",
+                                     "Lernpfad (4 von 11 Bändern)", "Hinweise", "Bühne",
                                      "Bühne: Frequenzgang ...", "Anschwellen", "Hintergrund", "-",
                                      "MIDI-Regler ..."}));
     }

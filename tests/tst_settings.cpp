@@ -146,6 +146,8 @@ class SettingsTest : public QObject {
     void trainingSectionWrittenOnlyWhenPresentOrChanged();
     void trainingValuesRead_data();
     void trainingValuesRead();
+    void hintsAndPathRoundTrip_data();
+    void hintsAndPathRoundTrip();
     void onlyRegularFilesAreOpened_data();
     void onlyRegularFilesAreOpened();
 
@@ -1087,6 +1089,56 @@ void SettingsTest::trainingValuesRead()
     QCOMPARE(state.Training.Anschwellen, anschwellen);
     QCOMPARE(state.Training.Hintergrund, hintergrund);
     QCOMPARE(state.Training.Musik, musik);
+}
+
+void SettingsTest::hintsAndPathRoundTrip_data()
+{
+    QTest::addColumn<QByteArray>("file");
+    QTest::addColumn<int>("hinweise");
+    QTest::addColumn<int>("lernpfad");
+    QTest::addColumn<QList<int>>("bands");
+    QTest::addColumn<QByteArray>("written"); // the section's new lines, in order
+    QTest::newRow("both on, a grown path in the order added")
+        << QByteArray("[Training]\nHinweise=1\nLernpfad=1\nLernpfadBaender=12 15 19 22 "
+                      "13\nLernpfadRunde=7 6\n")
+        << 1 << 1 << QList<int>{12, 15, 19, 22, 13}
+        << QByteArray("Hinweise=1\nLernpfad=1\nLernpfadBaender=12 15 19 22 13\n"
+                      "LernpfadRunde=7 6\n");
+    QTest::newRow("on without bands: a fresh path")
+        << QByteArray("[Training]\nLernpfad=1\n") << 0 << 1 << QList<int>{12, 15, 19, 22}
+        << QByteArray("Musik=\nLernpfadBaender=12 15 19 22\nLernpfadRunde=0 0\n");
+    QTest::newRow("off, the path kept for later; a band out of play leaves")
+        << QByteArray("[Filter]\nLowCut=11\nHighcut=20\n[Training]\nLernpfad=0\n"
+                      "LernpfadBaender=12 15 19 22 x 15\nLernpfadRunde=25 3\n")
+        << 0 << 0 << QList<int>{12, 15, 19, 17}
+        << QByteArray("Lernpfad=0\nLernpfadBaender=12 15 19 17\nLernpfadRunde=0 0\n");
+    QTest::newRow("never used: no keys")
+        << QByteArray("[Training]\nSchwerpunkt=1\n") << 0 << 0 << QList<int>{} << QByteArray();
+}
+
+void SettingsTest::hintsAndPathRoundTrip()
+{
+    QFETCH(QByteArray, file);
+    QFETCH(int, hinweise);
+    QFETCH(int, lernpfad);
+    QFETCH(QList<int>, bands);
+    QFETCH(QByteArray, written);
+    WriteBytes(path_, file);
+    GameState state;
+    ReadSettings(path_, state);
+    QCOMPARE(state.Training.Hinweise, hinweise);
+    QCOMPARE(state.Training.Lernpfad, lernpfad);
+    const std::vector<int>& path = state.Training.Path.Bands();
+    QCOMPARE(QList<int>(path.begin(), path.end()), bands);
+    QVERIFY(WriteSettings(path_, state));
+    const QByteArray after = ReadBytes(path_);
+    QVERIFY2(written.isEmpty() ? !after.contains("Hinweise") && !after.contains("Lernpfad")
+                               : after.contains(written),
+             after.constData());
+    GameState again;
+    ReadSettings(path_, again);
+    QCOMPARE(again.Training.Path.Bands(), path);
+    QCOMPARE(again.Training.Path.TurnsCounted(), state.Training.Path.TurnsCounted());
 }
 
 // What the files the player names are checked with before they are read.

@@ -21,6 +21,10 @@ const QColor Red(255, 0, 0);
 const QColor Aqua(0, 255, 255);
 const QColor Yellow(255, 255, 0);
 const QColor Grey(128, 128, 128);
+// "Hinweise": apart from every colour of the bank, and plain on the white
+// outline and on black.
+const QColor Amber(255, 150, 0);
+const QColor Green(0, 220, 0);
 
 const QString VolumeLabel = QStringLiteral("VOL");
 const QString LabelSizeProbe = QStringLiteral("1.25");
@@ -44,9 +48,19 @@ QColor KnobColour(const GameState& state, int band)
         return FaderSelected(state, VolumeFader) ? Yellow : Grey;
     if (state.BandTable[band].Locked != 0) {
         const bool ringing = band == state.RingingBand && state.GameMode == ModeGeneratorPlaying;
-        return ringing ? Aqua : Red;
+        if (ringing)
+            return Aqua;
+        return state.WrongTryHint[band] != 0 ? Amber : Red;
     }
     return FaderSelected(state, band) ? Yellow : Grey;
+}
+
+// The font colour a band fader leaves for its label.
+QColor LabelColour(const GameState& state, int fader)
+{
+    if (fader != VolumeFader && fader == state.AnswerHintBand)
+        return Green;
+    return FaderSelected(state, fader) ? Yellow : White;
 }
 
 bool ShowsFrequency(GameModeValue mode)
@@ -158,7 +172,7 @@ void FaderRenderer::DrawKnob(PixelExactCanvas& canvas, int centreX, int level) c
 
 void FaderRenderer::DrawBandFader(PixelExactCanvas& canvas, const GameState& state, int band) const
 {
-    canvas.SetFontColor(FaderSelected(state, band) ? Yellow : White);
+    canvas.SetFontColor(LabelColour(state, band));
     canvas.Draw((band + 1) * geometry_.ColumnWidth, geometry_.TrackTop, faderImage_);
     canvas.SetPenColor(White);
     canvas.SetBrushColor(KnobColour(state, band));
@@ -361,7 +375,7 @@ const QRect& FaderRenderer::CachedLabelArea(int fader, const QString& text) cons
 void FaderRenderer::PaintBandFader(PixelExactCanvas& canvas, const QRegion& area,
                                    const GameState& state, int band) const
 {
-    canvas.SetFontColor(FaderSelected(state, band) ? Yellow : White);
+    canvas.SetFontColor(LabelColour(state, band));
     const int centre = FaderCentreX(band);
     const int level = state.BandTable[band].Level;
     if (area.intersects(TrackArea(band + 1)))
@@ -457,7 +471,7 @@ FaderPictureContent FaderRenderer::Content(const GameState& state) const
         FaderPictureContent::Fader& shown = content.faders[fader];
         shown.level = fader == VolumeFader ? state.MasterVolume : state.BandTable[fader].Level;
         shown.knob = KnobColour(state, fader).rgb();
-        shown.highlighted = FaderSelected(state, fader);
+        shown.labelColour = LabelColour(state, fader).rgb();
         shown.label = fader == VolumeFader ? VolumeLabel : BandLabel(state.BandTable[fader]);
     }
     if (ShowsFrequency(state.GameMode))
@@ -486,7 +500,7 @@ QRegion FaderRenderer::ChangedArea(const FaderPictureContent& before,
             changed += KnobArea(centre, old.level);
             changed += KnobArea(centre, now.level);
         }
-        if (old.label != now.label || old.highlighted != now.highlighted) {
+        if (old.label != now.label || old.labelColour != now.labelColour) {
             changed += CachedLabelArea(fader, old.label);
             changed += CachedLabelArea(fader, now.label);
         }

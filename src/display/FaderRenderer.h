@@ -28,7 +28,7 @@ struct FaderPictureContent {
     struct Fader {
         int level = 0;
         QRgb knob = 0;
-        bool highlighted = false; // yellow label
+        QRgb labelColour = 0;
         QString label;
         bool operator==(const Fader&) const = default;
     };

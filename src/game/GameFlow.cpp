@@ -68,8 +68,13 @@ void GameFlow::pNeuClick()
     }
     if (!tone_.SoundIdle()) {
         // Giving up the turn; also ends a generator tone or a replay.
+        const bool givingUpSearch = machine_.Phase() == TurnPhase::Searching;
         tone_.StopTone();
+        if (givingUpSearch)
+            ShowAnswerHint();
         Fire(TurnEvent::GivenUp);
+        if (givingUpSearch && turnInSearch_)
+            emit toneTurnEnded(false);
         reStart.stop();
         startTimer.stop();
         EndTurnInSearch(); // recorded once the tone is quiet
@@ -129,8 +134,9 @@ void GameFlow::aStartItExecute()
         PrepareTurn();
         const std::optional<BandWeights> weights =
             bandWeights_ ? bandWeights_() : std::optional<BandWeights>();
-        const TurnFrequency drawn =
-            PickTurnFrequency(state_, random_, weights ? &*weights : nullptr);
+        const std::optional<BandMask> only = drawBands_ ? drawBands_() : std::optional<BandMask>();
+        const TurnFrequency drawn = PickTurnFrequency(
+            state_, random_, weights ? &*weights : nullptr, only ? &*only : nullptr);
         turn_.RingingBand = drawn.band;
         turn_.ToneFrequency = drawn.frequencyHz;
         Fire(TurnEvent::TurnToneStarted);
@@ -173,7 +179,9 @@ void GameFlow::EvaluateFader()
             RunFindSequence();
         } else {
             counters_.CountWrongAttempt(s);
-            faders_.SetLocked(s, true); // a wrong band counts once per turn
+            if (state_.Training.Hinweise != 0)
+                turn_.WrongTryHint[s] = 1; // shown with the lock below
+            faders_.SetLocked(s, true);    // a wrong band counts once per turn
             emit wrongAttemptCounted(s);
         }
         return;
@@ -326,6 +334,7 @@ void GameFlow::ConfirmKey()
 void GameFlow::RunFindSequence()
 {
     Timer1.stop();
+    ShowAnswerHint();
     Fire(TurnEvent::Found);
     faders_.LockAllFaders();
     tone_.StopTone();
@@ -337,6 +346,7 @@ void GameFlow::RunFindSequence()
     }
     if (turnInSearch_) {
         turnInSearch_ = false;
+        emit toneTurnEnded(state_.TurnAttempts == 1);
         emit turnFound();
     }
     // Nested loop, kept: the found frequency reaches the screen, and input
@@ -440,6 +450,25 @@ void GameFlow::Fire(TurnEvent event, GameModeValue chart)
     if (!machine_.Fire(event, chart))
         return;
     turn_.GameMode = machine_.Mode();
+    // The hints belong to one turn: the wrong tries to its search, the answer
+    // to the time after it.
+    if (event == TurnEvent::TurnToneStarted || !machine_.JudgesTries())
+        turn_.WrongTryHint.fill(0);
+    if (!machine_.AfterTurn())
+        turn_.AnswerHintBand = NoFader;
+    emit turnChanged();
+}
+
+void GameFlow::ShowAnswerHint()
+{
+    if (state_.Training.Hinweise != 0)
+        turn_.AnswerHintBand = state_.RingingBand;
+}
+
+void GameFlow::ClearHints()
+{
+    turn_.WrongTryHint.fill(0);
+    turn_.AnswerHintBand = NoFader;
     emit turnChanged();
 }
 

@@ -92,6 +92,11 @@ class GameFlow final : public QObject {
     // every band in play equally often, exactly as the game always did.
     using BandWeightsSource = std::function<std::optional<BandWeights>()>;
     void SetBandWeightsSource(BandWeightsSource source) { bandWeights_ = std::move(source); }
+    // The bands the draw keeps to ("Lernpfad"); nullopt or no source: all in play.
+    using BandMaskSource = std::function<std::optional<BandMask>()>;
+    void SetDrawBandsSource(BandMaskSource source) { drawBands_ = std::move(source); }
+    // "Hinweise" switched off: the colours it put on the bank go at once.
+    void ClearHints();
 
     void startTimerTimer(); // the random start delay ran out
     void reStartTimer();    // the automatic next turn is due
@@ -122,6 +127,9 @@ class GameFlow final : public QObject {
     void stageHowlStarted(double howlHz, double gainWonDb);
     void wrongAttemptCounted(int band); // after TurnAttempts counted it
     void turnFound();                   // after RecordFind: LastFindTime is the find time
+    // A tone turn the player finished: found (at the first try or not), or
+    // given up with START. Stage howls and turns broken off otherwise are not.
+    void toneTurnEnded(bool firstTry);
     void turnAbandoned();
 
   private:
@@ -130,6 +138,7 @@ class GameFlow final : public QObject {
     void ChangeVolume(int newVolume);
     void ResetGeneratorFaderBeforeLeaving();
     void RunFindSequence();
+    void ShowAnswerHint();
     void StartGeneratorTone();
     void EndTurnInSearch();
     void StartStage();
@@ -154,5 +163,6 @@ class GameFlow final : public QObject {
     // left silent keeps its record through the next random start delay.
     bool turnInSearch_ = false;
     BandWeightsSource bandWeights_;
+    BandMaskSource drawBands_;
     StageFlow stage_;
 };

@@ -40,6 +40,27 @@ GameSession::GameSession(const GameServices& services)
             return std::nullopt;
         return journal_->DrillWeights();
     });
+    // "Lernpfad": the draw keeps to the path, and each finished tone turn
+    // moves it on; the neighbour it grows by is the one the journal shows
+    // the player finds least often at the first try.
+    game_->SetDrawBandsSource([this]() -> std::optional<BandMask> {
+        TrainingSettings& training = state_.Training;
+        if (training.Lernpfad == 0)
+            return std::nullopt;
+        if (training.Path.Fit(state_.LowCutBand, state_.HighCutBand))
+            emit learningPathMoved();
+        return training.Path.Mask();
+    });
+    connect(game, &GameFlow::toneTurnEnded, this, [this](bool firstTry) {
+        TrainingSettings& training = state_.Training;
+        if (training.Lernpfad == 0)
+            return;
+        // Until the journal is read every neighbour is as little known.
+        const BandRates rates = journal_->FirstTryRates().value_or(BandRates{});
+        if (training.Path.Record(firstTry, rates, state_.LowCutBand, state_.HighCutBand) !=
+            LearningPath::Change::None)
+            emit learningPathMoved();
+    });
 }
 
 GameSession::~GameSession() = default;

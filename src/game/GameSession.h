@@ -54,6 +54,8 @@ class GameSession final : public QObject {
   signals:
     // Whether the current results may be saved under a name.
     void saveAsAvailable(bool available);
+    // The learning path gained or lost a band.
+    void learningPathMoved();
 
   private:
     GameServices services_;

@@ -55,7 +55,8 @@ MainForm::MainForm(GameSession& session, const MainFormPlaces& places)
     setWindowIcon(ProgramIcon());
     BuildWidgets();
     menu_ = new MainMenu(menuBar(), state_, faders_, this);
-    trainingMenu_ = new TrainingMenu(menuBar(), menu_->Actions().Hilfe, state_.Training, this);
+    trainingMenu_ =
+        new TrainingMenu(menuBar(), menu_->Actions().Hilfe, state_.Training, state_, this);
     trainingSound_ = std::make_unique<TrainingSoundOptions>(*trainingMenu_, state_.Training, tone_,
                                                             services_.dialogs);
     renderer_.SetChartColumnPainter(MakeChartColumnPainter());
@@ -182,6 +183,17 @@ void MainForm::ConnectTrainingMenu()
         if (on)
             journal_.PrepareWeights();
     });
+    // The path grows by the band the journal knows the player finds least.
+    connect(trainingMenu_, &TrainingMenu::learningPathChanged, this, [this](bool on) {
+        if (on)
+            journal_.PrepareWeights();
+    });
+    connect(&session_, &GameSession::learningPathMoved, trainingMenu_,
+            &TrainingMenu::ShowPathLevel);
+    connect(trainingMenu_, &TrainingMenu::hintsChanged, this, [this](bool on) {
+        if (!on)
+            game_.ClearHints();
+    });
 }
 
 void MainForm::ConnectGame()
@@ -270,7 +282,7 @@ bool MainForm::StartUp(bool warningAccepted)
     menu_->ApplyStartupChecks();
     trainingMenu_->ApplyStartupChecks();
     trainingSound_->StartUp();
-    if (state_.Training.Schwerpunkt != 0)
+    if (state_.Training.Schwerpunkt != 0 || state_.Training.Lernpfad != 0)
         journal_.PrepareWeights();
 
     // The device list comes from a scan started with the program; the steps

@@ -4,10 +4,12 @@
 
 #include <QDir>
 #include <QFileInfo>
+#include <QStringList>
 
 #include <cstdint>
 #include <limits>
 #include <optional>
+#include <vector>
 
 namespace {
 
@@ -79,6 +81,8 @@ std::int32_t ReadSwitch(const ProfileFile& profile, const char* key, std::int32_
     return value >= 0 && value <= highest ? value : defaultValue;
 }
 
+std::vector<int> ReadNumbers(const ProfileFile& profile, const char* key);
+
 void ReadTraining(const ProfileFile& profile, TrainingSettings& training)
 {
     training.SectionInFile = profile.HasSection(TrainingSection);
@@ -87,6 +91,31 @@ void ReadTraining(const ProfileFile& profile, TrainingSettings& training)
     training.Hintergrund = ReadSwitch(profile, "Hintergrund", TrainingDefaults::Hintergrund, 2);
     training.Musik = profile.ReadString(TrainingSection, u"Musik").value_or(QString());
     training.Buehne = ReadSwitch(profile, "Buehne", TrainingDefaults::Buehne, 1);
+    training.Hinweise = ReadSwitch(profile, "Hinweise", TrainingDefaults::Hinweise, 1);
+    training.Lernpfad = ReadSwitch(profile, "Lernpfad", TrainingDefaults::Lernpfad, 1);
+    const std::vector<int> bands = ReadNumbers(profile, "LernpfadBaender");
+    const std::vector<int> round = ReadNumbers(profile, "LernpfadRunde");
+    training.Path.Restore(bands, round.size() == 2 ? round[0] : 0,
+                          round.size() == 2 ? round[1] : 0);
+}
+
+// "3 7 11 15": the numbers of a list; anything else in it is left out.
+std::vector<int> ReadNumbers(const ProfileFile& profile, const char* key)
+{
+    std::vector<int> numbers;
+    const auto text = profile.ReadString(TrainingSection, QString::fromLatin1(key));
+    for (const QString& word : text.value_or(QString()).split(u' ', Qt::SkipEmptyParts))
+        if (const auto number = ParseDecimal(word))
+            numbers.push_back(*number);
+    return numbers;
+}
+
+QString NumberList(const std::vector<int>& numbers)
+{
+    QStringList words;
+    for (int number : numbers)
+        words.append(QString::number(number));
+    return words.join(u' ');
 }
 
 // Only a section that is already there or a changed option is written, so the
@@ -103,6 +132,17 @@ void WriteTraining(ProfileFile& profile, const TrainingSettings& training)
     // Older files have no key for the stage: it appears once the stage is used.
     if (training.Buehne != 0 || profile.ReadString(TrainingSection, u"Buehne"))
         WriteInteger(profile, TrainingSection, "Buehne", training.Buehne);
+    if (training.Hinweise != 0 || profile.ReadString(TrainingSection, u"Hinweise"))
+        WriteInteger(profile, TrainingSection, "Hinweise", training.Hinweise);
+    const LearningPath& path = training.Path;
+    if (training.Lernpfad != 0 || !path.Bands().empty() ||
+        profile.ReadString(TrainingSection, u"Lernpfad")) {
+        WriteInteger(profile, TrainingSection, "Lernpfad", training.Lernpfad);
+        profile.WriteString(TrainingSection, QStringLiteral("LernpfadBaender"),
+                            NumberList(path.Bands()));
+        profile.WriteString(TrainingSection, QStringLiteral("LernpfadRunde"),
+                            NumberList({path.TurnsCounted(), path.FirstTries()}));
+    }
 }
 
 } // namespace
@@ -147,6 +187,10 @@ void ReadSettingsFrom(const ProfileFile& profile, GameState& state)
     ReadTraining(profile, state.Training);
 
     GuardCutRange(state);
+    // A path from a wider cut range keeps only what can ring now.
+    TrainingSettings& training = state.Training;
+    if (training.Lernpfad != 0 || !training.Path.Bands().empty())
+        training.Path.Fit(state.LowCutBand, state.HighCutBand);
     // An edited volume outside the fader's travel starts low, not at the
     // nearer end: a loud start is what the warning is about.
     if (state.MasterVolume < MinLevel || state.MasterVolume > MaxLevel)

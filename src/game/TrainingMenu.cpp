@@ -1,15 +1,17 @@
 #include "game/TrainingMenu.h"
 
+#include "model/GameState.h"
 #include "model/TrainingSettings.h"
 
 #include <QAction>
 #include <QActionGroup>
+#include <QLocale>
 #include <QMenu>
 #include <QMenuBar>
 
 TrainingMenu::TrainingMenu(QMenuBar* bar, QAction* before, TrainingSettings& settings,
-                           QObject* parent)
-    : QObject(parent), settings_(settings)
+                           const FaderSlice& faders, QObject* parent)
+    : QObject(parent), settings_(settings), faders_(faders)
 {
     // Owned by the bar, like the five menus beside it.
     menu_ = new QMenu(QStringLiteral("Training"), bar);
@@ -21,6 +23,8 @@ TrainingMenu::TrainingMenu(QMenuBar* bar, QAction* before, TrainingSettings& set
 
     BuildJournalItems();
     menu_->addSeparator();
+    // The cut range may have changed since the path's level was shown.
+    connect(menu_, &QMenu::aboutToShow, this, &TrainingMenu::ShowPathLevel);
     BuildPracticeItems();
     BuildSoundItems();
     menu_->addSeparator();
@@ -33,7 +37,27 @@ void TrainingMenu::ApplyStartupChecks()
     actions_.SchwacheBaender->setChecked(settings_.Schwerpunkt != 0);
     actions_.Anschwellen->setChecked(settings_.Anschwellen != 0);
     actions_.Buehne->setChecked(settings_.Buehne != 0);
+    actions_.Lernpfad->setChecked(settings_.Lernpfad != 0);
+    actions_.Hinweise->setChecked(settings_.Hinweise != 0);
     MarkBed();
+    ShowPathLevel();
+}
+
+void TrainingMenu::ShowPathLevel()
+{
+    LearningPath& path = settings_.Path;
+    if (settings_.Lernpfad != 0 || !path.Bands().empty())
+        path.Fit(faders_.LowCutBand, faders_.HighCutBand);
+    const int inPlay = faders_.HighCutBand - faders_.LowCutBand;
+    const int pathBands =
+        path.Bands().empty()
+            ? int(LearningPath::FreshPath(faders_.LowCutBand, faders_.HighCutBand).size())
+            : int(path.Bands().size());
+    const QLocale german(QLocale::German, QLocale::Germany);
+    actions_.Lernpfad->setText(
+        QStringLiteral("Lernpfad (%1 von %2 %3)")
+            .arg(german.toString(pathBands), german.toString(inPlay),
+                 inPlay == 1 ? QStringLiteral("Band") : QStringLiteral("Bändern")));
 }
 
 void TrainingMenu::BuildJournalItems()
@@ -56,6 +80,19 @@ void TrainingMenu::BuildPracticeItems()
     connect(actions_.SchwacheBaender, &QAction::toggled, this, [this](bool on) {
         settings_.Schwerpunkt = on ? 1 : 0;
         emit weakBandsChanged(on);
+    });
+    actions_.Lernpfad = menu_->addAction(QStringLiteral("Lernpfad"));
+    actions_.Lernpfad->setCheckable(true);
+    connect(actions_.Lernpfad, &QAction::toggled, this, [this](bool on) {
+        settings_.Lernpfad = on ? 1 : 0;
+        ShowPathLevel();
+        emit learningPathChanged(on);
+    });
+    actions_.Hinweise = menu_->addAction(QStringLiteral("Hinweise"));
+    actions_.Hinweise->setCheckable(true);
+    connect(actions_.Hinweise, &QAction::toggled, this, [this](bool on) {
+        settings_.Hinweise = on ? 1 : 0;
+        emit hintsChanged(on);
     });
     actions_.Buehne = menu_->addAction(QStringLiteral("Bühne"));
     actions_.Buehne->setCheckable(true);

@@ -8,6 +8,7 @@
 #include <QString>
 #include <cstdint>
 
+struct FaderSlice;
 struct TrainingSettings;
 class QAction;
 class QMenu;
@@ -20,6 +21,8 @@ struct TrainingMenuActions {
     QAction* Exportieren = nullptr;     // the journal as CSV
     QAction* Uebungssatz = nullptr;     // ten turns back to back, one score
     QAction* SchwacheBaender = nullptr; // checkable: weighted draw of the ringing band
+    QAction* Lernpfad = nullptr;        // checkable: only the path's bands ring; shows its level
+    QAction* Hinweise = nullptr;        // checkable: wrong tries and the answer in colour
     QAction* Buehne = nullptr;          // checkable: START starts a stage turn
     QAction* Frequenzgang = nullptr;    // the last stage turn's loop gain
     QAction* Anschwellen = nullptr;     // checkable: a turn's tone swells in
@@ -34,9 +37,10 @@ class TrainingMenu : public QObject {
     Q_OBJECT
   public:
     // Inserts "Training" into `bar` in front of `before` (the "Hilfe" menu),
-    // or at the end when `before` is null. `settings` must outlive this.
+    // or at the end when `before` is null. `settings` and `faders` (whose cut
+    // range the path keeps to) must outlive this.
     TrainingMenu(QMenuBar* bar, QAction* before, TrainingSettings& settings,
-                 QObject* parent = nullptr);
+                 const FaderSlice& faders, QObject* parent = nullptr);
 
     const TrainingMenuActions& Actions() const { return actions_; }
     QMenu* Menu() const { return menu_; }
@@ -46,13 +50,18 @@ class TrainingMenu : public QObject {
     // Sets "Hintergrund" (for the music also "Musik") and marks its item;
     // for a choice made elsewhere, such as the fall-back to "Keiner".
     void ChooseBed(std::int32_t bed, const QString& musicPath = {});
+    // Fits a path in use to the cut range and shows its level in the item:
+    // "Lernpfad (7 von 11 Bändern)". Also each time the menu opens.
+    void ShowPathLevel();
 
   signals:
-    void confusionsRequested();     // "Verwechslungen ..."
-    void learningCurveRequested();  // "Lernkurve ..."
-    void exportRequested();         // "Exportieren ..."
-    void weakBandsChanged(bool on); // "Schwache Bänder üben", after the setting changed
-    void practiceSetRequested();    // "Übungssatz starten"
+    void confusionsRequested();        // "Verwechslungen ..."
+    void learningCurveRequested();     // "Lernkurve ..."
+    void exportRequested();            // "Exportieren ..."
+    void weakBandsChanged(bool on);    // "Schwache Bänder üben", after the setting changed
+    void learningPathChanged(bool on); // "Lernpfad", after the setting changed
+    void hintsChanged(bool on);        // "Hinweise", after the setting changed
+    void practiceSetRequested();       // "Übungssatz starten"
     // "Musik ...": nothing has changed yet; the receiver asks for the file and
     // calls ChooseBed, or leaves the bed as it was.
     void musicFileRequested();
@@ -66,6 +75,7 @@ class TrainingMenu : public QObject {
     void MarkBed();
 
     TrainingSettings& settings_;
+    const FaderSlice& faders_;
     QMenu* menu_ = nullptr;
     TrainingMenuActions actions_;
 };

@@ -791,3 +791,10 @@ std::optional<BandWeights> Journal::DrillWeights()
     }
     return recentFinds_->Weights();
 }
+
+std::optional<BandRates> Journal::DrillFirstTryRates()
+{
+    if (!DrillWeights())
+        return std::nullopt;
+    return recentFinds_->FirstTryRates();
+}

@@ -90,6 +90,8 @@ class Journal {
     // Weights of the weighted band draw from the recorded finds; nullopt
     // when the journal is off, so the game draws as it always did.
     std::optional<BandWeights> DrillWeights();
+    // The first-try shares of the same finds, for the learning path.
+    std::optional<BandRates> DrillFirstTryRates();
 
   private:
     enum class OpenResult { Ok, NotADatabase, Failed };

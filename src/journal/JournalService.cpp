@@ -105,8 +105,10 @@ void JournalService::ReportState(const Journal& journal)
         [this, off = journal.IsOff(), reason = journal.OffReason()] {
             off_ = off;
             offReason_ = reason;
-            if (off)
+            if (off) {
                 weights_.reset();
+                firstTryRates_.reset();
+            }
         },
         Qt::QueuedConnection);
 }
@@ -134,9 +136,7 @@ bool JournalService::WriteWaiting(Journal& journal)
         worker_->retry->start(LockRetryMs);
     }
     if (worker_->weightsWanted && !journal.IsOff())
-        QMetaObject::invokeMethod(
-            this, [this, weights = journal.DrillWeights()] { weights_ = weights; },
-            Qt::QueuedConnection);
+        PostDrillFigures(journal);
     ReportState(journal);
     return waiting.empty();
 }
@@ -158,11 +158,28 @@ void JournalService::PrepareWeights()
     weightsRequested_ = true;
     Post([this](Journal& journal) { // on the journal's thread
         worker_->weightsWanted = true;
-        const std::optional<BandWeights> weights = journal.DrillWeights();
+        PostDrillFigures(journal);
         ReportState(journal);
-        QMetaObject::invokeMethod(
-            this, [this, weights] { weights_ = weights; }, Qt::QueuedConnection);
     });
+}
+
+void JournalService::PostDrillFigures(Journal& journal)
+{
+    QMetaObject::invokeMethod(
+        this,
+        [this, weights = journal.DrillWeights(), rates = journal.DrillFirstTryRates()] {
+            weights_ = weights;
+            firstTryRates_ = rates;
+        },
+        Qt::QueuedConnection);
+}
+
+std::optional<BandRates> JournalService::FirstTryRates()
+{
+    PrepareWeights();
+    if (off_)
+        return std::nullopt;
+    return firstTryRates_;
 }
 
 std::optional<BandWeights> JournalService::DrillWeights()

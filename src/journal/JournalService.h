@@ -49,6 +49,8 @@ class JournalService final : public QObject {
     // being read (started here if not yet) or the journal is off: the game
     // then draws as it always did.
     std::optional<BandWeights> DrillWeights();
+    // The same for the recent first-try shares per band (the learning path).
+    std::optional<BandRates> FirstTryRates();
 
     // Runs `work` on the journal's thread with its Journal; `done` gets the
     // result on the GUI thread, unless `receiver` is gone by then.
@@ -73,6 +75,8 @@ class JournalService final : public QObject {
     // Thread: the journal's. Writes the queued turns in order until one
     // meets a lock; false when turns are still waiting.
     bool WriteWaiting(Journal& journal);
+    // Thread: the journal's. Hands the draw's figures to the GUI thread.
+    void PostDrillFigures(Journal& journal);
 
     Dialogs& dialogs_;
     QString path_;
@@ -83,6 +87,7 @@ class JournalService final : public QObject {
     QString offReason_;
     bool weightsRequested_ = false;
     std::optional<BandWeights> weights_;
+    std::optional<BandRates> firstTryRates_;
     std::atomic<int> waitingTurns_{0};
 };
 

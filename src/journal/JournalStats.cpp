@@ -239,6 +239,17 @@ BandWeights RecentFinds::Weights() const
     return weights;
 }
 
+BandRates RecentFinds::FirstTryRates() const
+{
+    BandRates rates{};
+    for (int band = 0; band < BandCount; ++band) {
+        const auto& recent = attempts_[band];
+        if (!recent.empty())
+            rates[band] = double(std::count(recent.begin(), recent.end(), 1)) / recent.size();
+    }
+    return rates;
+}
+
 BandWeights WeakBandWeights(const std::vector<JournalTurn>& chronological)
 {
     RecentFinds recent;

@@ -5,6 +5,7 @@
 
 #include "journal/JournalTurn.h"
 #include "model/BandWeights.h"
+#include "model/LearningPath.h"
 
 #include <QDate>
 #include <QDateTime>
@@ -108,6 +109,9 @@ class RecentFinds {
     // 2^2 for a band never found. Squared, so a weak band comes up clearly
     // more often; the draw's floor keeps the strong ones in play.
     BandWeights Weights() const;
+    // The share of each band's recent finds made at the first try; 0 for a
+    // band never found, which the player knows least.
+    BandRates FirstTryRates() const;
 
   private:
     std::array<std::deque<int>, BandCount> attempts_;

@@ -9,20 +9,29 @@
 #include <cmath>
 
 using BandWeights = std::array<double, BandCount>;
+// Which bands may ring; the "Lernpfad" option narrows the draw to its bands.
+using BandMask = std::array<bool, BandCount>;
 
 // The weights of firstBand..lastBand as shares of one, each raised to at
 // least half the share it would have in a uniform draw and the others scaled
 // down to make up for it: a band the player finds easily still comes up now
 // and then. Weights that are not positive numbers count as 0; bands outside
-// the range get 0. Unchanged when no band in range has weight.
-inline BandWeights WithShareFloor(const BandWeights& weights, int firstBand, int lastBand)
+// the range, or outside `only` when given, get 0. Unchanged when no band in
+// range has weight.
+inline BandWeights WithShareFloor(const BandWeights& weights, int firstBand, int lastBand,
+                                  const BandMask* only = nullptr)
 {
     auto usable = [](double w) { return std::isfinite(w) && w > 0 ? w : 0.0; };
-    const int bands = lastBand - firstBand + 1;
+    int bands = 0;
+    std::array<bool, BandCount> raised{};
+    for (int b = firstBand; b <= lastBand; ++b) {
+        // A band left out counts as raised already, with no share of its own.
+        raised[b] = only && !(*only)[b];
+        bands += raised[b] ? 0 : 1;
+    }
     if (bands <= 0)
         return weights;
     const double floorShare = 0.5 / bands;
-    std::array<bool, BandCount> raised{};
     int raisedCount = 0;
     BandWeights shares{};
     // Raising one band can push another under the floor; the heaviest band

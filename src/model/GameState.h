@@ -59,6 +59,12 @@ struct TurnSlice {
     GameModeValue GameMode = ModeIdle;
     std::int32_t RingingBand = NoFader;
     double ToneFrequency = 0.0; // Hz
+    // "Hinweise" (only ever set with the option on): the bands tried wrongly
+    // in the running turn, whose knobs show it until the turn ends, and the
+    // band whose label gives the answer after a find or a give-up until the
+    // next START.
+    std::array<std::uint8_t, BandCount> WrongTryHint{};
+    std::int32_t AnswerHintBand = NoFader;
 };
 
 // The game settings of the menus. Writers: the settings reader once at

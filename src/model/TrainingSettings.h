@@ -3,7 +3,10 @@
 // "Training" menu. Everything here is off by default, so a player who never
 // opens that menu plays the game exactly as it always was.
 // Writer: the settings reader fills it once at start-up; afterwards only the
-// "Training" menu changes it. Everyone else reads it.
+// "Training" menu changes it, and the turns of the path move `Path` on.
+// Everyone else reads it.
+
+#include "model/LearningPath.h"
 
 #include <QString>
 #include <cstdint>
@@ -13,6 +16,8 @@ constexpr std::int32_t Schwerpunkt = 0; // "Schwache Bänder üben" off
 constexpr std::int32_t Anschwellen = 0; // the tone starts at full level
 constexpr std::int32_t Hintergrund = 0; // 0 none, 1 pink noise, 2 music
 constexpr std::int32_t Buehne = 0;      // START plays the sine turn
+constexpr std::int32_t Hinweise = 0;    // no hint colours on the bank
+constexpr std::int32_t Lernpfad = 0;    // every band in play may ring
 } // namespace TrainingDefaults
 
 // The values of "Hintergrund".
@@ -24,6 +29,9 @@ struct TrainingSettings {
     std::int32_t Hintergrund = TrainingDefaults::Hintergrund; // background bed under the tone
     QString Musik;                                            // music file of the bed, empty: none
     std::int32_t Buehne = TrainingDefaults::Buehne;           // 1: START starts a stage turn
+    std::int32_t Hinweise = TrainingDefaults::Hinweise;       // 1: wrong tries and answer coloured
+    std::int32_t Lernpfad = TrainingDefaults::Lernpfad;       // 1: only the path's bands ring
+    LearningPath Path; // empty until "Lernpfad" is first switched on
 
     // Whether the file read at start-up had a "[Training]" section; with one
     // the section is always written back, without one only a changed value
@@ -35,6 +43,7 @@ struct TrainingSettings {
         return Schwerpunkt == TrainingDefaults::Schwerpunkt &&
                Anschwellen == TrainingDefaults::Anschwellen &&
                Hintergrund == TrainingDefaults::Hintergrund && Musik.isEmpty() &&
-               Buehne == TrainingDefaults::Buehne;
+               Buehne == TrainingDefaults::Buehne && Hinweise == TrainingDefaults::Hinweise &&
+               Lernpfad == TrainingDefaults::Lernpfad && Path.Bands().empty();
     }
 };

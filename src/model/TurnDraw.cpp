@@ -3,6 +3,7 @@
 #include "platform/Random.h"
 
 #include <cmath>
+#include <vector>
 
 double BandLowerEdge(const BandArray& bands, int g)
 {
@@ -40,15 +41,28 @@ int WeightedBand(const BandWeights& weights, int firstBand, int lastBand, double
 }
 
 TurnFrequency PickTurnFrequency(const GameState& state, RandomGenerator& random,
-                                const BandWeights* weights)
+                                const BandWeights* weights, const BandMask* only)
 {
     TurnFrequency drawn;
-    int g = -1;
-    if (weights) {
-        const int first = state.LowCutBand + 1;
-        g = WeightedBand(WithShareFloor(*weights, first, state.HighCutBand), first,
-                         state.HighCutBand, random.Fraction());
+    const int first = state.LowCutBand + 1;
+    const int last = state.HighCutBand;
+    std::vector<int> allowed;
+    if (only) {
+        for (int b = first; b <= last; ++b)
+            if ((*only)[b])
+                allowed.push_back(b);
     }
+    int g = -1;
+    if (weights && allowed.empty()) {
+        g = WeightedBand(WithShareFloor(*weights, first, last), first, last, random.Fraction());
+    } else if (weights) {
+        BandWeights masked{};
+        for (int b : allowed)
+            masked[b] = (*weights)[b];
+        g = WeightedBand(WithShareFloor(masked, first, last, only), first, last, random.Fraction());
+    }
+    if (g < 0 && !allowed.empty())
+        g = allowed[random.Below(int(allowed.size()))];
     if (g < 0)
         g = random.Below(state.HighCutBand - state.LowCutBand) + 1 + state.LowCutBand;
     drawn.band = g;

@@ -23,10 +23,13 @@ struct TurnFrequency {
 // Without `weights` every band is equally likely, from one Below() call; with
 // them (the "Schwache Bänder üben" option) band b is drawn with its share of
 // WithShareFloor (weights[b] / the sum over those bands, but at least half
-// the uniform share) from one Fraction() call. The frequency
-// inside the band is drawn the same way in both cases.
+// the uniform share) from one Fraction() call. With `only` (the "Lernpfad"
+// option) the draw keeps to those of its bands that can ring, evenly from one
+// Below() call or weighted among them; a mask with none of them is ignored.
+// The frequency inside the band is drawn the same way in every case.
 TurnFrequency PickTurnFrequency(const GameState& state, RandomGenerator& random,
-                                const BandWeights* weights = nullptr);
+                                const BandWeights* weights = nullptr,
+                                const BandMask* only = nullptr);
 // The band a weighted draw gives for the fraction u (0 <= u < 1): the first
 // candidate whose cumulative weight exceeds u times the total. Weights that
 // are not positive numbers count as 0; -1 when no candidate has weight.

@@ -19,13 +19,15 @@ struct Entry {
 bool IsSettingsKey(const QString& section, const QString& key)
 {
     static const QStringList owned{
-        QStringLiteral("Filter/LowCut"),        QStringLiteral("Filter/Highcut"),
-        QStringLiteral("Audio/Volumen"),        QStringLiteral("Audio/Soundkarte"),
-        QStringLiteral("Spiel/Selektmode"),     QStringLiteral("Spiel/SoundStop"),
-        QStringLiteral("Spiel/Zufallszeit"),    QStringLiteral("Spiel/StartZeit"),
-        QStringLiteral("Daten/Dateiname"),      QStringLiteral("Training/Schwerpunkt"),
-        QStringLiteral("Training/Anschwellen"), QStringLiteral("Training/Hintergrund"),
-        QStringLiteral("Training/Musik"),
+        QStringLiteral("Filter/LowCut"),          QStringLiteral("Filter/Highcut"),
+        QStringLiteral("Audio/Volumen"),          QStringLiteral("Audio/Soundkarte"),
+        QStringLiteral("Spiel/Selektmode"),       QStringLiteral("Spiel/SoundStop"),
+        QStringLiteral("Spiel/Zufallszeit"),      QStringLiteral("Spiel/StartZeit"),
+        QStringLiteral("Daten/Dateiname"),        QStringLiteral("Training/Schwerpunkt"),
+        QStringLiteral("Training/Anschwellen"),   QStringLiteral("Training/Hintergrund"),
+        QStringLiteral("Training/Musik"),         QStringLiteral("Training/Hinweise"),
+        QStringLiteral("Training/Lernpfad"),      QStringLiteral("Training/LernpfadBaender"),
+        QStringLiteral("Training/LernpfadRunde"),
     };
     return owned.contains(section.trimmed() + u'/' + key.trimmed(), Qt::CaseInsensitive);
 }
@@ -58,6 +60,12 @@ QString Differences(const GameState& a, const GameState& b)
     compare("Anschwellen", a.Training.Anschwellen, b.Training.Anschwellen);
     compare("Hintergrund", a.Training.Hintergrund, b.Training.Hintergrund);
     compare("[Training]", a.Training.SectionInFile, b.Training.SectionInFile);
+    compare("Hinweise", a.Training.Hinweise, b.Training.Hinweise);
+    compare("Lernpfad", a.Training.Lernpfad, b.Training.Lernpfad);
+    compare("LernpfadRunde", a.Training.Path.TurnsCounted(), b.Training.Path.TurnsCounted());
+    compare("LernpfadRunde", a.Training.Path.FirstTries(), b.Training.Path.FirstTries());
+    if (a.Training.Path.Bands() != b.Training.Path.Bands())
+        changed << QStringLiteral("LernpfadBaender changed");
     if (a.Training.Musik != b.Training.Musik)
         changed
             << QStringLiteral("Musik: \"%1\" -> \"%2\"").arg(a.Training.Musik, b.Training.Musik);

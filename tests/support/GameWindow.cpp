@@ -8,7 +8,9 @@
 #include "journal/ConfusionView.h"
 #include "journal/LearningCurveView.h"
 
+#include <QGuiApplication>
 #include <QLabel>
+#include <QScreen>
 
 namespace {
 
@@ -67,4 +69,14 @@ ConfusionView* GameWindow::OpenConfusions() const
 LearningCurveView* GameWindow::OpenLearningCurve() const
 {
     return OpenChild<LearningCurveView>(form);
+}
+
+QImage ScreenPictureOfFader(const GameWindow& form)
+{
+    const FaderView* fader = form.Fader();
+    const qreal ratio = fader->devicePixelRatioF();
+    const QPoint logical = fader->mapToGlobal(QPoint(0, 0));
+    const QRect device(QPoint(qRound(logical.x() * ratio), qRound(logical.y() * ratio)),
+                       fader->DeviceSize());
+    return QGuiApplication::primaryScreen()->grabWindow(0).toImage().copy(device);
 }

@@ -46,3 +46,6 @@ struct GameWindow {
     bool StartUp(bool warningAccepted = false) { return form.StartUp(warningAccepted); }
     void ShowCoveringScreen() { form.ShowCoveringScreen(); }
 };
+
+// The paint box's pixels as the X server holds them (a real window on xcb).
+QImage ScreenPictureOfFader(const GameWindow& form);

@@ -1,5 +1,6 @@
 #include "support/XvfbDisplay.h"
 
+#include <QCoreApplication>
 #include <QDeadlineTimer>
 
 XvfbDisplay::XvfbDisplay(QSize screenPixels)
@@ -40,4 +41,28 @@ XvfbDisplay::~XvfbDisplay()
         server_.kill();
         server_.waitForFinished(5000);
     }
+}
+
+QString XvfbDisplay::RunThisTestHere(const QStringList& arguments,
+                                     const QList<std::pair<QString, QString>>& environment) const
+{
+    if (name_.isEmpty())
+        return error_;
+    QProcessEnvironment child = QProcessEnvironment::systemEnvironment();
+    child.insert(QStringLiteral("DISPLAY"), name_);
+    child.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("xcb"));
+    for (const char* scaling : {"QT_SCALE_FACTOR", "QT_FONT_DPI", "QT_ENABLE_HIGHDPI_SCALING"})
+        child.remove(QString::fromLatin1(scaling));
+    for (const auto& [name, value] : environment)
+        child.insert(name, value);
+    QProcess game;
+    game.setProcessEnvironment(child);
+    game.setProcessChannelMode(QProcess::MergedChannels);
+    game.start(QCoreApplication::applicationFilePath(), arguments);
+    if (!game.waitForFinished(120000))
+        return QStringLiteral("no end within two minutes: ") + game.readAll();
+    if (game.exitStatus() != QProcess::NormalExit || game.exitCode() != 0)
+        return QString::fromLocal8Bit(game.readAll()) +
+               QStringLiteral("\n(exit code %1)").arg(game.exitCode());
+    return {};
 }

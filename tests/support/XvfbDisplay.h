@@ -5,6 +5,9 @@
 #include <QProcess>
 #include <QSize>
 #include <QString>
+#include <QStringList>
+
+#include <utility>
 
 class XvfbDisplay {
   public:
@@ -16,6 +19,12 @@ class XvfbDisplay {
     // ":N", or empty when the server did not come up (see Error()).
     QString Name() const { return name_; }
     QString Error() const { return error_; }
+
+    // Runs this test executable again with `arguments` as a real window (xcb)
+    // on this server, with `environment` added to ours. Empty when it ran and
+    // ended with 0, otherwise what it printed.
+    QString RunThisTestHere(const QStringList& arguments,
+                            const QList<std::pair<QString, QString>>& environment = {}) const;
 
   private:
     QProcess server_;
