@@ -18,7 +18,7 @@
 #include "platform/Random.h"
 #include "support/GameWindow.h"
 
-#include "BenchSupport.h"
+#include "BenchWindow.h"
 #include "support/FakeWaveOut.h"
 
 #include <QApplication>
@@ -40,60 +40,10 @@
 
 namespace {
 
-class AcceptingDialogs final : public Dialogs {
-  public:
-    DialogResult MessageBox(const MessageBoxRequest& request) override
-    {
-        return request.defaultButton;
-    }
-    QString OpenFileName(const FileDialogRequest&) override { return {}; }
-    QString SaveFileName(const FileDialogRequest&) override { return {}; }
-};
-
-class PaintCounter final : public QObject {
-  public:
-    int paints = 0;
-
-  protected:
-    bool eventFilter(QObject*, QEvent* event) override
-    {
-        if (event->type() == QEvent::Paint) {
-            ++paints;
-            if (qEnvironmentVariableIsSet("BENCH_SHOW_REGIONS") && paints < 12)
-                qDebug() << static_cast<QPaintEvent*>(event)->region();
-        }
-        return false;
-    }
-};
-
-xcb_connection_t* XConnection()
-{
-    auto* x11 = qApp->nativeInterface<QNativeInterface::QX11Application>();
-    return x11 ? x11->connection() : nullptr;
-}
-
-// Waits until the X server has handled everything sent so far.
-void RoundTrip()
-{
-    if (xcb_connection_t* x = XConnection())
-        free(xcb_get_input_focus_reply(x, xcb_get_input_focus(x), nullptr));
-}
-
-// Runs the event loop until `done`, sleeping while there is nothing to do:
-// a spinning wait would be counted as the program's CPU.
-bool WaitFor(const std::function<bool()>& done, int timeoutMs = 10000)
-{
-    QElapsedTimer timer;
-    timer.start();
-    QTimer wake; // a check now and then even without events
-    wake.start(20);
-    while (!done()) {
-        if (timer.elapsed() > timeoutMs)
-            return false;
-        QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
-    }
-    return true;
-}
+using bench::AcceptingDialogs;
+using bench::PaintCounter;
+using bench::RoundTrip;
+using bench::WaitFor;
 
 int Measure(int argc, char* argv[], qint64 serverPid, int steps)
 {

@@ -22,7 +22,7 @@
 #include "platform/Dialogs.h"
 #include "platform/Random.h"
 
-#include "BenchSupport.h"
+#include "BenchWindow.h"
 #include "support/FakeWaveOut.h"
 #include "support/GameWindow.h"
 #include "support/JackMidiClient.h"
@@ -42,51 +42,14 @@
 
 namespace {
 
-class AcceptingDialogs final : public Dialogs {
-  public:
-    DialogResult MessageBox(const MessageBoxRequest& request) override
-    {
-        return request.defaultButton;
-    }
-    QString OpenFileName(const FileDialogRequest&) override { return {}; }
-    QString SaveFileName(const FileDialogRequest&) override { return {}; }
-};
+using bench::AcceptingDialogs;
+using bench::PaintCounter;
+using bench::RoundTrip;
 
-class PaintCounter final : public QObject {
-  public:
-    std::int64_t lastPaintNs = 0;
-    int paints = 0;
-
-  protected:
-    bool eventFilter(QObject*, QEvent* event) override
-    {
-        if (event->type() == QEvent::Paint) {
-            ++paints;
-            lastPaintNs = bench::MonotonicNs();
-        }
-        return false;
-    }
-};
-
-void RoundTrip()
-{
-    auto* x11 = qApp->nativeInterface<QNativeInterface::QX11Application>();
-    if (xcb_connection_t* x = x11 ? x11->connection() : nullptr)
-        free(xcb_get_input_focus_reply(x, xcb_get_input_focus(x), nullptr));
-}
-
+// A look every millisecond: the moves are timed by their paints.
 bool WaitFor(const std::function<bool()>& done, int timeoutMs = 10000)
 {
-    QElapsedTimer timer;
-    timer.start();
-    QTimer wake;
-    wake.start(1);
-    while (!done()) {
-        if (timer.elapsed() > timeoutMs)
-            return false;
-        QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
-    }
-    return true;
+    return bench::WaitFor(done, timeoutMs, 1);
 }
 
 // The longest gap between ticks of a 1 ms timer while `work` runs, in ms.

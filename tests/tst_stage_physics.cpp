@@ -18,15 +18,6 @@ using namespace stagetest;
 
 namespace {
 
-const stage::FftwFunctions& Fftw()
-{
-    std::string error;
-    const stage::FftwFunctions* fftw = stage::LoadFftw(&error);
-    if (!fftw)
-        qFatal("%s", error.c_str());
-    return *fftw;
-}
-
 stage::StageRenderRequest Request(int seed, double seconds, std::vector<stage::StageCut> cuts = {})
 {
     stage::StageRenderRequest request;

@@ -3,6 +3,7 @@
 
 #include "stage/SnapshotExchange.h"
 #include "stage/StageStream.h"
+#include "support/StageMeasure.h"
 
 #include <QtTest>
 #include <atomic>
@@ -41,15 +42,6 @@ void operator delete(void* memory, std::size_t) noexcept
 
 namespace {
 
-const stage::FftwFunctions& Fftw()
-{
-    std::string error;
-    const stage::FftwFunctions* fftw = stage::LoadFftw(&error);
-    if (!fftw)
-        qFatal("%s", error.c_str());
-    return *fftw;
-}
-
 struct Numbered {
     std::array<int, 16> copies; // all equal in a whole value
 };
@@ -72,7 +64,7 @@ class TestStageStream : public QObject {
     // Ten seconds of callbacks while the GUI side moves faders and gain.
     void callbackNeverAllocates()
     {
-        stage::StageStream stream(stage::StageDesign(3, true), Fftw(), 3);
+        stage::StageStream stream(stage::StageDesign(3, true), stagetest::Fftw(), 3);
         std::atomic<bool> done{false};
         std::atomic<int> buffers{0};
         std::thread audio([&] {
@@ -131,7 +123,7 @@ class TestStageStream : public QObject {
     // A device that is not there, whatever this machine has.
     void withoutItsDeviceStartFails()
     {
-        stage::StageStream stream(stage::StageDesign(1, false), Fftw(), 1);
+        stage::StageStream stream(stage::StageDesign(1, false), stagetest::Fftw(), 1);
         std::string error;
         QVERIFY(!stream.Start(&error, "kein solches Gerät"));
         QVERIFY2(error.find("Bühne") != std::string::npos, error.c_str());

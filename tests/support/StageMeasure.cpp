@@ -4,6 +4,8 @@
 #include "stage/FftwLibrary.h"
 #include "stage/StageConstants.h"
 
+#include <QtGlobal>
+
 #include <algorithm>
 #include <charconv>
 #include <cmath>
@@ -12,6 +14,15 @@
 #include <stdexcept>
 
 namespace stagetest {
+
+const stage::FftwFunctions& Fftw()
+{
+    std::string error;
+    const stage::FftwFunctions* fftw = stage::LoadFftw(&error);
+    if (!fftw)
+        qFatal("%s", error.c_str());
+    return *fftw;
+}
 
 namespace {
 

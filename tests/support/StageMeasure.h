@@ -3,6 +3,7 @@
 // slope between two levels, the howl's frequency, and the renderer's event
 // lines.
 
+#include "stage/FftwLibrary.h"
 #include "stage/StageRenderer.h"
 
 #include <map>
@@ -10,6 +11,9 @@
 #include <vector>
 
 namespace stagetest {
+
+// FFTW for the tests; a machine without it cannot run them at all.
+const stage::FftwFunctions& Fftw();
 
 constexpr int EnvelopeWindowFrames = 960; // 20 ms
 
