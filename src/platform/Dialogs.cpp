@@ -1,46 +1,22 @@
 #include "platform/Dialogs.h"
 
 #include <QCoreApplication>
+#include <QDialog>
 #include <QEvent>
+#include <QFile>
 #include <QFileDialog>
-#include <QMessageBox>
+#include <QHBoxLayout>
+#include <QIcon>
+#include <QLabel>
+#include <QPushButton>
+#include <QStyle>
 #include <QTimer>
+#include <QVBoxLayout>
 
 #include <algorithm>
+#include <vector>
 
 namespace {
-
-QMessageBox::Icon ToQtIcon(DialogIcon icon)
-{
-    switch (icon) {
-    case DialogIcon::Error:
-        return QMessageBox::Critical;
-    case DialogIcon::Warning:
-        return QMessageBox::Warning;
-    case DialogIcon::Question:
-        return QMessageBox::Question;
-    case DialogIcon::Information:
-        return QMessageBox::Information;
-    case DialogIcon::None:
-        break;
-    }
-    return QMessageBox::NoIcon;
-}
-
-QMessageBox::StandardButton ToQtButton(DialogResult result)
-{
-    switch (result) {
-    case DialogResult::Ok:
-        return QMessageBox::Ok;
-    case DialogResult::Cancel:
-        return QMessageBox::Cancel;
-    case DialogResult::Yes:
-        return QMessageBox::Yes;
-    case DialogResult::No:
-        return QMessageBox::No;
-    }
-    return QMessageBox::Ok;
-}
 
 // "Heulmeister Daten|*.HMD" -> "Heulmeister Daten (*.HMD)"
 QString ToQtFilter(const QString& windowsFilter)
@@ -75,6 +51,76 @@ QString RunFileDialog(const FileDialogRequest& request, QFileDialog::AcceptMode 
     return dialog.selectedFiles().constFirst();
 }
 
+// The box is built here from labels and buttons rather than as a
+// QMessageBox: the safety warning is the program's first window, and
+// QMessageBox's set-up (its button box, the icon looked up in the desktop's
+// icon theme) took a third of its time to the screen. The icons are the ones
+// Qt's own boxes fall back to.
+QPixmap IconPixmap(DialogIcon icon, const QWidget& box)
+{
+    const char* name = nullptr;
+    QStyle::StandardPixmap fallback = QStyle::SP_MessageBoxInformation;
+    switch (icon) {
+    case DialogIcon::Error:
+        name = "critical";
+        fallback = QStyle::SP_MessageBoxCritical;
+        break;
+    case DialogIcon::Warning:
+        name = "warning";
+        fallback = QStyle::SP_MessageBoxWarning;
+        break;
+    case DialogIcon::Question:
+        name = "question";
+        fallback = QStyle::SP_MessageBoxQuestion;
+        break;
+    case DialogIcon::Information:
+        name = "information";
+        break;
+    case DialogIcon::None:
+        return {};
+    }
+    const int extent = box.style()->pixelMetric(QStyle::PM_MessageBoxIconSize, nullptr, &box);
+    const QString path = QStringLiteral(":/qt-project.org/styles/commonstyle/images/%1-%2.png");
+    QIcon image;
+    if (QFile::exists(path.arg(QLatin1String(name)).arg(32))) {
+        for (int size : {16, 32, 128})
+            image.addFile(path.arg(QLatin1String(name)).arg(size));
+    } else {
+        image = box.style()->standardIcon(fallback, nullptr, &box);
+    }
+    return image.pixmap(QSize(extent, extent), box.devicePixelRatioF());
+}
+
+// In the order Qt's boxes show them on this desktop; the last is Escape's.
+std::vector<DialogResult> Answers(DialogButtons buttons)
+{
+    switch (buttons) {
+    case DialogButtons::OkCancel:
+        return {DialogResult::Ok, DialogResult::Cancel};
+    case DialogButtons::YesNo:
+        return {DialogResult::Yes, DialogResult::No};
+    case DialogButtons::Ok:
+        break;
+    }
+    return {DialogResult::Ok};
+}
+
+// The texts and translations of Qt's own standard buttons.
+QString ButtonText(DialogResult answer)
+{
+    switch (answer) {
+    case DialogResult::Ok:
+        return QCoreApplication::translate("QPlatformTheme", "OK");
+    case DialogResult::Cancel:
+        return QCoreApplication::translate("QPlatformTheme", "Cancel");
+    case DialogResult::Yes:
+        return QCoreApplication::translate("QPlatformTheme", "&Yes");
+    case DialogResult::No:
+        return QCoreApplication::translate("QPlatformTheme", "&No");
+    }
+    return {};
+}
+
 // Calls `drawn` once its widget has been painted: posted, so that the paint
 // has reached the screen first, and to the application, so that a box
 // answered at once still reports it.
@@ -101,34 +147,52 @@ class FirstPaintWatch final : public QObject {
 
 DialogResult QtDialogs::MessageBox(const MessageBoxRequest& request)
 {
-    FirstPaintWatch paintWatch(request.drawn);
-    QMessageBox box(ToQtIcon(request.icon), request.caption, request.text);
-    if (request.drawn)
-        box.installEventFilter(&paintWatch);
-    switch (request.buttons) {
-    case DialogButtons::Ok:
-        box.setStandardButtons(QMessageBox::Ok);
-        break;
-    case DialogButtons::OkCancel:
-        box.setStandardButtons(QMessageBox::Ok | QMessageBox::Cancel);
-        break;
-    case DialogButtons::YesNo:
-        box.setStandardButtons(QMessageBox::Yes | QMessageBox::No);
-        break;
-    }
-    box.setDefaultButton(ToQtButton(request.defaultButton));
+    // A box's frame: a title and a close button, no maximise.
+    QDialog box(nullptr, Qt::MSWindowsFixedSizeDialogHint | Qt::WindowTitleHint |
+                             Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint);
+    box.setWindowTitle(request.caption);
     if (request.alwaysOnTop)
         box.setWindowFlag(Qt::WindowStaysOnTopHint);
-    switch (box.exec()) {
-    case QMessageBox::Ok:
-        return DialogResult::Ok;
-    case QMessageBox::Yes:
-        return DialogResult::Yes;
-    case QMessageBox::No:
-        return DialogResult::No;
-    default:
-        return DialogResult::Cancel;
+    FirstPaintWatch paintWatch(request.drawn);
+    if (request.drawn)
+        box.installEventFilter(&paintWatch);
+
+    auto* row = new QHBoxLayout;
+    if (const QPixmap icon = IconPixmap(request.icon, box); !icon.isNull()) {
+        auto* iconLabel = new QLabel;
+        iconLabel->setPixmap(icon);
+        row->addWidget(iconLabel, 0, Qt::AlignTop);
+        row->addSpacing(box.style()->pixelMetric(QStyle::PM_LayoutHorizontalSpacing) * 2);
     }
+    // Plain text: a file name with "<" in it is shown as it is.
+    auto* text = new QLabel(request.text);
+    text->setTextFormat(Qt::PlainText);
+    text->setTextInteractionFlags(Qt::TextSelectableByMouse);
+    row->addWidget(text, 1);
+
+    auto* buttons = new QHBoxLayout;
+    buttons->addStretch();
+    const std::vector<DialogResult> answers = Answers(request.buttons);
+    DialogResult chosen = answers.back(); // Escape and the window's close button
+    for (DialogResult answer : answers) {
+        auto* button = new QPushButton(ButtonText(answer));
+        if (answer == request.defaultButton) {
+            button->setDefault(true);
+            button->setFocus(); // Enter answers with it, wherever the box opens
+        }
+        QObject::connect(button, &QPushButton::clicked, &box, [&box, &chosen, answer] {
+            chosen = answer;
+            box.accept();
+        });
+        buttons->addWidget(button);
+    }
+    auto* layout = new QVBoxLayout(&box);
+    layout->addLayout(row);
+    layout->addSpacing(box.style()->pixelMetric(QStyle::PM_LayoutVerticalSpacing));
+    layout->addLayout(buttons);
+    layout->setSizeConstraint(QLayout::SetFixedSize);
+    box.exec();
+    return chosen;
 }
 
 QString QtDialogs::OpenFileName(const FileDialogRequest& request)
