@@ -86,6 +86,16 @@ class TestPracticeSet : public QObject {
                  QVariant(QStringLiteral("76 beendet")));
     }
 
+    void noSoundCardNoSet()
+    {
+        GameHarness rig;
+        rig.waveOut.productNames.clear();
+        QVERIFY(rig.Start(Anwahl));
+        QVERIFY(rig.TriggerMenuItem(QStringLiteral("Training/Übungssatz starten")));
+        QVERIFY(!rig.form->session.Sets().Running());
+        QCOMPARE(rig.dialogs.captions().constLast(), QStringLiteral("Keine Soundkarte gefunden"));
+    }
+
     void breakingOff_data()
     {
         QTest::addColumn<QString>("how");

@@ -45,6 +45,9 @@ void PracticeSetRunner::Start()
         dialogs_.MessageBox(box);
         return;
     }
+    // Without a device no turn would start: the one box that says so, and no set.
+    if (game_.ReportMissingSoundDevice())
+        return;
     BreakOff();
     running_ = true;
     const int generation = ++generation_;
