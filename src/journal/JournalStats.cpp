@@ -1,5 +1,7 @@
 #include "journal/JournalStats.h"
 
+#include "model/Median.h"
+
 #include <algorithm>
 #include <cstdlib>
 #include <map>
@@ -17,19 +19,6 @@ std::optional<int> PeriodDays(JournalPeriod period)
         break;
     }
     return std::nullopt;
-}
-
-std::optional<double> Median(std::vector<double> values)
-{
-    if (values.empty())
-        return std::nullopt;
-    const std::size_t middle = values.size() / 2;
-    std::nth_element(values.begin(), values.begin() + middle, values.end());
-    if (values.size() % 2 == 1)
-        return values[middle];
-    const double upper = values[middle];
-    const double lower = *std::max_element(values.begin(), values.begin() + middle);
-    return (lower + upper) / 2;
 }
 
 } // namespace

@@ -1,5 +1,7 @@
 #include "model/PracticeSet.h"
 
+#include "model/Median.h"
+
 #include <algorithm>
 #include <cmath>
 
@@ -28,14 +30,10 @@ int PracticeSet::NeighbourFirstTries() const
 
 double PracticeSet::MedianFindSeconds() const
 {
-    if (turns_.empty())
-        return GiveUpSeconds;
     std::vector<double> seconds;
     for (const SetTurn& turn : turns_)
         seconds.push_back(turn.found ? std::min(turn.findSeconds, GiveUpSeconds) : GiveUpSeconds);
-    std::sort(seconds.begin(), seconds.end());
-    const std::size_t middle = seconds.size() / 2;
-    return seconds.size() % 2 ? seconds[middle] : (seconds[middle - 1] + seconds[middle]) / 2;
+    return Median(std::move(seconds)).value_or(GiveUpSeconds);
 }
 
 int PracticeSet::Points() const
