@@ -25,6 +25,7 @@
 #include <QLabel>
 #include <QMenuBar>
 #include <QMessageBox>
+#include <QPainter>
 #include <QPointer>
 #include <QPushButton>
 #include <QScreen>
@@ -48,6 +49,15 @@ void WriteText(const QString& path, const QByteArray& text)
     QFile file(path);
     QVERIFY(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
     file.write(text);
+}
+
+// A part of a window as the screen shows it.
+QImage IconAsShown(const QWidget& window, QRect part)
+{
+    return window.screen()
+        ->grabWindow(window.winId(), part.x(), part.y(), part.width(), part.height())
+        .toImage()
+        .convertToFormat(QImage::Format_RGB32);
 }
 
 // Keys of a settings file in the order they appear.
@@ -196,6 +206,7 @@ class MainFormTest : public QObject {
         QPointer<QWidget> openAtReport; // gone with the box
         bool boxOpenAtReport = false;
         QStringList buttonTexts;
+        QImage iconOnScreen;
         QTimer answerOnceDrawn;
         const QDeadlineTimer hangGuard(20000);
         connect(&answerOnceDrawn, &QTimer::timeout, this, [&] {
@@ -203,6 +214,10 @@ class MainFormTest : public QObject {
                 const auto buttons = openAtReport->findChildren<QPushButton*>();
                 for (QPushButton* button : buttons)
                     buttonTexts << button->text() + (button->isDefault() ? "*" : "");
+                // The icon is the one plain widget of the box.
+                for (const QWidget* child : openAtReport->findChildren<QWidget*>())
+                    if (child->metaObject() == &QWidget::staticMetaObject)
+                        iconOnScreen = IconAsShown(*openAtReport, child->geometry());
                 QTest::keyClick(openAtReport, ok ? Qt::Key_Return : Qt::Key_Escape);
             } else if (hangGuard.hasExpired()) {
                 if (auto* box = qobject_cast<QDialog*>(QApplication::activeModalWidget()))
@@ -225,6 +240,12 @@ class MainFormTest : public QObject {
                                 QMessageBox::Ok | QMessageBox::Cancel);
         QCOMPARE(buttonTexts, QStringList({qtBox.button(QMessageBox::Ok)->text() + "*",
                                            qtBox.button(QMessageBox::Cancel)->text()}));
+        // The icon, looked up only when drawn, is the one Qt's own box shows.
+        QImage expected(iconOnScreen.size(), QImage::Format_RGB32);
+        expected.fill(qtBox.palette().color(QPalette::Window));
+        QPainter(&expected).drawPixmap(0, 0, qtBox.iconPixmap());
+        QVERIFY(!iconOnScreen.isNull());
+        QCOMPARE(iconOnScreen, expected);
     }
 
     void firstFrameDrawnOnceTheBankIsPainted()

@@ -3,17 +3,17 @@
 #include <QCoreApplication>
 #include <QDialog>
 #include <QEvent>
-#include <QFile>
 #include <QFileDialog>
 #include <QHBoxLayout>
-#include <QIcon>
 #include <QLabel>
+#include <QPainter>
 #include <QPushButton>
 #include <QStyle>
 #include <QTimer>
 #include <QVBoxLayout>
 
 #include <algorithm>
+#include <optional>
 #include <vector>
 
 namespace {
@@ -53,43 +53,49 @@ QString RunFileDialog(const FileDialogRequest& request, QFileDialog::AcceptMode 
 
 // The box is built here from labels and buttons rather than as a
 // QMessageBox: the safety warning is the program's first window, and
-// QMessageBox's set-up (its button box, the icon looked up in the desktop's
-// icon theme) took a third of its time to the screen. The icons are the ones
-// Qt's own boxes fall back to.
-QPixmap IconPixmap(DialogIcon icon, const QWidget& box)
+// QMessageBox's set-up (its button box, the icon looked up at once) took a
+// third of its time to the screen.
+std::optional<QStyle::StandardPixmap> IconOf(DialogIcon icon)
 {
-    const char* name = nullptr;
-    QStyle::StandardPixmap fallback = QStyle::SP_MessageBoxInformation;
     switch (icon) {
     case DialogIcon::Error:
-        name = "critical";
-        fallback = QStyle::SP_MessageBoxCritical;
-        break;
+        return QStyle::SP_MessageBoxCritical;
     case DialogIcon::Warning:
-        name = "warning";
-        fallback = QStyle::SP_MessageBoxWarning;
-        break;
+        return QStyle::SP_MessageBoxWarning;
     case DialogIcon::Question:
-        name = "question";
-        fallback = QStyle::SP_MessageBoxQuestion;
-        break;
+        return QStyle::SP_MessageBoxQuestion;
     case DialogIcon::Information:
-        name = "information";
-        break;
+        return QStyle::SP_MessageBoxInformation;
     case DialogIcon::None:
-        return {};
+        break;
     }
-    const int extent = box.style()->pixelMetric(QStyle::PM_MessageBoxIconSize, nullptr, &box);
-    const QString path = QStringLiteral(":/qt-project.org/styles/commonstyle/images/%1-%2.png");
-    QIcon image;
-    if (QFile::exists(path.arg(QLatin1String(name)).arg(32))) {
-        for (int size : {16, 32, 128})
-            image.addFile(path.arg(QLatin1String(name)).arg(size));
-    } else {
-        image = box.style()->standardIcon(fallback, nullptr, &box);
-    }
-    return image.pixmap(QSize(extent, extent), box.devicePixelRatioF());
+    return std::nullopt;
 }
+
+// Qt's own box icon, looked up when first drawn: the lookup searches the
+// desktop's icon theme (4 ms without one), which need not keep the box off
+// the screen, as the size is known without it.
+class BoxIcon final : public QWidget {
+  public:
+    BoxIcon(QStyle::StandardPixmap icon, const QWidget& box) : icon_(icon)
+    {
+        const int extentPx = box.style()->pixelMetric(QStyle::PM_MessageBoxIconSize, nullptr, &box);
+        setFixedSize(extentPx, extentPx);
+    }
+
+  protected:
+    void paintEvent(QPaintEvent*) override
+    {
+        if (pixmap_.isNull() || pixmap_.devicePixelRatio() != devicePixelRatioF())
+            pixmap_ =
+                style()->standardIcon(icon_, nullptr, this).pixmap(size(), devicePixelRatioF());
+        QPainter(this).drawPixmap(0, 0, pixmap_);
+    }
+
+  private:
+    QStyle::StandardPixmap icon_;
+    QPixmap pixmap_;
+};
 
 // In the order Qt's boxes show them on this desktop; the last is Escape's.
 std::vector<DialogResult> Answers(DialogButtons buttons)
@@ -158,10 +164,8 @@ DialogResult QtDialogs::MessageBox(const MessageBoxRequest& request)
         box.installEventFilter(&paintWatch);
 
     auto* row = new QHBoxLayout;
-    if (const QPixmap icon = IconPixmap(request.icon, box); !icon.isNull()) {
-        auto* iconLabel = new QLabel;
-        iconLabel->setPixmap(icon);
-        row->addWidget(iconLabel, 0, Qt::AlignTop);
+    if (const auto icon = IconOf(request.icon)) {
+        row->addWidget(new BoxIcon(*icon, box), 0, Qt::AlignTop);
         row->addSpacing(box.style()->pixelMetric(QStyle::PM_LayoutHorizontalSpacing) * 2);
     }
     // Plain text: a file name with "<" in it is shown as it is.
