@@ -98,7 +98,7 @@ void Flood(GameWindow& form, JackMidiClient& surface, const char* where, int low
 int Measure(int argc, char* argv[])
 {
     QApplication app(argc, argv);
-    JackServer jack;
+    JackServer jack(48000, 64); // a short period, as a player sets for playing live
     if (!jack.Answers()) {
         std::fprintf(stderr, "no JACK server: %s\n", jack.Output().constData());
         return 1;
