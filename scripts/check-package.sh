@@ -56,6 +56,10 @@ case "$(field Depends)" in
     *libqt6sql6-sqlite*) pass "Qt's SQLite driver for the journal is a dependency" ;;
     *) fail "Depends lacks libqt6sql6-sqlite: '$(field Depends)'" ;;
 esac
+case "$(field Depends)" in
+    *libportaudio2*) pass "PortAudio, opened at run time, is a dependency" ;;
+    *) fail "Depends lacks libportaudio2: '$(field Depends)'" ;;
+esac
 
 # The licence: the Debian copyright file in machine-readable form, GPL-3.0 or later,
 # and the AppStream metadata saying the same.

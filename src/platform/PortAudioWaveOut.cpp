@@ -1,13 +1,13 @@
 #include "platform/PortAudioWaveOut.h"
 
+#include "platform/SoundLibraries.h"
+
 #include <QCoreApplication>
 #include <QPointer>
 #include <QSocketNotifier>
-#include <alsa/asoundlib.h>
 #include <array>
 #include <atomic>
 #include <condition_variable>
-#include <jack/jack.h>
 #include <mutex>
 #include <portaudio.h>
 #include <sys/eventfd.h>
@@ -22,9 +22,6 @@ constexpr std::size_t QueueCapacity = 16;
 // caller forgot, and then silence is the mistake that harms no ear.
 constexpr std::uint32_t UnsetVolume = 0;
 constexpr int ProductNameLength = 31;
-
-void SilentAlsaError(const char*, int, const char*, int, const char*, ...) {}
-void SilentJackMessage(const char*) {}
 
 // Device numbers: the system's default output first, so device 0 plays where
 // the desktop plays, then every other device that can output.
@@ -388,11 +385,7 @@ void PortAudioDeviceScan::Start()
 void PortAudioDeviceScan::Run()
 {
     started_ = std::chrono::steady_clock::now();
-    // Without a sound card ALSA and JACK print dozens of lines while
-    // PortAudio probes them; the game reports its own failures.
-    snd_lib_error_set_handler(SilentAlsaError);
-    jack_set_error_function(SilentJackMessage);
-    jack_set_info_function(SilentJackMessage);
+    SilenceSoundSystemMessages();
     const int error = Pa_Initialize();
     std::vector<int> devices;
     if (error == paNoError)

@@ -1,17 +1,14 @@
 #include "stage/StageStream.h"
 
+#include "platform/SoundLibraries.h"
+
 #include <algorithm>
-#include <alsa/asoundlib.h>
 #include <chrono>
 #include <cmath>
-#include <jack/jack.h>
 
 namespace stage {
 
 namespace {
-
-void SilentAlsaError(const char*, int, const char*, int, const char*, ...) {}
-void SilentJackMessage(const char*) {}
 
 PaDeviceIndex FindOutput(const std::string& name)
 {
@@ -52,11 +49,7 @@ bool StageStream::Start(std::string* errorText, const std::string& deviceName)
     if (stream_)
         return true;
     if (!initialised_) {
-        // Without a sound card ALSA and JACK print dozens of lines while
-        // PortAudio probes them; the reason is reported in our own words.
-        snd_lib_error_set_handler(SilentAlsaError);
-        jack_set_error_function(SilentJackMessage);
-        jack_set_info_function(SilentJackMessage);
+        SilenceSoundSystemMessages();
         const PaError error = Pa_Initialize();
         if (error != paNoError) {
             *errorText = OpenFailure(error);
