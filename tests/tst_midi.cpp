@@ -243,6 +243,20 @@ class MidiTest : public QObject {
         QCOMPARE(ReadMidiSettings(midi.game.SettingsPath()).source, QStringLiteral("Direkt:out"));
     }
 
+    void surfacePatchedByHandHearsEveryLevel()
+    {
+        MidiGame midi;
+        QVERIFY(midi.Start(WideCut));
+        EnterGenerator(midi);
+        midi.surface.Send(MidiGame::Cc(3, 0));
+        QVERIFY(midi.WaitForLevel(3, MinLevel));
+        JackMidiClient late("Spaet");
+        QVERIFY(late.ConnectToGame()); // as a patchbay does, without the game's dialog
+        QTRY_COMPARE(late.Received().size(), VolumeFader + 1);
+        QVERIFY(late.Received().contains(MidiGame::Cc(3, 0)));
+        QVERIFY(late.Received().contains(MidiGame::Cc(4, 64)));
+    }
+
     void floodEndsAtTheFinalValues()
     {
         MidiGame midi;

@@ -29,6 +29,10 @@ MidiBridge::MidiBridge(const GameState& state, FaderModel& faders, FaderInput& i
     connect(&takeTimer_, &QTimer::timeout, this, &MidiBridge::TakeMessages);
     connect(&faders, &FaderModel::changed, this, &MidiBridge::ScheduleFeedback);
     connect(&ports_, &MidiPorts::messagesArrived, this, &MidiBridge::ScheduleTake);
+    connect(&ports_, &MidiPorts::listenerConnected, this, [this] {
+        ForgetSurface();
+        ScheduleFeedback();
+    });
 }
 
 bool MidiBridge::Start(const std::vector<MidiBackEnd>& order, QString* errorText)
@@ -88,8 +92,10 @@ bool MidiBridge::ConnectSource(const QString& name, QString* errorText)
 bool MidiBridge::ConnectDestination(const QString& name, QString* errorText)
 {
     const bool connected = ports_.ConnectDestination(name, errorText);
-    ForgetSurface(); // a new listener knows nothing yet
-    ScheduleFeedback();
+    if (!ports_.AnnouncesListeners()) {
+        ForgetSurface(); // a new listener knows nothing yet
+        ScheduleFeedback();
+    }
     return connected;
 }
 

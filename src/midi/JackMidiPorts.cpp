@@ -15,6 +15,8 @@ struct JackMidiLibrary {
     decltype(&jack_port_register) portRegister;
     decltype(&jack_port_name) portName;
     decltype(&jack_set_process_callback) setProcessCallback;
+    decltype(&jack_set_port_connect_callback) setPortConnectCallback;
+    decltype(&jack_port_by_id) portById;
     decltype(&jack_activate) activate;
     decltype(&jack_deactivate) deactivate;
     decltype(&jack_get_ports) getPorts;
@@ -44,23 +46,26 @@ Loaded Load()
     Loaded loaded;
     void* library = OpenSharedLibrary(JackSoname);
     JackMidiLibrary& f = loaded.functions;
-    loaded.ok = library && ResolveSymbol(library, "jack_client_open", f.clientOpen) &&
-                ResolveSymbol(library, "jack_client_close", f.clientClose) &&
-                ResolveSymbol(library, "jack_get_client_name", f.clientName) &&
-                ResolveSymbol(library, "jack_port_register", f.portRegister) &&
-                ResolveSymbol(library, "jack_port_name", f.portName) &&
-                ResolveSymbol(library, "jack_set_process_callback", f.setProcessCallback) &&
-                ResolveSymbol(library, "jack_activate", f.activate) &&
-                ResolveSymbol(library, "jack_deactivate", f.deactivate) &&
-                ResolveSymbol(library, "jack_get_ports", f.getPorts) &&
-                ResolveSymbol(library, "jack_free", f.free) &&
-                ResolveSymbol(library, "jack_connect", f.connect) &&
-                ResolveSymbol(library, "jack_disconnect", f.disconnect) &&
-                ResolveSymbol(library, "jack_port_get_buffer", f.portBuffer) &&
-                ResolveSymbol(library, "jack_midi_get_event_count", f.eventCount) &&
-                ResolveSymbol(library, "jack_midi_event_get", f.eventGet) &&
-                ResolveSymbol(library, "jack_midi_clear_buffer", f.clearBuffer) &&
-                ResolveSymbol(library, "jack_midi_event_write", f.eventWrite);
+    loaded.ok =
+        library && ResolveSymbol(library, "jack_client_open", f.clientOpen) &&
+        ResolveSymbol(library, "jack_client_close", f.clientClose) &&
+        ResolveSymbol(library, "jack_get_client_name", f.clientName) &&
+        ResolveSymbol(library, "jack_port_register", f.portRegister) &&
+        ResolveSymbol(library, "jack_port_name", f.portName) &&
+        ResolveSymbol(library, "jack_set_process_callback", f.setProcessCallback) &&
+        ResolveSymbol(library, "jack_set_port_connect_callback", f.setPortConnectCallback) &&
+        ResolveSymbol(library, "jack_port_by_id", f.portById) &&
+        ResolveSymbol(library, "jack_activate", f.activate) &&
+        ResolveSymbol(library, "jack_deactivate", f.deactivate) &&
+        ResolveSymbol(library, "jack_get_ports", f.getPorts) &&
+        ResolveSymbol(library, "jack_free", f.free) &&
+        ResolveSymbol(library, "jack_connect", f.connect) &&
+        ResolveSymbol(library, "jack_disconnect", f.disconnect) &&
+        ResolveSymbol(library, "jack_port_get_buffer", f.portBuffer) &&
+        ResolveSymbol(library, "jack_midi_get_event_count", f.eventCount) &&
+        ResolveSymbol(library, "jack_midi_event_get", f.eventGet) &&
+        ResolveSymbol(library, "jack_midi_clear_buffer", f.clearBuffer) &&
+        ResolveSymbol(library, "jack_midi_event_write", f.eventWrite);
     if (!loaded.ok)
         loaded.errorText = SharedLibraryError();
     return loaded;
@@ -102,6 +107,7 @@ bool JackMidiPorts::Open(const char* clientName, QString* errorText)
     in_ = jack_->portRegister(client_, "in", JACK_DEFAULT_MIDI_TYPE, JackPortIsInput, 0);
     out_ = jack_->portRegister(client_, "out", JACK_DEFAULT_MIDI_TYPE, JackPortIsOutput, 0);
     if (in_ && out_ && jack_->setProcessCallback(client_, &JackMidiPorts::Process, this) == 0 &&
+        jack_->setPortConnectCallback(client_, &JackMidiPorts::OnConnect, this) == 0 &&
         jack_->activate(client_) == 0)
         return true;
     jack_->clientClose(client_);
@@ -194,4 +200,18 @@ int JackMidiPorts::Process(unsigned int frames, void* self)
     }
     ports.outTail_.store(tail, std::memory_order_release);
     return 0;
+}
+
+void JackMidiPorts::OnConnect(std::uint32_t portA, std::uint32_t portB, int connected, void* self)
+{
+    auto& ports = *static_cast<JackMidiPorts*>(self);
+    if (!connected)
+        return;
+    for (std::uint32_t port : {portA, portB})
+        if (ports.jack_->portById(ports.client_, port) == ports.out_) {
+            ports.newListener_.store(true);
+            if (ports.wake_)
+                ports.wake_();
+            return;
+        }
 }

@@ -22,7 +22,8 @@ struct _jack_port;
 
 class JackMidiPorts {
   public:
-    // `wake` is called on JACK's thread when the inbox went from idle to waiting.
+    // `wake` is called on JACK's threads when the inbox went from idle to
+    // waiting, and when a port was patched to our output.
     explicit JackMidiPorts(std::function<void()> wake);
     ~JackMidiPorts();
     JackMidiPorts(const JackMidiPorts&) = delete;
@@ -46,10 +47,15 @@ class JackMidiPorts {
     void Send(const std::array<unsigned char, 3>& message);
 
     MidiInbox& Inbox() { return inbox_; }
+    // Whether a port was patched to our output since the last call: it does
+    // not know the levels yet. Thread: GUI.
+    bool TakeNewListener() { return newListener_.exchange(false); }
 
   private:
     // Thread: JACK's process thread.
     static int Process(unsigned int frames, void* self);
+    // Thread: JACK's notification thread.
+    static void OnConnect(std::uint32_t portA, std::uint32_t portB, int connected, void* self);
     QStringList PortNames(unsigned long flags) const;
     bool Repatch(QString& connected, const QString& name, bool toInput);
 
@@ -59,6 +65,7 @@ class JackMidiPorts {
     _jack_port* out_ = nullptr;
     std::function<void()> wake_;
     MidiInbox inbox_;
+    std::atomic<bool> newListener_{false};
     QString source_;
     QString destination_;
 

@@ -3,9 +3,12 @@
 #include "midi/JackMidiPorts.h"
 #include "midi/MidiLibrary.h"
 
-#include <QMetaObject>
+#include <QSocketNotifier>
 
+#include <cstdint>
 #include <cstdlib>
+#include <sys/eventfd.h>
+#include <unistd.h>
 
 namespace {
 
@@ -44,14 +47,35 @@ MidiPorts::Output::~Output()
         library->outFree(device);
 }
 
-MidiPorts::MidiPorts(QObject* parent) : QObject(parent) {}
+MidiPorts::MidiPorts(QObject* parent)
+    : QObject(parent), wakeFd_(eventfd(0, EFD_NONBLOCK | EFD_CLOEXEC))
+{
+    if (wakeFd_ < 0)
+        return; // no wake: the ports do not open
+    wakeWatch_ = new QSocketNotifier(wakeFd_, QSocketNotifier::Read, this);
+    connect(wakeWatch_, &QSocketNotifier::activated, this, &MidiPorts::Woken);
+}
 
-MidiPorts::~MidiPorts() = default;
+MidiPorts::~MidiPorts()
+{
+    // The back ends' threads end with them, before the wake they call goes.
+    jack_.reset();
+    ownIn_.reset();
+    directIn_.reset();
+    delete wakeWatch_;
+    if (wakeFd_ >= 0)
+        close(wakeFd_);
+}
 
 bool MidiPorts::Open(const std::vector<MidiBackEnd>& order, QString* errorText)
 {
     if (IsOpen())
         return true;
+    if (wakeFd_ < 0) {
+        if (errorText)
+            *errorText = QStringLiteral("Das System gibt keinen Weckruf für MIDI her.");
+        return false;
+    }
     QString libraryError;
     for (MidiBackEnd backEnd : order) {
         backEnd_ = backEnd;
@@ -246,6 +270,15 @@ void MidiPorts::OnMessage(double, const unsigned char* bytes, std::size_t size, 
 
 void MidiPorts::Wake()
 {
-    QMetaObject::invokeMethod(
-        this, [this] { emit messagesArrived(); }, Qt::QueuedConnection);
+    const std::uint64_t one = 1;
+    [[maybe_unused]] const auto written = write(wakeFd_, &one, sizeof one);
+}
+
+void MidiPorts::Woken()
+{
+    std::uint64_t wakes = 0;
+    [[maybe_unused]] const auto read = ::read(wakeFd_, &wakes, sizeof wakes);
+    if (jack_ && jack_->TakeNewListener())
+        emit listenerConnected();
+    emit messagesArrived();
 }

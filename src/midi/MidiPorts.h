@@ -17,6 +17,7 @@
 #include <vector>
 
 class JackMidiPorts;
+class QSocketNotifier;
 struct MidiLibrary;
 struct RtMidiWrapper;
 
@@ -51,6 +52,9 @@ class MidiPorts final : public QObject {
     // Thread: GUI.
     bool ConnectSource(const QString& name, QString* errorText = nullptr);
     bool ConnectDestination(const QString& name, QString* errorText = nullptr);
+    // Whether listenerConnected comes for every port patched to our output;
+    // RtMidi does not tell. Thread: GUI.
+    bool AnnouncesListeners() const { return jack_ != nullptr; }
     QString ConnectedSource() const { return connectedSource_; }
     QString ConnectedDestination() const { return connectedDestination_; }
 
@@ -69,9 +73,12 @@ class MidiPorts final : public QObject {
     }
 
   signals:
-    // Posted from the input thread when the inboxes went from idle to
-    // waiting; arrives on the GUI thread.
+    // The input thread's wake when the inboxes went from idle to waiting;
+    // arrives on the GUI thread.
     void messagesArrived();
+    // A port was patched to our JACK output (by hand, too): it has to be told
+    // every level. Arrives on the GUI thread.
+    void listenerConnected();
 
   private:
     struct Input {
@@ -92,7 +99,10 @@ class MidiPorts final : public QObject {
     bool OpenRtMidi(QString* errorText);
     bool OpenJack();
     MidiInbox& JackInbox();
+    // Thread: any; no allocation and no lock, as JACK's process thread calls it.
     void Wake();
+    // Thread: GUI.
+    void Woken();
     std::unique_ptr<Input> OpenInput(const QString& source);
     std::unique_ptr<Output> OpenOutput(const QString& destination);
     QStringList PortNames(RtMidiWrapper* device) const;
@@ -106,4 +116,6 @@ class MidiPorts final : public QObject {
     std::unique_ptr<JackMidiPorts> jack_;
     QString connectedSource_;
     QString connectedDestination_;
+    int wakeFd_ = -1; // an eventfd, watched on the GUI thread
+    QSocketNotifier* wakeWatch_ = nullptr;
 };
