@@ -45,7 +45,9 @@ void TrainingMenu::ApplyStartupChecks()
 
 void TrainingMenu::ShowPathLevel()
 {
-    LearningPath& path = settings_.Path;
+    // The path as the next draw fits it to the cut range; the draw itself
+    // changes the player's path, the menu only shows it.
+    LearningPath path = settings_.Path;
     if (settings_.Lernpfad != 0 || !path.Bands().empty())
         path.Fit(faders_.LowCutBand, faders_.HighCutBand);
     const int inPlay = faders_.HighCutBand - faders_.LowCutBand;
