@@ -80,7 +80,8 @@ enum class PipeFor {
     ResultsLaden,
     ResultsRemembered,
     Settings,
-    Journal
+    Journal,
+    JournalWal // SQLite's own file beside the journal
 };
 
 } // namespace
@@ -598,6 +599,8 @@ class MainFormTest : public QObject {
         QTest::newRow("remembered results file") << PipeFor::ResultsRemembered << QString();
         QTest::newRow("settings file") << PipeFor::Settings << QStringLiteral("Einstellungen");
         QTest::newRow("journal") << PipeFor::Journal << QStringLiteral("Trainingsjournal");
+        QTest::newRow("journal's -wal")
+            << PipeFor::JournalWal << QStringLiteral("Trainingsjournal");
     }
 
     void pipeInPlaceOfAFileIsReportedNotWaitedFor()
@@ -610,8 +613,8 @@ class MainFormTest : public QObject {
                                                                        : QStringLiteral("x.HMD"));
         if (place == PipeFor::Settings)
             path = game.SettingsPath();
-        if (place == PipeFor::Journal) {
-            path = game.JournalPath();
+        if (place >= PipeFor::Journal) {
+            path = game.JournalPath() + (place == PipeFor::JournalWal ? "-wal" : "");
             QVERIFY(QDir().mkpath(QFileInfo(path).absolutePath()));
         }
         const GuardedFifo fifo(path);
@@ -637,7 +640,7 @@ class MainFormTest : public QObject {
             game.ClickFader(15);
             return game.State().GameMode == ModeTurnOver;
         };
-        if (place == PipeFor::Journal)
+        if (place >= PipeFor::Journal)
             QVERIFY(playTurn()); // the journal opens when the turn ends
         if (place == PipeFor::Settings) {
             QCOMPARE(game.State().LowCutBand, SettingDefaults::LowCut);

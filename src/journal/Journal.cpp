@@ -18,6 +18,8 @@ namespace {
 
 const QString DriverName = QStringLiteral("QSQLITE");
 const QString BoxCaption = QStringLiteral("Trainingsjournal");
+// The files SQLite keeps beside the journal in WAL mode.
+const QStringList SqliteCompanions = {QStringLiteral("-wal"), QStringLiteral("-shm")};
 
 // Primary SQLite result codes the player can do something about.
 enum SqliteCode {
@@ -318,10 +320,18 @@ bool Journal::EnsureOpen()
     if (open_)
         return true;
 
-    // Neither our own look at its head nor SQLite may wait on a pipe.
+    // Neither our own look at its head nor SQLite may wait on a pipe; SQLite
+    // reads its -wal beside the journal too, and would wait there for good.
     if (const QString special = SpecialFileReason(path_); !special.isEmpty()) {
         SwitchOff(special);
         return false;
+    }
+    for (const QString& suffix : SqliteCompanions) {
+        const QString companion = path_ + suffix;
+        if (const QString special = SpecialFileReason(companion); !special.isEmpty()) {
+            SwitchOff(QStringLiteral("„%1“: %2").arg(QDir::toNativeSeparators(companion), special));
+            return false;
+        }
     }
     QString reason;
     // A file with a database's head that still fails is damaged: it holds
@@ -456,11 +466,10 @@ bool Journal::MoveAside(QString* movedTo, QString* reason)
 {
     const QString stamp = NowUtc().toString(QStringLiteral("yyyyMMdd'T'HHmmss'Z'"));
     const QString base = path_ + QStringLiteral(".defekt-") + stamp;
-    static const QStringList companions = {QStringLiteral("-wal"), QStringLiteral("-shm")};
     auto taken = [](const QString& name) {
         if (QFileInfo::exists(name))
             return true;
-        for (const QString& suffix : companions)
+        for (const QString& suffix : SqliteCompanions)
             if (QFileInfo::exists(name + suffix))
                 return true;
         return false;
@@ -478,7 +487,7 @@ bool Journal::MoveAside(QString* movedTo, QString* reason)
     }
     // An old -wal beside a new database would be replayed into it, so the
     // journal only starts again when both companions moved too.
-    for (const QString& suffix : companions) {
+    for (const QString& suffix : SqliteCompanions) {
         QFile companion(path_ + suffix);
         if (companion.exists() && !companion.rename(target + suffix)) {
             *reason = QStringLiteral("Die Datei ist keine lesbare Datenbank; „%1“ kann nicht "
