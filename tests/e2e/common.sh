@@ -34,9 +34,10 @@ start_display() {
     wait_for 20 xdpyinfo || fail "Xvfb did not answer"
 }
 
-# start_game <settings>: the program with its manual in $work/program, that
-# settings file, the journal in the scratch folder (never the real home);
-# the warning answered with Return. Sets `game` and `settings`.
+# start_game <settings> [<first window after the warning>]: the program with
+# its manual in $work/program, that settings file, the journal in the scratch
+# folder (never the real home); the warning answered with Return, then the
+# main window (or the named one) waited for. Sets `game` and `settings`.
 start_game() {
     mkdir "$work/program"
     cp "$program" "$work/program/heulmeister"
@@ -51,6 +52,6 @@ start_game() {
     local warning
     warning=$(xdotool search --name '^Vorsicht!!!$' | head -n 1)
     xdotool windowfocus --sync "$warning" key Return
-    wait_for 30 xdotool search --name '^Schrillsucher$' || fail "the main window did not appear"
+    wait_for 30 xdotool search --name "${2:-^Schrillsucher$}" || fail "no window ${2:-^Schrillsucher$}"
     sleep 0.5  # let the first full paint land
 }
