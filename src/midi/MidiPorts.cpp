@@ -73,7 +73,8 @@ bool MidiPorts::Open(const std::vector<MidiBackEnd>& order, QString* errorText)
         return true;
     if (wakeFd_ < 0) {
         if (errorText)
-            *errorText = QStringLiteral("Das System gibt keinen Weckruf für MIDI her.");
+            *errorText = QStringLiteral(
+                "MIDI kann nicht starten: Das System gibt keinen Dateideskriptor mehr frei.");
         return false;
     }
     QString libraryError;
