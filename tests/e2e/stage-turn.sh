@@ -99,6 +99,19 @@ ring_out() {
     fi
 }
 
+# Rings out the howl at $1 Hz in band $2 (named $3) and checks that it dies: a
+# cut that only just stops a howl lets it die slowly, 3 dB in a second.
+stop_howl() {
+    local loud quiet
+    loud=$(level_at "$1" 1)
+    ring_out "$1" "$2"
+    play 100
+    quiet=$(level_at "$1" 1)
+    echo "$3 cut: $loud dBFS at $1 Hz, a second later $quiet dBFS" \
+        "(all: $(level 1) dBFS, now at $(frequency) Hz)"
+    [ "$quiet" -le $((loud - 3)) ] || fail "$3 did not die after the cut of band $2"
+}
+
 xdotool mousemove --sync 1197 941 click 1
 wait_for 30 audible || fail "no howl grew to -36 dBFS within 30 s (level $(level 2) dBFS)"
 start_level=$(level 1)
@@ -128,13 +141,7 @@ howl_hz=$(frequency)
 howl=$(band_of "$howl_hz")
 echo "louder: howl at $howl_hz Hz, band $howl"
 
-loud=$(level_at "$howl_hz" 1)
-ring_out "$howl_hz" "$howl"
-play 100
-quiet=$(level_at "$howl_hz" 1)
-echo "cut band $howl: $loud dBFS at $howl_hz Hz, a second later $quiet dBFS (all: $(level 1) dBFS)"
-# A cut that only just stops a howl lets it die slowly.
-[ "$quiet" -le $((loud - 3)) ] || fail "the howl did not die after its band $howl was cut"
+stop_howl "$howl_hz" "$howl" "the first howl"
 
 # The gain rises every 2 s until the next pole grows.
 sleep 0.5
@@ -143,13 +150,7 @@ play 50 # out of the noise, as for the first
 second_hz=$(frequency)
 second=$(band_of "$second_hz")
 echo "second howl at $second_hz Hz, band $second"
-loud=$(level_at "$second_hz" 1)
-ring_out "$second_hz" "$second"
-play 100
-quiet=$(level_at "$second_hz" 1)
-echo "cut for the second howl: $loud dBFS at $second_hz Hz, a second later $quiet dBFS" \
-    "(all: $(level 1) dBFS, now at $(frequency) Hz)"
-[ "$quiet" -le $((loud - 3)) ] || fail "the second howl did not die after the cut"
+stop_howl "$second_hz" "$second" "the second howl"
 sleep 0.3
 import -window root "$work/stage.png"
 
