@@ -1,5 +1,7 @@
 #include "platform/Dialogs.h"
 
+#include <QAccessible>
+#include <QAccessibleWidget>
 #include <QCoreApplication>
 #include <QDialog>
 #include <QEvent>
@@ -149,14 +151,40 @@ class FirstPaintWatch final : public QObject {
     std::function<void()> drawn_;
 };
 
+// Announced as Qt's own boxes are, an alert that a screen reader reads out
+// as it opens; the interface is made only once an assistive tool asks.
+class AlertBox final : public QDialog {
+  public:
+    using QDialog::QDialog;
+
+  protected:
+    void showEvent(QShowEvent* event) override
+    {
+        QDialog::showEvent(event);
+        QAccessibleEvent alert(this, QAccessible::Alert);
+        QAccessible::updateAccessibility(&alert);
+    }
+};
+
+QAccessibleInterface* AlertBoxAccessible(const QString&, QObject* object)
+{
+    if (auto* box = dynamic_cast<AlertBox*>(object))
+        return new QAccessibleWidget(box, QAccessible::AlertMessage);
+    return nullptr;
+}
+
 } // namespace
 
 DialogResult QtDialogs::MessageBox(const MessageBoxRequest& request)
 {
+    static const bool alertRoleKnown = (QAccessible::installFactory(AlertBoxAccessible), true);
+    Q_UNUSED(alertRoleKnown);
     // A box's frame: a title and a close button, no maximise.
-    QDialog box(nullptr, Qt::MSWindowsFixedSizeDialogHint | Qt::WindowTitleHint |
-                             Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint);
+    AlertBox box(nullptr, Qt::MSWindowsFixedSizeDialogHint | Qt::WindowTitleHint |
+                              Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint);
     box.setWindowTitle(request.caption);
+    box.setAccessibleName(request.caption);
+    box.setAccessibleDescription(request.text);
     if (request.alwaysOnTop)
         box.setWindowFlag(Qt::WindowStaysOnTopHint);
     FirstPaintWatch paintWatch(request.drawn);
