@@ -544,7 +544,7 @@ class GameTest : public QObject {
         const FaderRenderer& renderer = rig_->form->Renderer();
         const FaderGeometry& g = renderer.Geometry();
         FaderInput input(
-            Game(), [&]() -> const FaderGeometry& { return renderer.Geometry(); },
+            Game(), State(), [&]() -> const FaderGeometry& { return renderer.Geometry(); },
             [&] { return renderer.PaintBoxSize(); });
         QCOMPARE(input.DragLevel(g.TrackTop - 50), 12);
         QCOMPARE(input.DragLevel(g.TrackTop + g.TrackHeight + 50), -12);
@@ -560,7 +560,7 @@ class GameTest : public QObject {
     {
         Start("");
         FaderInput input(
-            Game(),
+            Game(), State(),
             []() -> const FaderGeometry& {
                 static FaderGeometry narrow;
                 return narrow;

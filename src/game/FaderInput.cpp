@@ -7,9 +7,10 @@
 
 #include <algorithm>
 
-FaderInput::FaderInput(GameFlow& game, std::function<const FaderGeometry&()> geometry,
+FaderInput::FaderInput(GameFlow& game, const GameState& state,
+                       std::function<const FaderGeometry&()> geometry,
                        std::function<QSize()> paintBox)
-    : game_(game), geometry_(std::move(geometry)), paintBox_(std::move(paintBox))
+    : game_(game), state_(state), geometry_(std::move(geometry)), paintBox_(std::move(paintBox))
 {
 }
 
@@ -58,6 +59,24 @@ void FaderInput::FaderMouseMove(Qt::MouseButtons buttons, int, int y)
 void FaderInput::DragSelectedTo(int level)
 {
     game_.DragSelectedTo(level);
+}
+
+void FaderInput::SetLevelWithKeys(int fader, int level)
+{
+    PressFader(fader);
+    const auto levelNow = [this, fader] {
+        return fader == VolumeFader ? state_.MasterVolume : state_.BandTable[fader].Level;
+    };
+    // Step by step, as the player's keys would, so each level on the way is
+    // judged as theirs is (under "Anwahl" the first step already counts).
+    for (int steps = 0; steps < MaxLevel - MinLevel && state_.SelectedFader == fader; ++steps) {
+        const int before = levelNow();
+        if (before == level)
+            break;
+        FormKeyDown(before < level ? Qt::Key_Up : Qt::Key_Down);
+        if (levelNow() == before)
+            break;
+    }
 }
 
 bool FaderInput::FormKeyDown(int qtKey)

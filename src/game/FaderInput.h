@@ -9,14 +9,15 @@
 #include <functional>
 
 struct FaderGeometry;
+struct GameState;
 class GameFlow;
 
 class FaderInput {
   public:
     // `geometry` and `paintBox` give the drawn picture's geometry at the
-    // time of the event.
-    FaderInput(GameFlow& game, std::function<const FaderGeometry&()> geometry,
-               std::function<QSize()> paintBox);
+    // time of the event; `state` is what the keys see (read only).
+    FaderInput(GameFlow& game, const GameState& state,
+               std::function<const FaderGeometry&()> geometry, std::function<QSize()> paintBox);
 
     // The fader under x: -1 for the empty first column, 27 for the gap before
     // the volume fader, 28 for the last two columns.
@@ -31,12 +32,16 @@ class FaderInput {
     // the selected fader to `level` (-12..+12).
     void PressFader(int fader);
     void DragSelectedTo(int level);
+    // A new level from an assistive tool: the fader pressed, then the arrow
+    // keys up or down until it stands at `level`, or until the phase holds it.
+    void SetLevelWithKeys(int fader, int level);
     // Returns whether the key is one of the bank's; the key is never consumed.
     bool FormKeyDown(int qtKey);
     void FormKeyPress(QChar character);
 
   private:
     GameFlow& game_;
+    const GameState& state_;
     std::function<const FaderGeometry&()> geometry_;
     std::function<QSize()> paintBox_;
 };

@@ -10,6 +10,7 @@ FaderView::FaderView(QWidget* parent) : QWidget(parent)
     setCursor(Qt::PointingHandCursor);
     setAttribute(Qt::WA_OpaquePaintEvent);
     setFocusPolicy(Qt::NoFocus);
+    InstallFaderAccessibility();
 }
 
 void FaderView::Show(const FaderRenderer& renderer, const GameState& state)
@@ -29,7 +30,28 @@ QRegion FaderView::Refresh()
     shown_ = now;
     if (!changed.isEmpty())
         update(changed);
+    announcer_.Announce(*this, *state_);
     return changed;
+}
+
+bool FaderView::ShowsFaders() const
+{
+    return renderer_ != nullptr && !renderer_->CoverShown && IsFaderMode(state_->GameMode);
+}
+
+QRect FaderView::FaderArea(int fader) const
+{
+    if (renderer_ == nullptr)
+        return {};
+    // The volume fader is drawn in column 30, band fader i in column i + 1.
+    const FaderGeometry& geometry = renderer_->Geometry();
+    const int column = fader == VolumeFader ? 30 : fader + 1;
+    const QRect device(column * geometry.ColumnWidth, geometry.TrackTop, geometry.ColumnWidth,
+                       geometry.TrackHeight);
+    const qreal ratio = renderer_->DevicePixelRatio();
+    return QRectF(device.x() / ratio, device.y() / ratio, device.width() / ratio,
+                  device.height() / ratio)
+        .toAlignedRect();
 }
 
 QSize FaderView::DeviceSize() const

@@ -4,6 +4,7 @@
 // and size changes in device pixels.
 
 #include "display/FaderRenderer.h"
+#include "game/FaderAccessibility.h"
 
 #include <QRegion>
 #include <QWidget>
@@ -25,10 +26,20 @@ class FaderView final : public QWidget {
     // Client size in device pixels, the unit of all fader geometry.
     QSize DeviceSize() const;
 
+    // For assistive tools: the state shown (null before Show), whether the
+    // faders are on screen (not a chart, not the cover), where a fader is
+    // drawn in the widget's coordinates, and a new level asked for.
+    const GameState* ShownState() const { return state_; }
+    bool ShowsFaders() const;
+    QRect FaderArea(int fader) const;
+    void RequestLevel(int fader, int level) { emit levelRequested(fader, level); }
+
   signals:
     void resized();
     void mousePressed(Qt::MouseButtons buttons, QPoint devicePosition);
     void mouseMoved(Qt::MouseButtons buttons, QPoint devicePosition);
+    // An assistive tool set fader `fader` (NoFader..VolumeFader) to `level`.
+    void levelRequested(int fader, int level);
 
   protected:
     void paintEvent(QPaintEvent* event) override;
@@ -47,4 +58,5 @@ class FaderView final : public QWidget {
     const GameState* state_ = nullptr;
     // What the pixels on screen show, or are scheduled to show.
     FaderPictureContent shown_;
+    FaderAnnouncer announcer_;
 };

@@ -65,7 +65,7 @@ MainForm::MainForm(GameSession& session, const MainFormPlaces& places)
     connect(&session_, &GameSession::saveAsAvailable, menu_->Actions().SpeichernUnter,
             &QAction::setEnabled);
     input_ = std::make_unique<FaderInput>(
-        game_, [this]() -> const FaderGeometry& { return renderer_.Geometry(); },
+        game_, state_, [this]() -> const FaderGeometry& { return renderer_.Geometry(); },
         [this] { return renderer_.PaintBoxSize(); });
     results_ = std::make_unique<ResultsCommands>(state_, session_.Results(), services_.dialogs,
                                                  menu_->ResultsHooks());
@@ -223,6 +223,8 @@ void MainForm::ConnectGame()
     connect(fader_, &FaderView::mouseMoved, this, [this](Qt::MouseButtons buttons, QPoint at) {
         input_->FaderMouseMove(buttons, at.x(), at.y());
     });
+    connect(fader_, &FaderView::levelRequested, this,
+            [this](int fader, int level) { input_->SetLevelWithKeys(fader, level); });
 }
 
 void MainForm::ShowStatusLines(const StatusLines& lines)
