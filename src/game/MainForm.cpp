@@ -217,6 +217,8 @@ void MainForm::ConnectGame()
         game_.pNeuClick();
     });
     connect(panel1_->pNeu, &QPushButton::clicked, this, [this] { game_.Neustart(); });
+    // A click in all but the pointer: a disabled START does nothing either.
+    connect(trainingMenu_, &TrainingMenu::startRequested, panel1_->pStart, &QPushButton::click);
     connect(fader_, &FaderView::mousePressed, this, [this](Qt::MouseButtons buttons, QPoint at) {
         input_->FaderMouseDown(buttons, at.x(), at.y());
     });

@@ -21,6 +21,11 @@ TrainingMenu::TrainingMenu(QMenuBar* bar, QAction* before, TrainingSettings& set
     else
         bar->addMenu(menu_);
 
+    // START for the keyboard alone: Enter and Space are the bank's, F5 is free.
+    actions_.RundeStarten = menu_->addAction(tr("Runde starten"));
+    actions_.RundeStarten->setShortcut(QKeySequence(Qt::Key_F5));
+    connect(actions_.RundeStarten, &QAction::triggered, this, &TrainingMenu::startRequested);
+    menu_->addSeparator();
     BuildJournalItems();
     menu_->addSeparator();
     // The cut range may have changed since the path's level was shown.

@@ -16,6 +16,7 @@ class QMenuBar;
 
 struct TrainingMenuActions {
     QAction* Training = nullptr;        // the menu itself, in the bar
+    QAction* RundeStarten = nullptr;    // F5: what START does
     QAction* Verwechslungen = nullptr;  // confusion matrix window
     QAction* Lernkurve = nullptr;       // learning curve window
     QAction* Exportieren = nullptr;     // the journal as CSV
@@ -55,6 +56,7 @@ class TrainingMenu : public QObject {
     void ShowPathLevel();
 
   signals:
+    void startRequested();             // "Runde starten"
     void confusionsRequested();        // "Verwechslungen ..."
     void learningCurveRequested();     // "Lernkurve ..."
     void exportRequested();            // "Exportieren ..."
