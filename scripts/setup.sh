@@ -12,7 +12,7 @@ packages=(cmake ninja-build g++ pkg-config qt6-base-dev portaudio19-dev libasoun
           xvfb xauth xdotool imagemagick x11-utils openbox dpkg-dev appstream
           desktop-file-utils qt6-translations-l10n libqt6sql6-sqlite qt6-charts-dev
           libqt6opengl6-dev sqlite3 pulseaudio pulseaudio-utils libasound2-plugins
-          librtmidi-dev jackd2
+          librtmidi-dev jackd2 python3-pyatspi at-spi2-core dbus
           clang libclang-rt-14-dev clang-format clang-tidy)
 # One query for the whole list: the package manager runs only when something is missing.
 mapfile -t missing < <(dpkg-query -W -f='${Package} ${db:Status-Status}\n' "${packages[@]}" 2>&1 |
