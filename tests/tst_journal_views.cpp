@@ -795,7 +795,7 @@ class TestJournalViews : public QObject {
         const QByteArray csv = JournalCsv(*rows);
         QVERIFY(csv.startsWith("id,started_at,ringing_band,frequency_hz,scoring_mode,low_cut,"
                                "high_cut,attempts,tried,find_ms,outcome,feedback_time,"
-                               "random_start,swell,bed,kind,howl_hz,gain_won_db\r\n"));
+                               "random_start,swell,bed,kind,howl_hz,gain_won_db,auto_gain_db\r\n"));
         const auto records = ParseCsv(csv);
         QVERIFY(records);
         QCOMPARE(records->size(), int(rows->size()) + 1);

@@ -183,7 +183,7 @@ class TestStagePhysics : public QObject {
         const RenderedStage cut =
             Render(Request(seed, 12, {{howl.band, -12, howl.limitedSeconds}}));
         QVERIFY(!FirstEvent(cut.events, "stopped").name.empty());
-        const stage::RoomImpulse room = stage::SynthesiseRoom(std::uint32_t(seed), true);
+        const stage::RoomImpulse room = stage::StageDesign(std::uint32_t(seed), true).room;
         const double roomDecay = -60 / room.Rt60Seconds(Field(cut.events, "stopped", "freq"));
         const double printedDecay = Field(cut.events, "cut", "growth_db_s");
         QVERIFY(printedDecay >= roomDecay - 0.01);

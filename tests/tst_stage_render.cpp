@@ -55,7 +55,7 @@ class TestStageRender : public QObject {
             << QStringList{"1", out, "--cut", "3:-13@1"} << "Ungültiger Schnitt";
         QTest::newRow("no time") << QStringList{"1", out, "--cut", "3:-3"} << "Ungültiger Schnitt";
         QTest::newRow("cut after the end")
-            << QStringList{"1", out, "--seconds", "2", "--cut", "3:-3@2.5"} << "nach dem Ende";
+            << QStringList{"1", out, "--seconds", "2", "--cut", "3:-3@2.5"} << "nicht vor dem Ende";
         QTest::newRow("third name") << QStringList{"1", out, "more"} << "Eine Angabe zu viel";
     }
 
@@ -90,7 +90,7 @@ class TestStageRender : public QObject {
     void sameSeedSameFile()
     {
         QTemporaryDir folder;
-        const QStringList cut{"--seconds", "3", "--cut", "21:-6@2", "--cut", "10:3@2.5"};
+        const QStringList cut{"--seconds", "3", "--cut", "8:-12@1.5", "--cut", "10:+3@2.5"};
         const auto render = [&](const QString& seed, const QString& name) {
             const Run run = RenderStage(QStringList{seed, folder.filePath(name)} + cut);
             if (run.exitCode != 0)
@@ -109,7 +109,8 @@ class TestStageRender : public QObject {
         QStringList names;
         for (const QByteArray& line : firstEvents.trimmed().split('\n'))
             names << QString::fromLatin1(line.left(line.indexOf(' ')));
-        QCOMPARE(names, (QStringList{"gain", "howl", "cut", "stopped", "cut"}));
+        QCOMPARE(names, (QStringList{"scene", "gain", "howl", "cut", "stopped", "cut"}));
+        QVERIFY(firstEvents.contains("verdict=right"));
     }
 
     // Neither the program file nor a started game loads FFTW.

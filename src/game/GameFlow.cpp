@@ -536,7 +536,7 @@ void GameFlow::BeginHowl()
     counters_.StartTurnClock();
     turnInSearch_ = true;
     emit turnStarted();
-    emit stageHowlStarted(stage.HowlHz(), stage.GainWonDb());
+    emit stageHowlStarted(stage.HowlHz(), stage.GainWonDb(), stage.AutoGainWonDb());
 }
 
 void GameFlow::JudgeStageMove(int band)
@@ -546,14 +546,23 @@ void GameFlow::JudgeStageMove(int band)
         counters_.StartTurnClock();
     if (!verdict.stopped)
         return;
-    for (int tried : verdict.triedBands) {
-        counters_.CountWrongAttempt(tried);
-        emit wrongAttemptCounted(tried);
-    }
-    counters_.RecordFind();
-    if (turnInSearch_) {
+    if (verdict.found) {
+        for (int tried : verdict.triedBands) {
+            counters_.CountWrongAttempt(tried);
+            emit wrongAttemptCounted(tried);
+        }
+        counters_.RecordFind();
+        if (turnInSearch_) {
+            turnInSearch_ = false;
+            emit turnFound();
+        }
+    } else if (turnInSearch_) {
+        // Another band's cut stopped it: no find, and no counter moves, as
+        // for a turn given up; the journal keeps which faders did it.
         turnInSearch_ = false;
-        emit turnFound();
+        QList<int> tried(verdict.triedBands.begin(), verdict.triedBands.end());
+        tried << verdict.stopper;
+        emit stageHowlMissed(tried);
     }
     if (stage_.Turn()->HowlCount() >= StageTurn::MostHowls) {
         StopStage();

@@ -124,7 +124,10 @@ class GameFlow final : public QObject {
     // while it rings, NEUES SPIEL, a chart, the generator, quitting).
     void turnStarted();
     // Right after turnStarted when the turn is a stage's howl.
-    void stageHowlStarted(double howlHz, double gainWonDb);
+    void stageHowlStarted(double howlHz, double gainWonDb, double autoGainWonDb);
+    // Another band's cut stopped the howl ("daneben"): the faders pulled
+    // during it, the one that stopped it last. No counter moved.
+    void stageHowlMissed(const QList<int>& triedBands);
     void wrongAttemptCounted(int band); // after TurnAttempts counted it
     void turnFound();                   // after RecordFind: LastFindTime is the find time
     // A tone turn the player finished: found (at the first try or not), or

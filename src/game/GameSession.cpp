@@ -30,6 +30,7 @@ GameSession::GameSession(const GameServices& services)
     connect(game, &GameFlow::wrongAttemptCounted, recorder, &TurnRecorder::WrongAttemptCounted);
     connect(game, &GameFlow::turnFound, recorder, &TurnRecorder::TurnFound);
     connect(game, &GameFlow::turnAbandoned, recorder, &TurnRecorder::TurnAbandoned);
+    connect(game, &GameFlow::stageHowlMissed, recorder, &TurnRecorder::StageHowlMissed);
     // After the recorder: a set's last turn is queued before the set's row.
     sets_ = std::make_unique<PracticeSetRunner>(state_, *game_, *journal_, *recorder_,
                                                 services_.dialogs);

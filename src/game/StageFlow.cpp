@@ -2,6 +2,7 @@
 
 #include "game/StagePlayer.h"
 #include "game/StageTurn.h"
+#include "model/FaderModel.h"
 #include "stage/FftwLibrary.h"
 
 #include <exception>
@@ -34,6 +35,7 @@ void StageFlow::Build(std::uint32_t seed)
         worker_.join();
     turn_.reset();
     endedOutOfPlay_ = false;
+    lastVerdict_ = StageTurn::Verdict::None;
     wanted_ = running_ = std::make_shared<Job>();
     const int lowCutBand = state_.LowCutBand;
     const int highCutBand = state_.HighCutBand;
@@ -48,7 +50,7 @@ void StageFlow::Build(std::uint32_t seed)
                     job->errorText = QString::fromStdString(reason);
             } catch (const std::exception& error) {
                 job->turn.reset();
-                job->errorText = QStringLiteral("Die Bühne ließ sich nicht aufbauen: %1")
+                job->errorText = tr("Die Bühne ließ sich nicht aufbauen: %1")
                                      .arg(QString::fromLocal8Bit(error.what()));
             }
             // Dropped with this object should it go first; it waits for us.
@@ -56,7 +58,7 @@ void StageFlow::Build(std::uint32_t seed)
                 this, [this, job] { Finished(job); }, Qt::QueuedConnection);
         });
     } catch (const std::system_error& error) {
-        running_->errorText = QStringLiteral("Die Bühne ließ sich nicht aufbauen: %1")
+        running_->errorText = tr("Die Bühne ließ sich nicht aufbauen: %1")
                                   .arg(QString::fromLocal8Bit(error.what()));
         QMetaObject::invokeMethod(
             this, [this, job = running_] { Finished(job); }, Qt::QueuedConnection);
@@ -122,9 +124,14 @@ StageFlow::Verdict StageFlow::JudgeMove(int band)
 {
     Verdict verdict;
     verdict.findClockStarts = turn_->HowlReachedFindLevel();
-    verdict.stopped = turn_->FaderMoved(state_.BandTable, band, Volume());
+    const StageTurn::Verdict judged = turn_->FaderMoved(state_.BandTable, band, Volume());
+    if (judged != StageTurn::Verdict::None)
+        lastVerdict_ = judged;
+    verdict.stopped = judged == StageTurn::Verdict::Right || judged == StageTurn::Verdict::Missed;
     if (!verdict.stopped)
         return verdict;
+    verdict.found = judged == StageTurn::Verdict::Right;
+    verdict.stopper = lastStopper_ = turn_->Stopper();
     // Stopped before it was loud enough to hear well: no find time.
     verdict.findClockStarts = verdict.findClockStarts || !turn_->ReachedFindLevel();
     verdict.triedBands = turn_->TriedBands();
@@ -152,31 +159,39 @@ StatusLines StageFlow::Lines(TurnPhase phase) const
     const int howls = turn_ ? turn_->HowlCount() : 0;
     switch (phase) {
     case TurnPhase::StageBuilding:
-        set(lines.Label1, QStringLiteral("Bühne wird aufgebaut ..."));
-        set(lines.Label2, QStringLiteral("Mit START brechen Sie den Aufbau ab."));
+        set(lines.Label1, tr("Bühne wird aufgebaut ..."));
+        set(lines.Label2, tr("Mit START brechen Sie den Aufbau ab."));
         set(lines.Label3, QString());
         break;
     case TurnPhase::StageRunning:
-        set(lines.Label1, QStringLiteral("Bühne: Rückkopplung bei ... suchen"));
-        set(lines.Label2,
-            QStringLiteral("Rückkopplung %1 von %2").arg(howls).arg(StageTurn::MostHowls));
-        set(lines.Label3, howls > 1 ? turn_->Summary() : QString());
+        set(lines.Label1, tr("Bühne: Rückkopplung bei ... suchen"));
+        set(lines.Label2, tr("Rückkopplung %1 von %2").arg(howls).arg(StageTurn::MostHowls) +
+                              tr(" – ") + turn_->SceneText());
+        set(lines.Label3, lastVerdict_ == StageTurn::Verdict::Slowed
+                              ? tr("Sie klingt noch: Der Schnitt hat sie nur gebremst.")
+                          : howls > 1 ? turn_->Summary()
+                                      : QString());
         break;
     case TurnPhase::StageRingingOut:
         set(lines.Label1, turn_->Summary());
-        set(lines.Label2, QStringLiteral("Einpegeln: Die Verstärkung steigt alle 2 s um 1 dB."));
-        set(lines.Label3, QString());
+        set(lines.Label2, tr("Einpegeln: Die Verstärkung steigt alle 2 s um 1 dB."));
+        set(lines.Label3, lastVerdict_ == StageTurn::Verdict::Missed
+                              ? tr("Daneben: Band %1 hat die Rückkopplung bei %2 gestoppt.")
+                                    .arg(QString::fromUtf8(BandDefinitions[lastStopper_].label),
+                                         QString::fromUtf8(BandDefinitions[turn_->HowlBand()].label))
+                              : QString());
         break;
     default: {
         const int stopped = turn_ ? howls - (turn_->Growing() ? 1 : 0) : 0;
-        set(lines.Label1, QStringLiteral("Bühne vorbei: %1 von %2 Rückkopplungen gestoppt")
-                              .arg(stopped)
-                              .arg(howls));
-        set(lines.Label2, turn_ ? turn_->Summary() : QString());
+        set(lines.Label1,
+            tr("Bühne vorbei: %1 von %2 Rückkopplungen gestoppt").arg(stopped).arg(howls));
+        set(lines.Label2, turn_ ? turn_->Summary() + tr(" (Automatik: %1 dB)")
+                                                          .arg(QString::asprintf(
+                                                              "%+.0f", turn_->AutoGainWonDb()))
+                                : QString());
         set(lines.Label3,
-            endedOutOfPlay_
-                ? QStringLiteral("Die nächste Rückkopplung läge außerhalb der Bänder im Spiel.")
-                : QStringLiteral("START beginnt eine neue Bühne."));
+            endedOutOfPlay_ ? tr("Die nächste Rückkopplung läge außerhalb der Bänder im Spiel.")
+                            : tr("START beginnt eine neue Bühne."));
         break;
     }
     }

@@ -8,6 +8,7 @@
 
 #include "model/GameState.h"
 #include "model/TurnMachine.h"
+#include "game/StageTurn.h"
 #include "results/StatusLines.h"
 
 #include <QObject>
@@ -50,6 +51,8 @@ class StageFlow final : public QObject {
     struct Verdict {
         bool findClockStarts = false;
         bool stopped = false;
+        bool found = false;          // stopped by the howl's own band; else "daneben"
+        int stopper = -1;            // the band whose move stopped it
         std::vector<int> triedBands; // pulled below 0 during the howl, not the stopper
     };
     Verdict JudgeMove(int band);
@@ -74,6 +77,9 @@ class StageFlow final : public QObject {
     std::unique_ptr<StageTurn> turn_;
     bool playing_ = false;
     bool endedOutOfPlay_ = false;
+    // What the last judged move did to the ringing howl, for the status line.
+    StageTurn::Verdict lastVerdict_ = StageTurn::Verdict::None;
+    int lastStopper_ = -1;
     std::shared_ptr<Job> wanted_;  // the build whose result is taken
     std::shared_ptr<Job> running_; // the worker's, until it is joined
     std::thread worker_;

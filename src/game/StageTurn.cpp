@@ -3,13 +3,13 @@
 #include "platform/Random.h"
 #include "stage/StageBands.h"
 
+#include <QLocale>
+#include <QStringList>
 #include <cmath>
 #include <numbers>
 
 namespace {
 
-// Rooms tried after the drawn one before the stage gives up.
-constexpr int RoomsTried = 24;
 constexpr int ResponsePoints = 241;
 // A growing pole within a third of an octave continues the howl.
 constexpr double SameHowlOctaves = 1.0 / 3.0;
@@ -46,38 +46,32 @@ std::unique_ptr<StageTurn> StageTurn::Build(const stage::FftwFunctions& fftw,
                                             int highCutBand, QString* errorText,
                                             const std::atomic<bool>* cancelled)
 {
-    for (int attempt = 0; attempt < RoomsTried; ++attempt) {
-        if (cancelled && cancelled->load())
-            return nullptr;
-        const std::uint32_t seed = drawnSeed + std::uint32_t(attempt);
-        stage::LoopDesign design = stage::StageDesign(seed, true);
-        stage::LoopAnalysis analysis(design, fftw);
-        analysis.ChooseGainDb();
-        const std::optional<stage::LoopPole> pole = GrowingPole(analysis);
-        if (!pole)
-            continue;
-        const int band = stage::NearestBand(pole->FrequencyHz());
-        if (band <= lowCutBand || band > highCutBand)
-            continue;
-        std::unique_ptr<StageTurn> turn(
-            new StageTurn(std::move(design), fftw, seed, lowCutBand, highCutBand));
-        turn->gainDb_ = turn->firstGainDb_ = analysis.GainDb();
-        turn->analysis_.SetGainDb(turn->gainDb_);
-        turn->StartHowl(*pole);
-        turn->Publish();
-        return turn;
+    stage::StageSearch search;
+    search.lowCutBand = lowCutBand;
+    search.highCutBand = highCutBand;
+    std::optional<stage::FoundStage> found = search.Find(fftw, drawnSeed, cancelled);
+    if (!found) {
+        if (!cancelled || !cancelled->load())
+            *errorText = tr("Für die Bänder im Spiel ließ sich keine Bühne finden, die "
+                            "dort rückkoppelt. Bitte den Filterbereich erweitern.");
+        return nullptr;
     }
-    *errorText = QStringLiteral("Für die Bänder im Spiel ließ sich keine Bühne finden, die "
-                                "dort rückkoppelt. Bitte den Filterbereich erweitern.");
-    return nullptr;
+    const stage::LoopPole firstHowl = found->firstHowl;
+    std::unique_ptr<StageTurn> turn(new StageTurn(std::move(*found), fftw, lowCutBand, highCutBand));
+    turn->StartHowl(firstHowl);
+    turn->Publish();
+    return turn;
 }
 
-StageTurn::StageTurn(stage::LoopDesign design, const stage::FftwFunctions& fftw, std::uint32_t seed,
-                     int lowCutBand, int highCutBand)
-    : design_(std::move(design)), analysis_(design_, fftw),
-      stream_(std::make_unique<stage::StageStream>(design_, fftw, seed)), seed_(seed),
-      lowCutBand_(lowCutBand), highCutBand_(highCutBand)
+StageTurn::StageTurn(stage::FoundStage found, const stage::FftwFunctions& fftw, int lowCutBand,
+                     int highCutBand)
+    : scene_(std::move(found.scene)), design_(std::move(found.design)),
+      analysis_(std::move(found.analysis)),
+      stream_(std::make_unique<stage::StageStream>(design_, fftw, scene_.seed)),
+      seed_(scene_.seed), lowCutBand_(lowCutBand), highCutBand_(highCutBand),
+      autoGainWonDb_(found.automatic.gainWonDb)
 {
+    gainDb_ = firstGainDb_ = analysis_->GainDb();
 }
 
 void StageTurn::Publish()
@@ -87,6 +81,7 @@ void StageTurn::Publish()
         parameters.levelsDb[band] = static_cast<std::int8_t>(levelsDb_[band]);
     parameters.gainDb = float(gainDb_);
     parameters.outputGain = float(outputGain_);
+    parameters.howlHz = float(howlsHz_.empty() ? 1000.0 : howlsHz_.back());
     stream_->SetParameters(parameters);
 }
 
@@ -97,39 +92,40 @@ void StageTurn::StartHowl(const stage::LoopPole& pole)
     growing_ = true;
     reachedFindLevel_ = false;
     pulledDown_.clear();
-    stopper_ = -1;
+    stopper_ = NoFader;
 }
 
-bool StageTurn::FaderMoved(const BandArray& bands, int band, double outputGain)
+StageTurn::Verdict StageTurn::FaderMoved(const BandArray& bands, int band, double outputGain)
 {
     const stage::BandLevels before = levelsDb_;
     for (int b = 0; b < stage::BandCount; ++b)
         levelsDb_[b] = bands[b].Level;
     if (levelsDb_ == before && outputGain == outputGain_)
-        return false; // a click that selects: nothing moved
+        return Verdict::None; // a click that selects: nothing moved
     outputGain_ = outputGain;
     Publish();
     if (!growing_) {
-        analysis_.SetLevels(levelsDb_);
-        return false;
+        analysis_->SetLevels(levelsDb_);
+        return Verdict::None;
     }
     if (band >= 0 && band < stage::BandCount && levelsDb_[band] < 0 &&
         levelsDb_[band] < before[band])
         pulledDown_.insert(band);
-    const stage::PoleForecast forecast = analysis_.Follow(*howl_, levelsDb_);
+    const double growthBefore = howl_->GrowthDbPerSecond();
+    const stage::PoleForecast forecast = analysis_->Follow(*howl_, levelsDb_);
     howl_ = forecast.pole;
-    if (forecast.growthDbPerSecond >= 0)
-        return false;
+    if (forecast.growthDbPerSecond > StopDecayDbPerSecond)
+        return forecast.growthDbPerSecond < growthBefore - 0.5 ? Verdict::Slowed : Verdict::None;
     // The room's poles lie a few hertz apart: when the followed one dies but
     // a neighbour grows, the player still hears the same howl.
-    if (const std::optional<stage::LoopPole> next = GrowingPole(analysis_);
+    if (const std::optional<stage::LoopPole> next = GrowingPole(*analysis_);
         next && std::abs(std::log2(next->FrequencyHz() / howl_->FrequencyHz())) < SameHowlOctaves) {
         howl_ = next;
-        return false;
+        return Verdict::Slowed;
     }
     growing_ = false;
     stopper_ = band;
-    return true;
+    return band == HowlBand() ? Verdict::Right : Verdict::Missed;
 }
 
 void StageTurn::SetOutputGain(double outputGain)
@@ -141,26 +137,27 @@ void StageTurn::SetOutputGain(double outputGain)
 StageTurn::NextHowl StageTurn::RiseGain()
 {
     gainDb_ += GainRiseDb;
-    analysis_.SetGainDb(gainDb_);
+    analysis_->SetGainDb(gainDb_);
     Publish();
     return LookForHowl();
 }
 
 StageTurn::NextHowl StageTurn::LookForHowl()
 {
-    const std::optional<stage::LoopPole> pole = GrowingPole(analysis_, AudibleGrowthDbPerSecond);
+    const std::optional<stage::LoopPole> pole = GrowingPole(*analysis_, AudibleGrowthDbPerSecond);
     if (!pole)
         return NextHowl::None;
     const int band = stage::NearestBand(pole->FrequencyHz());
-    if (band < lowCutBand_ || band > highCutBand_)
+    if (band <= lowCutBand_ || band > highCutBand_)
         return NextHowl::OutOfPlay;
     StartHowl(*pole);
+    Publish();
     return NextHowl::InPlay;
 }
 
 bool StageTurn::HowlReachedFindLevel()
 {
-    if (!growing_ || reachedFindLevel_ || stream_->LastBlockPeakDbfs() < FindClockLevelDbfs)
+    if (!growing_ || reachedFindLevel_ || stream_->HowlLevelDbfs() < FindClockLevelDbfs)
         return false;
     reachedFindLevel_ = true;
     return true;
@@ -180,6 +177,38 @@ std::vector<int> StageTurn::TriedBands() const
     return tried;
 }
 
+QString StageTurn::SceneText() const
+{
+    const QLocale german(QLocale::German, QLocale::Germany);
+    const auto pattern = [](stage::PolarPattern p) {
+        switch (p) {
+        case stage::PolarPattern::Omni:
+            return tr("Kugel");
+        case stage::PolarPattern::Cardioid:
+            return tr("Niere");
+        case stage::PolarPattern::Supercardioid:
+            return tr("Superniere");
+        case stage::PolarPattern::Hypercardioid:
+            return tr("Hyperniere");
+        }
+        return QString();
+    };
+    const QStringList roles = {tr("Gesang"), tr("Chor"), tr("Gitarre")};
+    QStringList parts;
+    for (std::size_t m = 0; m < scene_.microphones.size(); ++m) {
+        const stage::SceneMicrophone& microphone = scene_.microphones[m];
+        QStringList wedges;
+        for (const stage::MicrophonePlacement& placement : microphone.toWedges)
+            wedges << tr("Monitor %1 m bei %2°")
+                          .arg(german.toString(placement.distanceM, 'f', 1))
+                          .arg(std::lround(placement.angleDeg));
+        parts << tr("%1: %2, %3")
+                     .arg(roles.value(int(m)), pattern(microphone.pattern), wedges.join(tr(", ")));
+    }
+    parts.last() += tr("; Raum %1 s").arg(german.toString(scene_.rt60Seconds, 'f', 1));
+    return parts.join(tr("; "));
+}
+
 QString StageTurn::Summary() const
 {
     int cuts = 0;
@@ -190,10 +219,11 @@ QString StageTurn::Summary() const
             totalDb += levelDb;
         }
     }
-    return SignedDb(GainWonDb()) + QStringLiteral(" vor Rückkopplung, ") + QString::number(cuts) +
-           (cuts == 1 ? QStringLiteral(" Schnitt, zusammen ")
-                      : QStringLiteral(" Schnitte, zusammen ")) +
-           SignedDb(totalDb);
+    return (cuts == 1 ? tr("%1 vor Rückkopplung, %2 Schnitt, zusammen %3")
+                      : tr("%1 vor Rückkopplung, %2 Schnitte, zusammen %3"))
+        .arg(SignedDb(GainWonDb()))
+        .arg(cuts)
+        .arg(SignedDb(totalDb));
 }
 
 StageResponse StageTurn::Response()
@@ -222,9 +252,9 @@ StageResponse StageTurn::Response()
             eqResponse *= section.Response(zInverse);
         response.eqDb.push_back(stage::AmplitudeToDb(std::abs(eqResponse)));
     }
-    response.afterDb = analysis_.PeakOpenLoopGainDb(edgesHz);
-    analysis_.SetLevels({});
-    response.beforeDb = analysis_.PeakOpenLoopGainDb(edgesHz);
-    analysis_.SetLevels(played);
+    response.afterDb = analysis_->PeakOpenLoopGainDb(edgesHz);
+    analysis_->SetLevels({});
+    response.beforeDb = analysis_->PeakOpenLoopGainDb(edgesHz);
+    analysis_->SetLevels(played);
     return response;
 }

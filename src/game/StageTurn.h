@@ -10,8 +10,11 @@
 #include "model/StageResponse.h"
 #include "stage/FeedbackLoop.h"
 #include "stage/LoopAnalysis.h"
+#include "stage/StageScene.h"
+#include "stage/StageSearch.h"
 #include "stage/StageStream.h"
 
+#include <QCoreApplication>
 #include <QString>
 #include <atomic>
 #include <memory>
@@ -23,6 +26,7 @@
 class RandomGenerator;
 
 class StageTurn {
+    Q_DECLARE_TR_FUNCTIONS(StageTurn)
   public:
     static constexpr int MostHowls = 6;
     static constexpr int GainRiseIntervalMs = 2000;
@@ -32,10 +36,10 @@ class StageTurn {
 
     // The room of the next turn. Thread: GUI (the game's random generator).
     static std::uint32_t DrawSeed(RandomGenerator& random);
-    // Tries the room of `seed` and the next ones until the dominant pole
-    // lies in a band the game's own draw could pick (above lowCutBand up to
-    // highCutBand). Null with a German reason when none does; null without
-    // one once `cancelled` is set, which is looked at between rooms.
+    // Tries the scene of `seed` and the next ones until its first howls,
+    // each cut right, lie in bands the game's own draw could pick (above
+    // lowCutBand up to highCutBand). Null with a German reason when none
+    // does; null without one once `cancelled` is set, looked at between scenes.
     // Thread: any; the turn is then handed to the GUI thread.
     static std::unique_ptr<StageTurn> Build(const stage::FftwFunctions& fftw, std::uint32_t seed,
                                             int lowCutBand, int highCutBand, QString* errorText,
@@ -44,11 +48,19 @@ class StageTurn {
     stage::StageStream& Stream() { return *stream_; }
     std::uint32_t Seed() const { return seed_; }
 
+    // A howl is stopped only when its pole decays at least this fast: it is
+    // then 20 dB down within a second, as the ear hears it die.
+    static constexpr double StopDecayDbPerSecond = -20.0;
+    enum class Verdict {
+        None,    // the howl still rings (or nothing rang)
+        Slowed,  // it still rings, but grows slower or dies too slowly
+        Right,   // the howl's own band stopped it
+        Missed,  // another band's fader stopped it ("daneben")
+    };
     // The faders as they stand now (levels in dB) and the volume factor
     // reach the loop with its next block. A move of `band` during a growing
-    // howl is judged: true when after it the howl's pole lies inside the
-    // unit circle.
-    bool FaderMoved(const BandArray& bands, int band, double outputGain);
+    // howl is judged: the find belongs to the move after which it stopped.
+    Verdict FaderMoved(const BandArray& bands, int band, double outputGain);
     // The loop's volume alone.
     void SetOutputGain(double outputGain);
     // Whether a pole grows now, clearly enough to be heard soon. One in play
@@ -67,8 +79,15 @@ class StageTurn {
     int HowlBand() const;
     // The bands pulled below 0 during the last howl, without the one that stopped it.
     std::vector<int> TriedBands() const;
+    // The band whose move stopped the last howl; NoFader while it rings.
+    int Stopper() const { return stopper_; }
     // The gain won over the first howl of the turn, dB.
     double GainWonDb() const { return gainDb_ - firstGainDb_; }
+    // What the automatic engineer wins on this stage: each howl's band cut
+    // by 9 dB, the gain rising in 1 dB steps, over the first six howls.
+    double AutoGainWonDb() const { return autoGainWonDb_; }
+    // "Gesang: Superniere, Monitor 1,2 m bei 140°; Raum 0,8 s"
+    QString SceneText() const;
     // "+4 dB vor Rückkopplung, 3 Schnitte, zusammen -17 dB"
     QString Summary() const;
 
@@ -76,13 +95,14 @@ class StageTurn {
     StageResponse Response();
 
   private:
-    StageTurn(stage::LoopDesign design, const stage::FftwFunctions& fftw, std::uint32_t seed,
-              int lowCutBand, int highCutBand);
+    StageTurn(stage::FoundStage found, const stage::FftwFunctions& fftw, int lowCutBand,
+              int highCutBand);
     void Publish();
     void StartHowl(const stage::LoopPole& pole);
 
+    stage::StageScene scene_;
     stage::LoopDesign design_;
-    stage::LoopAnalysis analysis_;
+    std::unique_ptr<stage::LoopAnalysis> analysis_;
     std::unique_ptr<stage::StageStream> stream_;
     std::uint32_t seed_;
     int lowCutBand_, highCutBand_; // the faders in play
@@ -90,10 +110,11 @@ class StageTurn {
     double gainDb_ = 0;
     double firstGainDb_ = 0;
     double outputGain_ = 1;
+    double autoGainWonDb_ = 0;
     std::optional<stage::LoopPole> howl_;
     std::vector<double> howlsHz_;
     bool growing_ = false;
     bool reachedFindLevel_ = false;
     std::set<int> pulledDown_;
-    int stopper_ = -1;
+    int stopper_ = NoFader;
 };

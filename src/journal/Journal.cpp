@@ -147,14 +147,16 @@ const char CreateTable[] = "CREATE TABLE IF NOT EXISTS turns ("
                            " kind TEXT DEFAULT 'ton',"
                            " howl_hz REAL,"
                            " gain_won_db REAL,"
-                           " set_id INTEGER)";
+                           " set_id INTEGER,"
+                           " auto_gain_db REAL)";
 // Version 2 added the stage's columns, version 3 the set a turn was played
-// in; adding a column rewrites no row, and every existing row reads as the
+// in, version 4 the automatic engineer's gain on the same stage; adding a column rewrites no row, and every existing row reads as the
 // tone's, played outside a set.
 const char* const AddedColumns[][2] = {{"kind", "kind TEXT DEFAULT 'ton'"},
                                        {"howl_hz", "howl_hz REAL"},
                                        {"gain_won_db", "gain_won_db REAL"},
-                                       {"set_id", "set_id INTEGER"}};
+                                       {"set_id", "set_id INTEGER"},
+                                       {"auto_gain_db", "auto_gain_db REAL"}};
 // Made by the migration; again before each use, as a journal another tool
 // made at this version may lack it.
 const char CreateSetsTable[] = "CREATE TABLE IF NOT EXISTS sets ("
@@ -589,8 +591,8 @@ Journal::WriteResult Journal::TryRecord(const JournalTurn& turn)
         insert.prepare(QStringLiteral(
             "INSERT INTO turns (started_at, ringing_band, frequency_hz, scoring_mode, low_cut, "
             "high_cut, attempts, tried, find_ms, outcome, feedback_time, random_start, swell, bed, "
-            "kind, howl_hz, gain_won_db, set_id) "
-            "VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?)"));
+            "kind, howl_hz, gain_won_db, set_id, auto_gain_db) "
+            "VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?)"));
         insert.addBindValue(FormatStartedAt(turn.startedAt));
         insert.addBindValue(turn.ringingBand);
         insert.addBindValue(turn.frequencyHz);
@@ -614,6 +616,7 @@ Journal::WriteResult Journal::TryRecord(const JournalTurn& turn)
         insert.addBindValue(optionalReal(turn.gainWonDb));
         insert.addBindValue(turn.setId ? QVariant(qint64(*turn.setId))
                                        : QVariant(QMetaType(QMetaType::LongLong)));
+        insert.addBindValue(optionalReal(turn.autoGainDb));
 
         if (!statement.exec(QStringLiteral("BEGIN IMMEDIATE"))) {
             error = statement.lastError();

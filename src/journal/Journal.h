@@ -32,7 +32,7 @@ QString JournalFilePath();
 
 // The schema this program writes, kept in PRAGMA user_version. A journal
 // with a higher number comes from a newer program and is left alone.
-constexpr int JournalSchemaVersion = 3;
+constexpr int JournalSchemaVersion = 4;
 
 class Journal {
   public:

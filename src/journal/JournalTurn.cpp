@@ -9,6 +9,7 @@ const QStringList JournalColumns = {
     QStringLiteral("find_ms"),      QStringLiteral("outcome"),      QStringLiteral("feedback_time"),
     QStringLiteral("random_start"), QStringLiteral("swell"),        QStringLiteral("bed"),
     QStringLiteral("kind"),         QStringLiteral("howl_hz"),      QStringLiteral("gain_won_db"),
+    QStringLiteral("auto_gain_db"),
 };
 
 std::optional<int> JournalTurn::FirstTry() const
@@ -38,7 +39,15 @@ QString FormatTried(const QList<int>& bands)
 
 QString FormatOutcome(TurnOutcome outcome)
 {
-    return outcome == TurnOutcome::Found ? QStringLiteral("found") : QStringLiteral("abandoned");
+    switch (outcome) {
+    case TurnOutcome::Found:
+        return QStringLiteral("found");
+    case TurnOutcome::Missed:
+        return QStringLiteral("daneben");
+    case TurnOutcome::Abandoned:
+        break;
+    }
+    return QStringLiteral("abandoned");
 }
 
 QString FormatKind(bool stage)
@@ -178,6 +187,8 @@ std::optional<JournalTurn> TurnFromRow(const QList<QVariant>& row)
         turn.outcome = TurnOutcome::Found;
     else if (outcome == QLatin1String("abandoned"))
         turn.outcome = TurnOutcome::Abandoned;
+    else if (outcome == QLatin1String("daneben"))
+        turn.outcome = TurnOutcome::Missed;
     else
         return std::nullopt;
 
@@ -205,6 +216,7 @@ std::optional<JournalTurn> TurnFromRow(const QList<QVariant>& row)
     if (turn.stage) {
         turn.howlHz = OptionalReal(column(16));
         turn.gainWonDb = OptionalReal(column(17));
+        turn.autoGainDb = OptionalReal(column(18));
     }
     return turn;
 }

@@ -13,7 +13,8 @@
 #include <cstdint>
 #include <optional>
 
-enum class TurnOutcome { Found, Abandoned };
+// Missed: a stage howl stopped by another band's fader ("daneben").
+enum class TurnOutcome { Found, Abandoned, Missed };
 
 struct JournalTurn {
     std::int64_t id = 0;          // assigned by the database
@@ -36,6 +37,8 @@ struct JournalTurn {
     std::optional<double> howlHz;      // the howl's frequency; stage only
     std::optional<double> gainWonDb;   // gain won over the turn's first howl; stage only
     std::optional<std::int64_t> setId; // the "Übungssatz" it was played in
+    // What the automatic engineer won on the same stage; stage only.
+    std::optional<double> autoGainDb;
 
     bool Found() const { return outcome == TurnOutcome::Found; }
     // The band of the first try: the first wrong one, else the found band

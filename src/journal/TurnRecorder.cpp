@@ -25,13 +25,22 @@ void TurnRecorder::TurnStarted()
     turn_ = turn;
 }
 
-void TurnRecorder::StageHowlStarted(double howlHz, double gainWonDb)
+void TurnRecorder::StageHowlStarted(double howlHz, double gainWonDb, double autoGainWonDb)
 {
     if (!turn_)
         return;
     turn_->stage = true;
     turn_->howlHz = howlHz;
     turn_->gainWonDb = gainWonDb;
+    turn_->autoGainDb = autoGainWonDb;
+}
+
+void TurnRecorder::StageHowlMissed(const QList<int>& tried)
+{
+    if (!turn_)
+        return;
+    turn_->tried = tried;
+    Finish(TurnOutcome::Missed);
 }
 
 void TurnRecorder::WrongAttemptCounted(int band)

@@ -25,7 +25,9 @@ class TurnRecorder final : public QObject {
     // The tone has started: band, frequency and settings of the turn.
     void TurnStarted();
     // The turn just started is a howl of a stage turn.
-    void StageHowlStarted(double howlHz, double gainWonDb);
+    void StageHowlStarted(double howlHz, double gainWonDb, double autoGainWonDb);
+    // Another band's fader stopped the howl: `tried` ends with that band.
+    void StageHowlMissed(const QList<int>& tried);
     // A wrong fader was counted; the tried bands keep their order.
     void WrongAttemptCounted(int band);
     // The find was recorded in the counters: TurnAttempts and LastFindTime hold it.

@@ -20,6 +20,8 @@ struct BiquadCoefficients {
 BiquadCoefficients PeakingSection(double frequencyHz, double q, double gainDb);
 BiquadCoefficients HighPassSection(double frequencyHz, double q);
 BiquadCoefficients LowPassSection(double frequencyHz, double q);
+// Unity gain above the corner, gainDb below it (slope 1).
+BiquadCoefficients LowShelfSection(double frequencyHz, double gainDb);
 // Unity gain at the centre.
 BiquadCoefficients BandPassSection(double frequencyHz, double q);
 

@@ -2,17 +2,24 @@
 
 #include "stage/StageBands.h"
 #include "stage/StageConstants.h"
-#include "stage/Transducers.h"
+#include "stage/StageScene.h"
 
+#include <algorithm>
 #include <bit>
 #include <cmath>
 
 namespace stage {
 
+namespace {
+
+// The RMS of NextPink's output.
+constexpr double PinkRms = 1.715;
+
+} // namespace
+
 LoopDesign StageDesign(std::uint32_t seed, bool withRoom)
 {
-    return {MicrophoneSections(), SpeakerSections(), StageBandCentresHz(),
-            SynthesiseRoom(seed, withRoom)};
+    return SceneDesign(DrawScene(seed, withRoom));
 }
 
 FeedbackLoop::FeedbackLoop(const LoopDesign& design, const FftwFunctions& fftw,
@@ -21,6 +28,7 @@ FeedbackLoop::FeedbackLoop(const LoopDesign& design, const FftwFunctions& fftw,
       room_(std::make_unique<PartitionedConvolver>(fftw, design.room.taps, BlockFrames)),
       // Uniform noise of this amplitude has the floor's RMS.
       noiseAmplitude_(static_cast<float>(DbToAmplitude(design.noiseFloorDbfs) * std::sqrt(3.0))),
+      bleedDbfs_(design.bleedDbfs),
       noiseState_(noiseSeed * 2654435761u + 1u), delayFrames_(design.room.directDelayFrames),
       sent_(std::bit_ceil(std::size_t(delayFrames_) + BlockFrames), 0.0f),
       sentMask_(sent_.size() - 1), roomIn_(BlockFrames), atMicrophone_(BlockFrames),
@@ -31,15 +39,29 @@ FeedbackLoop::FeedbackLoop(const LoopDesign& design, const FftwFunctions& fftw,
 void FeedbackLoop::SetGainDb(double gainDb)
 {
     gain_ = DbToAmplitude(gainDb);
+    // The singer sings as loud whatever the desk does: the bleed's level is
+    // fixed at the microphone by the gain the stage starts with.
+    if (bleedAmplitude_ < 0)
+        bleedAmplitude_ = float(DbToAmplitude(bleedDbfs_) / gain_ / PinkRms);
 }
 
-float FeedbackLoop::NextNoise()
+float FeedbackLoop::NextUniform()
 {
     // xorshift32: cheap, and the same sequence for the same seed.
     noiseState_ ^= noiseState_ << 13;
     noiseState_ ^= noiseState_ >> 17;
     noiseState_ ^= noiseState_ << 5;
-    return noiseAmplitude_ * (float(noiseState_) / 2147483648.0f - 1.0f);
+    return float(noiseState_) / 2147483648.0f - 1.0f;
+}
+
+float FeedbackLoop::NextPink()
+{
+    // Three one-pole sections (Paul Kellet's): -3 dB per octave within 0.5 dB.
+    const float white = NextUniform();
+    pink_[0] = 0.99765f * pink_[0] + white * 0.0990460f;
+    pink_[1] = 0.96300f * pink_[1] + white * 0.2965164f;
+    pink_[2] = 0.57000f * pink_[2] + white * 1.0526913f;
+    return pink_[0] + pink_[1] + pink_[2] + white * 0.1848f;
 }
 
 void FeedbackLoop::Process(const float* talker, float* out)
@@ -50,7 +72,9 @@ void FeedbackLoop::Process(const float* talker, float* out)
         roomIn_[n] = sent_[(written_ + n - delayFrames_) & sentMask_];
     room_->Process(roomIn_.data(), atMicrophone_.data());
     for (int n = 0; n < BlockFrames; ++n)
-        atMicrophone_[n] += NextNoise() + (talker ? talker[n] : 0.0f);
+        atMicrophone_[n] += noiseAmplitude_ * NextUniform() +
+                            std::max(bleedAmplitude_, 0.0f) * NextPink() +
+                            (talker ? talker[n] : 0.0f);
 
     microphone_.Process(atMicrophone_.data(), BlockFrames);
     const float gain = static_cast<float>(gain_);

@@ -3,7 +3,9 @@
 // graphic EQ -> limiter -> wedge -> room -> microphone. The room's direct
 // path is a delay line of exactly its length; the rest of the room is a
 // partitioned convolution that adds no delay. A quiet noise floor (and
-// optionally an outside signal, a talker) enters at the microphone.
+// optionally an outside signal, a talker) enters at the microphone, and so
+// does the bleed of a singer and a band, pink noise at a level set by the
+// first gain so that the stage is heard from its first block.
 
 #include "stage/BandEq.h"
 #include "stage/Biquad.h"
@@ -24,9 +26,13 @@ struct LoopDesign {
     BandCentres bandCentresHz{};
     RoomImpulse room;
     double noiseFloorDbfs = -85.0; // at the microphone
+    // The bleed's level at the desk's output at the first gain set.
+    double bleedDbfs = -30.0;
+    // How fast the first howl grows at the gain chosen for it.
+    double firstGrowthDbPerSecond = 12.0;
 };
 
-// The stage of `seed`: its room, the game's bands, the microphone and wedge.
+// The stage of `seed` (its scene: microphones, wedges, room) on the game's bands.
 LoopDesign StageDesign(std::uint32_t seed, bool withRoom);
 
 class FeedbackLoop {
@@ -46,7 +52,8 @@ class FeedbackLoop {
     void Process(const float* talker, float* out);
 
   private:
-    float NextNoise();
+    float NextUniform();
+    float NextPink();
 
     BiquadChain microphone_;
     BiquadChain speaker_;
@@ -55,6 +62,9 @@ class FeedbackLoop {
     std::unique_ptr<PartitionedConvolver> room_;
     double gain_ = 1.0;
     float noiseAmplitude_;
+    double bleedDbfs_;
+    float bleedAmplitude_ = -1; // set by the first SetGainDb
+    float pink_[3] = {0, 0, 0};
     std::uint32_t noiseState_;
     int delayFrames_;
     std::vector<float> sent_; // the wedge's past output, a ring of power-of-two size

@@ -1,5 +1,6 @@
 #include "stage/LoopAnalysis.h"
 
+#include "stage/StageBands.h"
 #include "stage/StageConstants.h"
 
 #include <algorithm>
@@ -17,8 +18,8 @@ constexpr double LowestHowlHz = 30.0;
 constexpr double HighestHowlHz = 18000.0;
 constexpr int CandidateCount = 24;
 constexpr int FollowSteps = 8;
-constexpr double TargetGrowthLow = 10.0;
-constexpr double TargetGrowthHigh = 14.0;
+// The first howl grows within this share of the scene's rate.
+constexpr double TargetGrowthTolerance = 0.1;
 // dB per neper, per second of samples.
 const double RateScale = 20.0 / std::numbers::ln10 * SampleRateHz;
 
@@ -166,12 +167,24 @@ void LoopAnalysis::UpdateGrid()
 {
     if (gridCurrent_)
         return;
-    grid_ = fixedGrid_;
-    for (std::size_t k = 0; k < grid_.size(); ++k) {
-        const Complex zInverse = std::polar(1.0, -2 * std::numbers::pi * double(k) / gridSize_);
-        for (const BiquadCoefficients& c : eqSections_)
-            grid_[k] *= c.Response(zInverse);
+    // A fader move changes one or two bands: the grid follows by the ratio of
+    // their new and old responses rather than by all 28 sections again.
+    const bool full = grid_.empty();
+    if (full)
+        grid_ = fixedGrid_;
+    for (int band = 0; band < BandCount; ++band) {
+        if (!full && gridLevelsDb_[band] == levelsDb_[band])
+            continue;
+        const BiquadCoefficients before = BandSection(design_.bandCentresHz[band], gridLevelsDb_[band]);
+        const BiquadCoefficients& after = eqSections_[band];
+        for (std::size_t k = 0; k < grid_.size(); ++k) {
+            const Complex zInverse =
+                std::polar(1.0, -2 * std::numbers::pi * double(k) / gridSize_);
+            grid_[k] *= full ? after.Response(zInverse)
+                             : after.Response(zInverse) / before.Response(zInverse);
+        }
     }
+    gridLevelsDb_ = levelsDb_;
     gridCurrent_ = true;
 }
 
@@ -207,29 +220,67 @@ std::optional<LoopPole> LoopAnalysis::DominantPole()
     return dominant;
 }
 
-double LoopAnalysis::ChooseGainDb()
+double LoopAnalysis::PeakGainDb()
 {
     UpdateGrid();
     double peak = 0;
     for (std::size_t k = std::size_t(LowestHowlHz / SampleRateHz * gridSize_);
          k < std::size_t(HighestHowlHz / SampleRateHz * gridSize_); ++k)
         peak = std::max(peak, std::abs(grid_[k]));
-    gainDb_ = -AmplitudeToDb(peak);
+    return AmplitudeToDb(peak) + gainDb_;
+}
+
+double LoopAnalysis::PeakFrequencyHz()
+{
+    UpdateGrid();
+    std::size_t loudest = 0;
+    for (std::size_t k = std::size_t(LowestHowlHz / SampleRateHz * gridSize_);
+         k < std::size_t(HighestHowlHz / SampleRateHz * gridSize_); ++k)
+        if (std::abs(grid_[k]) > std::abs(grid_[loudest]))
+            loudest = k;
+    return double(loudest) * SampleRateHz / gridSize_;
+}
+
+double LoopAnalysis::ChooseGainDb()
+{
+    gainDb_ -= PeakGainDb();
+    const double target = design_.firstGrowthDbPerSecond;
     for (int attempt = 0; attempt < 40; ++attempt) {
         const std::optional<LoopPole> pole = DominantPole();
         const double growth = pole ? pole->GrowthDbPerSecond() : -HUGE_VAL;
-        if (growth >= TargetGrowthLow && growth <= TargetGrowthHigh)
+        if (std::abs(growth - target) <= target * TargetGrowthTolerance)
             break;
         // Near a pole, growth changes by (change of G in dB) / group delay.
         double stepDb = 0.25;
         if (pole) {
             const double delaySeconds = std::max(GroupDelayMs(pole->FrequencyHz()), 1.0) / 1000.0;
-            const double target = (TargetGrowthLow + TargetGrowthHigh) / 2;
             stepDb = std::clamp((target - growth) * delaySeconds, -0.5, 0.5);
         }
         gainDb_ += stepDb;
     }
     return gainDb_;
+}
+
+RingOut LoopAnalysis::PlanRingOut(int howls, double cutDb)
+{
+    const BandLevels before = levelsDb_;
+    const double gainBefore = gainDb_;
+    RingOut plan;
+    BandLevels levels = levelsDb_;
+    for (int howl = 0; howl < howls; ++howl) {
+        // G rises in whole dB until the loop's peak is over unity again.
+        gainDb_ += std::max(0.0, std::ceil(-PeakGainDb()));
+        if (howl == 0)
+            plan.firstGainDb = gainDb_;
+        const int band = NearestBand(PeakFrequencyHz());
+        plan.bands.push_back(band);
+        plan.gainWonDb = gainDb_ - plan.firstGainDb;
+        levels[band] = std::max(double(MinLevelDb), levels[band] + cutDb);
+        SetLevels(levels);
+    }
+    SetLevels(before);
+    gainDb_ = gainBefore;
+    return plan;
 }
 
 PoleForecast LoopAnalysis::Follow(const LoopPole& howl, const BandLevels& levelsDb)

@@ -27,6 +27,14 @@ struct PoleForecast {
     bool roomDecay;           // true when the room's own decay sets that rate
 };
 
+// What an engineer ringing out the stage meets: each howl's band, cut then
+// by the same amount, the gain rising in 1 dB steps in between.
+struct RingOut {
+    std::vector<int> bands;
+    double firstGainDb = 0;
+    double gainWonDb = 0; // at the last howl, over the first
+};
+
 class LoopAnalysis {
   public:
     LoopAnalysis(const LoopDesign& design, const FftwFunctions& fftw);
@@ -56,9 +64,17 @@ class LoopAnalysis {
     // The pole with the largest real part, searched from the frequencies
     // where L's phase crosses zero with the largest |L|.
     std::optional<LoopPole> DominantPole();
+    // The open loop's largest gain (dB, with G) and where it lies, from the
+    // grid: cheap, the pole's place to within the grid's few millihertz.
+    double PeakGainDb();
+    double PeakFrequencyHz();
     // Raises G from where the open loop's peak is 0 dB until the dominant
-    // pole grows at 10-14 dB/s; sets and returns it.
+    // pole grows at the design's first growth rate; sets and returns it.
     double ChooseGainDb();
+    // From the faders and G as they stand, `howls` howls each cut by
+    // `cutDb` in its band (down to -12), from the grid alone. Leaves the
+    // levels and G as they were.
+    RingOut PlanRingOut(int howls, double cutDb);
     // Follows `howl` while the EQ moves to `levelsDb` (in small steps, Newton
     // from the last root), and sets those levels.
     PoleForecast Follow(const LoopPole& howl, const BandLevels& levelsDb);
@@ -73,6 +89,7 @@ class LoopAnalysis {
     int gridSize_;
     std::vector<std::complex<double>> fixedGrid_; // M W R on the unit circle
     std::vector<std::complex<double>> grid_;      // M E W R
+    BandLevels gridLevelsDb_{}; // the levels grid_ holds
     bool gridCurrent_ = false;
 };
 

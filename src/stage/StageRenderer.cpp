@@ -4,6 +4,8 @@
 #include "stage/LoopAnalysis.h"
 #include "stage/StageBands.h"
 #include "stage/StageConstants.h"
+#include "stage/StageSearch.h"
+#include "stage/HowlMeter.h"
 
 #include <algorithm>
 #include <array>
@@ -15,13 +17,24 @@
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
+#include <utility>
 
 namespace stage {
 
 namespace {
 
 constexpr char Usage[] = "Aufruf: heulmeister --render-stage STARTWERT AUSGABE.wav "
-                         "[--seconds SEKUNDEN] [--no-room] [--cut BAND:DB@SEKUNDEN]...";
+                         "[--seconds SEKUNDEN] [--no-room] [--range TIEF:HOCH] [--auto-cut DB] "
+                         "[--cut BAND:DB@SEKUNDEN]...";
+// A howl counts as stopped when the model's pole decays at least this fast
+// and its level falls this far within a second.
+constexpr double StopDecayDbPerSecond = -20.0;
+constexpr double StopFallDb = 20.0;
+constexpr double HeardLevelDbfs = LimitDbfs - 30.0;
+// A new howl must grow at least this fast to be heard before long.
+constexpr double AudibleGrowthDbPerSecond = 6.0;
+constexpr double GainRiseSeconds = 2.0;
+constexpr double AutoCutDelaySeconds = 1.0;
 constexpr double LongestSeconds = 600.0;
 
 template <typename Number> bool ParseWhole(const std::string& text, Number& value)
@@ -29,6 +42,14 @@ template <typename Number> bool ParseWhole(const std::string& text, Number& valu
     const char* end = text.data() + text.size();
     const auto [stop, error] = std::from_chars(text.data(), end, value);
     return error == std::errc() && stop == end && !text.empty();
+}
+
+// A level in dB: "+3" as well as "3" and "-3".
+bool ParseLevel(const std::string& text, int& value)
+{
+    if (text.size() > 1 && text[0] == '+' && text[1] != '-')
+        return ParseWhole(text.substr(1), value);
+    return ParseWhole(text, value);
 }
 
 bool ParseDecimal(const std::string& text, double& value)
@@ -47,7 +68,7 @@ std::optional<StageCut> ParseCut(const std::string& text)
     StageCut cut;
     if (colon == std::string::npos || at == std::string::npos || at < colon ||
         !ParseWhole(text.substr(0, colon), cut.band) ||
-        !ParseWhole(text.substr(colon + 1, at - colon - 1), cut.levelDb) ||
+        !ParseLevel(text.substr(colon + 1, at - colon - 1), cut.levelDb) ||
         !ParseDecimal(text.substr(at + 1), cut.seconds))
         return std::nullopt;
     if (cut.band < 0 || cut.band >= BandCount || cut.levelDb < MinLevelDb ||
@@ -70,65 +91,155 @@ std::string Fixed(double value, int decimals)
     return std::string(text.data(), result.ptr);
 }
 
-// Howls, cuts and stops as the renderer reports them.
-class EventLog {
+// The stage as the renderer plays it: the howl followed by the model, when
+// it is heard and when it dies in the samples, the gain rising between
+// howls and the automatic engineer's cuts. One line per event.
+class RingOutLog {
   public:
-    EventLog(LoopAnalysis& analysis, const RoomImpulse& room,
-             const std::function<void(const std::string&)>& onEvent)
-        : analysis_(analysis), room_(room), onEvent_(onEvent)
+    RingOutLog(const StageRenderRequest& request, LoopAnalysis& analysis, const RoomImpulse& room,
+               const std::function<void(const std::string&)>& onEvent)
+        : request_(request), analysis_(analysis), room_(room), onEvent_(onEvent)
     {
     }
+
+    double GainDb() const { return analysis_.GainDb(); }
+    const BandLevels& Levels() const { return levelsDb_; }
+    bool LevelsChanged() { return std::exchange(levelsChanged_, false); }
 
     void Gain(double seconds)
     {
         onEvent_("gain t=" + Fixed(seconds, 3) + " db=" + Fixed(analysis_.GainDb(), 3));
     }
 
-    // A new howl when the dominant pole grows and is not the one followed.
-    void LookForHowl(double seconds)
+    // A new howl when the dominant pole grows clearly and is not the one followed.
+    void LookForHowl(double leastGrowth)
     {
         const std::optional<LoopPole> dominant = analysis_.DominantPole();
-        if (!dominant || dominant->GrowthDbPerSecond() <= 0)
+        if (!dominant || dominant->GrowthDbPerSecond() <= leastGrowth)
             return;
         if (growing_ && std::abs(dominant->FrequencyHz() - howl_->FrequencyHz()) < 1.0)
             return;
         howl_ = dominant;
         growing_ = true;
-        const double frequencyHz = dominant->FrequencyHz();
-        onEvent_("howl t=" + Fixed(seconds, 3) + " freq=" + Fixed(frequencyHz, 2) +
-                 " band=" + std::to_string(NearestBand(frequencyHz)) +
-                 " excess_db=" + Fixed(analysis_.OpenLoopGainDb(frequencyHz), 3) +
-                 " delay_ms=" + Fixed(room_.DirectDelayMs(), 3) +
-                 " group_delay_ms=" + Fixed(analysis_.GroupDelayMs(frequencyHz), 3) +
-                 " growth_db_s=" + Fixed(dominant->GrowthDbPerSecond(), 2));
+        heardAt_.reset();
+        meter_.SetFrequencyHz(dominant->FrequencyHz());
     }
 
-    void Cut(double seconds, const StageCut& cut, const BandLevels& levelsDb)
+    // The automatic engineer's and the command line's cuts, due at `seconds`.
+    void ApplyCuts(double seconds, std::size_t& nextCut)
     {
-        if (!howl_) {
-            analysis_.SetLevels(levelsDb);
-            return;
+        while (nextCut < request_.cuts.size() &&
+               request_.cuts[nextCut].seconds <= seconds + 1e-9) {
+            const StageCut& cut = request_.cuts[nextCut++];
+            Cut(seconds, cut);
         }
-        const double frequencyHz = howl_->FrequencyHz();
-        const PoleForecast forecast = analysis_.Follow(*howl_, levelsDb);
-        onEvent_("cut t=" + Fixed(seconds, 3) + " band=" + std::to_string(cut.band) +
-                 " db=" + std::to_string(cut.levelDb) +
-                 " loop_gain_db=" + Fixed(analysis_.OpenLoopGainDb(frequencyHz), 3) +
-                 " growth_db_s=" + Fixed(forecast.growthDbPerSecond, 2));
-        if (growing_ && forecast.growthDbPerSecond < 0) {
-            onEvent_("stopped t=" + Fixed(seconds, 3) + " freq=" + Fixed(frequencyHz, 2));
-            growing_ = false;
+        if (request_.autoCutDb && growing_ && heardAt_ &&
+            seconds >= *heardAt_ + AutoCutDelaySeconds - 1e-9) {
+            const int band = NearestBand(howl_->FrequencyHz());
+            const int level = std::max(MinLevelDb, int(levelsDb_[band]) + *request_.autoCutDb);
+            Cut(seconds, {band, level, seconds});
         }
-        howl_ = forecast.pole;
-        LookForHowl(seconds);
+    }
+
+    // After each block: when the howl is first heard, when a cut has made it
+    // fall, and the gain's rise while nothing howls.
+    void Measure(const float* block, double seconds)
+    {
+        meter_.Process(block, BlockFrames);
+        const double levelDbfs = meter_.LevelDbfs();
+        if (growing_ && !heardAt_ && levelDbfs >= HeardLevelDbfs) {
+            heardAt_ = seconds;
+            ++howls_;
+            const double frequencyHz = howl_->FrequencyHz();
+            onEvent_("howl t=" + Fixed(seconds, 3) + " freq=" + Fixed(frequencyHz, 2) +
+                     " band=" + std::to_string(NearestBand(frequencyHz)) +
+                     " excess_db=" + Fixed(analysis_.OpenLoopGainDb(frequencyHz), 3) +
+                     " delay_ms=" + Fixed(room_.DirectDelayMs(), 3) +
+                     " group_delay_ms=" + Fixed(analysis_.GroupDelayMs(frequencyHz), 3) +
+                     " growth_db_s=" + Fixed(howl_->GrowthDbPerSecond(), 2));
+        }
+        if (falling_) {
+            if (levelDbfs <= falling_->levelDbfs - StopFallDb) {
+                onEvent_(falling_->line);
+                falling_.reset();
+            } else if (seconds > falling_->seconds + 1.0) {
+                falling_.reset();
+            }
+        }
+        if (request_.autoCutDb && !growing_ && seconds >= nextRise_) {
+            analysis_.SetGainDb(analysis_.GainDb() + 1.0);
+            Gain(seconds);
+            nextRise_ = seconds + GainRiseSeconds;
+            LookForHowl(AudibleGrowthDbPerSecond);
+        }
+    }
+
+    void Finish(double seconds)
+    {
+        if (request_.autoCutDb)
+            onEvent_("ringout howls=" + std::to_string(howls_) +
+                     " gain_won_db=" + Fixed(analysis_.GainDb() - firstGainDb_, 3));
+        (void)seconds;
+    }
+
+    void Start()
+    {
+        firstGainDb_ = analysis_.GainDb();
+        LookForHowl(0);
     }
 
   private:
+    void Cut(double seconds, const StageCut& cut)
+    {
+        levelsDb_[cut.band] = cut.levelDb;
+        levelsChanged_ = true;
+        if (!growing_) {
+            analysis_.SetLevels(levelsDb_);
+            onEvent_("cut t=" + Fixed(seconds, 3) + " band=" + std::to_string(cut.band) +
+                     " db=" + std::to_string(cut.levelDb) + " verdict=none");
+            return;
+        }
+        const double frequencyHz = howl_->FrequencyHz();
+        const PoleForecast forecast = analysis_.Follow(*howl_, levelsDb_);
+        const bool stops = forecast.growthDbPerSecond <= StopDecayDbPerSecond;
+        const int howlBand = NearestBand(frequencyHz);
+        const char* verdict = !stops ? "none" : cut.band == howlBand ? "right" : "daneben";
+        onEvent_("cut t=" + Fixed(seconds, 3) + " band=" + std::to_string(cut.band) +
+                 " db=" + std::to_string(cut.levelDb) +
+                 " loop_gain_db=" + Fixed(analysis_.OpenLoopGainDb(frequencyHz), 3) +
+                 " growth_db_s=" + Fixed(forecast.growthDbPerSecond, 2) + " verdict=" + verdict);
+        howl_ = forecast.pole;
+        if (!stops)
+            return;
+        growing_ = false;
+        falling_ = Falling{seconds, meter_.LevelDbfs(),
+                           "stopped t=" + Fixed(seconds, 3) + " freq=" + Fixed(frequencyHz, 2) +
+                               " band=" + std::to_string(howlBand) +
+                               " decay_db_s=" + Fixed(forecast.growthDbPerSecond, 2)};
+        nextRise_ = seconds + GainRiseSeconds;
+        LookForHowl(AudibleGrowthDbPerSecond);
+    }
+
+    struct Falling {
+        double seconds;
+        double levelDbfs;
+        std::string line;
+    };
+
+    const StageRenderRequest& request_;
     LoopAnalysis& analysis_;
     const RoomImpulse& room_;
     const std::function<void(const std::string&)>& onEvent_;
+    HowlMeter meter_;
+    BandLevels levelsDb_{};
+    bool levelsChanged_ = false;
     std::optional<LoopPole> howl_;
     bool growing_ = false;
+    std::optional<double> heardAt_;
+    std::optional<Falling> falling_;
+    double nextRise_ = 0;
+    double firstGainDb_ = 0;
+    int howls_ = 0;
 };
 
 void PutLittleEndian(std::vector<unsigned char>& bytes, std::uint32_t value, int size)
@@ -194,6 +305,21 @@ std::optional<StageRenderRequest> ParseStageArguments(const std::vector<std::str
                 return fail("Ungültiger Schnitt " + Quoted(arguments[i]) +
                             ": erwartet wird BAND:DB@SEKUNDEN, BAND 0 bis 27, DB -12 bis 12.");
             request.cuts.push_back(*cut);
+        } else if (argument == "--range") {
+            int low = 0, high = 0;
+            const std::string text = hasValue ? arguments[++i] : std::string();
+            const std::size_t colon = text.find(':');
+            if (colon == std::string::npos || !ParseWhole(text.substr(0, colon), low) ||
+                !ParseWhole(text.substr(colon + 1), high) || low < 0 || high >= BandCount ||
+                low >= high)
+                return fail("Ungültiger Bereich " + Quoted(text) +
+                            ": erwartet wird TIEF:HOCH, Bänder 0 bis 27, TIEF unter HOCH.");
+            request.range = std::make_pair(low, high);
+        } else if (argument == "--auto-cut") {
+            int db = 0;
+            if (!hasValue || !ParseLevel(arguments[++i], db) || db >= 0 || db < MinLevelDb)
+                return fail("Ungültiger Schnitt für --auto-cut: erwartet wird DB von -1 bis -12.");
+            request.autoCutDb = db;
         } else if (argument.size() > 1 && argument[0] == '-') {
             return fail("Unbekannte Option " + Quoted(argument) + ". " + Usage);
         } else {
@@ -209,9 +335,9 @@ std::optional<StageRenderRequest> ParseStageArguments(const std::vector<std::str
                     ": erwartet wird eine ganze Zahl von 0 bis 4294967295.");
     request.outputPath = positional[1];
     for (const StageCut& cut : request.cuts)
-        if (cut.seconds > request.seconds)
+        if (cut.seconds >= request.seconds)
             return fail("Der Schnitt bei " + Fixed(cut.seconds, 3) +
-                        " s liegt nach dem Ende der Aufnahme (" + Fixed(request.seconds, 3) +
+                        " s liegt nicht vor dem Ende der Aufnahme (" + Fixed(request.seconds, 3) +
                         " s).");
     std::stable_sort(request.cuts.begin(), request.cuts.end(),
                      [](const StageCut& a, const StageCut& b) { return a.seconds < b.seconds; });
@@ -221,30 +347,42 @@ std::optional<StageRenderRequest> ParseStageArguments(const std::vector<std::str
 std::vector<float> RenderStage(const StageRenderRequest& request, const FftwFunctions& fftw,
                                const std::function<void(const std::string&)>& onEvent)
 {
-    const LoopDesign design = StageDesign(request.seed, request.withRoom);
-    LoopAnalysis analysis(design, fftw);
-    analysis.ChooseGainDb();
-    EventLog events(analysis, design.room, onEvent);
-    events.Gain(0.0);
-    events.LookForHowl(0.0);
+    StageSearch search;
+    search.withRoom = request.withRoom;
+    search.seedOnly = !request.range;
+    if (request.range) {
+        search.lowCutBand = request.range->first;
+        search.highCutBand = request.range->second;
+    }
+    std::optional<FoundStage> found = search.Find(fftw, request.seed);
+    if (!found) {
+        onEvent("kein Bühnenbild: Für die Bänder " + std::to_string(search.lowCutBand + 1) +
+                " bis " + std::to_string(search.highCutBand) + " rückkoppelt keine Bühne.");
+        return {};
+    }
+    LoopAnalysis& analysis = *found->analysis;
+    onEvent(SceneLine(found->scene));
+    RingOutLog log(request, analysis, found->design.room, onEvent);
+    log.Gain(0.0);
+    log.Start();
 
-    FeedbackLoop loop(design, fftw, request.seed);
+    FeedbackLoop loop(found->design, fftw, request.seed);
     loop.SetGainDb(analysis.GainDb());
     const auto blocks =
         static_cast<std::size_t>(std::ceil(request.seconds * SampleRateHz / BlockFrames));
     std::vector<float> samples(blocks * BlockFrames);
-    BandLevels levelsDb{};
     std::size_t nextCut = 0;
     for (std::size_t block = 0; block < blocks; ++block) {
         const double seconds = double(block * BlockFrames) / SampleRateHz;
-        while (nextCut < request.cuts.size() && request.cuts[nextCut].seconds <= seconds + 1e-9) {
-            const StageCut& cut = request.cuts[nextCut++];
-            levelsDb[cut.band] = cut.levelDb;
-            loop.SetLevels(levelsDb);
-            events.Cut(seconds, cut, levelsDb);
-        }
-        loop.Process(nullptr, &samples[block * BlockFrames]);
+        log.ApplyCuts(seconds, nextCut);
+        if (log.LevelsChanged())
+            loop.SetLevels(log.Levels());
+        loop.SetGainDb(log.GainDb());
+        float* out = &samples[block * BlockFrames];
+        loop.Process(nullptr, out);
+        log.Measure(out, seconds + double(BlockFrames) / SampleRateHz);
     }
+    log.Finish(request.seconds);
     samples.resize(static_cast<std::size_t>(std::llround(request.seconds * SampleRateHz)));
     return samples;
 }
@@ -299,6 +437,8 @@ int RunRenderStageCommand(const std::vector<std::string>& arguments)
         std::fflush(stdout);
     };
     const std::vector<float> samples = RenderStage(*request, *fftw, print);
+    if (samples.empty())
+        return 1;
     if (!WriteWaveFile(request->outputPath, samples, &errorText)) {
         std::fprintf(stderr, "%s\n", errorText.c_str());
         return 1;

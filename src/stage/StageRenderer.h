@@ -24,6 +24,10 @@ struct StageRenderRequest {
     double seconds = 10.0;
     bool withRoom = true;
     std::vector<StageCut> cuts;
+    // --range: scenes drawn for these cut bands, as the game draws them.
+    std::optional<std::pair<int, int>> range;
+    // --auto-cut: the automatic engineer's cut, dB more per howl.
+    std::optional<int> autoCutDb;
 };
 
 // The arguments after --render-stage; null with a one-line German reason.
@@ -31,7 +35,8 @@ std::optional<StageRenderRequest> ParseStageArguments(const std::vector<std::str
                                                       std::string* errorText);
 
 // Renders the loop: the limiter's output, in [-1, 1]. `onEvent` receives each
-// event line as it happens (key=value pairs, no newline).
+// event line as it happens (key=value pairs, no newline). Empty with a line
+// "kein Bühnenbild ..." when --range finds no scene.
 std::vector<float> RenderStage(const StageRenderRequest& request, const FftwFunctions& fftw,
                                const std::function<void(const std::string&)>& onEvent);
 

@@ -110,6 +110,10 @@ void StageStream::ApplyNewest()
         levelsDb[band] = std::clamp<int>(newest.levelsDb[band], MinLevelDb, MaxLevelDb);
     loop_.SetGainDb(newest.gainDb);
     outputGain_ = newest.outputGain;
+    if (newest.howlHz != meteredHz_) {
+        meteredHz_ = newest.howlHz;
+        howlMeter_.SetFrequencyHz(meteredHz_);
+    }
     loop_.SetLevels(levelsDb);
     // The vDSO answers this without entering the kernel.
     const auto now = std::chrono::steady_clock::now().time_since_epoch();
@@ -126,6 +130,8 @@ void StageStream::RenderBuffer(float* out, unsigned long frames)
     while (frames > 0) {
         if (blockUsed_ == BlockFrames) {
             loop_.Process(nullptr, block_.data());
+            howlMeter_.Process(block_.data(), BlockFrames);
+            howlDbfs_.store(float(howlMeter_.LevelDbfs()), std::memory_order_relaxed);
             float peak = 1e-10f;
             for (float& sample : block_) {
                 peak = std::max(peak, std::abs(sample));

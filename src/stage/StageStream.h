@@ -5,6 +5,7 @@
 // no lock and makes no system call.
 
 #include "stage/FeedbackLoop.h"
+#include "stage/HowlMeter.h"
 #include "stage/SnapshotExchange.h"
 
 #include <array>
@@ -20,6 +21,7 @@ struct StageParameters {
     std::array<std::int8_t, BandCount> levelsDb{}; // the faders, -12..12
     float gainDb = 0;                              // G
     float outputGain = 1;                          // after the loop: the player's volume
+    float howlHz = 1000;                           // the frequency HowlLevelDbfs measures
     std::uint32_t change = 0;                      // set by SetParameters
 };
 
@@ -56,6 +58,9 @@ class StageStream {
     // The loudest sample of the last block the loop made, before the output
     // gain, dBFS. Thread: any.
     float LastBlockPeakDbfs() const { return peakDbfs_.load(std::memory_order_relaxed); }
+    // The level of the howl's frequency alone (HowlMeter), before the output
+    // gain: the band's bleed does not make a howl heard. Thread: any.
+    float HowlLevelDbfs() const { return howlDbfs_.load(std::memory_order_relaxed); }
     // The device's output latency once started, seconds. Thread: GUI.
     double OutputLatencySeconds() const;
 
@@ -70,6 +75,9 @@ class StageStream {
     int blockUsed_ = BlockFrames; // audio thread only
     float outputGain_ = 1;        // audio thread only
     std::atomic<float> peakDbfs_{-200.0f};
+    HowlMeter howlMeter_;   // audio thread only
+    float meteredHz_ = 0;   // audio thread only
+    std::atomic<float> howlDbfs_{-200.0f};
     std::atomic<std::uint32_t> appliedChange_{0};
     std::atomic<std::int64_t> appliedAtNs_{0};
     PaStream* stream_ = nullptr;

@@ -1,0 +1,40 @@
+#include "stage/StageSearch.h"
+
+#include "stage/StageBands.h"
+
+#include <algorithm>
+
+namespace stage {
+
+std::optional<FoundStage> StageSearch::Find(const FftwFunctions& fftw, std::uint32_t seed,
+                                            const std::atomic<bool>* cancelled) const
+{
+    const int scenes = seedOnly ? 1 : ScenesTried;
+    for (int attempt = 0; attempt < scenes; ++attempt) {
+        if (cancelled && cancelled->load())
+            return std::nullopt;
+        FoundStage found;
+        found.scene = DrawScene(seed + std::uint32_t(attempt), withRoom);
+        found.design = SceneDesign(found.scene);
+        found.analysis = std::make_unique<LoopAnalysis>(found.design, fftw);
+        LoopAnalysis& analysis = *found.analysis;
+        // The grid's plan first: it rejects a scene for a fraction of what
+        // placing the first pole costs.
+        analysis.SetGainDb(-analysis.PeakGainDb());
+        found.automatic = analysis.PlanRingOut(HowlsInPlay, AutoCutDb);
+        if (!seedOnly && !std::all_of(found.automatic.bands.begin(), found.automatic.bands.end(),
+                                      [this](int band) { return InPlay(band); }))
+            continue;
+        analysis.ChooseGainDb();
+        const std::optional<LoopPole> pole = analysis.DominantPole();
+        if (!pole || pole->GrowthDbPerSecond() <= 0)
+            continue;
+        if (!seedOnly && !InPlay(NearestBand(pole->FrequencyHz())))
+            continue;
+        found.firstHowl = *pole;
+        return found;
+    }
+    return std::nullopt;
+}
+
+} // namespace stage
