@@ -10,6 +10,9 @@ std::optional<FoundStage> StageSearch::Find(const FftwFunctions& fftw, std::uint
                                             const std::atomic<bool>* cancelled) const
 {
     const int scenes = seedOnly ? 1 : ScenesTried;
+    // A narrow cut range may have no scene whose six howls all fit: then the
+    // first whose first howl does, and the stage ends early, as it used to.
+    std::optional<FoundStage> fallback;
     for (int attempt = 0; attempt < scenes; ++attempt) {
         if (cancelled && cancelled->load())
             return std::nullopt;
@@ -22,8 +25,10 @@ std::optional<FoundStage> StageSearch::Find(const FftwFunctions& fftw, std::uint
         // placing the first pole costs.
         analysis.SetGainDb(-analysis.PeakGainDb());
         found.automatic = analysis.PlanRingOut(HowlsInPlay, AutoCutDb);
-        if (!seedOnly && !std::all_of(found.automatic.bands.begin(), found.automatic.bands.end(),
-                                      [this](int band) { return InPlay(band); }))
+        const bool allInPlay =
+            seedOnly || std::all_of(found.automatic.bands.begin(), found.automatic.bands.end(),
+                                    [this](int band) { return InPlay(band); });
+        if (!allInPlay && (fallback || !InPlay(found.automatic.bands.front())))
             continue;
         analysis.ChooseGainDb();
         const std::optional<LoopPole> pole = analysis.DominantPole();
@@ -32,9 +37,11 @@ std::optional<FoundStage> StageSearch::Find(const FftwFunctions& fftw, std::uint
         if (!seedOnly && !InPlay(NearestBand(pole->FrequencyHz())))
             continue;
         found.firstHowl = *pole;
-        return found;
+        if (allInPlay)
+            return found;
+        fallback = std::move(found);
     }
-    return std::nullopt;
+    return fallback;
 }
 
 } // namespace stage
