@@ -172,18 +172,24 @@ void LoopAnalysis::UpdateGrid()
     const bool full = grid_.empty();
     if (full)
         grid_ = fixedGrid_;
-    for (int band = 0; band < BandCount; ++band) {
-        if (!full && gridLevelsDb_[band] == levelsDb_[band])
-            continue;
-        const BiquadCoefficients before = BandSection(design_.bandCentresHz[band], gridLevelsDb_[band]);
-        const BiquadCoefficients& after = eqSections_[band];
+    // A band at 0 dB is the identity: a fresh grid skips it.
+    std::vector<int> changed;
+    for (int band = 0; band < BandCount; ++band)
+        if (full ? levelsDb_[band] != 0 : gridLevelsDb_[band] != levelsDb_[band])
+            changed.push_back(band);
+    if (full)
+        gridLevelsDb_.fill(0);
+    std::vector<BiquadCoefficients> before;
+    for (int band : changed)
+        before.push_back(BandSection(design_.bandCentresHz[band], gridLevelsDb_[band]));
+    if (!changed.empty())
         for (std::size_t k = 0; k < grid_.size(); ++k) {
             const Complex zInverse =
                 std::polar(1.0, -2 * std::numbers::pi * double(k) / gridSize_);
-            grid_[k] *= full ? after.Response(zInverse)
-                             : after.Response(zInverse) / before.Response(zInverse);
+            for (std::size_t i = 0; i < changed.size(); ++i)
+                grid_[k] *= eqSections_[changed[i]].Response(zInverse) /
+                            before[i].Response(zInverse);
         }
-    }
     gridLevelsDb_ = levelsDb_;
     gridCurrent_ = true;
 }

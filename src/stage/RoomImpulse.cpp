@@ -60,10 +60,12 @@ void AddDiffuseTail(std::vector<float>& taps,
         const double decay =
             DecayDb / 20.0 * std::numbers::ln10 / (rt60Seconds[octave] * SampleRateHz);
         const double scale = std::sqrt(2 * decay) * level;
+        const double stepGain = std::exp(-decay);
+        double envelope = scale;
         for (std::size_t n = 0; n < band.size(); ++n) {
             const double onset = std::min(1.0, double(n) / onsetFrames);
-            taps[startFrame + n] +=
-                static_cast<float>(band[n] * scale * onset * std::exp(-decay * double(n)));
+            taps[startFrame + n] += static_cast<float>(band[n] * envelope * onset);
+            envelope *= stepGain;
         }
     }
 }

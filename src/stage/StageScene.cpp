@@ -8,6 +8,7 @@
 #include <array>
 #include <charconv>
 #include <cmath>
+#include <complex>
 #include <numbers>
 
 namespace stage {
@@ -168,9 +169,13 @@ void AddPath(std::vector<float>& taps, const StageScene& scene, const SceneMicro
                 5.0 * bassDecay * diffuseLevel * std::cos(numbers.Between(0, 3.1416));
             const double phase = numbers.Between(0, 2 * std::numbers::pi);
             const double omega = 2 * std::numbers::pi * hz / SampleRateHz;
-            for (int n = 0; start + n < int(path.size()); ++n)
-                path[start + n] +=
-                    float(amplitude * std::exp(-bassDecay * n) * std::sin(omega * n + phase));
+            // A rotating phasor: one complex product per sample, not a sine.
+            std::complex<double> phasor = std::polar(amplitude, phase);
+            const std::complex<double> step = std::polar(std::exp(-bassDecay), omega);
+            for (std::size_t n = std::size_t(start); n < path.size(); ++n) {
+                path[n] += float(phasor.imag());
+                phasor *= step;
+            }
         }
     }
     Filter(path, MicrophoneSections(microphone));
