@@ -60,7 +60,8 @@ void MeasureCpu(const stage::FftwFunctions& fftw)
     const stage::LoopDesign design = stage::StageDesign(1, true);
     stage::LoopAnalysis analysis(design, fftw);
     stage::FeedbackLoop loop(design, fftw, 1);
-    loop.SetGainDb(analysis.ChooseGainDb());
+    analysis.ChooseGainDb();
+    loop.SetGainDb(analysis.GainDb());
     stage::BandLevels levelsDb{};
     for (int band = 0; band < stage::BandCount; ++band)
         levelsDb[band] = band % 5 - 2;

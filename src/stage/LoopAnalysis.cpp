@@ -4,6 +4,7 @@
 #include "stage/StageConstants.h"
 
 #include <algorithm>
+#include <array>
 #include <bit>
 #include <cmath>
 #include <numbers>
@@ -93,17 +94,43 @@ LoopAnalysis::Value LoopAnalysis::At(Complex s) const
     std::for_each(eqSections_.begin(), eqSections_.end(), section);
     std::for_each(design_.speaker.begin(), design_.speaker.end(), section);
 
-    // R(z) = sum h[k] z^-(D+k); d/ds z^-n = -n z^-n.
+    // R(z) = sum h[k] z^-(D+k); d/ds z^-n = -n z^-n. Four interleaved
+    // recurrences in plain reals, so that no product waits on the one
+    // before it and none goes through the library's careful complex product.
+    constexpr std::size_t Lanes = 4;
     const int delay = design_.room.directDelayFrames;
+    const std::vector<float>& taps = design_.room.taps;
+    std::array<double, Lanes> powerRe{}, powerIm{}, roomRe{}, roomIm{}, weightedRe{}, weightedIm{};
     Complex power = std::exp(-s * double(delay));
+    for (std::size_t lane = 0; lane < Lanes; ++lane) {
+        powerRe[lane] = power.real();
+        powerIm[lane] = power.imag();
+        power *= zInverse;
+    }
+    const Complex stride = std::exp(-s * double(Lanes));
+    const double strideRe = stride.real();
+    const double strideIm = stride.imag();
+    // The taps padded to whole lanes with zeros, which add nothing.
+    const std::size_t padded = (taps.size() + Lanes - 1) / Lanes * Lanes;
+    for (std::size_t k = 0; k < padded; k += Lanes)
+        for (std::size_t lane = 0; lane < Lanes; ++lane) {
+            const double tap = k + lane < taps.size() ? double(taps[k + lane]) : 0.0;
+            const double termRe = tap * powerRe[lane];
+            const double termIm = tap * powerIm[lane];
+            const double frame = double(std::size_t(delay) + k + lane);
+            roomRe[lane] += termRe;
+            roomIm[lane] += termIm;
+            weightedRe[lane] += frame * termRe;
+            weightedIm[lane] += frame * termIm;
+            const double re = powerRe[lane] * strideRe - powerIm[lane] * strideIm;
+            powerIm[lane] = powerRe[lane] * strideIm + powerIm[lane] * strideRe;
+            powerRe[lane] = re;
+        }
     Complex room = 0.0;
     Complex weighted = 0.0;
-    const std::vector<float>& taps = design_.room.taps;
-    for (std::size_t k = 0; k < taps.size(); ++k) {
-        const Complex term = double(taps[k]) * power;
-        room += term;
-        weighted += double(delay + k) * term;
-        power *= zInverse;
+    for (std::size_t lane = 0; lane < Lanes; ++lane) {
+        room += Complex(roomRe[lane], roomIm[lane]);
+        weighted += Complex(weightedRe[lane], weightedIm[lane]);
     }
     return {openLoop * room, logDerivative - weighted / room};
 }
@@ -247,7 +274,7 @@ double LoopAnalysis::PeakFrequencyHz()
     return double(loudest) * SampleRateHz / gridSize_;
 }
 
-double LoopAnalysis::ChooseGainDb()
+std::optional<LoopPole> LoopAnalysis::ChooseGainDb()
 {
     gainDb_ -= PeakGainDb();
     const double target = design_.firstGrowthDbPerSecond;
@@ -255,7 +282,7 @@ double LoopAnalysis::ChooseGainDb()
         const std::optional<LoopPole> pole = DominantPole();
         const double growth = pole ? pole->GrowthDbPerSecond() : -HUGE_VAL;
         if (std::abs(growth - target) <= target * TargetGrowthTolerance)
-            break;
+            return pole;
         // Near a pole, growth changes by (change of G in dB) / group delay.
         double stepDb = 0.25;
         if (pole) {
@@ -264,7 +291,7 @@ double LoopAnalysis::ChooseGainDb()
         }
         gainDb_ += stepDb;
     }
-    return gainDb_;
+    return DominantPole();
 }
 
 RingOut LoopAnalysis::PlanRingOut(int howls, double cutDb)

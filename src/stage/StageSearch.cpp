@@ -30,8 +30,7 @@ std::optional<FoundStage> StageSearch::Find(const FftwFunctions& fftw, std::uint
                                     [this](int band) { return InPlay(band); });
         if (!allInPlay && (fallback || !InPlay(found.automatic.bands.front())))
             continue;
-        analysis.ChooseGainDb();
-        const std::optional<LoopPole> pole = analysis.DominantPole();
+        const std::optional<LoopPole> pole = analysis.ChooseGainDb();
         if (!pole || pole->GrowthDbPerSecond() <= 0)
             continue;
         if (!seedOnly && !InPlay(NearestBand(pole->FrequencyHz())))
