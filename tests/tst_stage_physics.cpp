@@ -1,18 +1,22 @@
-// The stage loop's physics: a howl grows and decays at the rate of its
-// closed-loop pole, sounds at the pole's frequency, and cuts change it as the
-// model says. Measured from the rendered signal only.
+// The stage loop's physics: a howl grows at the rate of its closed-loop pole
+// and sounds at its frequency; the scenes keep the engineer's rules of gain
+// before feedback; the first howls spread over the bands as on real stages;
+// and a cut is judged by what it does to the sound.
 
 #include "stage/FeedbackLoop.h"
 #include "stage/LoopAnalysis.h"
 #include "stage/PartitionedConvolver.h"
-#include "stage/SoftLimiter.h"
+#include "stage/StageBands.h"
 #include "stage/StageConstants.h"
+#include "stage/StageScene.h"
+#include "stage/StageSearch.h"
 #include "support/StageMeasure.h"
 
 #include <QtTest>
 #include <cmath>
 #include <map>
 #include <random>
+#include <set>
 
 using namespace stagetest;
 
@@ -41,44 +45,61 @@ bool Within(double measured, double expected, double tolerance)
     return std::abs(measured - expected) <= tolerance * std::abs(expected);
 }
 
-double HowlHz(const RenderedStage& rendered)
-{
-    return Field(rendered.events, "howl", "freq");
-}
-
-// The seeds' howls: uncut, and when the room has them at the limiter.
+// Each seed's first howl, uncut, rendered once for all tests.
 struct Howl {
     RenderedStage uncut;
-    Slope rise;
+    double heardSeconds;
+    double frequencyHz;
     int band;
-    double limitedSeconds;
 };
 
-// Rendered once per seed for all tests.
 const Howl& UncutHowl(int seed)
 {
     static std::map<int, Howl> howls;
     if (!howls.count(seed)) {
-        Howl howl{Render(Request(seed, 12)), {}, 0, 0};
-        howl.rise = RiseSlope(EnvelopeDb(AroundHowl(howl.uncut.samples, HowlHz(howl.uncut))), 0);
-        howl.band = int(Field(howl.uncut.events, "howl", "band"));
-        howl.limitedSeconds = howl.rise.endSeconds + 1.5;
-        howls.emplace(seed, std::move(howl));
+        RenderedStage uncut = Render(Request(seed, 4));
+        const double heard = Field(uncut.events, "howl", "t");
+        const double hz = Field(uncut.events, "howl", "freq");
+        const int band = int(Field(uncut.events, "howl", "band"));
+        howls.emplace(seed, Howl{std::move(uncut), heard, hz, band});
     }
     return howls.at(seed);
 }
 
-void AddSeeds()
+// The renderer's verdict on the first cut: right, daneben or none.
+QString CutVerdict(const std::vector<std::string>& events)
 {
-    QTest::addColumn<int>("seed");
-    // Stages with one howl at a time. Seed 1's two strongest poles grow
-    // 0.4 dB/s apart, so which is heard first depends on how the noise
-    // excites them; seeds 2 and 8 have a second howl waiting behind the
-    // first (nextHowlIsReported), which reaches the limiter while the first
-    // decays and turns the whole loop down.
-    for (int seed : {3, 4, 5, 6, 7, 9})
-        QTest::addRow("seed %d", seed) << seed;
+    for (const std::string& line : events)
+        if (line.rfind("cut ", 0) == 0)
+            return QString::fromStdString(line).section("verdict=", 1).section(' ', 0, 0);
+    return {};
 }
+
+// The largest open-loop gain of a scene at G = 0 dB: how much gain the desk
+// has before it feeds back, negated.
+double PeakLoopGainDb(const stage::StageScene& scene)
+{
+    stage::LoopAnalysis analysis(stage::SceneDesign(scene), Fftw());
+    return analysis.PeakGainDb();
+}
+
+// The seed's first microphone and first wedge alone.
+stage::StageScene SingleMicrophone(int seed, bool withRoom)
+{
+    stage::StageScene scene = stage::DrawScene(std::uint32_t(seed), withRoom);
+    scene.microphones.resize(1);
+    scene.wedges.resize(1);
+    scene.microphones[0].toWedges.resize(1);
+    return scene;
+}
+
+stage::MicrophonePlacement& Placement(stage::StageScene& scene, std::size_t microphone = 0)
+{
+    return scene.microphones[microphone].toWedges[0];
+}
+
+// The engineer's rules, each a change of a scene and what it costs in gain.
+enum class Rule { SecondMicrophone, HalfTheDistance, RearNull };
 
 } // namespace
 
@@ -86,7 +107,7 @@ class TestStagePhysics : public QObject {
     Q_OBJECT
 
   private slots:
-    // Without a room: growth = excess / loop delay, the rule of thumb.
+    // A loop of a pure delay: growth = excess / loop delay, the rule of thumb.
     void directPathGrowthIsExcessOverDelay_data()
     {
         QTest::addColumn<int>("delayMs");
@@ -102,15 +123,13 @@ class TestStagePhysics : public QObject {
     {
         QFETCH(int, delayMs);
         QFETCH(double, excessDb);
-        stage::LoopDesign design = stage::StageDesign(1, false);
+        stage::LoopDesign design;
+        design.bandCentresHz = stage::StageBandCentresHz();
         design.room.directDelayFrames = delayMs * stage::SampleRateHz / 1000;
-        stage::LoopAnalysis analysis(design, Fftw());
-        for (int refine = 0; refine < 3; ++refine) {
-            const double frequencyHz = analysis.DominantPole()->FrequencyHz();
-            analysis.SetGainDb(analysis.GainDb() + excessDb - analysis.OpenLoopGainDb(frequencyHz));
-        }
+        design.room.taps = {1.0f};
+        design.bleedDbfs = -200; // only the noise floor starts it
         stage::FeedbackLoop loop(design, Fftw(), 1);
-        loop.SetGainDb(analysis.GainDb());
+        loop.SetGainDb(excessDb);
         const double ruleDbPerSecond = excessDb / (delayMs / 1000.0);
         std::vector<float> samples(
             std::size_t((100 / ruleDbPerSecond + 0.5) * stage::SampleRateHz));
@@ -126,124 +145,191 @@ class TestStagePhysics : public QObject {
                 QString("measured %1 dB/s, rule %2").arg(rise.dbPerSecond).arg(ruleDbPerSecond)));
     }
 
-    // In the room: the printed pole's growth and frequency are what is heard;
-    // a cut of 2 dB at the howl's band stops it at the printed rate; the
-    // limiter never lets it past -6 dBFS.
-    void roomHowlFollowsItsPole_data() { AddSeeds(); }
+    // The printed howl is the loop's dominant pole: heard at its frequency,
+    // growing at its rate, heard within 2.5 s, and never past the limiter.
+    void howlIsTheDominantPole_data()
+    {
+        QTest::addColumn<int>("seed");
+        for (int seed = 1; seed <= 8; ++seed)
+            QTest::addRow("seed %d", seed) << seed;
+    }
 
-    void roomHowlFollowsItsPole()
+    void howlIsTheDominantPole()
     {
         QFETCH(int, seed);
         const Howl& howl = UncutHowl(seed);
-        QVERIFY(howl.rise.found);
-        const double printedGrowth = Field(howl.uncut.events, "howl", "growth_db_s");
-        QVERIFY2(Within(howl.rise.dbPerSecond, printedGrowth, 0.15),
-                 qPrintable(QString("grows at %1 dB/s, printed %2")
-                                .arg(howl.rise.dbPerSecond)
-                                .arg(printedGrowth)));
-        // The room's effective loop delay is the group delay at the peak,
-        // far longer than the direct path.
-        const double groupDelayMs = Field(howl.uncut.events, "howl", "group_delay_ms");
-        QVERIFY(groupDelayMs > 1.5 * Field(howl.uncut.events, "howl", "delay_ms"));
-        QVERIFY(Within(printedGrowth,
-                       Field(howl.uncut.events, "howl", "excess_db") / groupDelayMs * 1000, 0.2));
+        QVERIFY(howl.heardSeconds <= 2.5);
+        // From 10 dB over what the bleed leaves in the howl's band.
+        const std::vector<double> envelopeDb =
+            EnvelopeDb(AroundHowl(howl.uncut.samples, howl.frequencyHz));
+        const double bleedDb = envelopeDb.at(std::size_t(0.2 * stage::SampleRateHz / EnvelopeWindowFrames));
+        const Slope rise = RiseSlope(envelopeDb, 0, std::clamp(bleedDb + 10, -40.0, -26.0), -14);
+        QVERIFY(rise.found);
         const double heardHz =
-            PeakFrequencyHz(howl.uncut.samples, howl.rise.beginSeconds, howl.rise.endSeconds);
-        const double printedHz = Field(howl.uncut.events, "howl", "freq");
-        QVERIFY2(std::abs(std::log2(heardHz / printedHz)) < 1.0 / 48,
-                 qPrintable(QString("heard %1 Hz, printed %2").arg(heardHz).arg(printedHz)));
-
-        const RenderedStage cut = Render(Request(seed, 24, {{howl.band, -2, howl.limitedSeconds}}));
-        QVERIFY(!FirstEvent(cut.events, "stopped").name.empty());
-        const double printedDecay = Field(cut.events, "cut", "growth_db_s");
-        const Slope fall =
-            FallSlope(EnvelopeDb(AroundHowl(cut.samples, HowlHz(cut))), howl.limitedSeconds);
-        QVERIFY(fall.found);
-        QVERIFY2(
-            Within(fall.dbPerSecond, printedDecay, 0.15),
-            qPrintable(
-                QString("decays at %1 dB/s, printed %2").arg(fall.dbPerSecond).arg(printedDecay)));
-
+            PeakFrequencyHz(howl.uncut.samples, rise.beginSeconds, rise.endSeconds);
+        QVERIFY2(std::abs(std::log2(heardHz / howl.frequencyHz)) < 1.0 / 48,
+                 qPrintable(QString("heard %1 Hz, printed %2").arg(heardHz).arg(howl.frequencyHz)));
+        // In the bass a third of an octave holds several of the room's modes,
+        // which beat against the howl: its envelope is no single slope there.
+        const double printedGrowth = Field(howl.uncut.events, "howl", "growth_db_s");
+        if (howl.frequencyHz >= 500)
+            QVERIFY2(Within(rise.dbPerSecond, printedGrowth, 0.25),
+                     qPrintable(QString("grows at %1 dB/s, printed %2")
+                                    .arg(rise.dbPerSecond)
+                                    .arg(printedGrowth)));
         float loudest = 0;
         for (float sample : howl.uncut.samples)
             loudest = std::max(loudest, std::abs(sample));
         QVERIFY(loudest <= stage::SoftLimiter::CeilingAmplitude());
-        QVERIFY(loudest > stage::SoftLimiter::CeilingAmplitude() * 0.9);
     }
 
-    // A deep cut leaves the howl to the room: the model never predicts a
-    // decay faster than the room's own. A single tone's decay in a diffuse
-    // room wanders around the prediction.
-    void deepCutDiesWithTheRoom_data() { AddSeeds(); }
-
-    void deepCutDiesWithTheRoom()
+    // Gain before feedback as sound engineers reckon it, as means over seeds:
+    // each second open microphone on a path of its own costs 3 dB; halving
+    // the distance to the wedge costs 6 dB in the direct field; a wedge in a
+    // supercardioid's rear null is at least 15 dB quieter than on its axis.
+    void gainBeforeFeedbackRules_data()
     {
-        QFETCH(int, seed);
-        const Howl& howl = UncutHowl(seed);
-        const RenderedStage cut =
-            Render(Request(seed, 12, {{howl.band, -12, howl.limitedSeconds}}));
-        QVERIFY(!FirstEvent(cut.events, "stopped").name.empty());
-        const stage::RoomImpulse room = stage::StageDesign(std::uint32_t(seed), true).room;
-        const double roomDecay = -60 / room.Rt60Seconds(Field(cut.events, "stopped", "freq"));
-        const double printedDecay = Field(cut.events, "cut", "growth_db_s");
-        QVERIFY(printedDecay >= roomDecay - 0.01);
-        // Below the cut's own step of 12 dB.
-        const Slope fall = FallSlope(EnvelopeDb(AroundHowl(cut.samples, HowlHz(cut))),
-                                     howl.limitedSeconds, -24, -54);
-        QVERIFY(fall.found);
-        QVERIFY2(fall.dbPerSecond < printedDecay / 1.5 && fall.dbPerSecond > printedDecay * 1.5,
-                 qPrintable(QString("decays at %1 dB/s, printed %2, room %3")
-                                .arg(fall.dbPerSecond)
-                                .arg(printedDecay)
-                                .arg(roomDecay)));
+        QTest::addColumn<Rule>("rule");
+        QTest::addColumn<double>("costDb");
+        QTest::addColumn<bool>("atLeast");
+        QTest::newRow("second microphone") << Rule::SecondMicrophone << 3.0 << false;
+        QTest::newRow("half the distance") << Rule::HalfTheDistance << 6.0 << false;
+        QTest::newRow("rear null") << Rule::RearNull << 15.0 << true;
     }
 
-    // A cut two octaves away moves the loop gain by tenths of a dB, and the
-    // growth by what the model prints.
-    void farCutChangesLittle_data() { AddSeeds(); }
-
-    void farCutChangesLittle()
+    void gainBeforeFeedbackRules()
     {
-        QFETCH(int, seed);
-        const Howl& howl = UncutHowl(seed);
-        const int farBand = howl.band >= 6 ? howl.band - 6 : howl.band + 6;
-        const RenderedStage cut = Render(Request(seed, 50, {{farBand, -12, 0.0}}));
-        const double excessDb = Field(cut.events, "howl", "excess_db");
-        const double loopGainDb = Field(cut.events, "cut", "loop_gain_db");
-        QVERIFY(loopGainDb < excessDb);
-        QVERIFY(excessDb - loopGainDb < 0.5);
-        // 30 dB lower than elsewhere: the slowest of these grow at 1.5 dB/s.
-        const Slope rise = RiseSlope(EnvelopeDb(AroundHowl(cut.samples, HowlHz(cut))), 0, -76, -46);
-        QVERIFY(rise.found);
-        const double printedGrowth = Field(cut.events, "cut", "growth_db_s");
-        QVERIFY2(Within(rise.dbPerSecond, printedGrowth, 0.15),
-                 qPrintable(QString("grows at %1 dB/s, printed %2, uncut %3")
-                                .arg(rise.dbPerSecond)
-                                .arg(printedGrowth)
-                                .arg(howl.rise.dbPerSecond)));
+        QFETCH(Rule, rule);
+        QFETCH(double, costDb);
+        QFETCH(bool, atLeast);
+        constexpr int Seeds = 50;
+        double sumDb = 0;
+        for (int seed = 1; seed <= Seeds; ++seed) {
+            stage::StageScene before = SingleMicrophone(seed, rule == Rule::SecondMicrophone);
+            stage::StageScene after = before;
+            switch (rule) {
+            case Rule::SecondMicrophone: {
+                // The same kind of microphone at a place of its own: mirrored
+                // and a quarter farther away.
+                after.microphones.push_back(before.microphones[0]);
+                Placement(after, 1).distanceM *= 1.25;
+                Placement(after, 1).angleDeg = 360 - Placement(after, 1).angleDeg;
+                break;
+            }
+            case Rule::HalfTheDistance:
+                Placement(after).distanceM /= 2;
+                break;
+            case Rule::RearNull:
+                before.microphones[0].pattern = stage::PolarPattern::Supercardioid;
+                Placement(before).angleDeg = 0;
+                after = before;
+                Placement(before).angleDeg = 127;
+                break;
+            }
+            sumDb += PeakLoopGainDb(after) - PeakLoopGainDb(before);
+        }
+        const double meanDb = sumDb / Seeds;
+        const QString figures = QString("costs %1 dB on average").arg(meanDb);
+        qInfo("%s", qPrintable(figures));
+        if (atLeast)
+            QVERIFY2(meanDb >= costDb, qPrintable(figures));
+        else
+            QVERIFY2(std::abs(meanDb - costDb) <= 1.0, qPrintable(figures));
     }
 
-    // Where a second pole is outside the unit circle, cutting the first howl
-    // lets the next one grow: it is reported, heard and grows as printed.
-    void nextHowlIsReported()
+    // Over 200 seeds drawn freely, the first howls spread as on real stages,
+    // and a ring-out's first three howls come in an order of their own on
+    // (nearly) each seed.
+    void firstHowlsSpreadOverTheBands()
     {
-        const Howl& howl = UncutHowl(2);
-        const RenderedStage cut = Render(Request(2, 20, {{howl.band, -12, howl.limitedSeconds}}));
-        std::vector<StageEvent> howls;
-        for (const std::string& line : cut.events)
-            if (ParseEvent(line).name == "howl")
-                howls.push_back(ParseEvent(line));
-        QCOMPARE(howls.size(), std::size_t(2));
-        QCOMPARE(howls[1].fields.at("t"), Field(cut.events, "stopped", "t"));
-        QVERIFY(howls[1].fields.at("band") != howl.band);
-        const Slope rise =
-            RiseSlope(EnvelopeDb(AroundHowl(cut.samples, howls[1].fields.at("freq"))),
-                      howl.limitedSeconds + 0.5);
-        QVERIFY(rise.found);
-        QVERIFY2(Within(rise.dbPerSecond, howls[1].fields.at("growth_db_s"), 0.15),
-                 qPrintable(QString("grows at %1 dB/s").arg(rise.dbPerSecond)));
-        const double heardHz = PeakFrequencyHz(cut.samples, rise.beginSeconds, rise.endSeconds);
-        QVERIFY(std::abs(std::log2(heardHz / howls[1].fields.at("freq"))) < 1.0 / 48);
+        constexpr int Seeds = 200;
+        std::map<int, int> howlsPerBand;
+        std::set<std::vector<int>> orders;
+        int below1kHz = 0;
+        int from5kHz = 0;
+        constexpr int SeedsRungOut = 50;
+        stage::StageSearch freely;
+        freely.seedOnly = true;
+        for (int seed = 1; seed <= Seeds; ++seed) {
+            freely.plannedHowls = seed <= SeedsRungOut ? 3 : 1;
+            const std::optional<stage::FoundStage> found = freely.Find(Fftw(), std::uint32_t(seed));
+            QVERIFY(found);
+            const stage::RingOut& ringOut = found->automatic;
+            const int band = stage::NearestBand(found->firstHowl.FrequencyHz());
+            QCOMPARE(ringOut.bands.front(), band);
+            ++howlsPerBand[band];
+            below1kHz += stage::StageBandCentresHz()[band] < 1000;
+            from5kHz += stage::StageBandCentresHz()[band] >= 5000;
+            if (seed <= SeedsRungOut)
+                orders.insert(ringOut.bands);
+        }
+        int mostInOneBand = 0;
+        for (const auto& [band, howls] : howlsPerBand)
+            mostInOneBand = std::max(mostInOneBand, howls);
+        const QString figures = QString("most in one band %1, bands %2, below 1 kHz %3, "
+                                        "from 5 kHz %4, orders %5")
+                                    .arg(mostInOneBand)
+                                    .arg(howlsPerBand.size())
+                                    .arg(below1kHz)
+                                    .arg(from5kHz)
+                                    .arg(orders.size());
+        qInfo("%s", qPrintable(figures));
+        QVERIFY2(mostInOneBand <= Seeds / 5, qPrintable(figures));
+        QVERIFY2(howlsPerBand.size() >= 12, qPrintable(figures));
+        QVERIFY2(below1kHz >= Seeds / 5, qPrintable(figures));
+        QVERIFY2(from5kHz >= Seeds / 10, qPrintable(figures));
+        QVERIFY2(orders.size() >= std::size_t(SeedsRungOut * 9 / 10), qPrintable(figures));
+    }
+
+    // A cut is judged by what it does to the sound: measured in the samples,
+    // the right band at -12 dB takes 20 dB off the howl within a second on
+    // all but a few seeds, six bands off never does, and when a neighbour's
+    // cut stops it the verdict is "daneben".
+    void cutsAreJudgedByTheSound_data()
+    {
+        QTest::addColumn<int>("bandsOff");
+        QTest::addColumn<int>("mostMissed"); // of the seeds, stops not heard
+        QTest::addColumn<QString>("verdict");
+        QTest::newRow("right band") << 0 << 1 << "right";
+        QTest::newRow("six bands off") << 6 << -1 << "none";
+        QTest::newRow("neighbour") << 1 << -1 << "daneben";
+    }
+
+    void cutsAreJudgedByTheSound()
+    {
+        QFETCH(int, bandsOff);
+        QFETCH(int, mostMissed);
+        QFETCH(QString, verdict);
+        constexpr int Seeds = 8;
+        int stops = 0;
+        for (int seed = 1; seed <= Seeds; ++seed) {
+            const Howl& howl = UncutHowl(seed);
+            const int band =
+                howl.band + (howl.band + bandsOff < stage::BandCount ? bandsOff : -bandsOff);
+            const double cutSeconds = howl.heardSeconds + 1.5;
+            const RenderedStage cut =
+                Render(Request(seed, cutSeconds + 1.2, {{band, -12, cutSeconds}}));
+            const std::vector<double> envelopeDb = EnvelopeDb(AroundHowl(cut.samples, howl.frequencyHz));
+            const auto at = [&](double seconds) {
+                return envelopeDb.at(std::size_t(seconds * stage::SampleRateHz / EnvelopeWindowFrames));
+            };
+            double quietestDb = at(cutSeconds);
+            for (double seconds = cutSeconds; seconds <= cutSeconds + 1.0; seconds += 0.02)
+                quietestDb = std::min(quietestDb, at(seconds));
+            const double fallDb = at(cutSeconds) - quietestDb;
+            const bool stopped = !FirstEvent(cut.events, "stopped").name.empty();
+            QCOMPARE(stopped, fallDb >= 20);
+            stops += stopped;
+            if (stopped || bandsOff == 0)
+                QVERIFY2(CutVerdict(cut.events) == verdict,
+                         qPrintable(QString("seed %1: %2").arg(seed).arg(CutVerdict(cut.events))));
+        }
+        if (mostMissed >= 0)
+            QVERIFY2(stops >= Seeds - mostMissed, qPrintable(QString("%1 stops").arg(stops)));
+        else if (verdict == "none")
+            QCOMPARE(stops, 0);
+        else
+            QVERIFY2(stops > 0, "no neighbour's cut stopped a howl: nothing was judged");
     }
 
     // The partitioned convolution is the plain one, sample for sample.

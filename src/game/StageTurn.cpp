@@ -14,10 +14,6 @@ constexpr int ResponsePoints = 241;
 // A growing pole within a third of an octave continues the howl.
 constexpr double SameHowlOctaves = 1.0 / 3.0;
 
-// A next howl must grow at least this fast: one that only just grows would
-// take a minute to be heard, so the gain goes on rising until it is clear.
-constexpr double AudibleGrowthDbPerSecond = 6.0;
-
 std::optional<stage::LoopPole> GrowingPole(stage::LoopAnalysis& analysis,
                                            double leastGrowthDbPerSecond = 0)
 {
@@ -136,15 +132,15 @@ void StageTurn::SetOutputGain(double outputGain)
 
 StageTurn::NextHowl StageTurn::RiseGain()
 {
-    gainDb_ += GainRiseDb;
-    analysis_->SetGainDb(gainDb_);
+    analysis_->RiseGainDb();
+    gainDb_ = analysis_->GainDb();
     Publish();
     return LookForHowl();
 }
 
 StageTurn::NextHowl StageTurn::LookForHowl()
 {
-    const std::optional<stage::LoopPole> pole = GrowingPole(*analysis_, AudibleGrowthDbPerSecond);
+    const std::optional<stage::LoopPole> pole = GrowingPole(*analysis_, stage::SlowestHowlDbPerSecond);
     if (!pole)
         return NextHowl::None;
     const int band = stage::NearestBand(pole->FrequencyHz());

@@ -30,7 +30,6 @@ class StageTurn {
   public:
     static constexpr int MostHowls = 6;
     static constexpr int GainRiseIntervalMs = 2000;
-    static constexpr double GainRiseDb = 1.0;
     // The find time starts when the howl first reaches this level.
     static constexpr double FindClockLevelDbfs = stage::LimitDbfs - 30.0;
 
@@ -67,7 +66,7 @@ class StageTurn {
     // becomes the next howl; one out of play cannot be cut, so it ends the stage.
     enum class NextHowl { None, InPlay, OutOfPlay };
     NextHowl LookForHowl();
-    // G up by GainRiseDb, then LookForHowl.
+    // G up by 0.5-1 dB (LoopAnalysis::RiseGainDb), then LookForHowl.
     NextHowl RiseGain();
     // Whether the growing howl has just reached FindClockLevelDbfs, once per howl.
     bool HowlReachedFindLevel();

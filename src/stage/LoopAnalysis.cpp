@@ -18,6 +18,8 @@ using Complex = std::complex<double>;
 constexpr double LowestHowlHz = 30.0;
 constexpr double HighestHowlHz = 18000.0;
 constexpr int CandidateCount = 24;
+// When no root grows, the strongest few still name the one nearest to it.
+constexpr int QuietCandidateCount = 4;
 constexpr int FollowSteps = 8;
 // The first howl grows within this share of the scene's rate.
 constexpr double TargetGrowthTolerance = 0.1;
@@ -240,10 +242,18 @@ std::optional<LoopPole> LoopAnalysis::DominantPole()
         const double fraction = a.imag() / (a.imag() - b.imag());
         candidates.push_back({std::abs(a), (double(k) + fraction) * binOmega});
     }
-    const std::size_t kept = std::min<std::size_t>(CandidateCount, candidates.size());
+    std::size_t kept = std::min<std::size_t>(CandidateCount, candidates.size());
     std::partial_sort(
         candidates.begin(), candidates.begin() + kept, candidates.end(),
         [](const Candidate& x, const Candidate& y) { return x.magnitude > y.magnitude; });
+    // A root grows by about ln|L| over the group delay: only where |L| > 1
+    // can one grow at all, so when some do, the rest need no Newton. The
+    // grid leaves G out.
+    const double unityOnGrid = DbToAmplitude(-gainDb_);
+    const auto growing = std::size_t(
+        std::count_if(candidates.begin(), candidates.begin() + kept,
+                      [unityOnGrid](const Candidate& c) { return c.magnitude > unityOnGrid; }));
+    kept = std::min(kept, std::max(growing, std::size_t(QuietCandidateCount)));
     std::optional<LoopPole> dominant;
     for (std::size_t i = 0; i < kept; ++i) {
         const std::optional<LoopPole> pole = Refine({0.0, candidates[i].omega});
@@ -310,6 +320,49 @@ RingOut LoopAnalysis::PlanRingOut(int howls, double cutDb)
         plan.gainWonDb = gainDb_ - plan.firstGainDb;
         levels[band] = std::max(double(MinLevelDb), levels[band] + cutDb);
         SetLevels(levels);
+    }
+    SetLevels(before);
+    gainDb_ = gainBefore;
+    return plan;
+}
+
+std::optional<LoopPole> LoopAnalysis::RiseGainDb()
+{
+    const double before = gainDb_;
+    std::optional<LoopPole> pole;
+    for (double stepDb : {1.0, 0.75, 0.5}) {
+        gainDb_ = before + stepDb;
+        pole = DominantPole();
+        if (!pole || pole->GrowthDbPerSecond() <= FastestHowlDbPerSecond)
+            break;
+    }
+    return pole;
+}
+
+RingOut LoopAnalysis::FollowRingOut(const LoopPole& first, int howls, double cutDb)
+{
+    const BandLevels before = levelsDb_;
+    const double gainBefore = gainDb_;
+    RingOut plan;
+    plan.firstGainDb = gainDb_;
+    BandLevels levels = levelsDb_;
+    std::optional<LoopPole> pole = first;
+    for (int howl = 0; howl < howls; ++howl) {
+        // After a cut the next howl may already grow; else G rises (a stage
+        // that never howls again within 30 dB is rung out).
+        const auto howling = [&] {
+            return howl == 0 || (pole && pole->GrowthDbPerSecond() >= SlowestHowlDbPerSecond);
+        };
+        for (int rise = 0; rise < 30 && !howling(); ++rise)
+            pole = RiseGainDb();
+        if (!howling())
+            break;
+        const int band = NearestBand(pole->FrequencyHz());
+        plan.bands.push_back(band);
+        plan.gainWonDb = gainDb_ - plan.firstGainDb;
+        levels[band] = std::max(double(MinLevelDb), levels[band] + cutDb);
+        SetLevels(levels);
+        pole = DominantPole();
     }
     SetLevels(before);
     gainDb_ = gainBefore;

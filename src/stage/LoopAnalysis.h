@@ -73,9 +73,18 @@ class LoopAnalysis {
     // that pole.
     std::optional<LoopPole> ChooseGainDb();
     // From the faders and G as they stand, `howls` howls each cut by
-    // `cutDb` in its band (down to -12), from the grid alone. Leaves the
-    // levels and G as they were.
+    // `cutDb` in its band (down to -12), from the grid alone: a quick screen.
+    // Leaves the levels and G as they were.
     RingOut PlanRingOut(int howls, double cutDb);
+    // The same as the stage plays it: from `first`, each howl the dominant
+    // pole, cut by `cutDb` in its band, G rising by RiseGainDb in between
+    // until the next one grows at SlowestHowlDbPerSecond. Leaves the levels
+    // and G as they were.
+    RingOut FollowRingOut(const LoopPole& first, int howls, double cutDb);
+    // One rise of G while nothing howls: 1 dB, or 0.75 or 0.5 dB where 1 dB
+    // would make the next howl grow faster than FastestHowlDbPerSecond.
+    // Sets G; returns the dominant pole there.
+    std::optional<LoopPole> RiseGainDb();
     // Follows `howl` while the EQ moves to `levelsDb` (in small steps, Newton
     // from the last root), and sets those levels.
     PoleForecast Follow(const LoopPole& howl, const BandLevels& levelsDb);

@@ -13,6 +13,10 @@ constexpr int BandCount = 28;
 constexpr int MinLevelDb = -12;
 constexpr int MaxLevelDb = 12;
 constexpr double LimitDbfs = -6.0;
+// Every howl grows this fast, as an engineer meets it: the first by its
+// scene's draw, later ones by how far the gain rises between them.
+constexpr double SlowestHowlDbPerSecond = 10.0;
+constexpr double FastestHowlDbPerSecond = 40.0;
 
 inline double DbToAmplitude(double db)
 {

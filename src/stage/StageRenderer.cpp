@@ -31,8 +31,6 @@ constexpr char Usage[] = "Aufruf: heulmeister --render-stage STARTWERT AUSGABE.w
 constexpr double StopDecayDbPerSecond = -20.0;
 constexpr double StopFallDb = 20.0;
 constexpr double HeardLevelDbfs = LimitDbfs - 30.0;
-// A new howl must grow at least this fast to be heard before long.
-constexpr double AudibleGrowthDbPerSecond = 6.0;
 constexpr double GainRiseSeconds = 2.0;
 constexpr double AutoCutDelaySeconds = 1.0;
 constexpr double LongestSeconds = 600.0;
@@ -167,10 +165,10 @@ class RingOutLog {
             }
         }
         if (request_.autoCutDb && !growing_ && seconds >= nextRise_) {
-            analysis_.SetGainDb(analysis_.GainDb() + 1.0);
+            analysis_.RiseGainDb();
             Gain(seconds);
             nextRise_ = seconds + GainRiseSeconds;
-            LookForHowl(AudibleGrowthDbPerSecond);
+            LookForHowl(SlowestHowlDbPerSecond);
         }
     }
 
@@ -217,7 +215,7 @@ class RingOutLog {
                                " band=" + std::to_string(howlBand) +
                                " decay_db_s=" + Fixed(forecast.growthDbPerSecond, 2)};
         nextRise_ = seconds + GainRiseSeconds;
-        LookForHowl(AudibleGrowthDbPerSecond);
+        LookForHowl(SlowestHowlDbPerSecond);
     }
 
     struct Falling {

@@ -6,6 +6,26 @@
 
 namespace stage {
 
+namespace {
+
+// As an engineer sets up for the bands in play: each microphone's high-pass
+// at the lowest band left out, and each wedge rolled off above the highest.
+// Where the stage then howls is still the scene's own physics.
+void SetUpForBands(StageScene& scene, int lowCutBand, int highCutBand)
+{
+    const BandCentres& centresHz = StageBandCentresHz();
+    if (lowCutBand >= 0)
+        for (SceneMicrophone& microphone : scene.microphones)
+            microphone.lowCutHz = std::max(microphone.lowCutHz, centresHz[lowCutBand]);
+    if (highCutBand < BandCount - 1)
+        for (SceneWedge& wedge : scene.wedges) {
+            wedge.highCutHz = std::min(wedge.highCutHz, centresHz[highCutBand + 1]);
+            wedge.hornHz = std::min(wedge.hornHz, centresHz[highCutBand]);
+        }
+}
+
+} // namespace
+
 std::optional<FoundStage> StageSearch::Find(const FftwFunctions& fftw, std::uint32_t seed,
                                             const std::atomic<bool>* cancelled) const
 {
@@ -13,22 +33,28 @@ std::optional<FoundStage> StageSearch::Find(const FftwFunctions& fftw, std::uint
     // A narrow cut range may have no scene whose six howls all fit: then the
     // first whose first howl does, and the stage ends early, as it used to.
     std::optional<FoundStage> fallback;
+    const auto allInPlay = [this](const RingOut& ringOut) {
+        return ringOut.bands.size() == std::size_t(plannedHowls) &&
+               std::all_of(ringOut.bands.begin(), ringOut.bands.end(),
+                           [this](int band) { return InPlay(band); });
+    };
     for (int attempt = 0; attempt < scenes; ++attempt) {
         if (cancelled && cancelled->load())
             return std::nullopt;
         FoundStage found;
-        found.scene = DrawScene(seed + std::uint32_t(attempt), withRoom);
+        // Far apart in the seeds' space, so that neighbouring seeds do not
+        // settle on the same scene.
+        found.scene = DrawScene(seed + std::uint32_t(attempt) * 0x9E3779B9u, withRoom);
+        if (!seedOnly)
+            SetUpForBands(found.scene, lowCutBand, highCutBand);
         found.design = SceneDesign(found.scene);
         found.analysis = std::make_unique<LoopAnalysis>(found.design, fftw);
         LoopAnalysis& analysis = *found.analysis;
         // The grid's plan first: it rejects a scene for a fraction of what
-        // placing the first pole costs.
+        // following its poles costs.
         analysis.SetGainDb(-analysis.PeakGainDb());
-        found.automatic = analysis.PlanRingOut(HowlsInPlay, AutoCutDb);
-        const bool allInPlay =
-            seedOnly || std::all_of(found.automatic.bands.begin(), found.automatic.bands.end(),
-                                    [this](int band) { return InPlay(band); });
-        if (!allInPlay && (fallback || !InPlay(found.automatic.bands.front())))
+        const RingOut screen = analysis.PlanRingOut(plannedHowls, AutoCutDb);
+        if (!seedOnly && !allInPlay(screen) && fallback)
             continue;
         const std::optional<LoopPole> pole = analysis.ChooseGainDb();
         if (!pole || pole->GrowthDbPerSecond() <= 0)
@@ -36,9 +62,11 @@ std::optional<FoundStage> StageSearch::Find(const FftwFunctions& fftw, std::uint
         if (!seedOnly && !InPlay(NearestBand(pole->FrequencyHz())))
             continue;
         found.firstHowl = *pole;
-        if (allInPlay)
+        found.automatic = analysis.FollowRingOut(*pole, plannedHowls, AutoCutDb);
+        if (seedOnly || allInPlay(found.automatic))
             return found;
-        fallback = std::move(found);
+        if (!fallback)
+            fallback = std::move(found);
     }
     return fallback;
 }

@@ -32,6 +32,8 @@ struct StageSearch {
     bool withRoom = true;
     // Only the seed's own scene, its howls wherever they fall.
     bool seedOnly = false;
+    // How many howls of the ring-out to follow (each costs a few poles).
+    int plannedHowls = HowlsInPlay;
 
     bool InPlay(int band) const { return band > lowCutBand && band <= highCutBand; }
     // Null when no scene fits, or once `cancelled` is set (looked at
