@@ -174,7 +174,7 @@ StatusLines StageFlow::Lines(TurnPhase phase) const
         break;
     case TurnPhase::StageRingingOut:
         set(lines.Label1, turn_->Summary());
-        set(lines.Label2, tr("Einpegeln: Die Verstärkung steigt alle 2 s um 1 dB."));
+        set(lines.Label2, tr("Einpegeln: Die Verstärkung steigt alle 2 s um 0,5 bis 1 dB."));
         set(lines.Label3, lastVerdict_ == StageTurn::Verdict::Missed
                               ? tr("Daneben: Band %1 hat die Rückkopplung bei %2 gestoppt.")
                                     .arg(QString::fromUtf8(BandDefinitions[lastStopper_].label),
