@@ -11,8 +11,10 @@
 namespace {
 
 constexpr int ResponsePoints = 241;
-// A growing pole within a third of an octave continues the howl.
-constexpr double SameHowlOctaves = 1.0 / 3.0;
+// A growing pole this close continues the howl: the ear, like the game's
+// meter (20 Hz wide), cannot tell the two apart. One further off is the next
+// howl, and the one cut has died as heard.
+constexpr double SameHowlHz = 10.0;
 
 std::optional<stage::LoopPole> GrowingPole(stage::LoopAnalysis& analysis,
                                            double leastGrowthDbPerSecond = 0)
@@ -115,7 +117,7 @@ StageTurn::Verdict StageTurn::FaderMoved(const BandArray& bands, int band, doubl
     // The room's poles lie a few hertz apart: when the followed one dies but
     // a neighbour grows, the player still hears the same howl.
     if (const std::optional<stage::LoopPole> next = GrowingPole(*analysis_);
-        next && std::abs(std::log2(next->FrequencyHz() / howl_->FrequencyHz())) < SameHowlOctaves) {
+        next && std::abs(next->FrequencyHz() - howl_->FrequencyHz()) < SameHowlHz) {
         howl_ = next;
         return Verdict::Slowed;
     }

@@ -91,6 +91,7 @@ class LoopAnalysis {
 
   private:
     void UpdateGrid();
+    PoleForecast FollowRoot(const LoopPole& howl, const BandLevels& levelsDb);
 
     LoopDesign design_;
     std::vector<BiquadCoefficients> eqSections_;
