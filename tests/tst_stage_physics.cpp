@@ -162,7 +162,8 @@ class TestStagePhysics : public QObject {
         // From 10 dB over what the bleed leaves in the howl's band.
         const std::vector<double> envelopeDb =
             EnvelopeDb(AroundHowl(howl.uncut.samples, howl.frequencyHz));
-        const double bleedDb = envelopeDb.at(std::size_t(0.2 * stage::SampleRateHz / EnvelopeWindowFrames));
+        const double bleedDb =
+            envelopeDb.at(std::size_t(0.2 * stage::SampleRateHz / EnvelopeWindowFrames));
         const Slope rise = RiseSlope(envelopeDb, 0, std::clamp(bleedDb + 10, -40.0, -26.0), -14);
         QVERIFY(rise.found);
         const double heardHz =
@@ -309,9 +310,11 @@ class TestStagePhysics : public QObject {
             const double cutSeconds = howl.heardSeconds + 1.5;
             const RenderedStage cut =
                 Render(Request(seed, cutSeconds + 1.2, {{band, -12, cutSeconds}}));
-            const std::vector<double> envelopeDb = EnvelopeDb(AroundHowl(cut.samples, howl.frequencyHz));
+            const std::vector<double> envelopeDb =
+                EnvelopeDb(AroundHowl(cut.samples, howl.frequencyHz));
             const auto at = [&](double seconds) {
-                return envelopeDb.at(std::size_t(seconds * stage::SampleRateHz / EnvelopeWindowFrames));
+                return envelopeDb.at(
+                    std::size_t(seconds * stage::SampleRateHz / EnvelopeWindowFrames));
             };
             double quietestDb = at(cutSeconds);
             for (double seconds = cutSeconds; seconds <= cutSeconds + 1.0; seconds += 0.02)

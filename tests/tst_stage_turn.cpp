@@ -9,12 +9,12 @@
 #include "journal/JournalService.h"
 #include "journal/JournalStats.h"
 #include "results/ResultsFile.h"
-#include "support/GameHarness.h"
-#include "support/JournalFiles.h"
-#include "support/StageMeasure.h"
 #include "stage/HowlMeter.h"
 #include "stage/StageBands.h"
 #include "stage/StageSearch.h"
+#include "support/GameHarness.h"
+#include "support/JournalFiles.h"
+#include "support/StageMeasure.h"
 
 #include <QFile>
 #include <QTimeZone>
@@ -169,11 +169,10 @@ class StageTurnTest : public QObject {
         const int second = state.RingingBand;
         const QStringList lines = rig_->Labels();
         QCOMPARE(lines.at(0), QStringLiteral("Bühne: Rückkopplung bei ... suchen"));
-        QCOMPARE(lines.at(1), QStringLiteral("Rückkopplung 2 von 6 – ") +
-                                  rig_->Game().LastStage()->SceneText());
-        QCOMPARE(lines.at(2),
-                 QStringLiteral("+%1 dB vor Rückkopplung, 2 Schnitte, zusammen -24 dB")
-                     .arg(std::lround(rig_->Game().LastStage()->GainWonDb())));
+        QCOMPARE(lines.at(1),
+                 QStringLiteral("Rückkopplung 2 von 6 – ") + rig_->Game().LastStage()->SceneText());
+        QCOMPARE(lines.at(2), QStringLiteral("+%1 dB vor Rückkopplung, 2 Schnitte, zusammen -24 dB")
+                                  .arg(std::lround(rig_->Game().LastStage()->GainWonDb())));
         QVERIFY(rig_->Game().LastStage()->GainWonDb() >= 0.5 * rises);
         QVERIFY(rig_->Game().LastStage()->GainWonDb() <= rises);
         Cut(second == howl ? howl + 1 : second);
@@ -232,9 +231,11 @@ class StageTurnTest : public QObject {
         QTest::addColumn<TurnPhase>("phase");
         QTest::addColumn<QString>("verdictLine");
         QTest::newRow("a neighbour stops it")
-            << -12 << TurnPhase::StageRingingOut << "Daneben: Band %1 hat die Rückkopplung bei %2 gestoppt.";
+            << -12 << TurnPhase::StageRingingOut
+            << "Daneben: Band %1 hat die Rückkopplung bei %2 gestoppt.";
         QTest::newRow("a neighbour slows it")
-            << -1 << TurnPhase::StageRunning << "Sie klingt noch: Der Schnitt hat sie nur gebremst.";
+            << -1 << TurnPhase::StageRunning
+            << "Sie klingt noch: Der Schnitt hat sie nur gebremst.";
     }
 
     void aCutIsJudgedByWhatItDoes()

@@ -58,8 +58,8 @@ void StageFlow::Build(std::uint32_t seed)
                 this, [this, job] { Finished(job); }, Qt::QueuedConnection);
         });
     } catch (const std::system_error& error) {
-        running_->errorText = tr("Die Bühne ließ sich nicht aufbauen: %1")
-                                  .arg(QString::fromLocal8Bit(error.what()));
+        running_->errorText =
+            tr("Die Bühne ließ sich nicht aufbauen: %1").arg(QString::fromLocal8Bit(error.what()));
         QMetaObject::invokeMethod(
             this, [this, job = running_] { Finished(job); }, Qt::QueuedConnection);
     }
@@ -175,23 +175,24 @@ StatusLines StageFlow::Lines(TurnPhase phase) const
     case TurnPhase::StageRingingOut:
         set(lines.Label1, turn_->Summary());
         set(lines.Label2, tr("Einpegeln: Die Verstärkung steigt alle 2 s um 0,5 bis 1 dB."));
-        set(lines.Label3, lastVerdict_ == StageTurn::Verdict::Missed
-                              ? tr("Daneben: Band %1 hat die Rückkopplung bei %2 gestoppt.")
-                                    .arg(QString::fromUtf8(BandDefinitions[lastStopper_].label),
-                                         QString::fromUtf8(BandDefinitions[turn_->HowlBand()].label))
-                              : QString());
+        set(lines.Label3,
+            lastVerdict_ == StageTurn::Verdict::Missed
+                ? tr("Daneben: Band %1 hat die Rückkopplung bei %2 gestoppt.")
+                      .arg(QString::fromUtf8(BandDefinitions[lastStopper_].label),
+                           QString::fromUtf8(BandDefinitions[turn_->HowlBand()].label))
+                : QString());
         break;
     default: {
         const int stopped = turn_ ? howls - (turn_->Growing() ? 1 : 0) : 0;
         set(lines.Label1,
             tr("Bühne vorbei: %1 von %2 Rückkopplungen gestoppt").arg(stopped).arg(howls));
-        set(lines.Label2, turn_ ? turn_->Summary() + tr(" (Automatik: %1 dB)")
-                                                          .arg(QString::asprintf(
-                                                              "%+.0f", turn_->AutoGainWonDb()))
-                                : QString());
-        set(lines.Label3,
-            endedOutOfPlay_ ? tr("Die nächste Rückkopplung läge außerhalb der Bänder im Spiel.")
-                            : tr("START beginnt eine neue Bühne."));
+        set(lines.Label2,
+            turn_ ? turn_->Summary() + tr(" (Automatik: %1 dB)")
+                                           .arg(QString::asprintf("%+.0f", turn_->AutoGainWonDb()))
+                  : QString());
+        set(lines.Label3, endedOutOfPlay_
+                              ? tr("Die nächste Rückkopplung läge außerhalb der Bänder im Spiel.")
+                              : tr("START beginnt eine neue Bühne."));
         break;
     }
     }

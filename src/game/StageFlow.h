@@ -6,9 +6,9 @@
 // keeps the turn's record from what this returns. Thread: GUI only; the
 // worker touches nothing but its own job.
 
+#include "game/StageTurn.h"
 #include "model/GameState.h"
 #include "model/TurnMachine.h"
-#include "game/StageTurn.h"
 #include "results/StatusLines.h"
 
 #include <QObject>

@@ -55,7 +55,8 @@ std::unique_ptr<StageTurn> StageTurn::Build(const stage::FftwFunctions& fftw,
         return nullptr;
     }
     const stage::LoopPole firstHowl = found->firstHowl;
-    std::unique_ptr<StageTurn> turn(new StageTurn(std::move(*found), fftw, lowCutBand, highCutBand));
+    std::unique_ptr<StageTurn> turn(
+        new StageTurn(std::move(*found), fftw, lowCutBand, highCutBand));
     turn->StartHowl(firstHowl);
     turn->Publish();
     return turn;
@@ -65,9 +66,8 @@ StageTurn::StageTurn(stage::FoundStage found, const stage::FftwFunctions& fftw, 
                      int highCutBand)
     : scene_(std::move(found.scene)), design_(std::move(found.design)),
       analysis_(std::move(found.analysis)),
-      stream_(std::make_unique<stage::StageStream>(design_, fftw, scene_.seed)),
-      seed_(scene_.seed), lowCutBand_(lowCutBand), highCutBand_(highCutBand),
-      autoGainWonDb_(found.automatic.gainWonDb)
+      stream_(std::make_unique<stage::StageStream>(design_, fftw, scene_.seed)), seed_(scene_.seed),
+      lowCutBand_(lowCutBand), highCutBand_(highCutBand), autoGainWonDb_(found.automatic.gainWonDb)
 {
     gainDb_ = firstGainDb_ = analysis_->GainDb();
 }
@@ -142,7 +142,8 @@ StageTurn::NextHowl StageTurn::RiseGain()
 
 StageTurn::NextHowl StageTurn::LookForHowl()
 {
-    const std::optional<stage::LoopPole> pole = GrowingPole(*analysis_, stage::SlowestHowlDbPerSecond);
+    const std::optional<stage::LoopPole> pole =
+        GrowingPole(*analysis_, stage::SlowestHowlDbPerSecond);
     if (!pole)
         return NextHowl::None;
     const int band = stage::NearestBand(pole->FrequencyHz());

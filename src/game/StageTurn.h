@@ -51,10 +51,10 @@ class StageTurn {
     // then 20 dB down within a second, as the ear hears it die.
     static constexpr double StopDecayDbPerSecond = -20.0;
     enum class Verdict {
-        None,    // the howl still rings (or nothing rang)
-        Slowed,  // it still rings, but grows slower or dies too slowly
-        Right,   // the howl's own band stopped it
-        Missed,  // another band's fader stopped it ("daneben")
+        None,   // the howl still rings (or nothing rang)
+        Slowed, // it still rings, but grows slower or dies too slowly
+        Right,  // the howl's own band stopped it
+        Missed, // another band's fader stopped it ("daneben")
     };
     // The faders as they stand now (levels in dB) and the volume factor
     // reach the loop with its next block. A move of `band` during a growing

@@ -150,8 +150,8 @@ const char CreateTable[] = "CREATE TABLE IF NOT EXISTS turns ("
                            " set_id INTEGER,"
                            " auto_gain_db REAL)";
 // Version 2 added the stage's columns, version 3 the set a turn was played
-// in, version 4 the automatic engineer's gain on the same stage; adding a column rewrites no row, and every existing row reads as the
-// tone's, played outside a set.
+// in, version 4 the automatic engineer's gain on the same stage; adding a column rewrites no row,
+// and every existing row reads as the tone's, played outside a set.
 const char* const AddedColumns[][2] = {{"kind", "kind TEXT DEFAULT 'ton'"},
                                        {"howl_hz", "howl_hz REAL"},
                                        {"gain_won_db", "gain_won_db REAL"},

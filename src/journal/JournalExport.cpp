@@ -116,9 +116,9 @@ QStringList SpreadsheetRecord(const QList<QVariant>& row, const QTimeZone& local
         german.toString(turn->attempts),
         tried.join(QLatin1Char(' ')),
         turn->findMs ? german.toString(double(*turn->findMs) / 1000.0, 'f', 1) : QString(),
-        turn->Found()                               ? QStringLiteral("gefunden")
+        turn->Found()                          ? QStringLiteral("gefunden")
         : turn->outcome == TurnOutcome::Missed ? QStringLiteral("daneben")
-                                                    : QStringLiteral("abgebrochen"),
+                                               : QStringLiteral("abgebrochen"),
         german.toString(turn->feedbackTime),
         german.toString(turn->randomStart),
         turn->swell ? QStringLiteral("ja") : QStringLiteral("nein"),

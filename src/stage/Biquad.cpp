@@ -54,10 +54,10 @@ BiquadCoefficients LowShelfSection(double frequencyHz, double gainDb)
     const double a = std::pow(10.0, gainDb / 40.0);
     const Angle w = SectionAngle(frequencyHz, std::numbers::sqrt2 / 2);
     const double root = 2 * std::sqrt(a) * w.alpha;
-    return Normalised(a * ((a + 1) - (a - 1) * w.cosine + root),
-                      2 * a * ((a - 1) - (a + 1) * w.cosine),
-                      a * ((a + 1) - (a - 1) * w.cosine - root), (a + 1) + (a - 1) * w.cosine + root,
-                      -2 * ((a - 1) + (a + 1) * w.cosine), (a + 1) + (a - 1) * w.cosine - root);
+    return Normalised(
+        a * ((a + 1) - (a - 1) * w.cosine + root), 2 * a * ((a - 1) - (a + 1) * w.cosine),
+        a * ((a + 1) - (a - 1) * w.cosine - root), (a + 1) + (a - 1) * w.cosine + root,
+        -2 * ((a - 1) + (a + 1) * w.cosine), (a + 1) + (a - 1) * w.cosine - root);
 }
 
 BiquadCoefficients HighPassSection(double frequencyHz, double q)

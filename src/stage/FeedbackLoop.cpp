@@ -28,8 +28,8 @@ FeedbackLoop::FeedbackLoop(const LoopDesign& design, const FftwFunctions& fftw,
       room_(std::make_unique<PartitionedConvolver>(fftw, design.room.taps, BlockFrames)),
       // Uniform noise of this amplitude has the floor's RMS.
       noiseAmplitude_(static_cast<float>(DbToAmplitude(design.noiseFloorDbfs) * std::sqrt(3.0))),
-      bleedDbfs_(design.bleedDbfs),
-      noiseState_(noiseSeed * 2654435761u + 1u), delayFrames_(design.room.directDelayFrames),
+      bleedDbfs_(design.bleedDbfs), noiseState_(noiseSeed * 2654435761u + 1u),
+      delayFrames_(design.room.directDelayFrames),
       sent_(std::bit_ceil(std::size_t(delayFrames_) + BlockFrames), 0.0f),
       sentMask_(sent_.size() - 1), roomIn_(BlockFrames), atMicrophone_(BlockFrames),
       wedge_(BlockFrames)

@@ -209,15 +209,15 @@ void LoopAnalysis::UpdateGrid()
     if (full)
         gridLevelsDb_.fill(0);
     std::vector<BiquadCoefficients> before;
+    before.reserve(changed.size());
     for (int band : changed)
         before.push_back(BandSection(design_.bandCentresHz[band], gridLevelsDb_[band]));
     if (!changed.empty())
         for (std::size_t k = 0; k < grid_.size(); ++k) {
-            const Complex zInverse =
-                std::polar(1.0, -2 * std::numbers::pi * double(k) / gridSize_);
+            const Complex zInverse = std::polar(1.0, -2 * std::numbers::pi * double(k) / gridSize_);
             for (std::size_t i = 0; i < changed.size(); ++i)
-                grid_[k] *= eqSections_[changed[i]].Response(zInverse) /
-                            before[i].Response(zInverse);
+                grid_[k] *=
+                    eqSections_[changed[i]].Response(zInverse) / before[i].Response(zInverse);
         }
     gridLevelsDb_ = levelsDb_;
     gridCurrent_ = true;

@@ -100,7 +100,7 @@ class LoopAnalysis {
     int gridSize_;
     std::vector<std::complex<double>> fixedGrid_; // M W R on the unit circle
     std::vector<std::complex<double>> grid_;      // M E W R
-    BandLevels gridLevelsDb_{}; // the levels grid_ holds
+    BandLevels gridLevelsDb_{};                   // the levels grid_ holds
     bool gridCurrent_ = false;
 };
 

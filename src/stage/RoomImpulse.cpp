@@ -44,8 +44,8 @@ void AddDiffuseTail(std::vector<float>& taps,
     std::vector<float> noise(length);
     for (float& sample : noise)
         sample = static_cast<float>(numbers.Gaussian());
-    if (taps.size() < std::size_t(startFrame + length))
-        taps.resize(startFrame + length, 0.0f);
+    if (taps.size() < std::size_t(startFrame) + std::size_t(length))
+        taps.resize(std::size_t(startFrame) + std::size_t(length), 0.0f);
     const int onsetFrames = SampleRateHz / 200; // 5 ms fade-in of the tail
     for (int octave = 0; octave < RoomImpulse::OctaveCount; ++octave) {
         std::vector<float> band = noise;

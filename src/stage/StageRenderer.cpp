@@ -1,11 +1,11 @@
 #include "stage/StageRenderer.h"
 
 #include "stage/FeedbackLoop.h"
+#include "stage/HowlMeter.h"
 #include "stage/LoopAnalysis.h"
 #include "stage/StageBands.h"
 #include "stage/StageConstants.h"
 #include "stage/StageSearch.h"
-#include "stage/HowlMeter.h"
 
 #include <algorithm>
 #include <array>
@@ -126,8 +126,7 @@ class RingOutLog {
     // The automatic engineer's and the command line's cuts, due at `seconds`.
     void ApplyCuts(double seconds, std::size_t& nextCut)
     {
-        while (nextCut < request_.cuts.size() &&
-               request_.cuts[nextCut].seconds <= seconds + 1e-9) {
+        while (nextCut < request_.cuts.size() && request_.cuts[nextCut].seconds <= seconds + 1e-9) {
             const StageCut& cut = request_.cuts[nextCut++];
             Cut(seconds, cut);
         }
@@ -272,6 +271,67 @@ std::vector<unsigned char> WaveBytes(const std::vector<float>& samples)
     return bytes;
 }
 
+// "LOW:HIGH", band indices with LOW below HIGH.
+std::optional<std::pair<int, int>> ParseRange(const std::string& text)
+{
+    int low = 0;
+    int high = 0;
+    const std::size_t colon = text.find(':');
+    if (colon == std::string::npos || !ParseWhole(text.substr(0, colon), low) ||
+        !ParseWhole(text.substr(colon + 1), high) || low < 0 || high >= BandCount || low >= high)
+        return std::nullopt;
+    return std::make_pair(low, high);
+}
+
+// A cut of -1 to -12 dB.
+std::optional<int> ParseAutoCut(const std::string& text)
+{
+    int db = 0;
+    if (!ParseLevel(text, db) || db >= 0 || db < MinLevelDb)
+        return std::nullopt;
+    return db;
+}
+
+// The option at arguments[i] and its value (i moves past it) into
+// `request`; the German reason when it is wrong, else empty.
+std::string ParseOption(const std::vector<std::string>& arguments, std::size_t& i,
+                        StageRenderRequest& request)
+{
+    const std::string& argument = arguments[i];
+    const bool hasValue = i + 1 < arguments.size();
+    if (argument == "--no-room") {
+        request.withRoom = false;
+    } else if (argument == "--seconds") {
+        if (!hasValue)
+            return "Nach --seconds fehlt die Dauer in Sekunden.";
+        if (!ParseDecimal(arguments[++i], request.seconds) || request.seconds <= 0 ||
+            request.seconds > LongestSeconds)
+            return "Ungültige Dauer " + Quoted(arguments[i]) +
+                   ": erwartet werden Sekunden über 0 und höchstens 600.";
+    } else if (argument == "--cut") {
+        if (!hasValue)
+            return "Nach --cut fehlt der Schnitt BAND:DB@SEKUNDEN.";
+        const std::optional<StageCut> cut = ParseCut(arguments[++i]);
+        if (!cut)
+            return "Ungültiger Schnitt " + Quoted(arguments[i]) +
+                   ": erwartet wird BAND:DB@SEKUNDEN, BAND 0 bis 27, DB -12 bis 12.";
+        request.cuts.push_back(*cut);
+    } else if (argument == "--range") {
+        const std::string text = hasValue ? arguments[++i] : std::string();
+        request.range = ParseRange(text);
+        if (!request.range)
+            return "Ungültiger Bereich " + Quoted(text) +
+                   ": erwartet wird TIEF:HOCH, Bänder 0 bis 27, TIEF unter HOCH.";
+    } else if (argument == "--auto-cut") {
+        request.autoCutDb = hasValue ? ParseAutoCut(arguments[++i]) : std::nullopt;
+        if (!request.autoCutDb)
+            return "Ungültiger Schnitt für --auto-cut: erwartet wird DB von -1 bis -12.";
+    } else {
+        return "Unbekannte Option " + Quoted(argument) + ". " + Usage;
+    }
+    return {};
+}
+
 } // namespace
 
 std::optional<StageRenderRequest> ParseStageArguments(const std::vector<std::string>& arguments,
@@ -284,44 +344,12 @@ std::optional<StageRenderRequest> ParseStageArguments(const std::vector<std::str
     StageRenderRequest request;
     std::vector<std::string> positional;
     for (std::size_t i = 0; i < arguments.size(); ++i) {
-        const std::string& argument = arguments[i];
-        const bool hasValue = i + 1 < arguments.size();
-        if (argument == "--no-room") {
-            request.withRoom = false;
-        } else if (argument == "--seconds") {
-            if (!hasValue)
-                return fail("Nach --seconds fehlt die Dauer in Sekunden.");
-            if (!ParseDecimal(arguments[++i], request.seconds) || request.seconds <= 0 ||
-                request.seconds > LongestSeconds)
-                return fail("Ungültige Dauer " + Quoted(arguments[i]) +
-                            ": erwartet werden Sekunden über 0 und höchstens 600.");
-        } else if (argument == "--cut") {
-            if (!hasValue)
-                return fail("Nach --cut fehlt der Schnitt BAND:DB@SEKUNDEN.");
-            const std::optional<StageCut> cut = ParseCut(arguments[++i]);
-            if (!cut)
-                return fail("Ungültiger Schnitt " + Quoted(arguments[i]) +
-                            ": erwartet wird BAND:DB@SEKUNDEN, BAND 0 bis 27, DB -12 bis 12.");
-            request.cuts.push_back(*cut);
-        } else if (argument == "--range") {
-            int low = 0, high = 0;
-            const std::string text = hasValue ? arguments[++i] : std::string();
-            const std::size_t colon = text.find(':');
-            if (colon == std::string::npos || !ParseWhole(text.substr(0, colon), low) ||
-                !ParseWhole(text.substr(colon + 1), high) || low < 0 || high >= BandCount ||
-                low >= high)
-                return fail("Ungültiger Bereich " + Quoted(text) +
-                            ": erwartet wird TIEF:HOCH, Bänder 0 bis 27, TIEF unter HOCH.");
-            request.range = std::make_pair(low, high);
-        } else if (argument == "--auto-cut") {
-            int db = 0;
-            if (!hasValue || !ParseLevel(arguments[++i], db) || db >= 0 || db < MinLevelDb)
-                return fail("Ungültiger Schnitt für --auto-cut: erwartet wird DB von -1 bis -12.");
-            request.autoCutDb = db;
-        } else if (argument.size() > 1 && argument[0] == '-') {
-            return fail("Unbekannte Option " + Quoted(argument) + ". " + Usage);
+        if (arguments[i].size() > 1 && arguments[i][0] == '-') {
+            const std::string reason = ParseOption(arguments, i, request);
+            if (!reason.empty())
+                return fail(reason);
         } else {
-            positional.push_back(argument);
+            positional.push_back(arguments[i]);
         }
     }
     if (positional.size() < 2)
@@ -332,11 +360,13 @@ std::optional<StageRenderRequest> ParseStageArguments(const std::vector<std::str
         return fail("Ungültiger Startwert " + Quoted(positional[0]) +
                     ": erwartet wird eine ganze Zahl von 0 bis 4294967295.");
     request.outputPath = positional[1];
-    for (const StageCut& cut : request.cuts)
-        if (cut.seconds >= request.seconds)
-            return fail("Der Schnitt bei " + Fixed(cut.seconds, 3) +
-                        " s liegt nicht vor dem Ende der Aufnahme (" + Fixed(request.seconds, 3) +
-                        " s).");
+    const auto late =
+        std::find_if(request.cuts.begin(), request.cuts.end(),
+                     [&](const StageCut& cut) { return cut.seconds >= request.seconds; });
+    if (late != request.cuts.end())
+        return fail("Der Schnitt bei " + Fixed(late->seconds, 3) +
+                    " s liegt nicht vor dem Ende der Aufnahme (" + Fixed(request.seconds, 3) +
+                    " s).");
     std::stable_sort(request.cuts.begin(), request.cuts.end(),
                      [](const StageCut& a, const StageCut& b) { return a.seconds < b.seconds; });
     return request;

@@ -287,8 +287,8 @@ std::string SceneLine(const StageScene& scene)
                 Fixed(microphone.toWedges[0].distanceM, 2) + "," +
                 Fixed(microphone.toWedges[0].angleDeg, 0);
     }
-    line += " wedges=" + std::to_string(scene.wedges.size()) +
-            " rt60=" + Fixed(scene.rt60Seconds, 2);
+    line +=
+        " wedges=" + std::to_string(scene.wedges.size()) + " rt60=" + Fixed(scene.rt60Seconds, 2);
     return line;
 }
 

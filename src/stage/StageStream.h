@@ -75,8 +75,8 @@ class StageStream {
     int blockUsed_ = BlockFrames; // audio thread only
     float outputGain_ = 1;        // audio thread only
     std::atomic<float> peakDbfs_{-200.0f};
-    HowlMeter howlMeter_;   // audio thread only
-    float meteredHz_ = 0;   // audio thread only
+    HowlMeter howlMeter_; // audio thread only
+    float meteredHz_ = 0; // audio thread only
     std::atomic<float> howlDbfs_{-200.0f};
     std::atomic<std::uint32_t> appliedChange_{0};
     std::atomic<std::int64_t> appliedAtNs_{0};
