@@ -371,16 +371,13 @@ RingOut LoopAnalysis::FollowRingOut(const LoopPole& first, int howls, double cut
 
 PoleForecast LoopAnalysis::Follow(const LoopPole& howl, const BandLevels& levelsDb)
 {
-    const BandLevels before = levelsDb_;
-    const PoleForecast forecast = FollowRoot(howl, levelsDb);
     // Newton may slip onto a neighbouring root that dies while the howl's
     // own does not. To first order the howl's growth falls by the loop gain
     // the move took at it over the loop's delay; a move that took little
     // cannot make it fall much faster than that.
     const double frequencyHz = howl.FrequencyHz();
-    SetLevels(before);
     const double gainBeforeDb = OpenLoopGainDb(frequencyHz);
-    SetLevels(levelsDb);
+    const PoleForecast forecast = FollowRoot(howl, levelsDb);
     const double lostDb = gainBeforeDb - OpenLoopGainDb(frequencyHz);
     const double delaySeconds =
         std::max(GroupDelayMs(frequencyHz), design_.room.DirectDelayMs()) / 1000.0;
