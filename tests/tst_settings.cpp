@@ -13,6 +13,7 @@
 #include <QTest>
 
 #include <fcntl.h>
+#include <sys/resource.h>
 #include <unistd.h>
 
 namespace {
@@ -148,6 +149,7 @@ class SettingsTest : public QObject {
     void trainingValuesRead();
     void hintsAndPathRoundTrip_data();
     void hintsAndPathRoundTrip();
+    void aHugePathListIsReadInLittleMemory();
     void onlyRegularFilesAreOpened_data();
     void onlyRegularFilesAreOpened();
 
@@ -1139,6 +1141,31 @@ void SettingsTest::hintsAndPathRoundTrip()
     ReadSettings(path_, again);
     QCOMPARE(again.Training.Path.Bands(), path);
     QCOMPARE(again.Training.Path.TurnsCounted(), state.Training.Path.TurnsCounted());
+}
+
+namespace {
+long PeakMemoryKb()
+{
+    rusage usage{};
+    getrusage(RUSAGE_SELF, &usage);
+    return usage.ru_maxrss;
+}
+} // namespace
+
+// A path holds at most every band once: 10 MB of valid bands in an edited
+// file must not become millions of words in memory.
+void SettingsTest::aHugePathListIsReadInLittleMemory()
+{
+    QByteArray bands;
+    while (bands.size() < 10'000'000)
+        bands += "12 15 19 22 13 ";
+    WriteBytes(path_, "[Training]\nLernpfad=1\nLernpfadBaender=" + bands + "\n");
+    const long beforeKb = PeakMemoryKb();
+    GameState state;
+    ReadSettings(path_, state);
+    const long grownKb = PeakMemoryKb() - beforeKb;
+    QVERIFY2(grownKb < 150'000, qPrintable(QStringLiteral("%1 kB more").arg(grownKb)));
+    QCOMPARE(state.Training.Path.Bands(), (std::vector<int>{12, 15, 19, 22, 13}));
 }
 
 // What the files the player names are checked with before they are read.

@@ -5,6 +5,7 @@
 #include <QDir>
 #include <QFileInfo>
 #include <QStringList>
+#include <QStringTokenizer>
 
 #include <cstdint>
 #include <limits>
@@ -81,7 +82,7 @@ std::int32_t ReadSwitch(const ProfileFile& profile, const char* key, std::int32_
     return value >= 0 && value <= highest ? value : defaultValue;
 }
 
-std::vector<int> ReadNumbers(const ProfileFile& profile, const char* key);
+std::vector<int> ReadNumbers(const ProfileFile& profile, const char* key, std::size_t mostCount);
 
 void ReadTraining(const ProfileFile& profile, TrainingSettings& training)
 {
@@ -93,20 +94,27 @@ void ReadTraining(const ProfileFile& profile, TrainingSettings& training)
     training.Buehne = ReadSwitch(profile, "Buehne", TrainingDefaults::Buehne, 1);
     training.Hinweise = ReadSwitch(profile, "Hinweise", TrainingDefaults::Hinweise, 1);
     training.Lernpfad = ReadSwitch(profile, "Lernpfad", TrainingDefaults::Lernpfad, 1);
-    const std::vector<int> bands = ReadNumbers(profile, "LernpfadBaender");
-    const std::vector<int> round = ReadNumbers(profile, "LernpfadRunde");
+    const std::vector<int> bands = ReadNumbers(profile, "LernpfadBaender", BandCount);
+    // A third number makes the round unreadable, as it always did.
+    const std::vector<int> round = ReadNumbers(profile, "LernpfadRunde", 3);
     training.Path.Restore(bands, round.size() == 2 ? round[0] : 0,
                           round.size() == 2 ? round[1] : 0);
 }
 
-// "3 7 11 15": the numbers of a list; anything else in it is left out.
-std::vector<int> ReadNumbers(const ProfileFile& profile, const char* key)
+// "3 7 11 15": the first `mostCount` numbers of a list; anything else in it
+// is left out. An edited file may hold megabytes here: the words are looked
+// at one by one, never split into a list.
+std::vector<int> ReadNumbers(const ProfileFile& profile, const char* key, std::size_t mostCount)
 {
     std::vector<int> numbers;
-    const auto text = profile.ReadString(TrainingSection, QString::fromLatin1(key));
-    for (const QString& word : text.value_or(QString()).split(u' ', Qt::SkipEmptyParts))
+    const QString text =
+        profile.ReadString(TrainingSection, QString::fromLatin1(key)).value_or(QString());
+    for (const QStringView word : QStringTokenizer(text, u' ', Qt::SkipEmptyParts)) {
+        if (numbers.size() == mostCount)
+            break;
         if (const auto number = ParseDecimal(word))
             numbers.push_back(*number);
+    }
     return numbers;
 }
 
