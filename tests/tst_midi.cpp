@@ -187,18 +187,26 @@ class MidiTest : public QObject {
         midi.game.form->Training()->Actions().MidiRegler->trigger();
         auto* dialog = midi.game.form->form.findChild<MidiDialog*>();
         QVERIFY(dialog);
-        dialog->Lernen()->click();
-        QCOMPARE(dialog->Zuordnung()->currentText(), QStringLiteral("Gelernt"));
         const QByteArray knob = MidiGame::Cc(2, 0, 3);
-        const std::pair<int, QByteArray> steps[] = {
-            {5, knob}, {7, knob}, {VolumeFader, MidiGame::Bend(4, 0)}};
-        for (const auto& [fader, control] : steps) {
-            midi.game.ClickFader(fader);
-            midi.surface.Send(control);
-            QVERIFY(midi.WaitForLevel(fader, MinLevel));
+        // Each "Lernen" takes the first control that moves and no other, then ends.
+        const struct {
+            int fader;
+            QList<QByteArray> controls;
+            const char* lastArrived;
+        } steps[] = {
+            {5, {knob, MidiGame::Cc(9, 0, 3)}, "CC 9 Kanal 4 = 0"},
+            {7, {knob}, "CC 2 Kanal 4 = 0"},
+            {VolumeFader, {MidiGame::Bend(4, 0), MidiGame::Cc(10, 0, 3)}, "CC 10 Kanal 4 = 0"}};
+        for (const auto& step : steps) {
+            midi.game.ClickFader(step.fader);
+            dialog->Lernen()->click();
+            QCOMPARE(dialog->Zuordnung()->currentText(), QStringLiteral("Gelernt"));
+            for (const QByteArray& control : step.controls)
+                midi.surface.Send(control);
+            QVERIFY(midi.WaitForLevel(step.fader, MinLevel));
+            QTRY_COMPARE(dialog->Empfangen()->text(), QString::fromUtf8(step.lastArrived));
+            QVERIFY(!dialog->Lernen()->isChecked());
         }
-        QTRY_COMPARE(dialog->Empfangen()->text(), QStringLiteral("Pitch Bend Kanal 5 = 0"));
-        dialog->Lernen()->click();
         midi.game.ClickFader(3);
         midi.surface.Send(MidiGame::Cc(2, 127, 3)); // now bound to fader 7 alone
         QVERIFY(midi.WaitForLevel(7, MaxLevel));

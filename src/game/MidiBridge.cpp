@@ -149,8 +149,10 @@ void MidiBridge::Take(const MidiEvent& event)
         return;
     }
     const int selected = state_.SelectedFader;
-    if (learning_ && selected >= 0 && selected <= VolumeFader &&
-        mapping_.FaderFor(event.slot) != selected) {
+    // Only the first control that moves: a surface sends many at once (a
+    // motor fader settling, a jog wheel), and each would take the fader over.
+    if (learning_ && selected >= 0 && selected <= VolumeFader) {
+        learning_ = false;
         mapping_.Learn(event.slot, selected);
         emit learned();
     }

@@ -44,7 +44,8 @@ class MidiBridge final : public QObject {
     void SetMappingKind(MidiMappingKind kind);
     bool ConnectSource(const QString& name, QString* errorText);
     bool ConnectDestination(const QString& name, QString* errorText);
-    // While on, the next moved control is assigned to the selected fader.
+    // While on, the next moved control is assigned to the selected fader,
+    // and learning ends.
     void SetLearning(bool on);
     bool Learning() const { return learning_; }
 

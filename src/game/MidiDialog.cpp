@@ -76,7 +76,10 @@ MidiDialog::MidiDialog(MidiBridge& bridge, QString settingsPath, Dialogs& dialog
     connect(source_, &QComboBox::activated, this, [this] { ChoosePort(source_, true); });
     connect(destination_, &QComboBox::activated, this, [this] { ChoosePort(destination_, false); });
     connect(&bridge_, &MidiBridge::arrived, arrived_, &QLabel::setText);
-    connect(&bridge_, &MidiBridge::learned, this, &MidiDialog::SaveQuietly);
+    connect(&bridge_, &MidiBridge::learned, this, [this] {
+        learn_->setChecked(bridge_.Learning());
+        SaveQuietly();
+    });
     SaveQuietly(); // the ports are open: the next start opens them again
 }
 
