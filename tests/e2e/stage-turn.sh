@@ -55,7 +55,8 @@ band_of() {
         for (g = 1; g <= 28; g++) if ((log(f / F[g]))^2 < (log(f / F[best]))^2) best = g
         print best - 1 }'
 }
-# The bleed rings the room's bass modes up to about -35 dBFS; a howl grows on.
+# The bleed rings the room's bass modes up to about -35 dBFS, and a pole just
+# under unity rings louder still; a howl is the tone that goes on growing.
 audible() { local heard; heard=$(tone 5); [ "${heard#* }" -ge -30 ]; }
 # Waits until $1 hundredths of a second more have been played. A loaded machine
 # may play slower than the clock on the wall, and the howl grows and dies in
@@ -64,6 +65,31 @@ play() {
     local until=$(($(stat -c %s "$capture") + $1 * 1920))
     wait_for 20 bash -c "[ \$(stat -c %s '$capture') -ge $until ]" ||
         fail "the sound output stalled: nothing played for 20 s"
+}
+# Waits up to $1 s for a howl: an audible tone that rises by 5 dB or more over
+# the next half second played, never falling on the way (10-40 dB/s is 5-20 dB;
+# a resonance driven by the bleed wanders up and down), or one that already
+# holds the limiter (-6 dBFS), which no resonance reaches. Sets howl_hz.
+wait_for_howl() {
+    local deadline=$((SECONDS + $1)) hz before middle after
+    while [ $SECONDS -lt $deadline ]; do
+        if audible; then
+            hz=$(frequency)
+            before=$(level_at "$hz" 2)
+            play 25
+            middle=$(level_at "$hz" 2)
+            play 25
+            after=$(level_at "$hz" 2)
+            if { [ "$middle" -ge $((before - 1)) ] && [ "$after" -ge $((before + 5)) ]; } ||
+                [ "$after" -ge -10 ]; then
+                howl_hz=$hz
+                return 0
+            fi
+            echo "a tone at $hz Hz that does not grow: $before $middle $after dBFS"
+        fi
+        sleep 0.1
+    done
+    return 1
 }
 # Pulls a band fader (column band+1 of 32 across 1280 pixels) to the bottom.
 cut() {
@@ -108,8 +134,7 @@ stop_howl() {
 }
 
 xdotool mousemove --sync 1197 941 click 1
-wait_for 30 audible || fail "no howl grew to -30 dBFS within 30 s (strongest tone $(tone 5))"
-howl_hz=$(frequency)
+wait_for_howl 30 || fail "no howl grew to -30 dBFS and on within 30 s (strongest tone $(tone 5))"
 howl=$(band_of "$howl_hz")
 start_level=$(level_at "$howl_hz" 5)
 echo "howl at $howl_hz Hz, band $howl, $start_level dBFS"
@@ -133,9 +158,8 @@ echo "cut band $far: every 0.25 s$trace dBFS"
 
 # The gain rises every 2 s until the next pole grows.
 sleep 0.5
-wait_for 40 audible || fail "no second howl after the gain rose"
-play 50 # out of the noise, as for the first
-second_hz=$(frequency)
+wait_for_howl 40 || fail "no second howl after the gain rose"
+second_hz=$howl_hz
 second=$(band_of "$second_hz")
 echo "second howl at $second_hz Hz, band $second"
 stop_howl "$second_hz" "$second" "the second howl"
@@ -175,7 +199,8 @@ finds() { od -An -t d4 -j $(($1 * 293 + 268)) -N 4 "$results" | tr -d ' '; }
 total=0
 for b in $(seq 0 27); do total=$((total + $(finds "$b"))); done
 rows=$(stage_rows)
-echo "journal: $rows; finds in the results file: $total"
+echo "journal: $rows; finds in the results file: $total; howls at" \
+    "$(sqlite3 "$journal" "SELECT round(howl_hz) FROM turns WHERE kind = 'buehne' ORDER BY id" | tr '\n' ' ')Hz"
 # Each howl has a row: a find of its band, "daneben" with the faders that
 # stopped it, or for the last one "abandoned". The results file counts
 # exactly the finds.
