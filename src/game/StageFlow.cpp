@@ -5,6 +5,7 @@
 #include "model/FaderModel.h"
 #include "stage/FftwLibrary.h"
 
+#include <algorithm>
 #include <exception>
 #include <system_error>
 
@@ -23,24 +24,23 @@ StageFlow::StageFlow(const GameState& state, StagePlayer& player, QObject* paren
 StageFlow::~StageFlow()
 {
     Stop();
-    if (worker_.joinable())
-        worker_.join();
+    for (Worker& worker : workers_) {
+        worker.job->cancelled = true;
+        worker.thread.join();
+    }
 }
 
 void StageFlow::Build(std::uint32_t seed)
 {
     Stop();
-    // A cancelled worker is between two rooms at most: a short wait.
-    if (worker_.joinable())
-        worker_.join();
     turn_.reset();
     endedOutOfPlay_ = false;
     lastVerdict_ = StageTurn::Verdict::None;
-    wanted_ = running_ = std::make_shared<Job>();
+    wanted_ = std::make_shared<Job>();
     const int lowCutBand = state_.LowCutBand;
     const int highCutBand = state_.HighCutBand;
     try {
-        worker_ = std::thread([this, job = running_, seed, lowCutBand, highCutBand] {
+        std::thread thread([this, job = wanted_, seed, lowCutBand, highCutBand] {
             try {
                 std::string reason;
                 if (const stage::FftwFunctions* fftw = stage::LoadFftw(&reason))
@@ -57,11 +57,12 @@ void StageFlow::Build(std::uint32_t seed)
             QMetaObject::invokeMethod(
                 this, [this, job] { Finished(job); }, Qt::QueuedConnection);
         });
+        workers_.push_back({wanted_, std::move(thread)});
     } catch (const std::system_error& error) {
-        running_->errorText =
+        wanted_->errorText =
             tr("Die Bühne ließ sich nicht aufbauen: %1").arg(QString::fromLocal8Bit(error.what()));
         QMetaObject::invokeMethod(
-            this, [this, job = running_] { Finished(job); }, Qt::QueuedConnection);
+            this, [this, job = wanted_] { Finished(job); }, Qt::QueuedConnection);
     }
 }
 
@@ -76,10 +77,11 @@ void StageFlow::CancelBuild()
 // Thread: GUI, by the worker's queued call.
 void StageFlow::Finished(const std::shared_ptr<Job>& job)
 {
-    if (job == running_) {
-        if (worker_.joinable())
-            worker_.join();
-        running_.reset();
+    const auto done = std::find_if(workers_.begin(), workers_.end(),
+                                   [&](const Worker& worker) { return worker.job == job; });
+    if (done != workers_.end()) {
+        done->thread.join();
+        workers_.erase(done);
     }
     if (job != wanted_)
         return; // cancelled, or a newer build is on its way

@@ -26,7 +26,7 @@ class StageFlow final : public QObject {
     Q_OBJECT
   public:
     StageFlow(const GameState& state, StagePlayer& player, QObject* parent = nullptr);
-    // Cancels a build and waits for its worker, which stops between two rooms.
+    // Cancels a build and waits for the workers, which stop between two rooms.
     ~StageFlow() override;
 
     // Builds a turn from `seed` for the bands in play now, away from the GUI
@@ -36,7 +36,7 @@ class StageFlow final : public QObject {
     // What the worker still hands back is dropped.
     void CancelBuild();
     // A worker has yet to hand its result back, wanted or dropped.
-    bool WorkerBusy() const { return worker_.joinable(); }
+    bool WorkerBusy() const { return !workers_.empty(); }
 
     // The faders as they stand and the volume reach the built turn's loop.
     void Begin();
@@ -80,7 +80,13 @@ class StageFlow final : public QObject {
     // What the last judged move did to the ringing howl, for the status line.
     StageTurn::Verdict lastVerdict_ = StageTurn::Verdict::None;
     int lastStopper_ = -1;
-    std::shared_ptr<Job> wanted_;  // the build whose result is taken
-    std::shared_ptr<Job> running_; // the worker's, until it is joined
-    std::thread worker_;
+    std::shared_ptr<Job> wanted_; // the build whose result is taken
+    // Every worker not yet joined, the cancelled ones too: a new build never
+    // waits for an old one on this thread; each is joined once it has handed
+    // its job back, when it is past its last step.
+    struct Worker {
+        std::shared_ptr<Job> job;
+        std::thread thread;
+    };
+    std::vector<Worker> workers_;
 };
