@@ -15,7 +15,9 @@
 //    sound taken by the tests' silent players.
 
 #include "BenchSupport.h"
+#include "game/FaderView.h"
 #include "game/GameFlow.h"
+#include "game/StageFlow.h"
 #include "stage/FeedbackLoop.h"
 #include "stage/FftwLibrary.h"
 #include "stage/LoopAnalysis.h"
@@ -28,10 +30,12 @@
 #include <QApplication>
 #include <QElapsedTimer>
 #include <QEvent>
+#include <QMouseEvent>
 #include <QTest>
 #include <QThread>
 #include <QTimer>
 #include <cstdio>
+#include <functional>
 #include <random>
 
 namespace {
@@ -179,9 +183,9 @@ int MeasureLatency(const stage::FftwFunctions& fftw)
     return 0;
 }
 
-// The largest gap between the ticks of a 1 ms timer, ms, from START until
-// the turn runs and a quarter of a second after.
-double LongestStallMs(GameHarness& rig)
+// The largest gap between the ticks of a 1 ms timer, ms, while `act` runs
+// and until `done`, and a quarter of a second after; -1 if never done.
+double LongestStallMs(const std::function<void()>& act, const std::function<bool()>& done)
 {
     QTimer tick;
     tick.setTimerType(Qt::PreciseTimer);
@@ -197,15 +201,16 @@ double LongestStallMs(GameHarness& rig)
     QTest::qWait(100);
     longestMs = 0;
     lastNs = bench::MonotonicNs();
-    rig.PressStart();
-    const bool running = QTest::qWaitFor(
-        [&] {
-            const TurnPhase phase = rig.Game().Phase();
-            return phase == TurnPhase::StageRunning || phase == TurnPhase::Searching;
-        },
-        30000);
+    act();
+    const bool finished = QTest::qWaitFor(done, 60000);
     QTest::qWait(250);
-    return running ? longestMs : -1;
+    return finished ? longestMs : -1;
+}
+
+bool TurnRuns(GameHarness& rig)
+{
+    const TurnPhase phase = rig.Game().Phase();
+    return phase == TurnPhase::StageRunning || phase == TurnPhase::Searching;
 }
 
 // Worst of `starts` STARTs with these settings; the first one's alone.
@@ -219,11 +224,65 @@ void MeasureStartStalls(const char* name, const QByteArray& settings, int starts
     std::vector<double> stallsMs;
     for (int start = 0; start < starts; ++start) {
         rig.random.values = {5 + start, 45};
-        stallsMs.push_back(LongestStallMs(rig));
+        stallsMs.push_back(
+            LongestStallMs([&] { rig.PressStart(); }, [&] { return TurnRuns(rig); }));
         rig.ClickStart(); // ends the turn again
     }
     std::printf("  %-28s first %7.1f ms, worst of the next %d %7.1f ms\n", name, stallsMs[0],
                 starts - 1, *std::max_element(stallsMs.begin() + 1, stallsMs.end()));
+}
+
+// START clicked 49 times, 20 ms apart (each second click ends what the one
+// before began), then until the last one's turn runs.
+void MeasureStartHammered(const char* name, const QByteArray& settings)
+{
+    GameHarness rig;
+    if (!rig.Start(settings)) {
+        std::printf("START hammered: the window did not come up\n");
+        return;
+    }
+    const double stallMs = LongestStallMs(
+        [&] {
+            for (int click = 0; click < 49; ++click) {
+                rig.random.values = {5 + click, 45};
+                rig.PressStart();
+                QTest::qWait(20);
+            }
+        },
+        [&] { return TurnRuns(rig) && !rig.Game().Stage().WorkerBusy(); });
+    std::printf("  %-28s %7.1f ms\n", name, stallMs);
+}
+
+// A stage turn's faders pulled with the mouse for 3 s, a step every 20 ms,
+// each step judged by the loop analysis while the howl grows.
+void MeasureJudgedDrags()
+{
+    GameHarness rig;
+    if (!rig.Start("[Spiel]\nZufallszeit=0\n[Training]\nBuehne=1\n")) {
+        std::printf("judged drags: the window did not come up\n");
+        return;
+    }
+    rig.random.values = {5};
+    rig.ClickStart();
+    const int howl = rig.State().RingingBand;
+    int moves = 0;
+    const double stallMs = LongestStallMs(
+        [&] {
+            for (int step = 0; step < 150; ++step) {
+                // Around the howl but never on it: it grows on and each move is judged.
+                const int band = howl + (step / 25 % 2 == 0 ? -4 : 4);
+                const QPoint at = rig.FaderPoint(band, step % 2 == 0 ? -3 : -1);
+                QTest::mousePress(rig.form->Fader(), Qt::LeftButton, {}, rig.FaderPoint(band));
+                QMouseEvent move(QEvent::MouseMove, at, rig.form->Fader()->mapToGlobal(at),
+                                 Qt::NoButton, Qt::LeftButton, Qt::NoModifier);
+                QApplication::sendEvent(rig.form->Fader(), &move);
+                QTest::mouseRelease(rig.form->Fader(), Qt::LeftButton, {}, at);
+                ++moves;
+                QTest::qWait(20);
+            }
+        },
+        [&] { return !rig.Game().Stage().Judging(); });
+    std::printf("  %d judged mouse moves in a stage turn %7.1f ms\n", moves, stallMs);
 }
 
 } // namespace
@@ -237,6 +296,12 @@ int main(int argc, char* argv[])
     std::printf("Longest GUI-thread stall from START until the turn runs (1 ms timer):\n");
     MeasureStartStalls("tone turn (reference)", "[Spiel]\nZufallszeit=0\n", 6);
     MeasureStartStalls("stage turn", "[Spiel]\nZufallszeit=0\n[Training]\nBuehne=1\n", 6);
+    std::printf(
+        "Longest GUI-thread stall with START clicked 49 times 20 ms apart (goal <= 16 ms):\n");
+    MeasureStartHammered("tone turns (reference)", "[Spiel]\nZufallszeit=0\n");
+    MeasureStartHammered("stage turns", "[Spiel]\nZufallszeit=0\n[Training]\nBuehne=1\n");
+    std::printf("Longest GUI-thread stall while a stage turn judges moves (goal <= 16 ms):\n");
+    MeasureJudgedDrags();
     std::fflush(stdout);
     std::string error;
     const stage::FftwFunctions* fftw = stage::LoadFftw(&error);

@@ -2,6 +2,7 @@
 // taken by the test, 5 ms at a time, while the fake clock keeps pace, so the
 // howl, the cuts and the counting are the same on every run.
 
+#include "game/FaderView.h"
 #include "game/GameFlow.h"
 #include "game/StageResponseView.h"
 #include "game/StageTurn.h"
@@ -162,7 +163,7 @@ class StageTurnTest : public QObject {
         // The gain rises until the next pole grows, and it is cut before it is heard.
         int rises = 0;
         while (Phase() == TurnPhase::StageRingingOut && rises < 30) {
-            rig_->Game().gainTimerTimer();
+            rig_->RiseStageGain();
             ++rises;
         }
         QCOMPARE(Phase(), TurnPhase::StageRunning);
@@ -267,6 +268,28 @@ class StageTurnTest : public QObject {
         QCOMPARE(rows[0]["tried"].toString(), QString::number(neighbour));
     }
 
+    // The loop analysis judges away from the window: the move is heard at
+    // once, the window answers meanwhile, and moves made before the answer
+    // are judged as one, the last band moved owning the stop.
+    void movesAreJudgedAwayFromTheWindow()
+    {
+        QVERIFY(StartStage());
+        const GameState& state = rig_->State();
+        const int howl = state.RingingBand;
+        PlayUntilAudible(rig_->clock.nowMs);
+        rig_->ClickFader(howl - 6);
+        rig_->DragTo(-12, false);
+        QVERIFY(rig_->Game().Stage().Judging());
+        QCOMPARE(rig_->Game().LastStage()->LevelsDb()[std::size_t(howl - 6)], -12.0);
+        QTest::mouseClick(rig_->form->Fader(), Qt::LeftButton, {}, rig_->FaderPoint(howl));
+        rig_->DragTo(-12, false);
+        QCOMPARE(Phase(), TurnPhase::StageRunning);
+        rig_->WaitForStage();
+        QCOMPARE(Phase(), TurnPhase::StageRingingOut);
+        QCOMPARE(state.BandTable[howl].Finds, 1);
+        QCOMPARE(state.BandTable[howl].Attempts, 2);
+    }
+
     void theStageEnds_data()
     {
         QTest::addColumn<QByteArray>("filter");
@@ -293,7 +316,7 @@ class StageTurnTest : public QObject {
             const int band = rig_->State().RingingBand;
             Cut(rig_->State().BandTable[band].Level > -12 ? band : band + 1);
             for (int rise = 0; rise < 30 && Phase() == TurnPhase::StageRingingOut; ++rise)
-                rig_->Game().gainTimerTimer();
+                rig_->RiseStageGain();
         }
         QCOMPARE(Phase(), TurnPhase::StageOver);
         QVERIFY(!rig_->stagePlayer.Playing());
@@ -320,7 +343,7 @@ class StageTurnTest : public QObject {
         const int howl = rig_->State().RingingBand;
         const double howlHz = rig_->Game().LastStage()->HowlHz();
         Cut(howl);
-        const StageResponse response = rig_->Game().LastStage()->Response();
+        const StageResponse response = rig_->Game().Stage().Response();
         const auto at = [&](const std::vector<double>& db) {
             const auto nearest = std::min_element(
                 response.frequenciesHz.begin(), response.frequenciesHz.end(),

@@ -83,7 +83,7 @@ class TurnPhasesTest : public QObject {
         } else if (step == "gain rises to a howl") {
             for (int rise = 0; rise < 30 && rig.Game().Phase() == TurnPhase::StageRingingOut;
                  ++rise)
-                rig.Game().gainTimerTimer();
+                rig.RiseStageGain();
         } else if (step == "space") {
             rig.Key(Qt::Key_Space);
         } else if (step == "new game") {

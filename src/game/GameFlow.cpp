@@ -39,6 +39,8 @@ GameFlow::GameFlow(GameState& state, FaderModel& faders, ToneOutput& tone,
       stage_(state, stagePlayer)
 {
     connect(&stage_, &StageFlow::built, this, &GameFlow::StageBuilt);
+    connect(&stage_, &StageFlow::howlStopped, this, &GameFlow::StageHowlStopped);
+    connect(&stage_, &StageFlow::nextHowl, this, &GameFlow::FollowNextHowl);
     // A generator tone that stops, for whatever reason, leaves the generator silent.
     connect(&tone_, &ToneOutput::toneStopped, this, [this] { Fire(TurnEvent::ToneEnded); });
     Timer1.setInterval(70);
@@ -541,17 +543,26 @@ void GameFlow::BeginHowl()
 
 void GameFlow::JudgeStageMove(int band)
 {
-    const StageFlow::Verdict verdict = stage_.JudgeMove(band);
-    if (verdict.findClockStarts)
+    if (stage_.HowlReachedFindLevel())
         counters_.StartTurnClock();
-    if (!verdict.stopped)
+    stage_.MoveFader(band, clock_.timeGetTime());
+}
+
+void GameFlow::StageHowlStopped(const StageFlow::Verdict& verdict)
+{
+    if (!machine_.StageSounding())
         return;
+    // Stopped before it could be heard well: found at once.
+    if (verdict.beforeFindLevel)
+        counters_.StartTurnClock();
     if (verdict.found) {
         for (int tried : verdict.triedBands) {
             counters_.CountWrongAttempt(tried);
             emit wrongAttemptCounted(tried);
         }
-        counters_.RecordFind();
+        // Found when the fader moved, not when the analysis said so.
+        counters_.RecordFind(verdict.beforeFindLevel ? 0
+                                                     : clock_.timeGetTime() - verdict.movedAtMs);
         if (turnInSearch_) {
             turnInSearch_ = false;
             emit turnFound();
@@ -571,9 +582,7 @@ void GameFlow::JudgeStageMove(int band)
     }
     Fire(TurnEvent::HowlStopped);
     // Another pole may already grow without any more gain.
-    FollowNextHowl(int(stage_.Turn()->LookForHowl()));
-    if (machine_.Phase() == TurnPhase::StageRingingOut)
-        gainTimer.start();
+    stage_.LookForHowl();
 }
 
 void GameFlow::FollowNextHowl(int nextHowl)
@@ -587,6 +596,8 @@ void GameFlow::FollowNextHowl(int nextHowl)
         gainTimer.stop();
         stage_.StopOutOfPlay();
         Fire(TurnEvent::StageEnded);
+    } else if (machine_.Phase() == TurnPhase::StageRingingOut && !gainTimer.isActive()) {
+        gainTimer.start();
     }
 }
 
@@ -596,7 +607,7 @@ void GameFlow::gainTimerTimer()
         gainTimer.stop();
         return;
     }
-    FollowNextHowl(int(stage_.Turn()->RiseGain()));
+    stage_.RiseGain();
 }
 
 void GameFlow::StopStage()

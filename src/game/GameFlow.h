@@ -86,7 +86,7 @@ class GameFlow final : public QObject {
     void StageSwitchedOff();
     // The last stage turn, sounding or over; null before the first.
     StageTurn* LastStage() const { return stage_.Turn(); }
-    const StageFlow& Stage() const { return stage_; }
+    StageFlow& Stage() { return stage_; }
 
     // Where the band draw gets its weights from; nullopt (or no source) draws
     // every band in play equally often, exactly as the game always did.
@@ -150,6 +150,7 @@ class GameFlow final : public QObject {
     void BeginHowl();
     void FollowNextHowl(int nextHowl);
     void JudgeStageMove(int band);
+    void StageHowlStopped(const StageFlow::Verdict& verdict);
     void StopStage();
 
     TurnSlice& turn_;

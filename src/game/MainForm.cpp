@@ -166,7 +166,7 @@ void MainForm::ConnectTrainingMenu()
         learningCurveView_ = OpenLearningCurveView(journal_, this);
     });
     connect(trainingMenu_, &TrainingMenu::stageResponseRequested, this, [this] {
-        auto* view = new StageResponseView(session_.Game().LastStage(), this);
+        auto* view = new StageResponseView(session_.Game().Stage(), this);
         view->setAttribute(Qt::WA_DeleteOnClose);
         view->show();
     });

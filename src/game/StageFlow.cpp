@@ -5,9 +5,8 @@
 #include "model/FaderModel.h"
 #include "stage/FftwLibrary.h"
 
-#include <algorithm>
 #include <exception>
-#include <system_error>
+#include <utility>
 
 // One build: what the worker reads and writes, handed over whole.
 struct StageFlow::Job {
@@ -17,52 +16,64 @@ struct StageFlow::Job {
 };
 
 StageFlow::StageFlow(const GameState& state, StagePlayer& player, QObject* parent)
-    : QObject(parent), state_(state), player_(player)
+    : QObject(parent), state_(state), player_(player), workerContext_(std::make_unique<QObject>())
 {
+    qRegisterMetaType<StageFlow::Verdict>();
+    workerThread_.setObjectName(QStringLiteral("stage"));
+    workerContext_->moveToThread(&workerThread_);
+    workerThread_.start();
 }
 
 StageFlow::~StageFlow()
 {
     Stop();
-    for (Worker& worker : workers_) {
-        worker.job->cancelled = true;
-        worker.thread.join();
-    }
+    // What is still queued there is dropped; what runs ends first, a
+    // cancelled build at its next room.
+    workerThread_.quit();
+    workerThread_.wait();
 }
 
 void StageFlow::Build(std::uint32_t seed)
 {
     Stop();
     turn_.reset();
+    ++turnNumber_;
+    judgingMove_ = lookingForHowl_ = false;
+    waitingMove_.reset();
     endedOutOfPlay_ = false;
     lastVerdict_ = StageTurn::Verdict::None;
     wanted_ = std::make_shared<Job>();
+    ++buildsUnanswered_;
     const int lowCutBand = state_.LowCutBand;
     const int highCutBand = state_.HighCutBand;
-    try {
-        std::thread thread([this, job = wanted_, seed, lowCutBand, highCutBand] {
-            try {
-                std::string reason;
-                if (const stage::FftwFunctions* fftw = stage::LoadFftw(&reason))
-                    job->turn = StageTurn::Build(*fftw, seed, lowCutBand, highCutBand,
-                                                 &job->errorText, &job->cancelled);
-                else
-                    job->errorText = QString::fromStdString(reason);
-            } catch (const std::exception& error) {
-                job->turn.reset();
-                job->errorText = tr("Die Bühne ließ sich nicht aufbauen: %1")
-                                     .arg(QString::fromLocal8Bit(error.what()));
-            }
-            // Dropped with this object should it go first; it waits for us.
+    // One build at a time: a cancelled one ends at its next room, and those
+    // queued behind it that are cancelled too never begin.
+    QMetaObject::invokeMethod(
+        workerContext_.get(),
+        [this, job = wanted_, seed, lowCutBand, highCutBand] {
+            if (!job->cancelled)
+                BuildTurn(*job, seed, lowCutBand, highCutBand);
+            // This object waits for the thread before it goes.
             QMetaObject::invokeMethod(
                 this, [this, job] { Finished(job); }, Qt::QueuedConnection);
-        });
-        workers_.push_back({wanted_, std::move(thread)});
-    } catch (const std::system_error& error) {
-        wanted_->errorText =
+        },
+        Qt::QueuedConnection);
+}
+
+// Thread: the worker's.
+void StageFlow::BuildTurn(Job& job, std::uint32_t seed, int lowCutBand, int highCutBand)
+{
+    try {
+        std::string reason;
+        if (const stage::FftwFunctions* fftw = stage::LoadFftw(&reason))
+            job.turn = StageTurn::Build(*fftw, seed, lowCutBand, highCutBand, &job.errorText,
+                                        &job.cancelled);
+        else
+            job.errorText = QString::fromStdString(reason);
+    } catch (const std::exception& error) {
+        job.turn.reset();
+        job.errorText =
             tr("Die Bühne ließ sich nicht aufbauen: %1").arg(QString::fromLocal8Bit(error.what()));
-        QMetaObject::invokeMethod(
-            this, [this, job = wanted_] { Finished(job); }, Qt::QueuedConnection);
     }
 }
 
@@ -77,12 +88,7 @@ void StageFlow::CancelBuild()
 // Thread: GUI, by the worker's queued call.
 void StageFlow::Finished(const std::shared_ptr<Job>& job)
 {
-    const auto done = std::find_if(workers_.begin(), workers_.end(),
-                                   [&](const Worker& worker) { return worker.job == job; });
-    if (done != workers_.end()) {
-        done->thread.join();
-        workers_.erase(done);
-    }
+    --buildsUnanswered_;
     if (job != wanted_)
         return; // cancelled, or a newer build is on its way
     wanted_.reset();
@@ -99,7 +105,148 @@ void StageFlow::Finished(const std::shared_ptr<Job>& job)
 
 void StageFlow::Begin()
 {
-    turn_->FaderMoved(state_.BandTable, NoFader, Volume());
+    turn_->MoveFaders(state_.BandTable, NoFader, Volume());
+}
+
+template <typename Answer>
+void StageFlow::Ask(std::function<Answer()> work, std::function<void(const Answer&)> take)
+{
+    ++unanswered_;
+    QMetaObject::invokeMethod(
+        workerContext_.get(),
+        [this, work = std::move(work), take = std::move(take), turn = turnNumber_]() mutable {
+            // Thread: the worker's. This object waits for it before it goes.
+            Answer answer = work();
+            QMetaObject::invokeMethod(
+                this,
+                [this, answer = std::move(answer), take = std::move(take), turn] {
+                    --unanswered_;
+                    if (turn == turnNumber_ && playing_)
+                        take(answer);
+                },
+                Qt::QueuedConnection);
+        },
+        Qt::QueuedConnection);
+}
+
+void StageFlow::MoveFader(int band, std::uint32_t movedAtMs)
+{
+    switch (turn_->MoveFaders(state_.BandTable, band, Volume())) {
+    case StageTurn::Move::Nothing:
+        return;
+    case StageTurn::Move::Levels:
+        SendLevels();
+        return;
+    case StageTurn::Move::Judge:
+        waitingMove_ = WaitingMove{band, movedAtMs};
+        if (!judgingMove_)
+            JudgeWaitingMove();
+        return;
+    }
+}
+
+void StageFlow::SendLevels()
+{
+    ++levelsChanges_;
+    Ask<bool>(
+        [analysis = turn_->Analysis(), levelsDb = turn_->LevelsDb()] {
+            analysis->SetLevels(levelsDb);
+            return true;
+        },
+        [](bool) {});
+}
+
+void StageFlow::JudgeWaitingMove()
+{
+    const WaitingMove move = *waitingMove_;
+    waitingMove_.reset();
+    judgingMove_ = true;
+    ++levelsChanges_;
+    Ask<StageTurn::Judgement>(
+        [analysis = turn_->Analysis(), howl = turn_->Howl(), levelsDb = turn_->LevelsDb()] {
+            return StageTurn::Judge(*analysis, howl, levelsDb);
+        },
+        [this, move](const StageTurn::Judgement& judgement) {
+            TakeJudgement(judgement, move.band, move.movedAtMs);
+        });
+}
+
+void StageFlow::TakeJudgement(const StageTurn::Judgement& judgement, int band,
+                              std::uint32_t movedAtMs)
+{
+    judgingMove_ = false;
+    const StageTurn::Verdict judged = turn_->TakeJudgement(judgement, band);
+    if (judged != StageTurn::Verdict::None)
+        lastVerdict_ = judged;
+    if (judged != StageTurn::Verdict::Right && judged != StageTurn::Verdict::Missed) {
+        if (waitingMove_)
+            JudgeWaitingMove();
+        return;
+    }
+    // What was moved after the stopping move still reaches the analysis.
+    if (waitingMove_) {
+        waitingMove_.reset();
+        SendLevels();
+    }
+    Verdict verdict;
+    verdict.found = judged == StageTurn::Verdict::Right;
+    verdict.stopper = lastStopper_ = turn_->Stopper();
+    verdict.movedAtMs = movedAtMs;
+    verdict.beforeFindLevel = !turn_->ReachedFindLevel();
+    verdict.triedBands = turn_->TriedBands();
+    emit howlStopped(verdict);
+}
+
+void StageFlow::LookForHowl()
+{
+    if (lookingForHowl_)
+        return;
+    lookingForHowl_ = true;
+    Ask<std::pair<std::optional<stage::LoopPole>, double>>(
+        [analysis = turn_->Analysis()] {
+            return std::make_pair(analysis->DominantPole(), analysis->GainDb());
+        },
+        [this, asked = levelsChanges_](const auto& answer) {
+            TakeStrongestPole(answer.first, answer.second, asked);
+        });
+}
+
+void StageFlow::RiseGain()
+{
+    if (lookingForHowl_ || !playing_)
+        return;
+    lookingForHowl_ = true;
+    Ask<std::pair<std::optional<stage::LoopPole>, double>>(
+        [analysis = turn_->Analysis()] {
+            std::optional<stage::LoopPole> pole = analysis->RiseGainDb();
+            return std::make_pair(pole, analysis->GainDb());
+        },
+        [this, asked = levelsChanges_](const auto& answer) {
+            TakeStrongestPole(answer.first, answer.second, asked);
+        });
+}
+
+void StageFlow::TakeStrongestPole(const std::optional<stage::LoopPole>& pole, double gainDb,
+                                  std::uint64_t levelsAsked)
+{
+    lookingForHowl_ = false;
+    // A fader moved since: the pole is the old levels'; look again after them.
+    if (levelsAsked != levelsChanges_) {
+        turn_->TakeStrongestPole(std::nullopt, gainDb);
+        LookForHowl();
+        return;
+    }
+    emit nextHowl(int(turn_->TakeStrongestPole(pole, gainDb)));
+}
+
+StageResponse StageFlow::Response()
+{
+    StageResponse response;
+    if (!turn_)
+        return response;
+    QMetaObject::invokeMethod(
+        workerContext_.get(), [&] { response = turn_->Response(); }, Qt::BlockingQueuedConnection);
+    return response;
 }
 
 void StageFlow::Stop()
@@ -120,24 +267,6 @@ void StageFlow::ApplyVolume()
 {
     if (playing_)
         turn_->SetOutputGain(Volume());
-}
-
-StageFlow::Verdict StageFlow::JudgeMove(int band)
-{
-    Verdict verdict;
-    verdict.findClockStarts = turn_->HowlReachedFindLevel();
-    const StageTurn::Verdict judged = turn_->FaderMoved(state_.BandTable, band, Volume());
-    if (judged != StageTurn::Verdict::None)
-        lastVerdict_ = judged;
-    verdict.stopped = judged == StageTurn::Verdict::Right || judged == StageTurn::Verdict::Missed;
-    if (!verdict.stopped)
-        return verdict;
-    verdict.found = judged == StageTurn::Verdict::Right;
-    verdict.stopper = lastStopper_ = turn_->Stopper();
-    // Stopped before it was loud enough to hear well: no find time.
-    verdict.findClockStarts = verdict.findClockStarts || !turn_->ReachedFindLevel();
-    verdict.triedBands = turn_->TriedBands();
-    return verdict;
 }
 
 bool StageFlow::HowlReachedFindLevel()

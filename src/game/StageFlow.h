@@ -1,22 +1,26 @@
 #pragma once
 // The stage turn's side of the game flow ("Bühne"): builds the next turn on
 // a worker thread, so START hands the window back at once, starts and stops
-// its sound, hands it the faders and the volume, judges a move of a band
-// fader and words the status lines. GameFlow fires the machine's events and
-// keeps the turn's record from what this returns. Thread: GUI only; the
-// worker touches nothing but its own job.
+// its sound, hands it the faders and the volume, has the loop analysis judge
+// a move of a band fader and raise the gain on that thread too, and words
+// the status lines. GameFlow fires the machine's events and keeps the turn's
+// record from what this says. Thread: GUI only; the worker touches nothing
+// but its own job and the turn's analysis.
 
 #include "game/StageTurn.h"
 #include "model/GameState.h"
+#include "model/StageResponse.h"
 #include "model/TurnMachine.h"
 #include "results/StatusLines.h"
 
 #include <QObject>
 #include <QString>
+#include <QThread>
 #include <atomic>
 #include <cstdint>
+#include <functional>
 #include <memory>
-#include <thread>
+#include <optional>
 #include <vector>
 
 class StagePlayer;
@@ -26,7 +30,7 @@ class StageFlow final : public QObject {
     Q_OBJECT
   public:
     StageFlow(const GameState& state, StagePlayer& player, QObject* parent = nullptr);
-    // Cancels a build and waits for the workers, which stop between two rooms.
+    // Cancels a build and waits for the worker, which stops between two rooms.
     ~StageFlow() override;
 
     // Builds a turn from `seed` for the bands in play now, away from the GUI
@@ -35,8 +39,8 @@ class StageFlow final : public QObject {
     void Build(std::uint32_t seed);
     // What the worker still hands back is dropped.
     void CancelBuild();
-    // A worker has yet to hand its result back, wanted or dropped.
-    bool WorkerBusy() const { return !workers_.empty(); }
+    // A build has yet to be handed back, wanted or dropped.
+    bool WorkerBusy() const { return buildsUnanswered_ > 0; }
 
     // The faders as they stand and the volume reach the built turn's loop.
     void Begin();
@@ -46,16 +50,30 @@ class StageFlow final : public QObject {
     void StopOutOfPlay();
     void ApplyVolume();
 
-    // What a move of `band` did to the growing howl. The find time starts
-    // anew when the howl just became audible, or when it was stopped before.
+    // A move of `band` at `movedAtMs`: the sound takes it at once. While a
+    // howl grows the loop analysis judges it (about 0.1 s, on its own
+    // thread), and howlStopped follows if it stopped the howl. Moves made
+    // meanwhile are judged together, as one, the last band moved owning it.
+    void MoveFader(int band, std::uint32_t movedAtMs);
+    // nextHowl follows: whether a pole grows now.
+    void LookForHowl();
+    // G up by 0.5-1 dB, then nextHowl; nothing while the last rise or look is
+    // still being worked out.
+    void RiseGain();
+    // An answer of the loop analysis is still awaited.
+    bool Judging() const { return unanswered_ > 0; }
+    // The last turn's loop gain and EQ; waits for the worker.
+    StageResponse Response();
+
+    // What a move did to the growing howl.
     struct Verdict {
-        bool findClockStarts = false;
-        bool stopped = false;
         bool found = false;          // stopped by the howl's own band; else "daneben"
         int stopper = -1;            // the band whose move stopped it
+        std::uint32_t movedAtMs = 0; // when that move was made
+        // Stopped before it was loud enough to hear well: no find time.
+        bool beforeFindLevel = false;
         std::vector<int> triedBands; // pulled below 0 during the howl, not the stopper
     };
-    Verdict JudgeMove(int band);
     // Whether the growing howl just became loud enough to start its find time.
     bool HowlReachedFindLevel();
 
@@ -66,11 +84,25 @@ class StageFlow final : public QObject {
   signals:
     // The turn asked for plays, or `errorText` says why not.
     void built(const QString& errorText);
+    // A move stopped the growing howl.
+    void howlStopped(const StageFlow::Verdict& verdict);
+    // After LookForHowl or RiseGain: a StageTurn::NextHowl.
+    void nextHowl(int next);
 
   private:
     struct Job;
     void Finished(const std::shared_ptr<Job>& job);
+    void BuildTurn(Job& job, std::uint32_t seed, int lowCutBand, int highCutBand);
     double Volume() const;
+    // Runs `work` on the worker, then `take` with its answer here,
+    // unless the turn has ended or another has begun meanwhile.
+    template <typename Answer>
+    void Ask(std::function<Answer()> work, std::function<void(const Answer&)> take);
+    void JudgeWaitingMove();
+    void TakeJudgement(const StageTurn::Judgement& judgement, int band, std::uint32_t movedAtMs);
+    void TakeStrongestPole(const std::optional<stage::LoopPole>& pole, double gainDb,
+                           std::uint64_t levelsAsked);
+    void SendLevels();
 
     const GameState& state_;
     StagePlayer& player_;
@@ -81,12 +113,21 @@ class StageFlow final : public QObject {
     StageTurn::Verdict lastVerdict_ = StageTurn::Verdict::None;
     int lastStopper_ = -1;
     std::shared_ptr<Job> wanted_; // the build whose result is taken
-    // Every worker not yet joined, the cancelled ones too: a new build never
-    // waits for an old one on this thread; each is joined once it has handed
-    // its job back, when it is past its last step.
-    struct Worker {
-        std::shared_ptr<Job> job;
-        std::thread thread;
+    int buildsUnanswered_ = 0;
+
+    // Builds turns and asks the loop analysis, in the order asked.
+    QThread workerThread_;
+    std::unique_ptr<QObject> workerContext_;
+    int unanswered_ = 0;
+    std::uint64_t turnNumber_ = 0;    // answers for an older turn are dropped
+    std::uint64_t levelsChanges_ = 0; // fader changes the analysis was sent
+    bool judgingMove_ = false;
+    bool lookingForHowl_ = false;
+    struct WaitingMove {
+        int band;
+        std::uint32_t movedAtMs;
     };
-    std::vector<Worker> workers_;
+    std::optional<WaitingMove> waitingMove_;
 };
+
+Q_DECLARE_METATYPE(StageFlow::Verdict)

@@ -1,20 +1,20 @@
 #include "game/StageResponseView.h"
 
-#include "game/StageTurn.h"
+#include "game/StageFlow.h"
 #include "journal/CurvePlotModule.h"
 
 #include <QApplication>
 #include <QLabel>
 #include <QVBoxLayout>
 
-StageResponseView::StageResponseView(StageTurn* lastStage, QWidget* parent)
+StageResponseView::StageResponseView(StageFlow& stage, QWidget* parent)
     : QDialog(parent), layout_(new QVBoxLayout(this)), notice_(new QLabel(this))
 {
     setWindowTitle(QStringLiteral("Bühne: Frequenzgang"));
     notice_->setWordWrap(true);
     layout_->addWidget(notice_);
     resize(900, 700);
-    if (!lastStage) {
+    if (!stage.Turn()) {
         notice_->setText(QStringLiteral("Noch keine Bühne gespielt. Schalten Sie "
                                         "„Training“ > „Bühne“ ein und klicken Sie START."));
         return;
@@ -29,7 +29,7 @@ StageResponseView::StageResponseView(StageTurn* lastStage, QWidget* parent)
         return;
     }
     QApplication::setOverrideCursor(Qt::WaitCursor);
-    const StageResponse response = lastStage->Response();
+    const StageResponse response = stage.Response();
     QApplication::restoreOverrideCursor();
     plot_ = createPlot(response, this);
     plot_->setMinimumSize(640, 480);

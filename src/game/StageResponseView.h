@@ -8,12 +8,12 @@
 
 class QLabel;
 class QVBoxLayout;
-class StageTurn;
+class StageFlow;
 
 class StageResponseView final : public QDialog {
     Q_OBJECT
   public:
-    explicit StageResponseView(StageTurn* lastStage, QWidget* parent = nullptr);
+    explicit StageResponseView(StageFlow& stage, QWidget* parent = nullptr);
 
     QString NoticeText() const;
     QWidget* Plot() const { return plot_; }

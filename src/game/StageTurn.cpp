@@ -16,15 +16,6 @@ constexpr int ResponsePoints = 241;
 // howl, and the one cut has died as heard.
 constexpr double SameHowlHz = 10.0;
 
-std::optional<stage::LoopPole> GrowingPole(stage::LoopAnalysis& analysis,
-                                           double leastGrowthDbPerSecond = 0)
-{
-    const std::optional<stage::LoopPole> pole = analysis.DominantPole();
-    if (pole && pole->GrowthDbPerSecond() > leastGrowthDbPerSecond)
-        return pole;
-    return std::nullopt;
-}
-
 QString SignedDb(double db)
 {
     const long whole = std::lround(db);
@@ -93,37 +84,23 @@ void StageTurn::StartHowl(const stage::LoopPole& pole)
     stopper_ = NoFader;
 }
 
-StageTurn::Verdict StageTurn::FaderMoved(const BandArray& bands, int band, double outputGain)
+StageTurn::Move StageTurn::MoveFaders(const BandArray& bands, int band, double outputGain)
 {
     const stage::BandLevels before = levelsDb_;
     for (int b = 0; b < stage::BandCount; ++b)
         levelsDb_[b] = bands[b].Level;
     if (levelsDb_ == before && outputGain == outputGain_)
-        return Verdict::None; // a click that selects: nothing moved
+        return Move::Nothing; // a click that selects: nothing moved
     outputGain_ = outputGain;
     Publish();
-    if (!growing_) {
-        analysis_->SetLevels(levelsDb_);
-        return Verdict::None;
-    }
+    if (levelsDb_ == before)
+        return Move::Nothing;
+    if (!growing_)
+        return Move::Levels;
     if (band >= 0 && band < stage::BandCount && levelsDb_[band] < 0 &&
         levelsDb_[band] < before[band])
         pulledDown_.insert(band);
-    const double growthBefore = howl_->GrowthDbPerSecond();
-    const stage::PoleForecast forecast = analysis_->Follow(*howl_, levelsDb_);
-    howl_ = forecast.pole;
-    if (forecast.growthDbPerSecond > StopDecayDbPerSecond)
-        return forecast.growthDbPerSecond < growthBefore - 0.5 ? Verdict::Slowed : Verdict::None;
-    // The room's poles lie a few hertz apart: when the followed one dies but
-    // a neighbour grows, the player still hears the same howl.
-    if (const std::optional<stage::LoopPole> next = GrowingPole(*analysis_);
-        next && std::abs(next->FrequencyHz() - howl_->FrequencyHz()) < SameHowlHz) {
-        howl_ = next;
-        return Verdict::Slowed;
-    }
-    growing_ = false;
-    stopper_ = band;
-    return band == HowlBand() ? Verdict::Right : Verdict::Missed;
+    return Move::Judge;
 }
 
 void StageTurn::SetOutputGain(double outputGain)
@@ -132,19 +109,45 @@ void StageTurn::SetOutputGain(double outputGain)
     Publish();
 }
 
-StageTurn::NextHowl StageTurn::RiseGain()
+StageTurn::Judgement StageTurn::Judge(stage::LoopAnalysis& analysis, const stage::LoopPole& howl,
+                                      const stage::BandLevels& levelsDb)
 {
-    analysis_->RiseGainDb();
-    gainDb_ = analysis_->GainDb();
-    Publish();
-    return LookForHowl();
+    Judgement judgement{analysis.Follow(howl, levelsDb), std::nullopt};
+    if (judgement.forecast.growthDbPerSecond <= StopDecayDbPerSecond)
+        judgement.dominant = analysis.DominantPole();
+    return judgement;
 }
 
-StageTurn::NextHowl StageTurn::LookForHowl()
+StageTurn::Verdict StageTurn::TakeJudgement(const Judgement& judgement, int band)
 {
-    const std::optional<stage::LoopPole> pole =
-        GrowingPole(*analysis_, stage::SlowestHowlDbPerSecond);
-    if (!pole)
+    if (!growing_)
+        return Verdict::None;
+    const double growthBefore = howl_->GrowthDbPerSecond();
+    const stage::PoleForecast& forecast = judgement.forecast;
+    howl_ = forecast.pole;
+    if (forecast.growthDbPerSecond > StopDecayDbPerSecond)
+        return forecast.growthDbPerSecond < growthBefore - 0.5 ? Verdict::Slowed : Verdict::None;
+    // The room's poles lie a few hertz apart: when the followed one dies but
+    // a neighbour grows, the player still hears the same howl.
+    if (const std::optional<stage::LoopPole>& next = judgement.dominant;
+        next && next->GrowthDbPerSecond() > 0 &&
+        std::abs(next->FrequencyHz() - howl_->FrequencyHz()) < SameHowlHz) {
+        howl_ = next;
+        return Verdict::Slowed;
+    }
+    growing_ = false;
+    stopper_ = band;
+    return band == HowlBand() ? Verdict::Right : Verdict::Missed;
+}
+
+StageTurn::NextHowl StageTurn::TakeStrongestPole(const std::optional<stage::LoopPole>& pole,
+                                                 double gainDb)
+{
+    if (gainDb != gainDb_) {
+        gainDb_ = gainDb;
+        Publish();
+    }
+    if (growing_ || !pole || pole->GrowthDbPerSecond() <= stage::SlowestHowlDbPerSecond)
         return NextHowl::None;
     const int band = stage::NearestBand(pole->FrequencyHz());
     if (band <= lowCutBand_ || band > highCutBand_)

@@ -3,8 +3,9 @@
 // whose first howl lies in a band in play, the loop model that says when a
 // cut stopped the howl, the gain rise while ringing out, and what the status
 // lines and the record of each howl need. The sound itself goes through a
-// StagePlayer. StageFlow builds and plays it; GameFlow does the counting.
-// Thread: GUI only, but for Build.
+// StagePlayer. StageFlow builds and plays it and asks the loop analysis away
+// from the GUI thread; GameFlow does the counting. Thread: GUI, but for Build,
+// Judge and Response.
 
 #include "model/BandSlot.h"
 #include "model/StageResponse.h"
@@ -56,18 +57,42 @@ class StageTurn {
         Right,  // the howl's own band stopped it
         Missed, // another band's fader stopped it ("daneben")
     };
+    // What a move needs of the loop analysis, asked of it away from the GUI
+    // thread, which only hands the faders over and takes the answers in.
+    enum class Move {
+        Nothing, // a click that selects, or the volume alone
+        Levels,  // the analysis must take the levels; no howl grows
+        Judge,   // a howl grows: Judge the move
+    };
     // The faders as they stand now (levels in dB) and the volume factor
-    // reach the loop with its next block. A move of `band` during a growing
-    // howl is judged: the find belongs to the move after which it stopped.
-    Verdict FaderMoved(const BandArray& bands, int band, double outputGain);
+    // reach the loop with its next block. Thread: GUI.
+    Move MoveFaders(const BandArray& bands, int band, double outputGain);
     // The loop's volume alone.
     void SetOutputGain(double outputGain);
+    // The loop analysis, handed to the one thread that asks it at a time.
+    const std::shared_ptr<stage::LoopAnalysis>& Analysis() const { return analysis_; }
+    const stage::BandLevels& LevelsDb() const { return levelsDb_; }
+    const stage::LoopPole& Howl() const { return *howl_; }
+
+    // The howl followed to the faders' new levels, and once it dies the
+    // strongest pole then, which may be its neighbour or the next howl.
+    struct Judgement {
+        stage::PoleForecast forecast;
+        std::optional<stage::LoopPole> dominant;
+    };
+    // Thread: the one that holds `analysis` now.
+    static Judgement Judge(stage::LoopAnalysis& analysis, const stage::LoopPole& howl,
+                           const stage::BandLevels& levelsDb);
+    // Takes a judgement of the move of `band` in: the find belongs to the
+    // move after which the howl stopped. Thread: GUI.
+    Verdict TakeJudgement(const Judgement& judgement, int band);
+
     // Whether a pole grows now, clearly enough to be heard soon. One in play
     // becomes the next howl; one out of play cannot be cut, so it ends the stage.
     enum class NextHowl { None, InPlay, OutOfPlay };
-    NextHowl LookForHowl();
-    // G up by 0.5-1 dB (LoopAnalysis::RiseGainDb), then LookForHowl.
-    NextHowl RiseGain();
+    // Takes the loop analysis' strongest pole and its G in (after
+    // LoopAnalysis::DominantPole, or RiseGainDb: G up by 0.5-1 dB). Thread: GUI.
+    NextHowl TakeStrongestPole(const std::optional<stage::LoopPole>& pole, double gainDb);
     // Whether the growing howl has just reached FindClockLevelDbfs, once per howl.
     bool HowlReachedFindLevel();
 
@@ -90,7 +115,8 @@ class StageTurn {
     // "+4 dB vor Rückkopplung, 3 Schnitte, zusammen -17 dB"
     QString Summary() const;
 
-    // With the faders as they stand now; the last G.
+    // With the faders as they stand now; the last G. Thread: the one that
+    // holds the analysis, while the GUI thread waits.
     StageResponse Response();
 
   private:
@@ -101,7 +127,7 @@ class StageTurn {
 
     stage::StageScene scene_;
     stage::LoopDesign design_;
-    std::unique_ptr<stage::LoopAnalysis> analysis_;
+    std::shared_ptr<stage::LoopAnalysis> analysis_;
     std::unique_ptr<stage::StageStream> stream_;
     std::uint32_t seed_;
     int lowCutBand_, highCutBand_; // the faders in play

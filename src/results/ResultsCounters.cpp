@@ -4,6 +4,8 @@
 #include "results/BandCounters.h"
 #include "results/ResultsFile.h"
 
+#include <algorithm>
+
 ResultsCounters::ResultsCounters(GameState& state, const MillisecondClock& clock,
                                  ResultsFile& resultsFile,
                                  std::function<void(bool)> setSaveAsEnabled)
@@ -26,7 +28,7 @@ void ResultsCounters::CountWrongAttempt(int fader)
     counters_.TurnAttempts = SaturatingAdd(counters_.TurnAttempts, 1);
 }
 
-void ResultsCounters::RecordFind()
+void ResultsCounters::RecordFind(std::uint32_t foundMsAgo)
 {
     const int band = state_.RingingBand;
     if (band < 0 || band >= BandCount)
@@ -36,7 +38,8 @@ void ResultsCounters::RecordFind()
     slot.Finds = SaturatingAdd(slot.Finds, 1);
     slot.Attempts = SaturatingAdd(slot.Attempts, counters_.TurnAttempts);
     // Unsigned difference: a clock wrap during the turn still gives the right time.
-    counters_.LastFindTime = clock_.timeGetTime() - counters_.TurnStartTime;
+    const std::uint32_t sinceStartMs = clock_.timeGetTime() - counters_.TurnStartTime;
+    counters_.LastFindTime = sinceStartMs - std::min(foundMsAgo, sinceStartMs);
     slot.FindTime = SaturatingAdd(slot.FindTime, StorableTime(counters_.LastFindTime));
     counters_.GameTime = static_cast<std::uint32_t>(
         SaturatingAdd(StorableTime(counters_.GameTime), StorableTime(counters_.LastFindTime)));

@@ -24,8 +24,8 @@ class ResultsCounters {
     // A wrong in-play band fader: one more attempt (the game locks it).
     void CountWrongAttempt(int fader);
     // The find of RingingBand; takes the find time from the clock, so call it
-    // after the tone has been stopped.
-    void RecordFind();
+    // after the tone has been stopped, or `foundMsAgo` ms after the find.
+    void RecordFind(std::uint32_t foundMsAgo = 0);
     // NEUES SPIEL or the generator switched off: the current game's counters go.
     void ClearCurrentResults();
 

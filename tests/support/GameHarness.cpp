@@ -3,6 +3,7 @@
 #include "display/FaderRenderer.h"
 #include "game/FaderView.h"
 #include "game/GameFlow.h"
+#include "game/StageFlow.h"
 #include "game/StatusPanel.h"
 
 #include <QAction>
@@ -80,14 +81,17 @@ QPoint GameHarness::FaderPoint(int fader, int level) const
 void GameHarness::ClickFader(int fader, Qt::MouseButton button)
 {
     QTest::mouseClick(form->Fader(), button, {}, FaderPoint(fader));
+    WaitForStage();
 }
 
-void GameHarness::DragTo(int level)
+void GameHarness::DragTo(int level, bool waitForStage)
 {
     const QPoint at = FaderPoint(0, level);
     QMouseEvent move(QEvent::MouseMove, at, form->Fader()->mapToGlobal(at), Qt::NoButton,
                      Qt::LeftButton, Qt::NoModifier);
     QApplication::sendEvent(form->Fader(), &move);
+    if (waitForStage)
+        WaitForStage();
 }
 
 void GameHarness::ClickStart()
@@ -130,6 +134,19 @@ bool GameHarness::TriggerMenuItem(const QString& path)
 void GameHarness::Key(Qt::Key key)
 {
     QTest::keyClick(&form->form, key);
+    WaitForStage();
+}
+
+void GameHarness::RiseStageGain()
+{
+    Game().gainTimerTimer();
+    WaitForStage();
+}
+
+void GameHarness::WaitForStage()
+{
+    if (!QTest::qWaitFor([this] { return !Game().Stage().Judging(); }, 60000))
+        qWarning("the stage's loop analysis did not answer within 60 s");
 }
 
 void GameHarness::StartTurnRinging(int draw)

@@ -46,8 +46,9 @@ class GameHarness {
     // logical coordinates.
     QPoint FaderPoint(int fader, int level = 0) const;
     void ClickFader(int fader, Qt::MouseButton button = Qt::LeftButton);
-    // A drag with the left button held, to the height of `level`.
-    void DragTo(int level);
+    // A drag with the left button held, to the height of `level`; the stage's
+    // judgement of it is waited for unless told otherwise.
+    void DragTo(int level, bool waitForStage = true);
     // START; a stage turn is then waited for until it is built.
     void ClickStart();
     // START alone: the window's event loop has not run since.
@@ -57,6 +58,11 @@ class GameHarness {
     // false when there is no such enabled item.
     bool TriggerMenuItem(const QString& path);
     void Key(Qt::Key key);
+    // The stage's gain timer fired: the gain rises.
+    void RiseStageGain();
+    // Until the stage's loop analysis has answered everything asked of it;
+    // clicks, drags and keys wait for it by themselves.
+    void WaitForStage();
     // START with the band draw scripted; the tone runs afterwards.
     void StartTurnRinging(int draw);
     // How often the wave device saw `operation`.
