@@ -391,6 +391,9 @@ Journal::OpenResult Journal::TryOpen(QString* reason)
         return OpenResult::Failed;
     }
 
+    if (const OpenResult untouched = CheckBeforeWriting(reason); untouched != OpenResult::Ok)
+        return untouched;
+
     QSqlDatabase db = QSqlDatabase::contains(connectionName_)
                           ? Database()
                           : QSqlDatabase::addDatabase(DriverName, connectionName_);
@@ -408,7 +411,7 @@ Journal::OpenResult Journal::TryOpen(QString* reason)
         return MeansNotADatabase(error) ? OpenResult::NotADatabase : OpenResult::Failed;
     };
 
-    // Read before anything is written: a damaged or newer file stays as it is.
+    // Read before anything is written: a newer file stays as it is.
     if (!query.exec(QStringLiteral("PRAGMA user_version")) || !query.next())
         return failed(query.lastError());
     const int version = query.value(0).toInt();
@@ -453,15 +456,59 @@ Journal::OpenResult Journal::TryOpen(QString* reason)
             QStringLiteral("Der Tabelle „turns“ fehlen Spalten (%1).").arg(error.databaseText());
         return OpenResult::Failed;
     }
-    // Damaged pages further in would only show when a turn or a view touches them.
-    if (!query.exec(QStringLiteral("PRAGMA quick_check")) || !query.next())
-        return failed(query.lastError());
-    if (query.value(0).toString() != QLatin1String("ok")) {
-        *reason =
-            QStringLiteral("Die Datei ist beschädigt (SQLite: %1).").arg(query.value(0).toString());
-        return OpenResult::NotADatabase;
-    }
     return OpenResult::Ok;
+}
+
+Journal::OpenResult Journal::CheckBeforeWriting(QString* reason)
+{
+    if (!QFileInfo::exists(path_))
+        return OpenResult::Ok;
+    QStringList missingCompanions;
+    for (const QString& suffix : SqliteCompanions)
+        if (!QFileInfo::exists(path_ + suffix))
+            missingCompanions << path_ + suffix;
+
+    const QString checkName = connectionName_ + QStringLiteral("-pruefung");
+    OpenResult result = OpenResult::Ok;
+    {
+        QSqlDatabase db = QSqlDatabase::addDatabase(DriverName, checkName);
+        db.setDatabaseName(path_);
+        // Read-only: the switch to WAL and the upgrade of an old journal
+        // write, and a damaged file must be moved aside as it was found.
+        db.setConnectOptions(QStringLiteral("QSQLITE_OPEN_READONLY;QSQLITE_BUSY_TIMEOUT=2000"));
+        if (db.open()) {
+            QSqlQuery query(db);
+            // A newer journal is refused by the open that follows, damaged or not.
+            const bool versionRead =
+                query.exec(QStringLiteral("PRAGMA user_version")) && query.next();
+            const bool newer = versionRead && query.value(0).toInt() > JournalSchemaVersion;
+            // Damaged pages further in would only show when a turn or a view touches them.
+            if (versionRead && !newer && query.exec(QStringLiteral("PRAGMA quick_check")) &&
+                query.next()) {
+                if (const QString verdict = query.value(0).toString();
+                    verdict != QLatin1String("ok")) {
+                    *reason = QStringLiteral("Die Datei ist beschädigt (SQLite: %1).").arg(verdict);
+                    result = OpenResult::NotADatabase;
+                }
+            } else if (!newer) {
+                *reason = Reason(query.lastError());
+                result = MeansNotADatabase(query.lastError()) ? OpenResult::NotADatabase
+                                                              : OpenResult::Failed;
+            }
+        } else {
+            *reason = Reason(db.lastError());
+            result =
+                MeansNotADatabase(db.lastError()) ? OpenResult::NotADatabase : OpenResult::Failed;
+        }
+        db.close();
+    }
+    QSqlDatabase::removeDatabase(checkName);
+    // A reader of a WAL journal leaves an empty log and its index behind; they
+    // were not part of the file found, so they are not moved aside with it.
+    if (result == OpenResult::NotADatabase)
+        for (const QString& companion : missingCompanions)
+            QFile::remove(companion);
+    return result;
 }
 
 bool Journal::MoveAside(QString* movedTo, QString* reason)

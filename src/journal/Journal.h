@@ -99,6 +99,9 @@ class Journal {
     bool EnsureOpen();
     std::optional<std::vector<JournalTurn>> ReadTurnsWhere(bool toneTurnsOnly);
     OpenResult TryOpen(QString* reason);
+    // Looks for damage without writing a byte; Ok for a sound, a missing or
+    // a newer file.
+    OpenResult CheckBeforeWriting(QString* reason);
     bool MoveAside(QString* movedTo, QString* reason);
     // Copies every row of the file moved aside that can still be read into
     // the new journal; how many.

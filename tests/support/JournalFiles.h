@@ -41,6 +41,8 @@ bool SeedManyTurns(const QString& path, int count, quint32 seed = 2026);
 // The same into a journal as the program wrote it before the stage's columns
 // (user_version 1).
 bool SeedVersion1Journal(const QString& path, int count);
+// The same at an older `version`: 1, or 2 with the stage's columns but no sets.
+bool SeedOldJournal(const QString& path, int version, int count);
 // Overwrites `pages` pages of `path` from the 1-based `firstPage` on with
 // bytes no page has; false when the file is too short.
 bool DamagePages(const QString& path, int firstPage, int pages);
