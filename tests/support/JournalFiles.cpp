@@ -58,6 +58,23 @@ QList<QVariantMap> ReadJournalRows(const QString& path, QString* error)
     });
 }
 
+QStringList SetRows(const QString& path)
+{
+    return WithConnection(path, [&](QSqlDatabase& db) {
+        QStringList rows;
+        if (!db.open())
+            return rows;
+        {
+            QSqlQuery query(db);
+            query.exec(QStringLiteral("SELECT id, status FROM sets ORDER BY id"));
+            while (query.next())
+                rows << query.value(0).toString() + QLatin1Char(' ') + query.value(1).toString();
+        }
+        db.close();
+        return rows;
+    });
+}
+
 QVariant JournalValue(const QString& path, const QString& statement)
 {
     return WithConnection(path, [&](QSqlDatabase& db) {

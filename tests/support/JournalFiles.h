@@ -14,6 +14,8 @@
 // Every row of `turns`, by id, as column name -> value; empty when the file
 // cannot be read. `error` gets the reason.
 QList<QVariantMap> ReadJournalRows(const QString& path, QString* error = nullptr);
+// Every row of `sets` as "id status", by id; empty when there is none.
+QStringList SetRows(const QString& path);
 // PRAGMA integrity_check and user_version of a journal file, read on a
 // connection of its own: "ok" for a sound file.
 QString JournalIntegrity(const QString& path);
