@@ -14,6 +14,7 @@
 #include "support/GameHarness.h"
 #include "support/JournalFiles.h"
 #include "support/ScratchMount.h"
+#include "support/Watchdog.h"
 
 #include <QAccessible>
 #include <QAction>
@@ -994,6 +995,27 @@ class TestJournalViews : public QObject {
             QCOMPARE(FileBytes(target), old);
         else
             QCOMPARE(ParseCsv(FileBytes(target))->size(), LearningTurns().size() + 1);
+    }
+
+    // Opening a pipe waits until another program opens its other end: the
+    // export refuses it before it is opened, and the window never waits.
+    void exportRefusesAPipe()
+    {
+        QVERIFY(SeedJournal(rig_->JournalPath(), LearningTurns()));
+        const QString target = rig_->programDir.filePath("Journal.csv");
+        const GuardedFifo fifo(target);
+        QVERIFY2(fifo.Made(), qPrintable(fifo.Error()));
+        ScriptedDialogs dialogs;
+        dialogs.fileAnswers = {target};
+        dialogs.boxAnswers = {DialogResult::No}; // a question asked is not answered with a write
+        Journal journal(dialogs, rig_->JournalPath());
+        QVERIFY(!ExportJournal(journal, dialogs));
+        QVERIFY(!fifo.Waited());
+        QCOMPARE(dialogs.boxes.size(), 1);
+        QCOMPARE(dialogs.boxes[0].caption, QStringLiteral("Trainingsjournal exportieren"));
+        QCOMPARE(dialogs.boxes[0].icon, DialogIcon::Error);
+        const QString text = dialogs.boxes[0].text;
+        QVERIFY2(text.contains(target) && text.contains("benannte Pipe (FIFO)"), qPrintable(text));
     }
 
     void exportToAFullDiskKeepsTheOldFile()

@@ -6,6 +6,7 @@
 #include "journal/JournalTurn.h"
 #include "platform/Dialogs.h"
 #include "platform/FileErrorText.h"
+#include "platform/RegularFile.h"
 
 #include <QCoreApplication>
 #include <QDir>
@@ -115,8 +116,11 @@ QByteArray SpreadsheetHeader()
 // the columns it had before the stage's were added.
 bool IsJournalExport(const QString& path)
 {
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
+    // Never waits: a pipe put there since the look in ChooseTarget is refused here.
+    const ReadOnlyFile opened(path);
+    QFile file;
+    if (!opened.IsOpen() ||
+        !file.open(opened.Descriptor(), QIODevice::ReadOnly, QFileDevice::DontCloseHandle))
         return false;
     const QByteArray header = JournalColumns.first(ToneColumnCount).join(QLatin1Char(',')).toUtf8();
     const QByteArray spreadsheetHeader = SpreadsheetHeader();
@@ -335,7 +339,19 @@ ExportTarget ChooseTarget(Dialogs& dialogs, bool journalOff, const QString& offR
     request.chosenFilter = &chosenFilter;
     ExportTarget target;
     target.path = dialogs.SaveFileName(request);
-    if (target.path.isEmpty() || !ConfirmReplace(dialogs, target.path))
+    if (target.path.isEmpty())
+        return {};
+    // Looked at before anything opens it: opening a pipe waits until another
+    // program opens its other end, and the window would hang till then.
+    if (const QString special = SpecialFileReason(target.path); !special.isEmpty()) {
+        ShowFailure(dialogs, QCoreApplication::translate("JournalExport",
+                                                         "In die Datei „%1“ kann nicht exportiert "
+                                                         "werden: %2\nBitte wählen Sie eine "
+                                                         "gewöhnliche Datei.")
+                                 .arg(QDir::toNativeSeparators(target.path), special));
+        return {};
+    }
+    if (!ConfirmReplace(dialogs, target.path))
         return {};
     target.format = chosenFilter == 1 ? ExportFormat::Spreadsheet : ExportFormat::Rfc4180;
     return target;
