@@ -548,6 +548,38 @@ class TestJournal : public QObject {
         QCOMPARE(rows[saved + 1]["ringing_band"].toInt(), 14);
     }
 
+    // The damage is found before an old journal is upgraded or switched to
+    // WAL, so what is moved aside is the file as it was found.
+    void damagedOldJournalIsMovedAsideUnchanged_data()
+    {
+        QTest::addColumn<int>("version");
+        QTest::newRow("version 1") << 1;
+        QTest::newRow("version 2") << 2;
+    }
+
+    void damagedOldJournalIsMovedAsideUnchanged()
+    {
+        QFETCH(int, version);
+        const QString path = rig_->JournalPath();
+        QVERIFY(QDir().mkpath(JournalFolder()));
+        QVERIFY(SeedOldJournal(path, version, 3000));
+        const int pages = QFileInfo(path).size() / JournalValue(path, "PRAGMA page_size").toInt();
+        QVERIFY(DamagePages(path, pages / 2, 4));
+        const QByteArray damaged = FileBytes(path);
+
+        ScriptedDialogs dialogs;
+        Journal journal(dialogs, path);
+        QVERIFY(journal.Open());
+        QCOMPARE(dialogs.boxes.size(), 1);
+        QVERIFY2(dialogs.boxes.front().text.contains(QStringLiteral("beschädigt")),
+                 qPrintable(dialogs.boxes.front().text));
+        const QStringList aside =
+            QDir(JournalFolder()).entryList({"journal.sqlite.defekt-*"}, QDir::Files);
+        QCOMPARE(aside.size(), 1);
+        QCOMPARE(FileBytes(JournalFolder() + "/" + aside.front()), damaged);
+        QCOMPARE(JournalUserVersion(path), JournalSchemaVersion);
+    }
+
     void oddRowsFromOtherToolsAreNotTrusted_data()
     {
         // A sound found turn of band 12 with one column spoilt.

@@ -14,6 +14,7 @@
 #include "support/GameHarness.h"
 #include "support/JournalFiles.h"
 #include "support/ScratchMount.h"
+#include "support/Watchdog.h"
 
 #include <QAccessible>
 #include <QAction>
@@ -776,6 +777,56 @@ class TestJournalViews : public QObject {
         QCOMPARE(CsvField(value), field);
     }
 
+    // Text another tool stored that a spreadsheet would run as a formula gets
+    // a leading apostrophe in both file types; numbers, negative ones too,
+    // stay as they are.
+    void formulasAreExportedAsText_data()
+    {
+        QTest::addColumn<QString>("column");
+        QTest::addColumn<QVariant>("stored");
+        QTest::addColumn<QByteArray>("field"); // the same in both file types
+        QTest::newRow("=HYPERLINK") << "tried" << QVariant("=HYPERLINK(\"http://x.example/\")")
+                                    << QByteArray("\"'=HYPERLINK(\"\"http://x.example/\"\")\"");
+        QTest::newRow("+1+1") << "outcome" << QVariant("+1+1") << QByteArray("'+1+1");
+        QTest::newRow("@SUM") << "tried" << QVariant("@SUM(1+1)*cmd|' /C calc'!A0")
+                              << QByteArray("'@SUM(1+1)*cmd|' /C calc'!A0");
+        QTest::newRow("-2+3+cmd") << "outcome" << QVariant("-2+3+cmd|' /C calc'!A0")
+                                  << QByteArray("'-2+3+cmd|' /C calc'!A0");
+        QTest::newRow("tab") << "tried" << QVariant("\t=1+1") << QByteArray("'\t=1+1");
+        QTest::newRow("carriage return")
+            << "tried" << QVariant("\r=1+1") << QByteArray("\"'\r=1+1\"");
+        QTest::newRow("negative real") << "frequency_hz" << QVariant(-3.5) << QByteArray("-3.5");
+        QTest::newRow("negative integer")
+            << "attempts" << QVariant(qlonglong(-12)) << QByteArray("-12");
+        QTest::newRow("negative number as text") << "tried" << QVariant("-12") << QByteArray("-12");
+        QTest::newRow("signed exponent as text")
+            << "tried" << QVariant("+1.5e-3") << QByteArray("+1.5e-3");
+        QTest::newRow("equals sign inside") << "tried" << QVariant("a=b") << QByteArray("a=b");
+    }
+
+    void formulasAreExportedAsText()
+    {
+        QFETCH(QString, column);
+        QFETCH(QVariant, stored);
+        QFETCH(QByteArray, field);
+        // A row no view trusts, with nothing but this cell: written as stored.
+        QList<QVariant> row(JournalColumns.size());
+        const qsizetype at = JournalColumns.indexOf(column);
+        row[at] = stored;
+
+        QList<QByteArray> rfc(JournalColumns.size());
+        rfc[at] = field;
+        QCOMPARE(JournalCsv({row}).split('\n').value(1), rfc.join(',') + '\r');
+
+        // The spreadsheet's columns: where each comes from, -1 for "Art".
+        const QList<qsizetype> sources = {1, -1, 2, 3, 7, 8, 9, 10, 11, 12, 13, 14};
+        QList<QByteArray> spreadsheet(sources.size());
+        spreadsheet[1] = "Ton";
+        spreadsheet[sources.indexOf(at)] = field;
+        QCOMPARE(JournalSpreadsheetCsv({row}, QTimeZone::utc()).split('\n').value(1),
+                 spreadsheet.join(';') + '\r');
+    }
+
     void csvReadsBackAsRecorded()
     {
         const QString path = rig_->JournalPath();
@@ -944,6 +995,27 @@ class TestJournalViews : public QObject {
             QCOMPARE(FileBytes(target), old);
         else
             QCOMPARE(ParseCsv(FileBytes(target))->size(), LearningTurns().size() + 1);
+    }
+
+    // Opening a pipe waits until another program opens its other end: the
+    // export refuses it before it is opened, and the window never waits.
+    void exportRefusesAPipe()
+    {
+        QVERIFY(SeedJournal(rig_->JournalPath(), LearningTurns()));
+        const QString target = rig_->programDir.filePath("Journal.csv");
+        const GuardedFifo fifo(target);
+        QVERIFY2(fifo.Made(), qPrintable(fifo.Error()));
+        ScriptedDialogs dialogs;
+        dialogs.fileAnswers = {target};
+        dialogs.boxAnswers = {DialogResult::No}; // a question asked is not answered with a write
+        Journal journal(dialogs, rig_->JournalPath());
+        QVERIFY(!ExportJournal(journal, dialogs));
+        QVERIFY(!fifo.Waited());
+        QCOMPARE(dialogs.boxes.size(), 1);
+        QCOMPARE(dialogs.boxes[0].caption, QStringLiteral("Trainingsjournal exportieren"));
+        QCOMPARE(dialogs.boxes[0].icon, DialogIcon::Error);
+        const QString text = dialogs.boxes[0].text;
+        QVERIFY2(text.contains(target) && text.contains("benannte Pipe (FIFO)"), qPrintable(text));
     }
 
     void exportToAFullDiskKeepsTheOldFile()

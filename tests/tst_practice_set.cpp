@@ -7,6 +7,7 @@
 #include "model/PracticeSet.h"
 #include "support/GameHarness.h"
 #include "support/JournalFiles.h"
+#include "support/ScriptedDialogs.h"
 
 #include <QtTest>
 
@@ -14,6 +15,15 @@ namespace {
 
 const QByteArray Anwahl = "[Spiel]\nSelektmode=0\n";
 const QString SetCaption = QStringLiteral("Übungssatz");
+const QDateTime SetStart = QDateTime(QDate(2026, 12, 7), QTime(9, 0), Qt::UTC);
+
+// One turn of set `id`, `seconds` after SetStart.
+JournalTurn TurnInSet(std::int64_t id, int seconds)
+{
+    JournalTurn turn = MakeTurn(SetStart.addSecs(seconds), 15, TurnOutcome::Found, 1);
+    turn.setId = id;
+    return turn;
+}
 
 } // namespace
 
@@ -134,6 +144,66 @@ class TestPracticeSet : public QObject {
         QCOMPARE(JournalValue(rig.JournalPath(), QStringLiteral("SELECT status FROM sets")),
                  QVariant(QStringLiteral("abgebrochen")));
         QVERIFY(!rig.dialogs.captions().contains(SetCaption));
+    }
+
+    // Two games on one journal, each in a set: the ids differ, and each set
+    // keeps a row of its own, whether played to the end or broken off.
+    void twoGamesOnOneJournalKeepTheirSets_data()
+    {
+        QTest::addColumn<bool>("completed");
+        QTest::newRow("both played to the end") << true;
+        QTest::newRow("both broken off") << false;
+    }
+
+    void twoGamesOnOneJournalKeepTheirSets()
+    {
+        QFETCH(bool, completed);
+        QTemporaryDir dir;
+        const QString path = dir.filePath(QStringLiteral("journal.sqlite"));
+        ScriptedDialogs quiet;
+        Journal first(quiet, path);
+        Journal second(quiet, path);
+        const auto firstId = first.StartSet(SetStart);
+        const auto secondId = second.StartSet(SetStart.addSecs(1));
+        QVERIFY(firstId && secondId);
+        QVERIFY(*firstId != *secondId);
+        QStringList expected;
+        for (const auto& [journal, id] : {std::pair{&first, *firstId}, {&second, *secondId}}) {
+            QVERIFY(journal->Record(TurnInSet(id, 10)));
+            PracticeSetRecord set{id, SetStart, SetStart.addSecs(60), 50, completed};
+            QVERIFY(journal->RecordSet(set));
+            expected << QStringLiteral("%1 %2").arg(id).arg(completed ? "beendet" : "abgebrochen");
+        }
+        expected.sort();
+        QCOMPARE(SetRows(path), expected);
+        QVERIFY(quiet.boxes.isEmpty());
+    }
+
+    // When the journal opens, a set left "laeuft" by a game that is gone and
+    // turns of a set without a row (journals from before rows were written at
+    // a set's start) count as broken off; the set another game plays stays.
+    void setsOfGamesThatAreGoneAreBrokenOff()
+    {
+        QTemporaryDir dir;
+        const QString path = dir.filePath(QStringLiteral("journal.sqlite"));
+        constexpr std::int64_t OlderSet = 7;
+        QVERIFY(SeedJournal(path, {TurnInSet(OlderSet, 0)}));
+        ScriptedDialogs quiet;
+        std::optional<std::int64_t> goneId;
+        {
+            Journal gone(quiet, path);
+            goneId = gone.StartSet(SetStart.addSecs(60));
+            QVERIFY(goneId && gone.Record(TurnInSet(*goneId, 70)));
+        } // ends with its set in play, as a killed game does
+        Journal live(quiet, path);
+        const auto liveId = live.StartSet(SetStart.addSecs(120));
+        QVERIFY(liveId);
+        Journal reopened(quiet, path);
+        QVERIFY(reopened.Open());
+        QCOMPARE(SetRows(path), (QStringList{QStringLiteral("%1 abgebrochen").arg(OlderSet),
+                                             QStringLiteral("%1 abgebrochen").arg(*goneId),
+                                             QStringLiteral("%1 laeuft").arg(*liveId)}));
+        QVERIFY(quiet.boxes.isEmpty());
     }
 };
 

@@ -55,10 +55,21 @@ void PracticeSetRunner::Start()
     record_ = PracticeSetRecord();
     record_.startedAt = journal_.NowUtc();
     journal_.Run<std::optional<std::int64_t>>(
-        this, [](Journal& journal) { return journal.NewSetId(); },
-        [this, generation](std::optional<std::int64_t>& id) {
-            if (!running_ || generation != generation_)
-                return; // broken off meanwhile
+        this,
+        [startedAt = record_.startedAt](Journal& journal) { return journal.StartSet(startedAt); },
+        [this, generation, startedAt = record_.startedAt](std::optional<std::int64_t>& id) {
+            if (!running_ || generation != generation_) {
+                // Broken off meanwhile: the row the journal began ends with no turn.
+                PracticeSetRecord unplayed;
+                unplayed.id = id.value_or(0);
+                unplayed.startedAt = startedAt;
+                unplayed.endedAt = journal_.NowUtc();
+                if (unplayed.id != 0)
+                    journal_.Run<bool>(
+                        this, [unplayed](Journal& journal) { return journal.RecordSet(unplayed); },
+                        [](bool&) {});
+                return;
+            }
             record_.id = id.value_or(0);
             recorder_.SetPracticeSet(id);
             PressStart();

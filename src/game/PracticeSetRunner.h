@@ -3,8 +3,8 @@
 // to back, each next one pressed 2 s after a find or a give-up whatever
 // "Automatischer Neustart" says (the setting stays as it is). NEUES SPIEL, a
 // chart, the generator or quitting break it off. The set's row goes into the
-// journal when it ends; a set played to the end shows its points, the best
-// set and the last five in one box. Thread: GUI only.
+// journal when it starts and is finished when it ends; a set played to the end shows its points,
+// the best set and the last five in one box. Thread: GUI only.
 
 #include "journal/JournalTurn.h"
 #include "model/PracticeSet.h"

@@ -12,7 +12,11 @@
 #include <QTemporaryFile>
 
 #include <algorithm>
+#include <cerrno>
+#include <fcntl.h>
 #include <limits>
+#include <sys/file.h>
+#include <unistd.h>
 
 namespace {
 
@@ -167,6 +171,45 @@ const char CreateSetsTable[] = "CREATE TABLE IF NOT EXISTS sets ("
                                " status TEXT)";
 const QString SetCompleted = QStringLiteral("beendet");
 const QString SetBrokenOff = QStringLiteral("abgebrochen");
+const QString SetRunning = QStringLiteral("laeuft");
+
+// A set in play holds an flock on a file beside the journal for as long as
+// its game runs. The kernel drops the lock however the game ends, SIGKILL
+// and a crash too, whereas a stored PID may meanwhile name another program;
+// so a lock nobody holds is the one sound sign that the set's game is gone.
+// flock belongs to the open file, not to the process: two journals in one
+// process keep each other's sets too.
+QString SetLockPath(const QString& journalPath, std::int64_t id)
+{
+    return journalPath + QStringLiteral(".satz-%1").arg(id);
+}
+
+// The descriptor holding the lock, or -1.
+int TakeSetLock(const QString& path)
+{
+    const int descriptor = ::open(QFile::encodeName(path).constData(),
+                                  O_RDWR | O_CREAT | O_CLOEXEC | O_NOFOLLOW, 0644);
+    if (descriptor < 0)
+        return -1;
+    if (::flock(descriptor, LOCK_EX | LOCK_NB) != 0) {
+        ::close(descriptor);
+        return -1;
+    }
+    return descriptor;
+}
+
+// Only a lock file that cannot be looked at leaves the owner unknown, and
+// such a set is left as it is.
+bool SetOwnerIsGone(const QString& lockPath)
+{
+    const int descriptor = ::open(QFile::encodeName(lockPath).constData(),
+                                  O_RDWR | O_CLOEXEC | O_NOFOLLOW | O_NONBLOCK);
+    if (descriptor < 0)
+        return errno == ENOENT;
+    const bool free = ::flock(descriptor, LOCK_EX | LOCK_NB) == 0;
+    ::close(descriptor);
+    return free;
+}
 
 bool AddMissingColumns(QSqlQuery& query)
 {
@@ -266,6 +309,24 @@ int CopyReadableRows(const QSqlDatabase& source, const QSqlDatabase& target)
     return saved;
 }
 
+// The sets' rows as far as they can be read; without them their turns
+// would count as sets broken off.
+void CopyReadableSets(const QSqlDatabase& source, const QSqlDatabase& target)
+{
+    QSqlQuery read(source);
+    read.setForwardOnly(true);
+    QSqlQuery write(target);
+    write.prepare(QStringLiteral("INSERT OR IGNORE INTO sets (id, started_at, ended_at, points, "
+                                 "status) VALUES (?, ?, ?, ?, ?)"));
+    if (!read.exec(QStringLiteral("SELECT id, started_at, ended_at, points, status FROM sets")))
+        return;
+    while (read.next()) {
+        for (int i = 0; i < 5; ++i)
+            write.addBindValue(read.value(i));
+        write.exec();
+    }
+}
+
 } // namespace
 
 QString JournalFilePath()
@@ -286,6 +347,9 @@ Journal::Journal(Dialogs& dialogs, QString filePath, UtcClock nowUtc)
 Journal::~Journal()
 {
     Close();
+    // The files stay: a set still in play counts as broken off once its lock is free.
+    for (const auto& [id, descriptor] : setLocks_)
+        ::close(descriptor);
 }
 
 QDateTime Journal::NowUtc() const
@@ -365,6 +429,7 @@ bool Journal::EnsureOpen()
                                 .arg(Salvage(movedTo));
             box.icon = DialogIcon::Information;
             open_ = true;
+            BreakOffAbandonedSets();
             dialogs_.MessageBox(box);
             return !off_;
         }
@@ -375,7 +440,68 @@ bool Journal::EnsureOpen()
         return false;
     }
     open_ = true;
+    BreakOffAbandonedSets();
     return true;
+}
+
+void Journal::BreakOffAbandonedSets()
+{
+    // Looked at first without the write lock, which another game may hold.
+    {
+        QSqlQuery look(Database());
+        if (!look.exec(
+                QStringLiteral(
+                    "SELECT EXISTS (SELECT 1 FROM sets WHERE status = '%1') OR EXISTS (SELECT 1 "
+                    "FROM turns WHERE set_id IS NOT NULL AND set_id NOT IN (SELECT id FROM sets))")
+                    .arg(SetRunning)) ||
+            !look.next() || !look.value(0).toBool())
+            return; // also a journal without sets: nothing to mend then
+    }
+    // A failure here loses nothing: the next start tries again.
+    QSqlQuery query(Database());
+    if (!query.exec(QStringLiteral("BEGIN IMMEDIATE")))
+        return;
+    QList<std::int64_t> gone;
+    query.prepare(QStringLiteral("SELECT id FROM sets WHERE status = ?"));
+    query.addBindValue(SetRunning);
+    if (query.exec())
+        while (query.next())
+            if (const std::int64_t id = query.value(0).toLongLong();
+                SetOwnerIsGone(SetLockPath(path_, id)))
+                gone << id;
+    bool mended = !query.lastError().isValid();
+    query.prepare(QStringLiteral(
+        "UPDATE sets SET status = ?, ended_at = coalesce((SELECT max(started_at) FROM turns "
+        "WHERE set_id = sets.id), started_at) WHERE id = ? AND status = ?"));
+    for (const std::int64_t id : gone) {
+        query.addBindValue(SetBrokenOff);
+        query.addBindValue(qint64(id));
+        query.addBindValue(SetRunning);
+        mended = mended && query.exec();
+    }
+    query.prepare(QStringLiteral(
+        "INSERT INTO sets (id, started_at, ended_at, points, status) "
+        "SELECT set_id, min(started_at), max(started_at), NULL, ? FROM turns "
+        "WHERE set_id IS NOT NULL AND set_id NOT IN (SELECT id FROM sets) GROUP BY set_id"));
+    query.addBindValue(SetBrokenOff);
+    mended = mended && query.exec();
+    if (!mended || !query.exec(QStringLiteral("COMMIT"))) {
+        QSqlQuery(Database()).exec(QStringLiteral("ROLLBACK"));
+        return;
+    }
+    for (const std::int64_t id : gone)
+        QFile::remove(SetLockPath(path_, id));
+}
+
+void Journal::ReleaseSetLock(std::int64_t id)
+{
+    const auto held = setLocks_.find(id);
+    if (held == setLocks_.end())
+        return;
+    // Removed while still locked, so no other game takes the file for an abandoned set's.
+    QFile::remove(SetLockPath(path_, id));
+    ::close(held->second);
+    setLocks_.erase(held);
 }
 
 Journal::OpenResult Journal::TryOpen(QString* reason)
@@ -390,6 +516,9 @@ Journal::OpenResult Journal::TryOpen(QString* reason)
         *reason = QStringLiteral("Der SQLite-Treiber von Qt fehlt (Paket libqt6sql6-sqlite).");
         return OpenResult::Failed;
     }
+
+    if (const OpenResult untouched = CheckBeforeWriting(reason); untouched != OpenResult::Ok)
+        return untouched;
 
     QSqlDatabase db = QSqlDatabase::contains(connectionName_)
                           ? Database()
@@ -408,7 +537,7 @@ Journal::OpenResult Journal::TryOpen(QString* reason)
         return MeansNotADatabase(error) ? OpenResult::NotADatabase : OpenResult::Failed;
     };
 
-    // Read before anything is written: a damaged or newer file stays as it is.
+    // Read before anything is written: a newer file stays as it is.
     if (!query.exec(QStringLiteral("PRAGMA user_version")) || !query.next())
         return failed(query.lastError());
     const int version = query.value(0).toInt();
@@ -453,15 +582,59 @@ Journal::OpenResult Journal::TryOpen(QString* reason)
             QStringLiteral("Der Tabelle „turns“ fehlen Spalten (%1).").arg(error.databaseText());
         return OpenResult::Failed;
     }
-    // Damaged pages further in would only show when a turn or a view touches them.
-    if (!query.exec(QStringLiteral("PRAGMA quick_check")) || !query.next())
-        return failed(query.lastError());
-    if (query.value(0).toString() != QLatin1String("ok")) {
-        *reason =
-            QStringLiteral("Die Datei ist beschädigt (SQLite: %1).").arg(query.value(0).toString());
-        return OpenResult::NotADatabase;
-    }
     return OpenResult::Ok;
+}
+
+Journal::OpenResult Journal::CheckBeforeWriting(QString* reason)
+{
+    if (!QFileInfo::exists(path_))
+        return OpenResult::Ok;
+    QStringList missingCompanions;
+    for (const QString& suffix : SqliteCompanions)
+        if (!QFileInfo::exists(path_ + suffix))
+            missingCompanions << path_ + suffix;
+
+    const QString checkName = connectionName_ + QStringLiteral("-pruefung");
+    OpenResult result = OpenResult::Ok;
+    {
+        QSqlDatabase db = QSqlDatabase::addDatabase(DriverName, checkName);
+        db.setDatabaseName(path_);
+        // Read-only: the switch to WAL and the upgrade of an old journal
+        // write, and a damaged file must be moved aside as it was found.
+        db.setConnectOptions(QStringLiteral("QSQLITE_OPEN_READONLY;QSQLITE_BUSY_TIMEOUT=2000"));
+        if (db.open()) {
+            QSqlQuery query(db);
+            // A newer journal is refused by the open that follows, damaged or not.
+            const bool versionRead =
+                query.exec(QStringLiteral("PRAGMA user_version")) && query.next();
+            const bool newer = versionRead && query.value(0).toInt() > JournalSchemaVersion;
+            // Damaged pages further in would only show when a turn or a view touches them.
+            if (versionRead && !newer && query.exec(QStringLiteral("PRAGMA quick_check")) &&
+                query.next()) {
+                if (const QString verdict = query.value(0).toString();
+                    verdict != QLatin1String("ok")) {
+                    *reason = QStringLiteral("Die Datei ist beschädigt (SQLite: %1).").arg(verdict);
+                    result = OpenResult::NotADatabase;
+                }
+            } else if (!newer) {
+                *reason = Reason(query.lastError());
+                result = MeansNotADatabase(query.lastError()) ? OpenResult::NotADatabase
+                                                              : OpenResult::Failed;
+            }
+        } else {
+            *reason = Reason(db.lastError());
+            result =
+                MeansNotADatabase(db.lastError()) ? OpenResult::NotADatabase : OpenResult::Failed;
+        }
+        db.close();
+    }
+    QSqlDatabase::removeDatabase(checkName);
+    // A reader of a WAL journal leaves an empty log and its index behind; they
+    // were not part of the file found, so they are not moved aside with it.
+    if (result == OpenResult::NotADatabase)
+        for (const QString& companion : missingCompanions)
+            QFile::remove(companion);
+    return result;
 }
 
 bool Journal::MoveAside(QString* movedTo, QString* reason)
@@ -529,6 +702,7 @@ int Journal::Salvage(const QString& damagedPath)
             QSqlDatabase target = Database();
             QSqlQuery(target).exec(QStringLiteral("BEGIN IMMEDIATE"));
             saved = CopyReadableRows(source, target);
+            CopyReadableSets(source, target);
             QSqlQuery(target).exec(QStringLiteral("COMMIT"));
         }
         source.close();
@@ -721,17 +895,50 @@ std::optional<std::vector<JournalTurn>> Journal::ReadTurnsWhere(bool toneTurnsOn
     return std::nullopt;
 }
 
-std::optional<std::int64_t> Journal::NewSetId()
+std::optional<std::int64_t> Journal::StartSet(const QDateTime& startedAtUtc)
 {
     if (!EnsureOpen())
         return std::nullopt;
-    QSqlQuery query(Database());
-    if (query.exec(QLatin1String(CreateSetsTable)) &&
-        query.exec(QStringLiteral("SELECT max(coalesce((SELECT max(id) FROM sets), 0),"
-                                  " coalesce((SELECT max(set_id) FROM turns), 0)) + 1")) &&
-        query.next())
-        return query.value(0).toLongLong();
-    SwitchOff(Reason(query.lastError()));
+    QSqlError error;
+    {
+        QSqlQuery query(Database());
+        // The id is taken and its row written under one write lock: another
+        // game on the journal takes the next id only after this one is stored.
+        if (query.exec(QStringLiteral("BEGIN IMMEDIATE"))) {
+            std::optional<std::int64_t> id;
+            if (query.exec(QLatin1String(CreateSetsTable)) &&
+                query.exec(QStringLiteral("SELECT max(coalesce((SELECT max(id) FROM sets), 0),"
+                                          " coalesce((SELECT max(set_id) FROM turns), 0)) + 1")) &&
+                query.next())
+                id = query.value(0).toLongLong();
+            if (id) {
+                // Locked before the row is visible, so no other game takes it for abandoned.
+                const int lock = TakeSetLock(SetLockPath(path_, *id));
+                query.prepare(
+                    QStringLiteral("INSERT INTO sets (id, started_at, status) VALUES (?, ?, ?)"));
+                query.addBindValue(qint64(*id));
+                query.addBindValue(FormatStartedAt(startedAtUtc));
+                query.addBindValue(SetRunning);
+                if (query.exec() && query.exec(QStringLiteral("COMMIT"))) {
+                    if (lock >= 0)
+                        setLocks_[*id] = lock;
+                    return id;
+                }
+                if (lock >= 0) {
+                    QFile::remove(SetLockPath(path_, *id));
+                    ::close(lock);
+                }
+            }
+            error = query.lastError();
+            QSqlQuery(Database()).exec(QStringLiteral("ROLLBACK"));
+        } else {
+            error = query.lastError();
+        }
+    }
+    // The set is then played outside the journal's sets, as with the journal off.
+    if (const int code = PrimaryCode(error); code == SqliteBusy || code == SqliteLocked)
+        return std::nullopt;
+    SwitchOff(Reason(error));
     return std::nullopt;
 }
 
@@ -739,22 +946,38 @@ bool Journal::RecordSet(const PracticeSetRecord& set)
 {
     if (!EnsureOpen())
         return false;
-    QSqlQuery create(Database());
-    if (!create.exec(QLatin1String(CreateSetsTable))) {
-        SwitchOff(Reason(create.lastError()));
-        return false;
+    QSqlError error;
+    {
+        QSqlQuery query(Database());
+        const auto bindRow = [&] {
+            query.addBindValue(FormatStartedAt(set.startedAt));
+            query.addBindValue(FormatStartedAt(set.endedAt));
+            query.addBindValue(set.points);
+            query.addBindValue(set.completed ? SetCompleted : SetBrokenOff);
+            query.addBindValue(qint64(set.id));
+        };
+        bool written = query.exec(QStringLiteral("BEGIN IMMEDIATE")) &&
+                       query.exec(QLatin1String(CreateSetsTable));
+        if (written) {
+            query.prepare(QStringLiteral("UPDATE sets SET started_at = ?, ended_at = ?, "
+                                         "points = ?, status = ? WHERE id = ?"));
+            bindRow();
+            written = query.exec();
+        }
+        if (written && query.numRowsAffected() == 0) {
+            query.prepare(QStringLiteral("INSERT INTO sets (started_at, ended_at, points, status, "
+                                         "id) VALUES (?, ?, ?, ?, ?)"));
+            bindRow();
+            written = query.exec();
+        }
+        if (written && query.exec(QStringLiteral("COMMIT"))) {
+            ReleaseSetLock(set.id);
+            return true;
+        }
+        error = query.lastError();
+        QSqlQuery(Database()).exec(QStringLiteral("ROLLBACK"));
     }
-    QSqlQuery query(Database());
-    query.prepare(QStringLiteral("INSERT OR REPLACE INTO sets (id, started_at, ended_at, points, "
-                                 "status) VALUES (?, ?, ?, ?, ?)"));
-    query.addBindValue(qint64(set.id));
-    query.addBindValue(FormatStartedAt(set.startedAt));
-    query.addBindValue(FormatStartedAt(set.endedAt));
-    query.addBindValue(set.points);
-    query.addBindValue(set.completed ? SetCompleted : SetBrokenOff);
-    if (query.exec())
-        return true;
-    SwitchOff(Reason(query.lastError()));
+    SwitchOff(Reason(error));
     return false;
 }
 

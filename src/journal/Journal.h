@@ -19,6 +19,7 @@
 #include <QVariant>
 
 #include <functional>
+#include <map>
 #include <optional>
 #include <vector>
 
@@ -65,11 +66,14 @@ class Journal {
     enum class WriteResult { Written, Locked, Off };
     WriteResult TryRecord(const JournalTurn& turn);
 
-    // The id for a new "Übungssatz": above every set and every turn's set so
-    // far, so a set killed before its row was written never shares its id.
-    // Nullopt when the journal is off.
-    std::optional<std::int64_t> NewSetId();
-    // Writes a set that ended. False when the journal is off.
+    // Starts an "Übungssatz": its row (status "laeuft") is written now, with
+    // an id above every set and every turn's set so far taken in the same
+    // transaction, so two games on one journal never share an id. The row is
+    // locked for as long as this journal lives or until RecordSet. Nullopt
+    // when the journal is off or another program holds it locked.
+    std::optional<std::int64_t> StartSet(const QDateTime& startedAtUtc);
+    // Writes how a set ended into its row, or a new row for a set StartSet
+    // did not write. False when the journal is off.
     bool RecordSet(const PracticeSetRecord& set);
     // The completed sets, oldest first. Nullopt when the journal is off.
     std::optional<std::vector<PracticeSetRecord>> ReadCompletedSets();
@@ -99,12 +103,20 @@ class Journal {
     bool EnsureOpen();
     std::optional<std::vector<JournalTurn>> ReadTurnsWhere(bool toneTurnsOnly);
     OpenResult TryOpen(QString* reason);
+    // Looks for damage without writing a byte; Ok for a sound, a missing or
+    // a newer file.
+    OpenResult CheckBeforeWriting(QString* reason);
     bool MoveAside(QString* movedTo, QString* reason);
     // Copies every row of the file moved aside that can still be read into
     // the new journal; how many.
     int Salvage(const QString& damagedPath);
     QString Reason(const QSqlError& error) const;
     void SwitchOff(const QString& reason);
+    // Sets whose game is gone: a row left "laeuft" whose lock nobody holds,
+    // and turns of a set that has no row (written before sets had rows
+    // from their start). Both become "abgebrochen".
+    void BreakOffAbandonedSets();
+    void ReleaseSetLock(std::int64_t id);
     void Close();
     QSqlDatabase Database() const;
 
@@ -118,4 +130,5 @@ class Journal {
     QString offReason_;
     QString lockReason_;
     std::optional<RecentFinds> recentFinds_; // loaded at the first weighted draw
+    std::map<std::int64_t, int> setLocks_;   // set id -> descriptor of its lock file
 };

@@ -6,6 +6,7 @@
 #include "journal/JournalTurn.h"
 #include "platform/Dialogs.h"
 #include "platform/FileErrorText.h"
+#include "platform/RegularFile.h"
 
 #include <QCoreApplication>
 #include <QDir>
@@ -39,6 +40,55 @@ QString FieldText(const QVariant& value)
     }
 }
 
+// A plain decimal number, as a spreadsheet would read it, with "." or ",":
+// "-3.5" and "-12" start like a formula and are none.
+bool IsPlainNumber(QStringView text)
+{
+    const auto isDigit = [](QChar c) { return c >= u'0' && c <= u'9'; };
+    const auto isSign = [](QChar c) { return c == u'-' || c == u'+'; };
+    qsizetype i = 0;
+    if (i < text.size() && isSign(text[i]))
+        ++i;
+    qsizetype digits = 0;
+    bool separator = false;
+    for (; i < text.size(); ++i) {
+        if (isDigit(text[i]))
+            ++digits;
+        else if ((text[i] == u'.' || text[i] == u',') && !separator)
+            separator = true;
+        else
+            break;
+    }
+    if (digits == 0)
+        return false;
+    if (i < text.size() && (text[i] == u'e' || text[i] == u'E')) {
+        ++i;
+        if (i < text.size() && isSign(text[i]))
+            ++i;
+        const qsizetype exponentStart = i;
+        while (i < text.size() && isDigit(text[i]))
+            ++i;
+        if (i == exponentStart)
+            return false;
+    }
+    return i == text.size();
+}
+
+// Text another tool stored may start like a formula ("=HYPERLINK(...)",
+// "@SUM(...)", "-2+3+cmd|..."), which a spreadsheet would run when the file
+// is opened; the leading apostrophe makes it read as text.
+QString WithoutFormula(const QString& text)
+{
+    if (text.isEmpty())
+        return text;
+    const QChar first = text.front();
+    const bool formulaStart = first == u'=' || first == u'+' || first == u'-' || first == u'@' ||
+                              first == u'\t' || first == u'\r';
+    if (!formulaStart || IsPlainNumber(text))
+        return text;
+    return QLatin1Char('\'') + text;
+}
+
 // The German reason first, the system's own words in brackets.
 QString FailureText(int errorNumber, const QString& path, const QString& systemText)
 {
@@ -66,8 +116,11 @@ QByteArray SpreadsheetHeader()
 // the columns it had before the stage's were added.
 bool IsJournalExport(const QString& path)
 {
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
+    // Never waits: a pipe put there since the look in ChooseTarget is refused here.
+    const ReadOnlyFile opened(path);
+    QFile file;
+    if (!opened.IsOpen() ||
+        !file.open(opened.Descriptor(), QIODevice::ReadOnly, QFileDevice::DontCloseHandle))
         return false;
     const QByteArray header = JournalColumns.first(ToneColumnCount).join(QLatin1Char(',')).toUtf8();
     const QByteArray spreadsheetHeader = SpreadsheetHeader();
@@ -78,7 +131,7 @@ bool IsJournalExport(const QString& path)
 // One spreadsheet field: quoted when it holds ";", a double quote, CR or LF.
 QByteArray SpreadsheetField(const QString& value)
 {
-    QByteArray text = value.toUtf8();
+    QByteArray text = WithoutFormula(value).toUtf8();
     if (!text.contains(';') && !text.contains('"') && !text.contains('\r') && !text.contains('\n'))
         return text;
     return '"' + text.replace("\"", "\"\"") + '"';
@@ -164,7 +217,10 @@ void ShowFailure(Dialogs& dialogs, const QString& text)
 
 QByteArray CsvField(const QVariant& value)
 {
-    QByteArray text = FieldText(value).toUtf8();
+    const int type = value.typeId();
+    const bool number = type == QMetaType::Double || type == QMetaType::Float ||
+                        type == QMetaType::Int || type == QMetaType::LongLong;
+    QByteArray text = (number ? FieldText(value) : WithoutFormula(FieldText(value))).toUtf8();
     const bool quoted =
         text.contains(',') || text.contains('"') || text.contains('\r') || text.contains('\n');
     if (!quoted)
@@ -283,7 +339,19 @@ ExportTarget ChooseTarget(Dialogs& dialogs, bool journalOff, const QString& offR
     request.chosenFilter = &chosenFilter;
     ExportTarget target;
     target.path = dialogs.SaveFileName(request);
-    if (target.path.isEmpty() || !ConfirmReplace(dialogs, target.path))
+    if (target.path.isEmpty())
+        return {};
+    // Looked at before anything opens it: opening a pipe waits until another
+    // program opens its other end, and the window would hang till then.
+    if (const QString special = SpecialFileReason(target.path); !special.isEmpty()) {
+        ShowFailure(dialogs, QCoreApplication::translate("JournalExport",
+                                                         "In die Datei „%1“ kann nicht exportiert "
+                                                         "werden: %2\nBitte wählen Sie eine "
+                                                         "gewöhnliche Datei.")
+                                 .arg(QDir::toNativeSeparators(target.path), special));
+        return {};
+    }
+    if (!ConfirmReplace(dialogs, target.path))
         return {};
     target.format = chosenFilter == 1 ? ExportFormat::Spreadsheet : ExportFormat::Rfc4180;
     return target;

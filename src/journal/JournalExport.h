@@ -24,7 +24,9 @@ class QWidget;
 enum class ExportFormat { Rfc4180, Spreadsheet };
 
 // One field (thread: any): quoted when it holds a comma, a double quote, CR or LF, with
-// inner quotes doubled; NULL is the empty field.
+// inner quotes doubled; NULL is the empty field. Text that a spreadsheet would
+// take for a formula (it starts with =, +, -, @, a tab or CR and is no plain
+// number) gets a leading apostrophe, in both file types.
 QByteArray CsvField(const QVariant& value);
 // The header line and one line per row, each ended by CRLF; `progress`
 // hears every few thousand rows how many are done. Thread: any.

@@ -46,7 +46,7 @@ struct JournalTurn {
     std::optional<int> FirstTry() const;
 };
 
-// One "Übungssatz" (table `sets`), written when it ends.
+// One "Übungssatz" (table `sets`), as it is written when it ends.
 struct PracticeSetRecord {
     std::int64_t id = 0;
     QDateTime startedAt;    // UTC

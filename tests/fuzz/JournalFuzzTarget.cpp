@@ -274,7 +274,12 @@ QString CheckExport(const std::vector<QList<QVariant>>& rows)
                     same = text.toDouble(&ok) == value.toDouble() && ok;
                 }
             } else if (value.typeId() == QMetaType::QString) {
-                same = QString::fromUtf8(text) == value.toString();
+                // Text that starts like a spreadsheet formula may read back behind an apostrophe.
+                const QString stored = value.toString();
+                const QString read = QString::fromUtf8(text);
+                const bool formulaStart =
+                    !stored.isEmpty() && QStringLiteral("=+-@\t\r").contains(stored.front());
+                same = read == stored || (formulaStart && read == QLatin1Char('\'') + stored);
             } else if (value.typeId() == QMetaType::LongLong) {
                 same = text.toLongLong() == value.toLongLong();
             }

@@ -58,6 +58,23 @@ QList<QVariantMap> ReadJournalRows(const QString& path, QString* error)
     });
 }
 
+QStringList SetRows(const QString& path)
+{
+    return WithConnection(path, [&](QSqlDatabase& db) {
+        QStringList rows;
+        if (!db.open())
+            return rows;
+        {
+            QSqlQuery query(db);
+            query.exec(QStringLiteral("SELECT id, status FROM sets ORDER BY id"));
+            while (query.next())
+                rows << query.value(0).toString() + QLatin1Char(' ') + query.value(1).toString();
+        }
+        db.close();
+        return rows;
+    });
+}
+
 QVariant JournalValue(const QString& path, const QString& statement)
 {
     return WithConnection(path, [&](QSqlDatabase& db) {
@@ -147,14 +164,24 @@ bool SeedJournal(const QString& path, const QList<JournalTurn>& turns)
 
 bool SeedVersion1Journal(const QString& path, int count)
 {
-    const QStringList version1 = {
+    return SeedOldJournal(path, 1, count);
+}
+
+bool SeedOldJournal(const QString& path, int version, int count)
+{
+    QStringList schema = {
         "CREATE TABLE turns (id INTEGER PRIMARY KEY, started_at TEXT, ringing_band INTEGER, "
         "frequency_hz REAL, scoring_mode INTEGER, low_cut INTEGER, high_cut INTEGER, "
         "attempts INTEGER, tried TEXT DEFAULT '', find_ms INTEGER, outcome TEXT, "
         "feedback_time INTEGER, random_start INTEGER, swell INTEGER DEFAULT 0, "
         "bed INTEGER DEFAULT 0)",
-        "CREATE INDEX turns_by_start ON turns (started_at)", "PRAGMA user_version = 1"};
-    return RunSql(path, version1) && SeedManyTurns(path, count);
+        "CREATE INDEX turns_by_start ON turns (started_at)"};
+    if (version >= 2)
+        schema << "ALTER TABLE turns ADD COLUMN kind TEXT DEFAULT 'ton'"
+               << "ALTER TABLE turns ADD COLUMN howl_hz REAL"
+               << "ALTER TABLE turns ADD COLUMN gain_won_db REAL";
+    schema << QStringLiteral("PRAGMA user_version = %1").arg(version);
+    return RunSql(path, schema) && SeedManyTurns(path, count);
 }
 
 bool SeedManyTurns(const QString& path, int count, quint32 seed)

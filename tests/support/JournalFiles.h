@@ -14,6 +14,8 @@
 // Every row of `turns`, by id, as column name -> value; empty when the file
 // cannot be read. `error` gets the reason.
 QList<QVariantMap> ReadJournalRows(const QString& path, QString* error = nullptr);
+// Every row of `sets` as "id status", by id; empty when there is none.
+QStringList SetRows(const QString& path);
 // PRAGMA integrity_check and user_version of a journal file, read on a
 // connection of its own: "ok" for a sound file.
 QString JournalIntegrity(const QString& path);
@@ -41,6 +43,8 @@ bool SeedManyTurns(const QString& path, int count, quint32 seed = 2026);
 // The same into a journal as the program wrote it before the stage's columns
 // (user_version 1).
 bool SeedVersion1Journal(const QString& path, int count);
+// The same at an older `version`: 1, or 2 with the stage's columns but no sets.
+bool SeedOldJournal(const QString& path, int version, int count);
 // Overwrites `pages` pages of `path` from the 1-based `firstPage` on with
 // bytes no page has; false when the file is too short.
 bool DamagePages(const QString& path, int firstPage, int pages);
