@@ -1,6 +1,7 @@
 // heulmeister --render-stage: the file, the event lines, the errors, and
 // that FFTW stays out of the game's start.
 
+#include "support/RenderCommand.h"
 #include "support/StageMeasure.h"
 
 #include <QDir>
@@ -9,28 +10,18 @@
 #include <QTemporaryDir>
 #include <QtTest>
 
+#include <sys/stat.h>
+
+using rendertest::FileBytes;
+using rendertest::Identity;
+using rendertest::RenderStage;
+using rendertest::Run;
+using rendertest::Snapshot;
+
 namespace {
 
-const QString Program = QStringLiteral(BUILD_DIR "/heulmeister");
-
-struct Run {
-    int exitCode = -1;
-    QByteArray out, err;
-};
-
-Run RenderStage(const QStringList& arguments)
-{
-    QProcess process;
-    process.start(Program, QStringList{QStringLiteral("--render-stage")} + arguments);
-    process.waitForFinished(120000);
-    return {process.exitCode(), process.readAllStandardOutput(), process.readAllStandardError()};
-}
-
-QByteArray FileBytes(const QString& path)
-{
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-}
+const QStringList HalfSecond{"--seconds", "0.5", "--no-room"};
+constexpr int HalfSecondBytes = 44 + 2 * 24000;
 
 } // namespace
 
@@ -86,6 +77,85 @@ class TestStageRender : public QObject {
         QVERIFY(QDir(folder.path()).isEmpty());
     }
 
+    // Only a regular file is replaced; whatever else holds the name stays.
+    void namesThatAreNoFileAreRefused_data()
+    {
+        QTest::addColumn<QString>("kind");
+        QTest::addColumn<QString>("reason");
+        const QString noFile = QStringLiteral("ist keine gewöhnliche Datei, sondern");
+        for (const char* kind : {"fifo", "device", "folder", "socket", "link to device"})
+            QTest::newRow(kind) << kind << noFile;
+        QTest::newRow("dangling link") << "dangling link"
+                                       << "lässt sich nicht schreiben";
+    }
+
+    void namesThatAreNoFileAreRefused()
+    {
+        QFETCH(QString, kind);
+        QFETCH(QString, reason);
+        QTemporaryDir folder;
+        const QString out = folder.filePath(QStringLiteral("o.wav"));
+        const QString made = rendertest::MakeNotRegular(kind, out);
+        QVERIFY2(made.isEmpty(), qPrintable(made));
+        const QStringList before = Snapshot(folder.path());
+        const Run run = RenderStage(QStringList{"1", out} + HalfSecond);
+        QCOMPARE(run.exitCode, 1);
+        const QString error = QString::fromUtf8(run.err);
+        QVERIFY2(error.contains(reason) && error.count(QLatin1Char('\n')) == 1, qPrintable(error));
+        QCOMPARE(Snapshot(folder.path()), before);
+    }
+
+    // A link stays a link; the file it points to is replaced.
+    void existingFileIsReplaced_data()
+    {
+        QTest::addColumn<bool>("throughLink");
+        QTest::addColumn<int>("mode");
+        QTest::newRow("file") << false << 0644;
+        QTest::newRow("link to a file") << true << 0644;
+    }
+
+    void existingFileIsReplaced()
+    {
+        QFETCH(bool, throughLink);
+        QFETCH(int, mode);
+        QTemporaryDir folder;
+        const QString file = folder.filePath(QStringLiteral("o.wav"));
+        QFile old(file);
+        QVERIFY(old.open(QIODevice::WriteOnly) && old.write("old") == 3);
+        old.close();
+        QVERIFY(::chmod(QFile::encodeName(file).constData(), mode_t(mode)) == 0);
+        const QString out = throughLink ? folder.filePath(QStringLiteral("link.wav")) : file;
+        QVERIFY(!throughLink || QFile::link(file, out));
+        const QString linkBefore = Identity(out);
+        const QString fileBefore = Identity(file);
+
+        const Run run = RenderStage(QStringList{"1", out} + HalfSecond);
+        QVERIFY2(run.exitCode == 0, run.err.constData());
+        QCOMPARE(Identity(out), linkBefore);
+        QCOMPARE(Identity(file), fileBefore);
+        QCOMPARE(FileBytes(file).size(), HalfSecondBytes);
+        QCOMPARE(Snapshot(folder.path()).size(), throughLink ? 2 : 1);
+    }
+
+    // The temporary file's name fits wherever the output's name fits.
+    void longestNamesAreWritten_data()
+    {
+        QTest::addColumn<int>("bytes");
+        QTest::newRow("249") << 249;
+        QTest::newRow("255") << 255;
+    }
+
+    void longestNamesAreWritten()
+    {
+        QFETCH(int, bytes);
+        QTemporaryDir folder;
+        const QString out = folder.filePath(QString(bytes - 4, QLatin1Char('x')) + ".wav");
+        const Run run = RenderStage(QStringList{"1", out} + HalfSecond);
+        QVERIFY2(run.exitCode == 0, run.err.constData());
+        QCOMPARE(FileBytes(out).size(), HalfSecondBytes);
+        QCOMPARE(Snapshot(folder.path()).size(), 1);
+    }
+
     // Same seed and cuts, same bytes; another seed, another stage.
     void sameSeedSameFile()
     {
@@ -117,7 +187,7 @@ class TestStageRender : public QObject {
     void gameStartsWithoutFftw()
     {
         QProcess ldd;
-        ldd.start(QStringLiteral("ldd"), {Program});
+        ldd.start(QStringLiteral("ldd"), {rendertest::Program()});
         QVERIFY(ldd.waitForFinished(30000));
         const QByteArray libraries = ldd.readAllStandardOutput();
         QVERIFY(libraries.contains("libQt6Widgets"));
@@ -131,7 +201,7 @@ class TestStageRender : public QObject {
         environment.insert(QStringLiteral("XDG_CONFIG_HOME"), home.path());
         environment.insert(QStringLiteral("XDG_DATA_HOME"), home.path());
         game.setProcessEnvironment(environment);
-        game.start(Program);
+        game.start(rendertest::Program());
         QVERIFY(game.waitForStarted());
         const QString maps = QStringLiteral("/proc/%1/maps").arg(game.processId());
         // The platform plugin is loaded once the safety warning is being shown.

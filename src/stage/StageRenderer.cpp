@@ -1,5 +1,6 @@
 #include "stage/StageRenderer.h"
 
+#include "platform/ReplacingFile.h"
 #include "stage/FeedbackLoop.h"
 #include "stage/HowlMeter.h"
 #include "stage/LoopAnalysis.h"
@@ -9,14 +10,10 @@
 
 #include <algorithm>
 #include <array>
-#include <cerrno>
 #include <charconv>
 #include <cmath>
 #include <cstdio>
 #include <cstring>
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
 #include <utility>
 
 namespace stage {
@@ -271,6 +268,16 @@ std::vector<unsigned char> WaveBytes(const std::vector<float>& samples)
     return bytes;
 }
 
+std::string WriteFailure(const std::string& path, const ReplacingFile& file)
+{
+    if (file.SpecialKind())
+        return std::string("heulmeister --render-stage: ") + Quoted(path) +
+               " ist keine gewöhnliche Datei, sondern " + file.SpecialKind() +
+               "; die Aufnahme wird nur in eine Datei geschrieben.";
+    return "heulmeister --render-stage: Die Datei " + Quoted(path) +
+           " lässt sich nicht schreiben. (System: " + std::strerror(file.ErrorNumber()) + ")";
+}
+
 // "LOW:HIGH", band indices with LOW below HIGH.
 std::optional<std::pair<int, int>> ParseRange(const std::string& text)
 {
@@ -415,38 +422,6 @@ std::vector<float> RenderStage(const StageRenderRequest& request, const FftwFunc
     return samples;
 }
 
-bool WriteWaveFile(const std::string& path, const std::vector<float>& samples,
-                   std::string* errorText)
-{
-    const std::vector<unsigned char> bytes = WaveBytes(samples);
-    std::string temporary = path + ".XXXXXX";
-    const int descriptor = mkstemp(temporary.data());
-    int failure = descriptor < 0 ? errno : 0;
-    if (!failure && ::fchmod(descriptor, 0644) != 0)
-        failure = errno;
-    std::size_t written = 0;
-    while (!failure && written < bytes.size()) {
-        const ssize_t count = ::write(descriptor, bytes.data() + written, bytes.size() - written);
-        if (count >= 0)
-            written += std::size_t(count);
-        else if (errno != EINTR)
-            failure = errno;
-    }
-    if (!failure && ::fsync(descriptor) != 0)
-        failure = errno;
-    if (descriptor >= 0 && ::close(descriptor) != 0 && !failure)
-        failure = errno;
-    if (!failure && ::rename(temporary.c_str(), path.c_str()) != 0)
-        failure = errno;
-    if (!failure)
-        return true;
-    if (descriptor >= 0)
-        ::unlink(temporary.c_str());
-    *errorText = "heulmeister --render-stage: Die Datei " + Quoted(path) +
-                 " lässt sich nicht schreiben. (System: " + std::strerror(failure) + ")";
-    return false;
-}
-
 int RunRenderStageCommand(const std::vector<std::string>& arguments)
 {
     std::string errorText;
@@ -454,6 +429,12 @@ int RunRenderStageCommand(const std::vector<std::string>& arguments)
     if (!request) {
         std::fprintf(stderr, "%s\n", errorText.c_str());
         return 2;
+    }
+    // Before any work: a name that will not be written is refused at once.
+    ReplacingFile output;
+    if (!output.Open(request->outputPath)) {
+        std::fprintf(stderr, "%s\n", WriteFailure(request->outputPath, output).c_str());
+        return 1;
     }
     const FftwFunctions* fftw = LoadFftw(&errorText);
     if (!fftw) {
@@ -467,8 +448,9 @@ int RunRenderStageCommand(const std::vector<std::string>& arguments)
     const std::vector<float> samples = RenderStage(*request, *fftw, print);
     if (samples.empty())
         return 1;
-    if (!WriteWaveFile(request->outputPath, samples, &errorText)) {
-        std::fprintf(stderr, "%s\n", errorText.c_str());
+    const std::vector<unsigned char> bytes = WaveBytes(samples);
+    if (!output.Write(bytes.data(), bytes.size()) || !output.Commit()) {
+        std::fprintf(stderr, "%s\n", WriteFailure(request->outputPath, output).c_str());
         return 1;
     }
     return 0;

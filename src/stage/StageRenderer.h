@@ -40,11 +40,6 @@ std::optional<StageRenderRequest> ParseStageArguments(const std::vector<std::str
 std::vector<float> RenderStage(const StageRenderRequest& request, const FftwFunctions& fftw,
                                const std::function<void(const std::string&)>& onEvent);
 
-// Mono 16-bit PCM at 48 kHz, through a temporary file renamed into place, so
-// `path` is either the whole file or untouched.
-bool WriteWaveFile(const std::string& path, const std::vector<float>& samples,
-                   std::string* errorText);
-
 // heulmeister --render-stage ...: 0 done, 1 failed, 2 bad arguments.
 int RunRenderStageCommand(const std::vector<std::string>& arguments);
 
