@@ -105,13 +105,17 @@ class TestStageRender : public QObject {
         QCOMPARE(Snapshot(folder.path()), before);
     }
 
-    // A link stays a link; the file it points to is replaced.
+    // A link stays a link; the file it points to is replaced and keeps its
+    // permissions.
     void existingFileIsReplaced_data()
     {
         QTest::addColumn<bool>("throughLink");
         QTest::addColumn<int>("mode");
         QTest::newRow("file") << false << 0644;
         QTest::newRow("link to a file") << true << 0644;
+        QTest::newRow("file 0600") << false << 0600;
+        QTest::newRow("link to a file 0600") << true << 0600;
+        QTest::newRow("file 0640") << false << 0640;
     }
 
     void existingFileIsReplaced()

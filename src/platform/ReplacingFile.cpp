@@ -12,6 +12,7 @@
 namespace {
 
 constexpr mode_t NewFileMode = 0644;
+constexpr mode_t PermissionBits = 07777;
 // Short, so it fits in a folder even beside a name of NAME_MAX bytes.
 constexpr char TemporaryName[] = ".heulmeister-XXXXXX";
 
@@ -37,7 +38,7 @@ bool ReplacingFile::Open(const std::string& path)
 {
     struct stat existing {};
     bool exists = false;
-    return FindTarget(path, &existing, &exists) && CreateTemporary();
+    return FindTarget(path, &existing, &exists) && CreateTemporary(exists ? &existing : nullptr);
 }
 
 bool ReplacingFile::FindTarget(const std::string& path, struct stat* existing, bool* exists)
@@ -61,7 +62,7 @@ bool ReplacingFile::FindTarget(const std::string& path, struct stat* existing, b
     return !specialKind_ || Fail(EINVAL);
 }
 
-bool ReplacingFile::CreateTemporary()
+bool ReplacingFile::CreateTemporary(const struct stat* existing)
 {
     const std::size_t slash = target_.rfind('/');
     const std::string folder =
@@ -71,7 +72,13 @@ bool ReplacingFile::CreateTemporary()
     if (descriptor_ < 0)
         return Fail(errno);
     temporary_ = temporary;
-    if (::fchmod(descriptor_, NewFileMode) != 0) {
+    if (existing) {
+        // Lets root give another user's file back to its owner; anyone else
+        // keeps the file as their own.
+        (void)::fchown(descriptor_, existing->st_uid, existing->st_gid);
+    }
+    const mode_t mode = existing ? existing->st_mode & PermissionBits : NewFileMode;
+    if (::fchmod(descriptor_, mode) != 0) {
         const int failure = errno;
         Discard();
         return Fail(failure);

@@ -19,7 +19,7 @@ class ReplacingFile {
     ReplacingFile& operator=(const ReplacingFile&) = delete;
 
     // Creates the temporary file in the folder of `path` (or of the file a
-    // link points to).
+    // link points to), with the replaced file's permissions, else 0644.
     // False with SpecialKind() or ErrorNumber() set.
     bool Open(const std::string& path);
     // All of `bytes`, at the current end or at `offset`; false with ErrorNumber().
@@ -36,7 +36,7 @@ class ReplacingFile {
 
   private:
     bool FindTarget(const std::string& path, struct stat* existing, bool* exists);
-    bool CreateTemporary();
+    bool CreateTemporary(const struct stat* existing);
     bool Fail(int errorNumber);
     void Discard();
 
