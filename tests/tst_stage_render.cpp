@@ -10,6 +10,7 @@
 #include <QTemporaryDir>
 #include <QtTest>
 
+#include <csignal>
 #include <sys/stat.h>
 
 using rendertest::FileBytes;
@@ -139,6 +140,30 @@ class TestStageRender : public QObject {
         QCOMPARE(Identity(file), fileBefore);
         QCOMPARE(FileBytes(file).size(), HalfSecondBytes);
         QCOMPARE(Snapshot(folder.path()).size(), throughLink ? 2 : 1);
+    }
+
+    // Stopped while it writes, it leaves nothing behind.
+    void endingSignalRemovesTheTemporaryFile_data()
+    {
+        QTest::addColumn<int>("signalNumber");
+        QTest::newRow("SIGINT") << int(SIGINT);
+        QTest::newRow("SIGTERM") << int(SIGTERM);
+        QTest::newRow("SIGHUP") << int(SIGHUP);
+    }
+
+    void endingSignalRemovesTheTemporaryFile()
+    {
+        QFETCH(int, signalNumber);
+        QTemporaryDir folder;
+        QProcess render;
+        render.start(rendertest::Program(),
+                     {"--render-stage", "1", folder.filePath("o.wav"), "--seconds", "600"});
+        QVERIFY(render.waitForStarted());
+        QTRY_VERIFY_WITH_TIMEOUT(!Snapshot(folder.path()).isEmpty(), 60000);
+        QVERIFY(::kill(pid_t(render.processId()), signalNumber) == 0);
+        QVERIFY(render.waitForFinished(60000));
+        QCOMPARE(render.exitStatus(), QProcess::CrashExit);
+        QCOMPARE(Snapshot(folder.path()), QStringList());
     }
 
     // The temporary file's name fits wherever the output's name fits.

@@ -2,19 +2,82 @@
 
 #include "platform/FileKind.h"
 
+#include <array>
 #include <cerrno>
+#include <climits>
+#include <csignal>
 #include <cstdlib>
 #include <cstring>
 #include <fcntl.h>
+#include <pthread.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 namespace {
 
+constexpr std::array<int, 3> EndingSignals{SIGINT, SIGTERM, SIGHUP};
 constexpr mode_t NewFileMode = 0644;
 constexpr mode_t PermissionBits = 07777;
 // Short, so it fits in a folder even beside a name of NAME_MAX bytes.
 constexpr char TemporaryName[] = ".heulmeister-XXXXXX";
+
+// The temporary file an ending signal removes. The handler may call only
+// async-signal-safe functions, so the path is ready before it can run.
+char pendingPath[PATH_MAX];
+volatile std::sig_atomic_t pathPending = 0;
+std::array<struct sigaction, EndingSignals.size()> previousActions{};
+
+extern "C" void RemoveTemporaryAndEnd(int signalNumber)
+{
+    if (pathPending != 0)
+        ::unlink(pendingPath);
+    // SA_RESETHAND put the default action back: end as the signal would have.
+    ::raise(signalNumber);
+}
+
+// Holds the ending signals back while the file and the path a handler would
+// remove change together.
+class SignalsHeld {
+  public:
+    SignalsHeld()
+    {
+        sigset_t ending;
+        sigemptyset(&ending);
+        for (const int signalNumber : EndingSignals)
+            sigaddset(&ending, signalNumber);
+        pthread_sigmask(SIG_BLOCK, &ending, &previous_);
+    }
+    ~SignalsHeld() { pthread_sigmask(SIG_SETMASK, &previous_, nullptr); }
+    SignalsHeld(const SignalsHeld&) = delete;
+    SignalsHeld& operator=(const SignalsHeld&) = delete;
+
+  private:
+    sigset_t previous_{};
+};
+
+// Called with the signals held.
+void Arm(const std::string& path)
+{
+    std::memcpy(pendingPath, path.c_str(), path.size() + 1);
+    pathPending = 1;
+    struct sigaction action {};
+    action.sa_handler = RemoveTemporaryAndEnd;
+    action.sa_flags = SA_RESETHAND;
+    sigemptyset(&action.sa_mask);
+    for (std::size_t i = 0; i < EndingSignals.size(); ++i) {
+        sigaction(EndingSignals[i], &action, &previousActions[i]);
+        // A signal the caller ignores (nohup) stays ignored.
+        if (previousActions[i].sa_handler == SIG_IGN)
+            sigaction(EndingSignals[i], &previousActions[i], nullptr);
+    }
+}
+
+void Disarm()
+{
+    pathPending = 0;
+    for (std::size_t i = 0; i < EndingSignals.size(); ++i)
+        sigaction(EndingSignals[i], &previousActions[i], nullptr);
+}
 
 // Why a name holding `mode` is not replaced; null for a regular file.
 const char* RefusedKind(mode_t mode)
@@ -68,10 +131,16 @@ bool ReplacingFile::CreateTemporary(const struct stat* existing)
     const std::string folder =
         slash == std::string::npos ? std::string() : target_.substr(0, slash + 1);
     std::string temporary = folder + TemporaryName;
-    descriptor_ = ::mkostemp(temporary.data(), O_CLOEXEC);
-    if (descriptor_ < 0)
-        return Fail(errno);
-    temporary_ = temporary;
+    if (temporary.size() >= sizeof pendingPath)
+        return Fail(ENAMETOOLONG);
+    {
+        const SignalsHeld held;
+        descriptor_ = ::mkostemp(temporary.data(), O_CLOEXEC);
+        if (descriptor_ < 0)
+            return Fail(errno);
+        temporary_ = temporary;
+        Arm(temporary_);
+    }
     if (existing) {
         // Lets root give another user's file back to its owner; anyone else
         // keeps the file as their own.
@@ -132,7 +201,9 @@ bool ReplacingFile::Commit()
         failure = specialKind_ ? EINVAL : 0;
     }
     if (failure == 0) {
+        const SignalsHeld held;
         if (::rename(temporary_.c_str(), target_.c_str()) == 0) {
+            Disarm();
             temporary_.clear();
             return true;
         }
@@ -156,6 +227,8 @@ void ReplacingFile::Discard()
     }
     if (temporary_.empty())
         return;
+    const SignalsHeld held;
     ::unlink(temporary_.c_str());
+    Disarm();
     temporary_.clear();
 }

@@ -4,7 +4,8 @@
 // file is replaced: a pipe, a device, a socket or a folder under that name is
 // refused, as the saves refuse them, and a symbolic link is followed to the
 // file it points to (the link stays). Without Qt, for the stage renderer.
-// Thread: any, one instance per thread.
+// Thread: the main thread, one open at a time: SIGINT, SIGTERM and SIGHUP
+// remove its temporary file before they end the program.
 
 #include <cstddef>
 #include <string>
