@@ -185,6 +185,24 @@ class TestStageRender : public QObject {
         QCOMPARE(Snapshot(folder.path()).size(), 1);
     }
 
+    // Event lines that cannot be written fail the run, and the file is not written.
+    void fullStandardOutputFails()
+    {
+        QTemporaryDir folder;
+        QProcess render;
+        render.setStandardOutputFile(QStringLiteral("/dev/full"));
+        render.start(rendertest::Program(),
+                     QStringList{"--render-stage", "1", folder.filePath("o.wav")} + HalfSecond);
+        QVERIFY(render.waitForFinished(120000));
+        QCOMPARE(render.exitCode(), 1);
+        const QString error = QString::fromUtf8(render.readAllStandardError());
+        QVERIFY2(error.startsWith(QStringLiteral("heulmeister --render-stage: ")) &&
+                     error.contains(QStringLiteral("Ereigniszeilen")) &&
+                     error.count(QLatin1Char('\n')) == 1,
+                 qPrintable(error));
+        QCOMPARE(Snapshot(folder.path()), QStringList());
+    }
+
     // Same seed and cuts, same bytes; another seed, another stage.
     void sameSeedSameFile()
     {

@@ -10,6 +10,7 @@
 
 #include <algorithm>
 #include <array>
+#include <cerrno>
 #include <charconv>
 #include <cmath>
 #include <cstdio>
@@ -441,11 +442,21 @@ int RunRenderStageCommand(const std::vector<std::string>& arguments)
         std::fprintf(stderr, "heulmeister --render-stage: %s\n", errorText.c_str());
         return 1;
     }
-    const auto print = [](const std::string& line) {
-        std::printf("%s\n", line.c_str());
-        std::fflush(stdout);
+    // Lines lost to a full disk or a closed pipe make the run a failure.
+    int printError = 0;
+    const auto print = [&printError](const std::string& line) {
+        errno = 0;
+        if ((std::printf("%s\n", line.c_str()) < 0 || std::fflush(stdout) != 0) && !printError)
+            printError = errno != 0 ? errno : EIO;
     };
     const std::vector<float> samples = RenderStage(*request, *fftw, print);
+    if (printError) {
+        std::fprintf(stderr,
+                     "heulmeister --render-stage: Die Ereigniszeilen lassen sich nicht ausgeben. "
+                     "(System: %s)\n",
+                     std::strerror(printError));
+        return 1;
+    }
     if (samples.empty())
         return 1;
     const std::vector<unsigned char> bytes = WaveBytes(samples);
