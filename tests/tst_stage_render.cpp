@@ -48,6 +48,15 @@ class TestStageRender : public QObject {
         QTest::newRow("no time") << QStringList{"1", out, "--cut", "3:-3"} << "Ungültiger Schnitt";
         QTest::newRow("cut after the end")
             << QStringList{"1", out, "--seconds", "2", "--cut", "3:-3@2.5"} << "nicht vor dem Ende";
+        QTest::newRow("cut at the end")
+            << QStringList{"1", out, "--seconds", "2", "--cut", "3:-3@2"} << "nicht vor dem Ende";
+        QTest::newRow("cut after the last block's start")
+            << QStringList{"1", out, "--seconds", "2", "--cut", "3:-3@1.999"} << "kommt zu spät";
+        QStringList manyCuts{"1", out, "--seconds", "0.5"};
+        for (int i = 0; i < 101; ++i)
+            manyCuts << "--cut"
+                     << "3:-3@0.1";
+        QTest::newRow("101 cuts") << manyCuts << "Zu viele Schnitte: höchstens 100";
         QTest::newRow("third name") << QStringList{"1", out, "more"} << "Eine Angabe zu viel";
     }
 
@@ -201,6 +210,16 @@ class TestStageRender : public QObject {
                      error.count(QLatin1Char('\n')) == 1,
                  qPrintable(error));
         QCOMPARE(Snapshot(folder.path()), QStringList());
+    }
+
+    // The latest cut that acts is the one at the last block's start.
+    void cutAtTheLastBlockActs()
+    {
+        QTemporaryDir folder;
+        const Run run = RenderStage({"1", folder.filePath("o.wav"), "--seconds", "0.5", "--no-room",
+                                     "--cut", "3:+2@0.495"});
+        QVERIFY2(run.exitCode == 0, run.err.constData());
+        QVERIFY2(run.out.contains("\ncut t=0.495 band=3 db=2 "), run.out.constData());
     }
 
     // Same seed and cuts, same bytes; another seed, another stage.

@@ -32,6 +32,10 @@ constexpr double HeardLevelDbfs = LimitDbfs - 30.0;
 constexpr double GainRiseSeconds = 2.0;
 constexpr double AutoCutDelaySeconds = 1.0;
 constexpr double LongestSeconds = 600.0;
+// A cut due at a block's start acts there despite rounding in its time.
+constexpr double CutToleranceSeconds = 1e-9;
+// Each cut is judged by the loop model, a fraction of a second apiece.
+constexpr std::size_t MostCuts = 100;
 
 template <typename Number> bool ParseWhole(const std::string& text, Number& value)
 {
@@ -124,7 +128,8 @@ class RingOutLog {
     // The automatic engineer's and the command line's cuts, due at `seconds`.
     void ApplyCuts(double seconds, std::size_t& nextCut)
     {
-        while (nextCut < request_.cuts.size() && request_.cuts[nextCut].seconds <= seconds + 1e-9) {
+        while (nextCut < request_.cuts.size() &&
+               request_.cuts[nextCut].seconds <= seconds + CutToleranceSeconds) {
             const StageCut& cut = request_.cuts[nextCut++];
             Cut(seconds, cut);
         }
@@ -279,6 +284,30 @@ std::string WriteFailure(const std::string& path, const ReplacingFile& file)
            " lässt sich nicht schreiben. (System: " + std::strerror(file.ErrorNumber()) + ")";
 }
 
+std::size_t BlockCount(double seconds)
+{
+    return static_cast<std::size_t>(std::ceil(seconds * SampleRateHz / BlockFrames));
+}
+
+// A cut acts at the start of a block, so one after the last block's start
+// would never act, and would print no line either.
+std::string LateCutReason(const StageRenderRequest& request)
+{
+    const double lastBlockSeconds =
+        double((BlockCount(request.seconds) - 1) * BlockFrames) / SampleRateHz;
+    for (const StageCut& cut : request.cuts) {
+        if (cut.seconds >= request.seconds)
+            return "Der Schnitt bei " + Fixed(cut.seconds, 3) +
+                   " s liegt nicht vor dem Ende der Aufnahme (" + Fixed(request.seconds, 3) +
+                   " s).";
+        if (cut.seconds > lastBlockSeconds + CutToleranceSeconds)
+            return "Der Schnitt bei " + Fixed(cut.seconds, 3) +
+                   " s kommt zu spät: Der letzte Block der Aufnahme beginnt bei " +
+                   Fixed(lastBlockSeconds, 3) + " s, ein späterer Schnitt wirkt nicht mehr.";
+    }
+    return {};
+}
+
 // "LOW:HIGH", band indices with LOW below HIGH.
 std::optional<std::pair<int, int>> ParseRange(const std::string& text)
 {
@@ -319,6 +348,9 @@ std::string ParseOption(const std::vector<std::string>& arguments, std::size_t& 
     } else if (argument == "--cut") {
         if (!hasValue)
             return "Nach --cut fehlt der Schnitt BAND:DB@SEKUNDEN.";
+        if (request.cuts.size() == MostCuts)
+            return "Zu viele Schnitte: höchstens " + std::to_string(MostCuts) +
+                   " sind möglich, denn jeder wird einzeln am Modell der Bühne beurteilt.";
         const std::optional<StageCut> cut = ParseCut(arguments[++i]);
         if (!cut)
             return "Ungültiger Schnitt " + Quoted(arguments[i]) +
@@ -368,13 +400,8 @@ std::optional<StageRenderRequest> ParseStageArguments(const std::vector<std::str
         return fail("Ungültiger Startwert " + Quoted(positional[0]) +
                     ": erwartet wird eine ganze Zahl von 0 bis 4294967295.");
     request.outputPath = positional[1];
-    const auto late =
-        std::find_if(request.cuts.begin(), request.cuts.end(),
-                     [&](const StageCut& cut) { return cut.seconds >= request.seconds; });
-    if (late != request.cuts.end())
-        return fail("Der Schnitt bei " + Fixed(late->seconds, 3) +
-                    " s liegt nicht vor dem Ende der Aufnahme (" + Fixed(request.seconds, 3) +
-                    " s).");
+    if (const std::string reason = LateCutReason(request); !reason.empty())
+        return fail(reason);
     std::stable_sort(request.cuts.begin(), request.cuts.end(),
                      [](const StageCut& a, const StageCut& b) { return a.seconds < b.seconds; });
     return request;
@@ -404,8 +431,7 @@ std::vector<float> RenderStage(const StageRenderRequest& request, const FftwFunc
 
     FeedbackLoop loop(found->design, fftw, request.seed);
     loop.SetGainDb(analysis.GainDb());
-    const auto blocks =
-        static_cast<std::size_t>(std::ceil(request.seconds * SampleRateHz / BlockFrames));
+    const std::size_t blocks = BlockCount(request.seconds);
     std::vector<float> samples(blocks * BlockFrames);
     std::size_t nextCut = 0;
     for (std::size_t block = 0; block < blocks; ++block) {
