@@ -248,11 +248,14 @@ void PutLittleEndian(std::vector<unsigned char>& bytes, std::uint32_t value, int
         bytes.push_back(static_cast<unsigned char>(value >> (8 * i)));
 }
 
-std::vector<unsigned char> WaveBytes(const std::vector<float>& samples)
+constexpr std::size_t WaveHeaderBytes = 44;
+// Written in pieces of this size: few system calls, little memory.
+constexpr std::size_t WaveFlushBytes = 1 << 16;
+
+std::vector<unsigned char> WaveHeader(std::uint32_t dataBytes)
 {
-    const auto dataBytes = static_cast<std::uint32_t>(samples.size() * 2);
     std::vector<unsigned char> bytes;
-    bytes.reserve(44 + dataBytes);
+    bytes.reserve(WaveHeaderBytes);
     const auto text = [&bytes](const char* four) { bytes.insert(bytes.end(), four, four + 4); };
     text("RIFF");
     PutLittleEndian(bytes, 36 + dataBytes, 4);
@@ -267,12 +270,51 @@ std::vector<unsigned char> WaveBytes(const std::vector<float>& samples)
     PutLittleEndian(bytes, 16, 2);
     text("data");
     PutLittleEndian(bytes, dataBytes, 4);
-    for (float sample : samples) {
-        const long value = std::lround(std::clamp(double(sample), -1.0, 1.0) * 32767.0);
-        PutLittleEndian(bytes, static_cast<std::uint32_t>(value), 2);
-    }
     return bytes;
 }
+
+// Mono 16-bit PCM at 48 kHz, written as it is rendered, so memory stays the
+// same for ten minutes as for one second; the header's sizes are put in last.
+class WaveWriter {
+  public:
+    explicit WaveWriter(ReplacingFile& file) : file_(file) { pending_.reserve(WaveFlushBytes); }
+
+    bool Start()
+    {
+        const std::vector<unsigned char> header = WaveHeader(0);
+        return file_.Write(header.data(), header.size());
+    }
+
+    bool Append(const float* samples, std::size_t count)
+    {
+        for (std::size_t i = 0; i < count; ++i) {
+            const long value = std::lround(std::clamp(double(samples[i]), -1.0, 1.0) * 32767.0);
+            PutLittleEndian(pending_, static_cast<std::uint32_t>(value), 2);
+        }
+        return pending_.size() < WaveFlushBytes || Flush();
+    }
+
+    bool Finish()
+    {
+        if (!Flush())
+            return false;
+        const std::vector<unsigned char> header = WaveHeader(dataBytes_);
+        return file_.WriteAt(0, header.data(), header.size());
+    }
+
+  private:
+    bool Flush()
+    {
+        dataBytes_ += static_cast<std::uint32_t>(pending_.size());
+        const bool written = file_.Write(pending_.data(), pending_.size());
+        pending_.clear();
+        return written;
+    }
+
+    ReplacingFile& file_;
+    std::vector<unsigned char> pending_;
+    std::uint32_t dataBytes_ = 0;
+};
 
 std::string WriteFailure(const std::string& path, const ReplacingFile& file)
 {
@@ -306,6 +348,41 @@ std::string LateCutReason(const StageRenderRequest& request)
                    Fixed(lastBlockSeconds, 3) + " s, ein späterer Schnitt wirkt nicht mehr.";
     }
     return {};
+}
+
+// Renders into `output`, then puts it in place; the exit status. The event
+// lines go to standard output, and lines lost there (a full disk, say) make
+// the run a failure.
+int RenderToFile(const StageRenderRequest& request, const FftwFunctions& fftw,
+                 ReplacingFile& output)
+{
+    int printError = 0;
+    const auto print = [&printError](const std::string& line) {
+        errno = 0;
+        if ((std::printf("%s\n", line.c_str()) < 0 || std::fflush(stdout) != 0) && !printError)
+            printError = errno != 0 ? errno : EIO;
+    };
+    WaveWriter wave(output);
+    bool writeFailed = !wave.Start();
+    const auto write = [&](const float* samples, std::size_t count) {
+        writeFailed = writeFailed || !wave.Append(samples, count);
+        return !writeFailed && !printError;
+    };
+    const bool rendered = !writeFailed && RenderStage(request, fftw, print, write);
+    if (printError) {
+        std::fprintf(stderr,
+                     "heulmeister --render-stage: Die Ereigniszeilen lassen sich nicht ausgeben. "
+                     "(System: %s)\n",
+                     std::strerror(printError));
+        return 1;
+    }
+    if (rendered)
+        writeFailed = !wave.Finish() || !output.Commit();
+    if (writeFailed) {
+        std::fprintf(stderr, "%s\n", WriteFailure(request.outputPath, output).c_str());
+        return 1;
+    }
+    return rendered ? 0 : 1;
 }
 
 // "LOW:HIGH", band indices with LOW below HIGH.
@@ -407,8 +484,9 @@ std::optional<StageRenderRequest> ParseStageArguments(const std::vector<std::str
     return request;
 }
 
-std::vector<float> RenderStage(const StageRenderRequest& request, const FftwFunctions& fftw,
-                               const std::function<void(const std::string&)>& onEvent)
+bool RenderStage(const StageRenderRequest& request, const FftwFunctions& fftw,
+                 const std::function<void(const std::string&)>& onEvent,
+                 const SampleSink& onSamples)
 {
     StageSearch search;
     search.withRoom = request.withRoom;
@@ -421,7 +499,7 @@ std::vector<float> RenderStage(const StageRenderRequest& request, const FftwFunc
     if (!found) {
         onEvent("kein Bühnenbild: Für die Bänder " + std::to_string(search.lowCutBand + 1) +
                 " bis " + std::to_string(search.highCutBand) + " rückkoppelt keine Bühne.");
-        return {};
+        return false;
     }
     LoopAnalysis& analysis = *found->analysis;
     onEvent(SceneLine(found->scene));
@@ -432,7 +510,9 @@ std::vector<float> RenderStage(const StageRenderRequest& request, const FftwFunc
     FeedbackLoop loop(found->design, fftw, request.seed);
     loop.SetGainDb(analysis.GainDb());
     const std::size_t blocks = BlockCount(request.seconds);
-    std::vector<float> samples(blocks * BlockFrames);
+    // The last block is cut to the length asked for.
+    const auto total = static_cast<std::size_t>(std::llround(request.seconds * SampleRateHz));
+    std::array<float, BlockFrames> out{};
     std::size_t nextCut = 0;
     for (std::size_t block = 0; block < blocks; ++block) {
         const double seconds = double(block * BlockFrames) / SampleRateHz;
@@ -440,12 +520,26 @@ std::vector<float> RenderStage(const StageRenderRequest& request, const FftwFunc
         if (log.LevelsChanged())
             loop.SetLevels(log.Levels());
         loop.SetGainDb(log.GainDb());
-        float* out = &samples[block * BlockFrames];
-        loop.Process(nullptr, out);
-        log.Measure(out, seconds + double(BlockFrames) / SampleRateHz);
+        loop.Process(nullptr, out.data());
+        log.Measure(out.data(), seconds + double(BlockFrames) / SampleRateHz);
+        const std::size_t first = std::min(total, block * BlockFrames);
+        const std::size_t count = std::min<std::size_t>(BlockFrames, total - first);
+        if (count > 0 && !onSamples(out.data(), count))
+            return false;
     }
     log.Finish(request.seconds);
-    samples.resize(static_cast<std::size_t>(std::llround(request.seconds * SampleRateHz)));
+    return true;
+}
+
+std::vector<float> RenderStage(const StageRenderRequest& request, const FftwFunctions& fftw,
+                               const std::function<void(const std::string&)>& onEvent)
+{
+    std::vector<float> samples;
+    samples.reserve(static_cast<std::size_t>(std::llround(request.seconds * SampleRateHz)));
+    RenderStage(request, fftw, onEvent, [&samples](const float* block, std::size_t count) {
+        samples.insert(samples.end(), block, block + count);
+        return true;
+    });
     return samples;
 }
 
@@ -468,29 +562,7 @@ int RunRenderStageCommand(const std::vector<std::string>& arguments)
         std::fprintf(stderr, "heulmeister --render-stage: %s\n", errorText.c_str());
         return 1;
     }
-    // Lines lost to a full disk or a closed pipe make the run a failure.
-    int printError = 0;
-    const auto print = [&printError](const std::string& line) {
-        errno = 0;
-        if ((std::printf("%s\n", line.c_str()) < 0 || std::fflush(stdout) != 0) && !printError)
-            printError = errno != 0 ? errno : EIO;
-    };
-    const std::vector<float> samples = RenderStage(*request, *fftw, print);
-    if (printError) {
-        std::fprintf(stderr,
-                     "heulmeister --render-stage: Die Ereigniszeilen lassen sich nicht ausgeben. "
-                     "(System: %s)\n",
-                     std::strerror(printError));
-        return 1;
-    }
-    if (samples.empty())
-        return 1;
-    const std::vector<unsigned char> bytes = WaveBytes(samples);
-    if (!output.Write(bytes.data(), bytes.size()) || !output.Commit()) {
-        std::fprintf(stderr, "%s\n", WriteFailure(request->outputPath, output).c_str());
-        return 1;
-    }
-    return 0;
+    return RenderToFile(*request, *fftw, output);
 }
 
 } // namespace stage
