@@ -14,7 +14,6 @@
 #include <sys/stat.h>
 
 using rendertest::FileBytes;
-using rendertest::Identity;
 using rendertest::RenderStage;
 using rendertest::Run;
 using rendertest::Snapshot;
@@ -87,68 +86,52 @@ class TestStageRender : public QObject {
         QVERIFY(QDir(folder.path()).isEmpty());
     }
 
-    // Only a regular file is replaced; whatever else holds the name stays.
-    void namesThatAreNoFileAreRefused_data()
+    // Only a regular file is replaced, through a link if need be, keeping its
+    // permissions; whatever else holds the name stays as it was.
+    void outputNames_data()
     {
-        QTest::addColumn<QString>("kind");
-        QTest::addColumn<QString>("reason");
+        QTest::addColumn<QString>("setUp"); // sh, the output's name as $1
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<QString>("refusal");
+        const QString out = QStringLiteral("o.wav");
         const QString noFile = QStringLiteral("ist keine gewöhnliche Datei, sondern");
-        for (const char* kind : {"fifo", "device", "folder", "socket", "link to device"})
-            QTest::newRow(kind) << kind << noFile;
-        QTest::newRow("dangling link") << "dangling link"
-                                       << "lässt sich nicht schreiben";
+        QTest::newRow("fifo") << "mkfifo \"$1\"" << out << noFile;
+        QTest::newRow("device") << "mknod \"$1\" c 1 3" << out << noFile;
+        QTest::newRow("folder") << "mkdir \"$1\"" << out << noFile;
+        QTest::newRow("socket") << "python3 -c 'import socket,sys; "
+                                   "socket.socket(socket.AF_UNIX).bind(sys.argv[1])' \"$1\""
+                                << out << noFile;
+        QTest::newRow("link to a device") << "mknod d c 1 3 && ln -s d \"$1\"" << out << noFile;
+        QTest::newRow("dangling link")
+            << "ln -s nowhere \"$1\"" << out << "lässt sich nicht schreiben";
+        const QString file = QStringLiteral("echo old >f && chmod %1 f && ln -s f \"$1\"");
+        QTest::newRow("file 0600") << "echo old >\"$1\" && chmod 600 \"$1\"" << out << "";
+        QTest::newRow("link to a file 0644") << file.arg(644) << out << "";
+        QTest::newRow("link to a file 0640") << file.arg(640) << out << "";
+        for (const int bytes : {249, 255})
+            QTest::newRow(qPrintable(QStringLiteral("name of %1 bytes").arg(bytes)))
+                << ": >\"$1\"" << QString(bytes - 4, QLatin1Char('x')) + ".wav"
+                << "";
     }
 
-    void namesThatAreNoFileAreRefused()
+    void outputNames()
     {
-        QFETCH(QString, kind);
-        QFETCH(QString, reason);
+        QFETCH(QString, setUp);
+        QFETCH(QString, name);
+        QFETCH(QString, refusal);
         QTemporaryDir folder;
-        const QString out = folder.filePath(QStringLiteral("o.wav"));
-        const QString made = rendertest::MakeNotRegular(kind, out);
-        QVERIFY2(made.isEmpty(), qPrintable(made));
+        QVERIFY(rendertest::Shell(folder.path(), setUp, name));
         const QStringList before = Snapshot(folder.path());
-        const Run run = RenderStage(QStringList{"1", out} + HalfSecond);
-        QCOMPARE(run.exitCode, 1);
-        const QString error = QString::fromUtf8(run.err);
-        QVERIFY2(error.contains(reason) && error.count(QLatin1Char('\n')) == 1, qPrintable(error));
+        const Run run = RenderStage(QStringList{"1", folder.filePath(name)} + HalfSecond);
         QCOMPARE(Snapshot(folder.path()), before);
-    }
-
-    // A link stays a link; the file it points to is replaced and keeps its
-    // permissions.
-    void existingFileIsReplaced_data()
-    {
-        QTest::addColumn<bool>("throughLink");
-        QTest::addColumn<int>("mode");
-        QTest::newRow("file") << false << 0644;
-        QTest::newRow("link to a file") << true << 0644;
-        QTest::newRow("file 0600") << false << 0600;
-        QTest::newRow("link to a file 0600") << true << 0600;
-        QTest::newRow("file 0640") << false << 0640;
-    }
-
-    void existingFileIsReplaced()
-    {
-        QFETCH(bool, throughLink);
-        QFETCH(int, mode);
-        QTemporaryDir folder;
-        const QString file = folder.filePath(QStringLiteral("o.wav"));
-        QFile old(file);
-        QVERIFY(old.open(QIODevice::WriteOnly) && old.write("old") == 3);
-        old.close();
-        QVERIFY(::chmod(QFile::encodeName(file).constData(), mode_t(mode)) == 0);
-        const QString out = throughLink ? folder.filePath(QStringLiteral("link.wav")) : file;
-        QVERIFY(!throughLink || QFile::link(file, out));
-        const QString linkBefore = Identity(out);
-        const QString fileBefore = Identity(file);
-
-        const Run run = RenderStage(QStringList{"1", out} + HalfSecond);
-        QVERIFY2(run.exitCode == 0, run.err.constData());
-        QCOMPARE(Identity(out), linkBefore);
-        QCOMPARE(Identity(file), fileBefore);
-        QCOMPARE(FileBytes(file).size(), HalfSecondBytes);
-        QCOMPARE(Snapshot(folder.path()).size(), throughLink ? 2 : 1);
+        if (!refusal.isEmpty()) {
+            QCOMPARE(run.exitCode, 1);
+            QVERIFY2(run.err.contains(refusal.toUtf8()) && run.err.count('\n') == 1,
+                     run.err.constData());
+        } else {
+            QVERIFY2(run.exitCode == 0, run.err.constData());
+            QCOMPARE(FileBytes(folder.filePath(name)).size(), HalfSecondBytes);
+        }
     }
 
     // Stopped while it writes, it leaves nothing behind.
@@ -175,40 +158,16 @@ class TestStageRender : public QObject {
         QCOMPARE(Snapshot(folder.path()), QStringList());
     }
 
-    // The temporary file's name fits wherever the output's name fits.
-    void longestNamesAreWritten_data()
-    {
-        QTest::addColumn<int>("bytes");
-        QTest::newRow("249") << 249;
-        QTest::newRow("255") << 255;
-    }
-
-    void longestNamesAreWritten()
-    {
-        QFETCH(int, bytes);
-        QTemporaryDir folder;
-        const QString out = folder.filePath(QString(bytes - 4, QLatin1Char('x')) + ".wav");
-        const Run run = RenderStage(QStringList{"1", out} + HalfSecond);
-        QVERIFY2(run.exitCode == 0, run.err.constData());
-        QCOMPARE(FileBytes(out).size(), HalfSecondBytes);
-        QCOMPARE(Snapshot(folder.path()).size(), 1);
-    }
-
     // Event lines that cannot be written fail the run, and the file is not written.
     void fullStandardOutputFails()
     {
         QTemporaryDir folder;
-        QProcess render;
-        render.setStandardOutputFile(QStringLiteral("/dev/full"));
-        render.start(rendertest::Program(),
-                     QStringList{"--render-stage", "1", folder.filePath("o.wav")} + HalfSecond);
-        QVERIFY(render.waitForFinished(120000));
-        QCOMPARE(render.exitCode(), 1);
-        const QString error = QString::fromUtf8(render.readAllStandardError());
-        QVERIFY2(error.startsWith(QStringLiteral("heulmeister --render-stage: ")) &&
-                     error.contains(QStringLiteral("Ereigniszeilen")) &&
-                     error.count(QLatin1Char('\n')) == 1,
-                 qPrintable(error));
+        const Run run = RenderStage(QStringList{"1", folder.filePath("o.wav")} + HalfSecond,
+                                    QStringLiteral("/dev/full"));
+        QCOMPARE(run.exitCode, 1);
+        QVERIFY2(run.err.startsWith("heulmeister --render-stage: Die Ereigniszeilen") &&
+                     run.err.count('\n') == 1,
+                 run.err.constData());
         QCOMPARE(Snapshot(folder.path()), QStringList());
     }
 

@@ -1,6 +1,6 @@
 #pragma once
-// heulmeister --render-stage run as its own process, and the kinds of names
-// it must not write over, made in a scratch folder.
+// heulmeister --render-stage run as its own process, and what a scratch
+// folder holds before and after it.
 
 #include <QByteArray>
 #include <QString>
@@ -15,21 +15,17 @@ struct Run {
 
 QString Program();
 
-// Waits up to two minutes for it to finish.
-Run RenderStage(const QStringList& arguments);
+// Waits up to two minutes for it. `standardOutput`: a file to take its
+// standard output instead of a pipe.
+Run RenderStage(const QStringList& arguments, const QString& standardOutput = {});
 
 QByteArray FileBytes(const QString& path);
 
-// Makes `path` a "fifo", "device" (a null device node: needs root),
-// "folder", "socket", "link to device" (with the device beside it as
-// "<path>.target") or "dangling link". Empty when made, else why not.
-QString MakeNotRegular(const QString& kind, const QString& path);
+// `command` run by sh in `folder`, with `argument` as $1; false when it fails.
+bool Shell(const QString& folder, const QString& command, const QString& argument = {});
 
-// What lstat says of `path` (type, device number, link target, permission
-// bits), to compare before and after a run.
-QString Identity(const QString& path);
-
-// Every name in `folder`, hidden ones too, each with its Identity.
+// Each entry of `folder`, hidden ones too: name, type, permission bits and
+// link target, sorted.
 QStringList Snapshot(const QString& folder);
 
 } // namespace rendertest
