@@ -148,6 +148,8 @@ class TestStageRender : public QObject {
         QFETCH(int, signalNumber);
         QTemporaryDir folder;
         QProcess render;
+        // As a background job of a shell it would inherit SIGINT ignored.
+        render.setChildProcessModifier([signalNumber] { ::signal(signalNumber, SIG_DFL); });
         render.start(rendertest::Program(),
                      {"--render-stage", "1", folder.filePath("o.wav"), "--seconds", "600"});
         QVERIFY(render.waitForStarted());
