@@ -1,6 +1,7 @@
 // heulmeister --render-stage: the file, the event lines, the errors, and
 // that FFTW stays out of the game's start.
 
+#include "support/RenderCommand.h"
 #include "support/StageMeasure.h"
 
 #include <QDir>
@@ -9,28 +10,18 @@
 #include <QTemporaryDir>
 #include <QtTest>
 
+#include <csignal>
+#include <sys/stat.h>
+
+using rendertest::FileBytes;
+using rendertest::RenderStage;
+using rendertest::Run;
+using rendertest::Snapshot;
+
 namespace {
 
-const QString Program = QStringLiteral(BUILD_DIR "/heulmeister");
-
-struct Run {
-    int exitCode = -1;
-    QByteArray out, err;
-};
-
-Run RenderStage(const QStringList& arguments)
-{
-    QProcess process;
-    process.start(Program, QStringList{QStringLiteral("--render-stage")} + arguments);
-    process.waitForFinished(120000);
-    return {process.exitCode(), process.readAllStandardOutput(), process.readAllStandardError()};
-}
-
-QByteArray FileBytes(const QString& path)
-{
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-}
+const QStringList HalfSecond{"--seconds", "0.5", "--no-room"};
+constexpr int HalfSecondBytes = 44 + 2 * 24000;
 
 } // namespace
 
@@ -56,6 +47,15 @@ class TestStageRender : public QObject {
         QTest::newRow("no time") << QStringList{"1", out, "--cut", "3:-3"} << "Ungültiger Schnitt";
         QTest::newRow("cut after the end")
             << QStringList{"1", out, "--seconds", "2", "--cut", "3:-3@2.5"} << "nicht vor dem Ende";
+        QTest::newRow("cut at the end")
+            << QStringList{"1", out, "--seconds", "2", "--cut", "3:-3@2"} << "nicht vor dem Ende";
+        QTest::newRow("cut after the last block's start")
+            << QStringList{"1", out, "--seconds", "2", "--cut", "3:-3@1.999"} << "kommt zu spät";
+        QStringList manyCuts{"1", out, "--seconds", "0.5"};
+        for (int i = 0; i < 101; ++i)
+            manyCuts << "--cut"
+                     << "3:-3@0.1";
+        QTest::newRow("101 cuts") << manyCuts << "Zu viele Schnitte: höchstens 100";
         QTest::newRow("third name") << QStringList{"1", out, "more"} << "Eine Angabe zu viel";
     }
 
@@ -84,6 +84,103 @@ class TestStageRender : public QObject {
         QCOMPARE(run.exitCode, 1);
         QVERIFY2(run.err.contains("lässt sich nicht schreiben"), run.err.constData());
         QVERIFY(QDir(folder.path()).isEmpty());
+    }
+
+    // Only a regular file is replaced, through a link if need be, keeping its
+    // permissions; whatever else holds the name stays as it was.
+    void outputNames_data()
+    {
+        QTest::addColumn<QString>("setUp"); // sh, the output's name as $1
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<QString>("refusal");
+        const QString out = QStringLiteral("o.wav");
+        const QString noFile = QStringLiteral("ist keine gewöhnliche Datei, sondern");
+        QTest::newRow("fifo") << "mkfifo \"$1\"" << out << noFile;
+        QTest::newRow("device") << "mknod \"$1\" c 1 3" << out << noFile;
+        QTest::newRow("folder") << "mkdir \"$1\"" << out << noFile;
+        QTest::newRow("socket") << "python3 -c 'import socket,sys; "
+                                   "socket.socket(socket.AF_UNIX).bind(sys.argv[1])' \"$1\""
+                                << out << noFile;
+        QTest::newRow("link to a device") << "mknod d c 1 3 && ln -s d \"$1\"" << out << noFile;
+        QTest::newRow("dangling link")
+            << "ln -s nowhere \"$1\"" << out << "lässt sich nicht schreiben";
+        const QString file = QStringLiteral("echo old >f && chmod %1 f && ln -s f \"$1\"");
+        QTest::newRow("file 0600") << "echo old >\"$1\" && chmod 600 \"$1\"" << out << "";
+        QTest::newRow("link to a file 0644") << file.arg(644) << out << "";
+        QTest::newRow("link to a file 0640") << file.arg(640) << out << "";
+        for (const int bytes : {249, 255})
+            QTest::newRow(qPrintable(QStringLiteral("name of %1 bytes").arg(bytes)))
+                << ": >\"$1\"" << QString(bytes - 4, QLatin1Char('x')) + ".wav"
+                << "";
+    }
+
+    void outputNames()
+    {
+        QFETCH(QString, setUp);
+        QFETCH(QString, name);
+        QFETCH(QString, refusal);
+        QTemporaryDir folder;
+        QVERIFY(rendertest::Shell(folder.path(), setUp, name));
+        const QStringList before = Snapshot(folder.path());
+        const Run run = RenderStage(QStringList{"1", folder.filePath(name)} + HalfSecond);
+        QCOMPARE(Snapshot(folder.path()), before);
+        if (!refusal.isEmpty()) {
+            QCOMPARE(run.exitCode, 1);
+            QVERIFY2(run.err.contains(refusal.toUtf8()) && run.err.count('\n') == 1,
+                     run.err.constData());
+        } else {
+            QVERIFY2(run.exitCode == 0, run.err.constData());
+            QCOMPARE(FileBytes(folder.filePath(name)).size(), HalfSecondBytes);
+        }
+    }
+
+    // Stopped while it writes, it leaves nothing behind.
+    void endingSignalRemovesTheTemporaryFile_data()
+    {
+        QTest::addColumn<int>("signalNumber");
+        QTest::newRow("SIGINT") << int(SIGINT);
+        QTest::newRow("SIGTERM") << int(SIGTERM);
+        QTest::newRow("SIGHUP") << int(SIGHUP);
+    }
+
+    void endingSignalRemovesTheTemporaryFile()
+    {
+        QFETCH(int, signalNumber);
+        QTemporaryDir folder;
+        QProcess render;
+        // As a background job of a shell it would inherit SIGINT ignored.
+        render.setChildProcessModifier([signalNumber] { ::signal(signalNumber, SIG_DFL); });
+        render.start(rendertest::Program(),
+                     {"--render-stage", "1", folder.filePath("o.wav"), "--seconds", "600"});
+        QVERIFY(render.waitForStarted());
+        QTRY_VERIFY_WITH_TIMEOUT(!Snapshot(folder.path()).isEmpty(), 60000);
+        QVERIFY(::kill(pid_t(render.processId()), signalNumber) == 0);
+        QVERIFY(render.waitForFinished(60000));
+        QCOMPARE(render.exitStatus(), QProcess::CrashExit);
+        QCOMPARE(Snapshot(folder.path()), QStringList());
+    }
+
+    // Event lines that cannot be written fail the run, and the file is not written.
+    void fullStandardOutputFails()
+    {
+        QTemporaryDir folder;
+        const Run run = RenderStage(QStringList{"1", folder.filePath("o.wav")} + HalfSecond,
+                                    QStringLiteral("/dev/full"));
+        QCOMPARE(run.exitCode, 1);
+        QVERIFY2(run.err.startsWith("heulmeister --render-stage: Die Ereigniszeilen") &&
+                     run.err.count('\n') == 1,
+                 run.err.constData());
+        QCOMPARE(Snapshot(folder.path()), QStringList());
+    }
+
+    // The latest cut that acts is the one at the last block's start.
+    void cutAtTheLastBlockActs()
+    {
+        QTemporaryDir folder;
+        const Run run = RenderStage({"1", folder.filePath("o.wav"), "--seconds", "0.5", "--no-room",
+                                     "--cut", "3:+2@0.495"});
+        QVERIFY2(run.exitCode == 0, run.err.constData());
+        QVERIFY2(run.out.contains("\ncut t=0.495 band=3 db=2 "), run.out.constData());
     }
 
     // Same seed and cuts, same bytes; another seed, another stage.
@@ -117,7 +214,7 @@ class TestStageRender : public QObject {
     void gameStartsWithoutFftw()
     {
         QProcess ldd;
-        ldd.start(QStringLiteral("ldd"), {Program});
+        ldd.start(QStringLiteral("ldd"), {rendertest::Program()});
         QVERIFY(ldd.waitForFinished(30000));
         const QByteArray libraries = ldd.readAllStandardOutput();
         QVERIFY(libraries.contains("libQt6Widgets"));
@@ -131,7 +228,7 @@ class TestStageRender : public QObject {
         environment.insert(QStringLiteral("XDG_CONFIG_HOME"), home.path());
         environment.insert(QStringLiteral("XDG_DATA_HOME"), home.path());
         game.setProcessEnvironment(environment);
-        game.start(Program);
+        game.start(rendertest::Program());
         QVERIFY(game.waitForStarted());
         const QString maps = QStringLiteral("/proc/%1/maps").arg(game.processId());
         // The platform plugin is loaded once the safety warning is being shown.

@@ -1,6 +1,7 @@
 #include "platform/RegularFile.h"
 
 #include "platform/FileErrorText.h"
+#include "platform/FileKind.h"
 
 #include <QFile>
 
@@ -14,13 +15,8 @@ namespace {
 // What a path is, when it is not something a file can be read from.
 QString SpecialKind(mode_t mode)
 {
-    if (S_ISFIFO(mode))
-        return QStringLiteral("eine benannte Pipe (FIFO)");
-    if (S_ISCHR(mode) || S_ISBLK(mode))
-        return QStringLiteral("ein Gerät");
-    if (S_ISSOCK(mode))
-        return QStringLiteral("ein Socket");
-    return {};
+    const char* kind = SpecialFileKind(mode);
+    return kind ? QString::fromUtf8(kind) : QString();
 }
 
 QString SpecialText(const QString& kind)

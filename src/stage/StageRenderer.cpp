@@ -1,5 +1,6 @@
 #include "stage/StageRenderer.h"
 
+#include "platform/ReplacingFile.h"
 #include "stage/FeedbackLoop.h"
 #include "stage/HowlMeter.h"
 #include "stage/LoopAnalysis.h"
@@ -14,9 +15,6 @@
 #include <cmath>
 #include <cstdio>
 #include <cstring>
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
 #include <utility>
 
 namespace stage {
@@ -34,6 +32,10 @@ constexpr double HeardLevelDbfs = LimitDbfs - 30.0;
 constexpr double GainRiseSeconds = 2.0;
 constexpr double AutoCutDelaySeconds = 1.0;
 constexpr double LongestSeconds = 600.0;
+// A cut due at a block's start acts there despite rounding in its time.
+constexpr double CutToleranceSeconds = 1e-9;
+// Each cut is judged by the loop model, a fraction of a second apiece.
+constexpr std::size_t MostCuts = 100;
 
 template <typename Number> bool ParseWhole(const std::string& text, Number& value)
 {
@@ -126,7 +128,8 @@ class RingOutLog {
     // The automatic engineer's and the command line's cuts, due at `seconds`.
     void ApplyCuts(double seconds, std::size_t& nextCut)
     {
-        while (nextCut < request_.cuts.size() && request_.cuts[nextCut].seconds <= seconds + 1e-9) {
+        while (nextCut < request_.cuts.size() &&
+               request_.cuts[nextCut].seconds <= seconds + CutToleranceSeconds) {
             const StageCut& cut = request_.cuts[nextCut++];
             Cut(seconds, cut);
         }
@@ -245,11 +248,14 @@ void PutLittleEndian(std::vector<unsigned char>& bytes, std::uint32_t value, int
         bytes.push_back(static_cast<unsigned char>(value >> (8 * i)));
 }
 
-std::vector<unsigned char> WaveBytes(const std::vector<float>& samples)
+constexpr std::size_t WaveHeaderBytes = 44;
+// Written in pieces of this size: few system calls, little memory.
+constexpr std::size_t WaveFlushBytes = 1 << 16;
+
+std::vector<unsigned char> WaveHeader(std::uint32_t dataBytes)
 {
-    const auto dataBytes = static_cast<std::uint32_t>(samples.size() * 2);
     std::vector<unsigned char> bytes;
-    bytes.reserve(44 + dataBytes);
+    bytes.reserve(WaveHeaderBytes);
     const auto text = [&bytes](const char* four) { bytes.insert(bytes.end(), four, four + 4); };
     text("RIFF");
     PutLittleEndian(bytes, 36 + dataBytes, 4);
@@ -264,11 +270,119 @@ std::vector<unsigned char> WaveBytes(const std::vector<float>& samples)
     PutLittleEndian(bytes, 16, 2);
     text("data");
     PutLittleEndian(bytes, dataBytes, 4);
-    for (float sample : samples) {
-        const long value = std::lround(std::clamp(double(sample), -1.0, 1.0) * 32767.0);
-        PutLittleEndian(bytes, static_cast<std::uint32_t>(value), 2);
-    }
     return bytes;
+}
+
+// Mono 16-bit PCM at 48 kHz, written as it is rendered, so memory stays the
+// same for ten minutes as for one second; the header's sizes are put in last.
+class WaveWriter {
+  public:
+    explicit WaveWriter(ReplacingFile& file) : file_(file) { pending_.reserve(WaveFlushBytes); }
+
+    bool Start()
+    {
+        const std::vector<unsigned char> header = WaveHeader(0);
+        return file_.Write(header.data(), header.size());
+    }
+
+    bool Append(const float* samples, std::size_t count)
+    {
+        for (std::size_t i = 0; i < count; ++i) {
+            const long value = std::lround(std::clamp(double(samples[i]), -1.0, 1.0) * 32767.0);
+            PutLittleEndian(pending_, static_cast<std::uint32_t>(value), 2);
+        }
+        return pending_.size() < WaveFlushBytes || Flush();
+    }
+
+    bool Finish()
+    {
+        if (!Flush())
+            return false;
+        const std::vector<unsigned char> header = WaveHeader(dataBytes_);
+        return file_.WriteAt(0, header.data(), header.size());
+    }
+
+  private:
+    bool Flush()
+    {
+        dataBytes_ += static_cast<std::uint32_t>(pending_.size());
+        const bool written = file_.Write(pending_.data(), pending_.size());
+        pending_.clear();
+        return written;
+    }
+
+    ReplacingFile& file_;
+    std::vector<unsigned char> pending_;
+    std::uint32_t dataBytes_ = 0;
+};
+
+std::string WriteFailure(const std::string& path, const ReplacingFile& file)
+{
+    if (file.SpecialKind())
+        return std::string("heulmeister --render-stage: ") + Quoted(path) +
+               " ist keine gewöhnliche Datei, sondern " + file.SpecialKind() +
+               "; die Aufnahme wird nur in eine Datei geschrieben.";
+    return "heulmeister --render-stage: Die Datei " + Quoted(path) +
+           " lässt sich nicht schreiben. (System: " + std::strerror(file.ErrorNumber()) + ")";
+}
+
+std::size_t BlockCount(double seconds)
+{
+    return static_cast<std::size_t>(std::ceil(seconds * SampleRateHz / BlockFrames));
+}
+
+// A cut acts at the start of a block, so one after the last block's start
+// would never act, and would print no line either.
+std::string LateCutReason(const StageRenderRequest& request)
+{
+    const double lastBlockSeconds =
+        double((BlockCount(request.seconds) - 1) * BlockFrames) / SampleRateHz;
+    for (const StageCut& cut : request.cuts) {
+        if (cut.seconds >= request.seconds)
+            return "Der Schnitt bei " + Fixed(cut.seconds, 3) +
+                   " s liegt nicht vor dem Ende der Aufnahme (" + Fixed(request.seconds, 3) +
+                   " s).";
+        if (cut.seconds > lastBlockSeconds + CutToleranceSeconds)
+            return "Der Schnitt bei " + Fixed(cut.seconds, 3) +
+                   " s kommt zu spät: Der letzte Block der Aufnahme beginnt bei " +
+                   Fixed(lastBlockSeconds, 3) + " s, ein späterer Schnitt wirkt nicht mehr.";
+    }
+    return {};
+}
+
+// Renders into `output`, then puts it in place; the exit status. The event
+// lines go to standard output, and lines lost there (a full disk, say) make
+// the run a failure.
+int RenderToFile(const StageRenderRequest& request, const FftwFunctions& fftw,
+                 ReplacingFile& output)
+{
+    int printError = 0;
+    const auto print = [&printError](const std::string& line) {
+        errno = 0;
+        if ((std::printf("%s\n", line.c_str()) < 0 || std::fflush(stdout) != 0) && !printError)
+            printError = errno != 0 ? errno : EIO;
+    };
+    WaveWriter wave(output);
+    bool writeFailed = !wave.Start();
+    const auto write = [&](const float* samples, std::size_t count) {
+        writeFailed = writeFailed || !wave.Append(samples, count);
+        return !writeFailed && !printError;
+    };
+    const bool rendered = !writeFailed && RenderStage(request, fftw, print, write);
+    if (printError) {
+        std::fprintf(stderr,
+                     "heulmeister --render-stage: Die Ereigniszeilen lassen sich nicht ausgeben. "
+                     "(System: %s)\n",
+                     std::strerror(printError));
+        return 1;
+    }
+    if (rendered)
+        writeFailed = !wave.Finish() || !output.Commit();
+    if (writeFailed) {
+        std::fprintf(stderr, "%s\n", WriteFailure(request.outputPath, output).c_str());
+        return 1;
+    }
+    return rendered ? 0 : 1;
 }
 
 // "LOW:HIGH", band indices with LOW below HIGH.
@@ -311,6 +425,9 @@ std::string ParseOption(const std::vector<std::string>& arguments, std::size_t& 
     } else if (argument == "--cut") {
         if (!hasValue)
             return "Nach --cut fehlt der Schnitt BAND:DB@SEKUNDEN.";
+        if (request.cuts.size() == MostCuts)
+            return "Zu viele Schnitte: höchstens " + std::to_string(MostCuts) +
+                   " sind möglich, denn jeder wird einzeln am Modell der Bühne beurteilt.";
         const std::optional<StageCut> cut = ParseCut(arguments[++i]);
         if (!cut)
             return "Ungültiger Schnitt " + Quoted(arguments[i]) +
@@ -360,20 +477,16 @@ std::optional<StageRenderRequest> ParseStageArguments(const std::vector<std::str
         return fail("Ungültiger Startwert " + Quoted(positional[0]) +
                     ": erwartet wird eine ganze Zahl von 0 bis 4294967295.");
     request.outputPath = positional[1];
-    const auto late =
-        std::find_if(request.cuts.begin(), request.cuts.end(),
-                     [&](const StageCut& cut) { return cut.seconds >= request.seconds; });
-    if (late != request.cuts.end())
-        return fail("Der Schnitt bei " + Fixed(late->seconds, 3) +
-                    " s liegt nicht vor dem Ende der Aufnahme (" + Fixed(request.seconds, 3) +
-                    " s).");
+    if (const std::string reason = LateCutReason(request); !reason.empty())
+        return fail(reason);
     std::stable_sort(request.cuts.begin(), request.cuts.end(),
                      [](const StageCut& a, const StageCut& b) { return a.seconds < b.seconds; });
     return request;
 }
 
-std::vector<float> RenderStage(const StageRenderRequest& request, const FftwFunctions& fftw,
-                               const std::function<void(const std::string&)>& onEvent)
+bool RenderStage(const StageRenderRequest& request, const FftwFunctions& fftw,
+                 const std::function<void(const std::string&)>& onEvent,
+                 const SampleSink& onSamples)
 {
     StageSearch search;
     search.withRoom = request.withRoom;
@@ -386,7 +499,7 @@ std::vector<float> RenderStage(const StageRenderRequest& request, const FftwFunc
     if (!found) {
         onEvent("kein Bühnenbild: Für die Bänder " + std::to_string(search.lowCutBand + 1) +
                 " bis " + std::to_string(search.highCutBand) + " rückkoppelt keine Bühne.");
-        return {};
+        return false;
     }
     LoopAnalysis& analysis = *found->analysis;
     onEvent(SceneLine(found->scene));
@@ -396,9 +509,10 @@ std::vector<float> RenderStage(const StageRenderRequest& request, const FftwFunc
 
     FeedbackLoop loop(found->design, fftw, request.seed);
     loop.SetGainDb(analysis.GainDb());
-    const auto blocks =
-        static_cast<std::size_t>(std::ceil(request.seconds * SampleRateHz / BlockFrames));
-    std::vector<float> samples(blocks * BlockFrames);
+    const std::size_t blocks = BlockCount(request.seconds);
+    // The last block is cut to the length asked for.
+    const auto total = static_cast<std::size_t>(std::llround(request.seconds * SampleRateHz));
+    std::array<float, BlockFrames> out{};
     std::size_t nextCut = 0;
     for (std::size_t block = 0; block < blocks; ++block) {
         const double seconds = double(block * BlockFrames) / SampleRateHz;
@@ -406,45 +520,27 @@ std::vector<float> RenderStage(const StageRenderRequest& request, const FftwFunc
         if (log.LevelsChanged())
             loop.SetLevels(log.Levels());
         loop.SetGainDb(log.GainDb());
-        float* out = &samples[block * BlockFrames];
-        loop.Process(nullptr, out);
-        log.Measure(out, seconds + double(BlockFrames) / SampleRateHz);
+        loop.Process(nullptr, out.data());
+        log.Measure(out.data(), seconds + double(BlockFrames) / SampleRateHz);
+        const std::size_t first = std::min(total, block * BlockFrames);
+        const std::size_t count = std::min<std::size_t>(BlockFrames, total - first);
+        if (count > 0 && !onSamples(out.data(), count))
+            return false;
     }
     log.Finish(request.seconds);
-    samples.resize(static_cast<std::size_t>(std::llround(request.seconds * SampleRateHz)));
-    return samples;
+    return true;
 }
 
-bool WriteWaveFile(const std::string& path, const std::vector<float>& samples,
-                   std::string* errorText)
+std::vector<float> RenderStage(const StageRenderRequest& request, const FftwFunctions& fftw,
+                               const std::function<void(const std::string&)>& onEvent)
 {
-    const std::vector<unsigned char> bytes = WaveBytes(samples);
-    std::string temporary = path + ".XXXXXX";
-    const int descriptor = mkstemp(temporary.data());
-    int failure = descriptor < 0 ? errno : 0;
-    if (!failure && ::fchmod(descriptor, 0644) != 0)
-        failure = errno;
-    std::size_t written = 0;
-    while (!failure && written < bytes.size()) {
-        const ssize_t count = ::write(descriptor, bytes.data() + written, bytes.size() - written);
-        if (count >= 0)
-            written += std::size_t(count);
-        else if (errno != EINTR)
-            failure = errno;
-    }
-    if (!failure && ::fsync(descriptor) != 0)
-        failure = errno;
-    if (descriptor >= 0 && ::close(descriptor) != 0 && !failure)
-        failure = errno;
-    if (!failure && ::rename(temporary.c_str(), path.c_str()) != 0)
-        failure = errno;
-    if (!failure)
+    std::vector<float> samples;
+    samples.reserve(static_cast<std::size_t>(std::llround(request.seconds * SampleRateHz)));
+    RenderStage(request, fftw, onEvent, [&samples](const float* block, std::size_t count) {
+        samples.insert(samples.end(), block, block + count);
         return true;
-    if (descriptor >= 0)
-        ::unlink(temporary.c_str());
-    *errorText = "heulmeister --render-stage: Die Datei " + Quoted(path) +
-                 " lässt sich nicht schreiben. (System: " + std::strerror(failure) + ")";
-    return false;
+    });
+    return samples;
 }
 
 int RunRenderStageCommand(const std::vector<std::string>& arguments)
@@ -455,23 +551,18 @@ int RunRenderStageCommand(const std::vector<std::string>& arguments)
         std::fprintf(stderr, "%s\n", errorText.c_str());
         return 2;
     }
+    // Before any work: a name that will not be written is refused at once.
+    ReplacingFile output;
+    if (!output.Open(request->outputPath)) {
+        std::fprintf(stderr, "%s\n", WriteFailure(request->outputPath, output).c_str());
+        return 1;
+    }
     const FftwFunctions* fftw = LoadFftw(&errorText);
     if (!fftw) {
         std::fprintf(stderr, "heulmeister --render-stage: %s\n", errorText.c_str());
         return 1;
     }
-    const auto print = [](const std::string& line) {
-        std::printf("%s\n", line.c_str());
-        std::fflush(stdout);
-    };
-    const std::vector<float> samples = RenderStage(*request, *fftw, print);
-    if (samples.empty())
-        return 1;
-    if (!WriteWaveFile(request->outputPath, samples, &errorText)) {
-        std::fprintf(stderr, "%s\n", errorText.c_str());
-        return 1;
-    }
-    return 0;
+    return RenderToFile(*request, *fftw, output);
 }
 
 } // namespace stage

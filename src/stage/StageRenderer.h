@@ -4,6 +4,7 @@
 
 #include "stage/FftwLibrary.h"
 
+#include <cstddef>
 #include <cstdint>
 #include <functional>
 #include <optional>
@@ -34,18 +35,25 @@ struct StageRenderRequest {
 std::optional<StageRenderRequest> ParseStageArguments(const std::vector<std::string>& arguments,
                                                       std::string* errorText);
 
-// Renders the loop: the limiter's output, in [-1, 1]. `onEvent` receives each
-// event line as it happens (key=value pairs, no newline). Empty with a line
-// "kein Bühnenbild ..." when --range finds no scene.
+// Receives the rendered samples in order, a block at a time; false stops
+// the render.
+using SampleSink = std::function<bool(const float* samples, std::size_t count)>;
+
+// Renders the loop: the limiter's output, in [-1, 1], handed to `onSamples`
+// as it is made. `onEvent` receives each event line as it happens (key=value
+// pairs, no newline). False with a line "kein Bühnenbild ..." when --range
+// finds no scene, or when `onSamples` stopped it.
+bool RenderStage(const StageRenderRequest& request, const FftwFunctions& fftw,
+                 const std::function<void(const std::string&)>& onEvent,
+                 const SampleSink& onSamples);
+
+// The same, all in memory; empty when no scene was found.
 std::vector<float> RenderStage(const StageRenderRequest& request, const FftwFunctions& fftw,
                                const std::function<void(const std::string&)>& onEvent);
 
-// Mono 16-bit PCM at 48 kHz, through a temporary file renamed into place, so
-// `path` is either the whole file or untouched.
-bool WriteWaveFile(const std::string& path, const std::vector<float>& samples,
-                   std::string* errorText);
-
-// heulmeister --render-stage ...: 0 done, 1 failed, 2 bad arguments.
+// heulmeister --render-stage ...: 0 done, 1 failed, 2 bad arguments. The
+// file is written through a temporary one beside it, block by block, and
+// renamed into place when whole: the name holds the old file or the new one.
 int RunRenderStageCommand(const std::vector<std::string>& arguments);
 
 } // namespace stage
