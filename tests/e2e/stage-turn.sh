@@ -168,11 +168,20 @@ import -window root "$work/stage.png"
 
 # "Datei" > "Speichern unter" with the keyboard, the file name typed.
 results="$work/Buehne.HMD"
+# Opens "Datei" and waits until its menu is on the screen, so no key goes to
+# the window beneath on a loaded machine.
+open_file_menu() {
+    local before
+    before=$(xdotool search --onlyvisible --pid "$game" 2>/dev/null | wc -l)
+    xdotool mousemove --sync 24 9 click 1
+    wait_for 5 bash -c "[ \$(xdotool search --onlyvisible --pid $game 2>/dev/null | wc -l) -gt $before ]" ||
+        echo "no menu window seen; the keys are sent anyway"
+    sleep 0.2
+}
 # A menu that opens with an item under the pointer already highlighted takes
 # the keys elsewhere: then whatever opened is closed and the menu tried again.
 for attempt in 1 2 3; do
-    xdotool mousemove --sync 24 9 click 1
-    sleep 0.3
+    open_file_menu
     xdotool key Up Up Return
     wait_for 8 xdotool search --name '^Speichern unter$' && break
     [ "$attempt" -lt 3 ] || fail "no save dialog"
@@ -185,8 +194,7 @@ xdotool key Return
 wait_for 20 test -s "$results" || fail "no results file written"
 
 # "Beenden": the journal gets what is still queued.
-xdotool mousemove --sync 24 9 click 1
-sleep 0.3
+open_file_menu
 xdotool key Up Return
 wait_for 30 bash -c "! kill -0 $game" || fail "the game did not end after Beenden"
 
