@@ -164,7 +164,7 @@ void StageFlow::JudgeWaitingMove()
     ++levelsChanges_;
     Ask<StageTurn::Judgement>(
         [analysis = turn_->Analysis(), howl = turn_->Howl(), levelsDb = turn_->LevelsDb()] {
-            return StageTurn::Judge(*analysis, howl, levelsDb);
+            return stage::JudgeCut(*analysis, howl, levelsDb);
         },
         [this, move](const StageTurn::Judgement& judgement) {
             TakeJudgement(judgement, move.band, move.movedAtMs);

@@ -11,10 +11,6 @@
 namespace {
 
 constexpr int ResponsePoints = 241;
-// A growing pole this close continues the howl: the ear, like the game's
-// meter (20 Hz wide), cannot tell the two apart. One further off is the next
-// howl, and the one cut has died as heard.
-constexpr double SameHowlHz = 10.0;
 
 QString SignedDb(double db)
 {
@@ -109,35 +105,16 @@ void StageTurn::SetOutputGain(double outputGain)
     Publish();
 }
 
-StageTurn::Judgement StageTurn::Judge(stage::LoopAnalysis& analysis, const stage::LoopPole& howl,
-                                      const stage::BandLevels& levelsDb)
-{
-    Judgement judgement{analysis.Follow(howl, levelsDb), std::nullopt};
-    if (judgement.forecast.growthDbPerSecond <= StopDecayDbPerSecond)
-        judgement.dominant = analysis.DominantPole();
-    return judgement;
-}
-
 StageTurn::Verdict StageTurn::TakeJudgement(const Judgement& judgement, int band)
 {
     if (!growing_)
         return Verdict::None;
-    const double growthBefore = howl_->GrowthDbPerSecond();
-    const stage::PoleForecast& forecast = judgement.forecast;
-    howl_ = forecast.pole;
-    if (forecast.growthDbPerSecond > StopDecayDbPerSecond)
-        return forecast.growthDbPerSecond < growthBefore - 0.5 ? Verdict::Slowed : Verdict::None;
-    // The room's poles lie a few hertz apart: when the followed one dies but
-    // a neighbour grows, the player still hears the same howl.
-    if (const std::optional<stage::LoopPole>& next = judgement.dominant;
-        next && next->GrowthDbPerSecond() > 0 &&
-        std::abs(next->FrequencyHz() - howl_->FrequencyHz()) < SameHowlHz) {
-        howl_ = next;
-        return Verdict::Slowed;
+    const Verdict verdict = stage::VerdictOf(judgement, band, HowlBand(), *howl_);
+    if (verdict == Verdict::Right || verdict == Verdict::Missed) {
+        growing_ = false;
+        stopper_ = band;
     }
-    growing_ = false;
-    stopper_ = band;
-    return band == HowlBand() ? Verdict::Right : Verdict::Missed;
+    return verdict;
 }
 
 StageTurn::NextHowl StageTurn::TakeStrongestPole(const std::optional<stage::LoopPole>& pole,

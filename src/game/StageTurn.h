@@ -4,11 +4,12 @@
 // cut stopped the howl, the gain rise while ringing out, and what the status
 // lines and the record of each howl need. The sound itself goes through a
 // StagePlayer. StageFlow builds and plays it and asks the loop analysis away
-// from the GUI thread; GameFlow does the counting. Thread: GUI, but for Build,
-// Judge and Response.
+// from the GUI thread; GameFlow does the counting. Thread: GUI, but for Build
+// and Response.
 
 #include "model/BandSlot.h"
 #include "model/StageResponse.h"
+#include "stage/CutVerdict.h"
 #include "stage/FeedbackLoop.h"
 #include "stage/LoopAnalysis.h"
 #include "stage/StageScene.h"
@@ -48,21 +49,13 @@ class StageTurn {
     stage::StageStream& Stream() { return *stream_; }
     std::uint32_t Seed() const { return seed_; }
 
-    // A howl is stopped only when its pole decays at least this fast: it is
-    // then 20 dB down within a second, as the ear hears it die.
-    static constexpr double StopDecayDbPerSecond = -20.0;
-    enum class Verdict {
-        None,   // the howl still rings (or nothing rang)
-        Slowed, // it still rings, but grows slower or dies too slowly
-        Right,  // the howl's own band stopped it
-        Missed, // another band's fader stopped it ("daneben")
-    };
+    using Verdict = stage::CutVerdict;
     // What a move needs of the loop analysis, asked of it away from the GUI
     // thread, which only hands the faders over and takes the answers in.
     enum class Move {
         Nothing, // a click that selects, or the volume alone
         Levels,  // the analysis must take the levels; no howl grows
-        Judge,   // a howl grows: Judge the move
+        Judge,   // a howl grows: stage::JudgeCut the move
     };
     // The faders as they stand now (levels in dB) and the volume factor
     // reach the loop with its next block. Thread: GUI.
@@ -74,15 +67,7 @@ class StageTurn {
     const stage::BandLevels& LevelsDb() const { return levelsDb_; }
     const stage::LoopPole& Howl() const { return *howl_; }
 
-    // The howl followed to the faders' new levels, and once it dies the
-    // strongest pole then, which may be its neighbour or the next howl.
-    struct Judgement {
-        stage::PoleForecast forecast;
-        std::optional<stage::LoopPole> dominant;
-    };
-    // Thread: the one that holds `analysis` now.
-    static Judgement Judge(stage::LoopAnalysis& analysis, const stage::LoopPole& howl,
-                           const stage::BandLevels& levelsDb);
+    using Judgement = stage::CutJudgement;
     // Takes a judgement of the move of `band` in: the find belongs to the
     // move after which the howl stopped. Thread: GUI.
     Verdict TakeJudgement(const Judgement& judgement, int band);

@@ -1,6 +1,7 @@
 #include "stage/StageRenderer.h"
 
 #include "platform/ReplacingFile.h"
+#include "stage/CutVerdict.h"
 #include "stage/FeedbackLoop.h"
 #include "stage/HowlMeter.h"
 #include "stage/LoopAnalysis.h"
@@ -24,9 +25,8 @@ namespace {
 constexpr char Usage[] = "Aufruf: heulmeister --render-stage STARTWERT AUSGABE.wav "
                          "[--seconds SEKUNDEN] [--no-room] [--range TIEF:HOCH] [--auto-cut DB] "
                          "[--cut BAND:DB@SEKUNDEN]...";
-// A howl counts as stopped when the model's pole decays at least this fast
-// and its level falls this far within a second.
-constexpr double StopDecayDbPerSecond = -20.0;
+// A howl the model stops (CutVerdict) is printed as stopped once its level
+// has fallen this far within a second.
 constexpr double StopFallDb = 20.0;
 constexpr double HeardLevelDbfs = LimitDbfs - 30.0;
 constexpr double GainRiseSeconds = 2.0;
@@ -200,15 +200,16 @@ class RingOutLog {
             return;
         }
         const double frequencyHz = howl_->FrequencyHz();
-        const PoleForecast forecast = analysis_.Follow(*howl_, levelsDb_);
-        const bool stops = forecast.growthDbPerSecond <= StopDecayDbPerSecond;
         const int howlBand = NearestBand(frequencyHz);
-        const char* verdict = !stops ? "none" : cut.band == howlBand ? "right" : "daneben";
+        const CutJudgement judgement = JudgeCut(analysis_, *howl_, levelsDb_);
+        const PoleForecast& forecast = judgement.forecast;
+        const CutVerdict judged = VerdictOf(judgement, cut.band, howlBand, *howl_);
+        const bool stops = judged == CutVerdict::Right || judged == CutVerdict::Missed;
+        const char* verdict = !stops ? "none" : judged == CutVerdict::Right ? "right" : "daneben";
         onEvent_("cut t=" + Fixed(seconds, 3) + " band=" + std::to_string(cut.band) +
                  " db=" + std::to_string(cut.levelDb) +
                  " loop_gain_db=" + Fixed(analysis_.OpenLoopGainDb(frequencyHz), 3) +
                  " growth_db_s=" + Fixed(forecast.growthDbPerSecond, 2) + " verdict=" + verdict);
-        howl_ = forecast.pole;
         if (!stops)
             return;
         growing_ = false;
