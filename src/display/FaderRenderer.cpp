@@ -478,7 +478,7 @@ FaderPictureContent FaderRenderer::Content(const GameState& state) const
         return content;
     for (int fader = 0; fader <= VolumeFader; ++fader) {
         FaderPictureContent::Fader& shown = content.faders[fader];
-        shown.level = fader == VolumeFader ? state.MasterVolume : state.BandTable[fader].Level;
+        shown.level = FaderLevel(state, fader);
         shown.knob = KnobColour(state, fader).rgb();
         shown.labelColour = LabelColour(state, fader).rgb();
         shown.label = fader == VolumeFader ? VolumeLabel : BandLabel(state.BandTable[fader]);

@@ -26,11 +26,6 @@ QString FaderAccessibleName(const GameState& state, int fader)
 
 namespace {
 
-int LevelOf(const GameState& state, int fader)
-{
-    return fader == VolumeFader ? state.MasterVolume : state.BandTable[fader].Level;
-}
-
 bool LockedOf(const GameState& state, int fader)
 {
     return fader != VolumeFader && state.BandTable[fader].Locked != 0;
@@ -61,7 +56,7 @@ class FaderSliderAccessible final : public QAccessibleInterface, public QAccessi
         if (type == QAccessible::Name)
             return FaderAccessibleName(*view_->ShownState(), fader_);
         if (type == QAccessible::Value)
-            return QString::number(LevelOf(*view_->ShownState(), fader_));
+            return QString::number(FaderLevel(*view_->ShownState(), fader_));
         return {};
     }
     void setText(QAccessible::Text, const QString&) override {}
@@ -98,7 +93,7 @@ class FaderSliderAccessible final : public QAccessibleInterface, public QAccessi
 
     QVariant currentValue() const override
     {
-        return isValid() ? QVariant(LevelOf(*view_->ShownState(), fader_)) : QVariant();
+        return isValid() ? QVariant(FaderLevel(*view_->ShownState(), fader_)) : QVariant();
     }
     void setCurrentValue(const QVariant& value) override
     {
@@ -173,6 +168,26 @@ void InstallFaderAccessibility()
     Q_UNUSED(installed);
 }
 
+void FaderAnnouncer::AnnounceChange(QAccessibleInterface* slider, const Heard& before,
+                                    const Heard& now)
+{
+    if (now.level != before.level) {
+        QAccessibleValueChangeEvent event(slider, now.level);
+        QAccessible::updateAccessibility(&event);
+    }
+    if (now.locked != before.locked || now.selected != before.selected) {
+        QAccessible::State changed;
+        changed.disabled = now.locked != before.locked;
+        changed.focused = now.selected != before.selected;
+        QAccessibleStateChangeEvent event(slider, changed);
+        QAccessible::updateAccessibility(&event);
+    }
+    if (now.selected && !before.selected) {
+        QAccessibleEvent event(slider, QAccessible::Focus);
+        QAccessible::updateAccessibility(&event);
+    }
+}
+
 void FaderAnnouncer::Announce(FaderView& view, const GameState& state)
 {
     if (!QAccessible::isActive()) {
@@ -181,28 +196,12 @@ void FaderAnnouncer::Announce(FaderView& view, const GameState& state)
     }
     QAccessibleInterface* bank = QAccessible::queryAccessibleInterface(&view);
     for (int fader = 0; fader <= VolumeFader; ++fader) {
-        const Heard now{LevelOf(state, fader), LockedOf(state, fader),
+        const Heard now{FaderLevel(state, fader), LockedOf(state, fader),
                         state.SelectedFader == fader};
         Heard& before = heard_[fader];
-        if (known_ && bank != nullptr) {
-            QAccessibleInterface* slider = bank->child(fader);
-            if (slider != nullptr && now.level != before.level) {
-                QAccessibleValueChangeEvent event(slider, now.level);
-                QAccessible::updateAccessibility(&event);
-            }
-            if (slider != nullptr &&
-                (now.locked != before.locked || now.selected != before.selected)) {
-                QAccessible::State changed;
-                changed.disabled = now.locked != before.locked;
-                changed.focused = now.selected != before.selected;
-                QAccessibleStateChangeEvent event(slider, changed);
-                QAccessible::updateAccessibility(&event);
-            }
-            if (slider != nullptr && now.selected && !before.selected) {
-                QAccessibleEvent event(slider, QAccessible::Focus);
-                QAccessible::updateAccessibility(&event);
-            }
-        }
+        QAccessibleInterface* slider = known_ && bank != nullptr ? bank->child(fader) : nullptr;
+        if (slider != nullptr)
+            AnnounceChange(slider, before, now);
         before = now;
     }
     known_ = true;

@@ -19,6 +19,8 @@ QString FaderAccessibleName(const GameState& state, int fader);
 void InstallFaderAccessibility();
 
 // What a screen reader last heard of each fader; tells the changes apart.
+class QAccessibleInterface;
+
 class FaderAnnouncer {
   public:
     // Sends the level, lock and selection changes since the last call. The
@@ -31,6 +33,7 @@ class FaderAnnouncer {
         bool locked = false;
         bool selected = false;
     };
+    static void AnnounceChange(QAccessibleInterface* slider, const Heard& before, const Heard& now);
     bool known_ = false;
     std::array<Heard, VolumeFader + 1> heard_{};
 };

@@ -64,17 +64,14 @@ void FaderInput::DragSelectedTo(int level)
 void FaderInput::SetLevelWithKeys(int fader, int level)
 {
     PressFader(fader);
-    const auto levelNow = [this, fader] {
-        return fader == VolumeFader ? state_.MasterVolume : state_.BandTable[fader].Level;
-    };
     // Step by step, as the player's keys would, so each level on the way is
     // judged as theirs is (under "Anwahl" the first step already counts).
     for (int steps = 0; steps < MaxLevel - MinLevel && state_.SelectedFader == fader; ++steps) {
-        const int before = levelNow();
+        const int before = FaderLevel(state_, fader);
         if (before == level)
             break;
         FormKeyDown(before < level ? Qt::Key_Up : Qt::Key_Down);
-        if (levelNow() == before)
+        if (FaderLevel(state_, fader) == before)
             break;
     }
 }

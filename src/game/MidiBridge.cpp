@@ -181,7 +181,7 @@ void MidiBridge::SendFeedback()
 {
     feedbackPending_ = false;
     for (int slot : mapping_.MappedSlots()) {
-        const int level = LevelOf(mapping_.FaderFor(slot));
+        const int level = FaderLevel(state_, mapping_.FaderFor(slot));
         int& shown = surfaceLevels_[static_cast<std::size_t>(slot)];
         if (shown == level)
             continue;
@@ -193,9 +193,4 @@ void MidiBridge::SendFeedback()
 void MidiBridge::ForgetSurface()
 {
     surfaceLevels_.fill(UnknownLevel);
-}
-
-int MidiBridge::LevelOf(int fader) const
-{
-    return fader == VolumeFader ? state_.MasterVolume : state_.BandTable[fader].Level;
 }

@@ -62,7 +62,6 @@ class MidiBridge final : public QObject {
     void ScheduleFeedback();
     void SendFeedback();
     void ForgetSurface();
-    int LevelOf(int fader) const;
 
     const GameState& state_;
     FaderInput& input_;

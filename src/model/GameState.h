@@ -108,3 +108,9 @@ struct GameState : FaderSlice,
                    CounterSlice,
                    StoredResultsSlice,
                    TrainingSlice {};
+
+// Where fader `fader` (a band or VolumeFader) stands now.
+inline int FaderLevel(const GameState& state, int fader)
+{
+    return fader == VolumeFader ? state.MasterVolume : state.BandTable[fader].Level;
+}
