@@ -22,6 +22,28 @@ wait_for() {
     done
 }
 
+# A failure says why and ends the test; with `screenshot` set before this
+# file is sourced, the screen is kept there too.
+fail() {
+    if [ -n "${screenshot:-}" ]; then
+        import -window root "$screenshot" 2>/dev/null || true
+        echo "FAIL: $* (screenshot $screenshot)" >&2
+    else
+        echo "FAIL: $*" >&2
+    fi
+    exit 1
+}
+
+# The program and its manual in $work/program, the journal in the scratch
+# folder (never the real home). Sets `settings`, the settings file's path.
+stage_program() {
+    mkdir "$work/program"
+    cp "$program" "$work/program/heulmeister"
+    cp "$manual_dir/Heulmeister.html" "$work/program/"
+    settings="$work/program/Heulmeister Pro.inf"
+    export XDG_DATA_HOME="$work/data"
+}
+
 # A private Xvfb of 1280x1024 on a display it picks itself (no race with
 # other tests looking for a free one); sets DISPLAY and the xcb platform.
 start_display() {
@@ -34,17 +56,12 @@ start_display() {
     wait_for 20 xdpyinfo || fail "Xvfb did not answer"
 }
 
-# start_game <settings> [<first window after the warning>]: the program with
-# its manual in $work/program, that settings file, the journal in the scratch
-# folder (never the real home); the warning answered with Return, then the
+# start_game <settings> [<first window after the warning>]: the staged
+# program with that settings file; the warning answered with Return, then the
 # main window (or the named one) waited for. Sets `game` and `settings`.
 start_game() {
-    mkdir "$work/program"
-    cp "$program" "$work/program/heulmeister"
-    cp "$manual_dir/Heulmeister.html" "$work/program/"
-    settings="$work/program/Heulmeister Pro.inf"
+    stage_program
     printf '%b' "$1" >"$settings"
-    export XDG_DATA_HOME="$work/data"
     (cd "$work" && exec "$work/program/heulmeister") >"$work/program.log" 2>&1 &
     game=$!
     pids+=($game)

@@ -8,7 +8,6 @@ set -euo pipefail
 
 program=$1
 manual_dir=$2
-fail() { echo "FAIL: $*" >&2; exit 1; }
 # shellcheck source=common.sh
 . "$(dirname "$0")/common.sh"
 start_display

@@ -9,15 +9,11 @@ set -euo pipefail
 
 program=$1
 manual_dir=$2
-fail() { echo "FAIL: $*" >&2; exit 1; }
 # shellcheck source=common.sh
 . "$(dirname "$0")/common.sh"
 start_display
-export QT_LINUX_ACCESSIBILITY_ALWAYS_ON=1 LANG=de_DE.UTF-8 XDG_DATA_HOME="$work/data"
-mkdir "$work/program"
-cp "$program" "$work/program/heulmeister"
-cp "$manual_dir/Heulmeister.html" "$work/program/"
-settings="$work/program/Heulmeister Pro.inf"
+export QT_LINUX_ACCESSIBILITY_ALWAYS_ON=1 LANG=de_DE.UTF-8
+stage_program
 reader=(dbus-run-session -- /usr/bin/python3 "$(dirname "$0")/screen_reader.py"
         "$work/program/heulmeister" "$work/program")
 printf '[Spiel]\nSoundStop=0\n' >"$settings"

@@ -12,11 +12,7 @@ set -euo pipefail
 program=$1
 manual_dir=$2
 capture=${HEULMEISTER_PACED_CAPTURE:?run under with-paced-sound.sh}
-fail() {
-    import -window root /tmp/heulmeister-e2e-stage.png 2>/dev/null || true
-    echo "FAIL: $* (screenshot /tmp/heulmeister-e2e-stage.png)" >&2
-    exit 1
-}
+screenshot=/tmp/heulmeister-e2e-stage.png
 # shellcheck source=common.sh
 . "$(dirname "$0")/common.sh"
 start_display
