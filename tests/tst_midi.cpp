@@ -123,28 +123,36 @@ class MidiTest : public QObject {
             QCOMPARE(midi.Level(band), band == fader ? MinLevel : 0);
     }
 
-    void anwahlTouchIsATry_data()
+    // Under "Anwahl" a control that moves a fader selects it, which counts;
+    // one that re-sends where the fader stands moves nothing and is no try.
+    void anwahlMoveIsATry_data()
     {
         QTest::addColumn<int>("band");
+        QTest::addColumn<int>("level");
         QTest::addColumn<int>("attempts");
         QTest::addColumn<int>("mode");
-        QTest::newRow("wrong band") << 13 << 1 << int(ModeSearching);
-        QTest::newRow("ringing band") << 15 << 1 << int(ModeTurnOver);
+        QTest::newRow("wrong band moved") << 13 << -1 << 1 << int(ModeSearching);
+        QTest::newRow("ringing band moved") << 15 << -1 << 1 << int(ModeTurnOver);
+        QTest::newRow("wrong band where it stands") << 13 << 0 << 0 << int(ModeSearching);
+        QTest::newRow("ringing band where it stands") << 15 << 0 << 0 << int(ModeSearching);
     }
-    void anwahlTouchIsATry()
+    void anwahlMoveIsATry()
     {
         QFETCH(int, band);
+        QFETCH(int, level);
         QFETCH(int, attempts);
         QFETCH(int, mode);
         MidiGame midi;
         QVERIFY(midi.Start(Anwahl));
         midi.game.StartTurnRinging(DrawFor1k);
         QCOMPARE(midi.game.State().RingingBand, 15);
-        // The fader is touched where it stands: no level changes, but it is selected.
-        midi.surface.Send(MidiGame::Cc(band, ControllerFromLevel(0)));
-        QTRY_COMPARE(midi.game.State().TurnAttempts, attempts);
+        midi.surface.Send(MidiGame::Cc(band, ControllerFromLevel(level)));
+        // A last message that always moves: everything before it has been taken.
+        midi.surface.Send(MidiGame::Cc(VolumeFader, 0));
+        QVERIFY(midi.WaitForLevel(VolumeFader, MinLevel));
+        QCOMPARE(midi.game.State().TurnAttempts, attempts);
         QCOMPARE(int(midi.game.State().GameMode), mode);
-        QCOMPARE(midi.game.State().BandTable[band].Locked, 1);
+        QCOMPARE(midi.game.State().BandTable[band].Locked, attempts);
     }
 
     void feedback_data()

@@ -163,6 +163,10 @@ void MidiBridge::Take(const MidiEvent& event)
                                                    : LevelFromController(event.value);
     // What the surface shows now; the game's answer is compared with it.
     surfaceLevels_[static_cast<std::size_t>(event.slot)] = level;
+    // A surface re-sends its positions now and then: what moves nothing is
+    // no press, which under "Anwahl" would count as a try.
+    if (level == FaderLevel(state_, fader))
+        return;
     input_.PressFader(fader);
     input_.DragSelectedTo(level);
     ScheduleFeedback();
