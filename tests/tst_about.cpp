@@ -3,6 +3,7 @@
 #include "game/AboutBox.h"
 #include "game/HelpWindow.h"
 #include "game/MainMenu.h"
+#include "game/TrainingMenu.h"
 #include "model/FaderModel.h"
 #include "platform/Dialogs.h"
 #include "support/ScriptedDialogs.h"
@@ -289,6 +290,7 @@ class AboutTest : public QObject {
         FaderModel faders(state);
         QMenuBar bar;
         MainMenu menu(&bar, state, faders);
+        TrainingMenu training(&bar, nullptr, state.Training, state);
         QList<QAction*> pending = bar.actions();
         while (!pending.isEmpty()) {
             QAction* action = pending.takeFirst();
