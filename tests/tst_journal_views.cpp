@@ -810,16 +810,17 @@ class TestJournalViews : public QObject {
         QFETCH(QVariant, stored);
         QFETCH(QByteArray, field);
         // A row no view trusts, with nothing but this cell: written as stored.
-        QList<QVariant> row(JournalColumns.size());
-        const qsizetype at = JournalColumns.indexOf(column);
+        QList<QVariant> row(ExportColumns.size());
+        const qsizetype at = ExportColumns.indexOf(column);
         row[at] = stored;
 
-        QList<QByteArray> rfc(JournalColumns.size());
+        QList<QByteArray> rfc(ExportColumns.size());
         rfc[at] = field;
         QCOMPARE(JournalCsv({row}).split('\n').value(1), rfc.join(',') + '\r');
 
         // The spreadsheet's columns: where each comes from, -1 for "Art".
-        const QList<qsizetype> sources = {1, -1, 2, 3, 7, 8, 9, 10, 11, 12, 13, 14};
+        const QList<qsizetype> sources = {1,  -1, 2, 3, 7, 8,  9,  10, 11, 12,
+                                          13, 14, 4, 5, 6, 16, 17, 18, 19, 20};
         QList<QByteArray> spreadsheet(sources.size());
         spreadsheet[1] = "Ton";
         spreadsheet[sources.indexOf(at)] = field;
@@ -846,14 +847,15 @@ class TestJournalViews : public QObject {
         const QByteArray csv = JournalCsv(*rows);
         QVERIFY(csv.startsWith("id,started_at,ringing_band,frequency_hz,scoring_mode,low_cut,"
                                "high_cut,attempts,tried,find_ms,outcome,feedback_time,"
-                               "random_start,swell,bed,kind,howl_hz,gain_won_db,auto_gain_db\r\n"));
+                               "random_start,swell,bed,kind,howl_hz,gain_won_db,auto_gain_db,"
+                               "set_id,set_points\r\n"));
         const auto records = ParseCsv(csv);
         QVERIFY(records);
         QCOMPARE(records->size(), int(rows->size()) + 1);
         for (qsizetype r = 0; r < qsizetype(rows->size()); ++r) {
             const QStringList& record = (*records)[r + 1];
-            QCOMPARE(record.size(), JournalColumns.size());
-            for (int c = 0; c < JournalColumns.size(); ++c) {
+            QCOMPARE(record.size(), ExportColumns.size());
+            for (int c = 0; c < ExportColumns.size(); ++c) {
                 const QVariant& value = (*rows)[r][c];
                 if (value.typeId() == QMetaType::Double)
                     QCOMPARE(record[c].toDouble(), value.toDouble()); // exactly, by its text
@@ -913,9 +915,18 @@ class TestJournalViews : public QObject {
         turns[0].randomStart = 2;
         turns[0].swell = 1;
         turns[0].bed = 1;
+        turns[0].setId = 7;
+        turns[0].scoringMode = 0;
         turns[1].frequencyHz = 512.04;
+        turns[1].scoringMode = 1;
+        turns[1].stage = true;
+        turns[1].howlHz = 512.04;
+        turns[1].gainWonDb = 3;
+        turns[1].autoGainDb = 4.5;
         const QString path = rig_->JournalPath();
         QVERIFY(SeedJournal(path, turns));
+        QVERIFY(RunSql(path, {"INSERT INTO sets VALUES (7, '2026-12-01T11:00:00Z', "
+                              "'2026-12-01T11:20:00Z', 64, 'beendet')"}));
         // A row another tool wrote, which no view trusts: written as stored.
         QVERIFY(RunSql(path, {"INSERT INTO turns (started_at, ringing_band, frequency_hz, "
                               "attempts, tried, outcome) VALUES ('2026-12-05T08:00:00Z', 15, "
@@ -925,11 +936,16 @@ class TestJournalViews : public QObject {
         const QByteArray expected =
             "\xEF\xBB\xBF"
             "Beginn;Art;Band;Frequenz;Versuche;Versuchte B\xC3\xA4nder;Fundzeit;Ergebnis;"
-            "Feedback Zeit;Zufallsstart;Anschwellen;Hintergrund\r\n"
+            "Feedback Zeit;Zufallsstart;Anschwellen;Hintergrund;Reglerwertung;Filter unten;"
+            "Filter oben;R\xC3\xBC"
+            "ckkopplung;Gewinn (dB);Automatik (dB);\xC3\x9C"
+            "bungssatz;Punkte des Satzes\r\n"
             "01.12.2026 12:05:00;Ton;1,25 kHz;1234,6;3;800 Hz 2 kHz;6,0;gefunden;3;2;ja;"
-            "Rosa Rauschen\r\n"
-            "01.12.2026 13:00:00;Ton;500 Hz;512,0;1;2 kHz;;abgebrochen;0;0;nein;Keiner\r\n"
-            "2026-12-05T08:00:00Z;Ton;15;1000.25;1;\"x;\"\"y\"\"\";;found;;;0;0\r\n";
+            "Rosa Rauschen;Anwahl;400 Hz;5 kHz;;;;7;64\r\n"
+            "01.12.2026 13:00:00;B\xC3\xBC"
+            "hne;500 Hz;512,0;1;2 kHz;;abgebrochen;0;0;nein;Keiner;"
+            "Anwahl und Absenkung;400 Hz;5 kHz;512,0;3,0;4,5;;\r\n"
+            "2026-12-05T08:00:00Z;Ton;15;1000.25;1;\"x;\"\"y\"\"\";;found;;;0;0;;;;;;;;\r\n";
         QCOMPARE(JournalSpreadsheetCsv(*journal.ReadRows(), QTimeZone("Europe/Berlin")), expected);
 
         // From the menu, the second file type.

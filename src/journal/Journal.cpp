@@ -245,11 +245,11 @@ QString ToneTurnsOnly(const QSqlDatabase& database)
     return {};
 }
 
-QList<QVariant> RowOf(const QSqlQuery& query)
+QList<QVariant> RowOf(const QSqlQuery& query, qsizetype columns = JournalColumns.size())
 {
     QList<QVariant> row;
-    row.reserve(JournalColumns.size());
-    for (int i = 0; i < JournalColumns.size(); ++i)
+    row.reserve(columns);
+    for (int i = 0; i < columns; ++i)
         row << query.value(i);
     return row;
 }
@@ -840,9 +840,11 @@ Journal::ReadRows(const std::function<void(qint64 done, qint64 total)>& progress
         qint64 total = 0;
         if (progress && query.exec(QStringLiteral("SELECT count(*) FROM turns")) && query.next())
             total = query.value(0).toLongLong();
-        if (query.exec(SelectColumns() + QStringLiteral(" ORDER BY id"))) {
+        if (query.exec(QStringLiteral("SELECT %1, (SELECT points FROM sets WHERE sets.id = "
+                                      "turns.set_id) FROM turns ORDER BY id")
+                           .arg(JournalColumns.join(QStringLiteral(", "))))) {
             while (query.next()) {
-                rows.push_back(RowOf(query));
+                rows.push_back(RowOf(query, ExportColumns.size()));
                 if (progress && rows.size() % 4096 == 0)
                     progress(qint64(rows.size()), std::max<qint64>(total, qint64(rows.size())));
             }

@@ -84,7 +84,7 @@ class Journal {
     // The same for the tone turns alone, without the stage's rows.
     std::optional<std::vector<JournalTurn>> ReadToneTurns();
 
-    // Every row as stored, by id, values in JournalColumns order: what the
+    // Every row as stored, by id, values in ExportColumns order: what the
     // export writes. Nullopt when the journal is off.
     // `progress` hears every few thousand rows how many of about how many
     // are read.

@@ -98,6 +98,8 @@ QString FailureText(int errorNumber, const QString& path, const QString& systemT
 
 const QByteArray ByteOrderMark = "\xEF\xBB\xBF";
 
+// New columns go at the end, so a sheet that reads the earlier ones by
+// their place keeps working.
 const QStringList SpreadsheetColumns = {
     QStringLiteral("Beginn"),        QStringLiteral("Art"),
     QStringLiteral("Band"),          QStringLiteral("Frequenz"),
@@ -105,11 +107,17 @@ const QStringList SpreadsheetColumns = {
     QStringLiteral("Fundzeit"),      QStringLiteral("Ergebnis"),
     QStringLiteral("Feedback Zeit"), QStringLiteral("Zufallsstart"),
     QStringLiteral("Anschwellen"),   QStringLiteral("Hintergrund"),
+    QStringLiteral("Reglerwertung"), QStringLiteral("Filter unten"),
+    QStringLiteral("Filter oben"),   QStringLiteral("Rückkopplung"),
+    QStringLiteral("Gewinn (dB)"),   QStringLiteral("Automatik (dB)"),
+    QStringLiteral("Übungssatz"),    QStringLiteral("Punkte des Satzes"),
 };
+// The columns an export had before the scoring, the filter, the stage and the set.
+constexpr qsizetype FirstSpreadsheetColumns = 12;
 
-QByteArray SpreadsheetHeader()
+QByteArray SpreadsheetHeader(qsizetype columns = SpreadsheetColumns.size())
 {
-    return ByteOrderMark + SpreadsheetColumns.join(QLatin1Char(';')).toUtf8() + "\r\n";
+    return ByteOrderMark + SpreadsheetColumns.first(columns).join(QLatin1Char(';')).toUtf8();
 }
 
 // A file this export wrote: it starts with one of our header lines, or with
@@ -123,7 +131,7 @@ bool IsJournalExport(const QString& path)
         !file.open(opened.Descriptor(), QIODevice::ReadOnly, QFileDevice::DontCloseHandle))
         return false;
     const QByteArray header = JournalColumns.first(ToneColumnCount).join(QLatin1Char(',')).toUtf8();
-    const QByteArray spreadsheetHeader = SpreadsheetHeader();
+    const QByteArray spreadsheetHeader = SpreadsheetHeader(FirstSpreadsheetColumns);
     const QByteArray start = file.read(std::max(header.size(), spreadsheetHeader.size()));
     return start.startsWith(header) || start.startsWith(spreadsheetHeader);
 }
@@ -153,9 +161,14 @@ QStringList SpreadsheetRecord(const QList<QVariant>& row, const QTimeZone& local
         auto raw = [&row](int column) {
             return column < row.size() ? FieldText(row[column]) : QString();
         };
-        return {raw(1), kind,    raw(2),  raw(3),  raw(7),  raw(8),
-                raw(9), raw(10), raw(11), raw(12), raw(13), raw(14)};
+        return {raw(1),  kind,    raw(2),  raw(3),  raw(7),  raw(8), raw(9),
+                raw(10), raw(11), raw(12), raw(13), raw(14), raw(4), raw(5),
+                raw(6),  raw(16), raw(17), raw(18), raw(19), raw(20)};
     }
+    const auto decimal = [&german](std::optional<double> value) {
+        return value ? german.toString(*value, 'f', 1) : QString();
+    };
+    const QVariant setPoints = row.value(ExportColumns.indexOf(QStringLiteral("set_points")));
     QStringList tried;
     for (int band : turn->tried)
         tried << BandName(band, german);
@@ -176,6 +189,15 @@ QStringList SpreadsheetRecord(const QList<QVariant>& row, const QTimeZone& local
         german.toString(turn->randomStart),
         turn->swell ? QStringLiteral("ja") : QStringLiteral("nein"),
         turn->bed >= 0 && turn->bed < 3 ? beds[turn->bed] : german.toString(turn->bed),
+        // Modes other than 0 play as "Anwahl und Absenkung".
+        turn->scoringMode == 0 ? QStringLiteral("Anwahl") : QStringLiteral("Anwahl und Absenkung"),
+        BandName(turn->lowCut, german),
+        BandName(turn->highCut, german),
+        decimal(turn->howlHz),
+        decimal(turn->gainWonDb),
+        decimal(turn->autoGainDb),
+        turn->setId ? german.toString(*turn->setId) : QString(),
+        setPoints.isNull() ? QString() : german.toString(setPoints.toLongLong()),
     };
 }
 
@@ -245,7 +267,7 @@ QByteArray JournalCsv(const std::vector<QList<QVariant>>& rows,
         csv += "\r\n";
     };
     QList<QVariant> header;
-    for (const QString& column : JournalColumns)
+    for (const QString& column : ExportColumns)
         header << column;
     appendLine(header);
     qint64 done = 0;
@@ -261,7 +283,7 @@ QByteArray JournalSpreadsheetCsv(const std::vector<QList<QVariant>>& rows,
                                  const QTimeZone& localZone,
                                  const std::function<void(qint64 done)>& progress)
 {
-    QByteArray csv = SpreadsheetHeader();
+    QByteArray csv = SpreadsheetHeader() + "\r\n";
     csv.reserve(static_cast<qsizetype>(rows.size()) * 110 + 200);
     qint64 done = 0;
     for (const QList<QVariant>& row : rows) {

@@ -9,8 +9,10 @@ const QStringList JournalColumns = {
     QStringLiteral("find_ms"),      QStringLiteral("outcome"),      QStringLiteral("feedback_time"),
     QStringLiteral("random_start"), QStringLiteral("swell"),        QStringLiteral("bed"),
     QStringLiteral("kind"),         QStringLiteral("howl_hz"),      QStringLiteral("gain_won_db"),
-    QStringLiteral("auto_gain_db"),
+    QStringLiteral("auto_gain_db"), QStringLiteral("set_id"),
 };
+
+const QStringList ExportColumns = JournalColumns + QStringList{QStringLiteral("set_points")};
 
 std::optional<int> JournalTurn::FirstTry() const
 {
@@ -218,5 +220,7 @@ std::optional<JournalTurn> TurnFromRow(const QList<QVariant>& row)
         turn.gainWonDb = OptionalReal(column(17));
         turn.autoGainDb = OptionalReal(column(18));
     }
+    if (const auto setId = WholeNumber(column(19)))
+        turn.setId = *setId;
     return turn;
 }

@@ -58,6 +58,8 @@ struct PracticeSetRecord {
 // The columns of `turns` in the order of the table, the CSV export and the
 // documentation; the first is the row id.
 extern const QStringList JournalColumns;
+// What the export writes: JournalColumns and the points of the turn's set.
+extern const QStringList ExportColumns;
 // How many of them there were before the stage's: `kind` comes next.
 constexpr int ToneColumnCount = 15;
 
