@@ -16,6 +16,8 @@ constexpr int UnknownLevel = MinLevel - 1;
 // generator fills a tone's blocks), with painting and input between them.
 constexpr std::uint64_t EventsPerChunk = 1;
 constexpr qint64 PassNs = 2'000'000;
+// How often a lost JACK server is looked for: each look is one client open,
+// cheap when nobody answers, and a surface is back soon after the server.
 constexpr int ReopenIntervalMs = 2000;
 
 } // namespace
