@@ -273,6 +273,34 @@ class MidiTest : public QObject {
         QVERIFY(late.Received().contains(MidiGame::Cc(4, 64)));
     }
 
+    void portsComeBackWithANewServer()
+    {
+        MidiGame midi;
+        QVERIFY(midi.Start(WideCut, 1)); // Mackie: a new start would take CC
+        EnterGenerator(midi);
+        midi.game.form->Training()->Actions().MidiRegler->trigger();
+        auto* dialog = midi.game.form->form.findChild<MidiDialog*>();
+        QVERIFY(dialog);
+        const QString open = dialog->Status()->text();
+        jack_->Stop();
+        midi.surface.Close();
+        QTRY_VERIFY(dialog->Status()->text().startsWith(
+            QStringLiteral("Der JACK-Server läuft nicht mehr")));
+        QVERIFY(!dialog->Zuordnung()->isEnabled());
+        QVERIFY(ReadMidiSettings(midi.game.SettingsPath()).inUse); // still wanted
+        jack_.reset();
+        jack_ = std::make_unique<JackServer>(); // the same name
+        QVERIFY2(jack_->Answers(), jack_->Output().constData());
+        QTRY_VERIFY_WITH_TIMEOUT(dialog->Zuordnung()->isEnabled(), 10000);
+        QCOMPARE(dialog->Status()->text(), open);
+        QCOMPARE(dialog->Zuordnung()->currentText(), QStringLiteral("Mackie Control"));
+        JackMidiClient surface("Pult");
+        QVERIFY(surface.ConnectToGame());
+        surface.Send(MidiGame::Bend(3, 0));
+        QVERIFY(midi.WaitForLevel(3, MinLevel));
+        dialog->close();
+    }
+
     void floodEndsAtTheFinalValues()
     {
         MidiGame midi;

@@ -16,6 +16,9 @@ constexpr int UnknownLevel = MinLevel - 1;
 // generator fills a tone's blocks), with painting and input between them.
 constexpr std::uint64_t EventsPerChunk = 1;
 constexpr qint64 PassNs = 2'000'000;
+// How often a lost JACK server is looked for: each look is one client open,
+// cheap when nobody answers, and a surface is back soon after the server.
+constexpr int ReopenIntervalMs = 2000;
 
 } // namespace
 
@@ -29,6 +32,9 @@ MidiBridge::MidiBridge(const GameState& state, FaderModel& faders, FaderInput& i
     connect(&takeTimer_, &QTimer::timeout, this, &MidiBridge::TakeMessages);
     connect(&faders, &FaderModel::changed, this, &MidiBridge::ScheduleFeedback);
     connect(&ports_, &MidiPorts::messagesArrived, this, &MidiBridge::ScheduleTake);
+    connect(&ports_, &MidiPorts::serverLost, this, &MidiBridge::LoseServer);
+    reopenTimer_.setInterval(ReopenIntervalMs);
+    connect(&reopenTimer_, &QTimer::timeout, this, &MidiBridge::Reopen);
     connect(&ports_, &MidiPorts::listenerConnected, this, [this] {
         ForgetSurface();
         ScheduleFeedback();
@@ -39,8 +45,14 @@ bool MidiBridge::Start(const std::vector<MidiBackEnd>& order, QString* errorText
 {
     if (IsRunning())
         return true;
-    if (!ports_.Open(order, errorText))
+    // Back on the server they were lost with, not on another system.
+    if (!ports_.Open(serverLost_ ? std::vector{MidiBackEnd::Jack} : order, errorText))
         return false;
+    if (serverLost_) {
+        serverLost_ = false;
+        reopenTimer_.stop();
+        emit runningChanged();
+    }
     mapping_.SetLearnedText(settings_.learned);
     mapping_.SetKind(settings_.mapping);
     // A port that has gone since is not an error at start: the own ports are open.
@@ -49,6 +61,27 @@ bool MidiBridge::Start(const std::vector<MidiBackEnd>& order, QString* errorText
     ForgetSurface();
     ScheduleFeedback();
     return true;
+}
+
+void MidiBridge::LoseServer()
+{
+    // What the ports had is what they get back.
+    settings_.mapping = mapping_.Kind();
+    settings_.learned = mapping_.LearnedText();
+    settings_.source = ports_.ConnectedSource();
+    settings_.destination = ports_.ConnectedDestination();
+    learning_ = false;
+    // Closed now, before any new client is tried: libjack copes with a dead
+    // client only while no other has been opened since.
+    ports_.Close();
+    serverLost_ = true;
+    reopenTimer_.start();
+    emit runningChanged();
+}
+
+void MidiBridge::Reopen()
+{
+    Start();
 }
 
 void MidiBridge::StartRemembered(const QString& settingsPath)
@@ -65,7 +98,7 @@ void MidiBridge::LoadSettings(const QString& settingsPath)
 
 bool MidiBridge::SaveSettings(const QString& settingsPath, QString* errorText)
 {
-    settings_.inUse = IsRunning();
+    settings_.inUse = IsRunning() || serverLost_;
     if (IsRunning()) {
         settings_.mapping = mapping_.Kind();
         settings_.learned = mapping_.LearnedText();

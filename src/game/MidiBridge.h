@@ -32,6 +32,10 @@ class MidiBridge final : public QObject {
     // use, and reports nothing.
     void StartRemembered(const QString& settingsPath);
     bool IsRunning() const { return ports_.IsOpen(); }
+    // The JACK server under the ports went away; until one runs again the
+    // ports are tried every few seconds with the mapping and connections
+    // they had.
+    bool ServerLost() const { return serverLost_; }
     MidiPorts& Ports() { return ports_; }
 
     const MidiSettings& Settings() const { return settings_; }
@@ -54,8 +58,12 @@ class MidiBridge final : public QObject {
     void arrived(const QString& description);
     // A control was assigned while learning.
     void learned();
+    // The ports closed with their server, or opened again.
+    void runningChanged();
 
   private:
+    void LoseServer();
+    void Reopen();
     void ScheduleTake();
     void TakeMessages();
     void Take(const MidiEvent& event);
@@ -69,6 +77,8 @@ class MidiBridge final : public QObject {
     MidiMapping mapping_;
     MidiSettings settings_;
     QTimer takeTimer_;
+    QTimer reopenTimer_;
+    bool serverLost_ = false;
     bool learning_ = false;
     bool feedbackPending_ = false;
     bool taking_ = false;

@@ -51,18 +51,11 @@ MidiDialog::MidiDialog(MidiBridge& bridge, QString settingsPath, Dialogs& dialog
 
     QString errorText;
     const bool running = bridge_.Start(DefaultMidiBackEnds, &errorText);
-    status_->setText(running ? QStringLiteral("MIDI über %1: Eingang und Rückmeldung „%2“ sind "
-                                              "offen.")
-                                   .arg(bridge_.Ports().BackEndName(), QLatin1String(MidiPortName))
-                             : errorText);
-    for (QWidget* part : {static_cast<QWidget*>(source_), static_cast<QWidget*>(destination_),
-                          static_cast<QWidget*>(mapping_), static_cast<QWidget*>(learn_)})
-        part->setEnabled(running);
-    if (!running)
+    ShowState(errorText);
+    connect(&bridge_, &MidiBridge::runningChanged, this, [this] { ShowState(); });
+    if (!running && !bridge_.ServerLost())
         return;
 
-    FillPorts();
-    mapping_->setCurrentIndex(static_cast<int>(bridge_.Mapping().Kind()));
     connect(mapping_, &QComboBox::activated, this, [this](int index) {
         bridge_.SetMappingKind(static_cast<MidiMappingKind>(index));
         learn_->setChecked(bridge_.Learning());
@@ -81,6 +74,29 @@ MidiDialog::MidiDialog(MidiBridge& bridge, QString settingsPath, Dialogs& dialog
         SaveQuietly();
     });
     SaveQuietly(); // the ports are open: the next start opens them again
+}
+
+void MidiDialog::ShowState(const QString& errorText)
+{
+    const bool running = bridge_.IsRunning();
+    if (running)
+        status_->setText(QStringLiteral("MIDI über %1: Eingang und Rückmeldung „%2“ sind offen.")
+                             .arg(bridge_.Ports().BackEndName(), QLatin1String(MidiPortName)));
+    else if (bridge_.ServerLost())
+        status_->setText(tr("Der JACK-Server läuft nicht mehr: Eingang und Rückmeldung sind "
+                            "geschlossen. Sobald wieder ein JACK-Server läuft, öffnen sie sich "
+                            "von selbst."));
+    else
+        status_->setText(errorText);
+    for (QWidget* part : {static_cast<QWidget*>(source_), static_cast<QWidget*>(destination_),
+                          static_cast<QWidget*>(mapping_), static_cast<QWidget*>(learn_)})
+        part->setEnabled(running);
+    if (!running) {
+        learn_->setChecked(false);
+        return;
+    }
+    FillPorts();
+    mapping_->setCurrentIndex(static_cast<int>(bridge_.Mapping().Kind()));
 }
 
 void MidiDialog::FillPorts()

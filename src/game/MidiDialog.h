@@ -27,6 +27,8 @@ class MidiDialog final : public QDialog {
     void done(int result) override;
 
   private:
+    // The status line and which parts work, from the ports' state.
+    void ShowState(const QString& errorText = {});
     void FillPorts();
     // Every change is written at once, so quitting with the dialog open
     // loses nothing; a failure is reported when the dialog closes.

@@ -17,6 +17,7 @@ struct JackMidiLibrary {
     decltype(&jack_set_process_callback) setProcessCallback;
     decltype(&jack_set_port_connect_callback) setPortConnectCallback;
     decltype(&jack_port_by_id) portById;
+    decltype(&jack_on_shutdown) onShutdown;
     decltype(&jack_activate) activate;
     decltype(&jack_deactivate) deactivate;
     decltype(&jack_get_ports) getPorts;
@@ -55,6 +56,7 @@ Loaded Load()
         ResolveSymbol(library, "jack_set_process_callback", f.setProcessCallback) &&
         ResolveSymbol(library, "jack_set_port_connect_callback", f.setPortConnectCallback) &&
         ResolveSymbol(library, "jack_port_by_id", f.portById) &&
+        ResolveSymbol(library, "jack_on_shutdown", f.onShutdown) &&
         ResolveSymbol(library, "jack_activate", f.activate) &&
         ResolveSymbol(library, "jack_deactivate", f.deactivate) &&
         ResolveSymbol(library, "jack_get_ports", f.getPorts) &&
@@ -107,9 +109,11 @@ bool JackMidiPorts::Open(const char* clientName, QString* errorText)
     in_ = jack_->portRegister(client_, "in", JACK_DEFAULT_MIDI_TYPE, JackPortIsInput, 0);
     out_ = jack_->portRegister(client_, "out", JACK_DEFAULT_MIDI_TYPE, JackPortIsOutput, 0);
     if (in_ && out_ && jack_->setProcessCallback(client_, &JackMidiPorts::Process, this) == 0 &&
-        jack_->setPortConnectCallback(client_, &JackMidiPorts::OnConnect, this) == 0 &&
-        jack_->activate(client_) == 0)
-        return true;
+        jack_->setPortConnectCallback(client_, &JackMidiPorts::OnConnect, this) == 0) {
+        jack_->onShutdown(client_, &JackMidiPorts::OnShutdown, this);
+        if (jack_->activate(client_) == 0)
+            return true;
+    }
     jack_->clientClose(client_);
     client_ = nullptr;
     *errorText = QStringLiteral("Der JACK-Server nimmt keine MIDI-Ports an.");
@@ -214,4 +218,12 @@ void JackMidiPorts::OnConnect(std::uint32_t portA, std::uint32_t portB, int conn
                 ports.wake_();
             return;
         }
+}
+
+void JackMidiPorts::OnShutdown(void* self)
+{
+    auto& ports = *static_cast<JackMidiPorts*>(self);
+    ports.serverGone_.store(true);
+    if (ports.wake_)
+        ports.wake_();
 }

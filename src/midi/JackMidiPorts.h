@@ -23,7 +23,8 @@ struct _jack_port;
 class JackMidiPorts {
   public:
     // `wake` is called on JACK's threads when the inbox went from idle to
-    // waiting, and when a port was patched to our output.
+    // waiting, when a port was patched to our output, and when the server
+    // went away.
     explicit JackMidiPorts(std::function<void()> wake);
     ~JackMidiPorts();
     JackMidiPorts(const JackMidiPorts&) = delete;
@@ -50,12 +51,17 @@ class JackMidiPorts {
     // Whether a port was patched to our output since the last call: it does
     // not know the levels yet. Thread: GUI.
     bool TakeNewListener() { return newListener_.exchange(false); }
+    // Whether the server went away: the ports are dead, and only a new
+    // client on a new server brings them back. Thread: any.
+    bool ServerGone() const { return serverGone_.load(); }
 
   private:
     // Thread: JACK's process thread.
     static int Process(unsigned int frames, void* self);
     // Thread: JACK's notification thread.
     static void OnConnect(std::uint32_t portA, std::uint32_t portB, int connected, void* self);
+    // Thread: JACK's, once the server has gone.
+    static void OnShutdown(void* self);
     QStringList PortNames(unsigned long flags) const;
     bool Repatch(QString& connected, const QString& name, bool toInput);
 
@@ -66,6 +72,7 @@ class JackMidiPorts {
     std::function<void()> wake_;
     MidiInbox inbox_;
     std::atomic<bool> newListener_{false};
+    std::atomic<bool> serverGone_{false};
     QString source_;
     QString destination_;
 

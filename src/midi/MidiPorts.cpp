@@ -59,12 +59,21 @@ MidiPorts::MidiPorts(QObject* parent)
 MidiPorts::~MidiPorts()
 {
     // The back ends' threads end with them, before the wake they call goes.
-    jack_.reset();
-    ownIn_.reset();
-    directIn_.reset();
+    Close();
     delete wakeWatch_;
     if (wakeFd_ >= 0)
         close(wakeFd_);
+}
+
+void MidiPorts::Close()
+{
+    jack_.reset();
+    ownIn_.reset();
+    directIn_.reset();
+    ownOut_.reset();
+    directOut_.reset();
+    connectedSource_.clear();
+    connectedDestination_.clear();
 }
 
 bool MidiPorts::Open(const std::vector<MidiBackEnd>& order, QString* errorText)
@@ -279,6 +288,10 @@ void MidiPorts::Woken()
 {
     std::uint64_t wakes = 0;
     [[maybe_unused]] const auto read = ::read(wakeFd_, &wakes, sizeof wakes);
+    if (jack_ && jack_->ServerGone()) {
+        emit serverLost();
+        return; // nothing more comes from a dead server
+    }
     if (jack_ && jack_->TakeNewListener())
         emit listenerConnected();
     emit messagesArrived();

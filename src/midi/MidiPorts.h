@@ -40,6 +40,8 @@ class MidiPorts final : public QObject {
     bool Open(const std::vector<MidiBackEnd>& order = DefaultMidiBackEnds,
               QString* errorText = nullptr);
     bool IsOpen() const { return ownIn_ != nullptr || jack_ != nullptr; }
+    // Closes the ports; Open may open them again. Thread: GUI.
+    void Close();
     // "ALSA-Sequencer" or "JACK"; empty while closed. Thread: GUI.
     QString BackEndName() const;
 
@@ -79,6 +81,9 @@ class MidiPorts final : public QObject {
     // A port was patched to our JACK output (by hand, too): it has to be told
     // every level. Arrives on the GUI thread.
     void listenerConnected();
+    // The JACK server the ports were on went away; they are dead until
+    // closed and opened again. Arrives on the GUI thread.
+    void serverLost();
 
   private:
     struct Input {

@@ -372,7 +372,7 @@ PortAudioDeviceScan::~PortAudioDeviceScan()
     if (!thread_.joinable())
         return; // never started: PortAudio was not initialised
     thread_.join();
-    if (initError_ == paNoError)
+    if (initError_ == paNoError && !EndPortAudioJackWatch())
         Pa_Terminate();
 }
 
@@ -388,8 +388,10 @@ void PortAudioDeviceScan::Run()
     SilenceSoundSystemMessages();
     const int error = Pa_Initialize();
     std::vector<int> devices;
-    if (error == paNoError)
+    if (error == paNoError) {
+        WatchPortAudioJackServer();
         devices = ListOutputDevices();
+    }
 
     std::lock_guard lock(mutex_);
     initError_ = error;

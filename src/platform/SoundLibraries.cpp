@@ -2,7 +2,10 @@
 
 #include "platform/SharedLibrary.h"
 
+#include <jack/jack.h>
 #include <portaudio.h>
+
+#include <atomic>
 
 namespace {
 
@@ -23,6 +26,19 @@ template <typename Function> Function Real(const char* name)
 
 void SilentAlsaError(const char*, int, const char*, int, const char*, ...) {}
 void SilentJackMessage(const char*) {}
+
+struct JackWatch {
+    decltype(&jack_client_close) clientClose = nullptr;
+    jack_client_t* client = nullptr;
+    std::atomic<bool> serverGone{false};
+};
+JackWatch watch;
+
+// Thread: JACK's, when the server went away.
+void OnJackShutdown(void*)
+{
+    watch.serverGone.store(true);
+}
 
 } // namespace
 
@@ -45,6 +61,39 @@ void SilenceSoundSystemMessages()
     }
 }
 
+void WatchPortAudioJackServer()
+{
+    if (Pa_HostApiTypeIdToHostApiIndex(paJACK) < 0)
+        return;
+    void* jack = OpenSharedLibrary("libjack.so.0");
+    decltype(&jack_client_open) clientOpen = nullptr;
+    decltype(&jack_on_shutdown) onShutdown = nullptr;
+    decltype(&jack_activate) activate = nullptr;
+    if (!jack || !ResolveSymbol(jack, "jack_client_open", clientOpen) ||
+        !ResolveSymbol(jack, "jack_on_shutdown", onShutdown) ||
+        !ResolveSymbol(jack, "jack_activate", activate) ||
+        !ResolveSymbol(jack, "jack_client_close", watch.clientClose))
+        return;
+    jack_status_t status{};
+    watch.client = clientOpen("Heulmeister Pro Ton", JackNoStartServer, &status);
+    if (!watch.client)
+        return;
+    onShutdown(watch.client, &OnJackShutdown, nullptr);
+    activate(watch.client);
+}
+
+bool EndPortAudioJackWatch()
+{
+    if (!watch.client)
+        return false;
+    // A dead server's client is left alone: closing it cannot succeed either.
+    if (watch.serverGone.load())
+        return true;
+    watch.clientClose(watch.client);
+    watch.client = nullptr;
+    return false;
+}
+
 // Each looks its function up once; without the library each answers as
 // PortAudio does before Pa_Initialize succeeded.
 #define HEULMEISTER_FORWARD(name, fallback, ...)                                                   \
@@ -64,6 +113,10 @@ PaError Pa_Terminate(void)
 const char* Pa_GetErrorText(PaError errorCode)
 {
     HEULMEISTER_FORWARD(Pa_GetErrorText, "libportaudio.so.2 fehlt", errorCode);
+}
+PaHostApiIndex Pa_HostApiTypeIdToHostApiIndex(PaHostApiTypeId type)
+{
+    HEULMEISTER_FORWARD(Pa_HostApiTypeIdToHostApiIndex, paNotInitialized, type);
 }
 PaDeviceIndex Pa_GetDeviceCount(void)
 {

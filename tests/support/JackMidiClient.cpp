@@ -48,12 +48,18 @@ JackMidiClient::JackMidiClient(const char* name)
 
 JackMidiClient::~JackMidiClient()
 {
-    if (client_)
-        jack_client_close(client_);
+    Close();
     if (toSend_)
         jack_ringbuffer_free(toSend_);
     if (arrived_)
         jack_ringbuffer_free(arrived_);
+}
+
+void JackMidiClient::Close()
+{
+    if (client_)
+        jack_client_close(client_);
+    client_ = nullptr;
 }
 
 bool JackMidiClient::ConnectToGame()

@@ -18,6 +18,9 @@ class JackMidiClient {
     explicit JackMidiClient(const char* name = "Pult");
     ~JackMidiClient();
     bool IsOpen() const { return client_ != nullptr; }
+    // Closes the client; on a dead server before any new client opens, the
+    // only time libjack copes with closing it.
+    void Close();
 
     // Connects to the ports named "Heulmeister Pro"; false when there are none.
     bool ConnectToGame();

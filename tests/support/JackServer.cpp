@@ -64,6 +64,12 @@ JackServer::~JackServer()
         qunsetenv("JACK_DEFAULT_SERVER");
 }
 
+void JackServer::Stop()
+{
+    process_.terminate();
+    process_.waitForFinished(5000);
+}
+
 QByteArray JackServer::Output()
 {
     return process_.readAll();

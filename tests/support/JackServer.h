@@ -19,6 +19,11 @@ class JackServer {
     ~JackServer();
     bool Answers() const { return answers_; }
     QString Name() const { return name_; }
+    // Stops jackd under its clients (SIGTERM to its PID) and waits for it.
+    // It may die of SIGPIPE on a client that closed at once and keep its
+    // entry in JACK's registry of servers (eight at most): a new server of
+    // the same name frees it.
+    void Stop();
     // What jackd said, for a failure message.
     QByteArray Output();
 
