@@ -6,6 +6,7 @@
 #include "game/FaderView.h"
 #include "game/GameFlow.h"
 #include "game/MainMenu.h"
+#include "game/PracticeSetRunner.h"
 #include "platform/Dialogs.h"
 #include "support/GameHarness.h"
 
@@ -13,6 +14,8 @@
 #include <QAction>
 #include <QApplication>
 #include <QDialog>
+#include <QMenu>
+#include <QMenuBar>
 #include <QtTest>
 
 namespace {
@@ -229,6 +232,44 @@ class AccessibilityTest : public QObject {
         QCOMPARE(rig_->State().GameMode, ModeSearching);
         QCOMPARE(rig_->State().RingingBand, 14);
         QVERIFY(!rig_->SoundIdle());
+    }
+
+    // A ten-turn "Übungssatz" without the mouse: the menu bar by Alt and the
+    // arrows, each turn by the arrows and Page Down.
+    void wholeSetByKeysAlone()
+    {
+        StartGame("", {});
+        rig_->form->session.Sets().nextTurn.setInterval(1);
+        QTest::keyClick(&rig_->form->form, Qt::Key_Alt);
+        for (int menu = 0; menu < 10 && QApplication::activePopupWidget() == nullptr; ++menu) {
+            auto* bar = qobject_cast<QMenuBar*>(QApplication::focusWidget());
+            QVERIFY(bar);
+            if (bar->activeAction() && bar->activeAction()->text() == QStringLiteral("Training"))
+                QTest::keyClick(bar, Qt::Key_Down);
+            else
+                QTest::keyClick(bar, Qt::Key_Right);
+        }
+        auto* training = qobject_cast<QMenu*>(QApplication::activePopupWidget());
+        QVERIFY(training);
+        for (int item = 0;
+             item < 30 && (!training->activeAction() || training->activeAction()->text() !=
+                                                            QStringLiteral("Übungssatz starten"));
+             ++item)
+            QTest::keyClick(training, Qt::Key_Down);
+        QTest::keyClick(training, Qt::Key_Return);
+        // What a window manager does once the menu is gone; offscreen there is none.
+        rig_->form->form.activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(&rig_->form->form));
+        for (int turn = 0; turn < PracticeSet::TurnCount; ++turn) {
+            QTRY_COMPARE(rig_->State().GameMode, ModeSearching);
+            const int ringing = rig_->State().RingingBand;
+            for (int steps = 0; steps < 30 && rig_->State().SelectedFader != ringing; ++steps)
+                rig_->Key(rig_->State().SelectedFader < ringing ? Qt::Key_Right : Qt::Key_Left);
+            rig_->Key(Qt::Key_PageDown);
+            QCOMPARE(rig_->State().GameMode, ModeTurnOver);
+        }
+        QTRY_VERIFY(rig_->dialogs.captions().contains(QStringLiteral("Übungssatz")));
+        QCOMPARE(rig_->State().GameFinds, PracticeSet::TurnCount);
     }
 };
 
