@@ -61,6 +61,8 @@ class TestDisplay : public QObject {
     void knobLevels();
     void knobColours_data();
     void knobColours();
+    void marksBesideTheColours_data();
+    void marksBesideTheColours();
     void volumeFaderColours_data();
     void volumeFaderColours();
     void frequencyText_data();
@@ -398,6 +400,63 @@ void TestDisplay::knobColours()
         const QRect labelCell(centre - 20, renderer.LabelTop(), 40, labelHeight);
         QVERIFY(CountColour(*image, labelCell, label) > 0);
         QCOMPARE(CountColour(*image, labelCell, label == White ? Yellow : White), 0);
+    }
+}
+
+void TestDisplay::marksBesideTheColours_data()
+{
+    QTest::addColumn<bool>("locked");
+    QTest::addColumn<bool>("wrongTry");
+    QTest::addColumn<bool>("hint");
+    QTest::addColumn<bool>("answer");
+    QTest::addColumn<int>("strokes"); // 0 none, 1 a stripe from the top left, 2 a cross
+    QTest::newRow("open") << false << false << false << false << 0;
+    QTest::newRow("locked out of play") << true << false << false << false << 0;
+    QTest::newRow("wrong try") << true << true << false << false << 1;
+    QTest::newRow("wrong try, Hinweise") << true << true << true << false << 2;
+    QTest::newRow("unlocked again") << false << true << true << false << 0;
+    QTest::newRow("answer, Hinweise") << true << false << false << true << 0;
+}
+
+// Red, orange and green alone are lost on a red-green colour-blind player.
+void TestDisplay::marksBesideTheColours()
+{
+    QFETCH(bool, locked);
+    QFETCH(bool, wrongTry);
+    QFETCH(bool, hint);
+    QFETCH(bool, answer);
+    QFETCH(int, strokes);
+    SizedBank renderer(QSize(1280, 900));
+    GameState state = StartUpState();
+    const int band = 16;
+    state.GameMode = answer ? ModeTurnOver : ModeSearching;
+    state.BandTable[band].Locked = locked ? 1 : 0;
+    state.WrongTry[band] = wrongTry ? 1 : 0;
+    state.WrongTryHint[band] = hint ? 1 : 0;
+    state.AnswerHintBand = answer ? band : NoFader;
+    state.ToneFrequency = 1250;
+    const FaderGeometry& g = renderer.Geometry();
+    const int centre = Nearest(renderer.ColumnCentre(band));
+    const int half = g.KnobHalfWidth() - 2;
+    const int top = g.KnobTop(0) + 2;
+    const int lineY = g.KnobLineY(0);
+    const int quarter = lineY - 3 - top;
+    const QRect topLeft(centre - half, top, half - 3, quarter);
+    const QRect topRight(centre + 4, top, half - 3, quarter);
+    const QRect bottomLeft(centre - half, lineY + 4, half - 3, quarter);
+    const QRect bottomRight(centre + 4, lineY + 4, half - 3, quarter);
+    const QImage layered = renderer.FaderPaint(state);
+    const QImage plain = renderer.PaintStraightforward(state);
+    for (const QImage* image : {&layered, &plain}) {
+        QCOMPARE(CountColour(*image, topLeft, Black) > 0, strokes > 0);
+        QCOMPARE(CountColour(*image, bottomRight, Black) > 0, strokes > 0);
+        QCOMPARE(CountColour(*image, topRight, Black) > 0, strokes > 1);
+        QCOMPARE(CountColour(*image, bottomLeft, Black) > 0, strokes > 1);
+        const int labelHeight = QFontMetrics(ArialFont(renderer.LabelFontSize()), image).height();
+        const QRect underCell(centre - 20, renderer.LabelTop() + labelHeight, 40, 2);
+        const QRgb green = qRgb(0, 220, 0);
+        // A full row under the text: "1.25" is wider than a third of its column.
+        QCOMPARE(CountColour(*image, underCell, green) > 2 * 40 / 3, answer);
     }
 }
 

@@ -2,13 +2,16 @@
 // back end): moves, banks, learning, the game's rules, feedback, floods, and
 // a machine without any MIDI system.
 
+#include "game/FaderView.h"
 #include "game/GameFlow.h"
+#include "game/MainForm.h"
 #include "game/MainMenu.h"
 #include "game/MidiBridge.h"
 #include "game/MidiDialog.h"
 #include "game/SettingsFile.h"
 #include "game/TrainingMenu.h"
 #include "midi/MidiMapping.h"
+#include "support/Builders.h"
 #include "support/JackServer.h"
 #include "support/MidiGame.h"
 
@@ -121,6 +124,40 @@ class MidiTest : public QObject {
         QVERIFY(midi.WaitForLevel(VolumeFader, MinLevel));
         for (int band = 0; band < BandCount; ++band)
             QCOMPARE(midi.Level(band), band == fader ? MinLevel : 0);
+    }
+
+    void bankMarkedOnScreen_data()
+    {
+        QTest::addColumn<int>("mapping");
+        QTest::addColumn<QByteArray>("presses");
+        QTest::addColumn<int>("first");
+        QTest::addColumn<int>("count");
+        QTest::newRow("first bank") << 1 << QByteArray() << 0 << 8;
+        QTest::newRow("second") << 1 << QByteArray("+") << 8 << 8;
+        QTest::newRow("last bank is short") << 1 << QByteArray("+++") << 24 << 4;
+        QTest::newRow("back down") << 1 << QByteArray("++++-") << 16 << 8;
+        QTest::newRow("no banks with CC") << 0 << QByteArray("+") << 0 << 0;
+    }
+    void bankMarkedOnScreen()
+    {
+        QFETCH(int, mapping);
+        QFETCH(QByteArray, presses);
+        QFETCH(int, first);
+        QFETCH(int, count);
+        MidiGame midi;
+        QVERIFY(midi.Start(WideCut, mapping));
+        EnterGenerator(midi);
+        for (char press : presses)
+            midi.surface.Send({0x90, static_cast<unsigned char>(press == '+' ? 47 : 46), 127});
+        // After the presses, in their order: once it moved, the bank has too.
+        midi.surface.Send(mapping == 1 ? MidiGame::Bend(8, 0) : MidiGame::Cc(28, 0));
+        QVERIFY(midi.WaitForLevel(VolumeFader, MinLevel));
+        QCoreApplication::processEvents();
+        QList<int> expected;
+        for (int band = first; band < first + count; ++band)
+            expected.append(band);
+        const QImage shown = midi.game.form->Fader()->grab().toImage();
+        QCOMPARE(BandsMarkedAbove(shown, midi.game.form->Renderer().Geometry()), expected);
     }
 
     // Under "Anwahl" a control that moves a fader selects it, which counts;

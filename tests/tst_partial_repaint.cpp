@@ -18,6 +18,8 @@
 #include <QScreen>
 #include <QtTest>
 
+#include <tuple>
+
 namespace {
 
 // A colour the picture never has: a pixel no repaint reached stays this.
@@ -146,7 +148,7 @@ class PartialRepaintTest : public QObject {
         rig.Repaint();
         for (int step = 0; step < steps; ++step) {
             QString what;
-            const int kind = random.bounded(100);
+            const int kind = random.bounded(115);
             const int band = random.bounded(BandCount);
             if (kind < 30) {
                 // A drag moves a level one step, a key jumps.
@@ -191,6 +193,19 @@ class PartialRepaintTest : public QObject {
             } else if (kind < 94) {
                 rig.renderer.CoverShown = !rig.renderer.CoverShown;
                 what = QStringLiteral("cover %1").arg(rig.renderer.CoverShown);
+            } else if (kind >= 100) {
+                // The marks that stand beside the colours, and a surface's bank.
+                const int cue = kind % 4;
+                if (cue == 0)
+                    state.WrongTry[band] ^= 1;
+                else if (cue == 1)
+                    state.WrongTryHint[band] ^= 1;
+                else if (cue == 2)
+                    state.AnswerHintBand = random.bounded(NoFader, BandCount);
+                else
+                    std::tie(state.SurfaceBankFirst, state.SurfaceBankCount) =
+                        std::pair(random.bounded(NoFader, BandCount), random.bounded(9));
+                what = QStringLiteral("cue %1 at %2").arg(cue).arg(band);
             } else if (kind < 97 && resizes) {
                 rig.Resize(logical + QSize(random.bounded(-40, 41), random.bounded(-30, 31)));
                 what = QStringLiteral("resize");
@@ -214,7 +229,7 @@ class PartialRepaintTest : public QObject {
         for (qreal ratio : {1.0, 1.25, 2.0}) {
             const QString suffix = QStringLiteral(" at %1").arg(ratio);
             for (const char* change : {"level", "volume", "selection", "lock", "frequency",
-                                       "nothing", "mode", "size", "chart"})
+                                       "nothing", "mode", "size", "chart", "wrong try", "bank"})
                 QTest::newRow(qPrintable(change + suffix)) << QString::fromLatin1(change) << ratio;
         }
     }
@@ -257,6 +272,20 @@ class PartialRepaintTest : public QObject {
         } else if (change == "lock") {
             state.BandTable[3].Locked ^= 1;
             limit = columnArea;
+        } else if (change == "wrong try") {
+            state.BandTable[3].Locked = 1;
+            rig.Repaint();
+            state.WrongTry[3] = 1; // the colour stays red: only the mark changes
+            limit = columnArea;
+            within = QRect(int(4 * column * toLogical) - 3, 0, int(column * toLogical) + 6,
+                           logical.height());
+        } else if (change == "bank") {
+            state.SurfaceBankFirst = 8;
+            state.SurfaceBankCount = 8;
+            // A thin bar over eight tracks, above them.
+            const int trackTop = int(rig.renderer.TrackTop() * toLogical) + 2;
+            within = QRect(0, 0, logical.width(), trackTop);
+            limit = qint64(int(9 * column * toLogical)) * trackTop / 2;
         } else if (change == "frequency") {
             state.ToneFrequency = 12500; // the text's row at the bottom
             within = QRect(0, labelsTop, logical.width(), logical.height() - labelsTop);
@@ -298,6 +327,7 @@ class PartialRepaintTest : public QObject {
         // V selects the volume fader: the band fader loses its highlight.
         QTest::newRow("the volume selected") << "volume" << QList<int>{14, VolumeFader};
         QTest::newRow("a status tick") << "tick" << QList<int>{};
+        QTest::newRow("a wrong try") << "wrong" << QList<int>{14};
     }
 
     void eachAnnouncedChangeRepaintsItsOwnColumns()
@@ -316,6 +346,8 @@ class PartialRepaintTest : public QObject {
             rig.ClickFader(16);
         else if (change == "volume")
             rig.Key(Qt::Key_V);
+        else if (change == "wrong")
+            rig.DragTo(-6); // its knob locks, red and striped
         else
             rig.Game().Timer1Timer();
         QCoreApplication::processEvents();

@@ -12,6 +12,8 @@
 
 #include <algorithm>
 #include <cstdlib>
+#include <tuple>
+#include <utility>
 
 namespace {
 
@@ -53,6 +55,30 @@ QColor KnobColour(const GameState& state, int band)
         return state.WrongTryHint[band] != 0 ? Amber : Red;
     }
     return FaderSelected(state, band) ? Yellow : Grey;
+}
+
+KnobMark MarkOf(const GameState& state, int fader)
+{
+    if (fader == VolumeFader || state.BandTable[fader].Locked == 0)
+        return KnobMark::None;
+    if (state.WrongTryHint[fader] != 0)
+        return KnobMark::WrongTryHint;
+    return state.WrongTry[fader] != 0 ? KnobMark::WrongTry : KnobMark::None;
+}
+
+// The answer's label is green and, for those who do not see green, underlined.
+bool LabelUnderlined(const GameState& state, int fader)
+{
+    return fader != VolumeFader && fader == state.AnswerHintBand;
+}
+
+// The bands a control surface's bank holds, cut to the bank; count 0 for none.
+std::pair<int, int> SurfaceBank(const GameState& state)
+{
+    const int first = state.SurfaceBankFirst;
+    if (first < 0 || first >= BandCount || state.SurfaceBankCount <= 0)
+        return {NoFader, 0};
+    return {first, std::min(state.SurfaceBankCount, BandCount - first)};
 }
 
 // The font colour a band fader leaves for its label.
@@ -166,12 +192,42 @@ void FaderRenderer::BuildFaderImage()
     canvas.RoundRect(Nearest(w / 2.0 - 0.2 * w), 0, Nearest(w / 2.0 + 0.2 * w), h, corner, corner);
 }
 
-void FaderRenderer::DrawKnob(PixelExactCanvas& canvas, int centreX, int level) const
+void FaderRenderer::DrawKnobStripe(PixelExactCanvas& canvas, int x1, int y1, int x2, int y2) const
+{
+    // Row by row with whole spans rather than a painter's line, whose pixels
+    // could depend on the clip of a partial repaint.
+    const int width = std::max(1, Nearest(geometry_.ColumnWidth / 20.0));
+    const int rows = std::abs(y2 - y1);
+    const int step = y2 >= y1 ? 1 : -1;
+    const auto xAt = [&](int row) { return x1 + Nearest((x2 - x1) * double(row) / rows); };
+    for (int row = 0; row <= rows; ++row) {
+        const int from = xAt(row);
+        const int to = row < rows ? std::max(from + 1, xAt(row + 1)) : from + 1;
+        const int y = y1 + row * step;
+        canvas.FillRect(from, y, to + width - 1, y + 1);
+    }
+}
+
+void FaderRenderer::DrawKnob(PixelExactCanvas& canvas, int centreX, int level, KnobMark mark) const
 {
     const int knobHalf = geometry_.KnobHalfWidth();
     canvas.SetPenWidth(1);
     canvas.RoundRect(centreX - knobHalf, geometry_.KnobTop(level), centreX + knobHalf,
                      geometry_.KnobBottom(level), 3, 4);
+    if (mark != KnobMark::None) {
+        // Inside the outline and under the level line, which stays whole.
+        const int inset = 2 + std::max(1, Nearest(geometry_.ColumnWidth / 20.0));
+        const int left = centreX - std::abs(knobHalf) + inset;
+        const int right = centreX + std::abs(knobHalf) - inset;
+        const int top = geometry_.KnobTop(level) + inset;
+        const int bottom = geometry_.KnobBottom(level) - 1 - inset;
+        if (right - left >= 2 && bottom - top >= 2) {
+            canvas.SetBrushColor(Black);
+            DrawKnobStripe(canvas, left, top, right, bottom);
+            if (mark == KnobMark::WrongTryHint)
+                DrawKnobStripe(canvas, left, bottom, right, top);
+        }
+    }
     const int lineHalf = geometry_.KnobLineHalfWidth();
     const int lineY = geometry_.KnobLineY(level);
     canvas.SetPenWidth(3);
@@ -185,15 +241,39 @@ void FaderRenderer::DrawBandFader(PixelExactCanvas& canvas, const GameState& sta
     canvas.Draw((band + 1) * geometry_.ColumnWidth, geometry_.TrackTop, faderImage_);
     canvas.SetPenColor(White);
     canvas.SetBrushColor(KnobColour(state, band));
-    DrawKnob(canvas, FaderCentreX(band), state.BandTable[band].Level);
+    DrawKnob(canvas, FaderCentreX(band), state.BandTable[band].Level, MarkOf(state, band));
 }
 
 void FaderRenderer::DrawBandLabel(PixelExactCanvas& canvas, const GameState& state, int band) const
 {
     canvas.SetBrushColor(Black);
     const QString text = BandLabel(state.BandTable[band]);
-    canvas.TextOut(Nearest(geometry_.ColumnCentre(band) - canvas.TextWidth(text) / 2.0),
-                   geometry_.LabelTop, text);
+    const int width = canvas.TextWidth(text);
+    const int x = Nearest(geometry_.ColumnCentre(band) - width / 2.0);
+    canvas.TextOut(x, geometry_.LabelTop, text);
+    if (LabelUnderlined(state, band) && labelMetrics_) {
+        const int y = geometry_.LabelTop + labelMetrics_->height();
+        canvas.SetBrushColor(LabelColour(state, band));
+        canvas.FillRect(x, y, x + width, y + UnderlineHeight());
+        canvas.SetBrushColor(Black); // the next label's cell
+    }
+}
+
+int FaderRenderer::UnderlineHeight() const
+{
+    // Inside the label's margin (TextMargin), so the label's area covers it.
+    return labelMetrics_ ? 1 + labelMetrics_->height() / 8 : 0;
+}
+
+void FaderRenderer::DrawSurfaceBank(PixelExactCanvas& canvas, const GameState& state) const
+{
+    const auto [first, count] = SurfaceBank(state);
+    const QRect bar = SurfaceBankArea(first, count);
+    if (bar.isEmpty())
+        return;
+    canvas.SetBrushColor(White);
+    canvas.FillRect(bar.left(), bar.top(), bar.right() + 1, bar.bottom() + 1);
+    canvas.SetBrushColor(Black);
 }
 
 void FaderRenderer::DrawVolumeLabel(PixelExactCanvas& canvas) const
@@ -292,6 +372,8 @@ QImage FaderRenderer::PaintStraightforward(const GameState& state) const
         canvas.SetFont(ArialFont(labelFontSize_));
         canvas.SetFontColor(White);
         const bool faderMode = IsFaderMode(state.GameMode);
+        if (faderMode)
+            DrawSurfaceBank(canvas, state);
         for (int band = 0; band < BandCount; ++band) {
             if (faderMode)
                 DrawBandFader(canvas, state, band);
@@ -347,6 +429,19 @@ QRect FaderRenderer::KnobArea(int centreX, int level) const
     return knob.united(line).adjusted(-1, -1, 1, 1);
 }
 
+QRect FaderRenderer::SurfaceBankArea(int first, int count) const
+{
+    if (count <= 0)
+        return {};
+    // A thin bar over the bank's tracks, a little in from their outer edges
+    // so that it reads as one group.
+    const int thickness = std::max(2, Nearest(geometry_.TrackTop / 16.0));
+    const int left = (first + 1) * geometry_.ColumnWidth + 1;
+    const int right = (first + count + 1) * geometry_.ColumnWidth - 2;
+    const int bottom = geometry_.TrackTop - thickness - 1;
+    return QRect(QPoint(left, bottom - thickness + 1), QPoint(right, bottom));
+}
+
 QRect FaderRenderer::LabelArea(const QFontMetrics& metrics, double centreX,
                                const QString& text) const
 {
@@ -392,7 +487,7 @@ void FaderRenderer::PaintBandFader(PixelExactCanvas& canvas, const QRegion& area
     if (area.intersects(KnobArea(centre, level))) {
         canvas.SetPenColor(White);
         canvas.SetBrushColor(KnobColour(state, band));
-        DrawKnob(canvas, centre, level);
+        DrawKnob(canvas, centre, level, MarkOf(state, band));
     }
 }
 
@@ -448,6 +543,11 @@ void FaderRenderer::Paint(QPainter& painter, const QRegion& region, const GameSt
     canvas.SetFontColor(White);
     const bool faderMode = IsFaderMode(state.GameMode);
     const bool chartMode = IsChartMode(state.GameMode) && chartColumn_;
+    if (faderMode) {
+        const auto [first, count] = SurfaceBank(state);
+        if (area.intersects(SurfaceBankArea(first, count)))
+            DrawSurfaceBank(canvas, state);
+    }
     for (int band = 0; band < BandCount; ++band) {
         if (faderMode)
             PaintBandFader(canvas, area, state, band);
@@ -480,9 +580,12 @@ FaderPictureContent FaderRenderer::Content(const GameState& state) const
         FaderPictureContent::Fader& shown = content.faders[fader];
         shown.level = FaderLevel(state, fader);
         shown.knob = KnobColour(state, fader).rgb();
+        shown.knobMark = MarkOf(state, fader);
         shown.labelColour = LabelColour(state, fader).rgb();
+        shown.labelUnderlined = LabelUnderlined(state, fader);
         shown.label = fader == VolumeFader ? VolumeLabel : BandLabel(state.BandTable[fader]);
     }
+    std::tie(content.surfaceBankFirst, content.surfaceBankCount) = SurfaceBank(state);
     if (ShowsFrequency(state.GameMode))
         content.frequencyText = FormatFrequency(state.ToneFrequency);
     return content;
@@ -504,15 +607,21 @@ QRegion FaderRenderer::ChangedArea(const FaderPictureContent& before,
     for (int fader = 0; fader <= VolumeFader; ++fader) {
         const FaderPictureContent::Fader& old = before.faders[fader];
         const FaderPictureContent::Fader& now = after.faders[fader];
-        if (old.level != now.level || old.knob != now.knob) {
+        if (old.level != now.level || old.knob != now.knob || old.knobMark != now.knobMark) {
             const int centre = FaderCentreX(fader);
             changed += KnobArea(centre, old.level);
             changed += KnobArea(centre, now.level);
         }
-        if (old.label != now.label || old.labelColour != now.labelColour) {
+        if (old.label != now.label || old.labelColour != now.labelColour ||
+            old.labelUnderlined != now.labelUnderlined) {
             changed += CachedLabelArea(fader, old.label);
             changed += CachedLabelArea(fader, now.label);
         }
+    }
+    if (before.surfaceBankFirst != after.surfaceBankFirst ||
+        before.surfaceBankCount != after.surfaceBankCount) {
+        changed += SurfaceBankArea(before.surfaceBankFirst, before.surfaceBankCount);
+        changed += SurfaceBankArea(after.surfaceBankFirst, after.surfaceBankCount);
     }
     if (before.frequencyText != after.frequencyText) {
         changed += FrequencyArea(*frequencyMetrics_, before.frequencyText);

@@ -16,6 +16,7 @@
 #include <QString>
 
 #include <array>
+#include <cstdint>
 #include <functional>
 #include <optional>
 
@@ -24,11 +25,20 @@ class QPainter;
 
 // What the picture shows, as far as it can change without a resize: enough to
 // tell which rectangles two states paint differently.
+// Shapes beside the colours, for players who cannot tell red from green.
+enum class KnobMark : std::uint8_t {
+    None,
+    WrongTry,     // one diagonal stripe
+    WrongTryHint, // a cross: the "Hinweise" knob, orange instead of red
+};
+
 struct FaderPictureContent {
     struct Fader {
         int level = 0;
         QRgb knob = 0;
+        KnobMark knobMark = KnobMark::None;
         QRgb labelColour = 0;
+        bool labelUnderlined = false; // the answer under "Hinweise"
         QString label;
         bool operator==(const Fader&) const = default;
     };
@@ -37,6 +47,8 @@ struct FaderPictureContent {
     bool hasTrack = false;
     GameModeValue mode = ModeIdle;
     std::array<Fader, VolumeFader + 1> faders{};
+    int surfaceBankFirst = NoFader;
+    int surfaceBankCount = 0;
     QString frequencyText;
     bool operator==(const FaderPictureContent&) const = default;
 };
@@ -108,7 +120,10 @@ class FaderRenderer {
     void DrawBandLabel(PixelExactCanvas& canvas, const GameState& state, int band) const;
     void DrawVolumeLabel(PixelExactCanvas& canvas) const;
     void DrawVolumeFader(PixelExactCanvas& canvas, const GameState& state) const;
-    void DrawKnob(PixelExactCanvas& canvas, int centreX, int level) const;
+    void DrawKnob(PixelExactCanvas& canvas, int centreX, int level,
+                  KnobMark mark = KnobMark::None) const;
+    void DrawKnobStripe(PixelExactCanvas& canvas, int x1, int y1, int x2, int y2) const;
+    void DrawSurfaceBank(PixelExactCanvas& canvas, const GameState& state) const;
     void DrawFrequencyText(PixelExactCanvas& canvas, const GameState& state) const;
     // Paint's steps for one fader: only those that reach `area`.
     void PaintBandFader(PixelExactCanvas& canvas, const QRegion& area, const GameState& state,
@@ -120,6 +135,9 @@ class FaderRenderer {
     // cannot reach a region.
     QRect TrackArea(int column) const;
     QRect KnobArea(int centreX, int level) const;
+    QRect SurfaceBankArea(int first, int count) const;
+    // The bar under the label text that marks the answer, in rows below its cell.
+    int UnderlineHeight() const;
     QRect LabelArea(const QFontMetrics& metrics, double centreX, const QString& text) const;
     // LabelArea of fader `fader` showing `text`, remembered per size: the
     // labels hardly ever change, and measuring text is the dearest part of

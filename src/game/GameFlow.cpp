@@ -181,6 +181,7 @@ void GameFlow::EvaluateFader()
             RunFindSequence();
         } else {
             counters_.CountWrongAttempt(s);
+            turn_.WrongTry[s] = 1;
             if (state_.Training.Hinweise != 0)
                 turn_.WrongTryHint[s] = 1; // shown with the lock below
             faders_.SetLocked(s, true);    // a wrong band counts once per turn
@@ -454,8 +455,10 @@ void GameFlow::Fire(TurnEvent event, GameModeValue chart)
     turn_.GameMode = machine_.Mode();
     // The hints belong to one turn: the wrong tries to its search, the answer
     // to the time after it.
-    if (event == TurnEvent::TurnToneStarted || !machine_.JudgesTries())
+    if (event == TurnEvent::TurnToneStarted || !machine_.JudgesTries()) {
         turn_.WrongTryHint.fill(0);
+        turn_.WrongTry.fill(0);
+    }
     if (!machine_.AfterTurn())
         turn_.AnswerHintBand = NoFader;
     emit turnChanged();

@@ -77,7 +77,8 @@ MainForm::MainForm(GameSession& session, const MainFormPlaces& places)
     // a player who used one last time, or when the dialog opens.
     // A child too, so it can be found as one of the window's parts; the
     // pointer deletes it first.
-    midi_ = std::make_unique<MidiBridge>(state_, faders_, *input_, this);
+    midi_ = std::make_unique<MidiBridge>(state_, state_, faders_, *input_, this);
+    connect(midi_.get(), &MidiBridge::surfaceBankChanged, this, &MainForm::FaderPaint);
     connect(this, &MainForm::firstFrameDrawn, this,
             [this] { midi_->StartRemembered(settingsPath_); });
     connect(trainingMenu_, &TrainingMenu::midiRequested, this,

@@ -22,9 +22,9 @@ constexpr int ReopenIntervalMs = 2000;
 
 } // namespace
 
-MidiBridge::MidiBridge(const GameState& state, FaderModel& faders, FaderInput& input,
-                       QObject* parent)
-    : QObject(parent), state_(state), input_(input)
+MidiBridge::MidiBridge(const GameState& state, SurfaceSlice& surface, FaderModel& faders,
+                       FaderInput& input, QObject* parent)
+    : QObject(parent), state_(state), surface_(surface), input_(input)
 {
     ForgetSurface();
     takeTimer_.setSingleShot(true);
@@ -60,6 +60,7 @@ bool MidiBridge::Start(const std::vector<MidiBackEnd>& order, QString* errorText
     ports_.ConnectDestination(settings_.destination);
     ForgetSurface();
     ScheduleFeedback();
+    ShowBank();
     return true;
 }
 
@@ -76,6 +77,7 @@ void MidiBridge::LoseServer()
     ports_.Close();
     serverLost_ = true;
     reopenTimer_.start();
+    ShowBank(); // no surface, no bank on screen
     emit runningChanged();
 }
 
@@ -115,6 +117,7 @@ void MidiBridge::SetMappingKind(MidiMappingKind kind)
         learning_ = false;
     ForgetSurface();
     ScheduleFeedback();
+    ShowBank();
 }
 
 bool MidiBridge::ConnectSource(const QString& name, QString* errorText)
@@ -177,8 +180,10 @@ void MidiBridge::TakeMessages()
 void MidiBridge::Take(const MidiEvent& event)
 {
     if (event.slot == MidiSlot::BankDown || event.slot == MidiSlot::BankUp) {
-        if (mapping_.ShiftBank(event.slot == MidiSlot::BankUp ? 1 : -1))
+        if (mapping_.ShiftBank(event.slot == MidiSlot::BankUp ? 1 : -1)) {
             ScheduleFeedback();
+            ShowBank();
+        }
         return;
     }
     const int selected = state_.SelectedFader;
@@ -225,6 +230,19 @@ void MidiBridge::SendFeedback()
         ports_.Send(FeedbackMessage(slot, level));
         shown = level;
     }
+}
+
+void MidiBridge::ShowBank()
+{
+    // Only a surface that is listening has a bank the player must know about.
+    const bool shown = IsRunning() && mapping_.BankFaderCount() > 0;
+    const int first = shown ? mapping_.BankFirstFader() : NoFader;
+    const int count = shown ? mapping_.BankFaderCount() : 0;
+    if (first == surface_.SurfaceBankFirst && count == surface_.SurfaceBankCount)
+        return;
+    surface_.SurfaceBankFirst = first;
+    surface_.SurfaceBankCount = count;
+    emit surfaceBankChanged();
 }
 
 void MidiBridge::ForgetSurface()

@@ -15,13 +15,14 @@
 #include <array>
 
 struct GameState;
+struct SurfaceSlice;
 class FaderInput;
 class FaderModel;
 
 class MidiBridge final : public QObject {
     Q_OBJECT
   public:
-    MidiBridge(const GameState& state, FaderModel& faders, FaderInput& input,
+    MidiBridge(const GameState& state, SurfaceSlice& surface, FaderModel& faders, FaderInput& input,
                QObject* parent = nullptr);
 
     // Opens the ports if they are not yet open and applies the settings'
@@ -60,6 +61,8 @@ class MidiBridge final : public QObject {
     void learned();
     // The ports closed with their server, or opened again.
     void runningChanged();
+    // The bank shown on screen changed.
+    void surfaceBankChanged();
 
   private:
     void LoseServer();
@@ -70,8 +73,11 @@ class MidiBridge final : public QObject {
     void ScheduleFeedback();
     void SendFeedback();
     void ForgetSurface();
+    // Writes the bank the surface moves now, for the bank on screen.
+    void ShowBank();
 
     const GameState& state_;
+    SurfaceSlice& surface_;
     FaderInput& input_;
     MidiPorts ports_;
     MidiMapping mapping_;

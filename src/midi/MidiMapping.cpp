@@ -123,6 +123,16 @@ bool MidiMapping::ShiftBank(int direction)
     return true;
 }
 
+int MidiMapping::BankFirstFader() const
+{
+    return kind_ == MidiMappingKind::Mackie ? bank_ * BankSize : NoFader;
+}
+
+int MidiMapping::BankFaderCount() const
+{
+    return kind_ == MidiMappingKind::Mackie ? std::min(BankSize, BandCount - bank_ * BankSize) : 0;
+}
+
 int MidiMapping::FaderFor(int slot) const
 {
     if (slot < 0 || slot >= MidiSlot::ValueSlotCount)

@@ -72,6 +72,10 @@ class MidiMapping {
     int Bank() const { return bank_; }
     // +1 or -1; false when the bank stays where it is.
     bool ShiftBank(int direction);
+    // The band faders the bank moves: from BankFirstFader, BankFaderCount of
+    // them; none unless Mackie.
+    int BankFirstFader() const;
+    int BankFaderCount() const;
 
     // The fader (0..VolumeFader) a slot moves, or NoFader.
     int FaderFor(int slot) const;

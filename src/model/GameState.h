@@ -65,6 +65,16 @@ struct TurnSlice {
     // next START.
     std::array<std::uint8_t, BandCount> WrongTryHint{};
     std::int32_t AnswerHintBand = NoFader;
+    // The bands tried wrongly in the running search, hints or not: a locked
+    // knob is red for other reasons too, and colour alone is lost on some
+    // players.
+    std::array<std::uint8_t, BandCount> WrongTry{};
+};
+
+// A control surface's bank, the band faders it moves now. Writer: MidiBridge.
+struct SurfaceSlice {
+    std::int32_t SurfaceBankFirst = NoFader;
+    std::int32_t SurfaceBankCount = 0; // 0: no bank to show
 };
 
 // The game settings of the menus. Writers: the settings reader once at
@@ -107,7 +117,8 @@ struct GameState : FaderSlice,
                    SettingsSlice,
                    CounterSlice,
                    StoredResultsSlice,
-                   TrainingSlice {};
+                   TrainingSlice,
+                   SurfaceSlice {};
 
 // Where fader `fader` (a band or VolumeFader) stands now.
 inline int FaderLevel(const GameState& state, int fader)

@@ -36,6 +36,17 @@ int CountColour(const QImage& image, QRect area, QRgb colour)
     return count;
 }
 
+QList<int> BandsMarkedAbove(const QImage& picture, const FaderGeometry& geometry)
+{
+    QList<int> marked;
+    for (int band = 0; band < BandCount; ++band) {
+        const int centre = qRound(geometry.ColumnCentre(band));
+        if (CountColour(picture, QRect(centre, 0, 1, geometry.TrackTop), qRgb(255, 255, 255)) > 0)
+            marked.append(band);
+    }
+    return marked;
+}
+
 char* toString(const BandCounters& counters)
 {
     return QTest::toString(QStringLiteral("(%1, %2, %3)")

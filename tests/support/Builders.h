@@ -2,10 +2,12 @@
 // The game state as tests start from it, and what they read off pictures and
 // counters. The one set of builders; tests do not write their own.
 
+#include "display/FaderGeometry.h"
 #include "model/GameState.h"
 #include "results/BandCounters.h"
 
 #include <QImage>
+#include <QList>
 #include <QRect>
 
 // The 28 bands with their labels and frequencies, no counts, levels 0.
@@ -17,6 +19,9 @@ GameState StartUpState();
 
 // How many pixels of `area` (clipped to the image) have exactly `colour`.
 int CountColour(const QImage& image, QRect area, QRgb colour);
+
+// The bands with white over their tracks: the bank a control surface moves.
+QList<int> BandsMarkedAbove(const QImage& picture, const FaderGeometry& geometry);
 
 // Readable BandCounters in QCOMPARE failures.
 char* toString(const BandCounters& counters);
