@@ -532,18 +532,6 @@ bool RenderStage(const StageRenderRequest& request, const FftwFunctions& fftw,
     return true;
 }
 
-std::vector<float> RenderStage(const StageRenderRequest& request, const FftwFunctions& fftw,
-                               const std::function<void(const std::string&)>& onEvent)
-{
-    std::vector<float> samples;
-    samples.reserve(static_cast<std::size_t>(std::llround(request.seconds * SampleRateHz)));
-    RenderStage(request, fftw, onEvent, [&samples](const float* block, std::size_t count) {
-        samples.insert(samples.end(), block, block + count);
-        return true;
-    });
-    return samples;
-}
-
 int RunRenderStageCommand(const std::vector<std::string>& arguments)
 {
     std::string errorText;

@@ -47,10 +47,6 @@ bool RenderStage(const StageRenderRequest& request, const FftwFunctions& fftw,
                  const std::function<void(const std::string&)>& onEvent,
                  const SampleSink& onSamples);
 
-// The same, all in memory; empty when no scene was found.
-std::vector<float> RenderStage(const StageRenderRequest& request, const FftwFunctions& fftw,
-                               const std::function<void(const std::string&)>& onEvent);
-
 // heulmeister --render-stage ...: 0 done, 1 failed, 2 bad arguments. The
 // file is written through a temporary one beside it, block by block, and
 // renamed into place when whole: the name holds the old file or the new one.

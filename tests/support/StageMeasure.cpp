@@ -170,8 +170,13 @@ RenderedStage Render(const stage::StageRenderRequest& request)
     if (!fftw)
         throw std::runtime_error(error);
     RenderedStage rendered;
-    rendered.samples = stage::RenderStage(
-        request, *fftw, [&rendered](const std::string& line) { rendered.events.push_back(line); });
+    // All in memory: the tests look at the whole of it.
+    stage::RenderStage(
+        request, *fftw, [&rendered](const std::string& line) { rendered.events.push_back(line); },
+        [&rendered](const float* block, std::size_t count) {
+            rendered.samples.insert(rendered.samples.end(), block, block + count);
+            return true;
+        });
     return rendered;
 }
 
