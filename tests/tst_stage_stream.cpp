@@ -120,6 +120,34 @@ class TestStageStream : public QObject {
         QVERIFY(ordered);
     }
 
+    // How low a howl falls is watched from the next block to the watch's
+    // last frame: what comes after it, however quiet, does not count.
+    void aFallIsWatchedUpToItsLastFrame()
+    {
+        stage::StageStream stream(stage::StageDesign(3, true), stagetest::Fftw(), 3);
+        std::array<float, stage::BlockFrames> out{};
+        const auto render = [&](int blocks, float* quietest = nullptr) {
+            for (int i = 0; i < blocks; ++i) {
+                stream.RenderBuffer(out.data(), out.size());
+                if (quietest)
+                    *quietest = std::min(*quietest, stream.HowlLevelDbfs());
+            }
+        };
+        stage::StageParameters parameters; // the bleed's level is set by the first
+        stream.SetParameters(parameters);
+        render(200);
+        stream.WatchFall(stream.FramesMade() + 100 * stage::BlockFrames);
+        float quietest = 200;
+        render(100, &quietest);
+        QCOMPARE(stream.QuietestWatchedDbfs(), quietest);
+        parameters.gainDb = -60;
+        stream.SetParameters(parameters);
+        render(400);
+        QVERIFY(stream.HowlLevelDbfs() < quietest - 20);
+        QCOMPARE(stream.QuietestWatchedDbfs(), quietest);
+        QCOMPARE(stream.FramesMade(), std::uint64_t(700 * stage::BlockFrames));
+    }
+
     // A device that is not there, whatever this machine has.
     void withoutItsDeviceStartFails()
     {

@@ -483,6 +483,8 @@ void GameFlow::Timer1Timer()
         // The find time of a howl starts when the player can hear it well.
         if (machine_.StageSounding() && stage_.HowlReachedFindLevel())
             counters_.StartTurnClock();
+        if (machine_.StageSounding())
+            stage_.ListenForStop();
         emit statusLinesChanged(stage_.Lines(machine_.Phase()));
         return;
     }

@@ -40,6 +40,7 @@ void StageFlow::Build(std::uint32_t seed)
     ++turnNumber_;
     judgingMove_ = lookingForHowl_ = false;
     waitingMove_.reset();
+    pendingStop_.reset();
     endedOutOfPlay_ = false;
     lastVerdict_ = StageTurn::Verdict::None;
     wanted_ = std::make_shared<Job>();
@@ -138,7 +139,8 @@ void StageFlow::MoveFader(int band, std::uint32_t movedAtMs)
         SendLevels();
         return;
     case StageTurn::Move::Judge:
-        waitingMove_ = WaitingMove{band, movedAtMs};
+        waitingMove_ = WaitingMove{band, movedAtMs, turn_->Stream().HowlLevelDbfs(),
+                                   turn_->Stream().FramesMade(), !turn_->ReachedFindLevel()};
         if (!judgingMove_)
             JudgeWaitingMove();
         return;
@@ -166,33 +168,61 @@ void StageFlow::JudgeWaitingMove()
         [analysis = turn_->Analysis(), howl = turn_->Howl(), levelsDb = turn_->LevelsDb()] {
             return stage::JudgeCut(*analysis, howl, levelsDb);
         },
-        [this, move](const StageTurn::Judgement& judgement) {
-            TakeJudgement(judgement, move.band, move.movedAtMs);
-        });
+        [this, move](const StageTurn::Judgement& judgement) { TakeJudgement(judgement, move); });
 }
 
-void StageFlow::TakeJudgement(const StageTurn::Judgement& judgement, int band,
-                              std::uint32_t movedAtMs)
+void StageFlow::TakeJudgement(const StageTurn::Judgement& judgement, const WaitingMove& move)
 {
     judgingMove_ = false;
-    const StageTurn::Verdict judged = turn_->TakeJudgement(judgement, band);
-    if (judged != StageTurn::Verdict::None)
-        lastVerdict_ = judged;
-    if (judged != StageTurn::Verdict::Right && judged != StageTurn::Verdict::Missed) {
-        if (waitingMove_)
-            JudgeWaitingMove();
+    const StageTurn::Verdict judged = turn_->TakeJudgement(judgement, move.band);
+    if (judged == StageTurn::Verdict::Right || judged == StageTurn::Verdict::Missed) {
+        // The first move after which the pole died owns the stop.
+        if (!pendingStop_) {
+            pendingStop_ = PendingStop{judged, move, judgement};
+            turn_->Stream().WatchFall(move.frame + std::uint64_t(stage::StopWithinSeconds *
+                                                                 stage::SampleRateHz));
+        }
+    } else {
+        pendingStop_.reset(); // it grows again, or it never died
+        if (judged != StageTurn::Verdict::None)
+            lastVerdict_ = judged;
+    }
+    if (waitingMove_)
+        JudgeWaitingMove();
+    ListenForStop();
+}
+
+void StageFlow::ListenForStop()
+{
+    if (!pendingStop_ || !playing_)
+        return;
+    const stage::StageStream& stream = turn_->Stream();
+    const PendingStop& stop = *pendingStop_;
+    if (stop.move.quiet ||
+        stream.QuietestWatchedDbfs() <= stop.move.levelDbfs - stage::StopFallDb) {
+        EndHowl();
         return;
     }
-    // What was moved after the stopping move still reaches the analysis.
-    if (waitingMove_) {
-        waitingMove_.reset();
-        SendLevels();
-    }
+    if (stream.FramesMade() <
+        stop.move.frame + std::uint64_t(stage::StopWithinSeconds * stage::SampleRateHz))
+        return;
+    // A pole a few hertz away carries it on.
+    turn_->GoOnRinging(stop.judgement);
+    lastVerdict_ = StageTurn::Verdict::Slowed;
+    pendingStop_.reset();
+}
+
+void StageFlow::EndHowl()
+{
+    const PendingStop stop = *pendingStop_;
+    pendingStop_.reset();
+    lastVerdict_ = stop.verdict;
+    turn_->EndHowl(stop.move.band);
     Verdict verdict;
-    verdict.found = judged == StageTurn::Verdict::Right;
-    verdict.stopper = lastStopper_ = turn_->Stopper();
-    verdict.movedAtMs = movedAtMs;
-    verdict.beforeFindLevel = !turn_->ReachedFindLevel();
+    verdict.found = stop.verdict == StageTurn::Verdict::Right;
+    verdict.stopper = lastStopper_ = stop.move.band;
+    verdict.movedAtMs = stop.move.movedAtMs;
+    verdict.beforeFindLevel = stop.move.quiet;
     verdict.triedBands = turn_->TriedBands();
     emit howlStopped(verdict);
 }
@@ -218,7 +248,7 @@ void StageFlow::RiseGain()
     lookingForHowl_ = true;
     Ask<std::pair<std::optional<stage::LoopPole>, double>>(
         [analysis = turn_->Analysis()] {
-            std::optional<stage::LoopPole> pole = analysis->RiseGainDb();
+            std::optional<stage::LoopPole> pole = analysis->RiseGainDb().dominant;
             return std::make_pair(pole, analysis->GainDb());
         },
         [this, asked = levelsChanges_](const auto& answer) {
@@ -252,6 +282,7 @@ StageResponse StageFlow::Response()
 void StageFlow::Stop()
 {
     CancelBuild();
+    pendingStop_.reset();
     if (playing_)
         player_.Stop(turn_->Stream());
     playing_ = false;

@@ -52,9 +52,16 @@ class StageFlow final : public QObject {
 
     // A move of `band` at `movedAtMs`: the sound takes it at once. While a
     // howl grows the loop analysis judges it (about 0.1 s, on its own
-    // thread), and howlStopped follows if it stopped the howl. Moves made
-    // meanwhile are judged together, as one, the last band moved owning it.
+    // thread). Moves made meanwhile are judged together, as one, the last
+    // band moved owning it. When the howl's pole dies, ListenForStop hears
+    // whether the howl does too.
     void MoveFader(int band, std::uint32_t movedAtMs);
+    // howlStopped follows once the howl's level has fallen by StopFallDb
+    // within a second of the move that made its pole die; after that second
+    // it rings on. A howl too quiet to stand out of the bleed is judged by
+    // the model alone. Thread: GUI, while the stage sounds (the status timer).
+    void ListenForStop();
+    bool StopPending() const { return pendingStop_.has_value(); }
     // nextHowl follows: whether a pole grows now.
     void LookForHowl();
     // G up by 0.5-1 dB, then nextHowl; nothing while the last rise or look is
@@ -98,8 +105,16 @@ class StageFlow final : public QObject {
     // unless the turn has ended or another has begun meanwhile.
     template <typename Answer>
     void Ask(std::function<Answer()> work, std::function<void(const Answer&)> take);
+    struct WaitingMove {
+        int band;
+        std::uint32_t movedAtMs;
+        float levelDbfs;     // the howl's own level when it was made
+        std::uint64_t frame; // the loop's frames made then
+        bool quiet;          // before the howl reached the find level
+    };
     void JudgeWaitingMove();
-    void TakeJudgement(const StageTurn::Judgement& judgement, int band, std::uint32_t movedAtMs);
+    void TakeJudgement(const StageTurn::Judgement& judgement, const WaitingMove& move);
+    void EndHowl();
     void TakeStrongestPole(const std::optional<stage::LoopPole>& pole, double gainDb,
                            std::uint64_t levelsAsked);
     void SendLevels();
@@ -123,11 +138,14 @@ class StageFlow final : public QObject {
     std::uint64_t levelsChanges_ = 0; // fader changes the analysis was sent
     bool judgingMove_ = false;
     bool lookingForHowl_ = false;
-    struct WaitingMove {
-        int band;
-        std::uint32_t movedAtMs;
-    };
     std::optional<WaitingMove> waitingMove_;
+    // The move after which the howl's pole died, until the sound says.
+    struct PendingStop {
+        StageTurn::Verdict verdict;
+        WaitingMove move;
+        StageTurn::Judgement judgement;
+    };
+    std::optional<PendingStop> pendingStop_;
 };
 
 Q_DECLARE_METATYPE(StageFlow::Verdict)

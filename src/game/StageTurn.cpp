@@ -109,12 +109,18 @@ StageTurn::Verdict StageTurn::TakeJudgement(const Judgement& judgement, int band
 {
     if (!growing_)
         return Verdict::None;
-    const Verdict verdict = stage::VerdictOf(judgement, band, HowlBand(), *howl_);
-    if (verdict == Verdict::Right || verdict == Verdict::Missed) {
-        growing_ = false;
-        stopper_ = band;
-    }
-    return verdict;
+    return stage::VerdictOf(judgement, band, HowlBand(), *howl_);
+}
+
+void StageTurn::EndHowl(int stopper)
+{
+    growing_ = false;
+    stopper_ = stopper;
+}
+
+void StageTurn::GoOnRinging(const Judgement& judgement)
+{
+    howl_ = stage::CarriedOn(judgement);
 }
 
 StageTurn::NextHowl StageTurn::TakeStrongestPole(const std::optional<stage::LoopPole>& pole,

@@ -68,9 +68,13 @@ class StageTurn {
     const stage::LoopPole& Howl() const { return *howl_; }
 
     using Judgement = stage::CutJudgement;
-    // Takes a judgement of the move of `band` in: the find belongs to the
-    // move after which the howl stopped. Thread: GUI.
+    // Takes a judgement of the move of `band` in: Right or Missed when the
+    // howl's pole dies, which the sound must then confirm. Thread: GUI.
     Verdict TakeJudgement(const Judgement& judgement, int band);
+    // The howl fell as heard after the move of `stopper`. Thread: GUI.
+    void EndHowl(int stopper);
+    // Its pole died but the howl did not fall: it rings on. Thread: GUI.
+    void GoOnRinging(const Judgement& judgement);
 
     // Whether a pole grows now, clearly enough to be heard soon. One in play
     // becomes the next howl; one out of play cannot be cut, so it ends the stage.

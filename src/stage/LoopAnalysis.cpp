@@ -21,6 +21,7 @@ constexpr int CandidateCount = 24;
 // When no root grows, the strongest few still name the one nearest to it.
 constexpr int QuietCandidateCount = 4;
 constexpr int FollowSteps = 8;
+constexpr double RivalShare = 0.5;
 // The first howl grows within this share of the scene's rate.
 constexpr double TargetGrowthTolerance = 0.1;
 // dB per neper, per second of samples.
@@ -223,7 +224,7 @@ void LoopAnalysis::UpdateGrid()
     gridCurrent_ = true;
 }
 
-std::optional<LoopPole> LoopAnalysis::DominantPole()
+PoleSurvey LoopAnalysis::SurveyPoles()
 {
     UpdateGrid();
     struct Candidate {
@@ -254,13 +255,24 @@ std::optional<LoopPole> LoopAnalysis::DominantPole()
         std::count_if(candidates.begin(), candidates.begin() + kept,
                       [unityOnGrid](const Candidate& c) { return c.magnitude > unityOnGrid; }));
     kept = std::min(kept, std::max(growing, std::size_t(QuietCandidateCount)));
-    std::optional<LoopPole> dominant;
-    for (std::size_t i = 0; i < kept; ++i) {
-        const std::optional<LoopPole> pole = Refine({0.0, candidates[i].omega});
-        if (pole && (!dominant || pole->s.real() > dominant->s.real()))
-            dominant = pole;
-    }
-    return dominant;
+    std::vector<LoopPole> poles;
+    for (std::size_t i = 0; i < kept; ++i)
+        if (const std::optional<LoopPole> pole = Refine({0.0, candidates[i].omega}))
+            poles.push_back(*pole);
+    PoleSurvey survey;
+    for (const LoopPole& pole : poles)
+        if (!survey.dominant || pole.s.real() > survey.dominant->s.real())
+            survey.dominant = pole;
+    // One that grows at less than half the rate stays under the first until
+    // that one is cut: it is the next howl, not a second one now.
+    for (const LoopPole& pole : poles)
+        if (pole.GrowthDbPerSecond() > 0 &&
+            pole.GrowthDbPerSecond() >= RivalShare * survey.dominant->GrowthDbPerSecond() &&
+            std::abs(std::log(pole.FrequencyHz() / survey.dominant->FrequencyHz())) >=
+                std::log(RivalApartRatio) &&
+            (!survey.rival || pole.s.real() > survey.rival->s.real()))
+            survey.rival = pole;
+    return survey;
 }
 
 double LoopAnalysis::PeakGainDb()
@@ -326,17 +338,19 @@ RingOut LoopAnalysis::PlanRingOut(int howls, double cutDb)
     return plan;
 }
 
-std::optional<LoopPole> LoopAnalysis::RiseGainDb()
+PoleSurvey LoopAnalysis::RiseGainDb()
 {
     const double before = gainDb_;
-    std::optional<LoopPole> pole;
+    // Where every step makes two howls at once, the smallest.
+    PoleSurvey survey;
     for (double stepDb : {1.0, 0.75, 0.5}) {
         gainDb_ = before + stepDb;
-        pole = DominantPole();
-        if (!pole || pole->GrowthDbPerSecond() <= FastestHowlDbPerSecond)
+        survey = SurveyPoles();
+        const std::optional<LoopPole>& pole = survey.dominant;
+        if (!pole || (pole->GrowthDbPerSecond() <= FastestHowlDbPerSecond && !survey.rival))
             break;
     }
-    return pole;
+    return survey;
 }
 
 RingOut LoopAnalysis::FollowRingOut(const LoopPole& first, int howls, double cutDb)
@@ -346,7 +360,8 @@ RingOut LoopAnalysis::FollowRingOut(const LoopPole& first, int howls, double cut
     RingOut plan;
     plan.firstGainDb = gainDb_;
     BandLevels levels = levelsDb_;
-    std::optional<LoopPole> pole = first;
+    PoleSurvey survey{first, std::nullopt};
+    std::optional<LoopPole>& pole = survey.dominant;
     for (int howl = 0; howl < howls; ++howl) {
         // After a cut the next howl may already grow; else G rises (a stage
         // that never howls again within 30 dB is rung out).
@@ -354,7 +369,7 @@ RingOut LoopAnalysis::FollowRingOut(const LoopPole& first, int howls, double cut
             return howl == 0 || (pole && pole->GrowthDbPerSecond() >= SlowestHowlDbPerSecond);
         };
         for (int rise = 0; rise < 30 && !howling(); ++rise)
-            pole = RiseGainDb();
+            survey = RiseGainDb();
         if (!howling())
             break;
         const int band = NearestBand(pole->FrequencyHz());
@@ -362,7 +377,7 @@ RingOut LoopAnalysis::FollowRingOut(const LoopPole& first, int howls, double cut
         plan.gainWonDb = gainDb_ - plan.firstGainDb;
         levels[band] = std::max(double(MinLevelDb), levels[band] + cutDb);
         SetLevels(levels);
-        pole = DominantPole();
+        survey = SurveyPoles();
     }
     SetLevels(before);
     gainDb_ = gainBefore;

@@ -35,6 +35,17 @@ struct RingOut {
     double gainWonDb = 0; // at the last howl, over the first
 };
 
+// Two growing poles further apart than a third of an octave are two howls
+// in two bands; closer, one howl that a cut of its band takes with it.
+constexpr double RivalApartRatio = 1.2599;
+
+struct PoleSurvey {
+    std::optional<LoopPole> dominant;
+    // The fastest pole that grows too, RivalApartRatio or more from the
+    // dominant, at half its rate or more.
+    std::optional<LoopPole> rival;
+};
+
 class LoopAnalysis {
   public:
     LoopAnalysis(const LoopDesign& design, const FftwFunctions& fftw);
@@ -63,7 +74,9 @@ class LoopAnalysis {
     std::optional<LoopPole> Refine(std::complex<double> start) const;
     // The pole with the largest real part, searched from the frequencies
     // where L's phase crosses zero with the largest |L|.
-    std::optional<LoopPole> DominantPole();
+    std::optional<LoopPole> DominantPole() { return SurveyPoles().dominant; }
+    // The same search, and a second howl that grows beside it.
+    PoleSurvey SurveyPoles();
     // The open loop's largest gain (dB, with G) and where it lies, from the
     // grid: cheap, the pole's place to within the grid's few millihertz.
     double PeakGainDb();
@@ -82,9 +95,9 @@ class LoopAnalysis {
     // and G as they were.
     RingOut FollowRingOut(const LoopPole& first, int howls, double cutDb);
     // One rise of G while nothing howls: 1 dB, or 0.75 or 0.5 dB where 1 dB
-    // would make the next howl grow faster than FastestHowlDbPerSecond.
-    // Sets G; returns the dominant pole there.
-    std::optional<LoopPole> RiseGainDb();
+    // would make the next howl grow faster than FastestHowlDbPerSecond or
+    // with a rival. Sets G; returns the poles there.
+    PoleSurvey RiseGainDb();
     // Follows `howl` while the EQ moves to `levelsDb` (in small steps, Newton
     // from the last root), and sets those levels.
     PoleForecast Follow(const LoopPole& howl, const BandLevels& levelsDb);

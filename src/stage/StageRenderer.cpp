@@ -25,9 +25,6 @@ namespace {
 constexpr char Usage[] = "Aufruf: heulmeister --render-stage STARTWERT AUSGABE.wav "
                          "[--seconds SEKUNDEN] [--no-room] [--range TIEF:HOCH] [--auto-cut DB] "
                          "[--cut BAND:DB@SEKUNDEN]...";
-// A howl the model stops (CutVerdict) is printed as stopped once its level
-// has fallen this far within a second.
-constexpr double StopFallDb = 20.0;
 constexpr double HeardLevelDbfs = LimitDbfs - 30.0;
 constexpr double GainRiseSeconds = 2.0;
 constexpr double AutoCutDelaySeconds = 1.0;
@@ -133,10 +130,13 @@ class RingOutLog {
             const StageCut& cut = request_.cuts[nextCut++];
             Cut(seconds, cut);
         }
-        if (request_.autoCutDb && growing_ && heardAt_ &&
-            seconds >= *heardAt_ + AutoCutDelaySeconds - 1e-9) {
+        // A cut that leaves the howl ringing is followed by a deeper one a
+        // second later.
+        if (request_.autoCutDb && growing_ && !falling_ && heardAt_ &&
+            seconds >= std::max(*heardAt_, lastAutoCut_) + AutoCutDelaySeconds - 1e-9) {
             const int band = NearestBand(howl_->FrequencyHz());
             const int level = std::max(MinLevelDb, int(levelsDb_[band]) + *request_.autoCutDb);
+            lastAutoCut_ = seconds;
             Cut(seconds, {band, level, seconds});
         }
     }
@@ -160,9 +160,10 @@ class RingOutLog {
         }
         if (falling_) {
             if (levelDbfs <= falling_->levelDbfs - StopFallDb) {
-                onEvent_(falling_->line);
-                falling_.reset();
-            } else if (seconds > falling_->seconds + 1.0) {
+                Stopped(seconds);
+            } else if (seconds > falling_->seconds + StopWithinSeconds) {
+                // A neighbour a few hertz away carries it on: it still rings.
+                howl_ = CarriedOn(falling_->judgement);
                 falling_.reset();
             }
         }
@@ -210,13 +211,25 @@ class RingOutLog {
                  " db=" + std::to_string(cut.levelDb) +
                  " loop_gain_db=" + Fixed(analysis_.OpenLoopGainDb(frequencyHz), 3) +
                  " growth_db_s=" + Fixed(forecast.growthDbPerSecond, 2) + " verdict=" + verdict);
-        if (!stops)
+        if (!stops) {
+            falling_.reset(); // it grows again
             return;
+        }
+        // The first move that made it die owns the stop, once it is heard.
+        if (!falling_)
+            falling_ = Falling{seconds, meter_.LevelDbfs(),
+                               "stopped t=" + Fixed(seconds, 3) + " freq=" + Fixed(frequencyHz, 2) +
+                                   " band=" + std::to_string(howlBand) +
+                                   " decay_db_s=" + Fixed(forecast.growthDbPerSecond, 2),
+                               judgement};
+    }
+
+    // The howl fell as heard: it is stopped, and the gain may rise.
+    void Stopped(double seconds)
+    {
+        onEvent_(falling_->line);
+        falling_.reset();
         growing_ = false;
-        falling_ = Falling{seconds, meter_.LevelDbfs(),
-                           "stopped t=" + Fixed(seconds, 3) + " freq=" + Fixed(frequencyHz, 2) +
-                               " band=" + std::to_string(howlBand) +
-                               " decay_db_s=" + Fixed(forecast.growthDbPerSecond, 2)};
         nextRise_ = seconds + GainRiseSeconds;
         LookForHowl(SlowestHowlDbPerSecond);
     }
@@ -225,6 +238,7 @@ class RingOutLog {
         double seconds;
         double levelDbfs;
         std::string line;
+        CutJudgement judgement;
     };
 
     const StageRenderRequest& request_;
@@ -238,6 +252,7 @@ class RingOutLog {
     bool growing_ = false;
     std::optional<double> heardAt_;
     std::optional<Falling> falling_;
+    double lastAutoCut_ = 0;
     double nextRise_ = 0;
     double firstGainDb_ = 0;
     int howls_ = 0;

@@ -61,6 +61,10 @@ std::optional<FoundStage> StageSearch::Find(const FftwFunctions& fftw, std::uint
             continue;
         if (!seedOnly && !InPlay(NearestBand(pole->FrequencyHz())))
             continue;
+        // Two howls at once from the start: the ear takes the louder, the
+        // game the faster, and the player cannot tell which one is judged.
+        if (!seedOnly && analysis.SurveyPoles().rival)
+            continue;
         found.firstHowl = *pole;
         found.automatic = analysis.FollowRingOut(*pole, plannedHowls, AutoCutDb);
         if (seedOnly || allInPlay(found.automatic))

@@ -92,6 +92,13 @@ double StageStream::OutputLatencySeconds() const
     return info ? info->outputLatency : 0.0;
 }
 
+void StageStream::WatchFall(std::uint64_t untilFrame)
+{
+    quietestDbfs_.store(200.0f, std::memory_order_relaxed);
+    watchUntilFrame_.store(untilFrame, std::memory_order_relaxed);
+    watchAsked_.fetch_add(1, std::memory_order_release);
+}
+
 void StageStream::SetParameters(const StageParameters& parameters)
 {
     StageParameters numbered = parameters;
@@ -131,7 +138,20 @@ void StageStream::RenderBuffer(float* out, unsigned long frames)
         if (blockUsed_ == BlockFrames) {
             loop_.Process(nullptr, block_.data());
             howlMeter_.Process(block_.data(), BlockFrames);
-            howlDbfs_.store(float(howlMeter_.LevelDbfs()), std::memory_order_relaxed);
+            const auto levelDbfs = float(howlMeter_.LevelDbfs());
+            howlDbfs_.store(levelDbfs, std::memory_order_relaxed);
+            const std::uint64_t made =
+                framesMade_.load(std::memory_order_relaxed) + std::uint64_t(BlockFrames);
+            if (const std::uint32_t asked = watchAsked_.load(std::memory_order_acquire);
+                asked != watchTaken_) {
+                watchTaken_ = asked;
+                quietestDbfs_.store(levelDbfs, std::memory_order_relaxed);
+            } else if (made <= watchUntilFrame_.load(std::memory_order_relaxed)) {
+                quietestDbfs_.store(
+                    std::min(levelDbfs, quietestDbfs_.load(std::memory_order_relaxed)),
+                    std::memory_order_relaxed);
+            }
+            framesMade_.store(made, std::memory_order_release);
             float peak = 1e-10f;
             for (float& sample : block_) {
                 peak = std::max(peak, std::abs(sample));

@@ -64,6 +64,16 @@ class StageStream {
     // The device's output latency once started, seconds. Thread: GUI.
     double OutputLatencySeconds() const;
 
+    // Frames the loop has made since it began. Thread: any.
+    std::uint64_t FramesMade() const { return framesMade_.load(std::memory_order_acquire); }
+    // Starts watching how low the howl's level falls, from the next block up
+    // to the block that ends at or before `untilFrame`: whether a cut made the
+    // howl die as heard. Thread: GUI.
+    void WatchFall(std::uint64_t untilFrame);
+    // The quietest HowlLevelDbfs since WatchFall; +200 until the first block.
+    // Thread: any.
+    float QuietestWatchedDbfs() const { return quietestDbfs_.load(std::memory_order_relaxed); }
+
   private:
     void ApplyNewest();
 
@@ -78,6 +88,11 @@ class StageStream {
     HowlMeter howlMeter_; // audio thread only
     float meteredHz_ = 0; // audio thread only
     std::atomic<float> howlDbfs_{-200.0f};
+    std::atomic<std::uint64_t> framesMade_{0};
+    std::atomic<std::uint64_t> watchUntilFrame_{0};
+    std::atomic<std::uint32_t> watchAsked_{0};
+    std::uint32_t watchTaken_ = 0; // audio thread only
+    std::atomic<float> quietestDbfs_{200.0f};
     std::atomic<std::uint32_t> appliedChange_{0};
     std::atomic<std::int64_t> appliedAtNs_{0};
     PaStream* stream_ = nullptr;

@@ -145,8 +145,19 @@ void GameHarness::RiseStageGain()
 
 void GameHarness::WaitForStage()
 {
-    if (!QTest::qWaitFor([this] { return !Game().Stage().Judging(); }, 60000))
-        qWarning("the stage's loop analysis did not answer within 60 s");
+    const auto answered = [this] {
+        if (!QTest::qWaitFor([this] { return !Game().Stage().Judging(); }, 60000))
+            qWarning("the stage's loop analysis did not answer within 60 s");
+    };
+    answered();
+    // A stop is heard: play on, the clock keeping pace, until the sound says.
+    for (int tick = 0; tick < 20 && Game().Stage().StopPending() && stagePlayer.Playing();
+         ++tick) {
+        stagePlayer.Run(0.07);
+        clock.Advance(70);
+        Game().Timer1Timer();
+        answered();
+    }
 }
 
 void GameHarness::StartTurnRinging(int draw)
