@@ -8,6 +8,12 @@
 #include <exception>
 #include <utility>
 
+namespace {
+
+constexpr auto StopWithinFrames = std::uint64_t(stage::StopWithinSeconds * stage::SampleRateHz);
+
+} // namespace
+
 // One build: what the worker reads and writes, handed over whole.
 struct StageFlow::Job {
     std::atomic<bool> cancelled{false};
@@ -179,8 +185,7 @@ void StageFlow::TakeJudgement(const StageTurn::Judgement& judgement, const Waiti
         // The first move after which the pole died owns the stop.
         if (!pendingStop_) {
             pendingStop_ = PendingStop{judged, move, judgement};
-            turn_->Stream().WatchFall(move.frame + std::uint64_t(stage::StopWithinSeconds *
-                                                                 stage::SampleRateHz));
+            turn_->Stream().WatchFall(move.frame + StopWithinFrames);
         }
     } else {
         pendingStop_.reset(); // it grows again, or it never died
@@ -203,8 +208,7 @@ void StageFlow::ListenForStop()
         EndHowl();
         return;
     }
-    if (stream.FramesMade() <
-        stop.move.frame + std::uint64_t(stage::StopWithinSeconds * stage::SampleRateHz))
+    if (stream.FramesMade() < stop.move.frame + StopWithinFrames)
         return;
     // A pole a few hertz away carries it on.
     turn_->GoOnRinging(stop.judgement);

@@ -151,8 +151,7 @@ void GameHarness::WaitForStage()
     };
     answered();
     // A stop is heard: play on, the clock keeping pace, until the sound says.
-    for (int tick = 0; tick < 20 && Game().Stage().StopPending() && stagePlayer.Playing();
-         ++tick) {
+    for (int tick = 0; tick < 20 && Game().Stage().StopPending() && stagePlayer.Playing(); ++tick) {
         stagePlayer.Run(0.07);
         clock.Advance(70);
         Game().Timer1Timer();
