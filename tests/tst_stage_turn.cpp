@@ -15,6 +15,7 @@
 #include "stage/StageSearch.h"
 #include "support/GameHarness.h"
 #include "support/JournalFiles.h"
+#include "support/SoundFiles.h"
 #include "support/StageMeasure.h"
 
 #include <QFile>
@@ -290,6 +291,39 @@ class StageTurnTest : public QObject {
         QCOMPARE(Phase(), TurnPhase::StageRingingOut);
         QCOMPARE(state.BandTable[howl].Finds, 1);
         QCOMPARE(state.BandTable[howl].Attempts, 2);
+    }
+
+    // With "Musik" as the bed the player's music bleeds into the stage
+    // instead of pink noise: a 440 Hz song stands out of the bleed there.
+    void theMusicBleedsIn_data()
+    {
+        QTest::addColumn<int>("bed");
+        QTest::addColumn<bool>("heard");
+        QTest::newRow("music") << int(BedMusic) << true;
+        QTest::newRow("pink noise") << int(BedPinkNoise) << false;
+    }
+
+    void theMusicBleedsIn()
+    {
+        QFETCH(int, bed);
+        QFETCH(bool, heard);
+        const QString song = rig_->programDir.filePath(QStringLiteral("a440.wav"));
+        QVERIFY(WriteTwoSines(song, SF_FORMAT_WAV | SF_FORMAT_PCM_16, 48000, 2.0, 440.0, 0.5, 440.0,
+                              0.5));
+        QVERIFY(rig_->Start(StageSettings + "Hintergrund=" + QByteArray::number(bed) +
+                            "\nMusik=" + song.toUtf8() + "\n"));
+        // The song is decoded on its own thread: until then a stage has none.
+        double standsOutDb = 0;
+        const bool stoodOut = QTest::qWaitFor(
+            [&] {
+                rig_->random.values = {StageSeed};
+                rig_->ClickStart();
+                rig_->stagePlayer.Run(0.3);
+                standsOutDb = HowlLevelDbfs(440.0) - HowlLevelDbfs(400.0);
+                return standsOutDb > 20;
+            },
+            heard ? 30000 : 500);
+        QVERIFY2(stoodOut == heard, qPrintable(QString::number(standsOutDb)));
     }
 
     void theStageEnds_data()

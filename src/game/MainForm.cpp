@@ -59,6 +59,7 @@ MainForm::MainForm(GameSession& session, const MainFormPlaces& places)
         new TrainingMenu(menuBar(), menu_->Actions().Hilfe, state_.Training, state_, this);
     trainingSound_ = std::make_unique<TrainingSoundOptions>(*trainingMenu_, state_.Training, tone_,
                                                             services_.dialogs);
+    game_.Stage().SetMusicBed([this] { return trainingSound_->Sound().Music().Bed(); });
     renderer_.SetChartColumnPainter(MakeChartColumnPainter());
     fader_->Show(renderer_, state_);
 
@@ -94,6 +95,7 @@ MainForm::~MainForm()
     // thread while the form goes away; the program waits for it on exit anyway.
     services_.waveOut.WaitForDevices();
     qApp->removeEventFilter(this);
+    game_.Stage().SetMusicBed({}); // the game may outlive the music
     if (started_)
         ShutDown();
 }

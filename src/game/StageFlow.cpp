@@ -1,5 +1,6 @@
 #include "game/StageFlow.h"
 
+#include "audio/BedLoop.h"
 #include "game/StagePlayer.h"
 #include "game/StageTurn.h"
 #include "model/FaderModel.h"
@@ -101,6 +102,10 @@ void StageFlow::Finished(const std::shared_ptr<Job>& job)
     wanted_.reset();
     QString errorText = job->errorText;
     turn_ = std::move(job->turn);
+    if (turn_ && state_.Training.Hintergrund == BedMusic && musicBed_)
+        if (const std::shared_ptr<const BedLoop> bed = musicBed_())
+            turn_->Stream().SetBleed({bed, bed->samples.data(), bed->samples.size(),
+                                      float(bed->gain / BedRms)});
     std::string reason;
     if (turn_ && !player_.Play(turn_->Stream(), &reason)) {
         errorText = QString::fromStdString(reason);

@@ -25,6 +25,7 @@
 
 class StagePlayer;
 class StageTurn;
+struct BedLoop;
 
 class StageFlow final : public QObject {
     Q_OBJECT
@@ -32,6 +33,13 @@ class StageFlow final : public QObject {
     StageFlow(const GameState& state, StagePlayer& player, QObject* parent = nullptr);
     // Cancels a build and waits for the worker, which stops between two rooms.
     ~StageFlow() override;
+
+    // The player's decoded music, null while there is none: with "Musik" as
+    // the bed it bleeds into the stage instead of pink noise.
+    void SetMusicBed(std::function<std::shared_ptr<const BedLoop>()> musicBed)
+    {
+        musicBed_ = std::move(musicBed);
+    }
 
     // Builds a turn from `seed` for the bands in play now, away from the GUI
     // thread; `built` follows unless CancelBuild or Stop comes first. The
@@ -121,6 +129,7 @@ class StageFlow final : public QObject {
 
     const GameState& state_;
     StagePlayer& player_;
+    std::function<std::shared_ptr<const BedLoop>()> musicBed_;
     std::unique_ptr<StageTurn> turn_;
     bool playing_ = false;
     bool endedOutOfPlay_ = false;

@@ -54,6 +54,15 @@ float FeedbackLoop::NextUniform()
     return float(noiseState_) / 2147483648.0f - 1.0f;
 }
 
+float FeedbackLoop::NextBleed()
+{
+    if (bleed_.count == 0)
+        return NextPink();
+    const float sample = float(bleed_.samples[bleedPosition_]) * bleed_.unitScale * float(PinkRms);
+    bleedPosition_ = bleedPosition_ + 1 == bleed_.count ? 0 : bleedPosition_ + 1;
+    return sample;
+}
+
 float FeedbackLoop::NextPink()
 {
     // Three one-pole sections (Paul Kellet's): -3 dB per octave within 0.5 dB.
@@ -73,7 +82,7 @@ void FeedbackLoop::Process(const float* talker, float* out)
     room_->Process(roomIn_.data(), atMicrophone_.data());
     for (int n = 0; n < BlockFrames; ++n)
         atMicrophone_[n] += noiseAmplitude_ * NextUniform() +
-                            std::max(bleedAmplitude_, 0.0f) * NextPink() +
+                            std::max(bleedAmplitude_, 0.0f) * NextBleed() +
                             (talker ? talker[n] : 0.0f);
 
     microphone_.Process(atMicrophone_.data(), BlockFrames);

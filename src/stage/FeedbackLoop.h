@@ -4,8 +4,9 @@
 // path is a delay line of exactly its length; the rest of the room is a
 // partitioned convolution that adds no delay. A quiet noise floor (and
 // optionally an outside signal, a talker) enters at the microphone, and so
-// does the bleed of a singer and a band, pink noise at a level set by the
-// first gain so that the stage is heard from its first block.
+// does the bleed of a singer and a band, pink noise or the player's music at
+// a level set by the first gain so that the stage is heard from its first
+// block.
 
 #include "stage/BandEq.h"
 #include "stage/Biquad.h"
@@ -15,6 +16,7 @@
 
 #include <cstdint>
 #include <memory>
+#include <utility>
 #include <vector>
 
 namespace stage {
@@ -35,11 +37,23 @@ struct LoopDesign {
 // The stage of `seed` (its scene: microphones, wedges, room) on the game's bands.
 LoopDesign StageDesign(std::uint32_t seed, bool withRoom);
 
+// What the singer and the band play into the microphones instead of pink
+// noise: a loop of 16-bit samples at SampleRateHz, which `unitScale` brings
+// to an RMS of 1; `owner` keeps them while the loop plays.
+struct BleedSignal {
+    std::shared_ptr<const void> owner;
+    const std::int16_t* samples = nullptr;
+    std::size_t count = 0;
+    float unitScale = 0;
+};
+
 class FeedbackLoop {
   public:
     // Thread: any but the audio thread (allocates and plans).
     FeedbackLoop(const LoopDesign& design, const FftwFunctions& fftw, std::uint32_t noiseSeed);
 
+    // At the pink noise's level. Thread: any, before the first block.
+    void SetBleed(BleedSignal bleed) { bleed_ = std::move(bleed); }
     // Thread: the thread that processes; never allocates.
     void SetGainDb(double gainDb);
     // Thread: the thread that processes; never allocates.
@@ -54,6 +68,7 @@ class FeedbackLoop {
   private:
     float NextUniform();
     float NextPink();
+    float NextBleed();
 
     BiquadChain microphone_;
     BiquadChain speaker_;
@@ -65,6 +80,8 @@ class FeedbackLoop {
     double bleedDbfs_;
     float bleedAmplitude_ = -1; // set by the first SetGainDb
     float pink_[3] = {0, 0, 0};
+    BleedSignal bleed_;
+    std::size_t bleedPosition_ = 0;
     std::uint32_t noiseState_;
     int delayFrames_;
     std::vector<float> sent_; // the wedge's past output, a ring of power-of-two size

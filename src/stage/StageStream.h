@@ -39,6 +39,8 @@ class StageStream {
     bool Start(std::string* errorText, const std::string& deviceName = {});
     // Thread: GUI.
     void Stop();
+    // The music that bleeds in instead of pink noise. Thread: GUI, before Start.
+    void SetBleed(BleedSignal bleed) { loop_.SetBleed(std::move(bleed)); }
     // The newest faders and gain; the next buffer uses them. Thread: GUI (the
     // one writer).
     void SetParameters(const StageParameters& parameters);
