@@ -386,24 +386,8 @@ RingOut LoopAnalysis::FollowRingOut(const LoopPole& first, int howls, double cut
 
 PoleForecast LoopAnalysis::Follow(const LoopPole& howl, const BandLevels& levelsDb)
 {
-    // Newton may slip onto a neighbouring root that dies while the howl's
-    // own does not. To first order the howl's growth falls by the loop gain
-    // the move took at it over the loop's delay; a move that took little
-    // cannot make it fall much faster than that.
-    const double frequencyHz = howl.FrequencyHz();
-    const double gainBeforeDb = OpenLoopGainDb(frequencyHz);
-    const PoleForecast forecast = FollowRoot(howl, levelsDb);
-    const double lostDb = gainBeforeDb - OpenLoopGainDb(frequencyHz);
-    const double delaySeconds =
-        std::max(GroupDelayMs(frequencyHz), design_.room.DirectDelayMs()) / 1000.0;
-    const double firstOrder = howl.GrowthDbPerSecond() - lostDb / delaySeconds;
-    if (forecast.growthDbPerSecond < firstOrder - std::max(10.0, 0.5 * std::abs(firstOrder)))
-        return {howl, firstOrder, false};
-    return forecast;
-}
-
-PoleForecast LoopAnalysis::FollowRoot(const LoopPole& howl, const BandLevels& levelsDb)
-{
+    // A move far off may still shift the phase enough that the howl's root
+    // slips off its room mode and dies; whether the howl did, the sound says.
     const BandLevels before = levelsDb_;
     std::optional<LoopPole> pole = howl;
     for (int step = 1; step <= FollowSteps; ++step) {

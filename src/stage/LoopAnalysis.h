@@ -104,7 +104,6 @@ class LoopAnalysis {
 
   private:
     void UpdateGrid();
-    PoleForecast FollowRoot(const LoopPole& howl, const BandLevels& levelsDb);
 
     LoopDesign design_;
     std::vector<BiquadCoefficients> eqSections_;
