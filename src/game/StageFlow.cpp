@@ -104,8 +104,8 @@ void StageFlow::Finished(const std::shared_ptr<Job>& job)
     turn_ = std::move(job->turn);
     if (turn_ && state_.Training.Hintergrund == BedMusic && musicBed_)
         if (const std::shared_ptr<const BedLoop> bed = musicBed_())
-            turn_->Stream().SetBleed({bed, bed->samples.data(), bed->samples.size(),
-                                      float(bed->gain / BedRms)});
+            turn_->Stream().SetBleed(
+                {bed, bed->samples.data(), bed->samples.size(), float(bed->gain / BedRms)});
     std::string reason;
     if (turn_ && !player_.Play(turn_->Stream(), &reason)) {
         errorText = QString::fromStdString(reason);
