@@ -192,11 +192,16 @@ void FaderRenderer::BuildFaderImage()
     canvas.RoundRect(Nearest(w / 2.0 - 0.2 * w), 0, Nearest(w / 2.0 + 0.2 * w), h, corner, corner);
 }
 
+int FaderRenderer::KnobStripeWidth() const
+{
+    return std::max(1, Nearest(geometry_.ColumnWidth / 20.0));
+}
+
 void FaderRenderer::DrawKnobStripe(PixelExactCanvas& canvas, int x1, int y1, int x2, int y2) const
 {
     // Row by row with whole spans rather than a painter's line, whose pixels
     // could depend on the clip of a partial repaint.
-    const int width = std::max(1, Nearest(geometry_.ColumnWidth / 20.0));
+    const int width = KnobStripeWidth();
     const int rows = std::abs(y2 - y1);
     const int step = y2 >= y1 ? 1 : -1;
     const auto xAt = [&](int row) { return x1 + Nearest((x2 - x1) * double(row) / rows); };
@@ -216,7 +221,7 @@ void FaderRenderer::DrawKnob(PixelExactCanvas& canvas, int centreX, int level, K
                      geometry_.KnobBottom(level), 3, 4);
     if (mark != KnobMark::None) {
         // Inside the outline and under the level line, which stays whole.
-        const int inset = 2 + std::max(1, Nearest(geometry_.ColumnWidth / 20.0));
+        const int inset = 2 + KnobStripeWidth();
         const int left = centreX - std::abs(knobHalf) + inset;
         const int right = centreX + std::abs(knobHalf) - inset;
         const int top = geometry_.KnobTop(level) + inset;

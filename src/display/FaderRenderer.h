@@ -122,6 +122,7 @@ class FaderRenderer {
     void DrawVolumeFader(PixelExactCanvas& canvas, const GameState& state) const;
     void DrawKnob(PixelExactCanvas& canvas, int centreX, int level,
                   KnobMark mark = KnobMark::None) const;
+    int KnobStripeWidth() const;
     void DrawKnobStripe(PixelExactCanvas& canvas, int x1, int y1, int x2, int y2) const;
     void DrawSurfaceBank(PixelExactCanvas& canvas, const GameState& state) const;
     void DrawFrequencyText(PixelExactCanvas& canvas, const GameState& state) const;

@@ -2,6 +2,7 @@
 
 #include "game/StageFlow.h"
 #include "journal/CurvePlotModule.h"
+#include "platform/ScreenFit.h"
 
 #include <QApplication>
 #include <QLabel>
@@ -13,7 +14,7 @@ StageResponseView::StageResponseView(StageFlow& stage, QWidget* parent)
     setWindowTitle(QStringLiteral("Bühne: Frequenzgang"));
     notice_->setWordWrap(true);
     layout_->addWidget(notice_);
-    resize(900, 700);
+    FitToScreen(*this, QSize(900, 700));
     if (!stage.Turn()) {
         notice_->setText(QStringLiteral("Noch keine Bühne gespielt. Schalten Sie "
                                         "„Training“ > „Bühne“ ein und klicken Sie START."));

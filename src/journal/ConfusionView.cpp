@@ -2,6 +2,7 @@
 
 #include "journal/BandNames.h"
 #include "journal/JournalService.h"
+#include "platform/ScreenFit.h"
 
 #include <QComboBox>
 #include <QFontMetrics>
@@ -10,7 +11,6 @@
 #include <QHelpEvent>
 #include <QLabel>
 #include <QPainter>
-#include <QScreen>
 #include <QTimeZone>
 #include <QToolTip>
 #include <QVBoxLayout>
@@ -444,8 +444,7 @@ ConfusionView::ConfusionView(QWidget* parent) : QDialog(parent)
     connect(periodChooser_, &QComboBox::currentIndexChanged, this, [this](int index) {
         SetPeriod(JournalPeriod(periodChooser_->itemData(index).toInt()));
     });
-    if (const QScreen* shown = screen())
-        resize(QSize(1100, 860).boundedTo(shown->availableGeometry().size()));
+    FitToScreen(*this, QSize(1100, 860));
 }
 
 void ConfusionView::ShowMatrices(const ConfusionMatrices& matrices)

@@ -3,9 +3,11 @@
 #include "journal/BandNames.h"
 #include "journal/CurvePlotModule.h"
 #include "journal/JournalService.h"
+#include "platform/ScreenFit.h"
 
 #include <QHeaderView>
 #include <QLabel>
+#include <QScrollBar>
 #include <QTableWidget>
 #include <QTimeZone>
 #include <QVBoxLayout>
@@ -22,6 +24,17 @@ QString Percent(const std::optional<double>& share)
 QString Seconds(const std::optional<double>& seconds)
 {
     return seconds ? GermanNumbers().toString(*seconds, 'f', 1) + QStringLiteral(" s") : Dash;
+}
+
+// The table's width with no column cut, as its contents and headers want it.
+int TableWidth(QTableWidget& table)
+{
+    QHeaderView& header = *table.horizontalHeader();
+    header.setStretchLastSection(false);
+    header.resizeSections(QHeaderView::ResizeToContents);
+    const int columnsWidth = header.length();
+    header.setStretchLastSection(true);
+    return columnsWidth + 2 * table.frameWidth() + table.verticalScrollBar()->sizeHint().width();
 }
 
 } // namespace
@@ -61,7 +74,7 @@ LearningCurveView::LearningCurveView(QWidget* parent) : QDialog(parent)
     bandTable_->horizontalHeader()->setStretchLastSection(true);
     layout_->addWidget(bandTable_, 2);
     bandTable_->setVisible(false);
-    resize(900, 760);
+    FitToScreen(*this, QSize(900, 760));
 }
 
 void LearningCurveView::ShowCurve(const LearningCurve& curve, CreateCurvePlotFunction createPlot,
@@ -84,6 +97,11 @@ void LearningCurveView::ShowCurve(const LearningCurve& curve, CreateCurvePlotFun
     notice_->setVisible(!notice_->text().isEmpty());
     FillBandTable();
     bandTable_->setVisible(curve_.turns > 0);
+    // Every column whole, where the screen has room.
+    const QMargins margins = layout_->contentsMargins();
+    const int wantedWidth = TableWidth(*bandTable_) + margins.left() + margins.right();
+    if (bandTable_->isVisibleTo(this) && wantedWidth > width())
+        FitToScreen(*this, QSize(wantedWidth, height()));
 }
 
 void LearningCurveView::ShowWeights(const BandWeights& weights)

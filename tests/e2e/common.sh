@@ -44,10 +44,11 @@ stage_program() {
     export XDG_DATA_HOME="$work/data"
 }
 
-# A private Xvfb of 1280x1024 on a display it picks itself (no race with
-# other tests looking for a free one); sets DISPLAY and the xcb platform.
+# A private Xvfb of 1280x1024 (or the size given) on a display it picks
+# itself (no race with other tests looking for a free one); sets DISPLAY and
+# the xcb platform.
 start_display() {
-    Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp -noreset \
+    Xvfb -displayfd 3 -screen 0 "${1:-1280x1024}x24" -nolisten tcp -noreset \
         3>"$work/display" >"$work/xvfb.log" 2>&1 &
     pids+=($!)
     wait_for 20 test -s "$work/display" || fail "Xvfb did not start"
