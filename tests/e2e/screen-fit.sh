@@ -16,6 +16,6 @@ wait_for 20 xprop -root _NET_SUPPORTING_WM_CHECK || fail "openbox did not start"
 export QT_LINUX_ACCESSIBILITY_ALWAYS_ON=1 LANG=de_DE.UTF-8
 stage_program
 printf '[Spiel]\nSoundStop=0\n' >"$settings"
-cd "$(dirname "$0")"
-dbus-run-session -- /usr/bin/python3 screen_fit.py "$work/program/heulmeister" "$work/program" ||
+dbus-run-session -- /usr/bin/python3 "$(dirname "$0")/screen_fit.py" \
+    "$work/program/heulmeister" "$work/program" ||
     fail "the journal's windows do not fit the screen"

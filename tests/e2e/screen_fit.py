@@ -12,8 +12,8 @@ import sys
 
 import pyatspi
 
-from screen_reader import (application, check_alert, descendants, fail, pump, top_window,
-                           wait_for, play_turn)
+from atspi_game import (application, check_alert, descendants, fail, play_turn, pump,
+                        top_window, wait_for)
 
 program, folder = sys.argv[1:3]
 # How the summary line of "Verwechslungen" begins, with or without a wrong try.
