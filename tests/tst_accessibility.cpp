@@ -189,6 +189,33 @@ class AccessibilityTest : public QObject {
         QCOMPARE(rig_->Calls(QStringLiteral("Write")), keysWrites);
     }
 
+    // A wrong try is said in words, since its red or orange knob is not
+    // seen; "Hinweise" tells the side the ringing band (1k) lies on.
+    void wrongTryIsDescribed_data()
+    {
+        QTest::addColumn<QByteArray>("settings");
+        QTest::addColumn<int>("band");
+        QTest::addColumn<QString>("description");
+        const QByteArray hints = "[Training]\nHinweise=1\n";
+        QTest::newRow("no hints") << QByteArray() << 13 << "Fehlversuch";
+        QTest::newRow("hints, below") << hints << 13 << "Fehlversuch, zu tief";
+        QTest::newRow("hints, above") << hints << 18 << "Fehlversuch, zu hoch";
+    }
+
+    void wrongTryIsDescribed()
+    {
+        QFETCH(QByteArray, settings);
+        QFETCH(int, band);
+        QFETCH(QString, description);
+        StartGame(settings, QStringLiteral("turn"));
+        QCOMPARE(Slider(*rig_, band)->text(QAccessible::Description), QString());
+        Slider(*rig_, band)->valueInterface()->setCurrentValue(-12);
+        QCOMPARE(Slider(*rig_, band)->text(QAccessible::Description), description);
+        QCOMPARE(Slider(*rig_, 15)->text(QAccessible::Description), QString());
+        rig_->ClickStart(); // given up: the knobs are free again
+        QCOMPARE(Slider(*rig_, band)->text(QAccessible::Description), QString());
+    }
+
     void wholeTurnByKeysAlone_data()
     {
         QTest::addColumn<bool>("giveUp");

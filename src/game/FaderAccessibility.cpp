@@ -24,6 +24,17 @@ QString FaderAccessibleName(const GameState& state, int fader)
     return FaderView::tr("%1 kHz").arg(label);
 }
 
+QString FaderAccessibleDescription(const GameState& state, int fader)
+{
+    if (fader == VolumeFader || fader == NoFader || state.WrongTry[fader] == 0 ||
+        state.BandTable[fader].Locked == 0)
+        return {};
+    if (state.WrongTryHint[fader] == 0 || state.RingingBand == NoFader)
+        return FaderView::tr("Fehlversuch");
+    return fader < state.RingingBand ? FaderView::tr("Fehlversuch, zu tief")
+                                     : FaderView::tr("Fehlversuch, zu hoch");
+}
+
 namespace {
 
 bool LockedOf(const GameState& state, int fader)
@@ -57,6 +68,8 @@ class FaderSliderAccessible final : public QAccessibleInterface, public QAccessi
             return FaderAccessibleName(*view_->ShownState(), fader_);
         if (type == QAccessible::Value)
             return QString::number(FaderLevel(*view_->ShownState(), fader_));
+        if (type == QAccessible::Description)
+            return FaderAccessibleDescription(*view_->ShownState(), fader_);
         return {};
     }
     void setText(QAccessible::Text, const QString&) override {}

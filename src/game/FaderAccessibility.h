@@ -15,6 +15,10 @@ struct GameState;
 // "25 Hz", "1 kHz", "1.25 kHz", "Lautstärke": the label drawn with its unit.
 QString FaderAccessibleName(const GameState& state, int fader);
 
+// "Fehlversuch" on a band tried wrongly in the running turn; with "Hinweise"
+// also the side the ringing band lies on: "Fehlversuch, zu tief".
+QString FaderAccessibleDescription(const GameState& state, int fader);
+
 // Makes the bank's faders known to assistive tools; once is enough.
 void InstallFaderAccessibility();
 

@@ -92,9 +92,12 @@ try:
     drawn("the summary line", labels[-1])
 
     curve = open_from_training(app, window, "Lernkurve ...", "Lernkurve")
-    frame_on_screen("Lernkurve")
+    # The table shows once the journal has been read.
     table = wait_for("the band table", lambda: next(
-        (node for node in descendants(curve) if node.getRole() == pyatspi.ROLE_TABLE), None))
+        (node for node in descendants(curve) if node.getRole() == pyatspi.ROLE_TABLE
+         and node.getState().contains(pyatspi.STATE_SHOWING)), None))
+    pump(0.5)  # widened to its columns
+    frame_on_screen("Lernkurve")
     on_screen("the band table", table)
     tx, ty, twidth, theight = extents(table)
     cells = table.queryTable()

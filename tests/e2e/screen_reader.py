@@ -101,6 +101,8 @@ try:
         if slider.queryValue().currentValue != -12:
             fail("%s stands at %s" % (slider.name, slider.queryValue().currentValue))
         wrong += 1
+        if slider.description != "Fehlversuch":
+            fail("the wrong try on %s is described as %r" % (slider.name, slider.description))
         if slider.getState().contains(pyatspi.STATE_ENABLED):
             fail("the wrong try on %s left it available" % slider.name)
         if not any(line.startswith("Aktuell: %d " % wrong) for line in lines):
