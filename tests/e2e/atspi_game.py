@@ -81,6 +81,10 @@ def check_alert(app, title, text, answer):
 
 def play_turn(window):
     """START, then every band in play pulled down in turn until the find."""
+    def found():
+        return any(node.getRole() == pyatspi.ROLE_LABEL and "OK:1" in node.name
+                   for node in descendants(window))
+
     press(window, "START")
     pump(0.5)
     for slider in [node for node in descendants(window)
@@ -89,7 +93,6 @@ def play_turn(window):
             continue
         slider.queryValue().currentValue = -12
         pump(0.3)
-        if any(node.getRole() == pyatspi.ROLE_LABEL and "OK:1" in node.name
-               for node in descendants(window)):
+        if found():
             return
-    fail("no band found")
+    wait_for("the find", found, 10)  # a slow program may say it late
