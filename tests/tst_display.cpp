@@ -409,13 +409,21 @@ void TestDisplay::marksBesideTheColours_data()
     QTest::addColumn<bool>("wrongTry");
     QTest::addColumn<bool>("hint");
     QTest::addColumn<bool>("answer");
-    QTest::addColumn<int>("strokes"); // 0 none, 1 a stripe from the top left, 2 a cross
-    QTest::newRow("open") << false << false << false << false << 0;
-    QTest::newRow("locked out of play") << true << false << false << false << 0;
-    QTest::newRow("wrong try") << true << true << false << false << 1;
-    QTest::newRow("wrong try, Hinweise") << true << true << true << false << 2;
-    QTest::newRow("unlocked again") << false << true << true << false << 0;
-    QTest::newRow("answer, Hinweise") << true << false << false << true << 0;
+    QTest::addColumn<int>("ringing");
+    QTest::addColumn<QString>("marked"); // the knob's parts with black in them
+    const QString stripe = "topLeft bottomRight";
+    const QString cross = "topLeft topRight bottomLeft bottomRight";
+    QTest::newRow("open") << false << false << false << false << NoFader << "";
+    QTest::newRow("locked out of play") << true << false << false << false << NoFader << "";
+    QTest::newRow("wrong try") << true << true << false << false << 18 << stripe;
+    QTest::newRow("wrong try, Hinweise") << true << true << true << false << NoFader << cross;
+    // An arrow towards the ringing band, its point at the knob's side.
+    QTest::newRow("Hinweise, zu tief")
+        << true << true << true << false << 18 << cross + " rightEdge";
+    QTest::newRow("Hinweise, zu hoch")
+        << true << true << true << false << 12 << "topLeft topRight bottomRight leftEdge";
+    QTest::newRow("unlocked again") << false << true << true << false << 18 << "";
+    QTest::newRow("answer, Hinweise") << true << false << false << true << NoFader << "";
 }
 
 // Red, orange and green alone are lost on a red-green colour-blind player.
@@ -425,10 +433,12 @@ void TestDisplay::marksBesideTheColours()
     QFETCH(bool, wrongTry);
     QFETCH(bool, hint);
     QFETCH(bool, answer);
-    QFETCH(int, strokes);
+    QFETCH(int, ringing);
+    QFETCH(QString, marked);
     SizedBank renderer(QSize(1280, 900));
     GameState state = StartUpState();
     const int band = 16;
+    state.RingingBand = ringing;
     state.GameMode = answer ? ModeTurnOver : ModeSearching;
     state.BandTable[band].Locked = locked ? 1 : 0;
     state.WrongTry[band] = wrongTry ? 1 : 0;
@@ -445,13 +455,19 @@ void TestDisplay::marksBesideTheColours()
     const QRect topRight(centre + 4, top, half - 3, quarter);
     const QRect bottomLeft(centre - half, lineY + 4, half - 3, quarter);
     const QRect bottomRight(centre + 4, lineY + 4, half - 3, quarter);
+    // Just above the level line, at each side: where an arrow points.
+    const QRect leftEdge(centre - half, lineY - 3, 4, 2);
+    const QRect rightEdge(centre + half - 4, lineY - 3, 4, 2);
     const QImage layered = renderer.FaderPaint(state);
     const QImage plain = renderer.PaintStraightforward(state);
     for (const QImage* image : {&layered, &plain}) {
-        QCOMPARE(CountColour(*image, topLeft, Black) > 0, strokes > 0);
-        QCOMPARE(CountColour(*image, bottomRight, Black) > 0, strokes > 0);
-        QCOMPARE(CountColour(*image, topRight, Black) > 0, strokes > 1);
-        QCOMPARE(CountColour(*image, bottomLeft, Black) > 0, strokes > 1);
+        const std::pair<const char*, QRect> parts[] = {
+            {"topLeft", topLeft},         {"topRight", topRight}, {"bottomLeft", bottomLeft},
+            {"bottomRight", bottomRight}, {"leftEdge", leftEdge}, {"rightEdge", rightEdge}};
+        for (const auto& [name, part] : parts)
+            QVERIFY2((CountColour(*image, part, Black) > 0) ==
+                         marked.split(' ').contains(QLatin1String(name)),
+                     name);
         const int labelHeight = QFontMetrics(ArialFont(renderer.LabelFontSize()), image).height();
         const QRect underCell(centre - 20, renderer.LabelTop() + labelHeight, 40, 2);
         const QRgb green = qRgb(0, 220, 0);

@@ -61,8 +61,11 @@ KnobMark MarkOf(const GameState& state, int fader)
 {
     if (fader == VolumeFader || state.BandTable[fader].Locked == 0)
         return KnobMark::None;
-    if (state.WrongTryHint[fader] != 0)
-        return KnobMark::WrongTryHint;
+    if (state.WrongTryHint[fader] != 0) {
+        if (state.RingingBand == NoFader)
+            return KnobMark::WrongTryHint;
+        return fader < state.RingingBand ? KnobMark::TooLow : KnobMark::TooHigh;
+    }
     return state.WrongTry[fader] != 0 ? KnobMark::WrongTry : KnobMark::None;
 }
 
@@ -227,10 +230,25 @@ void FaderRenderer::DrawKnob(PixelExactCanvas& canvas, int centreX, int level, K
         const int top = geometry_.KnobTop(level) + inset;
         const int bottom = geometry_.KnobBottom(level) - 1 - inset;
         if (right - left >= 2 && bottom - top >= 2) {
+            // Each stroke from its left end, which the stripe needs; an
+            // arrow's point just clear of the level line (3 pixels).
+            const int aboveLine = geometry_.KnobLineY(level) - 2;
+            const int belowLine = geometry_.KnobLineY(level) + 2;
             canvas.SetBrushColor(Black);
-            DrawKnobStripe(canvas, left, top, right, bottom);
-            if (mark == KnobMark::WrongTryHint)
-                DrawKnobStripe(canvas, left, bottom, right, top);
+            switch (mark) {
+            case KnobMark::TooLow:
+                DrawKnobStripe(canvas, left, top, right, aboveLine);
+                DrawKnobStripe(canvas, left, bottom, right, belowLine);
+                break;
+            case KnobMark::TooHigh:
+                DrawKnobStripe(canvas, left, aboveLine, right, top);
+                DrawKnobStripe(canvas, left, belowLine, right, bottom);
+                break;
+            default:
+                DrawKnobStripe(canvas, left, top, right, bottom);
+                if (mark == KnobMark::WrongTryHint)
+                    DrawKnobStripe(canvas, left, bottom, right, top);
+            }
         }
     }
     const int lineHalf = geometry_.KnobLineHalfWidth();

@@ -30,6 +30,8 @@ enum class KnobMark : std::uint8_t {
     None,
     WrongTry,     // one diagonal stripe
     WrongTryHint, // a cross: the "Hinweise" knob, orange instead of red
+    TooLow,       // a ">": the "Hinweise" knob, the ringing band lies higher
+    TooHigh,      // a "<": it lies lower
 };
 
 struct FaderPictureContent {
