@@ -296,15 +296,16 @@ double LoopAnalysis::PeakFrequencyHz()
     return double(loudest) * SampleRateHz / gridSize_;
 }
 
-std::optional<LoopPole> LoopAnalysis::ChooseGainDb()
+PoleSurvey LoopAnalysis::ChooseGainDb()
 {
     gainDb_ -= PeakGainDb();
     const double target = design_.firstGrowthDbPerSecond;
     for (int attempt = 0; attempt < 40; ++attempt) {
-        const std::optional<LoopPole> pole = DominantPole();
+        PoleSurvey survey = SurveyPoles();
+        const std::optional<LoopPole>& pole = survey.dominant;
         const double growth = pole ? pole->GrowthDbPerSecond() : -HUGE_VAL;
         if (std::abs(growth - target) <= target * TargetGrowthTolerance)
-            return pole;
+            return survey;
         // Near a pole, growth changes by (change of G in dB) / group delay.
         double stepDb = 0.25;
         if (pole) {
@@ -313,7 +314,7 @@ std::optional<LoopPole> LoopAnalysis::ChooseGainDb()
         }
         gainDb_ += stepDb;
     }
-    return DominantPole();
+    return SurveyPoles();
 }
 
 RingOut LoopAnalysis::PlanRingOut(int howls, double cutDb)
@@ -360,8 +361,7 @@ RingOut LoopAnalysis::FollowRingOut(const LoopPole& first, int howls, double cut
     RingOut plan;
     plan.firstGainDb = gainDb_;
     BandLevels levels = levelsDb_;
-    PoleSurvey survey{first, std::nullopt};
-    std::optional<LoopPole>& pole = survey.dominant;
+    std::optional<LoopPole> pole = first;
     for (int howl = 0; howl < howls; ++howl) {
         // After a cut the next howl may already grow; else G rises (a stage
         // that never howls again within 30 dB is rung out).
@@ -369,7 +369,7 @@ RingOut LoopAnalysis::FollowRingOut(const LoopPole& first, int howls, double cut
             return howl == 0 || (pole && pole->GrowthDbPerSecond() >= SlowestHowlDbPerSecond);
         };
         for (int rise = 0; rise < 30 && !howling(); ++rise)
-            survey = RiseGainDb();
+            pole = RiseGainDb().dominant;
         if (!howling())
             break;
         const int band = NearestBand(pole->FrequencyHz());
@@ -377,7 +377,7 @@ RingOut LoopAnalysis::FollowRingOut(const LoopPole& first, int howls, double cut
         plan.gainWonDb = gainDb_ - plan.firstGainDb;
         levels[band] = std::max(double(MinLevelDb), levels[band] + cutDb);
         SetLevels(levels);
-        survey = SurveyPoles();
+        pole = DominantPole();
     }
     SetLevels(before);
     gainDb_ = gainBefore;

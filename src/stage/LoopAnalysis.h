@@ -83,8 +83,8 @@ class LoopAnalysis {
     double PeakFrequencyHz();
     // Raises G from where the open loop's peak is 0 dB until the dominant
     // pole grows at the design's first growth rate; sets G and returns
-    // that pole.
-    std::optional<LoopPole> ChooseGainDb();
+    // the poles there.
+    PoleSurvey ChooseGainDb();
     // From the faders and G as they stand, `howls` howls each cut by
     // `cutDb` in its band (down to -12), from the grid alone: a quick screen.
     // Leaves the levels and G as they were.

@@ -56,14 +56,15 @@ std::optional<FoundStage> StageSearch::Find(const FftwFunctions& fftw, std::uint
         const RingOut screen = analysis.PlanRingOut(plannedHowls, AutoCutDb);
         if (!seedOnly && !allInPlay(screen) && fallback)
             continue;
-        const std::optional<LoopPole> pole = analysis.ChooseGainDb();
+        const PoleSurvey survey = analysis.ChooseGainDb();
+        const std::optional<LoopPole>& pole = survey.dominant;
         if (!pole || pole->GrowthDbPerSecond() <= 0)
             continue;
         if (!seedOnly && !InPlay(NearestBand(pole->FrequencyHz())))
             continue;
         // Two howls at once from the start: the ear takes the louder, the
         // game the faster, and the player cannot tell which one is judged.
-        if (!seedOnly && analysis.SurveyPoles().rival)
+        if (!seedOnly && survey.rival)
             continue;
         found.firstHowl = *pole;
         found.automatic = analysis.FollowRingOut(*pole, plannedHowls, AutoCutDb);
