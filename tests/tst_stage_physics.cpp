@@ -282,6 +282,29 @@ class TestStagePhysics : public QObject {
         QVERIFY2(orders.size() >= std::size_t(SeedsRungOut * 9 / 10), qPrintable(figures));
     }
 
+    // Where the singer turns after the first stop, the ring-out's second howl
+    // moves to another band on a good share of the seeds.
+    void aSingerTurnMovesTheNextHowl()
+    {
+        stage::StageSearch freely;
+        freely.seedOnly = true;
+        freely.plannedHowls = 2;
+        int turned = 0;
+        int moved = 0;
+        for (std::uint32_t seed = 1; turned < 30; ++seed) {
+            std::optional<stage::FoundStage> found = freely.Find(Fftw(), seed);
+            QVERIFY(found);
+            if (!stage::SingerTurnsAfter(found->scene, 1))
+                continue;
+            ++turned;
+            const stage::RingOut staying =
+                found->analysis->FollowRingOut(found->firstHowl, 2, stage::StageSearch::AutoCutDb);
+            moved += staying.bands != found->automatic.bands;
+        }
+        qInfo("second howl moved on %d of %d seeds", moved, turned);
+        QVERIFY2(moved >= turned / 5, qPrintable(QString::number(moved)));
+    }
+
     // A cut is judged by what it does to the sound: measured in the samples,
     // the right band at -12 dB takes 20 dB off the howl within a second on
     // all but a few seeds, six bands off never does, and when a neighbour's

@@ -1,6 +1,7 @@
 // The stage's real-time path: the callback allocates nothing, faders reach it
 // whole, and without a sound card the stream says so in German.
 
+#include "stage/PartitionedConvolver.h"
 #include "stage/SnapshotExchange.h"
 #include "stage/StageStream.h"
 #include "support/StageMeasure.h"
@@ -81,16 +82,53 @@ class TestStageStream : public QObject {
             done = loudest > 0 && std::isfinite(loudest);
         });
         stage::StageParameters parameters;
+        // The singer turns, at times faster than a room rings out: rooms are
+        // built and let go of on this side only.
+        const std::vector<float> taps = stage::StageDesign(4, true).room.taps;
+        int turns = 0;
+        bool refused = false;
         for (int change = 0; buffers < 1900; ++change) {
             parameters.levelsDb[change % stage::BandCount] = std::int8_t(change % 25 - 12);
             parameters.gainDb = float(change % 7) - 3;
+            if (!refused && buffers > 150 * (turns + 1)) {
+                refused = !stream.MoveRoom(std::make_shared<stage::PartitionedConvolver>(
+                    stagetest::Fftw(), taps, stage::BlockFrames));
+                turns += refused ? 0 : 1;
+            }
             stream.SetParameters(parameters);
             std::this_thread::yield();
         }
         audio.join();
         QVERIFY(done);
+        QCOMPARE(turns, stage::StageStream::MostTurns);
+        QVERIFY(refused);
         QCOMPARE(audioThreadAllocations.load(), 0);
         QVERIFY(stream.AppliedChange() > 10);
+    }
+
+    // The loop is linear in what it sends: turning into a room with the very
+    // same taps changes no sample, so a turn itself adds no click.
+    void aTurnIntoTheSameRoomChangesNothing()
+    {
+        const stage::LoopDesign design = stage::StageDesign(3, true);
+        stage::FeedbackLoop staying(design, stagetest::Fftw(), 3);
+        stage::FeedbackLoop turning(design, stagetest::Fftw(), 3);
+        stage::PartitionedConvolver sameRoom(stagetest::Fftw(), design.room.taps,
+                                             stage::BlockFrames);
+        std::array<float, stage::BlockFrames> a{}, b{};
+        float largestDifference = 0;
+        for (int block = 0; block < 3000; ++block) {
+            if (block == 500)
+                turning.MoveRoom(&sameRoom);
+            for (stage::FeedbackLoop* loop : {&staying, &turning})
+                loop->SetGainDb(-3);
+            staying.Process(nullptr, a.data());
+            turning.Process(nullptr, b.data());
+            for (int n = 0; n < stage::BlockFrames; ++n)
+                largestDifference = std::max(largestDifference, std::abs(a[n] - b[n]));
+        }
+        QVERIFY(!turning.OldRoomRinging());
+        QVERIFY2(largestDifference < 1e-4f, qPrintable(QString::number(largestDifference)));
     }
 
     // A reader racing the writer only ever sees whole values, never older

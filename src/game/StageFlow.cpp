@@ -227,6 +227,11 @@ void StageFlow::EndHowl()
     pendingStop_.reset();
     lastVerdict_ = stop.verdict;
     turn_->EndHowl(stop.move.band);
+    // Before the look for the next howl, which then meets the turned room.
+    if (turn_->SingerTurnsNow())
+        Ask<StageTurn::SingerTurn>(
+            turn_->SingerTurnWork(),
+            [this](const StageTurn::SingerTurn& turn) { turn_->TakeSingerTurn(turn); });
     Verdict verdict;
     verdict.found = stop.verdict == StageTurn::Verdict::Right;
     verdict.stopper = lastStopper_ = stop.move.band;

@@ -51,8 +51,8 @@ std::unique_ptr<StageTurn> StageTurn::Build(const stage::FftwFunctions& fftw,
 
 StageTurn::StageTurn(stage::FoundStage found, const stage::FftwFunctions& fftw, int lowCutBand,
                      int highCutBand)
-    : scene_(std::move(found.scene)), design_(std::move(found.design)),
-      analysis_(std::move(found.analysis)),
+    : fftw_(fftw), drawnScene_(found.scene), scene_(std::move(found.scene)),
+      design_(std::move(found.design)), analysis_(std::move(found.analysis)),
       stream_(std::make_unique<stage::StageStream>(design_, fftw, scene_.seed)), seed_(scene_.seed),
       lowCutBand_(lowCutBand), highCutBand_(highCutBand), autoGainWonDb_(found.automatic.gainWonDb)
 {
@@ -116,6 +116,30 @@ void StageTurn::EndHowl(int stopper)
 {
     growing_ = false;
     stopper_ = stopper;
+    ++stops_;
+}
+
+std::function<StageTurn::SingerTurn()> StageTurn::SingerTurnWork() const
+{
+    return
+        [analysis = analysis_, scene = stage::SceneAfterStops(drawnScene_, stops_), &fftw = fftw_] {
+            const stage::LoopDesign design = stage::SceneDesign(scene);
+            SingerTurn turn{scene,
+                            std::make_shared<stage::PartitionedConvolver>(fftw, design.room.taps,
+                                                                          stage::BlockFrames),
+                            0};
+            analysis->MoveRoom(design);
+            turn.gainDb = analysis->GainDb();
+            return turn;
+        };
+}
+
+void StageTurn::TakeSingerTurn(const SingerTurn& turn)
+{
+    scene_ = turn.scene;
+    stream_->MoveRoom(turn.room);
+    gainDb_ = turn.gainDb;
+    Publish();
 }
 
 void StageTurn::GoOnRinging(const Judgement& judgement)

@@ -19,6 +19,7 @@
 #include <QCoreApplication>
 #include <QString>
 #include <atomic>
+#include <functional>
 #include <memory>
 #include <optional>
 #include <set>
@@ -76,6 +77,22 @@ class StageTurn {
     // Its pole died but the howl did not fall: it rings on. Thread: GUI.
     void GoOnRinging(const Judgement& judgement);
 
+    // What the singer's turn after a stop changes, worked out away from the
+    // GUI thread.
+    struct SingerTurn {
+        stage::StageScene scene;
+        std::shared_ptr<stage::PartitionedConvolver> room;
+        double gainDb = 0;
+    };
+    // Whether the singer turns now, after the howl just stopped. Thread: GUI.
+    bool SingerTurnsNow() const { return stage::SingerTurnsAfter(drawnScene_, stops_); }
+    // The analysis takes the turned room, and the sound's room is built.
+    // Thread: the one that holds the analysis.
+    std::function<SingerTurn()> SingerTurnWork() const;
+    // The sound sends through the turned room, the scene text names the new
+    // angle. Thread: GUI.
+    void TakeSingerTurn(const SingerTurn& turn);
+
     // Whether a pole grows now, clearly enough to be heard soon. One in play
     // becomes the next howl; one out of play cannot be cut, so it ends the stage.
     enum class NextHowl { None, InPlay, OutOfPlay };
@@ -114,7 +131,10 @@ class StageTurn {
     void Publish();
     void StartHowl(const stage::LoopPole& pole);
 
-    stage::StageScene scene_;
+    const stage::FftwFunctions& fftw_;
+    stage::StageScene drawnScene_;
+    stage::StageScene scene_; // as it stands, the singer's turns made
+    int stops_ = 0;
     stage::LoopDesign design_;
     std::shared_ptr<stage::LoopAnalysis> analysis_;
     std::unique_ptr<stage::StageStream> stream_;

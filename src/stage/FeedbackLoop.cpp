@@ -25,15 +25,25 @@ LoopDesign StageDesign(std::uint32_t seed, bool withRoom)
 FeedbackLoop::FeedbackLoop(const LoopDesign& design, const FftwFunctions& fftw,
                            std::uint32_t noiseSeed)
     : microphone_(design.microphone), speaker_(design.speaker), eq_(design.bandCentresHz),
-      room_(std::make_unique<PartitionedConvolver>(fftw, design.room.taps, BlockFrames)),
+      firstRoom_(std::make_unique<PartitionedConvolver>(fftw, design.room.taps, BlockFrames)),
+      room_(firstRoom_.get()),
       // Uniform noise of this amplitude has the floor's RMS.
       noiseAmplitude_(static_cast<float>(DbToAmplitude(design.noiseFloorDbfs) * std::sqrt(3.0))),
       bleedDbfs_(design.bleedDbfs), noiseState_(noiseSeed * 2654435761u + 1u),
       delayFrames_(design.room.directDelayFrames),
       sent_(std::bit_ceil(std::size_t(delayFrames_) + BlockFrames), 0.0f),
       sentMask_(sent_.size() - 1), roomIn_(BlockFrames), atMicrophone_(BlockFrames),
-      wedge_(BlockFrames)
+      wedge_(BlockFrames), silence_(BlockFrames), oldTail_(BlockFrames)
 {
+}
+
+void FeedbackLoop::MoveRoom(PartitionedConvolver* room)
+{
+    // A second turn within one tail cuts the oldest tail short: the tails
+    // are quiet by then, and two rooms at a time bound the audio thread's cost.
+    oldRoom_ = room_;
+    oldRoomFramesLeft_ = (room_->PartitionCount() + 1) * BlockFrames;
+    room_ = room;
 }
 
 void FeedbackLoop::SetGainDb(double gainDb)
@@ -80,6 +90,16 @@ void FeedbackLoop::Process(const float* talker, float* out)
     for (int n = 0; n < BlockFrames; ++n)
         roomIn_[n] = sent_[(written_ + n - delayFrames_) & sentMask_];
     room_->Process(roomIn_.data(), atMicrophone_.data());
+    if (oldRoom_) {
+        // Linear in the sound sent: the old room's answer to what was sent
+        // before the turn plus the new room's to what is sent after.
+        oldRoom_->Process(silence_.data(), oldTail_.data());
+        for (int n = 0; n < BlockFrames; ++n)
+            atMicrophone_[n] += oldTail_[n];
+        oldRoomFramesLeft_ -= BlockFrames;
+        if (oldRoomFramesLeft_ <= 0)
+            oldRoom_ = nullptr;
+    }
     for (int n = 0; n < BlockFrames; ++n)
         atMicrophone_[n] += noiseAmplitude_ * NextUniform() +
                             std::max(bleedAmplitude_, 0.0f) * NextBleed() +

@@ -59,6 +59,14 @@ class FeedbackLoop {
     // Thread: the thread that processes; never allocates.
     void SetLevels(const BandLevels& levelsDb) { eq_.SetLevels(levelsDb); }
 
+    // The singer turned: from the next block the loop sends through `room`,
+    // while what the old room still holds of the sound sent before dies away
+    // in it, so the turn makes no click. The caller keeps `room` alive while
+    // the loop uses it. Thread: the thread that processes; never allocates.
+    void MoveRoom(PartitionedConvolver* room);
+    // Whether the room before the last turn still rings out (and is used).
+    bool OldRoomRinging() const { return oldRoom_ != nullptr; }
+
     // One block of BlockFrames: `talker` (may be null) is added at the
     // microphone; `out` receives what the desk sends to the wedge (after the
     // limiter). Thread: one thread at a time (audio or renderer); never
@@ -74,7 +82,10 @@ class FeedbackLoop {
     BiquadChain speaker_;
     BandEq eq_;
     SoftLimiter limiter_;
-    std::unique_ptr<PartitionedConvolver> room_;
+    std::unique_ptr<PartitionedConvolver> firstRoom_;
+    PartitionedConvolver* room_;
+    PartitionedConvolver* oldRoom_ = nullptr;
+    int oldRoomFramesLeft_ = 0;
     double gain_ = 1.0;
     float noiseAmplitude_;
     double bleedDbfs_;
@@ -87,7 +98,7 @@ class FeedbackLoop {
     std::vector<float> sent_; // the wedge's past output, a ring of power-of-two size
     std::size_t sentMask_;
     std::size_t written_ = 0;
-    std::vector<float> roomIn_, atMicrophone_, wedge_;
+    std::vector<float> roomIn_, atMicrophone_, wedge_, silence_, oldTail_;
 };
 
 } // namespace stage

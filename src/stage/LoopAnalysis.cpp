@@ -44,23 +44,29 @@ double LoopPole::GrowthDbPerSecond() const
     return s.real() * RateScale;
 }
 
-LoopAnalysis::LoopAnalysis(const LoopDesign& design, const FftwFunctions& fftw)
-    : design_(design),
-      gridSize_(int(std::bit_ceil(std::size_t(design.room.directDelayFrames) +
-                                  design.room.taps.size() + std::size_t(SampleRateHz) * 4)))
+LoopAnalysis::LoopAnalysis(const LoopDesign& design, const FftwFunctions& fftw) : fftw_(fftw)
 {
     for (double centreHz : design.bandCentresHz)
         eqSections_.push_back(BandSection(centreHz, 0.0));
+    TakeRoom(design);
+}
 
+void LoopAnalysis::TakeRoom(const LoopDesign& design)
+{
+    design_ = design;
+    gridSize_ = int(std::bit_ceil(std::size_t(design.room.directDelayFrames) +
+                                  design.room.taps.size() + std::size_t(SampleRateHz) * 4));
+    gridCurrent_ = false;
+    grid_.clear();
     // The room on a fine grid through one long FFT; the rest by formula.
     const int bins = gridSize_ / 2 + 1;
-    auto* time = static_cast<float*>(fftw.allocate(sizeof(float) * gridSize_));
-    auto* spectrum = static_cast<fftwf_complex*>(fftw.allocate(sizeof(fftwf_complex) * bins));
+    auto* time = static_cast<float*>(fftw_.allocate(sizeof(float) * gridSize_));
+    auto* spectrum = static_cast<fftwf_complex*>(fftw_.allocate(sizeof(fftwf_complex) * bins));
     std::fill(time, time + gridSize_, 0.0f);
     std::copy(design.room.taps.begin(), design.room.taps.end(),
               time + design.room.directDelayFrames);
-    fftwf_plan plan = PlanForward(fftw, gridSize_, time, spectrum);
-    fftw.executeForward(plan, time, spectrum);
+    fftwf_plan plan = PlanForward(fftw_, gridSize_, time, spectrum);
+    fftw_.executeForward(plan, time, spectrum);
     fixedGrid_.resize(bins);
     for (int k = 0; k < bins; ++k) {
         const Complex zInverse = std::polar(1.0, -2 * std::numbers::pi * k / gridSize_);
@@ -71,9 +77,18 @@ LoopAnalysis::LoopAnalysis(const LoopDesign& design, const FftwFunctions& fftw)
             value *= c.Response(zInverse);
         fixedGrid_[k] = value;
     }
-    DestroyPlan(fftw, plan);
-    fftw.release(spectrum);
-    fftw.release(time);
+    DestroyPlan(fftw_, plan);
+    fftw_.release(spectrum);
+    fftw_.release(time);
+}
+
+double LoopAnalysis::MoveRoom(const LoopDesign& design)
+{
+    const double peakBeforeDb = PeakGainDb();
+    TakeRoom(design);
+    const double riseDb = std::max(0.0, PeakGainDb() - peakBeforeDb);
+    gainDb_ -= riseDb;
+    return -riseDb;
 }
 
 void LoopAnalysis::SetLevels(const BandLevels& levelsDb)
@@ -354,8 +369,11 @@ PoleSurvey LoopAnalysis::RiseGainDb()
     return survey;
 }
 
-RingOut LoopAnalysis::FollowRingOut(const LoopPole& first, int howls, double cutDb)
+RingOut LoopAnalysis::FollowRingOut(const LoopPole& first, int howls, double cutDb,
+                                    const SingerRooms& singerRoom)
 {
+    const LoopDesign designBefore = design_;
+    bool moved = false;
     const BandLevels before = levelsDb_;
     const double gainBefore = gainDb_;
     RingOut plan;
@@ -377,8 +395,15 @@ RingOut LoopAnalysis::FollowRingOut(const LoopPole& first, int howls, double cut
         plan.gainWonDb = gainDb_ - plan.firstGainDb;
         levels[band] = std::max(double(MinLevelDb), levels[band] + cutDb);
         SetLevels(levels);
+        if (singerRoom && howl + 1 < howls)
+            if (const std::optional<LoopDesign> room = singerRoom(howl + 1)) {
+                MoveRoom(*room);
+                moved = true;
+            }
         pole = DominantPole();
     }
+    if (moved)
+        TakeRoom(designBefore);
     SetLevels(before);
     gainDb_ = gainBefore;
     return plan;

@@ -9,6 +9,7 @@
 #include "stage/FeedbackLoop.h"
 
 #include <complex>
+#include <functional>
 #include <optional>
 #include <vector>
 
@@ -89,11 +90,18 @@ class LoopAnalysis {
     // `cutDb` in its band (down to -12), from the grid alone: a quick screen.
     // Leaves the levels and G as they were.
     RingOut PlanRingOut(int howls, double cutDb);
+    // The room after the k-th stop when the singer turns then, else none.
+    using SingerRooms = std::function<std::optional<LoopDesign>(int stops)>;
     // The same as the stage plays it: from `first`, each howl the dominant
-    // pole, cut by `cutDb` in its band, G rising by RiseGainDb in between
-    // until the next one grows at SlowestHowlDbPerSecond. Leaves the levels
-    // and G as they were.
-    RingOut FollowRingOut(const LoopPole& first, int howls, double cutDb);
+    // pole, cut by `cutDb` in its band, the singer turning where `singerRoom`
+    // says, G rising by RiseGainDb in between until the next one grows at
+    // SlowestHowlDbPerSecond. Leaves the room, the levels and G as they were.
+    RingOut FollowRingOut(const LoopPole& first, int howls, double cutDb,
+                          const SingerRooms& singerRoom = {});
+    // The singer turned: the loop runs through `design`'s room from now on.
+    // G comes down by as much as the loop's peak rose, as an engineer pulls
+    // the gain when a singer turns into the wedge; returns that change, dB.
+    double MoveRoom(const LoopDesign& design);
     // One rise of G while nothing howls: 1 dB, or 0.75 or 0.5 dB where 1 dB
     // would make the next howl grow faster than FastestHowlDbPerSecond or
     // with a rival. Sets G; returns the poles there.
@@ -104,12 +112,14 @@ class LoopAnalysis {
 
   private:
     void UpdateGrid();
+    void TakeRoom(const LoopDesign& design);
 
+    const FftwFunctions& fftw_;
     LoopDesign design_;
     std::vector<BiquadCoefficients> eqSections_;
     BandLevels levelsDb_{};
     double gainDb_ = 0;
-    int gridSize_;
+    int gridSize_ = 0;
     std::vector<std::complex<double>> fixedGrid_; // M W R on the unit circle
     std::vector<std::complex<double>> grid_;      // M E W R
     BandLevels gridLevelsDb_{};                   // the levels grid_ holds

@@ -93,11 +93,15 @@ std::string Fixed(double value, int decimals)
 // howls and the automatic engineer's cuts. One line per event.
 class RingOutLog {
   public:
-    RingOutLog(const StageRenderRequest& request, LoopAnalysis& analysis, const RoomImpulse& room,
-               const std::function<void(const std::string&)>& onEvent)
-        : request_(request), analysis_(analysis), room_(room), onEvent_(onEvent)
+    RingOutLog(const StageRenderRequest& request, const FoundStage& found,
+               const FftwFunctions& fftw, const std::function<void(const std::string&)>& onEvent)
+        : request_(request), analysis_(*found.analysis), room_(found.design.room),
+          scene_(found.scene), fftw_(fftw), onEvent_(onEvent)
     {
     }
+
+    // The room the singer has just turned into, once; the log keeps it.
+    PartitionedConvolver* TakeTurnedRoom() { return std::exchange(turnedRoom_, nullptr); }
 
     double GainDb() const { return analysis_.GainDb(); }
     const BandLevels& Levels() const { return levelsDb_; }
@@ -231,6 +235,16 @@ class RingOutLog {
         falling_.reset();
         growing_ = false;
         nextRise_ = seconds + GainRiseSeconds;
+        if (const std::optional<LoopDesign> design = SingerTurnDesign(scene_, ++stops_)) {
+            const double gainChangeDb = analysis_.MoveRoom(*design);
+            rooms_.push_back(
+                std::make_unique<PartitionedConvolver>(fftw_, design->room.taps, BlockFrames));
+            turnedRoom_ = rooms_.back().get();
+            onEvent_("singer t=" + Fixed(seconds, 3) +
+                     " mic1=" + PlacementText(SceneAfterStops(scene_, stops_).microphones[0]));
+            if (gainChangeDb != 0)
+                Gain(seconds);
+        }
         LookForHowl(SlowestHowlDbPerSecond);
     }
 
@@ -244,7 +258,12 @@ class RingOutLog {
     const StageRenderRequest& request_;
     LoopAnalysis& analysis_;
     const RoomImpulse& room_;
+    const StageScene& scene_;
+    const FftwFunctions& fftw_;
     const std::function<void(const std::string&)>& onEvent_;
+    int stops_ = 0;
+    std::vector<std::unique_ptr<PartitionedConvolver>> rooms_;
+    PartitionedConvolver* turnedRoom_ = nullptr;
     HowlMeter meter_;
     BandLevels levelsDb_{};
     bool levelsChanged_ = false;
@@ -519,7 +538,7 @@ bool RenderStage(const StageRenderRequest& request, const FftwFunctions& fftw,
     }
     LoopAnalysis& analysis = *found->analysis;
     onEvent(SceneLine(found->scene));
-    RingOutLog log(request, analysis, found->design.room, onEvent);
+    RingOutLog log(request, *found, fftw, onEvent);
     log.Gain(0.0);
     log.Start();
 
@@ -538,6 +557,8 @@ bool RenderStage(const StageRenderRequest& request, const FftwFunctions& fftw,
         loop.SetGainDb(log.GainDb());
         loop.Process(nullptr, out.data());
         log.Measure(out.data(), seconds + double(BlockFrames) / SampleRateHz);
+        if (PartitionedConvolver* room = log.TakeTurnedRoom())
+            loop.MoveRoom(room);
         const std::size_t first = std::min(total, block * BlockFrames);
         const std::size_t count = std::min<std::size_t>(BlockFrames, total - first);
         if (count > 0 && !onSamples(out.data(), count))

@@ -194,6 +194,10 @@ std::string Fixed(double value, int decimals)
     return std::string(text.data(), result.ptr);
 }
 
+// The singer turns after about every second stop.
+constexpr int SingerTurnsPlanned = 5;
+constexpr double SingerTurnShare = 0.5;
+
 } // namespace
 
 double PolarGain(PolarPattern pattern, double angleDeg, bool bass)
@@ -250,6 +254,12 @@ StageScene DrawScene(std::uint32_t seed, bool withRoom)
         scene.rt60Seconds = rt60;
         scene.roomVolumeM3 = volumeM3;
     }
+    // From a stream of their own, so the stage up to the first stop is the
+    // one it was before singers moved.
+    SeededNumbers turns(seed ^ 0x5BD1E995u);
+    for (int stop = 1; stop < SingerTurnsPlanned + 1; ++stop)
+        scene.singerTurnsDeg.push_back(turns.Uniform() < SingerTurnShare ? turns.Between(0, 180)
+                                                                         : -1.0);
     return scene;
 }
 
@@ -278,15 +288,48 @@ LoopDesign SceneDesign(const StageScene& scene)
     return design;
 }
 
+bool SingerTurnsAfter(const StageScene& scene, int stops)
+{
+    return stops >= 1 && stops <= int(scene.singerTurnsDeg.size()) &&
+           scene.singerTurnsDeg[std::size_t(stops - 1)] >= 0;
+}
+
+StageScene SceneAfterStops(const StageScene& scene, int stops)
+{
+    StageScene moved = scene;
+    if (moved.microphones.empty())
+        return moved;
+    std::vector<MicrophonePlacement>& toWedges = moved.microphones[0].toWedges;
+    for (int stop = 1; stop <= stops; ++stop) {
+        if (!SingerTurnsAfter(scene, stop))
+            continue;
+        const double turnDeg = scene.singerTurnsDeg[std::size_t(stop - 1)] - toWedges[0].angleDeg;
+        // An angle off the axis is the same to either side.
+        for (MicrophonePlacement& placement : toWedges)
+            placement.angleDeg = std::abs(std::remainder(placement.angleDeg + turnDeg, 360.0));
+    }
+    return moved;
+}
+
+std::optional<LoopDesign> SingerTurnDesign(const StageScene& scene, int stops)
+{
+    if (!SingerTurnsAfter(scene, stops))
+        return std::nullopt;
+    return SceneDesign(SceneAfterStops(scene, stops));
+}
+
+std::string PlacementText(const SceneMicrophone& microphone)
+{
+    return std::string(PatternName(microphone.pattern)) + "," +
+           Fixed(microphone.toWedges[0].distanceM, 2) + "," +
+           Fixed(microphone.toWedges[0].angleDeg, 0);
+}
+
 std::string SceneLine(const StageScene& scene)
 {
     std::string line = "scene mics=" + std::to_string(scene.microphones.size());
-    for (std::size_t m = 0; m < scene.microphones.size(); ++m) {
-        const SceneMicrophone& microphone = scene.microphones[m];
-        line += " mic" + std::to_string(m + 1) + "=" + PatternName(microphone.pattern) + "," +
-                Fixed(microphone.toWedges[0].distanceM, 2) + "," +
-                Fixed(microphone.toWedges[0].angleDeg, 0);
-    }
+    for (std::size_t m = 0; m < scene.microphones.size(); ++m)
+        line += " mic" + std::to_string(m + 1) + "=" + PlacementText(scene.microphones[m]);
     line +=
         " wedges=" + std::to_string(scene.wedges.size()) + " rt60=" + Fixed(scene.rt60Seconds, 2);
     return line;

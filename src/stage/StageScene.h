@@ -9,6 +9,7 @@
 #include "stage/FeedbackLoop.h"
 
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -47,6 +48,10 @@ struct StageScene {
     double rt60Seconds = 0; // at mid frequencies; 0 without a room
     double roomVolumeM3 = 0;
     double firstGrowthDbPerSecond = 20;
+    // After the k-th stopped howl (k from 1) the singer may turn: the first
+    // microphone's new angle to the first wedge, its other wedges turned by
+    // as much; negative while the singer stays.
+    std::vector<double> singerTurnsDeg;
 };
 
 // The pattern's sensitivity at `angleDeg` off axis, relative to on axis; in
@@ -57,6 +62,15 @@ const char* PatternName(PolarPattern pattern);
 
 StageScene DrawScene(std::uint32_t seed, bool withRoom);
 LoopDesign SceneDesign(const StageScene& scene);
+// Whether the singer turns after the `stops`-th stopped howl.
+bool SingerTurnsAfter(const StageScene& scene, int stops);
+// The scene as it stands after `stops` stopped howls, the singer's turns made.
+StageScene SceneAfterStops(const StageScene& scene, int stops);
+// The loop's design once the singer has turned after the `stops`-th stop;
+// none when he stays then.
+std::optional<LoopDesign> SingerTurnDesign(const StageScene& scene, int stops);
+// "supercardioid,1.20,140": the pattern, and the distance and angle to the first wedge.
+std::string PlacementText(const SceneMicrophone& microphone);
 // "mics=2 mic1=supercardioid,1.20,140 mic2=cardioid,2.05,35 wedges=1 rt60=0.80":
 // each microphone's pattern, distance and angle to the first wedge.
 std::string SceneLine(const StageScene& scene);

@@ -67,7 +67,10 @@ std::optional<FoundStage> StageSearch::Find(const FftwFunctions& fftw, std::uint
         if (!seedOnly && survey.rival)
             continue;
         found.firstHowl = *pole;
-        found.automatic = analysis.FollowRingOut(*pole, plannedHowls, AutoCutDb);
+        found.automatic =
+            analysis.FollowRingOut(*pole, plannedHowls, AutoCutDb, [&found](int stops) {
+                return SingerTurnDesign(found.scene, stops);
+            });
         if (seedOnly || allInPlay(found.automatic))
             return found;
         if (!fallback)

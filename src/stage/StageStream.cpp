@@ -101,9 +101,27 @@ void StageStream::WatchFall(std::uint64_t untilFrame)
 
 void StageStream::SetParameters(const StageParameters& parameters)
 {
-    StageParameters numbered = parameters;
-    numbered.change = ++published_;
-    parameters_.Publish(numbered);
+    lastParameters_ = parameters;
+    lastParameters_.room = turns_;
+    lastParameters_.change = ++published_;
+    parameters_.Publish(lastParameters_);
+}
+
+bool StageStream::MoveRoom(std::shared_ptr<PartitionedConvolver> room)
+{
+    LetGoOfRooms();
+    if (turns_ == MostTurns)
+        return false;
+    turnedRooms_[std::size_t(turns_++)] = std::move(room);
+    return true;
+}
+
+void StageStream::LetGoOfRooms()
+{
+    // Room n (the first is the loop's own) is turnedRooms_[n - 1].
+    const int oldest = oldestRoomInUse_.load(std::memory_order_acquire);
+    for (int turn = 0; turn + 1 < oldest; ++turn)
+        turnedRooms_[std::size_t(turn)].reset();
 }
 
 void StageStream::ApplyNewest()
@@ -122,6 +140,11 @@ void StageStream::ApplyNewest()
         howlMeter_.SetFrequencyHz(meteredHz_);
     }
     loop_.SetLevels(levelsDb);
+    if (newest.room != roomInUse_) {
+        oldRoomInUse_ = roomInUse_;
+        roomInUse_ = newest.room;
+        loop_.MoveRoom(turnedRooms_[std::size_t(roomInUse_ - 1)].get());
+    }
     // The vDSO answers this without entering the kernel.
     const auto now = std::chrono::steady_clock::now().time_since_epoch();
     appliedAtNs_.store(std::chrono::duration_cast<std::chrono::nanoseconds>(now).count(),
@@ -137,6 +160,8 @@ void StageStream::RenderBuffer(float* out, unsigned long frames)
     while (frames > 0) {
         if (blockUsed_ == BlockFrames) {
             loop_.Process(nullptr, block_.data());
+            oldestRoomInUse_.store(loop_.OldRoomRinging() ? oldRoomInUse_ : roomInUse_,
+                                   std::memory_order_release);
             howlMeter_.Process(block_.data(), BlockFrames);
             const auto levelDbfs = float(howlMeter_.LevelDbfs());
             howlDbfs_.store(levelDbfs, std::memory_order_relaxed);

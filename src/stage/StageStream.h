@@ -11,6 +11,7 @@
 #include <array>
 #include <atomic>
 #include <cstdint>
+#include <memory>
 #include <portaudio.h>
 #include <string>
 
@@ -23,6 +24,7 @@ struct StageParameters {
     float outputGain = 1;                          // after the loop: the player's volume
     float howlHz = 1000;                           // the frequency HowlLevelDbfs measures
     std::uint32_t change = 0;                      // set by SetParameters
+    int room = 0;                                  // the singer's turns; set by SetParameters
 };
 
 class StageStream {
@@ -44,6 +46,12 @@ class StageStream {
     // The newest faders and gain; the next buffer uses them. Thread: GUI (the
     // one writer).
     void SetParameters(const StageParameters& parameters);
+    // The singer turned: once the next SetParameters has reached it, the
+    // loop sends through `room` (built away from the audio thread), the old
+    // room ringing out. At most MostTurns turns a stream; false when past
+    // them. Thread: GUI.
+    bool MoveRoom(std::shared_ptr<PartitionedConvolver> room);
+    static constexpr int MostTurns = 8;
 
     // One buffer of the loop. Thread: audio (PortAudio's callback, or a
     // test's stand-in for it): never allocates, locks or calls the system.
@@ -78,10 +86,18 @@ class StageStream {
 
   private:
     void ApplyNewest();
+    void LetGoOfRooms();
 
     FeedbackLoop loop_;
     SnapshotExchange<StageParameters> parameters_;
     std::uint32_t published_ = 0;
+    StageParameters lastParameters_; // GUI only
+    // Written by the GUI before the parameters that name them are published;
+    // freed once the audio thread has left them behind.
+    std::array<std::shared_ptr<PartitionedConvolver>, MostTurns> turnedRooms_;
+    int turns_ = 0;                        // GUI only
+    int roomInUse_ = 0, oldRoomInUse_ = 0; // audio thread only
+    std::atomic<int> oldestRoomInUse_{0};
     std::uint32_t taken_ = 0; // audio thread only
     std::array<float, BlockFrames> block_{};
     int blockUsed_ = BlockFrames; // audio thread only
