@@ -2,9 +2,12 @@
 // message decoding, and the inbox between RtMidi's thread and the window.
 
 #include "midi/MidiInbox.h"
+#include "midi/SpscRing.h"
 #include "model/BandSlot.h"
 
 #include <QtTest>
+#include <thread>
+#include <utility>
 
 class MidiMappingTest : public QObject {
     Q_OBJECT
@@ -129,6 +132,44 @@ class MidiMappingTest : public QObject {
         QCOMPARE(taken.size(), 29);
         for (const auto& [slot, value] : taken) // the newest value of each control
             QCOMPARE(value, (99999 - (99999 - slot) % 29) % 128);
+    }
+
+    // Between two threads every entry arrives once and in order, also when
+    // the ring runs full and the consumer leaves an entry for later.
+    void ringHandsOverEveryEntryInOrder()
+    {
+        SpscRing<std::uint64_t, 64> ring;
+        QVERIFY(ring.Claim(0) == nullptr);
+        constexpr std::uint64_t Count = 300000;
+        std::thread producer([&] {
+            for (std::uint64_t number = 1; number <= Count;) {
+                if (std::uint64_t* entry = ring.Claim()) {
+                    *entry = number++;
+                    ring.Publish();
+                }
+            }
+        });
+        std::uint64_t expected = 1;
+        bool ordered = true;
+        bool leftOnce = false;
+        while (expected <= Count) {
+            ring.Drain(17, [&](std::uint64_t number) {
+                if (number % 1000 == 0 && !std::exchange(leftOnce, true))
+                    return false; // taken on the next round
+                leftOnce = false;
+                ordered = ordered && number == expected;
+                ++expected;
+                return true;
+            });
+        }
+        producer.join();
+        QVERIFY(ordered);
+        QVERIFY(!ring.Waiting());
+        for (int filled = 0; filled < 64; ++filled) {
+            QVERIFY(ring.Claim() != nullptr);
+            ring.Publish();
+        }
+        QVERIFY(ring.Claim() == nullptr); // full: the producer drops rather than waits
     }
 };
 

@@ -174,11 +174,11 @@ bool JackMidiPorts::ConnectDestination(const QString& name)
 
 void JackMidiPorts::Send(const std::array<unsigned char, 3>& message)
 {
-    const std::uint64_t head = outHead_.load(std::memory_order_relaxed);
-    if (head - outTail_.load(std::memory_order_acquire) >= OutCapacity)
+    auto* entry = outRing_.Claim();
+    if (!entry)
         return; // nobody takes them: the server stalls
-    outRing_[head % OutCapacity] = message;
-    outHead_.store(head + 1, std::memory_order_release);
+    *entry = message;
+    outRing_.Publish();
 }
 
 int JackMidiPorts::Process(unsigned int frames, void* self)
@@ -195,14 +195,10 @@ int JackMidiPorts::Process(unsigned int frames, void* self)
     }
     void* out = jack.portBuffer(ports.out_, frames);
     jack.clearBuffer(out);
-    const std::uint64_t head = ports.outHead_.load(std::memory_order_acquire);
-    std::uint64_t tail = ports.outTail_.load(std::memory_order_relaxed);
-    for (; tail < head; ++tail) {
-        const auto& message = ports.outRing_[tail % OutCapacity];
-        if (jack.eventWrite(out, 0, message.data(), message.size()) != 0)
-            break; // this cycle's buffer is full
-    }
-    ports.outTail_.store(tail, std::memory_order_release);
+    // What does not fit into this cycle's buffer waits for the next one.
+    ports.outRing_.Drain(OutCapacity, [&](const std::array<unsigned char, 3>& message) {
+        return jack.eventWrite(out, 0, message.data(), message.size()) == 0;
+    });
     return 0;
 }
 

@@ -7,6 +7,7 @@
 // closes.
 
 #include "midi/MidiInbox.h"
+#include "midi/SpscRing.h"
 
 #include <QString>
 #include <QStringList>
@@ -79,7 +80,5 @@ class JackMidiPorts {
     // Messages on their way out: one producer (GUI), one consumer (JACK).
     // What does not fit into a cycle's buffer waits for the next one.
     static constexpr std::uint64_t OutCapacity = 4096;
-    std::array<std::array<unsigned char, 3>, OutCapacity> outRing_{};
-    std::atomic<std::uint64_t> outHead_{0};
-    std::atomic<std::uint64_t> outTail_{0};
+    SpscRing<std::array<unsigned char, 3>, OutCapacity> outRing_;
 };
