@@ -5,6 +5,7 @@
 #include "audio/ToneOutput.h"
 #include "model/GameState.h"
 #include "platform/PortAudioWaveOut.h"
+#include "platform/SharedLibrary.h"
 #include "support/ScriptedDialogs.h"
 
 #include <QCoreApplication>
@@ -412,6 +413,47 @@ class TestAudioPortAudio : public QObject {
                                 "Unanticipated host error)"));
         QCOMPARE(wave_->ErrorText(WaveNoDriver),
                  QStringLiteral("Es ist kein Ausgabegerät vorhanden."));
+    }
+
+    // Every library opened on first use says in German why it cannot be used.
+    void aLibraryOpenedOnFirstUseSaysWhatIsMissing_data()
+    {
+        QTest::addColumn<QByteArray>("soname");
+        QTest::addColumn<QByteArray>("symbol");
+        QTest::addColumn<QString>("reason"); // empty: it loads
+        QTest::newRow("there") << QByteArray("libm.so.6") << QByteArray("cos") << QString();
+        QTest::newRow("missing") << QByteArray("libnot-there.so.9") << QByteArray("cos")
+                                 << QStringLiteral("Die Bibliothek libnot-there.so.9 fehlt "
+                                                   "(Paket libnot-there9). (System: ");
+        QTest::newRow("too old") << QByteArray("libm.so.6") << QByteArray("cos_of_tomorrow")
+                                 << QStringLiteral("Die Bibliothek libm.so.6 ist zu alt: ihr "
+                                                   "fehlt cos_of_tomorrow (Paket libnot-there9).");
+    }
+
+    void aLibraryOpenedOnFirstUseSaysWhatIsMissing()
+    {
+        QFETCH(QByteArray, soname);
+        QFETCH(QByteArray, symbol);
+        QFETCH(QString, reason);
+        struct Table {
+            double (*cosine)(double);
+        };
+        static QByteArray wanted; // a resolver is a plain function
+        wanted = symbol;
+        const LazyLibrary<Table> library({soname.constData()}, "libnot-there9",
+                                         [](const SymbolSource& find, Table& table) {
+                                             return find(wanted.constData(), table.cosine);
+                                         });
+        std::string said = "untouched";
+        const Table* table = library.Get(&said);
+        if (reason.isEmpty()) {
+            QVERIFY(table);
+            QCOMPARE(table->cosine(0.0), 1.0);
+            QCOMPARE(said, std::string("untouched"));
+        } else {
+            QVERIFY(!table);
+            QVERIFY2(QString::fromStdString(said).startsWith(reason), said.c_str());
+        }
     }
 
     void cleanupTestCase() { wave_.reset(); }

@@ -1,89 +1,9 @@
 #include "midi/JackMidiPorts.h"
 
 #include "midi/MidiMapping.h"
-#include "platform/SharedLibrary.h"
-
-#include <jack/jack.h>
-#include <jack/midiport.h>
+#include "platform/JackLibrary.h"
 
 #include <cerrno>
-
-struct JackMidiLibrary {
-    decltype(&jack_client_open) clientOpen;
-    decltype(&jack_client_close) clientClose;
-    decltype(&jack_get_client_name) clientName;
-    decltype(&jack_port_register) portRegister;
-    decltype(&jack_port_name) portName;
-    decltype(&jack_set_process_callback) setProcessCallback;
-    decltype(&jack_set_port_connect_callback) setPortConnectCallback;
-    decltype(&jack_port_by_id) portById;
-    decltype(&jack_on_shutdown) onShutdown;
-    decltype(&jack_activate) activate;
-    decltype(&jack_deactivate) deactivate;
-    decltype(&jack_get_ports) getPorts;
-    decltype(&jack_free) free;
-    decltype(&jack_connect) connect;
-    decltype(&jack_disconnect) disconnect;
-    decltype(&jack_port_get_buffer) portBuffer;
-    decltype(&jack_midi_get_event_count) eventCount;
-    decltype(&jack_midi_event_get) eventGet;
-    decltype(&jack_midi_clear_buffer) clearBuffer;
-    decltype(&jack_midi_event_write) eventWrite;
-};
-
-namespace {
-
-// The run-time name of libjack (Debian's libjack-jackd2-0).
-constexpr char JackSoname[] = "libjack.so.0";
-
-struct Loaded {
-    JackMidiLibrary functions{};
-    bool ok = false;
-    std::string errorText;
-};
-
-Loaded Load()
-{
-    Loaded loaded;
-    void* library = OpenSharedLibrary(JackSoname);
-    JackMidiLibrary& f = loaded.functions;
-    loaded.ok =
-        library && ResolveSymbol(library, "jack_client_open", f.clientOpen) &&
-        ResolveSymbol(library, "jack_client_close", f.clientClose) &&
-        ResolveSymbol(library, "jack_get_client_name", f.clientName) &&
-        ResolveSymbol(library, "jack_port_register", f.portRegister) &&
-        ResolveSymbol(library, "jack_port_name", f.portName) &&
-        ResolveSymbol(library, "jack_set_process_callback", f.setProcessCallback) &&
-        ResolveSymbol(library, "jack_set_port_connect_callback", f.setPortConnectCallback) &&
-        ResolveSymbol(library, "jack_port_by_id", f.portById) &&
-        ResolveSymbol(library, "jack_on_shutdown", f.onShutdown) &&
-        ResolveSymbol(library, "jack_activate", f.activate) &&
-        ResolveSymbol(library, "jack_deactivate", f.deactivate) &&
-        ResolveSymbol(library, "jack_get_ports", f.getPorts) &&
-        ResolveSymbol(library, "jack_free", f.free) &&
-        ResolveSymbol(library, "jack_connect", f.connect) &&
-        ResolveSymbol(library, "jack_disconnect", f.disconnect) &&
-        ResolveSymbol(library, "jack_port_get_buffer", f.portBuffer) &&
-        ResolveSymbol(library, "jack_midi_get_event_count", f.eventCount) &&
-        ResolveSymbol(library, "jack_midi_event_get", f.eventGet) &&
-        ResolveSymbol(library, "jack_midi_clear_buffer", f.clearBuffer) &&
-        ResolveSymbol(library, "jack_midi_event_write", f.eventWrite);
-    if (!loaded.ok)
-        loaded.errorText = SharedLibraryError();
-    return loaded;
-}
-
-// Thread: GUI.
-const JackMidiLibrary* LoadJack(QString* errorText)
-{
-    static const Loaded loaded = Load();
-    if (!loaded.ok)
-        *errorText = QStringLiteral("Die Bibliothek %1 fehlt. (System: %2)")
-                         .arg(QLatin1String(JackSoname), QString::fromStdString(loaded.errorText));
-    return loaded.ok ? &loaded.functions : nullptr;
-}
-
-} // namespace
 
 JackMidiPorts::JackMidiPorts(std::function<void()> wake) : wake_(std::move(wake)) {}
 
@@ -97,9 +17,12 @@ JackMidiPorts::~JackMidiPorts()
 
 bool JackMidiPorts::Open(const char* clientName, QString* errorText)
 {
-    jack_ = LoadJack(errorText);
-    if (!jack_)
+    std::string reason;
+    jack_ = LoadJack(&reason);
+    if (!jack_) {
+        *errorText = QString::fromStdString(reason);
         return false;
+    }
     jack_status_t status{};
     client_ = jack_->clientOpen(clientName, JackNoStartServer, &status);
     if (!client_) {
@@ -184,7 +107,7 @@ void JackMidiPorts::Send(const std::array<unsigned char, 3>& message)
 int JackMidiPorts::Process(unsigned int frames, void* self)
 {
     auto& ports = *static_cast<JackMidiPorts*>(self);
-    const JackMidiLibrary& jack = *ports.jack_;
+    const JackLibrary& jack = *ports.jack_;
     void* in = jack.portBuffer(ports.in_, frames);
     const jack_nframes_t count = jack.eventCount(in);
     for (jack_nframes_t index = 0; index < count; ++index) {

@@ -17,7 +17,7 @@
 #include <functional>
 #include <memory>
 
-struct JackMidiLibrary;
+struct JackLibrary;
 struct _jack_client;
 struct _jack_port;
 
@@ -66,7 +66,7 @@ class JackMidiPorts {
     QStringList PortNames(unsigned long flags) const;
     bool Repatch(QString& connected, const QString& name, bool toInput);
 
-    const JackMidiLibrary* jack_ = nullptr;
+    const JackLibrary* jack_ = nullptr;
     _jack_client* client_ = nullptr;
     _jack_port* in_ = nullptr;
     _jack_port* out_ = nullptr;
