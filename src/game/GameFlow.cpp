@@ -350,7 +350,7 @@ void GameFlow::RunFindSequence()
     if (turnInSearch_) {
         turnInSearch_ = false;
         emit toneTurnEnded(state_.TurnAttempts == 1);
-        emit turnFound();
+        emit turnFound(state_.RingingBand, state_.LastFindTime, state_.TurnAttempts);
     }
     // Nested loop, kept: the found frequency reaches the screen, and input
     // that waited behind the find runs, before the status lines go on.
@@ -364,7 +364,7 @@ void GameFlow::EndTurnInSearch()
     if (!turnInSearch_)
         return;
     turnInSearch_ = false;
-    emit turnAbandoned();
+    emit turnAbandoned(state_.TurnAttempts);
 }
 
 void GameFlow::StartGeneratorTone()
@@ -570,7 +570,7 @@ void GameFlow::StageHowlStopped(const StageFlow::Verdict& verdict)
                                                      : clock_.timeGetTime() - verdict.movedAtMs);
         if (turnInSearch_) {
             turnInSearch_ = false;
-            emit turnFound();
+            emit turnFound(state_.RingingBand, state_.LastFindTime, state_.TurnAttempts);
         }
     } else if (turnInSearch_) {
         // Another band's cut stopped it: no find, and no counter moves, as
@@ -578,7 +578,7 @@ void GameFlow::StageHowlStopped(const StageFlow::Verdict& verdict)
         turnInSearch_ = false;
         QList<int> tried(verdict.triedBands.begin(), verdict.triedBands.end());
         tried << verdict.stopper;
-        emit stageHowlMissed(tried);
+        emit stageHowlMissed(tried, state_.TurnAttempts);
     }
     if (stage_.Turn()->HowlCount() >= StageTurn::MostHowls) {
         StopStage();

@@ -16,6 +16,7 @@
 #include <QLocale>
 #include <QObject>
 #include <QTimer>
+#include <cstdint>
 #include <functional>
 #include <memory>
 #include <optional>
@@ -127,13 +128,14 @@ class GameFlow final : public QObject {
     void stageHowlStarted(double howlHz, double gainWonDb, double autoGainWonDb);
     // Another band's cut stopped the howl ("daneben"): the faders pulled
     // during it, the one that stopped it last. No counter moved.
-    void stageHowlMissed(const QList<int>& triedBands);
+    void stageHowlMissed(const QList<int>& triedBands, int attempts);
     void wrongAttemptCounted(int band); // after TurnAttempts counted it
-    void turnFound();                   // after RecordFind: LastFindTime is the find time
+    // The find, as the counters recorded it.
+    void turnFound(int band, std::uint32_t findMs, int attempts);
     // A tone turn the player finished: found (at the first try or not), or
     // given up with START. Stage howls and turns broken off otherwise are not.
     void toneTurnEnded(bool firstTry);
-    void turnAbandoned();
+    void turnAbandoned(int attempts);
 
   private:
     // Moves the machine on; the one place GameMode is written.

@@ -106,12 +106,12 @@ void PracticeSetRunner::WrongAttemptCounted(int band)
         firstWrongBand_ = band;
 }
 
-void PracticeSetRunner::TurnFound()
+void PracticeSetRunner::TurnFound(int, std::uint32_t findMs, int)
 {
     if (!turnInSet_)
         return;
     game_.StopAutoRestart(); // the set keeps its own pace
-    TurnEnded(state_.LastFindTime / 1000.0);
+    TurnEnded(findMs / 1000.0);
 }
 
 void PracticeSetRunner::TurnAbandoned()

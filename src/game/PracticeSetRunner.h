@@ -39,7 +39,7 @@ class PracticeSetRunner final : public QObject {
   private:
     void TurnStarted();
     void WrongAttemptCounted(int band);
-    void TurnFound();
+    void TurnFound(int band, std::uint32_t findMs, int attempts);
     void TurnAbandoned();
     void PhaseChanged();
     void TurnEnded(std::optional<double> findSeconds);

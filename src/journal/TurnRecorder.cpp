@@ -35,12 +35,12 @@ void TurnRecorder::StageHowlStarted(double howlHz, double gainWonDb, double auto
     turn_->autoGainDb = autoGainWonDb;
 }
 
-void TurnRecorder::StageHowlMissed(const QList<int>& tried)
+void TurnRecorder::StageHowlMissed(const QList<int>& tried, int attempts)
 {
     if (!turn_)
         return;
     turn_->tried = tried;
-    Finish(TurnOutcome::Missed);
+    Finish(TurnOutcome::Missed, attempts);
 }
 
 void TurnRecorder::WrongAttemptCounted(int band)
@@ -49,26 +49,27 @@ void TurnRecorder::WrongAttemptCounted(int band)
         turn_->tried << band;
 }
 
-void TurnRecorder::TurnFound()
+void TurnRecorder::TurnFound(int band, std::uint32_t findMs, int attempts)
 {
     if (!turn_)
         return;
-    turn_->findMs = state_.LastFindTime;
-    Finish(TurnOutcome::Found);
+    turn_->ringingBand = band;
+    turn_->findMs = findMs;
+    Finish(TurnOutcome::Found, attempts);
 }
 
-void TurnRecorder::TurnAbandoned()
+void TurnRecorder::TurnAbandoned(int attempts)
 {
-    Finish(TurnOutcome::Abandoned);
+    Finish(TurnOutcome::Abandoned, attempts);
 }
 
-void TurnRecorder::Finish(TurnOutcome outcome)
+void TurnRecorder::Finish(TurnOutcome outcome, int attempts)
 {
     if (!turn_)
         return;
     JournalTurn turn = std::move(*turn_);
     turn_.reset();
     turn.outcome = outcome;
-    turn.attempts = state_.TurnAttempts;
+    turn.attempts = attempts;
     journal_.Record(turn);
 }

@@ -1,11 +1,13 @@
 #pragma once
 // Follows the turn in play and hands it to the journal when it leaves the
-// search. Connected to the game's turn signals by the window; reads the game
-// state, writes nothing of it. Thread: GUI only.
+// search. Connected to the game's turn signals; what a turn's end brings comes
+// with its notice, the settings in play are read from the game state when it
+// starts, and nothing of the state is written. Thread: GUI only.
 
 #include "journal/JournalTurn.h"
 
 #include <QObject>
+#include <cstdint>
 #include <optional>
 
 class JournalService;
@@ -27,16 +29,16 @@ class TurnRecorder final : public QObject {
     // The turn just started is a howl of a stage turn.
     void StageHowlStarted(double howlHz, double gainWonDb, double autoGainWonDb);
     // Another band's fader stopped the howl: `tried` ends with that band.
-    void StageHowlMissed(const QList<int>& tried);
+    void StageHowlMissed(const QList<int>& tried, int attempts);
     // A wrong fader was counted; the tried bands keep their order.
     void WrongAttemptCounted(int band);
-    // The find was recorded in the counters: TurnAttempts and LastFindTime hold it.
-    void TurnFound();
+    // The find of `band` after `findMs` and `attempts` tries.
+    void TurnFound(int band, std::uint32_t findMs, int attempts);
     // The turn left the search without a find.
-    void TurnAbandoned();
+    void TurnAbandoned(int attempts);
 
   private:
-    void Finish(TurnOutcome outcome);
+    void Finish(TurnOutcome outcome, int attempts);
 
     const GameState& state_;
     JournalService& journal_;
