@@ -15,14 +15,14 @@
 //   bench_midi --screen WxH    another size
 
 #include "game/FaderView.h"
-#include "game/GameFlow.h"
-#include "game/MidiBridge.h"
 #include "game/StatusPanel.h"
 #include "game/TrainingMenu.h"
 #include "midi/MidiMapping.h"
 #include "platform/Clock.h"
 #include "platform/Dialogs.h"
 #include "platform/Random.h"
+#include "session/GameFlow.h"
+#include "session/MidiBridge.h"
 
 #include "BenchWindow.h"
 #include "support/FakeWaveOut.h"

@@ -16,8 +16,8 @@
 
 #include "BenchSupport.h"
 #include "game/FaderView.h"
-#include "game/GameFlow.h"
-#include "game/StageFlow.h"
+#include "session/GameFlow.h"
+#include "session/StageFlow.h"
 #include "stage/FeedbackLoop.h"
 #include "stage/FftwLibrary.h"
 #include "stage/LoopAnalysis.h"

@@ -4,10 +4,10 @@
 // tests/e2e/screen_reader.py listens for them over AT-SPI.
 
 #include "game/FaderView.h"
-#include "game/GameFlow.h"
 #include "game/MainMenu.h"
-#include "game/PracticeSetRunner.h"
 #include "platform/Dialogs.h"
+#include "session/GameFlow.h"
+#include "session/PracticeSetRunner.h"
 #include "support/GameHarness.h"
 
 #include <QAccessible>

@@ -1,11 +1,11 @@
 // The turn's band and frequency, and the sine samples.
 
 #include "audio/ToneSynthesis.h"
-#include "game/SettingsFile.h"
 #include "model/FaderModel.h"
 #include "model/GameState.h"
 #include "model/TurnDraw.h"
 #include "platform/Random.h"
+#include "session/SettingsFile.h"
 #include "support/Builders.h"
 #include "support/FakeClockAndRandom.h"
 

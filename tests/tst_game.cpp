@@ -3,11 +3,11 @@
 // scripted wave device, a fake clock and a scripted random generator.
 
 #include "display/FaderRenderer.h"
-#include "game/FaderInput.h"
 #include "game/FaderView.h"
-#include "game/GameFlow.h"
 #include "game/MainMenu.h"
 #include "game/StatusPanel.h"
+#include "session/FaderInput.h"
+#include "session/GameFlow.h"
 #include "support/GameHarness.h"
 
 #include <QAction>

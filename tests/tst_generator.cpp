@@ -3,9 +3,9 @@
 
 #include "display/FaderRenderer.h"
 #include "game/FaderView.h"
-#include "game/GameFlow.h"
 #include "game/MainMenu.h"
 #include "game/StatusPanel.h"
+#include "session/GameFlow.h"
 #include "support/GameHarness.h"
 
 #include <QAction>

@@ -2,7 +2,6 @@
 // that switch it off while the game runs on, and the weighted band draw.
 
 #include "audio/ToneSynthesis.h"
-#include "game/GameFlow.h"
 #include "game/MainForm.h"
 #include "game/MainMenu.h"
 #include "game/StatusPanel.h"
@@ -12,6 +11,7 @@
 #include "journal/JournalService.h"
 #include "model/FaderModel.h"
 #include "model/TurnDraw.h"
+#include "session/GameFlow.h"
 #include "support/Builders.h"
 #include "support/GameHarness.h"
 #include "support/JournalFiles.h"

@@ -2,7 +2,6 @@
 
 #include "display/FaderRenderer.h"
 #include "game/FaderView.h"
-#include "game/GameFlow.h"
 #include "game/MainForm.h"
 #include "game/MainMenu.h"
 #include "game/StatusPanel.h"
@@ -10,6 +9,7 @@
 #include "platform/Clock.h"
 #include "platform/Dialogs.h"
 #include "platform/Random.h"
+#include "session/GameFlow.h"
 #include "support/FakeClockAndRandom.h"
 #include "support/FakeWaveOut.h"
 #include "support/GameHarness.h"

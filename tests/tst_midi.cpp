@@ -3,14 +3,14 @@
 // a machine without any MIDI system.
 
 #include "game/FaderView.h"
-#include "game/GameFlow.h"
 #include "game/MainForm.h"
 #include "game/MainMenu.h"
-#include "game/MidiBridge.h"
 #include "game/MidiDialog.h"
-#include "game/SettingsFile.h"
 #include "game/TrainingMenu.h"
 #include "midi/MidiMapping.h"
+#include "session/GameFlow.h"
+#include "session/MidiBridge.h"
+#include "session/SettingsFile.h"
 #include "support/Builders.h"
 #include "support/JackServer.h"
 #include "support/MidiGame.h"

@@ -6,10 +6,10 @@
 
 #include "display/FaderRenderer.h"
 #include "game/FaderView.h"
-#include "game/GameFlow.h"
 #include "game/MainForm.h"
 #include "game/MainMenu.h"
 #include "model/FaderModel.h"
+#include "session/GameFlow.h"
 #include "support/GameHarness.h"
 #include "support/PictureCompare.h"
 

@@ -1,10 +1,10 @@
 // "Übungssatz": the points as the player is told they are made, and a whole
 // set through the window: its pace, its box, its rows, and what breaks it off.
 
-#include "game/GameFlow.h"
-#include "game/PracticeSetRunner.h"
 #include "journal/JournalService.h"
 #include "model/PracticeSet.h"
+#include "session/GameFlow.h"
+#include "session/PracticeSetRunner.h"
 #include "support/GameHarness.h"
 #include "support/JournalFiles.h"
 #include "support/ScriptedDialogs.h"

@@ -1,9 +1,9 @@
 // The settings file: INI semantics of the profile functions, and the nine
 // settings read and written through them.
 
-#include "game/SettingsFile.h"
 #include "platform/ProfileFile.h"
 #include "platform/RegularFile.h"
+#include "session/SettingsFile.h"
 #include "support/ScratchMount.h"
 #include "support/Watchdog.h"
 

@@ -3,13 +3,13 @@
 // howl, the cuts and the counting are the same on every run.
 
 #include "game/FaderView.h"
-#include "game/GameFlow.h"
 #include "game/StageResponseView.h"
-#include "game/StageTurn.h"
 #include "journal/CurvePlotModule.h"
 #include "journal/JournalService.h"
 #include "journal/JournalStats.h"
 #include "results/ResultsFile.h"
+#include "session/GameFlow.h"
+#include "session/StageTurn.h"
 #include "stage/HowlMeter.h"
 #include "stage/StageBands.h"
 #include "stage/StageSearch.h"

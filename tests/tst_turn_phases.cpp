@@ -4,8 +4,8 @@
 // says, what the wave device plays and whether a band fader follows a drag.
 
 #include "audio/ToneSynthesis.h"
-#include "game/GameFlow.h"
 #include "game/StatusPanel.h"
+#include "session/GameFlow.h"
 #include "support/GameHarness.h"
 
 #include <QAction>

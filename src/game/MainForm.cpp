@@ -2,15 +2,10 @@
 
 #include "game/AboutBox.h"
 #include "game/DialogLook.h"
-#include "game/FaderInput.h"
 #include "game/FaderView.h"
-#include "game/GameFlow.h"
 #include "game/HelpWindow.h"
 #include "game/MainMenu.h"
-#include "game/MidiBridge.h"
 #include "game/MidiDialog.h"
-#include "game/PracticeSetRunner.h"
-#include "game/SettingsFile.h"
 #include "game/SoundCardDialog.h"
 #include "game/StageResponseView.h"
 #include "game/StatusPanel.h"
@@ -23,6 +18,11 @@
 #include "platform/Dialogs.h"
 #include "platform/Random.h"
 #include "results/Charts.h"
+#include "session/FaderInput.h"
+#include "session/GameFlow.h"
+#include "session/MidiBridge.h"
+#include "session/PracticeSetRunner.h"
+#include "session/SettingsFile.h"
 
 #include <QAction>
 #include <QApplication>

@@ -4,9 +4,9 @@
 // game's handlers. No game rule lives here. Thread: GUI only.
 
 #include "display/FaderRenderer.h"
-#include "game/GameSession.h"
 #include "results/ResultsCommands.h"
 #include "results/StatusLines.h"
+#include "session/GameSession.h"
 
 #include <functional>
 #include <memory>

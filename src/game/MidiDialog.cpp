@@ -1,7 +1,7 @@
 #include "game/MidiDialog.h"
 
-#include "game/MidiBridge.h"
 #include "platform/Dialogs.h"
+#include "session/MidiBridge.h"
 
 #include <QComboBox>
 #include <QDialogButtonBox>

@@ -1,8 +1,8 @@
 #include "game/StageResponseView.h"
 
-#include "game/StageFlow.h"
 #include "journal/CurvePlotModule.h"
 #include "platform/ScreenFit.h"
+#include "session/StageFlow.h"
 
 #include <QApplication>
 #include <QLabel>

@@ -1,7 +1,7 @@
 #include "SettingsFuzzTarget.h"
 
-#include "game/SettingsFile.h"
 #include "platform/ProfileFile.h"
+#include "session/SettingsFile.h"
 
 #include <QStringList>
 

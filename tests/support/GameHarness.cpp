@@ -2,9 +2,9 @@
 
 #include "display/FaderRenderer.h"
 #include "game/FaderView.h"
-#include "game/GameFlow.h"
-#include "game/StageFlow.h"
 #include "game/StatusPanel.h"
+#include "session/GameFlow.h"
+#include "session/StageFlow.h"
 
 #include <QAction>
 #include <QApplication>

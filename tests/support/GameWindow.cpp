@@ -2,11 +2,11 @@
 
 #include "game/FaderView.h"
 #include "game/MainMenu.h"
-#include "game/MidiBridge.h"
 #include "game/StatusPanel.h"
 #include "game/TrainingMenu.h"
 #include "journal/ConfusionView.h"
 #include "journal/LearningCurveView.h"
+#include "session/MidiBridge.h"
 
 #include <QGuiApplication>
 #include <QLabel>

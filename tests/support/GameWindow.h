@@ -3,8 +3,8 @@
 // a test watches: the game through its session, the window through the
 // widgets the player sees, found as children of the window.
 
-#include "game/GameSession.h"
 #include "game/MainForm.h"
+#include "session/GameSession.h"
 
 class ConfusionView;
 class FaderView;

@@ -1,6 +1,6 @@
 #include "support/MidiGame.h"
 
-#include "game/MidiBridge.h"
+#include "session/MidiBridge.h"
 
 #include <QtTest>
 

@@ -2,7 +2,7 @@
 // The stage's sound without a sound card: the test takes the loop's blocks
 // itself, as the callback would, and keeps what was played.
 
-#include "game/StagePlayer.h"
+#include "session/StagePlayer.h"
 
 #include <vector>
 

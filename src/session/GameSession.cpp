@@ -1,11 +1,11 @@
-#include "game/GameSession.h"
+#include "session/GameSession.h"
 
-#include "game/GameFlow.h"
-#include "game/PracticeSetRunner.h"
-#include "game/StagePlayer.h"
 #include "journal/JournalService.h"
 #include "journal/TurnRecorder.h"
 #include "results/ResultsCounters.h"
+#include "session/GameFlow.h"
+#include "session/PracticeSetRunner.h"
+#include "session/StagePlayer.h"
 
 GameSession::GameSession(const GameServices& services)
     : services_(services), faders_(state_), tone_(state_, services.waveOut, services.dialogs),

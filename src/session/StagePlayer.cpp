@@ -1,4 +1,4 @@
-#include "game/StagePlayer.h"
+#include "session/StagePlayer.h"
 
 #include "model/GameState.h"
 #include "platform/WaveOut.h"

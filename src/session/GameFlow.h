@@ -7,11 +7,11 @@
 // events. The one writer of the TurnSlice (GameMode, RingingBand,
 // ToneFrequency). Thread: GUI only.
 
-#include "game/StageFlow.h"
 #include "model/BandWeights.h"
 #include "model/GameState.h"
 #include "model/TurnMachine.h"
 #include "results/StatusLines.h"
+#include "session/StageFlow.h"
 
 #include <QLocale>
 #include <QObject>

@@ -1,16 +1,16 @@
-#include "game/GameFlow.h"
+#include "session/GameFlow.h"
 
 #include "audio/ToneOutput.h"
-#include "game/StagePlayer.h"
-#include "game/StageTurn.h"
 #include "model/FaderModel.h"
 #include "model/TurnDraw.h"
 #include "platform/Clock.h"
 #include "platform/Dialogs.h"
 #include "platform/Random.h"
 #include "results/ResultsCounters.h"
+#include "session/StagePlayer.h"
+#include "session/StageTurn.h"
 
-#include <QApplication>
+#include <QCoreApplication>
 
 #include <algorithm>
 #include <limits>
@@ -354,7 +354,7 @@ void GameFlow::RunFindSequence()
     }
     // Nested loop, kept: the found frequency reaches the screen, and input
     // that waited behind the find runs, before the status lines go on.
-    QApplication::processEvents();
+    QCoreApplication::processEvents();
     Timer1.start();
     Timer1Timer(); // the find's figures at once, not 70 ms later
 }

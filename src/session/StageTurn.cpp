@@ -1,4 +1,4 @@
-#include "game/StageTurn.h"
+#include "session/StageTurn.h"
 
 #include "platform/Random.h"
 #include "stage/StageBands.h"

@@ -1,10 +1,10 @@
-#include "game/PracticeSetRunner.h"
+#include "session/PracticeSetRunner.h"
 
-#include "game/GameFlow.h"
 #include "journal/JournalService.h"
 #include "journal/TurnRecorder.h"
 #include "model/GameState.h"
 #include "platform/Dialogs.h"
+#include "session/GameFlow.h"
 
 #include <QLocale>
 #include <QStringList>

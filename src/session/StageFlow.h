@@ -7,11 +7,11 @@
 // record from what this says. Thread: GUI only; the worker touches nothing
 // but its own job and the turn's analysis.
 
-#include "game/StageTurn.h"
 #include "model/GameState.h"
 #include "model/StageResponse.h"
 #include "model/TurnMachine.h"
 #include "results/StatusLines.h"
+#include "session/StageTurn.h"
 
 #include <QObject>
 #include <QString>

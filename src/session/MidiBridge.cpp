@@ -1,9 +1,9 @@
-#include "game/MidiBridge.h"
+#include "session/MidiBridge.h"
 
-#include "game/FaderInput.h"
-#include "game/SettingsFile.h"
 #include "model/FaderModel.h"
 #include "model/GameState.h"
+#include "session/FaderInput.h"
+#include "session/SettingsFile.h"
 
 #include <QElapsedTimer>
 #include <QMetaObject>

@@ -1,9 +1,9 @@
-#include "game/FaderInput.h"
+#include "session/FaderInput.h"
 
 #include "display/FaderGeometry.h"
 #include "display/Nearest.h"
-#include "game/GameFlow.h"
 #include "model/GameState.h"
+#include "session/GameFlow.h"
 
 #include <algorithm>
 

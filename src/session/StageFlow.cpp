@@ -1,9 +1,9 @@
-#include "game/StageFlow.h"
+#include "session/StageFlow.h"
 
 #include "audio/BedLoop.h"
-#include "game/StagePlayer.h"
-#include "game/StageTurn.h"
 #include "model/FaderModel.h"
+#include "session/StagePlayer.h"
+#include "session/StageTurn.h"
 #include "stage/FftwLibrary.h"
 
 #include <exception>

@@ -1,4 +1,4 @@
-#include "game/SettingsFile.h"
+#include "session/SettingsFile.h"
 
 #include "platform/ProfileFile.h"
 
