@@ -21,6 +21,8 @@ constexpr int CandidateCount = 24;
 // When no root grows, the strongest few still name the one nearest to it.
 constexpr int QuietCandidateCount = 4;
 constexpr int FollowSteps = 8;
+constexpr double TurnPullStepDb = 0.5;
+constexpr int MostTurnPullSteps = 60;
 constexpr double RivalShare = 0.5;
 // The first howl grows within this share of the scene's rate.
 constexpr double TargetGrowthTolerance = 0.1;
@@ -84,11 +86,17 @@ void LoopAnalysis::TakeRoom(const LoopDesign& design)
 
 double LoopAnalysis::MoveRoom(const LoopDesign& design)
 {
-    const double peakBeforeDb = PeakGainDb();
     TakeRoom(design);
-    const double riseDb = std::max(0.0, PeakGainDb() - peakBeforeDb);
-    gainDb_ -= riseDb;
-    return -riseDb;
+    const double before = gainDb_;
+    // A howl the turn sets off may come at once, but no faster than one the
+    // gain's rise brings: only that far is the gain pulled.
+    for (int step = 0; step < MostTurnPullSteps; ++step) {
+        const std::optional<LoopPole> pole = DominantPole();
+        if (!pole || pole->GrowthDbPerSecond() <= FastestHowlDbPerSecond)
+            break;
+        gainDb_ -= TurnPullStepDb;
+    }
+    return gainDb_ - before;
 }
 
 void LoopAnalysis::SetLevels(const BandLevels& levelsDb)
