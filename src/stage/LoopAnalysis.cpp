@@ -21,8 +21,7 @@ constexpr int CandidateCount = 24;
 // When no root grows, the strongest few still name the one nearest to it.
 constexpr int QuietCandidateCount = 4;
 constexpr int FollowSteps = 8;
-constexpr double TurnPullStepDb = 0.5;
-constexpr int MostTurnPullSteps = 60;
+constexpr double TurnPullStepDb = 1.0;
 constexpr double RivalShare = 0.5;
 // The first howl grows within this share of the scene's rate.
 constexpr double TargetGrowthTolerance = 0.1;
@@ -86,11 +85,15 @@ void LoopAnalysis::TakeRoom(const LoopDesign& design)
 
 double LoopAnalysis::MoveRoom(const LoopDesign& design)
 {
+    const double peakBeforeDb = PeakGainDb();
     TakeRoom(design);
     const double before = gainDb_;
     // A howl the turn sets off may come at once, but no faster than one the
-    // gain's rise brings: only that far is the gain pulled.
-    for (int step = 0; step < MostTurnPullSteps; ++step) {
+    // gain's rise brings: only that far is the gain pulled, and never by more
+    // than the loop's peak rose. Where it did not rise, nothing grows faster
+    // than before the turn, and the poles need no search.
+    const double riseDb = PeakGainDb() - peakBeforeDb;
+    for (double pulledDb = 0; pulledDb < riseDb; pulledDb += TurnPullStepDb) {
         const std::optional<LoopPole> pole = DominantPole();
         if (!pole || pole->GrowthDbPerSecond() <= FastestHowlDbPerSecond)
             break;

@@ -99,9 +99,10 @@ class LoopAnalysis {
     RingOut FollowRingOut(const LoopPole& first, int howls, double cutDb,
                           const SingerRooms& singerRoom = {});
     // The singer turned: the loop runs through `design`'s room from now on.
-    // G comes down, in half dB steps, only while a howl the turn sets off
-    // would grow faster than FastestHowlDbPerSecond, as an engineer pulls the
-    // gain when a singer turns into the wedge; returns that change, dB.
+    // G comes down, in 1 dB steps and by no more than the loop's peak rose,
+    // only while a howl the turn sets off would grow faster than
+    // FastestHowlDbPerSecond, as an engineer pulls the gain when a singer
+    // turns into the wedge; returns that change, dB.
     double MoveRoom(const LoopDesign& design);
     // One rise of G while nothing howls: 1 dB, or 0.75 or 0.5 dB where 1 dB
     // would make the next howl grow faster than FastestHowlDbPerSecond or
