@@ -1,5 +1,6 @@
 #include "model/FaderModel.h"
 
+#include "model/TurnMachine.h"
 #include "platform/Random.h"
 
 #include <algorithm>
@@ -109,7 +110,7 @@ void FaderModel::ResetLevels()
 
 void FaderModel::ChangeCutRange(CutEdge edge, int band)
 {
-    if (state_.GameMode == ModeSearching)
+    if (TurnMachine::CutRangeFixed(state_.GameMode))
         return;
     LockAllFaders();
     if (edge == CutEdge::Low)

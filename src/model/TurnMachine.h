@@ -20,10 +20,17 @@
 //   GeneratorPlaying  PlainToneStarted       GeneratorPlaying
 //   Replay            ToneEnded              TurnOver
 //   GeneratorPlaying  ToneEnded              GeneratorSilent
+//   Idle, WaitingForStart, Searching, TurnOver
+//                     ToneEnded              (stays)
 //   any               NextTurnOverTone       Idle
 //   any               GeneratorSwitchedOn    GeneratorSilent
 //   any               GeneratorSwitchedOff   Idle
 //   any               NewGame                Idle
+//   Searching         ChartChosen            ChartOverTone (the chart on screen)
+//   Replay            ChartChosen            ChartOverTone
+//   GeneratorPlaying  ChartChosen            ChartOverTone
+//   ChartOverTone     ChartChosen            ChartOverTone
+//   ChartOverTone     ToneEnded              Idle (the chart stays)
 //   any               ChartChosen            Idle (the chart on screen)
 //   any               StageRequested         StageBuilding
 //   StageBuilding     StageCancelled         Idle
@@ -32,6 +39,10 @@
 //   StageRingingOut   HowlGrew               StageRunning
 //   StageRunning      StageEnded             StageOver
 //   StageRingingOut   StageEnded             StageOver
+//
+// Rows that do nothing list the ToneEnded of a turn's tone stopped by a
+// find, a give-up, NEUES SPIEL or a chart; any other event a phase has no
+// row for is refused, and the game logs it as a fault.
 //
 // A Found during the random start delay is the previous turn's band being
 // selected again while its RingingBand still stands. A stage is built away
@@ -55,7 +66,8 @@ enum class TurnPhase {
     StageBuilding,    // START with "Bühne" on: the room and the loop are being built
     StageRunning,     // "Bühne läuft": a howl grows; the band faders in play move freely
     StageRingingOut,  // "Einpegeln": the howl was stopped, G rises every 2 s
-    StageOver         // "Bühne vorbei": the loop is silent, the faders stay as they were
+    StageOver,        // "Bühne vorbei": the loop is silent, the faders stay as they were
+    ChartOverTone     // a chart shown while a turn's, a replay's or the generator's tone rings on
 };
 
 enum class TurnEvent {
@@ -78,37 +90,54 @@ enum class TurnEvent {
     StageEnded            // START during a stage turn, or its last howl stopped
 };
 
+// What the player's hands do in a phase: the second half of the table.
+// What START (and, after a turn, Enter and the right button) does.
+enum class StartPress {
+    BeginsTurn, // a turn of the kind chosen now
+    EndsTurn,   // the running turn's kind ends it: given up, stopped, its build cancelled
+    StopsTone   // a replay or the generator's tone stops, and the turn is over
+};
+// Which band faders in play follow a drag.
+enum class BandDrag { None, All, RingingOnly };
+// Which level keys move a band fader in play ("Space" is Zero).
+enum class LevelKeys { All, AllButZero, None };
+// Which raised band plays its plain tone.
+enum class RaisedBandTone { None, AnyBand, RingingBand };
+
+struct PhaseRules {
+    GameModeValue mode = ModeIdle; // what the picture, the status lines and the charts read
+    StartPress start = StartPress::BeginsTurn;
+    BandDrag drag = BandDrag::None;
+    LevelKeys keys = LevelKeys::None;
+    RaisedBandTone plainTone = RaisedBandTone::None;
+    bool judgesMoves = false;     // a band in play that moves is the running turn's to judge
+    bool afterTurn = false;       // Enter and the right button start the next turn
+    bool enterClears = false;     // Enter sets the band faders back to 0
+    bool turnLines = false;       // the status lines are the running turn's
+    bool cutRangeFixed = false;   // the cut range menus do nothing
+    bool practiceSetEnds = false; // a practice set between two turns ends here
+};
+
 class TurnMachine {
   public:
-    // Moves on by the table. Returns false, changing nothing, for an event
-    // the table has no row for in this phase. `chart` is the chart mode of a
-    // ChartChosen and ignored otherwise.
-    bool Fire(TurnEvent event, GameModeValue chart = ModeIdle);
+    enum class Outcome {
+        Moved,   // a row took the event: the phase (or the chart) may differ
+        Ignored, // a row lists it as doing nothing here
+        Refused  // no row lists it: a fault in whoever sent it
+    };
+    // Moves on by the table. `chart` is the chart mode of a ChartChosen and
+    // ignored otherwise.
+    Outcome Fire(TurnEvent event, GameModeValue chart = ModeIdle);
 
     TurnPhase Phase() const { return phase_; }
+    const PhaseRules& Rules() const { return RulesOf(phase_); }
+    static const PhaseRules& RulesOf(TurnPhase phase);
+    // Whether the cut range is fixed while the game shows `mode`.
+    static bool CutRangeFixed(GameModeValue mode);
     // The phase and the chart on screen as the one value the game shows.
-    GameModeValue Mode() const;
+    GameModeValue Mode() const { return chart_ ? *chart_ : Rules().mode; }
     bool GeneratorSwitchedOn() const { return generatorOn_; }
 
-    // What the player can do now.
-    // Tries are judged: the search, including the random start delay.
-    bool JudgesTries() const;
-    // After a find or a give-up, on the bank.
-    bool AfterTurn() const { return phase_ == TurnPhase::TurnOver || phase_ == TurnPhase::Replay; }
-    bool GeneratorPhase() const
-    {
-        return phase_ == TurnPhase::GeneratorSilent || phase_ == TurnPhase::GeneratorPlaying;
-    }
-    // A stage turn that still sounds.
-    bool StageSounding() const
-    {
-        return phase_ == TurnPhase::StageRunning || phase_ == TurnPhase::StageRingingOut;
-    }
-    bool StagePhase() const
-    {
-        return StageSounding() || phase_ == TurnPhase::StageBuilding ||
-               phase_ == TurnPhase::StageOver;
-    }
     // Whether a band fader in play can be dragged; `ringingBand` says whether
     // it is the turn's ringing band.
     bool BandFaderMovable(bool ringingBand) const;

@@ -2,32 +2,23 @@
 
 #include "audio/ToneOutput.h"
 #include "model/FaderModel.h"
-#include "model/TurnDraw.h"
 #include "platform/Clock.h"
 #include "platform/Dialogs.h"
-#include "platform/Random.h"
 #include "results/ResultsCounters.h"
-#include "session/StagePlayer.h"
-#include "session/StageTurn.h"
 
 #include <QCoreApplication>
+#include <QLoggingCategory>
 
 #include <algorithm>
 #include <limits>
 
 namespace {
 
+Q_LOGGING_CATEGORY(turnLog, "heulmeister.turn")
+
 // A fader counts as pulled down at -6 or lower and as raised at +6 or higher.
 constexpr int PulledDownLevel = -6;
 constexpr int RaisedLevel = 6;
-
-// Seconds from the settings as a timer interval: computed in 64 bits, so an
-// edited value keeps its meaning up to the longest interval a timer holds.
-int TimerIntervalMs(std::int32_t seconds)
-{
-    return static_cast<int>(
-        std::min<std::int64_t>(std::int64_t(seconds) * 1000, std::numeric_limits<int>::max()));
-}
 
 } // namespace
 
@@ -35,12 +26,13 @@ GameFlow::GameFlow(GameState& state, FaderModel& faders, ToneOutput& tone,
                    ResultsCounters& counters, Dialogs& dialogs, RandomGenerator& random,
                    MillisecondClock& clock, StagePlayer& stagePlayer, QObject* parent)
     : QObject(parent), turn_(state), state_(state), faders_(faders), tone_(tone),
-      counters_(counters), dialogs_(dialogs), random_(random), clock_(clock),
-      stage_(state, stagePlayer)
+      counters_(counters), dialogs_(dialogs), clock_(clock),
+      toneKind_(*this, state, faders, tone, counters, random),
+      stageKind_(*this, state, faders, counters, dialogs, random, clock, stagePlayer)
 {
-    connect(&stage_, &StageFlow::built, this, &GameFlow::StageBuilt);
-    connect(&stage_, &StageFlow::howlStopped, this, &GameFlow::StageHowlStopped);
-    connect(&stage_, &StageFlow::nextHowl, this, &GameFlow::FollowNextHowl);
+    connect(&toneKind_, &ToneTurnKind::toneTurnEnded, this, &GameFlow::toneTurnEnded);
+    connect(&stageKind_, &StageTurnKind::stageHowlStarted, this, &GameFlow::stageHowlStarted);
+    AddKind(stageKind_, [this] { return state_.Training.Buehne != 0; });
     // A generator tone that stops, for whatever reason, leaves the generator silent.
     connect(&tone_, &ToneOutput::toneStopped, this, [this] { Fire(TurnEvent::ToneEnded); });
     Timer1.setInterval(70);
@@ -49,74 +41,67 @@ GameFlow::GameFlow(GameState& state, FaderModel& faders, ToneOutput& tone,
     connect(&Timer1, &QTimer::timeout, this, &GameFlow::Timer1Timer);
     connect(&startTimer, &QTimer::timeout, this, &GameFlow::startTimerTimer);
     connect(&reStart, &QTimer::timeout, this, &GameFlow::reStartTimer);
-    gainTimer.setInterval(StageTurn::GainRiseIntervalMs);
-    connect(&gainTimer, &QTimer::timeout, this, &GameFlow::gainTimerTimer);
     Timer1.start();
 }
 
 GameFlow::~GameFlow()
 {
-    StopStage();
+    for (const ChoosableKind& kind : kinds_)
+        kind.kind->BreakOff();
+}
+
+void GameFlow::AddKind(TurnKind& kind, std::function<bool()> chosen)
+{
+    kinds_.push_back({&kind, std::move(chosen)});
+}
+
+TurnKind& GameFlow::ChosenKind() const
+{
+    for (auto it = kinds_.rbegin(); it != kinds_.rend(); ++it)
+        if (it->chosen())
+            return *it->kind;
+    return const_cast<ToneTurnKind&>(toneKind_);
 }
 
 void GameFlow::pNeuClick()
 {
-    if (CancelStageBuild())
+    switch (machine_.Rules().start) {
+    case StartPress::EndsTurn:
+        active_->End();
         return;
-    if (machine_.StageSounding()) {
-        StopStage();
-        Fire(TurnEvent::StageEnded);
-        return;
-    }
-    if (!tone_.SoundIdle()) {
-        // Giving up the turn; also ends a generator tone or a replay.
-        const bool givingUpSearch = machine_.Phase() == TurnPhase::Searching;
+    case StartPress::StopsTone:
         tone_.StopTone();
-        if (givingUpSearch)
-            ShowAnswerHint();
         Fire(TurnEvent::GivenUp);
-        if (givingUpSearch && turnInSearch_)
-            emit toneTurnEnded(false);
-        reStart.stop();
-        startTimer.stop();
-        EndTurnInSearch(); // recorded once the tone is quiet
+        StopPendingStarts();
+        CloseSearchAbandoned(); // recorded once the tone is quiet
         return;
+    case StartPress::BeginsTurn:
+        break;
     }
     // Without a device a turn would only bring one failure box per device
     // call and a search for a tone nobody hears.
     if (ReportMissingSoundDevice())
         return;
-    if (state_.Training.Buehne != 0) {
-        StartStage();
-        return;
-    }
-    if (state_.RandomStartSeconds <= 0) {
-        aStartItExecute();
-        return;
-    }
-    counters_.StopTurnClock();
-    PrepareTurn();
-    const int delayMs = random_.Below(TimerIntervalMs(state_.RandomStartSeconds));
-    // A drawn delay of 0 ms starts at once; a zero-interval one-shot timer
-    // would otherwise leave the turn prepared and silent.
-    if (delayMs == 0) {
-        aStartItExecute();
-        return;
-    }
-    startTimer.setInterval(delayMs);
-    startTimer.start();
+    active_ = &ChosenKind();
+    active_->Begin();
 }
 
 void GameFlow::startTimerTimer()
 {
     startTimer.stop();
-    aStartItExecute();
+    active_->StartNow();
 }
 
 void GameFlow::reStartTimer()
 {
     reStart.stop();
-    aStartItExecute();
+    active_->StartNow();
+}
+
+void GameFlow::aStartItExecute()
+{
+    active_ = &toneKind_;
+    toneKind_.StartNow();
 }
 
 void GameFlow::PrepareTurn()
@@ -127,34 +112,94 @@ void GameFlow::PrepareTurn()
     faders_.SelectFader(NoFader);
 }
 
-void GameFlow::aStartItExecute()
+void GameFlow::SetRinging(int band, double frequencyHz)
 {
-    if (machine_.Phase() == TurnPhase::GeneratorPlaying)
-        tone_.StopTone();
-    EndTurnInSearch(); // only a silent output can leave one behind here
-    if (tone_.SoundIdle()) {
-        PrepareTurn();
-        const std::optional<BandWeights> weights =
-            bandWeights_ ? bandWeights_() : std::optional<BandWeights>();
-        const std::optional<BandMask> only = drawBands_ ? drawBands_() : std::optional<BandMask>();
-        const TurnFrequency drawn = PickTurnFrequency(
-            state_, random_, weights ? &*weights : nullptr, only ? &*only : nullptr);
-        turn_.RingingBand = drawn.band;
-        turn_.ToneFrequency = drawn.frequencyHz;
-        Fire(TurnEvent::TurnToneStarted);
-        tone_.PrepareTone(state_.ToneFrequency, ToneKind::Turn);
-        tone_.StartToneOutput();
-        faders_.OpenCutRange();
-        counters_.StartTurnClock();
-        turnInSearch_ = true;
-        emit turnStarted();
-        return;
+    turn_.RingingBand = band;
+    turn_.ToneFrequency = frequencyHz;
+}
+
+void GameFlow::BeginSearch()
+{
+    counters_.StartTurnClock();
+    turnInSearch_ = true;
+    emit turnStarted();
+}
+
+void GameFlow::CountWrongTry(int band, bool markOnBank)
+{
+    counters_.CountWrongAttempt(band);
+    if (markOnBank) {
+        turn_.WrongTry[band] = 1;
+        if (state_.Training.Hinweise != 0)
+            turn_.WrongTryHint[band] = 1; // shown with the lock below
+        faders_.SetLocked(band, true);
     }
-    // A replay still rings when the automatic next turn fires.
-    tone_.StopTone();
-    Fire(TurnEvent::NextTurnOverTone);
+    emit wrongAttemptCounted(band);
+}
+
+void GameFlow::RecordFind(std::uint32_t foundMsAgo)
+{
+    counters_.RecordFind(foundMsAgo);
+}
+
+void GameFlow::CloseSearchFound()
+{
+    if (!turnInSearch_)
+        return;
+    turnInSearch_ = false;
+    emit turnFound(state_.RingingBand, state_.LastFindTime, state_.TurnAttempts);
+}
+
+void GameFlow::CloseSearchMissed(const QList<int>& triedBands)
+{
+    if (!turnInSearch_)
+        return;
+    turnInSearch_ = false;
+    emit stageHowlMissed(triedBands, state_.TurnAttempts);
+}
+
+void GameFlow::CloseSearchAbandoned()
+{
+    if (!turnInSearch_)
+        return;
+    turnInSearch_ = false;
+    emit turnAbandoned(state_.TurnAttempts);
+}
+
+void GameFlow::ArmStartDelay(int delayMs)
+{
+    startTimer.setInterval(delayMs);
+    startTimer.start();
+}
+
+void GameFlow::ArmNextTurn()
+{
+    // Seconds from the settings, in 64 bits: an edited value keeps its
+    // meaning up to the longest interval a timer holds.
+    reStart.setInterval(static_cast<int>(std::min<std::int64_t>(
+        std::int64_t(state_.AutoRestartSeconds) * 1000, std::numeric_limits<int>::max())));
+    reStart.start();
+}
+
+void GameFlow::StopPendingStarts()
+{
     reStart.stop();
     startTimer.stop();
+}
+
+void GameFlow::ShowLinesNow()
+{
+    // Nested loop, kept: the found frequency reaches the screen, and input
+    // that waited behind the find runs, before the status lines go on.
+    Timer1.stop();
+    QCoreApplication::processEvents();
+    Timer1.start();
+    Timer1Timer();
+}
+
+StatusLines GameFlow::BankLines() const
+{
+    return ComposeStatusLines(state_, clock_.timeGetTime(), locale_);
 }
 
 void GameFlow::EvaluateFader()
@@ -162,42 +207,20 @@ void GameFlow::EvaluateFader()
     const int s = state_.SelectedFader;
     if (FaderKind(state_, s) != FaderInPlay)
         return;
-    if (machine_.StagePhase()) {
-        // On stage a fader is an EQ band, not an answer.
-        if (machine_.StageSounding())
-            JudgeStageMove(s);
+    const PhaseRules& rules = machine_.Rules();
+    if (rules.judgesMoves) {
+        active_->Judge(s);
         return;
     }
+    if (rules.plainTone == RaisedBandTone::None ||
+        (rules.plainTone == RaisedBandTone::RingingBand && s != state_.RingingBand))
+        return;
     const BandSlot& slot = state_.BandTable[s];
-    const bool pulledDown = slot.Level <= PulledDownLevel;
-    // Scoring modes other than 0 only come from an edited settings file; they
-    // are read as "Anwahl und Absenkung", so a turn can always be won.
-    const bool counts = state_.ScoringMode == 0 || pulledDown;
-
-    if (machine_.JudgesTries() && slot.Locked == 0) {
-        if (!counts)
-            return;
-        if (s == state_.RingingBand) {
-            RunFindSequence();
-        } else {
-            counters_.CountWrongAttempt(s);
-            turn_.WrongTry[s] = 1;
-            if (state_.Training.Hinweise != 0)
-                turn_.WrongTryHint[s] = 1; // shown with the lock below
-            faders_.SetLocked(s, true);    // a wrong band counts once per turn
-            emit wrongAttemptCounted(s);
-        }
-        return;
-    }
-
-    const bool replay = machine_.AfterTurn() && s == state_.RingingBand;
-    if (!machine_.GeneratorPhase() && !replay)
-        return;
     if (slot.Level >= RaisedLevel && slot.Locked == 0) {
         faders_.SetLocked(s, true);
         StartGeneratorTone();
     }
-    if (pulledDown && slot.Locked == 1) {
+    if (slot.Level <= PulledDownLevel && slot.Locked == 1) {
         faders_.SetLocked(s, false);
         tone_.StopTone();
     }
@@ -208,7 +231,7 @@ void GameFlow::PressFader(int fader)
     if (fader == state_.SelectedFader)
         return;
     const int previous = state_.SelectedFader;
-    if (machine_.AfterTurn() && FaderKind(state_, fader) == FaderInPlay &&
+    if (machine_.Rules().afterTurn && FaderKind(state_, fader) == FaderInPlay &&
         FaderKind(state_, previous) == FaderInPlay) {
         // Leaving a replayed band ends its tone.
         faders_.SetLevel(previous, 0);
@@ -218,7 +241,6 @@ void GameFlow::PressFader(int fader)
     faders_.SelectFader(fader);
     EvaluateFader();
 }
-
 void GameFlow::DragSelectedTo(int level)
 {
     const int s = state_.SelectedFader;
@@ -234,7 +256,7 @@ void GameFlow::DragSelectedTo(int level)
 
 void GameFlow::SecondButton()
 {
-    if (machine_.AfterTurn())
+    if (machine_.Rules().afterTurn)
         pNeuClick();
 }
 
@@ -242,7 +264,7 @@ void GameFlow::ChangeVolume(int newVolume)
 {
     faders_.SetMasterVolume(newVolume);
     tone_.ApplyVolume();
-    stage_.ApplyVolume();
+    stageKind_.Flow().ApplyVolume();
 }
 
 void GameFlow::ResetGeneratorFaderBeforeLeaving()
@@ -288,9 +310,10 @@ void GameFlow::PressLevelKey(LevelKey key)
     // is left to the evaluation, as for a drag.
     const int s = state_.SelectedFader;
     const FaderKindValue kind = FaderKind(state_, s);
-    // On stage Space does nothing, and the keys move what a drag moves.
-    const bool band = kind == FaderInPlay && (!machine_.StagePhase() ||
-                                              (machine_.StageSounding() && key != LevelKey::Zero));
+    const LevelKeys keys = machine_.Rules().keys;
+    const bool band =
+        kind == FaderInPlay &&
+        (keys == LevelKeys::All || (keys == LevelKeys::AllButZero && key != LevelKey::Zero));
     const int level = band ? state_.BandTable[s].Level : 0;
     switch (key) {
     case LevelKey::Up:
@@ -327,44 +350,11 @@ void GameFlow::PressLevelKey(LevelKey key)
 
 void GameFlow::ConfirmKey()
 {
-    if (machine_.StagePhase())
+    if (!machine_.Rules().enterClears)
         return;
     faders_.ResetLevels();
-    if (machine_.AfterTurn())
+    if (machine_.Rules().afterTurn)
         pNeuClick();
-}
-
-void GameFlow::RunFindSequence()
-{
-    Timer1.stop();
-    ShowAnswerHint();
-    Fire(TurnEvent::Found);
-    faders_.LockAllFaders();
-    tone_.StopTone();
-    counters_.RecordFind();
-    // Before the signal: an "Übungssatz" listening to it sets its own pace.
-    if (state_.AutoRestartSeconds > 0) {
-        reStart.setInterval(TimerIntervalMs(state_.AutoRestartSeconds));
-        reStart.start();
-    }
-    if (turnInSearch_) {
-        turnInSearch_ = false;
-        emit toneTurnEnded(state_.TurnAttempts == 1);
-        emit turnFound(state_.RingingBand, state_.LastFindTime, state_.TurnAttempts);
-    }
-    // Nested loop, kept: the found frequency reaches the screen, and input
-    // that waited behind the find runs, before the status lines go on.
-    QCoreApplication::processEvents();
-    Timer1.start();
-    Timer1Timer(); // the find's figures at once, not 70 ms later
-}
-
-void GameFlow::EndTurnInSearch()
-{
-    if (!turnInSearch_)
-        return;
-    turnInSearch_ = false;
-    emit turnAbandoned(state_.TurnAttempts);
 }
 
 void GameFlow::StartGeneratorTone()
@@ -374,7 +364,7 @@ void GameFlow::StartGeneratorTone()
     tone_.StopTone();
     turn_.RingingBand = state_.SelectedFader;
     // The generator plays the raised band; a replay keeps the turn's tone.
-    if (machine_.Phase() == TurnPhase::GeneratorSilent)
+    if (machine_.Rules().plainTone == RaisedBandTone::AnyBand)
         turn_.ToneFrequency = state_.BandTable[state_.RingingBand].Frequency;
     Fire(TurnEvent::PlainToneStarted);
     tone_.PrepareTone(state_.ToneFrequency, ToneKind::Plain);
@@ -409,8 +399,8 @@ void GameFlow::Neustart()
 
 void GameFlow::ResetGame()
 {
-    StopStage();
-    EndTurnInSearch();
+    active_->BreakOff();
+    CloseSearchAbandoned();
     Fire(TurnEvent::NewGame);
     counters_.ClearCurrentResults();
     emit turnChanged(); // a chart shows the cleared results
@@ -430,10 +420,10 @@ void GameFlow::aFeedbackGeneratorExecute()
         ResetGame();
     } else {
         emit feedbackGeneratorChecked(true);
-        StopStage();
+        active_->BreakOff();
         if (!tone_.SoundIdle())
             tone_.StopTone();
-        EndTurnInSearch();
+        CloseSearchAbandoned();
         Fire(TurnEvent::GeneratorSwitchedOn);
         emit panelsEnabled();
     }
@@ -443,23 +433,30 @@ void GameFlow::aFeedbackGeneratorExecute()
 
 void GameFlow::ShowChart(GameModeValue chartMode)
 {
-    StopStage();
-    EndTurnInSearch(); // a turn stops counting under a chart
+    active_->BreakOff();
+    CloseSearchAbandoned(); // a turn stops counting under a chart
     Fire(TurnEvent::ChartChosen, chartMode);
 }
 
 void GameFlow::Fire(TurnEvent event, GameModeValue chart)
 {
-    if (!machine_.Fire(event, chart))
+    const TurnMachine::Outcome outcome = machine_.Fire(event, chart);
+    if (outcome == TurnMachine::Outcome::Refused) {
+        // The table lists every event the game sends, doing nothing where
+        // nothing should happen; an unlisted one is a fault the tests catch.
+        ++refusedEvents_;
+        qCWarning(turnLog, "Refused turn event %d in phase %d", int(event), int(machine_.Phase()));
+    }
+    if (outcome != TurnMachine::Outcome::Moved)
         return;
     turn_.GameMode = machine_.Mode();
     // The hints belong to one turn: the wrong tries to its search, the answer
     // to the time after it.
-    if (event == TurnEvent::TurnToneStarted || !machine_.JudgesTries()) {
+    if (event == TurnEvent::TurnToneStarted || !machine_.Rules().judgesMoves) {
         turn_.WrongTryHint.fill(0);
         turn_.WrongTry.fill(0);
     }
-    if (!machine_.AfterTurn())
+    if (!machine_.Rules().afterTurn)
         turn_.AnswerHintBand = NoFader;
     emit turnChanged();
 }
@@ -479,144 +476,6 @@ void GameFlow::ClearHints()
 
 void GameFlow::Timer1Timer()
 {
-    if (machine_.StagePhase()) {
-        // The find time of a howl starts when the player can hear it well.
-        if (machine_.StageSounding() && stage_.HowlReachedFindLevel())
-            counters_.StartTurnClock();
-        if (machine_.StageSounding())
-            stage_.ListenForStop();
-        emit statusLinesChanged(stage_.Lines(machine_.Phase()));
-        return;
-    }
-    emit statusLinesChanged(ComposeStatusLines(state_, clock_.timeGetTime(), locale_));
-}
-
-void GameFlow::StartStage()
-{
-    StopStage();
-    startTimer.stop();
-    reStart.stop();
-    EndTurnInSearch();
-    Fire(TurnEvent::StageRequested);
-    stage_.Build(StageTurn::DrawSeed(random_));
-    Timer1Timer(); // says at once that the stage is being built
-}
-
-void GameFlow::StageBuilt(const QString& errorText)
-{
-    if (!errorText.isEmpty()) {
-        Fire(TurnEvent::StageCancelled);
-        MessageBoxRequest box;
-        box.caption = QStringLiteral("Bühne");
-        box.text = errorText;
-        box.icon = DialogIcon::Error;
-        dialogs_.MessageBox(box);
-        return;
-    }
-    emit newGameButtonShown();
-    faders_.ResetLevels();
-    faders_.OpenCutRange();
-    stage_.Begin();
-    BeginHowl();
-    Fire(TurnEvent::StageStarted);
-}
-
-bool GameFlow::CancelStageBuild()
-{
-    if (machine_.Phase() != TurnPhase::StageBuilding)
-        return false;
-    stage_.CancelBuild();
-    Fire(TurnEvent::StageCancelled);
-    return true;
-}
-
-void GameFlow::StageSwitchedOff()
-{
-    CancelStageBuild();
-}
-
-void GameFlow::BeginHowl()
-{
-    const StageTurn& stage = *stage_.Turn();
-    turn_.RingingBand = stage.HowlBand();
-    turn_.ToneFrequency = stage.HowlHz();
-    counters_.StartTurnClock();
-    turnInSearch_ = true;
-    emit turnStarted();
-    emit stageHowlStarted(stage.HowlHz(), stage.GainWonDb(), stage.AutoGainWonDb());
-}
-
-void GameFlow::JudgeStageMove(int band)
-{
-    if (stage_.HowlReachedFindLevel())
-        counters_.StartTurnClock();
-    stage_.MoveFader(band, clock_.timeGetTime());
-}
-
-void GameFlow::StageHowlStopped(const StageFlow::Verdict& verdict)
-{
-    if (!machine_.StageSounding())
-        return;
-    // Stopped before it could be heard well: found at once.
-    if (verdict.beforeFindLevel)
-        counters_.StartTurnClock();
-    if (verdict.found) {
-        for (int tried : verdict.triedBands) {
-            counters_.CountWrongAttempt(tried);
-            emit wrongAttemptCounted(tried);
-        }
-        // Found when the fader moved, not when the analysis said so.
-        counters_.RecordFind(verdict.beforeFindLevel ? 0
-                                                     : clock_.timeGetTime() - verdict.movedAtMs);
-        if (turnInSearch_) {
-            turnInSearch_ = false;
-            emit turnFound(state_.RingingBand, state_.LastFindTime, state_.TurnAttempts);
-        }
-    } else if (turnInSearch_) {
-        // Another band's cut stopped it: no find, and no counter moves, as
-        // for a turn given up; the journal keeps which faders did it.
-        turnInSearch_ = false;
-        QList<int> tried(verdict.triedBands.begin(), verdict.triedBands.end());
-        tried << verdict.stopper;
-        emit stageHowlMissed(tried, state_.TurnAttempts);
-    }
-    if (stage_.Turn()->HowlCount() >= StageTurn::MostHowls) {
-        StopStage();
-        Fire(TurnEvent::StageEnded);
-        return;
-    }
-    Fire(TurnEvent::HowlStopped);
-    // Another pole may already grow without any more gain.
-    stage_.LookForHowl();
-}
-
-void GameFlow::FollowNextHowl(int nextHowl)
-{
-    using Next = StageTurn::NextHowl;
-    if (Next(nextHowl) == Next::InPlay) {
-        gainTimer.stop();
-        BeginHowl();
-        Fire(TurnEvent::HowlGrew);
-    } else if (Next(nextHowl) == Next::OutOfPlay) {
-        gainTimer.stop();
-        stage_.StopOutOfPlay();
-        Fire(TurnEvent::StageEnded);
-    } else if (machine_.Phase() == TurnPhase::StageRingingOut && !gainTimer.isActive()) {
-        gainTimer.start();
-    }
-}
-
-void GameFlow::gainTimerTimer()
-{
-    if (machine_.Phase() != TurnPhase::StageRingingOut) {
-        gainTimer.stop();
-        return;
-    }
-    stage_.RiseGain();
-}
-
-void GameFlow::StopStage()
-{
-    gainTimer.stop();
-    stage_.Stop();
+    const TurnPhase phase = machine_.Phase();
+    emit statusLinesChanged(machine_.Rules().turnLines ? active_->Tick(phase) : BankLines());
 }

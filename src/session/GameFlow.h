@@ -3,23 +3,26 @@
 // on the bank do in each phase (the intents), the evaluation of the selected
 // fader, the find, NEUES SPIEL, the random start delay, the automatic next
 // turn, the feedback generator switch, the charts and the status lines. The
-// phases and their order are TurnMachine's table; this class fires its
-// events. The one writer of the TurnSlice (GameMode, RingingBand,
-// ToneFrequency). Thread: GUI only.
+// phases, their order and what each allows are TurnMachine's table; what
+// differs between kinds of turn is the TurnKind's chosen at START. The one
+// writer of the TurnSlice (GameMode, RingingBand, ToneFrequency).
+// Thread: GUI only.
 
 #include "model/BandWeights.h"
 #include "model/GameState.h"
 #include "model/TurnMachine.h"
 #include "results/StatusLines.h"
-#include "session/StageFlow.h"
+#include "session/StageTurnKind.h"
+#include "session/ToneTurnKind.h"
+#include "session/TurnKind.h"
 
 #include <QLocale>
 #include <QObject>
 #include <QTimer>
 #include <cstdint>
 #include <functional>
-#include <memory>
 #include <optional>
+#include <vector>
 
 class Dialogs;
 class FaderModel;
@@ -29,7 +32,7 @@ class ResultsCounters;
 class StagePlayer;
 class ToneOutput;
 
-class GameFlow final : public QObject {
+class GameFlow final : public QObject, private TurnHost {
     Q_OBJECT
   public:
     // Writes only the TurnSlice of `state`.
@@ -41,9 +44,8 @@ class GameFlow final : public QObject {
     // The START button (pStart), the right mouse button and Enter after a
     // find: gives up a ringing turn, or starts one (after a random delay).
     void pNeuClick();
-    // Starts the turn's tone now: START without delay, startTimer, reStart.
+    // Starts a tone turn's tone now: START without delay.
     void aStartItExecute();
-    void PrepareTurn();
     // Judges SelectedFader after a selection or a level change.
     void EvaluateFader();
 
@@ -72,7 +74,7 @@ class GameFlow final : public QObject {
     // "Spielablauf" > "Feedbackgenerator"; the mark is the generator's own state.
     void aFeedbackGeneratorExecute();
     bool FeedbackGeneratorOn() const { return machine_.GeneratorSwitchedOn(); }
-    TurnPhase Phase() const { return machine_.Phase(); }
+    TurnPhase Phase() const override { return machine_.Phase(); }
     // The "Auswertung" commands: only the picture changes.
     void ShowChart(GameModeValue chartMode);
     // "Automatischer Neustart" > "Aus".
@@ -80,29 +82,39 @@ class GameFlow final : public QObject {
     // The window closes: a turn still in the search ends without a find.
     void AbandonTurn()
     {
-        StopStage();
-        EndTurnInSearch();
+        active_->BreakOff();
+        CloseSearchAbandoned();
     }
     // "Training" > "Bühne" unchecked: a stage still being built is not started.
-    void StageSwitchedOff();
+    void StageSwitchedOff() { stageKind_.SwitchedOff(); }
     // The last stage turn, sounding or over; null before the first.
-    StageTurn* LastStage() const { return stage_.Turn(); }
-    StageFlow& Stage() { return stage_; }
+    StageTurn* LastStage() const { return stageKind_.Flow().Turn(); }
+    StageFlow& Stage() { return stageKind_.Flow(); }
+
+    // START begins a turn of the last added kind whose `chosen` says so, or
+    // else the tone's. The kind outlives this flow, or is never chosen again.
+    void AddKind(TurnKind& kind, std::function<bool()> chosen);
+    // The phase table's refusals so far: an event no row lists.
+    int RefusedEvents() const { return refusedEvents_; }
 
     // Where the band draw gets its weights from; nullopt (or no source) draws
     // every band in play equally often, exactly as the game always did.
-    using BandWeightsSource = std::function<std::optional<BandWeights>()>;
-    void SetBandWeightsSource(BandWeightsSource source) { bandWeights_ = std::move(source); }
+    void SetBandWeightsSource(ToneTurnKind::BandWeightsSource source)
+    {
+        toneKind_.SetBandWeightsSource(std::move(source));
+    }
     // The bands the draw keeps to ("Lernpfad"); nullopt or no source: all in play.
-    using BandMaskSource = std::function<std::optional<BandMask>()>;
-    void SetDrawBandsSource(BandMaskSource source) { drawBands_ = std::move(source); }
+    void SetDrawBandsSource(ToneTurnKind::BandMaskSource source)
+    {
+        toneKind_.SetDrawBandsSource(std::move(source));
+    }
     // "Hinweise" switched off: the colours it put on the bank go at once.
     void ClearHints();
 
     void startTimerTimer(); // the random start delay ran out
     void reStartTimer();    // the automatic next turn is due
     void Timer1Timer();     // every 70 ms: the status lines
-    void gainTimerTimer();  // ringing out a stage: G rises
+    void gainTimerTimer() { stageKind_.gainTimerTimer(); }
 
     // Locale of the figures; the user's by default.
     void SetLocale(const QLocale& locale) { locale_ = locale; }
@@ -110,7 +122,6 @@ class GameFlow final : public QObject {
     QTimer Timer1;     // status lines, every 70 ms
     QTimer startTimer; // random start delay, one shot
     QTimer reStart;    // automatic next turn, one shot
-    QTimer gainTimer;  // ringing out a stage: every 2 s
 
   signals:
     // The mode, the ringing band or its frequency changed, or the game's
@@ -138,22 +149,31 @@ class GameFlow final : public QObject {
     void turnAbandoned(int attempts);
 
   private:
+    // What the kinds are offered.
     // Moves the machine on; the one place GameMode is written.
-    void Fire(TurnEvent event, GameModeValue chart = ModeIdle);
+    void Fire(TurnEvent event) override { Fire(event, ModeIdle); }
+    void Fire(TurnEvent event, GameModeValue chart);
+    void PrepareTurn() override;
+    void ShowNewGameButton() override { emit newGameButtonShown(); }
+    void SetRinging(int band, double frequencyHz) override;
+    void BeginSearch() override;
+    bool SearchOpen() const override { return turnInSearch_; }
+    void CountWrongTry(int band, bool markOnBank) override;
+    void RecordFind(std::uint32_t foundMsAgo) override;
+    void CloseSearchFound() override;
+    void CloseSearchMissed(const QList<int>& triedBands) override;
+    void CloseSearchAbandoned() override;
+    void ShowAnswerHint() override;
+    void ShowLinesNow() override;
+    StatusLines BankLines() const override;
+    void ArmStartDelay(int delayMs) override;
+    void ArmNextTurn() override;
+    void StopPendingStarts() override;
+
     void ChangeVolume(int newVolume);
     void ResetGeneratorFaderBeforeLeaving();
-    void RunFindSequence();
-    void ShowAnswerHint();
     void StartGeneratorTone();
-    void EndTurnInSearch();
-    void StartStage();
-    void StageBuilt(const QString& errorText);
-    bool CancelStageBuild();
-    void BeginHowl();
-    void FollowNextHowl(int nextHowl);
-    void JudgeStageMove(int band);
-    void StageHowlStopped(const StageFlow::Verdict& verdict);
-    void StopStage();
+    TurnKind& ChosenKind() const;
 
     TurnSlice& turn_;
     const GameState& state_;
@@ -161,14 +181,19 @@ class GameFlow final : public QObject {
     ToneOutput& tone_;
     ResultsCounters& counters_;
     Dialogs& dialogs_;
-    RandomGenerator& random_;
     MillisecondClock& clock_;
     QLocale locale_;
     TurnMachine machine_;
+    int refusedEvents_ = 0;
     // Between turnStarted and its found or abandoned. Not a phase: a turn
     // left silent keeps its record through the next random start delay.
     bool turnInSearch_ = false;
-    BandWeightsSource bandWeights_;
-    BandMaskSource drawBands_;
-    StageFlow stage_;
+    ToneTurnKind toneKind_;
+    StageTurnKind stageKind_;
+    struct ChoosableKind {
+        TurnKind* kind;
+        std::function<bool()> chosen;
+    };
+    std::vector<ChoosableKind> kinds_;
+    TurnKind* active_ = &toneKind_; // the kind of the last turn begun
 };

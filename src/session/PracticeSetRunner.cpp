@@ -34,9 +34,8 @@ PracticeSetRunner::PracticeSetRunner(const GameState& state, GameFlow& game,
 
 void PracticeSetRunner::Start()
 {
-    const TurnPhase phase = game_.Phase();
-    if (state_.Training.Buehne != 0 || phase == TurnPhase::GeneratorSilent ||
-        phase == TurnPhase::GeneratorPlaying) {
+    if (state_.Training.Buehne != 0 ||
+        TurnMachine::RulesOf(game_.Phase()).plainTone == RaisedBandTone::AnyBand) {
         MessageBoxRequest box;
         box.caption = SetCaption;
         box.text = QStringLiteral("Ein Übungssatz besteht aus zehn Runden mit dem Ton. Schalten "
@@ -85,8 +84,7 @@ void PracticeSetRunner::BreakOff()
 void PracticeSetRunner::PressStart()
 {
     // A turn outside the set or a replay ends first, as a second press would.
-    const TurnPhase phase = game_.Phase();
-    if (phase == TurnPhase::Searching || phase == TurnPhase::Replay)
+    if (TurnMachine::RulesOf(game_.Phase()).start != StartPress::BeginsTurn)
         game_.pNeuClick();
     game_.pNeuClick();
 }
@@ -119,7 +117,7 @@ void PracticeSetRunner::TurnAbandoned()
     if (!turnInSet_)
         return;
     // START gave it up; anything else that ends a turn ends the set.
-    if (game_.Phase() == TurnPhase::TurnOver)
+    if (TurnMachine::RulesOf(game_.Phase()).afterTurn)
         TurnEnded(std::nullopt);
     else
         Finish(false);
@@ -129,9 +127,7 @@ void PracticeSetRunner::PhaseChanged()
 {
     if (!running_ || turnInSet_)
         return;
-    const TurnPhase phase = game_.Phase();
-    if (phase == TurnPhase::Idle || phase == TurnPhase::GeneratorSilent ||
-        phase == TurnPhase::GeneratorPlaying)
+    if (TurnMachine::RulesOf(game_.Phase()).practiceSetEnds)
         Finish(false); // NEUES SPIEL, a chart or the generator between two turns
 }
 

@@ -28,6 +28,10 @@ GameHarness::GameHarness()
 
 GameHarness::~GameHarness()
 {
+    // The phase table lists every event the game sends; one it refused is a
+    // fault whatever the test checked.
+    if (form && form->Game().RefusedEvents() > 0)
+        QTest::qFail("the phase table refused an event (see the warning)", __FILE__, __LINE__);
     form.reset(); // records a turn in play into dataHome, not elsewhere
     if (previousDataHome_)
         qputenv("XDG_DATA_HOME", *previousDataHome_);

@@ -1,0 +1,117 @@
+#include "session/ToneTurnKind.h"
+
+#include "audio/ToneOutput.h"
+#include "model/FaderModel.h"
+#include "model/TurnDraw.h"
+#include "platform/Random.h"
+#include "results/ResultsCounters.h"
+
+#include <algorithm>
+#include <limits>
+
+namespace {
+
+// A fader counts as pulled down at -6 or lower.
+constexpr int PulledDownLevel = -6;
+
+} // namespace
+
+ToneTurnKind::ToneTurnKind(TurnHost& host, const GameState& state, FaderModel& faders,
+                           ToneOutput& tone, ResultsCounters& counters, RandomGenerator& random)
+    : host_(host), state_(state), faders_(faders), tone_(tone), counters_(counters), random_(random)
+{
+}
+
+void ToneTurnKind::Begin()
+{
+    if (state_.RandomStartSeconds <= 0) {
+        StartNow();
+        return;
+    }
+    counters_.StopTurnClock();
+    host_.PrepareTurn();
+    // In 64 bits, so an edited value keeps its meaning up to the longest
+    // interval a timer holds.
+    const int longestMs = static_cast<int>(std::min<std::int64_t>(
+        std::int64_t(state_.RandomStartSeconds) * 1000, std::numeric_limits<int>::max()));
+    const int delayMs = random_.Below(longestMs);
+    // A drawn delay of 0 ms starts at once; a zero-interval one-shot timer
+    // would otherwise leave the turn prepared and silent.
+    if (delayMs == 0) {
+        StartNow();
+        return;
+    }
+    host_.ArmStartDelay(delayMs);
+}
+
+void ToneTurnKind::StartNow()
+{
+    if (host_.Phase() == TurnPhase::GeneratorPlaying)
+        tone_.StopTone();
+    host_.CloseSearchAbandoned(); // only a silent output can leave one behind here
+    if (!tone_.SoundIdle()) {
+        // A replay still rings when the automatic next turn fires.
+        tone_.StopTone();
+        host_.Fire(TurnEvent::NextTurnOverTone);
+        host_.StopPendingStarts();
+        return;
+    }
+    host_.PrepareTurn();
+    const std::optional<BandWeights> weights =
+        bandWeights_ ? bandWeights_() : std::optional<BandWeights>();
+    const std::optional<BandMask> only = drawBands_ ? drawBands_() : std::optional<BandMask>();
+    const TurnFrequency drawn =
+        PickTurnFrequency(state_, random_, weights ? &*weights : nullptr, only ? &*only : nullptr);
+    host_.SetRinging(drawn.band, drawn.frequencyHz);
+    host_.Fire(TurnEvent::TurnToneStarted);
+    tone_.PrepareTone(state_.ToneFrequency, ToneKind::Turn);
+    tone_.StartToneOutput();
+    faders_.OpenCutRange();
+    host_.BeginSearch();
+}
+
+void ToneTurnKind::End()
+{
+    tone_.StopTone();
+    host_.ShowAnswerHint();
+    host_.Fire(TurnEvent::GivenUp);
+    if (host_.SearchOpen())
+        emit toneTurnEnded(false);
+    host_.StopPendingStarts();
+    host_.CloseSearchAbandoned(); // recorded once the tone is quiet
+}
+
+void ToneTurnKind::Judge(int band)
+{
+    const BandSlot& slot = state_.BandTable[band];
+    // Scoring modes other than 0 only come from an edited settings file; they
+    // are read as "Anwahl und Absenkung", so a turn can always be won.
+    const bool counts = state_.ScoringMode == 0 || slot.Level <= PulledDownLevel;
+    if (slot.Locked != 0 || !counts)
+        return;
+    if (band == state_.RingingBand)
+        RunFindSequence();
+    else
+        host_.CountWrongTry(band, true); // a wrong band counts once per turn
+}
+
+void ToneTurnKind::RunFindSequence()
+{
+    host_.ShowAnswerHint();
+    host_.Fire(TurnEvent::Found);
+    faders_.LockAllFaders();
+    tone_.StopTone();
+    host_.RecordFind();
+    // Before the signals: an "Übungssatz" listening to them sets its own pace.
+    if (state_.AutoRestartSeconds > 0)
+        host_.ArmNextTurn();
+    if (host_.SearchOpen())
+        emit toneTurnEnded(state_.TurnAttempts == 1);
+    host_.CloseSearchFound();
+    host_.ShowLinesNow(); // the find's figures at once, not 70 ms later
+}
+
+StatusLines ToneTurnKind::Tick(TurnPhase)
+{
+    return host_.BankLines();
+}
