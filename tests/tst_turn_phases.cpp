@@ -6,6 +6,7 @@
 #include "audio/ToneSynthesis.h"
 #include "game/StatusPanel.h"
 #include "session/GameFlow.h"
+#include "session/TurnKind.h"
 #include "support/GameHarness.h"
 
 #include <QAction>
@@ -22,12 +23,44 @@ constexpr int OtherBand = 13; // in play, never the ringing band below
 // grows once that is cut.
 constexpr int StageSeed = 5;
 
+// A kind of turn only this test knows: nothing sounds, band 15 is the answer.
+class SilentTurn final : public TurnKind {
+  public:
+    void Begin() override
+    {
+        Host().PrepareTurn();
+        Host().SetRinging(15, 1000.0);
+        Host().Fire(TurnEvent::TurnToneStarted);
+        Host().BeginSearch();
+    }
+    void End() override
+    {
+        Host().Fire(TurnEvent::GivenUp);
+        Host().CloseSearchAbandoned();
+    }
+    void Judge(int band) override
+    {
+        if (band != 15)
+            return Host().CountWrongTry(band, true);
+        Host().Fire(TurnEvent::Found);
+        Host().RecordFind();
+        Host().CloseSearchFound();
+    }
+    StatusLines Tick(TurnPhase) override
+    {
+        StatusLines lines = Host().BankLines();
+        lines.Label1.text = QStringLiteral("Stille Runde");
+        return lines;
+    }
+};
+
 } // namespace
 
 class TurnPhasesTest : public QObject {
     Q_OBJECT
 
   private:
+    SilentTurn silent_; // outlives every window the flow of which it plays in
     std::unique_ptr<GameHarness> rig_;
 
     // One step of the player. The turn's draws are scripted: band 15 rings,
@@ -210,6 +243,36 @@ class TurnPhasesTest : public QObject {
                  qPrintable(line));
         QCOMPARE(Heard(), heard);
         QCOMPARE(OtherBandFollowsDrag(), dragMoves);
+    }
+
+    // A kind the game does not know plays through the window by the same
+    // table: START, a wrong try, the find, the next START.
+    void aNewKindOfTurnPlaysThroughTheFlow()
+    {
+        QVERIFY(rig_->Start("[Spiel]\nSelektmode=0\n"));
+        bool chosen = true;
+        rig_->Game().AddKind(silent_, [&chosen] { return chosen; });
+        QSignalSpy found(&rig_->Game(), &GameFlow::turnFound);
+        QSignalSpy wrong(&rig_->Game(), &GameFlow::wrongAttemptCounted);
+
+        rig_->ClickStart();
+        QCOMPARE(rig_->Game().Phase(), TurnPhase::Searching);
+        QVERIFY(rig_->SoundIdle());
+        QCOMPARE(rig_->Labels().at(0), QStringLiteral("Stille Runde"));
+        rig_->ClickFader(OtherBand);
+        QCOMPARE(wrong.count(), 1);
+        QCOMPARE(rig_->State().BandTable[OtherBand].Locked, 1); // counted once
+        rig_->ClickFader(15);
+        QCOMPARE(rig_->Game().Phase(), TurnPhase::TurnOver);
+        QCOMPARE(found.count(), 1);
+        QCOMPARE(found.at(0).at(0).toInt(), 15);
+        QCOMPARE(found.at(0).at(2).toInt(), 2); // the wrong try and the find
+        QCOMPARE(rig_->State().GameFinds, 1);
+
+        chosen = false; // the game's own kind takes the next START
+        rig_->StartTurnRinging(DrawFor1k);
+        QVERIFY(!rig_->SoundIdle());
+        QVERIFY(rig_->Labels().at(0).startsWith(QStringLiteral("Aktuell: ")));
     }
 };
 

@@ -19,6 +19,11 @@ enum FaderKindValue : std::int32_t {
 
 enum class CutEdge { Low, High };
 
+// A band fader counts as pulled down at -6 or lower (a try under "Anwahl und
+// Absenkung", a replay or generator tone stopped) and as raised at +6 or higher.
+constexpr int PulledDownLevel = -6;
+constexpr int RaisedLevel = 6;
+
 // Label and nominal frequency of the 28 bands, index 0 = 25 Hz.
 struct BandDefinition {
     const char* label;

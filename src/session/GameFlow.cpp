@@ -16,10 +16,6 @@ namespace {
 
 Q_LOGGING_CATEGORY(turnLog, "heulmeister.turn")
 
-// A fader counts as pulled down at -6 or lower and as raised at +6 or higher.
-constexpr int PulledDownLevel = -6;
-constexpr int RaisedLevel = 6;
-
 } // namespace
 
 GameFlow::GameFlow(GameState& state, FaderModel& faders, ToneOutput& tone,
@@ -27,9 +23,10 @@ GameFlow::GameFlow(GameState& state, FaderModel& faders, ToneOutput& tone,
                    MillisecondClock& clock, StagePlayer& stagePlayer, QObject* parent)
     : QObject(parent), turn_(state), state_(state), faders_(faders), tone_(tone),
       counters_(counters), dialogs_(dialogs), clock_(clock),
-      toneKind_(*this, state, faders, tone, counters, random),
-      stageKind_(*this, state, faders, counters, dialogs, random, clock, stagePlayer)
+      toneKind_(state, faders, tone, counters, random),
+      stageKind_(state, faders, counters, dialogs, random, clock, stagePlayer)
 {
+    toneKind_.Attach(*this);
     connect(&toneKind_, &ToneTurnKind::toneTurnEnded, this, &GameFlow::toneTurnEnded);
     connect(&stageKind_, &StageTurnKind::stageHowlStarted, this, &GameFlow::stageHowlStarted);
     AddKind(stageKind_, [this] { return state_.Training.Buehne != 0; });
@@ -46,12 +43,12 @@ GameFlow::GameFlow(GameState& state, FaderModel& faders, ToneOutput& tone,
 
 GameFlow::~GameFlow()
 {
-    for (const ChoosableKind& kind : kinds_)
-        kind.kind->BreakOff();
+    stageKind_.BreakOff(); // its worker stops before the flow's state goes
 }
 
 void GameFlow::AddKind(TurnKind& kind, std::function<bool()> chosen)
 {
+    kind.Attach(*this);
     kinds_.push_back({&kind, std::move(chosen)});
 }
 

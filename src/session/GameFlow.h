@@ -92,7 +92,8 @@ class GameFlow final : public QObject, private TurnHost {
     StageFlow& Stage() { return stageKind_.Flow(); }
 
     // START begins a turn of the last added kind whose `chosen` says so, or
-    // else the tone's. The kind outlives this flow, or is never chosen again.
+    // else the tone's; the kind plays through this flow from now on, so it
+    // lives as long as the flow does.
     void AddKind(TurnKind& kind, std::function<bool()> chosen);
     // The phase table's refusals so far: an event no row lists.
     int RefusedEvents() const { return refusedEvents_; }

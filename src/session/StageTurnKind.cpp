@@ -6,11 +6,11 @@
 #include "results/ResultsCounters.h"
 #include "session/StageTurn.h"
 
-StageTurnKind::StageTurnKind(TurnHost& host, const GameState& state, FaderModel& faders,
-                             ResultsCounters& counters, Dialogs& dialogs, RandomGenerator& random,
-                             MillisecondClock& clock, StagePlayer& player)
-    : host_(host), faders_(faders), counters_(counters), dialogs_(dialogs), random_(random),
-      clock_(clock), stage_(state, player)
+StageTurnKind::StageTurnKind(const GameState& state, FaderModel& faders, ResultsCounters& counters,
+                             Dialogs& dialogs, RandomGenerator& random, MillisecondClock& clock,
+                             StagePlayer& player)
+    : faders_(faders), counters_(counters), dialogs_(dialogs), random_(random), clock_(clock),
+      stage_(state, player)
 {
     connect(&stage_, &StageFlow::built, this, &StageTurnKind::Built);
     connect(&stage_, &StageFlow::howlStopped, this, &StageTurnKind::HowlStopped);
@@ -26,18 +26,18 @@ StageTurnKind::~StageTurnKind()
 
 bool StageTurnKind::Sounding() const
 {
-    const TurnPhase phase = host_.Phase();
+    const TurnPhase phase = Host().Phase();
     return phase == TurnPhase::StageRunning || phase == TurnPhase::StageRingingOut;
 }
 
 void StageTurnKind::Begin()
 {
     BreakOff();
-    host_.StopPendingStarts();
-    host_.CloseSearchAbandoned();
-    host_.Fire(TurnEvent::StageRequested);
+    Host().StopPendingStarts();
+    Host().CloseSearchAbandoned();
+    Host().Fire(TurnEvent::StageRequested);
     stage_.Build(StageTurn::DrawSeed(random_));
-    host_.ShowLinesNow(); // says at once that the stage is being built
+    Host().ShowLinesNow(); // says at once that the stage is being built
 }
 
 void StageTurnKind::End()
@@ -45,13 +45,13 @@ void StageTurnKind::End()
     if (CancelBuild())
         return;
     BreakOff();
-    host_.Fire(TurnEvent::StageEnded);
+    Host().Fire(TurnEvent::StageEnded);
 }
 
 void StageTurnKind::Built(const QString& errorText)
 {
     if (!errorText.isEmpty()) {
-        host_.Fire(TurnEvent::StageCancelled);
+        Host().Fire(TurnEvent::StageCancelled);
         MessageBoxRequest box;
         box.caption = tr("Bühne");
         box.text = errorText;
@@ -59,20 +59,20 @@ void StageTurnKind::Built(const QString& errorText)
         dialogs_.MessageBox(box);
         return;
     }
-    host_.ShowNewGameButton();
+    Host().ShowNewGameButton();
     faders_.ResetLevels();
     faders_.OpenCutRange();
     stage_.Begin();
     BeginHowl();
-    host_.Fire(TurnEvent::StageStarted);
+    Host().Fire(TurnEvent::StageStarted);
 }
 
 bool StageTurnKind::CancelBuild()
 {
-    if (host_.Phase() != TurnPhase::StageBuilding)
+    if (Host().Phase() != TurnPhase::StageBuilding)
         return false;
     stage_.CancelBuild();
-    host_.Fire(TurnEvent::StageCancelled);
+    Host().Fire(TurnEvent::StageCancelled);
     return true;
 }
 
@@ -84,8 +84,8 @@ void StageTurnKind::SwitchedOff()
 void StageTurnKind::BeginHowl()
 {
     const StageTurn& stage = *stage_.Turn();
-    host_.SetRinging(stage.HowlBand(), stage.HowlHz());
-    host_.BeginSearch();
+    Host().SetRinging(stage.HowlBand(), stage.HowlHz());
+    Host().BeginSearch();
     emit stageHowlStarted(stage.HowlHz(), stage.GainWonDb(), stage.AutoGainWonDb());
 }
 
@@ -116,23 +116,23 @@ void StageTurnKind::HowlStopped(const StageFlow::Verdict& verdict)
         counters_.StartTurnClock();
     if (verdict.found) {
         for (int tried : verdict.triedBands)
-            host_.CountWrongTry(tried, false);
+            Host().CountWrongTry(tried, false);
         // Found when the fader moved, not when the analysis said so.
-        host_.RecordFind(verdict.beforeFindLevel ? 0 : clock_.timeGetTime() - verdict.movedAtMs);
-        host_.CloseSearchFound();
+        Host().RecordFind(verdict.beforeFindLevel ? 0 : clock_.timeGetTime() - verdict.movedAtMs);
+        Host().CloseSearchFound();
     } else {
         // Another band's cut stopped it: no find, and no counter moves, as
         // for a turn given up; the journal keeps which faders did it.
         QList<int> tried(verdict.triedBands.begin(), verdict.triedBands.end());
         tried << verdict.stopper;
-        host_.CloseSearchMissed(tried);
+        Host().CloseSearchMissed(tried);
     }
     if (stage_.Turn()->HowlCount() >= StageTurn::MostHowls) {
         BreakOff();
-        host_.Fire(TurnEvent::StageEnded);
+        Host().Fire(TurnEvent::StageEnded);
         return;
     }
-    host_.Fire(TurnEvent::HowlStopped);
+    Host().Fire(TurnEvent::HowlStopped);
     // Another pole may already grow without any more gain.
     stage_.LookForHowl();
 }
@@ -143,19 +143,19 @@ void StageTurnKind::FollowNextHowl(int nextHowl)
     if (Next(nextHowl) == Next::InPlay) {
         gainTimer.stop();
         BeginHowl();
-        host_.Fire(TurnEvent::HowlGrew);
+        Host().Fire(TurnEvent::HowlGrew);
     } else if (Next(nextHowl) == Next::OutOfPlay) {
         gainTimer.stop();
         stage_.StopOutOfPlay();
-        host_.Fire(TurnEvent::StageEnded);
-    } else if (host_.Phase() == TurnPhase::StageRingingOut && !gainTimer.isActive()) {
+        Host().Fire(TurnEvent::StageEnded);
+    } else if (Host().Phase() == TurnPhase::StageRingingOut && !gainTimer.isActive()) {
         gainTimer.start();
     }
 }
 
 void StageTurnKind::gainTimerTimer()
 {
-    if (host_.Phase() != TurnPhase::StageRingingOut) {
+    if (Host().Phase() != TurnPhase::StageRingingOut) {
         gainTimer.stop();
         return;
     }

@@ -21,9 +21,9 @@ struct GameState;
 class StageTurnKind final : public QObject, public TurnKind {
     Q_OBJECT
   public:
-    StageTurnKind(TurnHost& host, const GameState& state, FaderModel& faders,
-                  ResultsCounters& counters, Dialogs& dialogs, RandomGenerator& random,
-                  MillisecondClock& clock, StagePlayer& player);
+    StageTurnKind(const GameState& state, FaderModel& faders, ResultsCounters& counters,
+                  Dialogs& dialogs, RandomGenerator& random, MillisecondClock& clock,
+                  StagePlayer& player);
     ~StageTurnKind() override;
 
     void Begin() override;
@@ -53,7 +53,6 @@ class StageTurnKind final : public QObject, public TurnKind {
     void FollowNextHowl(int nextHowl);
     bool Sounding() const;
 
-    TurnHost& host_;
     FaderModel& faders_;
     ResultsCounters& counters_;
     Dialogs& dialogs_;

@@ -9,16 +9,9 @@
 #include <algorithm>
 #include <limits>
 
-namespace {
-
-// A fader counts as pulled down at -6 or lower.
-constexpr int PulledDownLevel = -6;
-
-} // namespace
-
-ToneTurnKind::ToneTurnKind(TurnHost& host, const GameState& state, FaderModel& faders,
-                           ToneOutput& tone, ResultsCounters& counters, RandomGenerator& random)
-    : host_(host), state_(state), faders_(faders), tone_(tone), counters_(counters), random_(random)
+ToneTurnKind::ToneTurnKind(const GameState& state, FaderModel& faders, ToneOutput& tone,
+                           ResultsCounters& counters, RandomGenerator& random)
+    : state_(state), faders_(faders), tone_(tone), counters_(counters), random_(random)
 {
 }
 
@@ -29,7 +22,7 @@ void ToneTurnKind::Begin()
         return;
     }
     counters_.StopTurnClock();
-    host_.PrepareTurn();
+    Host().PrepareTurn();
     // In 64 bits, so an edited value keeps its meaning up to the longest
     // interval a timer holds.
     const int longestMs = static_cast<int>(std::min<std::int64_t>(
@@ -41,44 +34,44 @@ void ToneTurnKind::Begin()
         StartNow();
         return;
     }
-    host_.ArmStartDelay(delayMs);
+    Host().ArmStartDelay(delayMs);
 }
 
 void ToneTurnKind::StartNow()
 {
-    if (host_.Phase() == TurnPhase::GeneratorPlaying)
+    if (Host().Phase() == TurnPhase::GeneratorPlaying)
         tone_.StopTone();
-    host_.CloseSearchAbandoned(); // only a silent output can leave one behind here
+    Host().CloseSearchAbandoned(); // only a silent output can leave one behind here
     if (!tone_.SoundIdle()) {
         // A replay still rings when the automatic next turn fires.
         tone_.StopTone();
-        host_.Fire(TurnEvent::NextTurnOverTone);
-        host_.StopPendingStarts();
+        Host().Fire(TurnEvent::NextTurnOverTone);
+        Host().StopPendingStarts();
         return;
     }
-    host_.PrepareTurn();
+    Host().PrepareTurn();
     const std::optional<BandWeights> weights =
         bandWeights_ ? bandWeights_() : std::optional<BandWeights>();
     const std::optional<BandMask> only = drawBands_ ? drawBands_() : std::optional<BandMask>();
     const TurnFrequency drawn =
         PickTurnFrequency(state_, random_, weights ? &*weights : nullptr, only ? &*only : nullptr);
-    host_.SetRinging(drawn.band, drawn.frequencyHz);
-    host_.Fire(TurnEvent::TurnToneStarted);
+    Host().SetRinging(drawn.band, drawn.frequencyHz);
+    Host().Fire(TurnEvent::TurnToneStarted);
     tone_.PrepareTone(state_.ToneFrequency, ToneKind::Turn);
     tone_.StartToneOutput();
     faders_.OpenCutRange();
-    host_.BeginSearch();
+    Host().BeginSearch();
 }
 
 void ToneTurnKind::End()
 {
     tone_.StopTone();
-    host_.ShowAnswerHint();
-    host_.Fire(TurnEvent::GivenUp);
-    if (host_.SearchOpen())
+    Host().ShowAnswerHint();
+    Host().Fire(TurnEvent::GivenUp);
+    if (Host().SearchOpen())
         emit toneTurnEnded(false);
-    host_.StopPendingStarts();
-    host_.CloseSearchAbandoned(); // recorded once the tone is quiet
+    Host().StopPendingStarts();
+    Host().CloseSearchAbandoned(); // recorded once the tone is quiet
 }
 
 void ToneTurnKind::Judge(int band)
@@ -92,26 +85,26 @@ void ToneTurnKind::Judge(int band)
     if (band == state_.RingingBand)
         RunFindSequence();
     else
-        host_.CountWrongTry(band, true); // a wrong band counts once per turn
+        Host().CountWrongTry(band, true); // a wrong band counts once per turn
 }
 
 void ToneTurnKind::RunFindSequence()
 {
-    host_.ShowAnswerHint();
-    host_.Fire(TurnEvent::Found);
+    Host().ShowAnswerHint();
+    Host().Fire(TurnEvent::Found);
     faders_.LockAllFaders();
     tone_.StopTone();
-    host_.RecordFind();
+    Host().RecordFind();
     // Before the signals: an "Übungssatz" listening to them sets its own pace.
     if (state_.AutoRestartSeconds > 0)
-        host_.ArmNextTurn();
-    if (host_.SearchOpen())
+        Host().ArmNextTurn();
+    if (Host().SearchOpen())
         emit toneTurnEnded(state_.TurnAttempts == 1);
-    host_.CloseSearchFound();
-    host_.ShowLinesNow(); // the find's figures at once, not 70 ms later
+    Host().CloseSearchFound();
+    Host().ShowLinesNow(); // the find's figures at once, not 70 ms later
 }
 
 StatusLines ToneTurnKind::Tick(TurnPhase)
 {
-    return host_.BankLines();
+    return Host().BankLines();
 }

@@ -19,7 +19,7 @@ struct GameState;
 class ToneTurnKind final : public QObject, public TurnKind {
     Q_OBJECT
   public:
-    ToneTurnKind(TurnHost& host, const GameState& state, FaderModel& faders, ToneOutput& tone,
+    ToneTurnKind(const GameState& state, FaderModel& faders, ToneOutput& tone,
                  ResultsCounters& counters, RandomGenerator& random);
 
     using BandWeightsSource = std::function<std::optional<BandWeights>()>;
@@ -41,7 +41,6 @@ class ToneTurnKind final : public QObject, public TurnKind {
   private:
     void RunFindSequence();
 
-    TurnHost& host_;
     const GameState& state_;
     FaderModel& faders_;
     ToneOutput& tone_;

@@ -54,6 +54,8 @@ class TurnHost {
 class TurnKind {
   public:
     virtual ~TurnKind() = default;
+    // The flow that takes the kind hands it the host it plays through.
+    void Attach(TurnHost& host) { host_ = &host; }
     // START with this kind chosen, in a phase where START begins a turn.
     virtual void Begin() = 0;
     // START during its turn, in a phase where START ends it.
@@ -67,4 +69,10 @@ class TurnKind {
     // NEUES SPIEL, a chart, the generator or quitting: its sound stops, and
     // nothing it has pending goes on. The record is the host's to close.
     virtual void BreakOff() {}
+
+  protected:
+    TurnHost& Host() const { return *host_; }
+
+  private:
+    TurnHost* host_ = nullptr;
 };
