@@ -22,6 +22,11 @@
 #include <QPushButton>
 #include <QtTest>
 
+#include <atomic>
+#include <cstdlib>
+#include <new>
+#include <pthread.h>
+
 namespace {
 
 // Every band but 27 in play (the highest cut the settings allow is 26).
@@ -36,6 +41,35 @@ void EnterGenerator(MidiGame& midi)
 }
 
 } // namespace
+
+namespace {
+
+// Every operator new of this executable on JACK's cycle is counted while
+// the flag is set.
+pthread_t jackCycle{};
+std::atomic<bool> countOnJackCycle{false};
+std::atomic<int> jackCycleAllocations{0};
+
+} // namespace
+
+void* operator new(std::size_t size)
+{
+    if (countOnJackCycle && pthread_equal(pthread_self(), jackCycle))
+        ++jackCycleAllocations;
+    if (void* memory = std::malloc(size ? size : 1))
+        return memory;
+    throw std::bad_alloc();
+}
+
+void operator delete(void* memory) noexcept
+{
+    std::free(memory);
+}
+
+void operator delete(void* memory, std::size_t) noexcept
+{
+    std::free(memory);
+}
 
 class MidiTest : public QObject {
     Q_OBJECT
@@ -390,19 +424,30 @@ class MidiTest : public QObject {
 
     void burstReachesTheSurfaceWhole()
     {
-        // Far more than one cycle's port buffer holds: the rest waits, none is lost.
+        // Far more than one cycle's port buffer holds: the rest waits, none is
+        // lost, and JACK's cycle allocates nothing either way.
         MidiPorts ports;
         QVERIFY(ports.Open({MidiBackEnd::Jack}));
         JackMidiClient surface("Pult");
         QVERIFY(surface.ConnectToGame());
+        const std::optional<pthread_t> cycle = ports.JackProcessThread();
+        QVERIFY(cycle);
+        jackCycle = *cycle;
+        countOnJackCycle = true;
         QList<QByteArray> sent;
         for (int index = 0; index < 2000; ++index) {
             sent << MidiGame::Cc(index % 29, index % 128);
             ports.Send({0xb0, static_cast<unsigned char>(index % 29),
                         static_cast<unsigned char>(index % 128)});
+            surface.Send(sent.constLast());
         }
+        // The inbox keeps the last value of each control: all 29 arrive.
+        int arrived = 0;
+        QTRY_VERIFY((ports.Drain(1000, [&](const auto&) { ++arrived; }), arrived >= 29));
         QTRY_COMPARE(surface.Received().size(), sent.size());
+        countOnJackCycle = false;
         QCOMPARE(surface.Received(), sent);
+        QCOMPARE(jackCycleAllocations.load(), 0);
     }
 
     void backEndsInOrder()

@@ -104,6 +104,13 @@ void JackMidiPorts::Send(const std::array<unsigned char, 3>& message)
     outRing_.Publish();
 }
 
+std::optional<pthread_t> JackMidiPorts::ProcessThread() const
+{
+    if (!client_)
+        return std::nullopt;
+    return jack_->clientThreadId(client_);
+}
+
 int JackMidiPorts::Process(unsigned int frames, void* self)
 {
     auto& ports = *static_cast<JackMidiPorts*>(self);

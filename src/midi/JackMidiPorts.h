@@ -16,6 +16,8 @@
 #include <atomic>
 #include <functional>
 #include <memory>
+#include <optional>
+#include <pthread.h>
 
 struct JackLibrary;
 struct _jack_client;
@@ -49,6 +51,9 @@ class JackMidiPorts {
     void Send(const std::array<unsigned char, 3>& message);
 
     MidiInbox& Inbox() { return inbox_; }
+    // The thread that runs Process, while open: where nothing may allocate.
+    // Thread: GUI.
+    std::optional<pthread_t> ProcessThread() const;
     // Whether a port was patched to our output since the last call: it does
     // not know the levels yet. Thread: GUI.
     bool TakeNewListener() { return newListener_.exchange(false); }

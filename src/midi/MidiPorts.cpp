@@ -127,6 +127,11 @@ bool MidiPorts::OpenJack()
     return false;
 }
 
+std::optional<pthread_t> MidiPorts::JackProcessThread() const
+{
+    return jack_ ? jack_->ProcessThread() : std::nullopt;
+}
+
 MidiInbox& MidiPorts::JackInbox()
 {
     return jack_->Inbox();

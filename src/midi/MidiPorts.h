@@ -14,6 +14,8 @@
 
 #include <array>
 #include <memory>
+#include <optional>
+#include <pthread.h>
 #include <vector>
 
 class JackMidiPorts;
@@ -59,6 +61,10 @@ class MidiPorts final : public QObject {
     bool AnnouncesListeners() const { return jack_ != nullptr; }
     QString ConnectedSource() const { return connectedSource_; }
     QString ConnectedDestination() const { return connectedDestination_; }
+
+    // JACK's thread that moves our messages, while JACK is the back end.
+    // Thread: GUI.
+    std::optional<pthread_t> JackProcessThread() const;
 
     // Sends one message to the own output and the connected one. Thread: GUI.
     void Send(const std::array<unsigned char, 3>& message);

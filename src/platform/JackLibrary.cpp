@@ -21,7 +21,8 @@ bool Resolve(const SymbolSource& symbol, JackLibrary& f)
            symbol("jack_midi_clear_buffer", f.clearBuffer) &&
            symbol("jack_midi_event_write", f.eventWrite) &&
            symbol("jack_set_error_function", f.setErrorFunction) &&
-           symbol("jack_set_info_function", f.setInfoFunction);
+           symbol("jack_set_info_function", f.setInfoFunction) &&
+           symbol("jack_client_thread_id", f.clientThreadId);
 }
 
 } // namespace

@@ -29,6 +29,7 @@ struct JackLibrary {
     decltype(&jack_midi_event_write) eventWrite;
     decltype(&jack_set_error_function) setErrorFunction;
     decltype(&jack_set_info_function) setInfoFunction;
+    decltype(&jack_client_thread_id) clientThreadId;
 };
 
 // Loaded by the first call; null when it is missing, with the German reason
