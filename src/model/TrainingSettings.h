@@ -3,7 +3,7 @@
 // "Training" menu. Everything here is off by default, so a player who never
 // opens that menu plays the game exactly as it always was.
 // Writer: the settings reader fills it once at start-up; afterwards only the
-// "Training" menu changes it, and the turns of the path move `Path` on.
+// "Training" menu changes it, and LearningPathKeeper (session/) moves `Path` on.
 // Everyone else reads it.
 
 #include "model/LearningPath.h"

@@ -4,6 +4,7 @@
 #include "journal/TurnRecorder.h"
 #include "results/ResultsCounters.h"
 #include "session/GameFlow.h"
+#include "session/LearningPathKeeper.h"
 #include "session/PracticeSetRunner.h"
 #include "session/StagePlayer.h"
 
@@ -42,26 +43,11 @@ GameSession::GameSession(const GameServices& services)
         return journal_->DrillWeights();
     });
     // "Lernpfad": the draw keeps to the path, and each finished tone turn
-    // moves it on; the neighbour it grows by is the one the journal shows
-    // the player finds least often at the first try.
-    game_->SetDrawBandsSource([this]() -> std::optional<BandMask> {
-        TrainingSettings& training = state_.Training;
-        if (training.Lernpfad == 0)
-            return std::nullopt;
-        if (training.Path.Fit(state_.LowCutBand, state_.HighCutBand))
-            emit learningPathMoved();
-        return training.Path.Mask();
-    });
-    connect(game, &GameFlow::toneTurnEnded, this, [this](bool firstTry) {
-        TrainingSettings& training = state_.Training;
-        if (training.Lernpfad == 0)
-            return;
-        // Until the journal is read every neighbour is as little known.
-        const BandRates rates = journal_->FirstTryRates().value_or(BandRates{});
-        if (training.Path.Record(firstTry, rates, state_.LowCutBand, state_.HighCutBand) !=
-            LearningPath::Change::None)
-            emit learningPathMoved();
-    });
+    // moves it on.
+    path_ = std::make_unique<LearningPathKeeper>(state_.Training.Path, state_, *journal_);
+    game_->SetDrawBandsSource([this] { return path_->DrawBands(); });
+    connect(game, &GameFlow::toneTurnEnded, path_.get(), &LearningPathKeeper::ToneTurnEnded);
+    connect(path_.get(), &LearningPathKeeper::moved, this, &GameSession::learningPathMoved);
 }
 
 GameSession::~GameSession() = default;

@@ -15,6 +15,7 @@
 class Dialogs;
 class GameFlow;
 class JournalService;
+class LearningPathKeeper;
 class MillisecondClock;
 class PracticeSetRunner;
 class RandomGenerator;
@@ -70,4 +71,5 @@ class GameSession final : public QObject {
     std::unique_ptr<JournalService> journal_;
     std::unique_ptr<TurnRecorder> recorder_;
     std::unique_ptr<PracticeSetRunner> sets_;
+    std::unique_ptr<LearningPathKeeper> path_;
 };
