@@ -10,7 +10,7 @@ packages=(cmake ninja-build g++ pkg-config qt6-base-dev portaudio19-dev libasoun
           libjack-jackd2-dev libxcb1-dev libsndfile1-dev libsamplerate0-dev libfftw3-dev jackd2 fonts-liberation2 fontconfig
           libfontconfig-dev
           xvfb xauth xdotool imagemagick x11-utils openbox dpkg-dev appstream
-          desktop-file-utils qt6-translations-l10n libqt6sql6-sqlite qt6-charts-dev
+          desktop-file-utils qt6-translations-l10n qt6-l10n-tools qt6-tools-dev libqt6sql6-sqlite qt6-charts-dev
           libqt6opengl6-dev sqlite3 pulseaudio pulseaudio-utils libasound2-plugins
           librtmidi-dev jackd2 python3-pyatspi at-spi2-core dbus
           clang libclang-rt-14-dev clang-format clang-tidy)

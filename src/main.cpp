@@ -4,9 +4,10 @@
 #include "platform/Dialogs.h"
 #include "platform/FontConfigWarmUp.h"
 #include "platform/InstallPaths.h"
+#include "platform/Language.h"
 #include "platform/PortAudioWaveOut.h"
-#include "platform/QtTranslations.h"
 #include "platform/Random.h"
+#include "session/SettingsFile.h"
 #include "stage/StageRenderer.h"
 
 #include <QApplication>
@@ -26,6 +27,15 @@ int AnswerOnConsole(const CommandLineRequest& request)
     return AnswerCommandLine(request, out, err);
 }
 
+// The language the player chose, from the settings file the window reads.
+Language ChosenLanguage()
+{
+    const QString programDir = QCoreApplication::applicationDirPath();
+    const bool installed = ManualDirectory(programDir) != programDir;
+    return LanguageFromSetting(
+        ReadLanguageSetting(SettingsFilePath(installed ? QString() : programDir)));
+}
+
 } // namespace
 
 int main(int argc, char* argv[])
@@ -40,8 +50,11 @@ int main(int argc, char* argv[])
         rawArguments << QString::fromLocal8Bit(argv[i]);
     const CommandLineRequest early = ParseCommandLine(rawArguments);
     if (early.action == CommandLineRequest::PrintHelp ||
-        early.action == CommandLineRequest::PrintVersion)
+        early.action == CommandLineRequest::PrintVersion) {
+        QCoreApplication console(argc, argv); // for the translation, no display
+        InstallLanguage(console, ChosenLanguage());
         return AnswerOnConsole(early);
+    }
 
     // The sound device scan loads the sound libraries and asks every sound
     // system. Run beside the start of the application it slows the warning
@@ -55,7 +68,7 @@ int main(int argc, char* argv[])
     FontConfigWarmUp fontConfig;
     QApplication app(argc, argv);
     fontConfig.Finish();
-    InstallQtTranslations(app);
+    InstallLanguage(app, ChosenLanguage());
     QGuiApplication::setApplicationDisplayName(QStringLiteral("Heulmeister PRO"));
     QGuiApplication::setDesktopFileName(QLatin1String(DesktopEntryId));
     const CommandLineRequest request = ParseCommandLine(app.arguments().mid(1));

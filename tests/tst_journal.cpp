@@ -104,11 +104,12 @@ class TestJournal : public QObject {
         QStringList items;
         for (QAction* action : rig_->form->Training()->Menu()->actions())
             items << (action->isSeparator() ? QStringLiteral("-") : action->text());
-        QCOMPARE(items, QStringList({"Runde starten", "-", "Verwechslungen ...", "Lernkurve ...",
-                                     "Exportieren ...", "-", "Übungssatz starten",
-                                     "Schwache Bänder üben", "Lernpfad (4 von 11 Bändern)",
-                                     "Hinweise", "Bühne", "Bühne: Frequenzgang ...", "Anschwellen",
-                                     "Hintergrund", "-", "MIDI-Regler ..."}));
+        QCOMPARE(items,
+                 QStringList({"Runde starten", "-", "Verwechslungen ...", "Lernkurve ...",
+                              "Exportieren ...", "-", "Übungssatz starten", "Schwache Bänder üben",
+                              "Lernpfad (4 von 11 Bändern)", "Hinweise", "Bühne",
+                              "Bühne: Frequenzgang ...", "Anschwellen", "Hintergrund", "-",
+                              "MIDI-Regler ...", "Hörtest ...", "Sprache"}));
     }
 
     void startUpOpensNoJournal()

@@ -3,6 +3,7 @@
 #include "audio/SoundFileLibraries.h"
 #include "platform/RegularFile.h"
 
+#include <QCoreApplication>
 #include <QFileInfo>
 
 #include <memory>
@@ -35,19 +36,22 @@ QString OpenErrorText(const SoundFileLibraries& lib)
     QString reason;
     switch (lib.error(nullptr)) {
     case SF_ERR_UNRECOGNISED_FORMAT:
-        reason = QStringLiteral("Das Dateiformat ist unbekannt.");
+        reason = QCoreApplication::translate("MusicBedDecoder", "Das Dateiformat ist unbekannt.");
         break;
     case SF_ERR_MALFORMED_FILE:
-        reason = QStringLiteral("Die Datei ist beschädigt.");
+        reason = QCoreApplication::translate("MusicBedDecoder", "Die Datei ist beschädigt.");
         break;
     case SF_ERR_UNSUPPORTED_ENCODING:
-        reason = QStringLiteral("Die Kodierung der Datei wird nicht unterstützt.");
+        reason = QCoreApplication::translate("MusicBedDecoder",
+                                             "Die Kodierung der Datei wird nicht unterstützt.");
         break;
     case SF_ERR_SYSTEM:
-        reason = QStringLiteral("Die Datei kann nicht gelesen werden.");
+        reason =
+            QCoreApplication::translate("MusicBedDecoder", "Die Datei kann nicht gelesen werden.");
         break;
     default:
-        reason = QStringLiteral("Die Datei kann nicht geöffnet werden.");
+        reason =
+            QCoreApplication::translate("MusicBedDecoder", "Die Datei kann nicht geöffnet werden.");
         break;
     }
     return WithLibraryWords(reason, "libsndfile", lib.errorText(nullptr));
@@ -55,7 +59,8 @@ QString OpenErrorText(const SoundFileLibraries& lib)
 
 QString ResamplerErrorText(const SoundFileLibraries& lib, int error)
 {
-    return WithLibraryWords(QStringLiteral("Die Umrechnung auf 48 kHz ist fehlgeschlagen."),
+    return WithLibraryWords(QCoreApplication::translate(
+                                "MusicBedDecoder", "Die Umrechnung auf 48 kHz ist fehlgeschlagen."),
                             "libsamplerate", lib.resamplerErrorText(error));
 }
 
@@ -65,11 +70,12 @@ QString CheckFile(const QString& path)
 {
     const QFileInfo info(path);
     if (!info.exists())
-        return QStringLiteral("Die Datei ist nicht vorhanden.");
+        return QCoreApplication::translate("MusicBedDecoder", "Die Datei ist nicht vorhanden.");
     if (info.isDir())
-        return QStringLiteral("Das ist ein Ordner, keine Datei.");
+        return QCoreApplication::translate("MusicBedDecoder", "Das ist ein Ordner, keine Datei.");
     if (!info.isReadable())
-        return QStringLiteral("Die Datei darf nicht gelesen werden.");
+        return QCoreApplication::translate("MusicBedDecoder",
+                                           "Die Datei darf nicht gelesen werden.");
     return {};
 }
 
@@ -128,7 +134,8 @@ MusicBedResult Decode(const QString& path, const std::atomic<bool>& cancelled)
     if (!file)
         return {nullptr, OpenErrorText(*lib)};
     if (info.channels <= 0 || info.samplerate <= 0)
-        return {nullptr, QStringLiteral("Die Datei nennt keine gültige Abtastrate.")};
+        return {nullptr, QCoreApplication::translate("MusicBedDecoder",
+                                                     "Die Datei nennt keine gültige Abtastrate.")};
 
     const double ratio = static_cast<double>(SampleRate) / info.samplerate;
     const bool resample = info.samplerate != SampleRate;
@@ -156,8 +163,9 @@ MusicBedResult Decode(const QString& path, const std::atomic<bool>& cancelled)
         if (read < ChunkFrames) {
             if (lib->error(file.get()) != SF_ERR_NO_ERROR)
                 return {nullptr,
-                        WithLibraryWords(QStringLiteral("Die Datei ist nach %1 Sekunden nicht "
-                                                        "mehr lesbar.")
+                        WithLibraryWords(QCoreApplication::translate(
+                                             "MusicBedDecoder",
+                                             "Die Datei ist nach %1 Sekunden nicht mehr lesbar.")
                                              .arg(output.size() / SampleRate),
                                          "libsndfile", lib->errorText(file.get()))};
             endOfInput = true;
@@ -174,11 +182,13 @@ MusicBedResult Decode(const QString& path, const std::atomic<bool>& cancelled)
     if (output.size() > MusicBedMaxSamples)
         output.resize(MusicBedMaxSamples);
     if (output.size() < MinimumBedSamples)
-        return {nullptr, QStringLiteral("Die Datei enthält weniger als eine Sekunde Ton.")};
+        return {nullptr, QCoreApplication::translate(
+                             "MusicBedDecoder", "Die Datei enthält weniger als eine Sekunde Ton.")};
 
     auto bed = MakeBedLoop(std::move(output));
     if (!bed)
-        return {nullptr, QStringLiteral("Die Datei enthält nur Stille.")};
+        return {nullptr,
+                QCoreApplication::translate("MusicBedDecoder", "Die Datei enthält nur Stille.")};
     return {std::move(bed), {}};
 }
 
@@ -189,6 +199,7 @@ MusicBedResult DecodeMusicBed(const QString& path, const std::atomic<bool>& canc
     try {
         return Decode(path, cancelled);
     } catch (const std::bad_alloc&) {
-        return {nullptr, QStringLiteral("Der Arbeitsspeicher reicht dafür nicht aus.")};
+        return {nullptr, QCoreApplication::translate(
+                             "MusicBedDecoder", "Der Arbeitsspeicher reicht dafür nicht aus.")};
     }
 }

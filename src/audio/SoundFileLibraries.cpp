@@ -22,10 +22,7 @@ bool Resolve(const SymbolSource& symbol, SoundFileLibraries& f)
 const SoundFileLibraries* LoadSoundFileLibraries(QString* errorText)
 {
     static const LazyLibrary<SoundFileLibraries> libraries(
-        {SndfileSoname, SamplerateSoname}, "libsndfile1 und libsamplerate0", Resolve);
-    std::string reason;
-    const SoundFileLibraries* loaded = libraries.Get(&reason);
-    if (!loaded && errorText)
-        *errorText = QString::fromStdString(reason);
-    return loaded;
+        {SndfileSoname, SamplerateSoname},
+        QT_TRANSLATE_NOOP("SharedLibrary", "libsndfile1 und libsamplerate0"), Resolve);
+    return libraries.Get(errorText);
 }

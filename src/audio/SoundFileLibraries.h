@@ -20,7 +20,7 @@ struct SoundFileLibraries {
 };
 
 // Both libraries, loaded by the first call; null when either is missing,
-// with the German reason in `errorText`. They stay loaded, and the table
+// with the reason, in the player's language, in `errorText`. They stay loaded, and the table
 // stays in memory, until the process is gone: a decoding may still run while
 // the program exits. Thread: any (loads once).
 const SoundFileLibraries* LoadSoundFileLibraries(QString* errorText);

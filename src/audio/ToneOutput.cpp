@@ -77,7 +77,7 @@ void ToneOutput::OpenWaveDevice()
     const WaveFormat format{WaveFormatPcm, 1, SampleRate, SampleRate * 2, 2, 16};
     const std::int32_t device = OutputDeviceFor(state_.SoundCardId, wave_.DeviceCount());
     const WaveResult opened = wave_.Open(waveHandle_, device, format, this);
-    ReportWaveError(opened, "Open");
+    ReportWaveError(opened, QT_TRANSLATE_NOOP("ToneOutput", "Open"));
     // Every tone starts at the volume the fader shows: the device would keep
     // whatever it was last given, and the fader may have moved since. A
     // failed open has nothing to set.
@@ -128,14 +128,18 @@ void ToneOutput::StartToneOutput()
         return;
     ApplyFeedbackTime();
     soundIdle_ = true;
-    PrepareHeader(waveHeader1_, sampleBlock1_.get(), "Unprepare 1", "Prepare 1");
-    PrepareHeader(waveHeader2_, sampleBlock2_.get(), "Unprepare 2", "Prepare 2");
+    PrepareHeader(waveHeader1_, sampleBlock1_.get(), QT_TRANSLATE_NOOP("ToneOutput", "Unprepare 1"),
+                  QT_TRANSLATE_NOOP("ToneOutput", "Prepare 1"));
+    PrepareHeader(waveHeader2_, sampleBlock2_.get(), QT_TRANSLATE_NOOP("ToneOutput", "Unprepare 2"),
+                  QT_TRANSLATE_NOOP("ToneOutput", "Prepare 2"));
     // Both blocks go in while paused, so playback starts with a full queue.
-    ReportWaveError(wave_.Pause(waveHandle_), "Pause");
-    ReportWaveError(wave_.Write(waveHandle_, waveHeader1_), "Write 1");
-    ReportWaveError(wave_.Write(waveHandle_, waveHeader2_), "Write 2");
+    ReportWaveError(wave_.Pause(waveHandle_), QT_TRANSLATE_NOOP("ToneOutput", "Pause"));
+    ReportWaveError(wave_.Write(waveHandle_, waveHeader1_),
+                    QT_TRANSLATE_NOOP("ToneOutput", "Write 1"));
+    ReportWaveError(wave_.Write(waveHandle_, waveHeader2_),
+                    QT_TRANSLATE_NOOP("ToneOutput", "Write 2"));
     soundIdle_ = false;
-    ReportWaveError(wave_.Restart(waveHandle_), "Restart");
+    ReportWaveError(wave_.Restart(waveHandle_), QT_TRANSLATE_NOOP("ToneOutput", "Restart"));
     if (state_.FeedbackTimeSetting > 0 && kind_ == ToneKind::Turn && !soundStop_.isActive())
         soundStop_.start();
 }
@@ -148,13 +152,13 @@ void ToneOutput::StopTone()
     soundStop_.stop();
     {
         WaveMutexLock lock(waveMutex_);
-        ReportWaveError(wave_.Reset(waveHandle_), "Reset");
+        ReportWaveError(wave_.Reset(waveHandle_), QT_TRANSLATE_NOOP("ToneOutput", "Reset"));
     }
     // The blocks the reset handed back are unprepared here, not requeued.
     DispatchWaitingMessages();
     {
         WaveMutexLock lock(waveMutex_);
-        ReportWaveError(wave_.Close(waveHandle_), "Close");
+        ReportWaveError(wave_.Close(waveHandle_), QT_TRANSLATE_NOOP("ToneOutput", "Close"));
     }
     DispatchWaitingMessages();
     emit toneStopped();
@@ -175,6 +179,11 @@ void ToneOutput::OnBufferDone(WaveHeader* header)
     wave_.Write(waveHandle_, *header);
 }
 
+std::uint32_t DeviceVolume(std::int32_t masterVolume)
+{
+    return static_cast<std::uint32_t>(std::nearbyint(masterVolume * 32767 / 12.0 + 32767));
+}
+
 void ToneOutput::ApplyVolume()
 {
     if (!soundIdle_)
@@ -188,9 +197,9 @@ void ToneOutput::ApplyStartUpVolume()
 
 void ToneOutput::SendVolume()
 {
-    const auto v =
-        static_cast<std::uint32_t>(std::nearbyint(state_.MasterVolume * 32767 / 12.0 + 32767));
-    ReportWaveError(wave_.SetVolume(waveHandle_, v | (v << 16)), "Set Vol");
+    const auto v = DeviceVolume(state_.MasterVolume);
+    ReportWaveError(wave_.SetVolume(waveHandle_, v | (v << 16)),
+                    QT_TRANSLATE_NOOP("ToneOutput", "Set Vol"));
 }
 
 void ToneOutput::ApplyFeedbackTime()
@@ -211,12 +220,12 @@ void ToneOutput::SoundStopTimer()
         wave_.Pause(waveHandle_);
 }
 
-void ToneOutput::ReportWaveError(WaveResult code, const QString& operation)
+void ToneOutput::ReportWaveError(WaveResult code, const char* operation)
 {
     if (code == WaveNoError)
         return;
     MessageBoxRequest request;
-    request.caption = operation;
+    request.caption = tr(operation);
     request.text = wave_.ErrorText(code).left(127);
     request.icon = DialogIcon::Error;
     request.buttons = DialogButtons::Ok;

@@ -28,6 +28,9 @@ std::int32_t OutputDeviceFor(std::int32_t soundCardId, std::uint32_t deviceCount
 // play plain until stopped.
 enum class ToneKind { Turn, Plain };
 
+// The device volume of the volume fader's level (-12..+12), both channels.
+std::uint32_t DeviceVolume(std::int32_t masterVolume);
+
 class ToneOutput : public QObject {
     Q_OBJECT
 
@@ -64,8 +67,9 @@ class ToneOutput : public QObject {
     // Pausing rather than stopping keeps the tone "playing" for the game
     // until the find. Nothing resumes it; a failed pause is not reported.
     void SoundStopTimer();
-    // Shows the device's text for a non-zero code, captioned `operation`.
-    void ReportWaveError(WaveResult code, const QString& operation);
+    // Shows the device's text for a non-zero code, captioned `operation`, a
+    // text marked with QT_TRANSLATE_NOOP("ToneOutput", ...).
+    void ReportWaveError(WaveResult code, const char* operation);
     // For shutdown: stops a running tone, then releases the sample blocks.
     void Shutdown();
     // Lets `training` shape the tones of turns (swell, bed) from the next

@@ -5,6 +5,7 @@
 #include "display/PixelExactCanvas.h"
 #include "model/FaderModel.h"
 
+#include <QCoreApplication>
 #include <QFontMetrics>
 #include <QPainter>
 
@@ -28,8 +29,14 @@ const QColor Grey(128, 128, 128);
 const QColor Amber(255, 150, 0);
 const QColor Green(0, 220, 0);
 
-const QString VolumeLabel = QStringLiteral("VOL");
 const QString LabelSizeProbe = QStringLiteral("1.25");
+
+// The label under the master fader; asked for at each use, as the
+// translation is installed after start-up.
+QString VolumeLabel()
+{
+    return QCoreApplication::translate("FaderRenderer", "VOL");
+}
 
 // A font that never measures wide enough would otherwise keep the search going.
 constexpr int MaxLabelFontSize = 1000;
@@ -302,8 +309,8 @@ void FaderRenderer::DrawSurfaceBank(PixelExactCanvas& canvas, const GameState& s
 void FaderRenderer::DrawVolumeLabel(PixelExactCanvas& canvas) const
 {
     canvas.TextOut(
-        Nearest(VolumeCentre * geometry_.ColumnWidth - canvas.TextWidth(VolumeLabel) / 2.0),
-        geometry_.LabelTop, VolumeLabel);
+        Nearest(VolumeCentre * geometry_.ColumnWidth - canvas.TextWidth(VolumeLabel()) / 2.0),
+        geometry_.LabelTop, VolumeLabel());
 }
 
 void FaderRenderer::DrawVolumeFader(PixelExactCanvas& canvas, const GameState& state) const
@@ -520,7 +527,7 @@ void FaderRenderer::PaintVolumeFader(PixelExactCanvas& canvas, const QRegion& ar
     canvas.SetFontColor(FaderSelected(state, VolumeFader) ? Yellow : White);
     if (area.intersects(TrackArea(VolumeColumn)))
         canvas.Draw(VolumeColumn * geometry_.ColumnWidth, geometry_.TrackTop, faderImage_);
-    if (area.intersects(CachedLabelArea(VolumeFader, VolumeLabel))) {
+    if (area.intersects(CachedLabelArea(VolumeFader, VolumeLabel()))) {
         canvas.SetBrushColor(Black); // as the last band label left it
         DrawVolumeLabel(canvas);
     }
@@ -606,7 +613,7 @@ FaderPictureContent FaderRenderer::Content(const GameState& state) const
         shown.knobMark = MarkOf(state, fader);
         shown.labelColour = LabelColour(state, fader).rgb();
         shown.labelUnderlined = LabelUnderlined(state, fader);
-        shown.label = fader == VolumeFader ? VolumeLabel : BandLabel(state.BandTable[fader]);
+        shown.label = fader == VolumeFader ? VolumeLabel() : BandLabel(state.BandTable[fader]);
     }
     std::tie(content.surfaceBankFirst, content.surfaceBankCount) = SurfaceBank(state);
     if (ShowsFrequency(state.GameMode))

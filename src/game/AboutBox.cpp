@@ -97,7 +97,7 @@ void OpenInBrowser(const QUrl& url)
 
 AboutBox::AboutBox(QWidget* parent, UrlOpener openUrl) : QDialog(parent)
 {
-    setWindowTitle(QStringLiteral("Info"));
+    setWindowTitle(tr("Info"));
     setWindowFlags(Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint | Qt::WindowTitleHint |
                    Qt::WindowCloseButtonHint);
     setFixedSize(305, 213);
@@ -115,8 +115,9 @@ AboutBox::AboutBox(QWidget* parent, UrlOpener openUrl) : QDialog(parent)
     icon->setPixmap(ProgramIcon().pixmap(256, 256));
 
     AddLabel(panel, QStringLiteral("Heulmeister PRO"), QRect(88, 16, 190, 16));
-    AddLabel(panel, QStringLiteral("Version " HEULMEISTER_VERSION), QRect(88, 40, 190, 16));
-    AddLabel(panel, QStringLiteral("© 2026 Heulmeister-Projekt"), QRect(8, 80, 273, 16));
+    AddLabel(panel, tr("Version %1").arg(QStringLiteral(HEULMEISTER_VERSION)),
+             QRect(88, 40, 190, 16));
+    AddLabel(panel, tr("© 2026 Heulmeister-Projekt"), QRect(8, 80, 273, 16));
     QLabel* comments = AddLabel(panel, QString(), QRect(8, 100, 273, 30));
     comments->setObjectName(QStringLiteral("Comments"));
     comments->setWordWrap(true);
@@ -127,7 +128,7 @@ AboutBox::AboutBox(QWidget* parent, UrlOpener openUrl) : QDialog(parent)
     web->setGeometry(8, 136, 273, 16);
 
     // A native-looking button on the teal box, as the desktop draws it.
-    okButton_ = new QPushButton(QStringLiteral("OK"), this);
+    okButton_ = new QPushButton(tr("OK"), this);
     okButton_->setPalette(QGuiApplication::palette());
     okButton_->setGeometry(115, 178, 75, 25);
     okButton_->setDefault(true);

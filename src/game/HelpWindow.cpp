@@ -17,7 +17,7 @@ QString HelpTopicAnchor(int topic)
 
 HelpWindow::HelpWindow(QWidget* parent) : QWidget(parent, Qt::Window)
 {
-    setWindowTitle(QStringLiteral("Heulmeister Pro - Anleitung"));
+    setWindowTitle(tr("Heulmeister Pro - Anleitung"));
     setWindowIcon(ProgramIcon());
     setAttribute(Qt::WA_DeleteOnClose);
     resize(760, 640);
@@ -45,11 +45,15 @@ QUrl HelpWindow::Source() const
 
 HelpWindow* ShowHelpTopic(Dialogs& dialogs, const QString& manualDir, int topic, QWidget* parent)
 {
-    const QString manualPath = QDir(manualDir).filePath(ManualFileName);
+    // The page in the language of our texts; the German one where it is missing.
+    QString manualPath = QDir(manualDir).filePath(
+        HelpWindow::tr("Heulmeister.html", "the manual's file in this language"));
+    if (!QFileInfo(manualPath).isFile())
+        manualPath = QDir(manualDir).filePath(ManualFileName);
     if (!QFileInfo(manualPath).isFile()) {
         MessageBoxRequest request;
-        request.caption = QStringLiteral("Anleitung");
-        request.text = QStringLiteral("Die Anleitung wurde nicht gefunden:\n%1")
+        request.caption = HelpWindow::tr("Anleitung");
+        request.text = HelpWindow::tr("Die Anleitung wurde nicht gefunden:\n%1")
                            .arg(QDir::toNativeSeparators(manualPath));
         request.icon = DialogIcon::Warning;
         dialogs.MessageBox(request);

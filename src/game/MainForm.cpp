@@ -3,6 +3,7 @@
 #include "game/AboutBox.h"
 #include "game/DialogLook.h"
 #include "game/FaderView.h"
+#include "game/HearingCheckDialog.h"
 #include "game/HelpWindow.h"
 #include "game/MainMenu.h"
 #include "game/MidiDialog.h"
@@ -35,12 +36,14 @@
 
 namespace {
 
-const QString WarningCaption = QStringLiteral("Vorsicht!!!");
-const QString WarningText =
-    QStringLiteral("Achtung! Das Programm erzeugt Signale, die Lautsprecher oder\n"
-                   "das Gehör bei unsachgemässer Verwendung schädigen können.\n"
-                   "Beginnen sie immer mit minimaler Lautstärke.\n"
-                   "Es wird keine Haftung für Schäden übernommen.");
+// Translated where the box is made: the translator is installed after
+// static initialisation.
+const char* const WarningCaption = QT_TRANSLATE_NOOP("MainForm", "Vorsicht!!!");
+const char* const WarningText =
+    QT_TRANSLATE_NOOP("MainForm", "Achtung! Das Programm erzeugt Signale, die Lautsprecher oder\n"
+                                  "das Gehör bei unsachgemässer Verwendung schädigen können.\n"
+                                  "Beginnen sie immer mit minimaler Lautstärke.\n"
+                                  "Es wird keine Haftung für Schäden übernommen.");
 
 constexpr int HelpTopic = 10;
 
@@ -156,6 +159,36 @@ void MainForm::ConnectMenu()
             [this] { ShowHelpTopic(services_.dialogs, places_.manualDir, HelpTopic, this); });
 }
 
+// The check needs the sound card to itself, so it waits for a quiet game;
+// its result is remembered for the card, and the cut range it offers is
+// taken only when the player says so.
+void MainForm::ShowHearingCheck()
+{
+    if (TurnMachine::RulesOf(game_.Phase()).start != StartPress::BeginsTurn) {
+        MessageBoxRequest box;
+        box.caption = tr("Hörtest");
+        box.text = tr("Der Hörtest braucht die Soundkarte für sich. Beenden Sie zuerst die "
+                      "laufende Runde mit START.");
+        box.icon = DialogIcon::Information;
+        services_.dialogs.MessageBox(box);
+        return;
+    }
+    if (game_.ReportMissingSoundDevice())
+        return;
+    game_.StopAutoRestart();
+    game_.startTimer.stop();
+    HearingCheckDialog dialog(state_, services_.waveOut, this);
+    const int answer = dialog.exec();
+    const HearingCheck& check = dialog.Check();
+    if (check.CurrentPhase() == HearingCheck::Phase::Finished &&
+        !check.Result().deviceName.isEmpty())
+        state_.Training.Hoertest = check.Result().ToSetting();
+    if (answer == QDialog::Accepted && dialog.AcceptedCutRange()) {
+        faders_.ChangeCutRange(CutEdge::Low, dialog.AcceptedCutRange()->lowCutBand);
+        faders_.ChangeCutRange(CutEdge::High, dialog.AcceptedCutRange()->highCutBand);
+    }
+}
+
 void MainForm::ConnectTrainingMenu()
 {
     connect(trainingMenu_, &TrainingMenu::confusionsRequested, this, [this] {
@@ -168,6 +201,7 @@ void MainForm::ConnectTrainingMenu()
             learningCurveView_->close();
         learningCurveView_ = OpenLearningCurveView(journal_, this);
     });
+    connect(trainingMenu_, &TrainingMenu::hearingCheckRequested, this, &MainForm::ShowHearingCheck);
     connect(trainingMenu_, &TrainingMenu::stageResponseRequested, this, [this] {
         auto* view = new StageResponseView(session_.Game().Stage(), this);
         view->setAttribute(Qt::WA_DeleteOnClose);
@@ -269,8 +303,8 @@ bool MainForm::SafetyWarningAccepted(Dialogs& dialogs, std::function<void()> dra
 {
     MessageBoxRequest warning;
     warning.drawn = std::move(drawn);
-    warning.caption = WarningCaption;
-    warning.text = WarningText;
+    warning.caption = QCoreApplication::translate("MainForm", WarningCaption);
+    warning.text = QCoreApplication::translate("MainForm", WarningText);
     warning.icon = DialogIcon::Error;
     warning.buttons = DialogButtons::OkCancel;
     warning.defaultButton = DialogResult::Ok;
@@ -422,9 +456,8 @@ void MainForm::ShutDown()
     QString errorText;
     if (!WriteSettings(settingsPath_, state_, &errorText)) {
         MessageBoxRequest failure;
-        failure.caption = QStringLiteral("Einstellungen");
-        failure.text = QStringLiteral("Die Einstellungen konnten nicht gespeichert werden:\n%1")
-                           .arg(errorText);
+        failure.caption = tr("Einstellungen");
+        failure.text = tr("Die Einstellungen konnten nicht gespeichert werden:\n%1").arg(errorText);
         failure.icon = DialogIcon::Error;
         services_.dialogs.MessageBox(failure);
     }

@@ -73,6 +73,7 @@ class MainForm final : public QMainWindow {
     void BuildWidgets();
     void ConnectMenu();
     void ConnectTrainingMenu();
+    void ShowHearingCheck();
     void ConnectGame();
     void ShowStatusLines(const StatusLines& lines);
     // Reports a machine without output device; returns the device count.

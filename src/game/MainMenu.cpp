@@ -5,6 +5,7 @@
 
 #include <QAction>
 #include <QActionGroup>
+#include <QCoreApplication>
 #include <QMenu>
 #include <QMenuBar>
 
@@ -38,21 +39,21 @@ void MainMenu::SetStoredResultsAvailable(bool available)
 QMenu* MainMenu::AddMenu(QMenuBar* bar, const char* title)
 {
     // Owned by the bar, so the menus go with the window.
-    auto* menu = new QMenu(QString::fromUtf8(title), bar);
+    auto* menu = new QMenu(QCoreApplication::translate("MainMenu", title), bar);
     bar->addMenu(menu);
     return menu;
 }
 
 QMenu* MainMenu::AddSubmenu(QMenu* parent, const char* title)
 {
-    auto* menu = new QMenu(QString::fromUtf8(title), parent);
+    auto* menu = new QMenu(QCoreApplication::translate("MainMenu", title), parent);
     parent->addMenu(menu);
     return menu;
 }
 
 QAction* MainMenu::AddItem(QMenu* menu, const char* caption)
 {
-    return menu->addAction(QString::fromUtf8(caption));
+    return menu->addAction(QCoreApplication::translate("MainMenu", caption));
 }
 
 QActionGroup* MainMenu::AddValueItems(QMenu* menu, std::initializer_list<ValueItem> items,
@@ -105,58 +106,64 @@ void MainMenu::MarkOnOpen(QMenu* menu, QActionGroup* group, const std::int32_t& 
 
 void MainMenu::BuildDatei(QMenuBar* bar)
 {
-    QMenu* datei = AddMenu(bar, "Datei");
-    actions_.Laden = AddItem(datei, "Laden");
-    actions_.Speichern = AddItem(datei, "Speichern");
+    QMenu* datei = AddMenu(bar, QT_TRANSLATE_NOOP("MainMenu", "Datei"));
+    actions_.Laden = AddItem(datei, QT_TRANSLATE_NOOP("MainMenu", "Laden"));
+    actions_.Speichern = AddItem(datei, QT_TRANSLATE_NOOP("MainMenu", "Speichern"));
     actions_.Speichern->setEnabled(false);
-    actions_.SpeichernUnter = AddItem(datei, "Speichern unter");
+    actions_.SpeichernUnter = AddItem(datei, QT_TRANSLATE_NOOP("MainMenu", "Speichern unter"));
     actions_.SpeichernUnter->setEnabled(false);
     datei->addSeparator();
-    actions_.Beenden = AddItem(datei, "Beenden");
+    actions_.Beenden = AddItem(datei, QT_TRANSLATE_NOOP("MainMenu", "Beenden"));
     connect(actions_.Beenden, &QAction::triggered, this, &MainMenu::quitRequested);
 }
 
 void MainMenu::BuildSpielablauf(QMenuBar* bar)
 {
-    QMenu* spielablauf = AddMenu(bar, "Spielablauf");
+    QMenu* spielablauf = AddMenu(bar, QT_TRANSLATE_NOOP("MainMenu", "Spielablauf"));
 
-    QMenu* feedbackZeit = AddSubmenu(spielablauf, "Feedback Zeit");
+    QMenu* feedbackZeit = AddSubmenu(spielablauf, QT_TRANSLATE_NOOP("MainMenu", "Feedback Zeit"));
     feedbackTimeGroup_ = AddValueItems(feedbackZeit,
-                                       {{"0.5 Sekunden", 1},
-                                        {"1 Sekunden", 2},
-                                        {"2 Sekunden", 3},
-                                        {"3 Sekunden", 4},
-                                        {"4 Sekunden", 5},
-                                        {"5 Sekunden", 6},
+                                       {{QT_TRANSLATE_NOOP("MainMenu", "0.5 Sekunden"), 1},
+                                        {QT_TRANSLATE_NOOP("MainMenu", "1 Sekunden"), 2},
+                                        {QT_TRANSLATE_NOOP("MainMenu", "2 Sekunden"), 3},
+                                        {QT_TRANSLATE_NOOP("MainMenu", "3 Sekunden"), 4},
+                                        {QT_TRANSLATE_NOOP("MainMenu", "4 Sekunden"), 5},
+                                        {QT_TRANSLATE_NOOP("MainMenu", "5 Sekunden"), 6},
                                         {nullptr, 0},
-                                        {"Kontinuierlich", 0}},
+                                        {QT_TRANSLATE_NOOP("MainMenu", "Kontinuierlich"), 0}},
                                        &MainMenu::ChooseFeedbackTime);
     MarkOnOpen(feedbackZeit, feedbackTimeGroup_, state_.FeedbackTimeSetting);
     spielablauf->addSeparator();
 
-    QMenu* zufallsstart = AddSubmenu(spielablauf, "Zufallsstart");
-    randomStartGroup_ = AddValueItems(
-        zufallsstart,
-        {{"Aus", 0}, {"2 sek", 2}, {"4 sek", 4}, {"6 sek ", 6}, {"10 sek", 10}, {"20 sek", 20}},
-        &MainMenu::ChooseRandomStart);
+    QMenu* zufallsstart = AddSubmenu(spielablauf, QT_TRANSLATE_NOOP("MainMenu", "Zufallsstart"));
+    randomStartGroup_ = AddValueItems(zufallsstart,
+                                      {{QT_TRANSLATE_NOOP("MainMenu", "Aus"), 0},
+                                       {QT_TRANSLATE_NOOP("MainMenu", "2 sek"), 2},
+                                       {QT_TRANSLATE_NOOP("MainMenu", "4 sek"), 4},
+                                       {QT_TRANSLATE_NOOP("MainMenu", "6 sek "), 6},
+                                       {QT_TRANSLATE_NOOP("MainMenu", "10 sek"), 10},
+                                       {QT_TRANSLATE_NOOP("MainMenu", "20 sek"), 20}},
+                                      &MainMenu::ChooseRandomStart);
     MarkValue(randomStartGroup_, 0);
     MarkOnOpen(zufallsstart, randomStartGroup_, state_.RandomStartSeconds);
     spielablauf->addSeparator();
 
-    QMenu* neustart = AddSubmenu(spielablauf, "Automatischer Neustart");
+    QMenu* neustart =
+        AddSubmenu(spielablauf, QT_TRANSLATE_NOOP("MainMenu", "Automatischer Neustart"));
     autoRestartGroup_ = AddValueItems(neustart,
-                                      {{"Aus", 0},
-                                       {"Nach 1 Sekunde", 1},
-                                       {"Nach 2 Sekunden", 2},
-                                       {"Nach 3 Sekunden", 3},
-                                       {"Nach 5 Sekunden", 5}},
+                                      {{QT_TRANSLATE_NOOP("MainMenu", "Aus"), 0},
+                                       {QT_TRANSLATE_NOOP("MainMenu", "Nach 1 Sekunde"), 1},
+                                       {QT_TRANSLATE_NOOP("MainMenu", "Nach 2 Sekunden"), 2},
+                                       {QT_TRANSLATE_NOOP("MainMenu", "Nach 3 Sekunden"), 3},
+                                       {QT_TRANSLATE_NOOP("MainMenu", "Nach 5 Sekunden"), 5}},
                                       &MainMenu::ChooseAutoRestart);
     MarkValue(autoRestartGroup_, 0);
     MarkOnOpen(neustart, autoRestartGroup_, state_.AutoRestartSeconds);
     spielablauf->addSeparator();
 
     // A radio item of its own; optional so that it can also show "off".
-    actions_.Feedbackgenerator = AddItem(spielablauf, "Feedbackgenerator");
+    actions_.Feedbackgenerator =
+        AddItem(spielablauf, QT_TRANSLATE_NOOP("MainMenu", "Feedbackgenerator"));
     actions_.Feedbackgenerator->setCheckable(true);
     auto* generatorGroup = new QActionGroup(spielablauf);
     generatorGroup->setExclusionPolicy(QActionGroup::ExclusionPolicy::ExclusiveOptional);
@@ -170,73 +177,79 @@ void MainMenu::BuildSpielablauf(QMenuBar* bar)
 
 void MainMenu::BuildEinstellung(QMenuBar* bar)
 {
-    QMenu* einstellung = AddMenu(bar, "Einstellung");
+    QMenu* einstellung = AddMenu(bar, QT_TRANSLATE_NOOP("MainMenu", "Einstellung"));
 
-    QMenu* lowcut = AddSubmenu(einstellung, "Lowcut");
+    QMenu* lowcut = AddSubmenu(einstellung, QT_TRANSLATE_NOOP("MainMenu", "Lowcut"));
     QActionGroup* lowcutGroup = AddValueItems(lowcut,
-                                              {{"31.5 Hz", 1},
-                                               {"40 Hz", 2},
-                                               {"50 Hz", 3},
-                                               {"62.5 Hz", 4},
-                                               {"80 Hz", 5},
-                                               {"100 Hz", 6},
-                                               {"125 Hz", 7},
-                                               {"160 Hz", 8},
-                                               {"200 Hz", 9},
-                                               {"250 Hz", 10},
-                                               {"315 Hz", 11},
-                                               {"400 Hz", 12}},
+                                              {{QT_TRANSLATE_NOOP("MainMenu", "31.5 Hz"), 1},
+                                               {QT_TRANSLATE_NOOP("MainMenu", "40 Hz"), 2},
+                                               {QT_TRANSLATE_NOOP("MainMenu", "50 Hz"), 3},
+                                               {QT_TRANSLATE_NOOP("MainMenu", "62.5 Hz"), 4},
+                                               {QT_TRANSLATE_NOOP("MainMenu", "80 Hz"), 5},
+                                               {QT_TRANSLATE_NOOP("MainMenu", "100 Hz"), 6},
+                                               {QT_TRANSLATE_NOOP("MainMenu", "125 Hz"), 7},
+                                               {QT_TRANSLATE_NOOP("MainMenu", "160 Hz"), 8},
+                                               {QT_TRANSLATE_NOOP("MainMenu", "200 Hz"), 9},
+                                               {QT_TRANSLATE_NOOP("MainMenu", "250 Hz"), 10},
+                                               {QT_TRANSLATE_NOOP("MainMenu", "315 Hz"), 11},
+                                               {QT_TRANSLATE_NOOP("MainMenu", "400 Hz"), 12}},
                                               &MainMenu::ChooseLowCut);
     MarkOnOpen(lowcut, lowcutGroup, state_.LowCutBand);
 
-    QMenu* highcut = AddSubmenu(einstellung, "Highcut");
-    QActionGroup* highcutGroup = AddValueItems(
-        highcut,
-        {{"6.25 kHz", 22}, {"8 kHz", 23}, {"10 kHz", 24}, {"12.5 kHz", 25}, {"16 kHz", 26}},
-        &MainMenu::ChooseHighCut);
+    QMenu* highcut = AddSubmenu(einstellung, QT_TRANSLATE_NOOP("MainMenu", "Highcut"));
+    QActionGroup* highcutGroup = AddValueItems(highcut,
+                                               {{QT_TRANSLATE_NOOP("MainMenu", "6.25 kHz"), 22},
+                                                {QT_TRANSLATE_NOOP("MainMenu", "8 kHz"), 23},
+                                                {QT_TRANSLATE_NOOP("MainMenu", "10 kHz"), 24},
+                                                {QT_TRANSLATE_NOOP("MainMenu", "12.5 kHz"), 25},
+                                                {QT_TRANSLATE_NOOP("MainMenu", "16 kHz"), 26}},
+                                               &MainMenu::ChooseHighCut);
     MarkOnOpen(highcut, highcutGroup, state_.HighCutBand);
     einstellung->addSeparator();
 
-    QMenu* reglerwertung = AddSubmenu(einstellung, "Reglerwertung");
-    QActionGroup* scoringGroup = AddValueItems(
-        reglerwertung, {{"Anwahl", 0}, {"Anwahl und Absenkung", 1}}, &MainMenu::ChooseScoringMode);
+    QMenu* reglerwertung = AddSubmenu(einstellung, QT_TRANSLATE_NOOP("MainMenu", "Reglerwertung"));
+    QActionGroup* scoringGroup =
+        AddValueItems(reglerwertung,
+                      {{QT_TRANSLATE_NOOP("MainMenu", "Anwahl"), 0},
+                       {QT_TRANSLATE_NOOP("MainMenu", "Anwahl und Absenkung"), 1}},
+                      &MainMenu::ChooseScoringMode);
     MarkOnOpen(reglerwertung, scoringGroup, state_.ScoringMode);
     einstellung->addSeparator();
 
     // Enabled by the start-up once it knows how many devices there are.
-    actions_.Soundkarte = AddItem(einstellung, "Soundkarte");
+    actions_.Soundkarte = AddItem(einstellung, QT_TRANSLATE_NOOP("MainMenu", "Soundkarte"));
     actions_.Soundkarte->setEnabled(false);
 }
 
 void MainMenu::BuildAuswertung(QMenuBar* bar)
 {
-    QMenu* auswertung = AddMenu(bar, "Auswertung");
+    QMenu* auswertung = AddMenu(bar, QT_TRANSLATE_NOOP("MainMenu", "Auswertung"));
 
-    QMenu* aktuell = AddSubmenu(auswertung, "Aktuell");
-    actions_.AktuellVersuche = AddItem(aktuell, "Versuche");
-    actions_.AktuellZeit = AddItem(aktuell, "Zeit");
+    QMenu* aktuell = AddSubmenu(auswertung, QT_TRANSLATE_NOOP("MainMenu", "Aktuell"));
+    actions_.AktuellVersuche = AddItem(aktuell, QT_TRANSLATE_NOOP("MainMenu", "Versuche"));
+    actions_.AktuellZeit = AddItem(aktuell, QT_TRANSLATE_NOOP("MainMenu", "Zeit"));
 
-    QMenu* total = AddSubmenu(auswertung, "Total");
+    QMenu* total = AddSubmenu(auswertung, QT_TRANSLATE_NOOP("MainMenu", "Total"));
     actions_.Total = total->menuAction();
-    actions_.TotalVersuche = AddItem(total, "Versuche");
-    actions_.TotalZeit = AddItem(total, "Zeit");
+    actions_.TotalVersuche = AddItem(total, QT_TRANSLATE_NOOP("MainMenu", "Versuche"));
+    actions_.TotalZeit = AddItem(total, QT_TRANSLATE_NOOP("MainMenu", "Zeit"));
 
-    QMenu* fortschritt = AddSubmenu(auswertung, "Fortschritt");
+    QMenu* fortschritt = AddSubmenu(auswertung, QT_TRANSLATE_NOOP("MainMenu", "Fortschritt"));
     actions_.Fortschritt = fortschritt->menuAction();
-    actions_.FortschrittVersuche = AddItem(fortschritt, "Versuche");
-    actions_.FortschrittZeit = AddItem(fortschritt, "Zeit");
+    actions_.FortschrittVersuche = AddItem(fortschritt, QT_TRANSLATE_NOOP("MainMenu", "Versuche"));
+    actions_.FortschrittZeit = AddItem(fortschritt, QT_TRANSLATE_NOOP("MainMenu", "Zeit"));
 
     SetStoredResultsAvailable(false);
 }
 
 void MainMenu::BuildHilfe(QMenuBar* bar)
 {
-    QMenu* hilfe = AddMenu(bar, "Hilfe");
+    QMenu* hilfe = AddMenu(bar, QT_TRANSLATE_NOOP("MainMenu", "Hilfe"));
     actions_.Hilfe = hilfe->menuAction();
-    actions_.UeberHeulmeister = AddItem(hilfe, "Über Heulmeister");
+    actions_.UeberHeulmeister = AddItem(hilfe, QT_TRANSLATE_NOOP("MainMenu", "Über Heulmeister"));
     connect(actions_.UeberHeulmeister, &QAction::triggered, this, &MainMenu::aboutRequested);
     hilfe->addSeparator();
-    actions_.Anleitung = AddItem(hilfe, "Anleitung");
+    actions_.Anleitung = AddItem(hilfe, QT_TRANSLATE_NOOP("MainMenu", "Anleitung"));
     connect(actions_.Anleitung, &QAction::triggered, this, &MainMenu::helpRequested);
 }
 

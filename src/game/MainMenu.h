@@ -79,6 +79,8 @@ class MainMenu : public QObject {
         int tag;
     };
 
+    // Titles and captions are marked with QT_TRANSLATE_NOOP("MainMenu", ...)
+    // and translated here, when the menu is made.
     QMenu* AddMenu(QMenuBar* bar, const char* title);
     QMenu* AddSubmenu(QMenu* parent, const char* title);
     QAction* AddItem(QMenu* menu, const char* caption);

@@ -12,15 +12,18 @@
 
 namespace {
 
-const QString OwnPortOnly =
-    QStringLiteral("Nur „%1“ (mit dem Patchbay verbinden)").arg(QLatin1String(MidiPortName));
+// Made when the list is filled, so that it is read in the language chosen.
+QString OwnPortOnly()
+{
+    return MidiDialog::tr("Nur „%1“ (mit dem Patchbay verbinden)").arg(QLatin1String(MidiPortName));
+}
 
 } // namespace
 
 MidiDialog::MidiDialog(MidiBridge& bridge, QString settingsPath, Dialogs& dialogs, QWidget* parent)
     : QDialog(parent), bridge_(bridge), settingsPath_(std::move(settingsPath)), dialogs_(dialogs)
 {
-    setWindowTitle(QStringLiteral("MIDI-Regler"));
+    setWindowTitle(tr("MIDI-Regler"));
     setAttribute(Qt::WA_DeleteOnClose);
 
     status_ = new QLabel(this);
@@ -28,20 +31,19 @@ MidiDialog::MidiDialog(MidiBridge& bridge, QString settingsPath, Dialogs& dialog
     source_ = new QComboBox(this);
     destination_ = new QComboBox(this);
     mapping_ = new QComboBox(this);
-    mapping_->addItems({QStringLiteral("Allgemein (CC)"), QStringLiteral("Mackie Control"),
-                        QStringLiteral("Gelernt")});
-    learn_ = new QPushButton(QStringLiteral("Lernen"), this);
+    mapping_->addItems({tr("Allgemein (CC)"), QStringLiteral("Mackie Control"), tr("Gelernt")});
+    learn_ = new QPushButton(tr("Lernen"), this);
     learn_->setCheckable(true);
-    learn_->setToolTip(QStringLiteral(
-        "Einen Regler auf dem Bildschirm anwählen, dann einen Regler am Pult bewegen."));
+    learn_->setToolTip(
+        tr("Einen Regler auf dem Bildschirm anwählen, dann einen Regler am Pult bewegen."));
     arrived_ = new QLabel(QStringLiteral("–"), this);
 
     auto* form = new QFormLayout;
-    form->addRow(QStringLiteral("Eingang:"), source_);
-    form->addRow(QStringLiteral("Rückmeldung:"), destination_);
-    form->addRow(QStringLiteral("Zuordnung:"), mapping_);
+    form->addRow(tr("Eingang:"), source_);
+    form->addRow(tr("Rückmeldung:"), destination_);
+    form->addRow(tr("Zuordnung:"), mapping_);
     form->addRow(QString(), learn_);
-    form->addRow(QStringLiteral("Empfangen:"), arrived_);
+    form->addRow(tr("Empfangen:"), arrived_);
     auto* buttons = new QDialogButtonBox(QDialogButtonBox::Close, this);
     connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
     auto* layout = new QVBoxLayout(this);
@@ -80,7 +82,7 @@ void MidiDialog::ShowState(const QString& errorText)
 {
     const bool running = bridge_.IsRunning();
     if (running)
-        status_->setText(QStringLiteral("MIDI über %1: Eingang und Rückmeldung „%2“ sind offen.")
+        status_->setText(tr("MIDI über %1: Eingang und Rückmeldung „%2“ sind offen.")
                              .arg(bridge_.Ports().BackEndName(), QLatin1String(MidiPortName)));
     else if (bridge_.ServerLost())
         status_->setText(tr("Der JACK-Server läuft nicht mehr: Eingang und Rückmeldung sind "
@@ -110,9 +112,9 @@ void MidiDialog::FillPorts()
     for (int side = 0; side < 2; ++side) {
         QComboBox* box = boxes[side].first;
         box->clear();
-        box->addItem(OwnPortOnly, QString());
+        box->addItem(OwnPortOnly(), QString());
         for (const QString& name : boxes[side].second)
-            box->addItem(QStringLiteral("„%1“ dazu").arg(name), name);
+            box->addItem(tr("„%1“ dazu").arg(name), name);
         box->setCurrentIndex(std::max(0, box->findData(connected[side])));
     }
 }
@@ -130,7 +132,7 @@ void MidiDialog::ChoosePort(QComboBox* box, bool source)
                                   : bridge_.ConnectDestination(name, &errorText);
     if (!connected) {
         MessageBoxRequest failure;
-        failure.caption = QStringLiteral("MIDI-Regler");
+        failure.caption = tr("MIDI-Regler");
         failure.text = errorText;
         failure.icon = DialogIcon::Warning;
         dialogs_.MessageBox(failure);
@@ -145,10 +147,9 @@ void MidiDialog::done(int result)
     QString errorText;
     if (!bridge_.SaveSettings(settingsPath_, &errorText)) {
         MessageBoxRequest failure;
-        failure.caption = QStringLiteral("Einstellungen");
+        failure.caption = tr("Einstellungen");
         failure.text =
-            QStringLiteral("Die MIDI-Einstellungen konnten nicht gespeichert werden:\n%1")
-                .arg(errorText);
+            tr("Die MIDI-Einstellungen konnten nicht gespeichert werden:\n%1").arg(errorText);
         failure.icon = DialogIcon::Error;
         dialogs_.MessageBox(failure);
     }

@@ -34,7 +34,7 @@ QPushButton* AddButton(QWidget* parent, QStyle::StandardPixmap glyph, const QStr
 SoundCardDialog::SoundCardDialog(SettingsSlice& settings, WaveOut& wave, QWidget* owner)
     : QDialog(owner), settings_(settings), wave_(wave)
 {
-    setWindowTitle(QStringLiteral("Soundkarte"));
+    setWindowTitle(tr("Soundkarte"));
     setWindowFlags(Qt::Tool | Qt::MSWindowsFixedSizeDialogHint | Qt::WindowTitleHint |
                    Qt::WindowCloseButtonHint);
     setFixedSize(297, 181);
@@ -42,7 +42,7 @@ SoundCardDialog::SoundCardDialog(SettingsSlice& settings, WaveOut& wave, QWidget
 
     ApplyTealDialogLook(*this, 13);
 
-    radioGroup1_ = new QGroupBox(QStringLiteral("Soundkarte"), this);
+    radioGroup1_ = new QGroupBox(tr("Soundkarte"), this);
     radioGroup1_->setGeometry(6, 4, 283, 133);
 
     // More devices than fit in the frame scroll inside it instead of being
@@ -68,10 +68,9 @@ SoundCardDialog::SoundCardDialog(SettingsSlice& settings, WaveOut& wave, QWidget
     // Entries first, so the tab order runs from the list to the buttons.
     FormCreate();
 
-    bitBtn2_ = AddButton(this, QStyle::SP_DialogCancelButton, QStringLiteral("Abbrechen"),
-                         QRect(110, 142, 91, 25));
-    bitBtn1_ =
-        AddButton(this, QStyle::SP_DialogOkButton, QStringLiteral("OK"), QRect(216, 142, 75, 25));
+    bitBtn2_ =
+        AddButton(this, QStyle::SP_DialogCancelButton, tr("Abbrechen"), QRect(110, 142, 91, 25));
+    bitBtn1_ = AddButton(this, QStyle::SP_DialogOkButton, tr("OK"), QRect(216, 142, 75, 25));
     bitBtn1_->setDefault(true);
     connect(bitBtn2_, &QPushButton::clicked, this, &QDialog::reject);
     connect(bitBtn1_, &QPushButton::clicked, this, &SoundCardDialog::BitBtn1Click);

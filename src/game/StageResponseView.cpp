@@ -11,22 +11,22 @@
 StageResponseView::StageResponseView(StageFlow& stage, QWidget* parent)
     : QDialog(parent), layout_(new QVBoxLayout(this)), notice_(new QLabel(this))
 {
-    setWindowTitle(QStringLiteral("Bühne: Frequenzgang"));
+    setWindowTitle(tr("Bühne: Frequenzgang"));
     notice_->setWordWrap(true);
     layout_->addWidget(notice_);
     FitToScreen(*this, QSize(900, 700));
     if (!stage.Turn()) {
-        notice_->setText(QStringLiteral("Noch keine Bühne gespielt. Schalten Sie "
-                                        "„Training“ > „Bühne“ ein und klicken Sie START."));
+        notice_->setText(tr("Noch keine Bühne gespielt. Schalten Sie "
+                            "„Training“ > „Bühne“ ein und klicken Sie START."));
         return;
     }
-    notice_->setText(QStringLiteral(
-        "Die Schleifenverstärkung der letzten Bühne: Wo sie über 0 dB steigt, heult es. "
-        "Darunter der Equalizer, wie Sie ihn gestellt haben."));
+    notice_->setText(
+        tr("Die Schleifenverstärkung der letzten Bühne: Wo sie über 0 dB steigt, heult es. "
+           "Darunter der Equalizer, wie Sie ihn gestellt haben."));
     QString problem;
     const CreateStagePlotFunction createPlot = LoadStagePlot(&problem);
     if (!createPlot) {
-        notice_->setText(QStringLiteral("Die Grafik kann nicht gezeigt werden. %1").arg(problem));
+        notice_->setText(tr("Die Grafik kann nicht gezeigt werden. %1").arg(problem));
         return;
     }
     QApplication::setOverrideCursor(Qt::WaitCursor);

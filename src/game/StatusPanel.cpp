@@ -41,8 +41,8 @@ StatusPanel::StatusPanel(QWidget* parent) : QWidget(parent)
     Label1 = MakeStatusLabel(this);
     Label2 = MakeStatusLabel(this);
     Label3 = MakeStatusLabel(this);
-    pStart = MakePanelButton(QStringLiteral("START"), this);
-    pNeu = MakePanelButton(QStringLiteral("NEUES SPIEL"), this);
+    pStart = MakePanelButton(tr("START"), this);
+    pNeu = MakePanelButton(tr("NEUES SPIEL"), this);
 }
 
 void StatusPanel::resizeEvent(QResizeEvent*)

@@ -32,6 +32,9 @@ struct TrainingMenuActions {
     QAction* RosaRauschen = nullptr;    // radio: pink noise
     QAction* Musik = nullptr;           // radio: the player's music, asks for the file
     QAction* MidiRegler = nullptr;      // the control surface dialog
+    QAction* Hoertest = nullptr;        // the listening check dialog
+    QAction* Deutsch = nullptr;         // radio: our texts in German, from the next start
+    QAction* English = nullptr;         // radio: our texts in English, from the next start
 };
 
 class TrainingMenu : public QObject {
@@ -68,12 +71,14 @@ class TrainingMenu : public QObject {
     // calls ChooseBed, or leaves the bed as it was.
     void musicFileRequested();
     void midiRequested();          // "MIDI-Regler ..."
+    void hearingCheckRequested();  // "Hörtest ..."
     void stageResponseRequested(); // "Bühne: Frequenzgang ..."
 
   private:
     void BuildJournalItems();
     void BuildPracticeItems();
     void BuildSoundItems();
+    void BuildLanguageItems();
     void MarkBed();
 
     TrainingSettings& settings_;

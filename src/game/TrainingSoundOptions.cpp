@@ -40,9 +40,10 @@ void TrainingSoundOptions::StartUp()
 void TrainingSoundOptions::ChooseMusicFile()
 {
     FileDialogRequest request;
-    request.caption = QStringLiteral("Musik für den Hintergrund");
-    request.filter =
-        QStringLiteral("Musik|*.wav;*.flac;*.ogg;*.oga;*.opus;*.mp3;*.aif;*.aiff|Alle Dateien|*");
+    request.caption = tr("Musik für den Hintergrund");
+    // Only the names are texts; the patterns stay as they are.
+    request.filter = QStringLiteral("%1|*.wav;*.flac;*.ogg;*.oga;*.opus;*.mp3;*.aif;*.aiff|%2|*")
+                         .arg(tr("Musik"), tr("Alle Dateien"));
     request.proposedName = settings_.Musik;
     const QString path = dialogs_.OpenFileName(request);
     if (path.isEmpty())
@@ -54,13 +55,12 @@ void TrainingSoundOptions::ChooseMusicFile()
 void TrainingSoundOptions::ReportUnreadable(const QString& path, const QString& reason)
 {
     MessageBoxRequest box;
-    box.caption = QStringLiteral("Hintergrund");
-    box.text =
-        QStringLiteral("Die Musikdatei „%1“ kann nicht gespielt werden.\n%2").arg(path, reason);
+    box.caption = tr("Hintergrund");
+    box.text = tr("Die Musikdatei „%1“ kann nicht gespielt werden.\n%2").arg(path, reason);
     // Only the file the bed still waits for falls back; a newer choice stays.
     if (settings_.Hintergrund == BedMusic && settings_.Musik == path) {
         menu_.ChooseBed(BedNone);
-        box.text += QStringLiteral("\nDer Hintergrund ist jetzt „Keiner“.");
+        box.text += tr("\nDer Hintergrund ist jetzt „Keiner“.");
     }
     box.icon = DialogIcon::Warning;
     dialogs_.MessageBox(box);

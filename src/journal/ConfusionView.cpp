@@ -5,6 +5,7 @@
 #include "platform/ScreenFit.h"
 
 #include <QComboBox>
+#include <QCoreApplication>
 #include <QFontMetrics>
 #include <QGridLayout>
 #include <QHBoxLayout>
@@ -33,7 +34,8 @@ const QColor WorseColour(190, 40, 20);
 
 QString Times(int count)
 {
-    return count == 1 ? QStringLiteral("einmal") : QStringLiteral("%1-mal").arg(count);
+    return count == 1 ? QCoreApplication::translate("ConfusionView", "einmal")
+                      : QCoreApplication::translate("ConfusionView", "%1-mal").arg(count);
 }
 
 QString Percent(double share, const QLocale& locale = GermanNumbers())
@@ -184,13 +186,13 @@ QString ConfusionHeatMap::CellToolTip(int ringingBand, int triedBand) const
     const int count = matrix_.counts[ringingBand][triedBand];
     const QString share = Percent(matrix_.Share(ringingBand, triedBand).value_or(0));
     if (ringingBand == triedBand)
-        return QStringLiteral("%1 klang in %2 Runden und wurde in %3 davon beim ersten Versuch "
-                              "gefunden (%4).")
+        return tr("%1 klang in %n Runden und wurde in %2 davon beim ersten Versuch "
+                  "gefunden (%3).",
+                  nullptr, turns)
             .arg(BandName(ringingBand))
-            .arg(turns)
             .arg(count)
             .arg(share);
-    return QStringLiteral("Es klang %1, versucht wurde %2: in %3 von %4 Runden (%5).")
+    return tr("Es klang %1, versucht wurde %2: in %3 von %4 Runden (%5).")
         .arg(BandName(ringingBand), BandName(triedBand))
         .arg(count)
         .arg(turns)
@@ -214,7 +216,7 @@ QString ConfusionHeatMap::ArrowToolTip(int ringingBand) const
 {
     if (Arrow(ringingBand).isEmpty())
         return {};
-    return QStringLiteral("%1 beim ersten Versuch gefunden: %2, im Zeitraum davor %3.")
+    return tr("%1 beim ersten Versuch gefunden: %2, im Zeitraum davor %3.")
         .arg(BandName(ringingBand), Percent(*matrix_.Share(ringingBand, ringingBand)),
              Percent(*matrix_.previousFirstTryShare[ringingBand]));
 }
@@ -263,10 +265,8 @@ std::vector<ConfusionHeatMap::PlacedText> ConfusionHeatMap::Texts() const
                          rotated, colour});
     };
     // Axis titles: what the rows and columns are.
-    place(QStringLiteral("versuchtes Band"), QPoint(origin.x() + gridWidth / 2, textHeight / 2),
-          false, ink);
-    place(QStringLiteral("klingendes Band"), QPoint(textHeight / 2, origin.y() + gridHeight / 2),
-          true, ink);
+    place(tr("versuchtes Band"), QPoint(origin.x() + gridWidth / 2, textHeight / 2), false, ink);
+    place(tr("klingendes Band"), QPoint(textHeight / 2, origin.y() + gridHeight / 2), true, ink);
 
     const int labelMiddle = origin.y() - layout.labelRowHeight / 2;
     for (std::size_t c = 0; c < matrix_.columns.size(); c += layout.columnLabelStep)
@@ -359,26 +359,36 @@ void ConfusionHeatMap::paintEvent(QPaintEvent*)
 QString ConfusionSummary(const ConfusionMatrix& matrix, const QLocale& locale)
 {
     if (matrix.turns == 0)
-        return QStringLiteral(
+        return QCoreApplication::translate(
+            "ConfusionView",
             "Im gewählten Zeitraum ist keine Runde aufgezeichnet. Jede beendete Runde landet im "
             "Trainingsjournal; nach ein paar Runden zeigt dieses Fenster, welche Bänder Sie "
             "miteinander verwechseln.");
     if (matrix.mostConfused.empty())
-        return QStringLiteral("Im gewählten Zeitraum gab es keinen Fehlversuch, also keine "
-                              "Verwechslung.");
+        return QCoreApplication::translate("ConfusionView",
+                                           "Im gewählten Zeitraum gab es keinen Fehlversuch, "
+                                           "also keine Verwechslung.");
+    // Per confusion: the band that rang, the band tried, how often.
     QStringList parts;
     for (const ConfusionPair& pair : matrix.mostConfused)
-        parts << QStringLiteral("%1 für %2%4 (%3)")
-                     .arg(BandName(pair.ringingBand, locale), BandName(pair.triedBand, locale),
-                          Times(pair.count),
-                          parts.isEmpty() ? QStringLiteral(" gehalten") : QString());
-    // "Am häufigsten wurde A für B gehalten (n-mal), danach C für D (m-mal) und E für F (k-mal)."
-    QString sentence = QStringLiteral("Am häufigsten wurde ") + parts.front();
-    if (parts.size() > 1)
-        sentence += QStringLiteral(", danach ") + parts[1];
-    if (parts.size() > 2)
-        sentence += QStringLiteral(" und ") + parts[2];
-    return sentence + QLatin1Char('.');
+        parts << BandName(pair.ringingBand, locale) << BandName(pair.triedBand, locale)
+              << Times(pair.count);
+    // The whole sentence for one, two and three confusions, so that a
+    // translation can order it as its language needs.
+    if (parts.size() == 3)
+        return QCoreApplication::translate("ConfusionView",
+                                           "Am häufigsten wurde %1 für %2 gehalten (%3).")
+            .arg(parts[0], parts[1], parts[2]);
+    if (parts.size() == 6)
+        return QCoreApplication::translate(
+                   "ConfusionView",
+                   "Am häufigsten wurde %1 für %2 gehalten (%3), danach %4 für %5 (%6).")
+            .arg(parts[0], parts[1], parts[2], parts[3], parts[4], parts[5]);
+    return QCoreApplication::translate("ConfusionView",
+                                       "Am häufigsten wurde %1 für %2 gehalten (%3), danach %4 "
+                                       "für %5 (%6) und %7 für %8 (%9).")
+        .arg(parts[0], parts[1], parts[2], parts[3], parts[4], parts[5], parts[6], parts[7],
+             parts[8]);
 }
 
 QStringList DirectionLines(const ConfusionMatrix& matrix, const QLocale& locale)
@@ -388,18 +398,22 @@ QStringList DirectionLines(const ConfusionMatrix& matrix, const QLocale& locale)
         if (matrix.bandTurns[band] < DirectionTurns)
             continue;
         const std::optional<double> median = matrix.direction[band];
-        QString how = QStringLiteral("kein Fehlversuch");
+        QString how = QCoreApplication::translate("ConfusionView", "kein Fehlversuch");
         if (median) {
             // One band is a third of an octave, three are an octave.
             const long bands = std::lround(std::abs(*median));
-            const QString distance = bands == 1   ? QStringLiteral("eine Terz")
-                                     : bands == 2 ? QStringLiteral("zwei Terzen")
-                                     : bands == 3 ? QStringLiteral("eine Oktave")
-                                                  : QStringLiteral("mehr als eine Oktave");
-            how = bands == 0 ? QStringLiteral("mal zu hoch, mal zu tief")
-                             : QStringLiteral("meist %1 zu %2")
-                                   .arg(distance, *median < 0 ? QStringLiteral("tief")
-                                                              : QStringLiteral("hoch"));
+            const QString distance =
+                bands == 1   ? QCoreApplication::translate("ConfusionView", "eine Terz")
+                : bands == 2 ? QCoreApplication::translate("ConfusionView", "zwei Terzen")
+                : bands == 3 ? QCoreApplication::translate("ConfusionView", "eine Oktave")
+                             : QCoreApplication::translate("ConfusionView", "mehr als eine Oktave");
+            how =
+                bands == 0
+                    ? QCoreApplication::translate("ConfusionView", "mal zu hoch, mal zu tief")
+                : *median < 0
+                    ? QCoreApplication::translate("ConfusionView", "meist %1 zu tief").arg(distance)
+                    : QCoreApplication::translate("ConfusionView", "meist %1 zu hoch")
+                          .arg(distance);
         }
         lines << QStringLiteral("%1: %2").arg(BandName(band, locale), how);
     }
@@ -408,28 +422,27 @@ QStringList DirectionLines(const ConfusionMatrix& matrix, const QLocale& locale)
 
 ConfusionView::ConfusionView(QWidget* parent) : QDialog(parent)
 {
-    setWindowTitle(QStringLiteral("Verwechslungen"));
+    setWindowTitle(tr("Verwechslungen"));
 
     auto* layout = new QVBoxLayout(this);
     auto* top = new QHBoxLayout;
-    top->addWidget(new QLabel(QStringLiteral("Zeitraum:"), this));
+    top->addWidget(new QLabel(tr("Zeitraum:"), this));
     periodChooser_ = new QComboBox(this);
-    periodChooser_->addItem(QStringLiteral("Letzte 7 Tage"), int(JournalPeriod::Last7Days));
-    periodChooser_->addItem(QStringLiteral("Letzte 30 Tage"), int(JournalPeriod::Last30Days));
-    periodChooser_->addItem(QStringLiteral("Alle"), int(JournalPeriod::All));
+    periodChooser_->addItem(tr("Letzte 7 Tage"), int(JournalPeriod::Last7Days));
+    periodChooser_->addItem(tr("Letzte 30 Tage"), int(JournalPeriod::Last30Days));
+    periodChooser_->addItem(tr("Alle"), int(JournalPeriod::All));
     periodChooser_->setCurrentIndex(2);
     periodChooser_->setEnabled(false);
     top->addWidget(periodChooser_);
     top->addStretch(1);
     layout->addLayout(top);
 
-    auto* explanation = new QLabel(
-        QStringLiteral(
-            "Je Zelle: in wie viel Prozent der Runden des klingenden Bandes das Band der "
-            "Spalte versucht wurde; auf der Diagonale: beim ersten Versuch gefunden. "
-            "Die Pfeile rechts vergleichen das mit dem gleich langen Zeitraum davor. "
-            "Die Anzahl zeigt sich, wenn Sie mit der Maus auf die Zelle zeigen."),
-        this);
+    auto* explanation =
+        new QLabel(tr("Je Zelle: in wie viel Prozent der Runden des klingenden Bandes das Band der "
+                      "Spalte versucht wurde; auf der Diagonale: beim ersten Versuch gefunden. "
+                      "Die Pfeile rechts vergleichen das mit dem gleich langen Zeitraum davor. "
+                      "Die Anzahl zeigt sich, wenn Sie mit der Maus auf die Zelle zeigen."),
+                   this);
     explanation->setWordWrap(true);
     layout->addWidget(explanation);
 
@@ -437,7 +450,7 @@ ConfusionView::ConfusionView(QWidget* parent) : QDialog(parent)
     layout->addWidget(heatMap_, 1);
     directions_ = new QGridLayout;
     layout->addLayout(directions_);
-    summary_ = new QLabel(QStringLiteral("Das Trainingsjournal wird gelesen ..."), this);
+    summary_ = new QLabel(tr("Das Trainingsjournal wird gelesen ..."), this);
     summary_->setWordWrap(true);
     layout->addWidget(summary_);
 
@@ -459,7 +472,7 @@ void ConfusionView::ShowJournalOff(const QString& reason)
 {
     filled_ = true;
     journalOff_ = true;
-    summary_->setText(QStringLiteral("Das Trainingsjournal ist ausgeschaltet: %1").arg(reason));
+    summary_->setText(tr("Das Trainingsjournal ist ausgeschaltet: %1").arg(reason));
 }
 
 void ConfusionView::SetPeriod(JournalPeriod period)
@@ -485,12 +498,11 @@ void ConfusionView::ShowPeriod()
     constexpr int Columns = 3;
     const QStringList lines = DirectionLines(Matrix());
     if (!lines.isEmpty())
-        directions_->addWidget(
-            new QLabel(QStringLiteral("Richtung der Fehlversuche (Bänder mit mindestens %1 "
-                                      "Runden):")
-                           .arg(DirectionTurns),
-                       this),
-            0, 0, 1, Columns);
+        directions_->addWidget(new QLabel(tr("Richtung der Fehlversuche (Bänder mit mindestens %1 "
+                                             "Runden):")
+                                              .arg(DirectionTurns),
+                                          this),
+                               0, 0, 1, Columns);
     for (int i = 0; i < lines.size(); ++i)
         directions_->addWidget(new QLabel(lines[i], this), 1 + i / Columns, i % Columns);
 }

@@ -50,11 +50,14 @@ QFunctionPointer ResolveInModule(const char* name, QString* errorText)
         lastError = module.errorString();
     }
     if (errorText)
-        *errorText = lastError.isEmpty()
-                         ? QStringLiteral("Das Modul für die Grafik fehlt (gesucht: %1).")
-                               .arg(tried.join(QStringLiteral(", ")))
-                         : QStringLiteral("Das Modul für die Grafik lässt sich nicht laden: %1")
-                               .arg(lastError);
+        *errorText =
+            lastError.isEmpty()
+                ? QCoreApplication::translate("CurvePlotModule",
+                                              "Das Modul für die Grafik fehlt (gesucht: %1).")
+                      .arg(tried.join(QStringLiteral(", ")))
+                : QCoreApplication::translate("CurvePlotModule",
+                                              "Das Modul für die Grafik lässt sich nicht laden: %1")
+                      .arg(lastError);
     return nullptr;
 }
 

@@ -21,7 +21,6 @@
 namespace {
 
 const QString DriverName = QStringLiteral("QSQLITE");
-const QString BoxCaption = QStringLiteral("Trainingsjournal");
 // The files SQLite keeps beside the journal in WAL mode.
 const QStringList SqliteCompanions = {QStringLiteral("-wal"), QStringLiteral("-shm")};
 
@@ -74,31 +73,36 @@ QString Describe(const QSqlError& error)
     QString reason;
     switch (PrimaryCode(error)) {
     case SqliteFull:
-        reason = QStringLiteral("Der Datenträger ist voll.");
+        reason = QCoreApplication::translate("Journal", "Der Datenträger ist voll.");
         break;
     case SqliteReadOnly:
-        reason = QStringLiteral("Die Datei oder ihr Ordner ist schreibgeschützt.");
+        reason = QCoreApplication::translate("Journal",
+                                             "Die Datei oder ihr Ordner ist schreibgeschützt.");
         break;
     case SqlitePerm:
-        reason = QStringLiteral("Der Zugriff auf die Datei wurde verweigert.");
+        reason =
+            QCoreApplication::translate("Journal", "Der Zugriff auf die Datei wurde verweigert.");
         break;
     case SqliteCantOpen:
-        reason = QStringLiteral("Die Datei kann nicht geöffnet oder angelegt werden "
-                                "(fehlt die Schreibberechtigung für den Ordner?).");
+        reason = QCoreApplication::translate("Journal",
+                                             "Die Datei kann nicht geöffnet oder angelegt werden "
+                                             "(fehlt die Schreibberechtigung für den Ordner?).");
         break;
     case SqliteNotADatabase:
     case SqliteCorrupt:
-        reason = QStringLiteral("Die Datei ist keine lesbare Datenbank.");
+        reason = QCoreApplication::translate("Journal", "Die Datei ist keine lesbare Datenbank.");
         break;
     case SqliteIoError:
-        reason = QStringLiteral("Beim Lesen oder Schreiben der Datei ist ein Fehler aufgetreten.");
+        reason = QCoreApplication::translate(
+            "Journal", "Beim Lesen oder Schreiben der Datei ist ein Fehler aufgetreten.");
         break;
     case SqliteBusy:
     case SqliteLocked:
-        reason = QStringLiteral("Die Datei ist von einem anderen Programm gesperrt.");
+        reason = QCoreApplication::translate("Journal",
+                                             "Die Datei ist von einem anderen Programm gesperrt.");
         break;
     default:
-        reason = QStringLiteral("Die Datenbank meldet einen Fehler.");
+        reason = QCoreApplication::translate("Journal", "Die Datenbank meldet einen Fehler.");
         break;
     }
     const QString detail =
@@ -415,18 +419,20 @@ bool Journal::EnsureOpen()
         result = TryOpen(&reason);
         if (result == OpenResult::Ok) {
             MessageBoxRequest box;
-            box.caption = BoxCaption;
+            box.caption = tr("Trainingsjournal");
             const bool damagedDatabase = !noDatabase;
-            box.text = QStringLiteral("Die Datei „%1“ ist %3.\n"
+            box.text =
+                (damagedDatabase ? tr("Die Datei „%1“ ist beschädigt.\n"
                                       "Sie wurde unverändert nach „%2“ verschoben; ein neues "
                                       "Trainingsjournal wurde angelegt.")
-                           .arg(QDir::toNativeSeparators(path_), QDir::toNativeSeparators(movedTo),
-                                damagedDatabase ? QStringLiteral("beschädigt")
-                                                : QStringLiteral("keine lesbare Datenbank"));
+                                 : tr("Die Datei „%1“ ist keine lesbare Datenbank.\n"
+                                      "Sie wurde unverändert nach „%2“ verschoben; ein neues "
+                                      "Trainingsjournal wurde angelegt."))
+                    .arg(QDir::toNativeSeparators(path_), QDir::toNativeSeparators(movedTo));
             if (damagedDatabase)
-                box.text += QStringLiteral("\n%1 Runden ließen sich noch lesen und wurden in "
-                                           "das neue Journal übernommen.")
-                                .arg(Salvage(movedTo));
+                box.text += tr("\n%n Runden ließen sich noch lesen und wurden in "
+                               "das neue Journal übernommen.",
+                               nullptr, Salvage(movedTo));
             box.icon = DialogIcon::Information;
             open_ = true;
             BreakOffAbandonedSets();
@@ -508,12 +514,12 @@ Journal::OpenResult Journal::TryOpen(QString* reason)
 {
     const QString folder = QFileInfo(path_).absolutePath();
     if (!QDir().mkpath(folder)) {
-        *reason = QStringLiteral("Der Ordner „%1“ kann nicht angelegt werden.")
-                      .arg(QDir::toNativeSeparators(folder));
+        *reason =
+            tr("Der Ordner „%1“ kann nicht angelegt werden.").arg(QDir::toNativeSeparators(folder));
         return OpenResult::Failed;
     }
     if (!QSqlDatabase::isDriverAvailable(DriverName)) {
-        *reason = QStringLiteral("Der SQLite-Treiber von Qt fehlt (Paket libqt6sql6-sqlite).");
+        *reason = tr("Der SQLite-Treiber von Qt fehlt (Paket libqt6sql6-sqlite).");
         return OpenResult::Failed;
     }
 
@@ -544,8 +550,8 @@ Journal::OpenResult Journal::TryOpen(QString* reason)
     if (!query.exec(QStringLiteral("SELECT count(*) FROM sqlite_master")))
         return failed(query.lastError());
     if (version > JournalSchemaVersion) {
-        *reason = QStringLiteral("Das Journal stammt von einer neueren Version von Heulmeister "
-                                 "Pro (Schemaversion %1; dieses Programm kennt Version %2).")
+        *reason = tr("Das Journal stammt von einer neueren Version von Heulmeister "
+                     "Pro (Schemaversion %1; dieses Programm kennt Version %2).")
                       .arg(version)
                       .arg(JournalSchemaVersion);
         return OpenResult::Failed;
@@ -578,8 +584,7 @@ Journal::OpenResult Journal::TryOpen(QString* reason)
         const QSqlError error = query.lastError();
         if (MeansNotADatabase(error))
             return failed(error);
-        *reason =
-            QStringLiteral("Der Tabelle „turns“ fehlen Spalten (%1).").arg(error.databaseText());
+        *reason = tr("Der Tabelle „turns“ fehlen Spalten (%1).").arg(error.databaseText());
         return OpenResult::Failed;
     }
     return OpenResult::Ok;
@@ -613,7 +618,7 @@ Journal::OpenResult Journal::CheckBeforeWriting(QString* reason)
                 query.next()) {
                 if (const QString verdict = query.value(0).toString();
                     verdict != QLatin1String("ok")) {
-                    *reason = QStringLiteral("Die Datei ist beschädigt (SQLite: %1).").arg(verdict);
+                    *reason = tr("Die Datei ist beschädigt (SQLite: %1).").arg(verdict);
                     result = OpenResult::NotADatabase;
                 }
             } else if (!newer) {
@@ -655,8 +660,8 @@ bool Journal::MoveAside(QString* movedTo, QString* reason)
 
     QFile file(path_);
     if (!file.rename(target)) {
-        *reason = QStringLiteral("Die Datei ist keine lesbare Datenbank und kann nicht "
-                                 "beiseitegelegt werden: %1")
+        *reason = tr("Die Datei ist keine lesbare Datenbank und kann nicht "
+                     "beiseitegelegt werden: %1")
                       .arg(file.errorString());
         return false;
     }
@@ -665,8 +670,8 @@ bool Journal::MoveAside(QString* movedTo, QString* reason)
     for (const QString& suffix : SqliteCompanions) {
         QFile companion(path_ + suffix);
         if (companion.exists() && !companion.rename(target + suffix)) {
-            *reason = QStringLiteral("Die Datei ist keine lesbare Datenbank; „%1“ kann nicht "
-                                     "beiseitegelegt werden: %2")
+            *reason = tr("Die Datei ist keine lesbare Datenbank; „%1“ kann nicht "
+                         "beiseitegelegt werden: %2")
                           .arg(QDir::toNativeSeparators(path_ + suffix), companion.errorString());
             return false;
         }
@@ -718,7 +723,7 @@ QString Journal::Reason(const QSqlError& error) const
     if (code == SqliteCantOpen || code == SqliteReadOnly || code == SqlitePerm) {
         const QString folder = QFileInfo(path_).absolutePath();
         if (const auto why = FolderRefusesFiles(folder))
-            return QStringLiteral("Im Ordner „%1“ kann keine Datei angelegt werden (%2).")
+            return tr("Im Ordner „%1“ kann keine Datei angelegt werden (%2).")
                 .arg(QDir::toNativeSeparators(folder), *why);
     }
     return Describe(error);
@@ -734,11 +739,11 @@ void Journal::SwitchOff(const QString& reason)
     recentFinds_.reset();
 
     MessageBoxRequest box;
-    box.caption = BoxCaption;
-    box.text = QStringLiteral("Das Trainingsjournal ist bis zum Programmende ausgeschaltet.\n\n"
-                              "Datei: %1\nGrund: %2\n\n"
-                              "Das Spiel läuft weiter; die Runden werden bis dahin nicht "
-                              "aufgezeichnet.")
+    box.caption = tr("Trainingsjournal");
+    box.text = tr("Das Trainingsjournal ist bis zum Programmende ausgeschaltet.\n\n"
+                  "Datei: %1\nGrund: %2\n\n"
+                  "Das Spiel läuft weiter; die Runden werden bis dahin nicht "
+                  "aufgezeichnet.")
                    .arg(QDir::toNativeSeparators(path_), reason);
     box.icon = DialogIcon::Warning;
     dialogs_.MessageBox(box);

@@ -5,14 +5,15 @@
 // for it. A file that is not a database or has damaged pages is moved aside
 // and what can still be read is copied into a new journal. Any other fault
 // (no write permission, a full disk, a newer schema) switches the journal off
-// for the rest of the run with one German message box; the game never
-// notices. Thread: the one that made it (its Qt SQL connection is that
-// thread's); boxes go to `dialogs` on that thread.
+// for the rest of the run with one message box; the game never notices.
+// Thread: the one that made it (its Qt SQL connection is that thread's);
+// boxes go to `dialogs` on that thread.
 
 #include "journal/JournalStats.h"
 #include "journal/JournalTurn.h"
 #include "model/BandWeights.h"
 
+#include <QCoreApplication>
 #include <QDateTime>
 #include <QList>
 #include <QString>
@@ -36,6 +37,8 @@ QString JournalFilePath();
 constexpr int JournalSchemaVersion = 4;
 
 class Journal {
+    Q_DECLARE_TR_FUNCTIONS(Journal)
+
   public:
     using UtcClock = std::function<QDateTime()>;
 
@@ -51,7 +54,7 @@ class Journal {
 
     // Switched off by a fault, for the rest of the run.
     bool IsOff() const { return off_; }
-    // Why, in German, for the views.
+    // Why, in the player's language, for the views.
     const QString& OffReason() const { return offReason_; }
 
     // Opens the journal now if it is not open yet. False when it is off.

@@ -24,7 +24,10 @@
 
 namespace {
 
-const QString ExportCaption = QStringLiteral("Trainingsjournal exportieren");
+QString ExportCaption()
+{
+    return QCoreApplication::translate("JournalExport", "Trainingsjournal exportieren");
+}
 
 QString FieldText(const QVariant& value)
 {
@@ -209,16 +212,18 @@ bool ConfirmReplace(Dialogs& dialogs, const QString& path)
     if (!existing.exists() || existing.isDir())
         return true; // a folder of that name only gets the error box of the write
     MessageBoxRequest question;
-    question.caption = QStringLiteral("Datei existiert bereits");
+    question.caption = QCoreApplication::translate("JournalExport", "Datei existiert bereits");
     question.text =
         IsJournalExport(path)
-            ? QStringLiteral("Die Datei „%1“ existiert bereits.\n"
-                             "Sie enthält einen früheren Export des Trainingsjournals.\n"
-                             "Wollen Sie sie ersetzen?")
-            : QStringLiteral("Die Datei „%1“ existiert bereits.\n"
-                             "Sie ist kein Export des Trainingsjournals; ihr Inhalt "
-                             "geht verloren, falls Sie sie ersetzen.\n"
-                             "Wollen Sie sie dennoch ersetzen?");
+            ? QCoreApplication::translate(
+                  "JournalExport", "Die Datei „%1“ existiert bereits.\n"
+                                   "Sie enthält einen früheren Export des Trainingsjournals.\n"
+                                   "Wollen Sie sie ersetzen?")
+            : QCoreApplication::translate("JournalExport",
+                                          "Die Datei „%1“ existiert bereits.\n"
+                                          "Sie ist kein Export des Trainingsjournals; ihr Inhalt "
+                                          "geht verloren, falls Sie sie ersetzen.\n"
+                                          "Wollen Sie sie dennoch ersetzen?");
     question.text = question.text.arg(QDir::toNativeSeparators(path));
     question.icon = DialogIcon::Question;
     question.buttons = DialogButtons::YesNo;
@@ -229,7 +234,7 @@ bool ConfirmReplace(Dialogs& dialogs, const QString& path)
 void ShowFailure(Dialogs& dialogs, const QString& text)
 {
     MessageBoxRequest box;
-    box.caption = ExportCaption;
+    box.caption = ExportCaption();
     box.text = text;
     box.icon = DialogIcon::Error;
     dialogs.MessageBox(box);
@@ -345,16 +350,19 @@ struct ExportTarget {
 ExportTarget ChooseTarget(Dialogs& dialogs, bool journalOff, const QString& offReason)
 {
     if (journalOff) {
-        ShowFailure(dialogs, QStringLiteral("Das Trainingsjournal ist ausgeschaltet und kann nicht "
-                                            "exportiert werden.\nGrund: %1")
+        ShowFailure(dialogs, QCoreApplication::translate("JournalExport",
+                                                         "Das Trainingsjournal ist ausgeschaltet "
+                                                         "und kann nicht exportiert werden.\n"
+                                                         "Grund: %1")
                                  .arg(offReason));
         return {};
     }
     FileDialogRequest request;
-    request.caption = ExportCaption;
+    request.caption = ExportCaption();
     // The order of ExportFormat; "Alle Dateien" writes the RFC 4180 file.
-    request.filter =
-        QStringLiteral("CSV-Dateien|*.csv|Tabellenkalkulation (;)|*.csv|Alle Dateien|*.*");
+    //: Name|pattern pairs: the patterns and the order of the pairs stay as they are.
+    request.filter = QCoreApplication::translate(
+        "JournalExport", "CSV-Dateien|*.csv|Tabellenkalkulation (;)|*.csv|Alle Dateien|*.*");
     request.defaultExtension = QStringLiteral("csv");
     request.proposedName = QStringLiteral("Trainingsjournal.csv");
     int chosenFilter = 0;
@@ -382,11 +390,14 @@ ExportTarget ChooseTarget(Dialogs& dialogs, bool journalOff, const QString& offR
 void ShowWritten(Dialogs& dialogs, const QString& path, qint64 turns)
 {
     MessageBoxRequest box;
-    box.caption = ExportCaption;
+    box.caption = ExportCaption();
     const QString where = QDir::toNativeSeparators(path);
     box.text = turns == 1
-                   ? QStringLiteral("Eine Runde wurde in die Datei „%1“ exportiert.").arg(where)
-                   : QStringLiteral("%1 Runden wurden in die Datei „%2“ exportiert.")
+                   ? QCoreApplication::translate("JournalExport",
+                                                 "Eine Runde wurde in die Datei „%1“ exportiert.")
+                         .arg(where)
+                   : QCoreApplication::translate("JournalExport",
+                                                 "%1 Runden wurden in die Datei „%2“ exportiert.")
                          .arg(GermanNumbers().toString(turns), where);
     box.icon = DialogIcon::Information;
     dialogs.MessageBox(box);
@@ -419,8 +430,9 @@ QString WriteExport(Journal& journal, const ExportTarget& target, std::optional<
             : JournalCsv(*rows, csvProgress);
     QString errorText;
     if (!WriteFileAtomically(path, csv, &errorText))
-        return QStringLiteral("Die Datei „%1“ konnte nicht geschrieben werden:\n%2\n"
-                              "Eine vorhandene Datei bleibt unverändert.")
+        return QCoreApplication::translate("JournalExport",
+                                           "Die Datei „%1“ konnte nicht geschrieben werden:\n%2\n"
+                                           "Eine vorhandene Datei bleibt unverändert.")
             .arg(QDir::toNativeSeparators(path), errorText);
     *written = qint64(rows->size());
     return {};
@@ -448,9 +460,10 @@ void StartJournalExport(JournalService& journal, QWidget* parent)
     const ExportTarget target = ChooseTarget(dialogs, journal.IsOff(), journal.OffReason());
     if (target.path.isEmpty())
         return;
-    auto* progress = new QProgressDialog(QStringLiteral("Das Trainingsjournal wird exportiert ..."),
-                                         QString(), 0, 1000, parent);
-    progress->setWindowTitle(ExportCaption);
+    auto* progress = new QProgressDialog(
+        QCoreApplication::translate("JournalExport", "Das Trainingsjournal wird exportiert ..."),
+        QString(), 0, 1000, parent);
+    progress->setWindowTitle(ExportCaption());
     progress->setCancelButton(nullptr);
     progress->setMinimumDuration(0);
     progress->setAutoClose(false);

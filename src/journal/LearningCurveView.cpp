@@ -41,32 +41,31 @@ int TableWidth(QTableWidget& table)
 
 LearningCurveView::LearningCurveView(QWidget* parent) : QDialog(parent)
 {
-    setWindowTitle(QStringLiteral("Lernkurve"));
+    setWindowTitle(tr("Lernkurve"));
 
     layout_ = new QVBoxLayout(this);
-    auto* explanation = new QLabel(
-        QStringLiteral("Je Tag: der Anteil der gefundenen Runden, die beim ersten Versuch gefunden "
-                       "wurden; der Anteil der Runden, deren erster Versuch das klingende Band "
-                       "oder eines seiner beiden Nachbarn traf; der Median der Fundzeit. Die "
-                       "Tabelle zeigt dasselbe je Band über seine letzten %1 Runden.")
-            .arg(BandWindow),
-        this);
+    auto* explanation =
+        new QLabel(tr("Je Tag: der Anteil der gefundenen Runden, die beim ersten Versuch gefunden "
+                      "wurden; der Anteil der Runden, deren erster Versuch das klingende Band "
+                      "oder eines seiner beiden Nachbarn traf; der Median der Fundzeit. Die "
+                      "Tabelle zeigt dasselbe je Band über seine letzten %1 Runden.")
+                       .arg(BandWindow),
+                   this);
     explanation->setWordWrap(true);
     layout_->addWidget(explanation);
 
-    notice_ = new QLabel(QStringLiteral("Das Trainingsjournal wird gelesen ..."), this);
+    notice_ = new QLabel(tr("Das Trainingsjournal wird gelesen ..."), this);
     notice_->setWordWrap(true);
     layout_->addWidget(notice_);
 
     bandTable_ = new QTableWidget(BandCount, 7, this);
-    bandTable_->setHorizontalHeaderLabels(
-        {QStringLiteral("Band"), QStringLiteral("Runden"), QStringLiteral("Gefunden"),
-         QStringLiteral("Beim 1. Versuch gefunden"),
-         QStringLiteral("1. Versuch auf dem Band oder daneben"),
-         QStringLiteral("Median der Fundzeit"), QStringLiteral("Gewicht beim Üben")});
+    bandTable_->setHorizontalHeaderLabels({tr("Band"), tr("Runden"), tr("Gefunden"),
+                                           tr("Beim 1. Versuch gefunden"),
+                                           tr("1. Versuch auf dem Band oder daneben"),
+                                           tr("Median der Fundzeit"), tr("Gewicht beim Üben")});
     bandTable_->horizontalHeaderItem(6)->setToolTip(
-        QStringLiteral("Mit „Schwache Bänder üben“ klingt ein Band mit doppeltem Gewicht doppelt "
-                       "so oft, jedes aber mindestens halb so oft wie ohne die Option."));
+        tr("Mit „Schwache Bänder üben“ klingt ein Band mit doppeltem Gewicht doppelt "
+           "so oft, jedes aber mindestens halb so oft wie ohne die Option."));
     bandTable_->verticalHeader()->hide();
     bandTable_->setEditTriggers(QAbstractItemView::NoEditTriggers);
     bandTable_->setSelectionMode(QAbstractItemView::NoSelection);
@@ -84,15 +83,15 @@ void LearningCurveView::ShowCurve(const LearningCurve& curve, CreateCurvePlotFun
     filled_ = true;
     notice_->clear();
     if (!HasDays(curve_)) {
-        notice_->setText(QStringLiteral(
-            "Im Trainingsjournal ist noch keine Runde aufgezeichnet. Jede beendete Runde landet "
-            "dort; nach den ersten Runden zeigt dieses Fenster Ihre Lernkurve."));
+        notice_->setText(
+            tr("Im Trainingsjournal ist noch keine Runde aufgezeichnet. Jede beendete Runde landet "
+               "dort; nach den ersten Runden zeigt dieses Fenster Ihre Lernkurve."));
     } else if (createPlot) {
         plot_ = createPlot(curve_, this);
         plot_->setMinimumSize(640, 300);
         layout_->insertWidget(1, plot_, 3);
     } else {
-        notice_->setText(QStringLiteral("Die Grafik kann nicht gezeigt werden. %1").arg(problem));
+        notice_->setText(tr("Die Grafik kann nicht gezeigt werden. %1").arg(problem));
     }
     notice_->setVisible(!notice_->text().isEmpty());
     FillBandTable();
@@ -116,7 +115,7 @@ void LearningCurveView::ShowWeights(const BandWeights& weights)
 void LearningCurveView::ShowJournalOff(const QString& reason)
 {
     filled_ = true;
-    notice_->setText(QStringLiteral("Das Trainingsjournal ist ausgeschaltet: %1").arg(reason));
+    notice_->setText(tr("Das Trainingsjournal ist ausgeschaltet: %1").arg(reason));
 }
 
 void LearningCurveView::FillBandTable()

@@ -3,6 +3,8 @@
 #include "midi/MidiMapping.h"
 #include "platform/JackLibrary.h"
 
+#include <QCoreApplication>
+
 #include <cerrno>
 
 JackMidiPorts::JackMidiPorts(std::function<void()> wake) : wake_(std::move(wake)) {}
@@ -17,16 +19,13 @@ JackMidiPorts::~JackMidiPorts()
 
 bool JackMidiPorts::Open(const char* clientName, QString* errorText)
 {
-    std::string reason;
-    jack_ = LoadJack(&reason);
-    if (!jack_) {
-        *errorText = QString::fromStdString(reason);
+    jack_ = LoadJack(errorText);
+    if (!jack_)
         return false;
-    }
     jack_status_t status{};
     client_ = jack_->clientOpen(clientName, JackNoStartServer, &status);
     if (!client_) {
-        *errorText = QStringLiteral("Kein JACK-Server läuft.");
+        *errorText = QCoreApplication::translate("JackMidiPorts", "Kein JACK-Server läuft.");
         return false;
     }
     in_ = jack_->portRegister(client_, "in", JACK_DEFAULT_MIDI_TYPE, JackPortIsInput, 0);
@@ -39,7 +38,8 @@ bool JackMidiPorts::Open(const char* clientName, QString* errorText)
     }
     jack_->clientClose(client_);
     client_ = nullptr;
-    *errorText = QStringLiteral("Der JACK-Server nimmt keine MIDI-Ports an.");
+    *errorText =
+        QCoreApplication::translate("JackMidiPorts", "Der JACK-Server nimmt keine MIDI-Ports an.");
     return false;
 }
 

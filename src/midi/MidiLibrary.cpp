@@ -26,9 +26,5 @@ bool Resolve(const SymbolSource& symbol, MidiLibrary& f)
 const MidiLibrary* LoadMidiLibrary(QString* errorText)
 {
     static const LazyLibrary<MidiLibrary> rtmidi({RtMidiSoname}, "librtmidi6", Resolve);
-    std::string reason;
-    const MidiLibrary* loaded = rtmidi.Get(&reason);
-    if (!loaded && errorText)
-        *errorText = QString::fromStdString(reason);
-    return loaded;
+    return rtmidi.Get(errorText);
 }

@@ -2,6 +2,7 @@
 
 #include "model/BandSlot.h"
 
+#include <QCoreApplication>
 #include <QStringList>
 
 #include <algorithm>
@@ -59,13 +60,13 @@ MidiEvent DecodeMidiMessage(const unsigned char* bytes, std::size_t size)
 QString DescribeMidiEvent(const MidiEvent& event)
 {
     if (event.slot == MidiSlot::BankDown || event.slot == MidiSlot::BankUp)
-        return QStringLiteral("Note %1 Kanal 1")
+        return QCoreApplication::translate("MidiMapping", "Note %1 Kanal 1")
             .arg(event.slot == MidiSlot::BankDown ? BankDownNote : BankUpNote);
     if (MidiSlot::IsBend(event.slot))
-        return QStringLiteral("Pitch Bend Kanal %1 = %2")
+        return QCoreApplication::translate("MidiMapping", "Pitch Bend Kanal %1 = %2")
             .arg(MidiSlot::Channel(event.slot) + 1)
             .arg(event.value);
-    return QStringLiteral("CC %1 Kanal %2 = %3")
+    return QCoreApplication::translate("MidiMapping", "CC %1 Kanal %2 = %3")
         .arg(event.slot % 128)
         .arg(MidiSlot::Channel(event.slot) + 1)
         .arg(event.value);

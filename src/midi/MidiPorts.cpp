@@ -82,8 +82,8 @@ bool MidiPorts::Open(const std::vector<MidiBackEnd>& order, QString* errorText)
         return true;
     if (wakeFd_ < 0) {
         if (errorText)
-            *errorText = QStringLiteral(
-                "MIDI kann nicht starten: Das System gibt keinen Dateideskriptor mehr frei.");
+            *errorText =
+                tr("MIDI kann nicht starten: Das System gibt keinen Dateideskriptor mehr frei.");
         return false;
     }
     QString libraryError;
@@ -95,11 +95,10 @@ bool MidiPorts::Open(const std::vector<MidiBackEnd>& order, QString* errorText)
     if (errorText)
         *errorText = !libraryError.isEmpty() && order == std::vector{MidiBackEnd::AlsaSequencer}
                          ? libraryError
-                         : QStringLiteral(
-                               "Kein MIDI-System gefunden: weder der ALSA-Sequencer (/dev/snd/seq) "
-                               "noch ein laufender JACK-Server antwortet. Die Regler bleiben mit "
-                               "Maus und Tastatur bedienbar; starten Sie JACK oder laden Sie das "
-                               "Modul snd-seq und öffnen Sie diesen Dialog erneut.");
+                         : tr("Kein MIDI-System gefunden: weder der ALSA-Sequencer (/dev/snd/seq) "
+                              "noch ein laufender JACK-Server antwortet. Die Regler bleiben mit "
+                              "Maus und Tastatur bedienbar; starten Sie JACK oder laden Sie das "
+                              "Modul snd-seq und öffnen Sie diesen Dialog erneut.");
     return false;
 }
 
@@ -141,8 +140,7 @@ QString MidiPorts::BackEndName() const
 {
     if (!IsOpen())
         return {};
-    return backEnd_ == MidiBackEnd::Jack ? QStringLiteral("JACK")
-                                         : QStringLiteral("ALSA-Sequencer");
+    return backEnd_ == MidiBackEnd::Jack ? QStringLiteral("JACK") : tr("ALSA-Sequencer");
 }
 
 std::unique_ptr<MidiPorts::Input> MidiPorts::OpenInput(const QString& source)
@@ -239,7 +237,7 @@ bool MidiPorts::ConnectSource(const QString& name, QString* errorText)
         connected = (directIn_ = OpenInput(name)) != nullptr;
     if (!connected) {
         if (errorText)
-            *errorText = QStringLiteral("Der MIDI-Eingang „%1“ lässt sich nicht öffnen.").arg(name);
+            *errorText = tr("Der MIDI-Eingang „%1“ lässt sich nicht öffnen.").arg(name);
         return false;
     }
     connectedSource_ = name;
@@ -259,7 +257,7 @@ bool MidiPorts::ConnectDestination(const QString& name, QString* errorText)
         connected = (directOut_ = OpenOutput(name)) != nullptr;
     if (!connected) {
         if (errorText)
-            *errorText = QStringLiteral("Der MIDI-Ausgang „%1“ lässt sich nicht öffnen.").arg(name);
+            *errorText = tr("Der MIDI-Ausgang „%1“ lässt sich nicht öffnen.").arg(name);
         return false;
     }
     connectedDestination_ = name;

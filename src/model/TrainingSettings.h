@@ -32,6 +32,9 @@ struct TrainingSettings {
     std::int32_t Hinweise = TrainingDefaults::Hinweise;       // 1: wrong tries and answer coloured
     std::int32_t Lernpfad = TrainingDefaults::Lernpfad;       // 1: only the path's bands ring
     LearningPath Path; // empty until "Lernpfad" is first switched on
+    QString Sprache;   // "en": our texts in English from the next start; else German
+    // The last listening check: "DEVICE NAME|band indices heard".
+    QString Hoertest;
 
     // Whether the file read at start-up had a "[Training]" section; with one
     // the section is always written back, without one only a changed value
@@ -44,6 +47,7 @@ struct TrainingSettings {
                Anschwellen == TrainingDefaults::Anschwellen &&
                Hintergrund == TrainingDefaults::Hintergrund && Musik.isEmpty() &&
                Buehne == TrainingDefaults::Buehne && Hinweise == TrainingDefaults::Hinweise &&
-               Lernpfad == TrainingDefaults::Lernpfad && Path.Bands().empty();
+               Lernpfad == TrainingDefaults::Lernpfad && Path.Bands().empty() &&
+               Sprache.isEmpty() && Hoertest.isEmpty();
     }
 };

@@ -2,6 +2,7 @@
 
 #include "Version.h"
 
+#include <QCoreApplication>
 #include <QTextStream>
 
 namespace {
@@ -32,8 +33,9 @@ CommandLineRequest ParseCommandLine(const QStringList& argumentsWithoutProgram)
             } else {
                 return {CommandLineRequest::Error,
                         {},
-                        QStringLiteral("unknown option '%1' (a file name starting with '-' "
-                                       "goes after '--')")
+                        QCoreApplication::translate("CommandLine",
+                                                    "unknown option '%1' (a file name starting "
+                                                    "with '-' goes after '--')")
                             .arg(argument)};
             }
         } else if (!haveFile) {
@@ -46,7 +48,8 @@ CommandLineRequest ParseCommandLine(const QStringList& argumentsWithoutProgram)
 
 QString UsageText()
 {
-    return QStringLiteral(
+    return QCoreApplication::translate(
+        "CommandLine",
         "Usage: heulmeister [OPTION]... [--] [RESULTS.HMD]\n"
         "Ear-training game: find the third-octave band in which a feedback tone rings.\n"
         "\n"

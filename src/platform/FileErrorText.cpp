@@ -1,5 +1,6 @@
 #include "platform/FileErrorText.h"
 
+#include <QCoreApplication>
 #include <QFile>
 #include <QFileInfo>
 
@@ -12,24 +13,28 @@ QString GermanFileErrorText(int errorNumber)
     switch (errorNumber) {
     case ENOSPC:
     case EDQUOT:
-        return QStringLiteral("Auf dem Datenträger ist kein Platz mehr frei.");
+        return QCoreApplication::translate("FileErrorText",
+                                           "Auf dem Datenträger ist kein Platz mehr frei.");
     case EROFS:
-        return QStringLiteral("Der Datenträger ist schreibgeschützt.");
+        return QCoreApplication::translate("FileErrorText",
+                                           "Der Datenträger ist schreibgeschützt.");
     case EACCES:
     case EPERM:
-        return QStringLiteral("Zugriff verweigert.");
+        return QCoreApplication::translate("FileErrorText", "Zugriff verweigert.");
     case ENOENT:
     case ENOTDIR:
-        return QStringLiteral("Der Ordner oder die Datei existiert nicht.");
+        return QCoreApplication::translate("FileErrorText",
+                                           "Der Ordner oder die Datei existiert nicht.");
     case EISDIR:
-        return QStringLiteral("An Stelle der Datei steht ein Ordner.");
+        return QCoreApplication::translate("FileErrorText",
+                                           "An Stelle der Datei steht ein Ordner.");
     case ENAMETOOLONG:
-        return QStringLiteral("Der Dateiname ist zu lang.");
+        return QCoreApplication::translate("FileErrorText", "Der Dateiname ist zu lang.");
     case EMFILE:
     case ENFILE:
-        return QStringLiteral("Zu viele geöffnete Dateien.");
+        return QCoreApplication::translate("FileErrorText", "Zu viele geöffnete Dateien.");
     default:
-        return QStringLiteral("Ein-/Ausgabefehler %1 (%2).")
+        return QCoreApplication::translate("FileErrorText", "Ein-/Ausgabefehler %1 (%2).")
             .arg(errorNumber)
             .arg(QString::fromLocal8Bit(std::strerror(errorNumber)));
     }

@@ -5,7 +5,7 @@
 
 #include <QString>
 
-// The reason for an errno value, one German sentence.
+// The reason for an errno value, one sentence in the player's language.
 QString GermanFileErrorText(int errorNumber);
 
 // The errno to report for a failed write to `path` when the failing call left

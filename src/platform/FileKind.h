@@ -1,6 +1,8 @@
 #pragma once
 // What a path is when it is no file of ours, in the words the player reads.
-// Without Qt, so the stage renderer shares them. Thread: any (pure).
+// Without Qt in its interface, so the stage renderer shares them; the words
+// are German, and marked for translation in context "FileKind" where the
+// game shows them. Thread: any (pure).
 
 #include <sys/types.h>
 

@@ -27,7 +27,7 @@ bool Resolve(const SymbolSource& symbol, JackLibrary& f)
 
 } // namespace
 
-const JackLibrary* LoadJack(std::string* errorText)
+const JackLibrary* LoadJack(QString* errorText)
 {
     static const LazyLibrary<JackLibrary> jack({"libjack.so.0"}, "libjack-jackd2-0", Resolve);
     return jack.Get(errorText);

@@ -2,9 +2,9 @@
 // libjack (Debian's libjack-jackd2-0), opened on first use: the MIDI ports
 // on a JACK server, and the client that watches PortAudio's server, share it.
 
+#include <QString>
 #include <jack/jack.h>
 #include <jack/midiport.h>
-#include <string>
 
 struct JackLibrary {
     decltype(&jack_client_open) clientOpen;
@@ -32,7 +32,7 @@ struct JackLibrary {
     decltype(&jack_client_thread_id) clientThreadId;
 };
 
-// Loaded by the first call; null when it is missing, with the German reason
-// in `errorText` (may be null). It stays loaded until the process ends.
-// Thread: any (loads once).
-const JackLibrary* LoadJack(std::string* errorText);
+// Loaded by the first call; null when it is missing, with the reason in the
+// player's language in `errorText` (may be null). It stays loaded until the
+// process ends. Thread: any (loads once).
+const JackLibrary* LoadJack(QString* errorText);

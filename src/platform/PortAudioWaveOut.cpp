@@ -602,60 +602,76 @@ WaveResult PortAudioWaveOut::SetVolume(WaveHandle handle, std::uint32_t volume)
 
 QString PortAudioWaveOut::ErrorText(WaveResult code)
 {
-    // The program speaks German; PortAudio's own words follow as the detail
-    // a bug report needs.
+    // The player's words first; PortAudio's own follow as the detail a bug
+    // report needs.
     const auto libraryCode = static_cast<std::int32_t>(code);
     if (libraryCode < 0) {
         QString text;
         switch (libraryCode) {
         case paInvalidDevice:
-            text = QStringLiteral("Das Ausgabegerät gibt es nicht.");
+            text =
+                QCoreApplication::translate("PortAudioWaveOut", "Das Ausgabegerät gibt es nicht.");
             break;
         case paDeviceUnavailable:
-            text = QStringLiteral("Das Ausgabegerät ist nicht verfügbar.");
+            text = QCoreApplication::translate("PortAudioWaveOut",
+                                               "Das Ausgabegerät ist nicht verfügbar.");
             break;
         case paUnanticipatedHostError:
-            text = QStringLiteral("Das Audiosystem meldet einen unerwarteten Fehler.");
+            text = QCoreApplication::translate("PortAudioWaveOut",
+                                               "Das Audiosystem meldet einen unerwarteten Fehler.");
             break;
         case paInsufficientMemory:
-            text = QStringLiteral("Nicht genug Speicher für die Tonausgabe.");
+            text = QCoreApplication::translate("PortAudioWaveOut",
+                                               "Nicht genug Speicher für die Tonausgabe.");
             break;
         case paSampleFormatNotSupported:
         case paInvalidSampleRate:
         case paInvalidChannelCount:
-            text = QStringLiteral("Das Ausgabegerät kann dieses Tonformat nicht abspielen.");
+            text = QCoreApplication::translate(
+                "PortAudioWaveOut", "Das Ausgabegerät kann dieses Tonformat nicht abspielen.");
             break;
         default:
-            text = QStringLiteral("Fehler der Tonausgabe.");
+            text = QCoreApplication::translate("PortAudioWaveOut", "Fehler der Tonausgabe.");
             break;
         }
-        return (text + QStringLiteral(" (PortAudio: %1)")
-                           .arg(QString::fromUtf8(Pa_GetErrorText(libraryCode))))
+        return QCoreApplication::translate("PortAudioWaveOut", "%1 (PortAudio: %2)")
+            .arg(text, QString::fromUtf8(Pa_GetErrorText(libraryCode)))
             .left(127);
     }
     switch (code) {
     case WaveNoError:
-        return QStringLiteral("Der Befehl wurde ausgeführt.");
+        return QCoreApplication::translate("PortAudioWaveOut", "Der Befehl wurde ausgeführt.");
     case WaveUnspecifiedError:
-        return QStringLiteral("Nicht näher bezeichneter Fehler der Tonausgabe.");
+        return QCoreApplication::translate("PortAudioWaveOut",
+                                           "Nicht näher bezeichneter Fehler der Tonausgabe.");
     case WaveBadDeviceId:
-        return QStringLiteral("Die Gerätenummer liegt außerhalb des gültigen Bereichs.");
+        return QCoreApplication::translate(
+            "PortAudioWaveOut", "Die Gerätenummer liegt außerhalb des gültigen Bereichs.");
     case WaveInvalidHandle:
-        return QStringLiteral("Das Ausgabegerät ist nicht geöffnet.");
+        return QCoreApplication::translate("PortAudioWaveOut",
+                                           "Das Ausgabegerät ist nicht geöffnet.");
     case WaveNoDriver:
-        return QStringLiteral("Es ist kein Ausgabegerät vorhanden.");
+        return QCoreApplication::translate("PortAudioWaveOut",
+                                           "Es ist kein Ausgabegerät vorhanden.");
     case WaveNoMemory:
-        return QStringLiteral("Nicht genug Speicher, oder zu viele Blöcke in der Warteschlange.");
+        return QCoreApplication::translate(
+            "PortAudioWaveOut", "Nicht genug Speicher, oder zu viele Blöcke in der Warteschlange.");
     case WaveInvalidParameter:
-        return QStringLiteral("Dem Ausgabegerät wurde ein ungültiger Wert übergeben.");
+        return QCoreApplication::translate("PortAudioWaveOut",
+                                           "Dem Ausgabegerät wurde ein ungültiger Wert übergeben.");
     case WaveBadFormat:
-        return QStringLiteral("Das Ausgabegerät kann dieses Tonformat nicht abspielen.");
+        return QCoreApplication::translate(
+            "PortAudioWaveOut", "Das Ausgabegerät kann dieses Tonformat nicht abspielen.");
     case WaveStillPlaying:
-        return QStringLiteral("Es sind noch Blöcke in der Warteschlange.");
+        return QCoreApplication::translate("PortAudioWaveOut",
+                                           "Es sind noch Blöcke in der Warteschlange.");
     case WaveUnprepared:
-        return QStringLiteral("Der Block wurde nicht vorbereitet.");
+        return QCoreApplication::translate("PortAudioWaveOut",
+                                           "Der Block wurde nicht vorbereitet.");
     default:
-        return QStringLiteral("Unbekannter Fehler der Tonausgabe (%1).").arg(code);
+        return QCoreApplication::translate("PortAudioWaveOut",
+                                           "Unbekannter Fehler der Tonausgabe (%1).")
+            .arg(code);
     }
 }
 

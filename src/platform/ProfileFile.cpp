@@ -3,6 +3,7 @@
 #include "platform/FileErrorText.h"
 #include "platform/RegularFile.h"
 
+#include <QCoreApplication>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -141,7 +142,8 @@ namespace {
 bool Failed(QString* errorText, const QString& reason, const QString& path)
 {
     if (errorText)
-        *errorText = QStringLiteral("%1\nDatei: %2").arg(reason, QDir::toNativeSeparators(path));
+        *errorText = QCoreApplication::translate("ProfileFile", "%1\nDatei: %2")
+                         .arg(reason, QDir::toNativeSeparators(path));
     return false;
 }
 

@@ -3,6 +3,7 @@
 #include "platform/FileErrorText.h"
 #include "platform/FileKind.h"
 
+#include <QCoreApplication>
 #include <QFile>
 
 #include <cerrno>
@@ -16,12 +17,14 @@ namespace {
 QString SpecialKind(mode_t mode)
 {
     const char* kind = SpecialFileKind(mode);
-    return kind ? QString::fromUtf8(kind) : QString();
+    return kind ? QCoreApplication::translate("FileKind", kind) : QString();
 }
 
 QString SpecialText(const QString& kind)
 {
-    return QStringLiteral("Das ist keine gewöhnliche Datei, sondern %1.").arg(kind);
+    return QCoreApplication::translate("RegularFile",
+                                       "Das ist keine gewöhnliche Datei, sondern %1.")
+        .arg(kind);
 }
 
 } // namespace

@@ -3,6 +3,9 @@
 // without them, and a machine without one plays as before, saying why the
 // feature that needs it is missing. Each is opened for good (never closed).
 
+#include <QCoreApplication>
+#include <QString>
+
 #include <array>
 #include <cstdio>
 #include <dlfcn.h>
@@ -43,8 +46,10 @@ template <typename Table> class LazyLibrary {
     using Resolver = bool (*)(const SymbolSource& symbols, Table& table);
 
     // All of `sonames` must open; `package` is the Debian package named when
-    // the first does not.
+    // the first does not. The names, and the function names the resolver
+    // asks for, are kept (not copied) for the translated reason: literals.
     LazyLibrary(std::initializer_list<const char*> sonames, const char* package, Resolver resolve)
+        : package_(package)
     {
         std::vector<void*> libraries;
         for (const char* soname : sonames) {
@@ -53,22 +58,51 @@ template <typename Table> class LazyLibrary {
                 const char* system = dlerror();
                 Say("Die Bibliothek %s fehlt (Paket %s). (System: %s)", soname, package,
                     system ? system : "");
+                soname_ = soname;
+                std::snprintf(system_.data(), system_.size(), "%s", system ? system : "");
                 return;
             }
             libraries.push_back(library);
         }
         const SymbolSource symbols(std::move(libraries));
         ok_ = resolve(symbols, table_);
-        if (!ok_)
+        if (!ok_) {
             Say("Die Bibliothek %s ist zu alt: ihr fehlt %s (Paket %s).", *sonames.begin(),
                 symbols.Missing(), package);
+            soname_ = *sonames.begin();
+            missing_ = symbols.Missing();
+        }
     }
 
-    // The table, or null with the German reason in `reason` (may be null).
+    // The table, or null when the library is missing.
+    const Table* Get() const { return ok_ ? &table_ : nullptr; }
+
+    // The table, or null with the German reason in `reason` (may be null):
+    // the words of the --render-stage renderer, which are not translated.
     const Table* Get(std::string* reason) const
     {
         if (!ok_ && reason)
             *reason = reason_.data();
+        return ok_ ? &table_ : nullptr;
+    }
+
+    // The same with the reason in the player's language, made when asked:
+    // the first use may come before the translation is installed.
+    const Table* Get(QString* reason) const
+    {
+        if (!ok_ && reason) {
+            // A few libraries that go together are named in words ("und").
+            const QString package = QCoreApplication::translate("SharedLibrary", package_);
+            *reason =
+                missing_
+                    ? QCoreApplication::translate(
+                          "SharedLibrary", "Die Bibliothek %1 ist zu alt: ihr fehlt %2 (Paket %3).")
+                          .arg(QString::fromUtf8(soname_), QString::fromUtf8(missing_), package)
+                    : QCoreApplication::translate(
+                          "SharedLibrary", "Die Bibliothek %1 fehlt (Paket %2). (System: %3)")
+                          .arg(QString::fromUtf8(soname_), package,
+                               QString::fromUtf8(system_.data()));
+        }
         return ok_ ? &table_ : nullptr;
     }
 
@@ -81,4 +115,8 @@ template <typename Table> class LazyLibrary {
     Table table_{};
     bool ok_ = false;
     std::array<char, 512> reason_{};
+    const char* package_;
+    const char* soname_ = "";
+    const char* missing_ = nullptr; // null when the library itself is missing
+    std::array<char, 512> system_{};
 };

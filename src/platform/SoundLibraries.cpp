@@ -46,7 +46,7 @@ const PortAudioFunctions* PortAudio()
 {
     static const LazyLibrary<PortAudioFunctions> portAudio({"libportaudio.so.2"}, "libportaudio2",
                                                            ResolvePortAudio);
-    return portAudio.Get(nullptr);
+    return portAudio.Get();
 }
 
 using AlsaHandler = void (*)(const char*, int, const char*, int, const char*, ...);
@@ -81,7 +81,7 @@ void SilenceSoundSystemMessages()
 {
     // The same libraries PortAudio loads: a library is loaded once per process.
     static const LazyLibrary<AlsaFunctions> alsa({"libasound.so.2"}, "libasound2", ResolveAlsa);
-    if (const AlsaFunctions* functions = alsa.Get(nullptr))
+    if (const AlsaFunctions* functions = alsa.Get())
         functions->setErrorHandler(SilentAlsaError);
     if (const JackLibrary* jack = LoadJack(nullptr)) {
         jack->setErrorFunction(SilentJackMessage);

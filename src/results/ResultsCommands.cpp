@@ -7,24 +7,38 @@
 #include <QFileInfo>
 #include <QGuiApplication>
 
-const QString ResultsCommands::OpenFilter = QStringLiteral("Heulmeister Daten|*.HMD");
-const QString ResultsCommands::SaveFilter = QStringLiteral("Heulmeisterdaten|*.HMD");
+namespace {
+
+// Marked for translation here, translated where a dialog shows them.
+//: Name|pattern: the pattern after "|" stays as it is.
+constexpr char OpenFilterText[] = QT_TRANSLATE_NOOP("ResultsCommands", "Heulmeister Daten|*.HMD");
+//: Name|pattern: the pattern after "|" stays as it is.
+constexpr char SaveFilterText[] = QT_TRANSLATE_NOOP("ResultsCommands", "Heulmeisterdaten|*.HMD");
+constexpr char ReplaceCaptionText[] =
+    QT_TRANSLATE_NOOP("ResultsCommands", "Datei existiert bereits");
+constexpr char ReplaceQuestionText[] =
+    QT_TRANSLATE_NOOP("ResultsCommands", "Es existiert bereits eine Datei gleichen Namens,\n"
+                                         "deren Daten jedoch noch nicht geladen sind.\n"
+                                         "Falls sie jetzt speichern, gehen diese Daten verloren.\n"
+                                         "Wollen sie dennoch speichern?");
+constexpr char ReplaceOtherQuestionText[] = QT_TRANSLATE_NOOP(
+    "ResultsCommands",
+    "Die Datei \"%1\" existiert bereits.\n"
+    "Falls sie jetzt speichern, gehen die darin gespeicherten Ergebnisse verloren.\n"
+    "Wollen sie dennoch speichern?");
+constexpr char ChangedOnDiskQuestionText[] = QT_TRANSLATE_NOOP(
+    "ResultsCommands", "Die Ergebnisdatei wurde inzwischen von einem anderen Programm geändert. "
+                       "Trotzdem speichern?");
+
+} // namespace
+
+const QString ResultsCommands::OpenFilter = QString::fromUtf8(OpenFilterText);
+const QString ResultsCommands::SaveFilter = QString::fromUtf8(SaveFilterText);
 const QString ResultsCommands::DefaultExtension = QStringLiteral("HMD");
-const QString ResultsCommands::ReplaceCaption = QStringLiteral("Datei existiert bereits");
-const QString ResultsCommands::ReplaceQuestion =
-    QStringLiteral("Es existiert bereits eine Datei gleichen Namens,\n"
-                   "deren Daten jedoch noch nicht geladen sind.\n"
-                   "Falls sie jetzt speichern, gehen diese Daten verloren.\n"
-                   "Wollen sie dennoch speichern?");
-
-const QString ResultsCommands::ReplaceOtherQuestion =
-    QStringLiteral("Die Datei \"%1\" existiert bereits.\n"
-                   "Falls sie jetzt speichern, gehen die darin gespeicherten Ergebnisse verloren.\n"
-                   "Wollen sie dennoch speichern?");
-
-const QString ResultsCommands::ChangedOnDiskQuestion =
-    QStringLiteral("Die Ergebnisdatei wurde inzwischen von einem anderen Programm geändert. "
-                   "Trotzdem speichern?");
+const QString ResultsCommands::ReplaceCaption = QString::fromUtf8(ReplaceCaptionText);
+const QString ResultsCommands::ReplaceQuestion = QString::fromUtf8(ReplaceQuestionText);
+const QString ResultsCommands::ReplaceOtherQuestion = QString::fromUtf8(ReplaceOtherQuestionText);
+const QString ResultsCommands::ChangedOnDiskQuestion = QString::fromUtf8(ChangedOnDiskQuestionText);
 
 namespace {
 
@@ -35,10 +49,6 @@ bool SameFile(const QString& a, const QString& b)
     const QString canonical = QFileInfo(a).canonicalFilePath();
     return !canonical.isEmpty() && canonical == QFileInfo(b).canonicalFilePath();
 }
-
-// The titles the desktop's own dialogs carry in German.
-const QString OpenCaption = QStringLiteral("Öffnen");
-const QString SaveCaption = QStringLiteral("Speichern unter");
 
 } // namespace
 
@@ -51,8 +61,9 @@ ResultsCommands::ResultsCommands(const GameState& state, ResultsFile& resultsFil
 void ResultsCommands::Laden1Click()
 {
     FileDialogRequest request;
-    request.caption = OpenCaption;
-    request.filter = OpenFilter;
+    // The title the desktop's own dialog carries in German.
+    request.caption = tr("Öffnen");
+    request.filter = tr(OpenFilterText);
     request.defaultExtension = DefaultExtension;
     request.proposedName = state_.ResultsFileName;
     const QString chosen = dialogs_.OpenFileName(request);
@@ -80,8 +91,8 @@ void ResultsCommands::SpeichernUnterClick()
 void ResultsCommands::SaveAs(const QString& proposedName)
 {
     FileDialogRequest request;
-    request.caption = SaveCaption;
-    request.filter = SaveFilter;
+    request.caption = tr("Speichern unter");
+    request.filter = tr(SaveFilterText);
     request.defaultExtension = DefaultExtension;
     request.proposedName = proposedName;
     const QString chosen = dialogs_.SaveFileName(request);
@@ -106,8 +117,8 @@ void ResultsCommands::SaveAs(const QString& proposedName)
     // The remembered file, not loaded in this run: its results are not in
     // StoredBandTable, so saving would replace them with the current ones.
     MessageBoxRequest question;
-    question.caption = ReplaceCaption;
-    question.text = ReplaceQuestion;
+    question.caption = tr(ReplaceCaptionText);
+    question.text = tr(ReplaceQuestionText);
     question.icon = DialogIcon::Question;
     question.buttons = DialogButtons::YesNo;
     question.defaultButton = DialogResult::No;
@@ -118,8 +129,8 @@ void ResultsCommands::SaveAs(const QString& proposedName)
 bool ResultsCommands::ConfirmReplace(const QString& fileName)
 {
     MessageBoxRequest question;
-    question.caption = ReplaceCaption;
-    question.text = ReplaceOtherQuestion.arg(QDir::toNativeSeparators(fileName));
+    question.caption = tr(ReplaceCaptionText);
+    question.text = tr(ReplaceOtherQuestionText).arg(QDir::toNativeSeparators(fileName));
     question.icon = DialogIcon::Question;
     question.buttons = DialogButtons::YesNo;
     question.defaultButton = DialogResult::No;
@@ -130,7 +141,7 @@ bool ResultsCommands::ConfirmSaveOverChangedFile()
 {
     MessageBoxRequest question;
     question.caption = BoxCaption();
-    question.text = ChangedOnDiskQuestion;
+    question.text = tr(ChangedOnDiskQuestionText);
     question.icon = DialogIcon::Question;
     question.buttons = DialogButtons::YesNo;
     question.defaultButton = DialogResult::No;

@@ -7,6 +7,7 @@
 
 #include "model/GameState.h"
 
+#include <QCoreApplication>
 #include <QString>
 #include <QStringList>
 
@@ -25,6 +26,8 @@ struct ResultsCommandHooks {
 };
 
 class ResultsCommands {
+    Q_DECLARE_TR_FUNCTIONS(ResultsCommands)
+
   public:
     ResultsCommands(const GameState& state, ResultsFile& resultsFile, Dialogs& dialogs,
                     ResultsCommandHooks hooks = {});
@@ -49,6 +52,7 @@ class ResultsCommands {
     // Whether "Speichern" is enabled: a file was loaded or saved in this run.
     bool SaveEnabled() const { return saveEnabled_; }
 
+    // The German texts, which the dialogs show translated, and the extension.
     static const QString OpenFilter;
     static const QString SaveFilter;
     static const QString DefaultExtension;

@@ -2,6 +2,7 @@
 
 #include "platform/RegularFile.h"
 
+#include <QCoreApplication>
 #include <QCryptographicHash>
 #include <QDir>
 #include <QFile>
@@ -21,26 +22,27 @@ QString ErrorText(int errorNumber, Access access)
     switch (errorNumber) {
     case ENOENT:
         // When writing, the file is created, so only its folder can be missing.
-        return access == Access::Reading ? QStringLiteral("File not found.")
-                                         : QStringLiteral("Invalid filename.");
+        return access == Access::Reading
+                   ? QCoreApplication::translate("ResultsFile", "File not found.")
+                   : QCoreApplication::translate("ResultsFile", "Invalid filename.");
     case ENOTDIR:
     case ENAMETOOLONG:
     case EINVAL:
-        return QStringLiteral("Invalid filename.");
+        return QCoreApplication::translate("ResultsFile", "Invalid filename.");
     case EMFILE:
     case ENFILE:
-        return QStringLiteral("Too many open files.");
+        return QCoreApplication::translate("ResultsFile", "Too many open files.");
     case EACCES:
     case EPERM:
     case EISDIR:
     case EROFS:
     case ETXTBSY:
-        return QStringLiteral("File access denied.");
+        return QCoreApplication::translate("ResultsFile", "File access denied.");
     case ENOSPC:
     case EDQUOT:
-        return QStringLiteral("Disk full.");
+        return QCoreApplication::translate("ResultsFile", "Disk full.");
     default:
-        return QStringLiteral("I/O error %1.").arg(errorNumber);
+        return QCoreApplication::translate("ResultsFile", "I/O error %1.").arg(errorNumber);
     }
 }
 
@@ -84,7 +86,8 @@ ResultsFileOutcome ResultsFile::LoadResults(const QString& fileName)
 {
     const QFileInfo info(fileName);
     if (fileName.isEmpty() || !info.exists())
-        return {ResultsFileStatus::NotFound, QStringLiteral("File not found.")};
+        return {ResultsFileStatus::NotFound,
+                QCoreApplication::translate("ResultsFile", "File not found.")};
     if (info.isDir())
         return Failure(ErrorText(EISDIR, Access::Reading));
 
@@ -92,7 +95,8 @@ ResultsFileOutcome ResultsFile::LoadResults(const QString& fileName)
     // its place would hold the game up until something wrote into it.
     ReadOnlyFile opened(fileName);
     if (opened.SpecialFile())
-        return Failure(QStringLiteral("Die Datei „%1“ kann nicht geladen werden.\n%2")
+        return Failure(QCoreApplication::translate("ResultsFile",
+                                                   "Die Datei „%1“ kann nicht geladen werden.\n%2")
                            .arg(QDir::toNativeSeparators(fileName), opened.Reason()));
     if (!opened.IsOpen())
         return Failure(ErrorText(opened.ErrorNumber(), Access::Reading));
@@ -104,7 +108,7 @@ ResultsFileOutcome ResultsFile::LoadResults(const QString& fileName)
     if (file.error() != QFileDevice::NoError)
         return Failure(ErrorText(errno != 0 ? errno : EIO, Access::Reading));
     if (bytes.size() < ResultsFileSize)
-        return Failure(QStringLiteral("Read beyond end of file."));
+        return Failure(QCoreApplication::translate("ResultsFile", "Read beyond end of file."));
     // The rest of a longer file counts too: another program may have
     // appended to it, and saving would cut that off.
     const QByteArray contentHash = ContentHash(bytes, file, info.size());

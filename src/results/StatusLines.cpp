@@ -2,6 +2,8 @@
 
 #include "results/FormatFigure.h"
 
+#include <QCoreApplication>
+
 namespace {
 
 StatusLine Text(const QString& text)
@@ -25,7 +27,9 @@ QString Average(double x, const QLocale& locale)
 
 QString TurnLine(std::int32_t attempts, std::uint32_t ms, const QLocale& locale)
 {
-    return QStringLiteral("Aktuell: %1 Zeit:%2s.").arg(attempts).arg(Seconds(ms, locale));
+    return QCoreApplication::translate("StatusLines", "Aktuell: %1 Zeit:%2s.")
+        .arg(attempts)
+        .arg(Seconds(ms, locale));
 }
 
 StatusLines Titles(const QString& line1, const QString& line2 = QString())
@@ -47,13 +51,14 @@ StatusLines ComposeStatusLines(const GameState& state, std::uint32_t nowMs, cons
     case ModeTurnOver: {
         StatusLines lines;
         lines.Label1 = Text(TurnLine(state.TurnAttempts, state.LastFindTime, locale));
-        lines.Label2 = Text(QStringLiteral("  Total: %1 OK:%2 Zeit:%3s.")
-                                .arg(state.GameAttempts)
-                                .arg(state.GameFinds)
-                                .arg(Seconds(state.GameTime, locale)));
+        lines.Label2 =
+            Text(QCoreApplication::translate("StatusLines", "  Total: %1 OK:%2 Zeit:%3s.")
+                     .arg(state.GameAttempts)
+                     .arg(state.GameFinds)
+                     .arg(Seconds(state.GameTime, locale)));
         if (state.GameFinds > 0) {
             const double finds = state.GameFinds;
-            lines.Label3 = Text(QStringLiteral("Schnitt: %1 Zeit:%2s.")
+            lines.Label3 = Text(QCoreApplication::translate("StatusLines", "Schnitt: %1 Zeit:%2s.")
                                     .arg(Average(state.GameAttempts / finds, locale))
                                     .arg(Average(state.GameTime / (finds * 1000.0), locale)));
         } else {
@@ -62,26 +67,27 @@ StatusLines ComposeStatusLines(const GameState& state, std::uint32_t nowMs, cons
         return lines;
     }
     case ModeIdle:
-        return {Text(QStringLiteral("Neues Spiel")), Empty, Text(QString::fromLatin1(IdleNotice))};
+        return {Text(QCoreApplication::translate("StatusLines", "Neues Spiel")), Empty,
+                Text(QCoreApplication::translate("StatusLines", IdleNotice))};
     case ModeGeneratorPlaying:
     case ModeGeneratorSilent:
-        return Titles(QStringLiteral("Feedbackgenerator"));
+        return Titles(QCoreApplication::translate("StatusLines", "Feedbackgenerator"));
     case ModeCurrentAttempts:
-        return Titles(QStringLiteral("Auswertung Aktuell Versuche"));
+        return Titles(QCoreApplication::translate("StatusLines", "Auswertung Aktuell Versuche"));
     case ModeCurrentTimes:
-        return Titles(QStringLiteral("Auswertung Aktuell Zeit"));
+        return Titles(QCoreApplication::translate("StatusLines", "Auswertung Aktuell Zeit"));
     case ModeTotalAttempts:
-        return Titles(QStringLiteral("Auswertung aller Versuche"),
-                      QStringLiteral("Gespeichert und aktuell"));
+        return Titles(QCoreApplication::translate("StatusLines", "Auswertung aller Versuche"),
+                      QCoreApplication::translate("StatusLines", "Gespeichert und aktuell"));
     case ModeTotalTimes:
-        return Titles(QStringLiteral("Auswertung aller Zeiten"),
-                      QStringLiteral("Gespeichert und aktuell"));
+        return Titles(QCoreApplication::translate("StatusLines", "Auswertung aller Zeiten"),
+                      QCoreApplication::translate("StatusLines", "Gespeichert und aktuell"));
     case ModeProgressAttempts:
-        return Titles(QStringLiteral("Vergleich Versuche"),
-                      QStringLiteral("Gespeichert mit aktuell"));
+        return Titles(QCoreApplication::translate("StatusLines", "Vergleich Versuche"),
+                      QCoreApplication::translate("StatusLines", "Gespeichert mit aktuell"));
     case ModeProgressTimes:
-        return Titles(QStringLiteral("Auswertung Zeiten"),
-                      QStringLiteral("Gespeichert mit aktuell"));
+        return Titles(QCoreApplication::translate("StatusLines", "Auswertung Zeiten"),
+                      QCoreApplication::translate("StatusLines", "Gespeichert mit aktuell"));
     }
     return {Unchanged, Unchanged, Unchanged};
 }

@@ -6,6 +6,7 @@
 
 #include <QLocale>
 #include <QString>
+#include <QtGlobal>
 #include <cstdint>
 
 struct StatusLine {
@@ -19,7 +20,9 @@ struct StatusLines {
     StatusLine Label3;
 };
 
-// The line under "Neues Spiel" while no game runs.
-inline constexpr char IdleNotice[] = "Klicke START, um eine Runde zu beginnen.";
+// The line under "Neues Spiel" while no game runs; the German source of its
+// translation in the context "StatusLines".
+inline constexpr char IdleNotice[] =
+    QT_TRANSLATE_NOOP("StatusLines", "Klicke START, um eine Runde zu beginnen.");
 
 StatusLines ComposeStatusLines(const GameState& state, std::uint32_t nowMs, const QLocale& locale);

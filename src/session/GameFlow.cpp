@@ -373,8 +373,8 @@ bool GameFlow::ReportMissingSoundDevice()
     if (tone_.Device().DeviceCount() > 0)
         return false;
     MessageBoxRequest noDevice;
-    noDevice.caption = QStringLiteral("Keine Soundkarte gefunden");
-    noDevice.text = QStringLiteral("Dieses Programm benötigt eine Soundkarte.");
+    noDevice.caption = tr("Keine Soundkarte gefunden");
+    noDevice.text = tr("Dieses Programm benötigt eine Soundkarte.");
     noDevice.icon = DialogIcon::Error;
     dialogs_.MessageBox(noDevice);
     return true;
@@ -383,9 +383,8 @@ bool GameFlow::ReportMissingSoundDevice()
 void GameFlow::Neustart()
 {
     MessageBoxRequest question;
-    question.caption = QStringLiteral("Neues Spiel starten?");
-    question.text =
-        QStringLiteral("Alle Ergebnisse gehen verloren. Trotzdem neues Spiel beginnen?");
+    question.caption = tr("Neues Spiel starten?");
+    question.text = tr("Alle Ergebnisse gehen verloren. Trotzdem neues Spiel beginnen?");
     question.icon = DialogIcon::Question;
     question.buttons = DialogButtons::YesNo;
     // A stray Enter must not throw the game's results away.

@@ -10,12 +10,6 @@
 #include <QStringList>
 #include <algorithm>
 
-namespace {
-
-const QString SetCaption = QStringLiteral("Übungssatz");
-
-} // namespace
-
 PracticeSetRunner::PracticeSetRunner(const GameState& state, GameFlow& game,
                                      JournalService& journal, TurnRecorder& recorder,
                                      Dialogs& dialogs, QObject* parent)
@@ -37,9 +31,9 @@ void PracticeSetRunner::Start()
     if (state_.Training.Buehne != 0 ||
         TurnMachine::RulesOf(game_.Phase()).plainTone == RaisedBandTone::AnyBand) {
         MessageBoxRequest box;
-        box.caption = SetCaption;
-        box.text = QStringLiteral("Ein Übungssatz besteht aus zehn Runden mit dem Ton. Schalten "
-                                  "Sie dafür „Bühne“ und den Feedbackgenerator aus.");
+        box.caption = tr("Übungssatz");
+        box.text = tr("Ein Übungssatz besteht aus zehn Runden mit dem Ton. Schalten "
+                      "Sie dafür „Bühne“ und den Feedbackgenerator aus.");
         box.icon = DialogIcon::Information;
         dialogs_.MessageBox(box);
         return;
@@ -172,9 +166,9 @@ void PracticeSetRunner::ShowScore(const PracticeSet& set,
 {
     const QLocale locale;
     QStringList lines;
-    lines << QStringLiteral("%1 von 100 Punkten.").arg(set.Points());
-    lines << QStringLiteral("%1 von %2 Runden beim ersten Versuch gefunden, %3 knapp daneben; "
-                            "mittlere Fundzeit %4 s.")
+    lines << tr("%1 von 100 Punkten.").arg(set.Points());
+    lines << tr("%1 von %2 Runden beim ersten Versuch gefunden, %3 knapp daneben; "
+                "mittlere Fundzeit %4 s.")
                  .arg(set.FirstTryFinds())
                  .arg(PracticeSet::TurnCount)
                  .arg(set.NeighbourFirstTries())
@@ -184,18 +178,17 @@ void PracticeSetRunner::ShowScore(const PracticeSet& set,
             sets->begin(), sets->end(), [](const PracticeSetRecord& a, const PracticeSetRecord& b) {
                 return a.points < b.points;
             });
-        lines << QString() << QStringLiteral("Ihr bester Satz: %1 Punkte.").arg(best->points);
+        lines << QString() << tr("Ihr bester Satz: %1 Punkte.").arg(best->points);
         QStringList lastFive;
         for (auto it = sets->rbegin(); it != sets->rend() && lastFive.size() < 5; ++it)
             lastFive << QString::number(it->points);
-        lines << QStringLiteral("Die letzten Sätze (neuester zuerst): %1")
+        lines << tr("Die letzten Sätze (neuester zuerst): %1")
                      .arg(lastFive.join(QStringLiteral(", ")));
     } else {
-        lines << QString()
-              << QStringLiteral("Frühere Sätze sind nicht bekannt: das Trainingsjournal ist aus.");
+        lines << QString() << tr("Frühere Sätze sind nicht bekannt: das Trainingsjournal ist aus.");
     }
     MessageBoxRequest box;
-    box.caption = SetCaption;
+    box.caption = tr("Übungssatz");
     box.text = lines.join(QLatin1Char('\n'));
     box.icon = DialogIcon::Information;
     dialogs_.MessageBox(box);

@@ -2,6 +2,7 @@
 
 #include "platform/ProfileFile.h"
 
+#include <QCoreApplication>
 #include <QDir>
 #include <QFileInfo>
 #include <QStringList>
@@ -99,6 +100,8 @@ void ReadTraining(const ProfileFile& profile, TrainingSettings& training)
     const std::vector<int> round = ReadNumbers(profile, "LernpfadRunde", 3);
     training.Path.Restore(bands, round.size() == 2 ? round[0] : 0,
                           round.size() == 2 ? round[1] : 0);
+    training.Sprache = profile.ReadString(TrainingSection, u"Sprache").value_or(QString());
+    training.Hoertest = profile.ReadString(TrainingSection, u"Hoertest").value_or(QString());
 }
 
 // "3 7 11 15": the first `mostCount` numbers of a list; anything else in it
@@ -151,6 +154,11 @@ void WriteTraining(ProfileFile& profile, const TrainingSettings& training)
         profile.WriteString(TrainingSection, QStringLiteral("LernpfadRunde"),
                             NumberList({path.TurnsCounted(), path.FirstTries()}));
     }
+    // Both appear once chosen or checked, never in a file that had neither.
+    for (const auto& [key, value] : {std::pair{QStringLiteral("Sprache"), training.Sprache},
+                                     std::pair{QStringLiteral("Hoertest"), training.Hoertest}})
+        if (!value.isEmpty() || profile.ReadString(TrainingSection, key))
+            profile.WriteString(TrainingSection, key, value);
 }
 
 } // namespace
@@ -167,6 +175,13 @@ QString SettingsFilePath(const QString& programDir)
         configHome = QDir::homePath() + QStringLiteral("/.config");
     return QDir(configHome)
         .filePath(QStringLiteral("Heulmeister Pro/") + QLatin1String(SettingsFileName));
+}
+
+QString ReadLanguageSetting(const QString& path)
+{
+    ProfileFile profile;
+    profile.Load(path);
+    return profile.ReadString(TrainingSection, u"Sprache").value_or(QString());
 }
 
 void ReadSettings(const QString& path, GameState& state)
@@ -210,7 +225,9 @@ bool WriteSettings(const QString& path, const GameState& state, QString* errorTe
     const QString folder = QFileInfo(path).absolutePath();
     if (!QDir().mkpath(folder)) {
         if (errorText)
-            *errorText = QStringLiteral("Der Ordner %1 kann nicht angelegt werden.").arg(folder);
+            *errorText = QCoreApplication::translate("SettingsFile",
+                                                     "Der Ordner %1 kann nicht angelegt werden.")
+                             .arg(folder);
         return false;
     }
 
@@ -272,7 +289,8 @@ bool WriteMidiSettings(const QString& path, const MidiSettings& midi, QString* e
 {
     if (!QDir().mkpath(QFileInfo(path).absolutePath())) {
         if (errorText)
-            *errorText = QStringLiteral("Der Ordner %1 kann nicht angelegt werden.")
+            *errorText = QCoreApplication::translate("SettingsFile",
+                                                     "Der Ordner %1 kann nicht angelegt werden.")
                              .arg(QFileInfo(path).absolutePath());
         return false;
     }

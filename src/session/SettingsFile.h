@@ -21,6 +21,8 @@ QString SettingsFilePath(const QString& programDir);
 // hold falls back to the defaults, a volume outside -12..12 becomes -11;
 // nothing checks them again later.
 void ReadSettings(const QString& path, GameState& state);
+// "[Training] Sprache" alone, for the language of what comes before the window.
+QString ReadLanguageSetting(const QString& path);
 
 // The same on a profile already in memory.
 void ReadSettingsFrom(const ProfileFile& profile, GameState& state);

@@ -72,12 +72,12 @@ void StageFlow::Build(std::uint32_t seed)
 void StageFlow::BuildTurn(Job& job, std::uint32_t seed, int lowCutBand, int highCutBand)
 {
     try {
-        std::string reason;
+        QString reason;
         if (const stage::FftwFunctions* fftw = stage::LoadFftw(&reason))
             job.turn = StageTurn::Build(*fftw, seed, lowCutBand, highCutBand, &job.errorText,
                                         &job.cancelled);
         else
-            job.errorText = QString::fromStdString(reason);
+            job.errorText = reason;
     } catch (const std::exception& error) {
         job.turn.reset();
         job.errorText =

@@ -20,6 +20,12 @@ bool Resolve(const SymbolSource& symbol, FftwFunctions& f)
            symbol("fftwf_free", f.release);
 }
 
+const LazyLibrary<FftwFunctions>& Fftw()
+{
+    static const LazyLibrary<FftwFunctions> fftw({FftwSoname}, "libfftw3-single3", Resolve);
+    return fftw;
+}
+
 std::mutex& PlannerLock()
 {
     static std::mutex lock;
@@ -30,8 +36,12 @@ std::mutex& PlannerLock()
 
 const FftwFunctions* LoadFftw(std::string* errorText)
 {
-    static const LazyLibrary<FftwFunctions> fftw({FftwSoname}, "libfftw3-single3", Resolve);
-    return fftw.Get(errorText);
+    return Fftw().Get(errorText);
+}
+
+const FftwFunctions* LoadFftw(QString* errorText)
+{
+    return Fftw().Get(errorText);
 }
 
 fftwf_plan PlanForward(const FftwFunctions& fftw, int size, float* in, fftwf_complex* out)

@@ -5,6 +5,8 @@
 #include <fftw3.h>
 #include <string>
 
+class QString;
+
 namespace stage {
 
 struct FftwFunctions {
@@ -18,9 +20,11 @@ struct FftwFunctions {
 };
 
 // The library, loaded by the first call; null when it is missing, with the
-// German reason in `errorText`. It stays loaded until the process ends.
+// German reason in `errorText`, as --render-stage prints it, or with the
+// reason in the player's language. It stays loaded until the process ends.
 // Thread: any (loads once).
 const FftwFunctions* LoadFftw(std::string* errorText);
+const FftwFunctions* LoadFftw(QString* errorText);
 
 // FFTW's planner is not reentrant: every plan is made and destroyed through
 // these, under one lock. FFTW_ESTIMATE only, so a plan, and with it every

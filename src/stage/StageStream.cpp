@@ -2,6 +2,8 @@
 
 #include "platform/SoundLibraries.h"
 
+#include <QCoreApplication>
+
 #include <algorithm>
 #include <chrono>
 #include <cmath>
@@ -25,8 +27,10 @@ PaDeviceIndex FindOutput(const std::string& name)
 
 std::string OpenFailure(PaError error)
 {
-    return std::string("Die Tonausgabe der Bühne lässt sich nicht öffnen: ") +
-           Pa_GetErrorText(error);
+    return QCoreApplication::translate("StageStream",
+                                       "Die Tonausgabe der Bühne lässt sich nicht öffnen: %1")
+        .arg(QString::fromUtf8(Pa_GetErrorText(error)))
+        .toStdString();
 }
 
 } // namespace
@@ -60,7 +64,10 @@ bool StageStream::Start(std::string* errorText, const std::string& deviceName)
     const PaDeviceIndex device = FindOutput(deviceName);
     const PaDeviceInfo* info = device == paNoDevice ? nullptr : Pa_GetDeviceInfo(device);
     if (!info) {
-        *errorText = "Keine Tonausgabe gefunden: Die Bühne braucht eine Soundkarte.";
+        *errorText =
+            QCoreApplication::translate(
+                "StageStream", "Keine Tonausgabe gefunden: Die Bühne braucht eine Soundkarte.")
+                .toStdString();
         return false;
     }
     const PaStreamParameters output{device, 1, paFloat32, info->defaultLowOutputLatency, nullptr};

@@ -37,7 +37,8 @@ class StageStream {
     StageStream& operator=(const StageStream&) = delete;
 
     // Opens the output device named `deviceName` (the system's default output
-    // when empty) and starts playing; false with a German reason. Thread: GUI.
+    // when empty) and starts playing; false with the reason in the player's
+    // language. Thread: GUI.
     bool Start(std::string* errorText, const std::string& deviceName = {});
     // Thread: GUI.
     void Stop();

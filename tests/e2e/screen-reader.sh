@@ -3,7 +3,7 @@
 # and Xvfb): the boxes are alerts with their text, the bank is 29 sliders,
 # a value set there plays like the keys, a find is heard. Twice: without a
 # sound card (its box; PortAudio hidden in a mount namespace, as root), and
-# with one that writes to a file.
+# with one that writes to a file; then once more in English.
 # Usage: screen-reader.sh <path of heulmeister> <folder holding the manual>
 set -euo pipefail
 
@@ -34,3 +34,9 @@ pcm.!default {
 }
 CONF
 ALSA_CONFIG_PATH="$work/asound.conf" "${reader[@]}" play || fail "phase play"
+
+# The same window with English chosen.
+printf '[Spiel]\nSoundStop=0\n[Training]\nSprache=en\n' >"$settings"
+ALSA_CONFIG_PATH="$work/asound.conf" dbus-run-session -- /usr/bin/python3 \
+    "$(dirname "$0")/english_reader.py" "$work/program/heulmeister" "$work/program" \
+    "$(dirname "$0")/../../translations/heulmeister_en.ts" || fail "phase english"

@@ -4,6 +4,7 @@
 
 #include "journal/CurvePlotModule.h"
 
+#include <QCoreApplication>
 #include <QDateTime>
 #include <QLocale>
 #include <QVBoxLayout>
@@ -70,10 +71,13 @@ extern "C" Q_DECL_EXPORT QWidget* heulmeister_create_curve_plot(const LearningCu
                                                                 QWidget* parent)
 {
     auto* firstAttempt =
-        NewSeries(QStringLiteral("beim ersten Versuch gefunden (%)"), QColor(30, 140, 60));
-    auto* nearTry = NewSeries(QStringLiteral("erster Versuch auf dem Band oder daneben (%)"),
-                              QColor(30, 90, 200));
-    auto* median = NewSeries(QStringLiteral("Median der Fundzeit (s)"), QColor(200, 60, 30));
+        NewSeries(QCoreApplication::translate("CurvePlot", "beim ersten Versuch gefunden (%)"),
+                  QColor(30, 140, 60));
+    auto* nearTry = NewSeries(
+        QCoreApplication::translate("CurvePlot", "erster Versuch auf dem Band oder daneben (%)"),
+        QColor(30, 90, 200));
+    auto* median = NewSeries(QCoreApplication::translate("CurvePlot", "Median der Fundzeit (s)"),
+                             QColor(200, 60, 30));
     double slowest = 0;
     for (const LearningDay& day : curve.days) {
         const qreal x = qreal(DayPosition(day.day));
@@ -89,7 +93,8 @@ extern "C" Q_DECL_EXPORT QWidget* heulmeister_create_curve_plot(const LearningCu
 
     // The stage's howls beside the tone: their own find time.
     auto* stageMedian =
-        NewSeries(QStringLiteral("Bühne: Median der Fundzeit (s)"), QColor(150, 60, 170));
+        NewSeries(QCoreApplication::translate("CurvePlot", "Bühne: Median der Fundzeit (s)"),
+                  QColor(150, 60, 170));
     for (const LearningDay& day : curve.stageDays) {
         if (day.figures.medianFindSeconds) {
             stageMedian->append(qreal(DayPosition(day.day)), *day.figures.medianFindSeconds);
@@ -105,7 +110,7 @@ extern "C" Q_DECL_EXPORT QWidget* heulmeister_create_curve_plot(const LearningCu
 
     auto* days = new QDateTimeAxis;
     days->setFormat(QStringLiteral("dd.MM.yyyy"));
-    days->setTitleText(QStringLiteral("Tag"));
+    days->setTitleText(QCoreApplication::translate("CurvePlot", "Tag"));
     const qint64 halfDay = 12LL * 3600 * 1000;
     std::vector<QDate> shown;
     for (const auto* days : {&curve.days, &curve.stageDays})
@@ -124,7 +129,7 @@ extern "C" Q_DECL_EXPORT QWidget* heulmeister_create_curve_plot(const LearningCu
     shares->setRange(0, 100);
     shares->setTickCount(6);
     shares->setLabelFormat(QStringLiteral("%.0f"));
-    shares->setTitleText(QStringLiteral("Anteil in %"));
+    shares->setTitleText(QCoreApplication::translate("CurvePlot", "Anteil in %"));
     chart->addAxis(shares, Qt::AlignLeft);
 
     auto* seconds = new QValueAxis;
@@ -132,7 +137,7 @@ extern "C" Q_DECL_EXPORT QWidget* heulmeister_create_curve_plot(const LearningCu
     seconds->setRange(0, secondsAxis.top);
     seconds->setTickCount(secondsAxis.ticks);
     seconds->setLabelFormat(QStringLiteral("%.%1f").arg(secondsAxis.decimals));
-    seconds->setTitleText(QStringLiteral("Fundzeit in s"));
+    seconds->setTitleText(QCoreApplication::translate("CurvePlot", "Fundzeit in s"));
     chart->addAxis(seconds, Qt::AlignRight);
 
     for (QLineSeries* series : {firstAttempt, nearTry, median, stageMedian})
@@ -167,7 +172,7 @@ QLogValueAxis* FrequencyAxis()
     axis->setRange(20, 20000);
     axis->setMinorTickCount(8);
     axis->setLabelFormat(QStringLiteral("%.0f"));
-    axis->setTitleText(QStringLiteral("Frequenz in Hz"));
+    axis->setTitleText(QCoreApplication::translate("CurvePlot", "Frequenz in Hz"));
     return axis;
 }
 
@@ -211,14 +216,15 @@ extern "C" Q_DECL_EXPORT QWidget* heulmeister_create_stage_plot(const StageRespo
                                                                 QWidget* parent)
 {
     const std::vector<double>& hz = response.frequenciesHz;
-    auto* before = CurveOf(QStringLiteral("Schleifenverstärkung vor den Schnitten"),
-                           QColor(200, 60, 30), hz, response.beforeDb);
-    auto* after =
-        CurveOf(QStringLiteral("nach den Schnitten"), QColor(30, 90, 200), hz, response.afterDb);
-    auto* zero = CurveOf(QStringLiteral("0 dB: darüber heult es"), QColor(90, 90, 90),
-                         {20.0, 20000.0}, {0.0, 0.0});
+    auto* before =
+        CurveOf(QCoreApplication::translate("CurvePlot", "Schleifenverstärkung vor den Schnitten"),
+                QColor(200, 60, 30), hz, response.beforeDb);
+    auto* after = CurveOf(QCoreApplication::translate("CurvePlot", "nach den Schnitten"),
+                          QColor(30, 90, 200), hz, response.afterDb);
+    auto* zero = CurveOf(QCoreApplication::translate("CurvePlot", "0 dB: darüber heult es"),
+                         QColor(90, 90, 90), {20.0, 20000.0}, {0.0, 0.0});
     auto* howls = new QScatterSeries;
-    howls->setName(QStringLiteral("Rückkopplungen"));
+    howls->setName(QCoreApplication::translate("CurvePlot", "Rückkopplungen"));
     howls->setColor(QColor(230, 160, 0));
     howls->setMarkerSize(11);
     for (double howlHz : response.howlsHz)
@@ -228,14 +234,20 @@ extern "C" Q_DECL_EXPORT QWidget* heulmeister_create_stage_plot(const StageRespo
         lowest = std::min(lowest, db);
     const double bottom = std::max(-60.0, 10 * std::floor(lowest / 10));
 
-    auto* eq = CurveOf(QStringLiteral("Equalizer"), QColor(30, 140, 60), hz, response.eqDb);
+    auto* eq = CurveOf(QCoreApplication::translate("CurvePlot", "Equalizer"), QColor(30, 140, 60),
+                       hz, response.eqDb);
 
     auto* pane = new QWidget(parent);
     auto* layout = new QVBoxLayout(pane);
     layout->setContentsMargins(0, 0, 0, 0);
-    layout->addWidget(ChartOf({before, after, zero, howls},
-                              DbAxis(QStringLiteral("Schleife in dB"), bottom, 10, 10), pane),
-                      3);
-    layout->addWidget(ChartOf({eq}, DbAxis(QStringLiteral("EQ in dB"), -15, 15, 5), pane), 2);
+    layout->addWidget(
+        ChartOf({before, after, zero, howls},
+                DbAxis(QCoreApplication::translate("CurvePlot", "Schleife in dB"), bottom, 10, 10),
+                pane),
+        3);
+    layout->addWidget(
+        ChartOf({eq}, DbAxis(QCoreApplication::translate("CurvePlot", "EQ in dB"), -15, 15, 5),
+                pane),
+        2);
     return pane;
 }
