@@ -46,6 +46,7 @@ stray=$(dpkg-deb -c "$deb" | awk '{ print $6 }' | grep -v -e '^\./$' -e '^\./usr
 if [ -x "$root/usr/bin/heulmeister" ]; then pass "program: /usr/bin/heulmeister"
 else fail "program missing or not executable: /usr/bin/heulmeister"; fi
 need_file usr/share/heulmeister/Heulmeister.html "manual (bin/../share/heulmeister)"
+need_file usr/share/heulmeister/Heulmeister_en.html "English manual"
 # The learning curve's plot module, where the program looks for it (bin/../lib/heulmeister).
 need_file usr/lib/heulmeister/heulmeister-curveplot.so "learning curve plot module"
 case "$(field Depends)" in
