@@ -9,9 +9,6 @@
 #include <QCoreApplication>
 #include <QLoggingCategory>
 
-#include <algorithm>
-#include <limits>
-
 namespace {
 
 Q_LOGGING_CATEGORY(turnLog, "heulmeister.turn")
@@ -52,12 +49,12 @@ void GameFlow::AddKind(TurnKind& kind, std::function<bool()> chosen)
     kinds_.push_back({&kind, std::move(chosen)});
 }
 
-TurnKind& GameFlow::ChosenKind() const
+TurnKind& GameFlow::ChosenKind()
 {
     for (auto it = kinds_.rbegin(); it != kinds_.rend(); ++it)
         if (it->chosen())
             return *it->kind;
-    return const_cast<ToneTurnKind&>(toneKind_);
+    return toneKind_;
 }
 
 void GameFlow::pNeuClick()
@@ -171,10 +168,7 @@ void GameFlow::ArmStartDelay(int delayMs)
 
 void GameFlow::ArmNextTurn()
 {
-    // Seconds from the settings, in 64 bits: an edited value keeps its
-    // meaning up to the longest interval a timer holds.
-    reStart.setInterval(static_cast<int>(std::min<std::int64_t>(
-        std::int64_t(state_.AutoRestartSeconds) * 1000, std::numeric_limits<int>::max())));
+    reStart.setInterval(TimerIntervalMs(state_.AutoRestartSeconds));
     reStart.start();
 }
 

@@ -174,7 +174,7 @@ class GameFlow final : public QObject, private TurnHost {
     void ChangeVolume(int newVolume);
     void ResetGeneratorFaderBeforeLeaving();
     void StartGeneratorTone();
-    TurnKind& ChosenKind() const;
+    TurnKind& ChosenKind();
 
     TurnSlice& turn_;
     const GameState& state_;

@@ -6,9 +6,6 @@
 #include "platform/Random.h"
 #include "results/ResultsCounters.h"
 
-#include <algorithm>
-#include <limits>
-
 ToneTurnKind::ToneTurnKind(const GameState& state, FaderModel& faders, ToneOutput& tone,
                            ResultsCounters& counters, RandomGenerator& random)
     : state_(state), faders_(faders), tone_(tone), counters_(counters), random_(random)
@@ -23,11 +20,7 @@ void ToneTurnKind::Begin()
     }
     counters_.StopTurnClock();
     Host().PrepareTurn();
-    // In 64 bits, so an edited value keeps its meaning up to the longest
-    // interval a timer holds.
-    const int longestMs = static_cast<int>(std::min<std::int64_t>(
-        std::int64_t(state_.RandomStartSeconds) * 1000, std::numeric_limits<int>::max()));
-    const int delayMs = random_.Below(longestMs);
+    const int delayMs = random_.Below(TimerIntervalMs(state_.RandomStartSeconds));
     // A drawn delay of 0 ms starts at once; a zero-interval one-shot timer
     // would otherwise leave the turn prepared and silent.
     if (delayMs == 0) {

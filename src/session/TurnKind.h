@@ -9,7 +9,17 @@
 #include "results/StatusLines.h"
 
 #include <QList>
+#include <algorithm>
 #include <cstdint>
+#include <limits>
+
+// Seconds from the settings as a timer interval: computed in 64 bits, so an
+// edited value keeps its meaning up to the longest interval a timer holds.
+inline int TimerIntervalMs(std::int32_t seconds)
+{
+    return static_cast<int>(
+        std::min<std::int64_t>(std::int64_t(seconds) * 1000, std::numeric_limits<int>::max()));
+}
 
 // What GameFlow offers the kind whose turn runs.
 class TurnHost {
